@@ -1,0 +1,1 @@
+// Keeps the shared test-support library non-empty before any helper exists.
