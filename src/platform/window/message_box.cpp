@@ -1,0 +1,74 @@
+// Message boxes through SDL, or answered automatically for scripted and headless runs.
+#include "platform/window/message_box.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <deque>
+
+namespace {
+platform::message_box::Mode mode = platform::message_box::Mode::Automatic;
+std::deque<int> answers;
+std::function<void(const std::string&, const std::string&, int)> observer;
+
+int DefaultAnswer(unsigned type) {
+    if ((type & 0xF) == MB_YESNO) return (type & MB_DEFBUTTON2) ? IDNO : IDYES;
+    return IDOK;
+}
+
+const char* AnswerName(int answer) {
+    switch (answer) {
+    case IDYES: return "yes";
+    case IDNO: return "no";
+    default: return "ok";
+    }
+}
+
+int ShowWithSdl(const char* text, const char* caption, unsigned type) {
+    bool yesNo = (type & 0xF) == MB_YESNO;
+    SDL_MessageBoxButtonData buttons[2];
+    int count = 0;
+    if (yesNo) {
+        bool noDefault = (type & MB_DEFBUTTON2) != 0;
+        const Uint32 enter = SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+        const Uint32 escape = SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+        buttons[0] = {noDefault ? 0u : enter, IDYES, "はい"};
+        buttons[1] = {noDefault ? enter | escape : escape, IDNO, "いいえ"};
+        count = 2;
+    } else {
+        buttons[0] = {Uint32(SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT) | Uint32(SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT),
+                      IDOK, "OK"};
+        count = 1;
+    }
+    Uint32 flags = (type & MB_ICONERROR) ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
+    SDL_MessageBoxData data{flags, nullptr, caption, text, count, buttons, nullptr};
+    int pressed = -1;
+    if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0) return DefaultAnswer(type);
+    return pressed;
+}
+} // namespace
+
+int MessageBoxA(HWND, const char* text, const char* caption, unsigned type) {
+    text = text ? text : "";
+    caption = caption ? caption : "";
+    int answer;
+    if (mode == platform::message_box::Mode::Automatic) {
+        answer = DefaultAnswer(type);
+        if (!answers.empty()) {
+            answer = answers.front();
+            answers.pop_front();
+        }
+        std::fprintf(stderr, "[%s] %s -> %s\n", caption, text, AnswerName(answer));
+    } else {
+        answer = ShowWithSdl(text, caption, type);
+    }
+    if (observer) observer(caption, text, answer);
+    return answer;
+}
+
+namespace platform::message_box {
+void SetMode(Mode m) { mode = m; }
+void QueueAnswer(int answer) { answers.push_back(answer); }
+void ClearAnswers() { answers.clear(); }
+void SetObserver(std::function<void(const std::string&, const std::string&, int)> o) { observer = std::move(o); }
+} // namespace platform::message_box

@@ -1,0 +1,32 @@
+// The one rendering device of the game, with its shared sprite batcher and font.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/gpu/device.h"
+
+class GraphicsDevice {
+public:
+    static GraphicsDevice& Instance();
+    // Drops the singleton and everything it holds, so a test starts from a clean device.
+    static void ResetInstance();
+
+    // Creates the device on a window (an SDL_Window*). fullScreen selects the exclusive mode.
+    bool Init(void* window, std::int32_t width, std::int32_t height, bool fullScreen);
+    // A device without a window or GPU (headless runs and tests): same interface, nothing drawn.
+    bool InitNull(std::int32_t width, std::int32_t height);
+    void SetDefaultStates();
+    void SetDirectionalLight(const D3DXVECTOR3& direction, const D3DCOLORVALUE& diffuse,
+                             const D3DCOLORVALUE& ambient, const D3DCOLORVALUE& specular);
+    void DrawScreenQuad(float x, float y, float width, float height, float uMax, float vMax);
+    void Release();
+
+    std::unique_ptr<gpu::Device> device;
+    D3DPRESENT_PARAMETERS presentParameters;
+    std::unique_ptr<gpu::Sprite> sprite;
+    std::unique_ptr<gpu::Font> font;
+    D3DXFONT_DESCA fontDesc;
+    std::shared_ptr<gpu::Surface> backBuffer;
+    std::shared_ptr<gpu::Surface> depthStencil;
+};
