@@ -1,0 +1,21 @@
+// The glow blur: the effect glow target copied to half size and blurred by five X/Y pass pairs.
+#pragma once
+
+#include <memory>
+
+#include "platform/gpu/device.h"
+#include "simplelib/texture.h"
+
+class BlurFilter {
+public:
+    void Load();
+    void Release();
+    void DrawTexture(float x, float y, SimpleLib::CTexture& input, float width, float height, const D3DXCOLOR& colour);
+    void BlurX(float x, float y, SimpleLib::CTexture& input, float width, float height);
+    void BlurY(float x, float y, SimpleLib::CTexture& input, float width, float height);
+    void Apply(SimpleLib::CTexture& source);
+
+    std::unique_ptr<gpu::Effect> effect;
+    SimpleLib::CTexture targetA;
+    SimpleLib::CTexture targetB;
+};

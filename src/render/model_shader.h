@@ -1,0 +1,46 @@
+// The lit, textured, optionally skinned model shader, also used for the effect quads.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/gpu/device.h"
+#include "simplelib/texture.h"
+
+namespace platform::mesh {
+class Mesh;
+}
+namespace SimpleLib {
+class CMeshObject;
+struct MeshContainer;
+} // namespace SimpleLib
+
+// What DrawMesh needs of a static mesh record (map objects and CMesh alike).
+struct StaticMeshParts {
+    platform::mesh::Mesh* mesh = nullptr;
+    const D3DMATERIAL9* materials = nullptr;
+    SimpleLib::CTexture* textures = nullptr;
+    std::uint32_t materialCount = 0;
+};
+
+class ModelShader {
+public:
+    // (Re)creates the effect from "Shader/Sample.fx" and the white default texture; a compile
+    // failure shows its text in a message box and leaves the instance without an effect.
+    void Load();
+    void Release();
+    void DrawMesh(const StaticMeshParts& mesh);
+    void DrawSkinnedModel(SimpleLib::CMeshObject& skeleton);
+    void DrawSkinnedMesh(SimpleLib::CMeshObject& skeleton, SimpleLib::MeshContainer& container);
+    // Four 24-byte XYZ|DIFFUSE|TEX1 vertices as a triangle fan; texture may be null.
+    void DrawQuad(SimpleLib::CTexture* texture, const void* vertices, const D3DXCOLOR& colour);
+
+    // Parameter setters that do nothing when the effect failed to load.
+    void SetMatrix(const char* name, const D3DXMATRIX& value);
+    void SetValue(const char* name, const void* data, std::uint32_t bytes);
+    void SetVector(const char* name, const D3DXVECTOR4& value);
+
+    std::unique_ptr<gpu::Effect> effect;
+    SimpleLib::CTexture defaultTexture;
+};

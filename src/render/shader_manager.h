@@ -1,0 +1,20 @@
+// The two model-shader instances and the glow blur, shared by everything that draws.
+#pragma once
+
+#include <memory>
+
+#include "render/blur_filter.h"
+#include "render/model_shader.h"
+
+class ShaderManager {
+public:
+    static ShaderManager& Instance();
+    static void ResetInstance();
+
+    void SetLight(const D3DXVECTOR3& direction, const D3DXCOLOR& diffuse, const D3DXCOLOR& ambient,
+                  const D3DXCOLOR& specular);
+
+    ModelShader mainShader;   // racers and effect quads
+    ModelShader objectShader; // map objects
+    BlurFilter blur;
+};
