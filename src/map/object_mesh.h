@@ -7,12 +7,10 @@
 #include <vector>
 
 #include "platform/gpu/device.h"
+#include "platform/mesh/mesh.h"
 #include "render/model_shader.h"
 #include "simplelib/texture.h"
 
-namespace platform::mesh {
-class Mesh;
-}
 
 namespace NEditer {
 
@@ -22,7 +20,7 @@ public:
     static constexpr DWORD kVertexFormat = 0x112;
     static constexpr std::uint32_t kVertexSize = 32;
 
-    ObjectMesh();
+    ObjectMesh() = default;
     ObjectMesh(const ObjectMesh&) = delete;
     ObjectMesh& operator=(const ObjectMesh&) = delete;
     virtual ~ObjectMesh();
@@ -35,7 +33,7 @@ public:
     // The record the model shader draws from; valid while the mesh stays loaded.
     const StaticMeshParts& Parts() const { return parts; }
 
-    std::unique_ptr<platform::mesh::Mesh> mesh;
+    std::shared_ptr<platform::mesh::Mesh> mesh;
     std::unique_ptr<SimpleLib::CTexture[]> textures;
     std::vector<D3DMATERIAL9> materials;
     std::int32_t materialCount = 0;
