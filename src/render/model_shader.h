@@ -41,6 +41,14 @@ public:
     void SetValue(const char* name, const void* data, std::uint32_t bytes);
     void SetVector(const char* name, const D3DXVECTOR4& value);
 
+    // The bone palette shared by every skinned draw of the program (only grows).
+    static std::vector<D3DXMATRIX>& Palette();
+
     std::unique_ptr<gpu::Effect> effect;
     SimpleLib::CTexture defaultTexture;
+
+private:
+    void BeginTech();
+    void EndTech();
+    void SetMaterial(const D3DMATERIAL9& material, SimpleLib::CTexture* texture);
 };
