@@ -1,7 +1,6 @@
 // The shader singleton: both model-shader instances and the blur, plus the shared effect loading.
 #include "render/shader_manager.h"
 
-#include <cstdio>
 #include <string>
 
 #include "platform/window/message_box.h"
@@ -40,7 +39,6 @@ std::unique_ptr<gpu::Effect> LoadEffectFile(const char* path) {
     if (effect) return effect;
     // The compiler's text says what went wrong; a missing file or device may leave it empty.
     if (errors.empty()) errors = std::string(path) + ": エフェクトファイルを読み込めません";
-    std::fprintf(stderr, "shader: %s\n", errors.c_str());
     MessageBoxA(nullptr, errors.c_str(), "シェーダコンパイルエラー", MB_OK);
     return nullptr;
 }
