@@ -88,6 +88,63 @@ void ModelShader::DrawSkinnedModel(SimpleLib::CMeshObject& skeleton) {
     }
 }
 
+void ModelShader::DrawSkinnedMesh(SimpleLib::CMeshObject& skeleton, SimpleLib::MeshContainer& container) {
+    platform::mesh::Mesh* mesh = container.MeshData.pMesh.get();
+    if (!effect || !mesh) return;
+    BeginTech();
+    if (container.pSkinInfo) {
+        DrawBoneCombinations(skeleton, container, *mesh);
+    } else {
+        // A rigid container is placed by "mW" alone; a bone count left over from a skinned
+        // container drawn before it would blend it through a stale palette.
+        effect->SetInt("CurNumBones", 0);
+        for (DWORD i = 0; i < container.NumMaterials && i < container.pMaterials.size(); ++i) {
+            SetMaterial(container.pMaterials[i].MatD3D, ContainerTexture(container, i));
+            effect->CommitChanges();
+            mesh->DrawSubset(i);
+        }
+    }
+    EndTech();
+}
+
+SimpleLib::CTexture* ModelShader::ContainerTexture(SimpleLib::MeshContainer& container, DWORD material) {
+    return container.textures ? &container.textures[material] : nullptr;
+}
+
+void ModelShader::DrawBoneCombinations(SimpleLib::CMeshObject& skeleton, SimpleLib::MeshContainer& container,
+                                       platform::mesh::Mesh& mesh) {
+    std::vector<D3DXMATRIX>& palette = Palette();
+    const DWORD paletteSize = std::min(container.paletteSize, SimpleLib::kMaxPaletteSize);
+    if (palette.size() < paletteSize) palette.resize(paletteSize);
+    const DWORD groups = std::min<DWORD>(container.boneCombinationCount, container.boneCombinations.size());
+    for (DWORD g = 0; g < groups; ++g) {
+        const D3DXBONECOMBINATION& combination = container.boneCombinations[g];
+        for (DWORD i = 0; i < paletteSize && i < combination.BoneId.size(); ++i) {
+            const D3DXMATRIX* skin = BoneSkin(skeleton, container, combination.BoneId[i]);
+            if (skin) palette[i] = *skin;
+        }
+        effect->SetMatrixArray("mWArray", palette.data(), paletteSize);
+        // Materials: the loader keeps at least one record, so a group naming a missing one draws
+        // with the first.
+        DWORD material = combination.AttribId < container.pMaterials.size() ? combination.AttribId : 0;
+        if (!container.pMaterials.empty()) {
+            SetMaterial(container.pMaterials[material].MatD3D, ContainerTexture(container, material));
+        }
+        effect->SetInt("CurNumBones", static_cast<int>(container.maxVertexInfluences));
+        effect->CommitChanges();
+        mesh.DrawSubset(g);
+    }
+}
+
+const D3DXMATRIX* ModelShader::BoneSkin(const SimpleLib::CMeshObject& skeleton,
+                                        const SimpleLib::MeshContainer& container, DWORD boneId) {
+    // Empty slots and bones that name no frame keep whatever the palette held.
+    if (boneId == UINT_MAX32 || boneId >= container.boneFrames.size()) return nullptr;
+    const SimpleLib::D3DXFRAME_EX* frame = container.boneFrames[boneId];
+    if (!frame || frame->index < 0 || static_cast<std::size_t>(frame->index) >= skeleton.bones.size()) return nullptr;
+    return &skeleton.bones[frame->index]->skin;
+}
+
 void ModelShader::DrawQuad(SimpleLib::CTexture* texture, const void* vertices, const D3DXCOLOR& colour) {
     if (!effect || !vertices) return;
     static const D3DXVECTOR4 kZero(0, 0, 0, 0);

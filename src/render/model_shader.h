@@ -51,4 +51,9 @@ private:
     void BeginTech();
     void EndTech();
     void SetMaterial(const D3DMATERIAL9& material, SimpleLib::CTexture* texture);
+    void DrawBoneCombinations(SimpleLib::CMeshObject& skeleton, SimpleLib::MeshContainer& container,
+                              platform::mesh::Mesh& mesh);
+    static SimpleLib::CTexture* ContainerTexture(SimpleLib::MeshContainer& container, DWORD material);
+    static const D3DXMATRIX* BoneSkin(const SimpleLib::CMeshObject& skeleton,
+                                      const SimpleLib::MeshContainer& container, DWORD boneId);
 };
