@@ -195,3 +195,15 @@ TEST(EffectParameters, MatrixArraysAndSamplerUnits) {
     EXPECT_EQ(p.Slots()[p.Find("MateDiffuseTex")].samplerUnit, 0);
     EXPECT_EQ(p.Slots()[p.Find("SecondTex")].samplerUnit, 1);
 }
+
+TEST(EffectFile, ShippedEffectFilesParse) {
+    const char* source = std::getenv("ORLENDA_SOURCE");
+    if (!source) GTEST_SKIP() << "ORLENDA_SOURCE not set";
+    for (const char* name : {"Sample.fx", "Blur.fx"}) {
+        std::string path = std::string(source) + "/content/Shader/" + name;
+        if (!std::filesystem::exists(path)) continue;
+        EffectFile f;
+        std::string error;
+        EXPECT_TRUE(LoadEffectFile(path, &f, &error)) << error;
+    }
+}
