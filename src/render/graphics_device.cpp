@@ -1,11 +1,7 @@
-// The graphics device singleton: creation, the fixed render states, light 0 and the screen quad.
+// The graphics device singleton: the fixed render states, light 0, the screen quad and release.
 #include "render/graphics_device.h"
 
-#include <cstdio>
 #include <cstring>
-#include <string>
-
-#include "platform/window/message_box.h"
 
 namespace {
 std::unique_ptr<GraphicsDevice>& Holder() {
@@ -18,50 +14,11 @@ DWORD FloatBits(float value) {
     std::memcpy(&bits, &value, sizeof bits);
     return bits;
 }
-
-D3DXFONT_DESCA FrameRateFont() {
-    D3DXFONT_DESCA desc;
-    desc.Height = 12;
-    desc.CharSet = 1; // DEFAULT_CHARSET
-    std::strncpy(desc.FaceName, "ＭＳ Ｐゴシック", sizeof desc.FaceName - 1);
-    return desc;
-}
-
-// What both backends get once the device exists: the sprite, the font and the creation surfaces.
-void AttachDeviceObjects(GraphicsDevice& graphics) {
-    gpu::Device& device = *graphics.device;
-    graphics.presentParameters = device.PresentParameters();
-    graphics.sprite = device.CreateSprite();
-    graphics.font = device.CreateFont(FrameRateFont());
-    if (graphics.font) graphics.font->GetDescA(&graphics.fontDesc);
-    graphics.backBuffer = device.GetRenderTarget(0);
-    graphics.depthStencil = device.GetDepthStencilSurface();
-}
 } // namespace
 
 GraphicsDevice& GraphicsDevice::Instance() { return *Holder(); }
 
 void GraphicsDevice::ResetInstance() { Holder() = std::make_unique<GraphicsDevice>(); }
-
-bool GraphicsDevice::Init(void* window, std::int32_t width, std::int32_t height, bool fullScreen) {
-    std::string error;
-    device = gpu::CreateOpenGLDevice(static_cast<SDL_Window*>(window), std::uint32_t(width), std::uint32_t(height),
-                                     fullScreen, &error);
-    if (!device) {
-        std::fprintf(stderr, "gpu: %s\n", error.c_str());
-        MessageBoxA(window, "Direct3Dの初期化に失敗", "Direct3D初期化", MB_ICONERROR);
-        return false;
-    }
-    AttachDeviceObjects(*this);
-    return true;
-}
-
-bool GraphicsDevice::InitNull(std::int32_t width, std::int32_t height) {
-    device = gpu::CreateNullDevice(std::uint32_t(width), std::uint32_t(height));
-    if (!device) return false;
-    AttachDeviceObjects(*this);
-    return true;
-}
 
 void GraphicsDevice::SetDefaultStates() {
     if (!device) return;
