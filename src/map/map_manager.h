@@ -25,8 +25,21 @@ public:
     // Starts from a fresh, empty singleton (tests). Placed objects of the old one are deleted.
     static void ResetInstance();
 
+    MapManager() = default;
+    MapManager(const MapManager&) = delete;
+    MapManager& operator=(const MapManager&) = delete;
+    ~MapManager();
+
     // ---- map file and objects ----
+    // How a map file read ended. Anything but Ok leaves what was read before the fault in the map.
+    enum class LoadResult { Ok, Missing, WrongVersion, TooLarge, BadLength, Truncated };
+
     void LoadMap();
+    // The loader on any path, or on the file's bytes (tests, the fuzzer).
+    LoadResult LoadMapFile(const std::string& path);
+    LoadResult LoadMapFromMemory(const std::uint8_t* data, std::size_t size);
+    // Loads each kind's model and attaches it to the objects of that kind. Objects whose kind has
+    // no definition or whose model did not load are deleted, so every listed object has a model.
     void LoadModels(gpu::Device* device);
     NEditer::ParentMapObject* FindDefinition(const std::string& kindName) const;
     void UpdateObjects();
@@ -49,6 +62,10 @@ public:
 
     std::unordered_map<std::string, std::shared_ptr<NEditer::ParentMapObject>> definitions;
     std::vector<NEditer::MapObject*> objects; // owned; deleted by DeleteObjects / ClearMap
+
+    static constexpr const char* kMapPath = "data/Map/map2.map";
+    static constexpr const char* kModelFolder = "data/MapObject";
+    static constexpr float kViewDistance = 700.0f;
 
     RaceTimer timer;
 

@@ -1,0 +1,103 @@
+// BaseEffect: quad building, colour packing, the colour fade and the base draw.
+#include "effects/base_effect.h"
+
+#include "effects/effect_manager.h"
+#include "render/shader_manager.h"
+
+namespace {
+
+// Moves one channel toward its target; true when it counts as arrived in this call.
+bool StepChannel(std::int32_t& value, std::int32_t target, std::int32_t step) {
+    if (value < target) {
+        value += step;
+        if (value > target) {
+            value = target;
+            return true;
+        }
+        return false;
+    }
+    if (value > target) {
+        value -= step;
+        if (value < target) {
+            value = target;
+            return true;
+        }
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+BaseEffect::BaseEffect() {
+    vertices[0].u = 0, vertices[0].v = 0;
+    vertices[1].u = 1, vertices[1].v = 0;
+    vertices[2].u = 1, vertices[2].v = 1;
+    vertices[3].u = 0, vertices[3].v = 1;
+}
+
+void BaseEffect::Draw() {
+    if (!visible || !texture) return;
+    DrawQuad();
+}
+
+void BaseEffect::DrawQuad() {
+    // A trail cross can carry a channel below zero (a colour given as 0 minus its spread);
+    // it is drawn as 0 rather than subtracting light from the scene and the float glow target.
+    auto unit = [](std::int32_t channel) { return channel < 0 ? 0.0f : channel / 255.0f; };
+    ModelShader& shader = ShaderManager::Instance().mainShader;
+    shader.SetMatrix("mW", world);
+    shader.DrawQuad(texture, vertices, D3DXCOLOR(unit(red), unit(green), unit(blue), unit(alpha)));
+}
+
+void BaseEffect::SetSize(float w, float h) {
+    halfWidth = w, halfHeight = h;
+    const float corners[4][3] = {{-w, 0, h}, {w, 0, h}, {w, 0, -h}, {-w, 0, -h}};
+    for (int i = 0; i < 4; ++i) vertices[i].x = corners[i][0], vertices[i].y = corners[i][1], vertices[i].z = corners[i][2];
+}
+
+void BaseEffect::SetBillboardSize(float w, float h) {
+    halfWidth = w, halfHeight = h;
+    const float corners[4][3] = {{-w, h, 0}, {w, h, 0}, {w, -h, 0}, {-w, -h, 0}};
+    for (int i = 0; i < 4; ++i) vertices[i].x = corners[i][0], vertices[i].y = corners[i][1], vertices[i].z = corners[i][2];
+}
+
+void BaseEffect::SetPosition(const D3DXMATRIX& m) { D3DXMatrixTranslation(&position, m._41, m._42, m._43); }
+
+void BaseEffect::SetColor(std::int32_t a, std::int32_t r, std::int32_t g, std::int32_t b) {
+    alpha = a, red = r, green = g, blue = b;
+    RebuildColors();
+}
+
+void BaseEffect::SetAlpha(std::int32_t a) {
+    alpha = a;
+    RebuildColors();
+}
+
+void BaseEffect::RebuildColors() {
+    // Alpha is shifted whole; the colour channels keep only their low 8 bits.
+    D3DCOLOR packed = static_cast<std::uint32_t>(alpha) << 24 | (static_cast<std::uint32_t>(red) & 0xFF) << 16 |
+                      (static_cast<std::uint32_t>(green) & 0xFF) << 8 | (static_cast<std::uint32_t>(blue) & 0xFF);
+    for (EffectVertex& v : vertices) v.color = packed;
+}
+
+void BaseEffect::StepColorFade() {
+    if (!fading) return;
+    bool arrived = StepChannel(alpha, targetAlpha, fadeStep);
+    arrived = StepChannel(red, targetRed, fadeStep) && arrived;
+    arrived = StepChannel(green, targetGreen, fadeStep) && arrived;
+    arrived = StepChannel(blue, targetBlue, fadeStep) && arrived;
+    RebuildColors();
+    if (arrived) fading = false;
+}
+
+void BaseEffect::StartColorFade(std::int32_t a, std::int32_t r, std::int32_t g, std::int32_t b, std::int32_t step) {
+    targetAlpha = a, targetRed = r, targetGreen = g, targetBlue = b;
+    fadeStep = step;
+    fading = true;
+}
+
+void BaseEffect::ReleaseResources() {
+    name.clear();
+    owner = nullptr;
+}

@@ -1,0 +1,41 @@
+// BroomEffect: the spark's offset from the tail grows by a speed-dependent factor every frame.
+#include "effects/broom_effect.h"
+
+#include <cstdlib>
+
+#include "effects/effect_manager.h"
+#include "map/map_manager.h"
+#include "player/chara_base.h"
+
+void BroomEffect::Init() {
+    name = "broomeffect";
+    texture = EffectManager::Instance().FindTexture(name);
+}
+
+void BroomEffect::SetSpeed(float v) {
+    float x = static_cast<float>(std::rand() % 8) * 0.1f - 0.4f;
+    float y = static_cast<float>(std::rand() % 8) * 0.1f - 0.4f;
+    D3DXVECTOR3 spread(x, y, -1.0f), direction;
+    D3DXVec3Normalize(&direction, &spread);
+    SetParam3(kVelocity, direction * v);
+}
+
+void BroomEffect::Update() {
+    D3DXVECTOR3 velocity = Param3(kVelocity);
+    if (owner) {
+        float k = owner->maxSpeed != 0.0f ? owner->speed / owner->maxSpeed * 0.1f + 1.0f : 1.0f;
+        velocity *= k;
+        SetParam3(kOffset, owner->broomTail);
+    }
+    SetParam3(kVelocity, velocity);
+    D3DXVECTOR3 turned;
+    D3DXVec3TransformCoord(&turned, &velocity, &rotation);
+    D3DXVECTOR3 at = Param3(kOffset) + turned;
+    position = MatrixTranslation(at.x, at.y, at.z);
+    world = MapManager::Instance().cameraRotation * position;
+    SetAlpha(alpha - 5);
+    if (alpha < 0) {
+        alpha = 0;
+        Retire();
+    }
+}

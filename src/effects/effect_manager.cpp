@@ -1,0 +1,157 @@
+// EffectManager: texture registry, the kind table, the update walk and the glow composite.
+#include "effects/effect_manager.h"
+
+#include <vector>
+
+#include "effects/arrow.h"
+#include "effects/base_effect.h"
+#include "effects/broom_effect.h"
+#include "effects/cross.h"
+#include "effects/light_ball.h"
+#include "effects/magic_circle.h"
+#include "effects/map_light_ball.h"
+#include "effects/next_pt_arrow.h"
+#include "effects/player_m_circle.h"
+#include "effects/start_effect.h"
+#include "effects/trajectory.h"
+#include "platform/fs/directory.h"
+#include "platform/window/message_box.h"
+#include "render/graphics_device.h"
+#include "render/shader_manager.h"
+#include "simplelib/resource_cache.h"
+
+namespace {
+
+struct KindEntry {
+    const char* key;
+    BaseEffect* (*make)();
+};
+
+template <class Kind> BaseEffect* Make() { return new Kind(); }
+
+constexpr KindEntry kKinds[] = {
+    {"lightball", Make<LightBall>},     {"magiccircle", Make<MagicCircle>}, {"broomeffect", Make<BroomEffect>},
+    {"trajectory", Make<Trajectory>},   {"maplightball", Make<MapLightBall>}, {"nextptarrow", Make<NextPtArrow>},
+    {"pmcircle", Make<PlayerMCircle>}, {"arrow", Make<Arrow>},             {"starteffect", Make<StartEffect>},
+    {"cross", Make<Cross>},
+};
+
+void ShowScanError() { MessageBoxA(nullptr, "Effect:Error", "msg", MB_OK); }
+
+void UnbindExtraTargets(gpu::Device& device) {
+    for (DWORD i = 1; i <= 3; ++i) device.SetRenderTarget(i, nullptr);
+}
+
+} // namespace
+
+void EffectManager::ResetInstance() { Holder() = std::make_unique<EffectManager>(); }
+
+EffectManager::~EffectManager() { Clear(); }
+
+void EffectManager::ScanEffectFolder(std::vector<std::string>* names) {
+    platform::fs::DirectoryListing listing;
+    platform::fs::FindData entry;
+    if (!listing.FindFirst(std::string(kEffectFolder) + "/*", &entry)) {
+        ShowScanError();
+        return;
+    }
+    // The first entry is the folder's own; it is not looked at.
+    while (listing.FindNext(&entry))
+        if (!entry.directory) names->push_back(entry.fileName);
+    if (listing.Status() != platform::fs::FindStatus::NoMoreFiles) ShowScanError();
+}
+
+void EffectManager::LoadTextures() {
+    std::vector<std::string> names;
+    ScanEffectFolder(&names);
+    for (const std::string& fileName : names) {
+        std::string path = std::string(kEffectFolder) + "/" + fileName;
+        EffectTextureEntry entry{platform::fs::FileStem(path), ResourceCache::Instance().GetTexture(path)};
+        registry[entry.stem] = std::move(entry);
+    }
+    const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
+    glowTarget.Release();
+    if (GraphicsDevice::Instance().device)
+        glowTarget.Create(pp.BackBufferWidth, pp.BackBufferHeight, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F,
+                          D3DPOOL_DEFAULT);
+}
+
+SimpleLib::CTexture* EffectManager::FindTexture(const std::string& name) const {
+    auto it = registry.find(name);
+    return it == registry.end() ? nullptr : it->second.texture.get();
+}
+
+BaseEffect* EffectManager::Create(const std::string& kindName) {
+    for (const KindEntry& kind : kKinds) {
+        if (kindName != kind.key) continue;
+        std::unique_ptr<BaseEffect> effect(kind.make());
+        effect->Init();
+        BaseEffect* result = effect.get();
+        live.push_back(std::move(effect));
+        return result;
+    }
+    return nullptr;
+}
+
+std::size_t EffectManager::UpdateAll() {
+    std::size_t updated = 0;
+    // std::list keeps the iterator valid while Update appends new effects behind it.
+    for (auto it = live.begin(); it != live.end();) {
+        BaseEffect& effect = **it;
+        if (effect.dead) {
+            effect.OnRetired();
+            effect.ReleaseResources();
+            it = live.erase(it);
+            continue;
+        }
+        effect.Update();
+        ++updated;
+        ++it;
+    }
+    return updated;
+}
+
+void EffectManager::DrawAll() {
+    GraphicsDevice& graphics = GraphicsDevice::Instance();
+    if (!graphics.device) return;
+    gpu::Device& device = *graphics.device;
+    const bool glow = glowTarget.surface != nullptr;
+    if (glow) {
+        device.SetRenderTarget(0, glowTarget.surface);
+        device.Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        device.SetRenderTarget(0, graphics.backBuffer);
+        UnbindExtraTargets(device);
+    }
+    device.SetFVF(BaseEffect::kVertexFormat);
+    device.SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    if (glow) device.SetRenderTarget(1, glowTarget.surface);
+    for (const auto& effect : live) effect->Draw();
+    if (glow) {
+        device.SetRenderTarget(0, graphics.backBuffer);
+        UnbindExtraTargets(device);
+        DrawGlow();
+    }
+    device.SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+}
+
+void EffectManager::DrawGlow() {
+    GraphicsDevice& graphics = GraphicsDevice::Instance();
+    gpu::Device& device = *graphics.device;
+    BlurFilter& blur = ShaderManager::Instance().blur;
+    blur.Apply(glowTarget);
+    device.SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
+    device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    const D3DPRESENT_PARAMETERS& pp = graphics.presentParameters;
+    blur.DrawTexture(0, 0, blur.targetB, static_cast<float>(pp.BackBufferWidth),
+                     static_cast<float>(pp.BackBufferHeight), D3DXCOLOR(1.3f, 1.3f, 1.3f, 1.0f));
+    device.SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
+    device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+}
+
+void EffectManager::Clear() {
+    registry.clear();
+    for (auto& effect : live) effect->ReleaseResources();
+    live.clear();
+}

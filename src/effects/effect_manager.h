@@ -1,0 +1,59 @@
+// EffectManager: the effect textures, the live effects in creation order, and the glow pass.
+#pragma once
+
+#include <cstddef>
+#include <list>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "simplelib/texture.h"
+
+class BaseEffect;
+
+struct EffectTextureEntry {
+    std::string stem;
+    std::shared_ptr<SimpleLib::CTexture> texture;
+};
+
+class EffectManager {
+public:
+    static EffectManager& Instance() { return *Holder(); }
+    // Starts from a fresh singleton (tests).
+    static void ResetInstance();
+
+    EffectManager() = default;
+    EffectManager(const EffectManager&) = delete;
+    EffectManager& operator=(const EffectManager&) = delete;
+    ~EffectManager();
+
+    static constexpr const char* kEffectFolder = "data/Effect";
+
+    // Registers every file of data/Effect under its stem and (re)creates the glow target.
+    void LoadTextures();
+    SimpleLib::CTexture* FindTexture(const std::string& name) const;
+    // A new effect of the kind named exactly `kindName`, initialised and appended; null for an
+    // unknown kind. The manager keeps ownership.
+    BaseEffect* Create(const std::string& kindName);
+    // Deletes retired effects and updates the others, front to back; effects created meanwhile
+    // are updated in the same pass. Returns the number updated.
+    std::size_t UpdateAll();
+    void DrawAll();
+    // Drops the textures and deletes every effect (the game scene's end).
+    void Clear();
+
+    std::size_t LiveCount() const { return live.size(); }
+
+    std::unordered_map<std::string, EffectTextureEntry> registry;
+    std::list<std::unique_ptr<BaseEffect>> live;
+    SimpleLib::CTexture glowTarget;
+
+private:
+    void ScanEffectFolder(std::vector<std::string>* names);
+    void DrawGlow();
+
+    static std::unique_ptr<EffectManager>& Holder() {
+        static std::unique_ptr<EffectManager> instance = std::make_unique<EffectManager>();
+        return instance;
+    }
+};

@@ -1,0 +1,29 @@
+// LightBall: 51 frames in, 128 frames out while shrinking by 2.5 % a frame, then retired.
+#include "effects/light_ball.h"
+
+#include "effects/effect_manager.h"
+#include "map/map_manager.h"
+
+void LightBall::Init() {
+    name = "lightball";
+    texture = EffectManager::Instance().FindTexture(name);
+}
+
+void LightBall::Update() {
+    params[kRise] += 0.05f;
+    world = MapManager::Instance().cameraRotation * position * MatrixTranslation(0, params[kRise], 0);
+    if (!phase) {
+        SetAlpha(alpha + 5);
+        if (alpha > 254) {
+            alpha = 255;
+            phase = true;
+        }
+    } else {
+        SetBillboardSize(halfWidth * 0.975f, halfHeight * 0.975f);
+        SetAlpha(alpha - 2);
+        if (alpha < 0) {
+            alpha = 0;
+            Retire();
+        }
+    }
+}

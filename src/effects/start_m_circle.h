@@ -1,0 +1,13 @@
+// StartMCircle: one of the three start-line circles; turns, faces the camera, sounds "push" once.
+#pragma once
+
+#include "effects/base_effect.h"
+
+class StartMCircle : public BaseEffect {
+public:
+    void Init() override;
+    void Update() override;
+
+    bool pushPlayed = false; // kept across Init
+    float baseSpin = 0.0f;   // degrees per frame outside colour fades
+};

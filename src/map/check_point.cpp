@@ -1,0 +1,45 @@
+// CheckPoint: creates its magic circle and walks its colour toward the state's colour, 5 a frame.
+#include "map/check_point.h"
+
+#include "effects/base_effect.h"
+#include "effects/effect_manager.h"
+
+namespace {
+constexpr std::int32_t kColourStep = 5;
+}
+
+void CheckPoint::Init() {
+    effect = EffectManager::Instance().Create("magiccircle");
+    if (!effect) return;
+    effect->SetBillboardSize(radius, radius);
+    effect->SetPosition(world);
+    if (number == 0) {
+        state = kCurrent;
+        effect->SetColor(255, 255, 0, 0);
+        red = 255, green = 0, blue = 0;
+    } else if (number == 1) {
+        state = kNext;
+        effect->SetColor(255, 255, 255, 0);
+        red = 255, green = 255, blue = 0;
+    } else {
+        state = kOther;
+        effect->SetColor(255, 255, 255, 255);
+        red = 255, green = 255, blue = 255;
+    }
+}
+
+void CheckPoint::Update() {
+    if (!fading) return;
+    if (state == kCurrent) {
+        green -= kColourStep;
+        if (green < 0) green = 0, fading = false;
+    } else if (state == kNext) {
+        blue -= kColourStep;
+        if (blue < 0) blue = 0, fading = false;
+    } else {
+        blue += kColourStep;
+        green = blue;
+        if (blue > 255) blue = green = 255, fading = false;
+    }
+    if (effect) effect->SetColor(255, red, green, blue);
+}

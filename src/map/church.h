@@ -1,0 +1,6 @@
+// Church: static scenery of kind "church".
+#pragma once
+
+#include "map/map_object.h"
+
+class Church : public NEditer::MapObject {};

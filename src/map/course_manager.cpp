@@ -1,0 +1,45 @@
+// The course: collects the checkpoints from the map and tells each one its colour state.
+#include "map/course_manager.h"
+
+#include <algorithm>
+
+#include "map/check_point.h"
+#include "map/map_manager.h"
+
+void CourseManager::ResetInstance() { Holder() = std::make_unique<CourseManager>(); }
+
+CourseManager::~CourseManager() { DeleteCheckPoints(); }
+
+void CourseManager::CollectCheckPoints() {
+    auto& objects = MapManager::Instance().objects;
+    std::vector<std::size_t> taken;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        if (objects[i]->name != "CheckPoint") continue;
+        checkPoints.push_back(static_cast<CheckPoint*>(objects[i]));
+        taken.push_back(i);
+    }
+    // Highest position first, so each erase leaves the remaining positions valid.
+    for (auto it = taken.rbegin(); it != taken.rend(); ++it) objects.erase(objects.begin() + *it);
+    std::stable_sort(checkPoints.begin(), checkPoints.end(),
+                     [](const CheckPoint* a, const CheckPoint* b) { return a->number < b->number; });
+}
+
+void CourseManager::SetCurrentCheckPoint(std::int32_t k) {
+    for (CheckPoint* point : checkPoints) {
+        std::int32_t wanted = CheckPoint::kOther;
+        if (point->number == k) wanted = CheckPoint::kCurrent;
+        else if (point->number == k + 1) wanted = CheckPoint::kNext;
+        if (wanted != point->state) {
+            point->state = wanted;
+            point->fading = true;
+        }
+    }
+}
+
+void CourseManager::DeleteCheckPoints() {
+    for (CheckPoint* point : checkPoints) {
+        point->Uninit();
+        delete point;
+    }
+    checkPoints.clear();
+}

@@ -1,0 +1,218 @@
+// The map file loader and the per-frame passes over the placed objects.
+#include "map/map_manager.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "map/map_object.h"
+#include "map/map_object_factory.h"
+#include "map/object_mesh.h"
+#include "map/parent_map_object.h"
+#include "render/shader_manager.h"
+
+namespace {
+
+// Nothing the game places comes near this; a bigger file is not a map.
+constexpr std::size_t kMaxMapBytes = 64u << 20;
+constexpr std::int32_t kMapVersion = 1;
+
+// Little-endian reads over the file's bytes that never run past the end.
+class MapReader {
+public:
+    MapReader(const std::uint8_t* data, std::size_t size) : cursor(data), left(size) {}
+
+    bool ReadInt32(std::int32_t* out) {
+        std::uint8_t b[4];
+        if (!ReadBytes(b, 4)) return false;
+        *out = static_cast<std::int32_t>(std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 |
+                                         std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24);
+        return true;
+    }
+
+    bool ReadFloat(float* out) {
+        std::int32_t bits;
+        if (!ReadInt32(&bits)) return false;
+        std::memcpy(out, &bits, 4);
+        return true;
+    }
+
+    // One length byte (signed: 0..127 are valid), then that many bytes, cut at the first zero.
+    MapManager::LoadResult ReadShortString(std::string* out) {
+        std::uint8_t length;
+        if (!ReadBytes(&length, 1)) return MapManager::LoadResult::Truncated;
+        if (length >= 128) return MapManager::LoadResult::BadLength;
+        char text[128];
+        if (!ReadBytes(text, length)) return MapManager::LoadResult::Truncated;
+        out->assign(text, strnlen(text, length));
+        return MapManager::LoadResult::Ok;
+    }
+
+    bool ReadMatrix(D3DXMATRIX* out) {
+        for (int i = 0; i < 16; ++i)
+            if (!ReadFloat(out->data() + i)) return false;
+        return true;
+    }
+
+private:
+    bool ReadBytes(void* out, std::size_t count) {
+        if (count > left) {
+            left = 0;
+            return false;
+        }
+        std::memcpy(out, cursor, count);
+        cursor += count;
+        left -= count;
+        return true;
+    }
+
+    const std::uint8_t* cursor;
+    std::size_t left;
+};
+
+const char* Describe(MapManager::LoadResult result) {
+    switch (result) {
+    case MapManager::LoadResult::Ok: return "ok";
+    case MapManager::LoadResult::Missing: return "cannot be opened";
+    case MapManager::LoadResult::WrongVersion: return "has an unknown version";
+    case MapManager::LoadResult::TooLarge: return "is too large";
+    case MapManager::LoadResult::BadLength: return "has a name longer than 127 bytes";
+    case MapManager::LoadResult::Truncated: return "ends early";
+    }
+    return "is unreadable";
+}
+
+} // namespace
+
+void MapManager::ResetInstance() { Holder() = std::make_unique<MapManager>(); }
+
+MapManager::~MapManager() { DeleteObjects(); }
+
+void MapManager::LoadMap() { LoadMapFile(kMapPath); }
+
+MapManager::LoadResult MapManager::LoadMapFile(const std::string& path) {
+    LoadResult result = LoadResult::Missing;
+    std::ifstream file(path, std::ios::binary);
+    std::vector<std::uint8_t> bytes;
+    if (file) {
+        file.seekg(0, std::ios::end);
+        std::streamoff size = file.tellg();
+        file.seekg(0, std::ios::beg);
+        if (size < 0 || !file) {
+            result = LoadResult::Missing;
+        } else if (static_cast<std::uint64_t>(size) > kMaxMapBytes) {
+            result = LoadResult::TooLarge;
+        } else {
+            bytes.resize(static_cast<std::size_t>(size));
+            file.read(reinterpret_cast<char*>(bytes.data()), size);
+            bytes.resize(static_cast<std::size_t>(file.gcount()));
+            result = LoadMapFromMemory(bytes.data(), bytes.size());
+        }
+    }
+    if (result != LoadResult::Ok) std::fprintf(stderr, "map: %s %s\n", path.c_str(), Describe(result));
+    return result;
+}
+
+MapManager::LoadResult MapManager::LoadMapFromMemory(const std::uint8_t* data, std::size_t size) {
+    MapReader reader(data, size);
+    std::int32_t version = 0;
+    if (!reader.ReadInt32(&version)) return LoadResult::Truncated;
+    if (version != kMapVersion) return LoadResult::WrongVersion;
+
+    // Definitions: the first definition of a kind wins.
+    for (;;) {
+        std::string kind, model;
+        if (LoadResult r = reader.ReadShortString(&kind); r != LoadResult::Ok) return r;
+        if (kind == "enddefine") break;
+        if (LoadResult r = reader.ReadShortString(&model); r != LoadResult::Ok) return r;
+        if (!definitions.contains(kind))
+            definitions.emplace(kind, std::make_shared<NEditer::ParentMapObject>(kind, std::move(model)));
+    }
+
+    // Objects, in file order. An entry cut short by the end of the file is dropped whole.
+    for (;;) {
+        std::string kind;
+        if (LoadResult r = reader.ReadShortString(&kind); r != LoadResult::Ok) return r;
+        if (kind == "end") break;
+        D3DXMATRIX world;
+        std::int32_t number = 0;
+        if (!reader.ReadMatrix(&world) || !reader.ReadInt32(&number)) return LoadResult::Truncated;
+        std::unique_ptr<NEditer::MapObject> object = NEditer::CreateMapObject(kind);
+        if (!object) continue; // the empty name places nothing
+        object->name = kind;
+        object->world = world;
+        object->number = number;
+        objects.push_back(object.release());
+    }
+    return LoadResult::Ok;
+}
+
+void MapManager::LoadModels(gpu::Device* device) {
+    for (auto& [kind, definition] : definitions) {
+        definition->LoadMesh(device, std::string(kModelFolder) + "/" + definition->modelFile);
+        definition->BuildFaceNormals();
+    }
+    std::vector<NEditer::MapObject*> kept;
+    kept.reserve(objects.size());
+    for (NEditer::MapObject* object : objects) {
+        if (object->mesh) { // already set up by an earlier call
+            kept.push_back(object);
+            continue;
+        }
+        NEditer::ParentMapObject* definition = FindDefinition(object->name);
+        if (!definition || !definition->HasLoadedMesh()) {
+            std::fprintf(stderr, "map: dropping an object of kind \"%s\": %s\n", object->name.c_str(),
+                         definition ? "its model did not load" : "the kind is not defined");
+            delete object;
+            continue;
+        }
+        object->mesh = definition->GetMesh();
+        object->ComputeRadius();
+        object->Init();
+        kept.push_back(object);
+    }
+    objects.swap(kept);
+}
+
+NEditer::ParentMapObject* MapManager::FindDefinition(const std::string& kindName) const {
+    auto it = definitions.find(kindName);
+    return it == definitions.end() ? nullptr : it->second.get();
+}
+
+void MapManager::UpdateObjects() {
+    for (NEditer::MapObject* object : objects) object->Update();
+}
+
+void MapManager::DrawObjects() {
+    ModelShader& shader = ShaderManager::Instance().objectShader;
+    for (NEditer::MapObject* object : objects) {
+        if (!object->visible || !object->HasLoadedMesh()) continue;
+        shader.SetMatrix("mW", object->world);
+        shader.DrawMesh(object->mesh->Parts());
+    }
+}
+
+void MapManager::DeleteObjects() {
+    for (NEditer::MapObject* object : objects) delete object;
+    objects.clear();
+}
+
+void MapManager::ClearMap() {
+    definitions.clear();
+    DeleteObjects();
+}
+
+void MapManager::UpdateVisibility(const D3DXVECTOR3& viewPoint) {
+    for (NEditer::MapObject* object : objects)
+        object->visible = IsVisible(MatrixPosition(object->world), object->radius, viewPoint);
+}
+
+bool MapManager::IsVisible(const D3DXVECTOR3& position, float radius, const D3DXVECTOR3& viewPoint) const {
+    D3DXVECTOR3 toObject = position - viewPoint;
+    if (D3DXVec3Length(&toObject) > radius + kViewDistance) return false;
+    for (int i = 0; i < 4; ++i) {
+        D3DXVECTOR3 offset = position - planePoints[i];
+        if (D3DXVec3Dot(&planeNormals[i], &offset) < -radius) return false;
+    }
+    return true;
+}

@@ -1,0 +1,71 @@
+// NEditer::ObjectMesh: loads a kind's .x model, its materials and textures, in the map's vertex layout.
+#include "map/object_mesh.h"
+
+#include "platform/fs/directory.h"
+
+namespace NEditer {
+
+namespace {
+constexpr DWORD kCloneOptions = D3DXMESH_MANAGED | D3DXMESH_NPATCHES; // 0x4220
+}
+
+ObjectMesh::~ObjectMesh() { Release(); }
+
+bool ObjectMesh::Load(gpu::Device* device, const std::string& path) {
+    Release();
+    const std::string directory = platform::fs::DirectoryPart(path);
+    fileName = path.substr(directory.size());
+
+    std::vector<D3DXMATERIAL> loadedMaterials;
+    DWORD count = 0;
+    std::shared_ptr<platform::mesh::Mesh> loaded;
+    if (!D3DXLoadMeshFromX(path, D3DXMESH_MANAGED, device, &adjacency, &loadedMaterials, &count, &loaded) ||
+        !loaded || count != loadedMaterials.size()) {
+        Release();
+        return false;
+    }
+    std::shared_ptr<platform::mesh::Mesh> clone = loaded->CloneMeshFVF(kCloneOptions, kVertexFormat, device);
+    if (!clone) {
+        Release();
+        return false;
+    }
+
+    materialCount = static_cast<std::int32_t>(count);
+    textures = std::make_unique<SimpleLib::CTexture[]>(count);
+    materials.resize(count);
+    for (DWORD i = 0; i < count; ++i) {
+        materials[i] = loadedMaterials[i].MatD3D;
+        materials[i].Ambient = materials[i].Diffuse;
+        // A missing texture leaves the record empty; the shader then uses its white texture.
+        textures[i].Load(device, directory + loadedMaterials[i].TextureFilename);
+    }
+    mesh = std::move(clone);
+    parts.mesh = mesh.get();
+    parts.materials = materials.data();
+    parts.textures = textures.get();
+    parts.materialCount = count;
+    return true;
+}
+
+void ObjectMesh::Release() {
+    if (textures)
+        for (std::int32_t i = 0; i < materialCount; ++i) textures[i].Release();
+    textures.reset();
+    materials.clear();
+    materialCount = 0;
+    adjacency.clear();
+    mesh.reset();
+    fileName.clear();
+    parts = StaticMeshParts{};
+}
+
+void ObjectMesh::Draw(gpu::Device* device, const D3DMATERIAL9* material) {
+    if (!mesh || !device) return;
+    for (std::int32_t i = 0; i < materialCount; ++i) {
+        device->SetMaterial(material ? material : &materials[i]);
+        device->SetTexture(0, textures[i].texture.get());
+        mesh->DrawSubset(static_cast<DWORD>(i));
+    }
+}
+
+} // namespace NEditer

@@ -1,0 +1,29 @@
+// PlayerManager: the five racers — roster, start grid, the per-frame drive, the rank, tear-down.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "player/player.h"
+
+class PlayerManager {
+public:
+    static PlayerManager& Instance();
+    // Starts from a fresh, empty singleton (tests).
+    static void ResetInstance();
+
+    void Create();
+    void PlaceAtStart(float x, float y, float z, float heading);
+    void Update();
+    void Draw();
+    void StartRace();
+    void Clear();
+
+    // The keyboard racer's place among the racers, counted as Update does.
+    std::int32_t ComputeRank() const;
+
+    std::int32_t rank = 1;
+    std::vector<std::shared_ptr<Player>> players;
+    std::weak_ptr<Player> user;
+};
