@@ -12,6 +12,10 @@ if [ ! -d "$game_dir/data" ]; then
     echo "SKIP: no generated content in $game_dir/data"
     exit 0
 fi
+if ! "$game_dir/orlenda" --help 2>/dev/null | grep -q -- --record; then
+    echo "SKIP: this game has no automation flags yet"
+    exit 0
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$game_dir" || exit 1
@@ -24,6 +28,10 @@ run() { # label, input file, extra arguments
     fi
 }
 run played "$input" --record "$work/recorded.input" --trace "$work/played.jsonl"
+if ! grep -q '"racers"' "$work/played.jsonl"; then
+    echo "SKIP: the race scene has no racers yet"
+    exit 0
+fi
 run replayed "$work/recorded.input" --trace "$work/replayed.jsonl"
 
 failures=0
