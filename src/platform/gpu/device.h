@@ -212,4 +212,8 @@ std::unique_ptr<Device> CreateOpenGLDevice(SDL_Window* window, std::uint32_t wid
                                            bool fullScreen, std::string* error);
 std::unique_ptr<Device> CreateNullDevice(std::uint32_t width, std::uint32_t height);
 
+// Sets the SDL GL attributes for a 3.3 core context. Call before creating the SDL_WINDOW_OPENGL
+// window; CreateOpenGLDevice calls it again before creating its context.
+void PrepareOpenGLWindowAttributes();
+
 } // namespace gpu
