@@ -19,6 +19,9 @@
 //    light 0 (directional, diffuse + ambient + specular) with the material when D3DRS_LIGHTING is on,
 //    texture stage 0 modulated by the vertex/material colour.
 //
+//  * Render targets smaller than the back buffer are drawn without the depth-stencil buffer
+//    (depth test and writes off for them).
+//
 // Does not: lost devices, resets, multisampling, more than one texture stage, cube or volume textures,
 // programmable vertex declarations beyond the formats listed in d3d_types.h.
 #pragma once

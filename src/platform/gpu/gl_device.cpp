@@ -318,7 +318,11 @@ void GlDevice::BindTargets() {
             glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + i, GL_TEXTURE_2D, ids[i], 0);
             buffers[i] = ids[i] ? GL_COLOR_ATTACHMENT0 + i : GL_NONE;
         }
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depthRenderbuffer_);
+        // A target smaller than the depth buffer (the half-size blur targets) gets none: Direct3D
+        // would test against the depth buffer's top-left corner, which no game draw relies on, and
+        // the software rasterizer pays dearly for that test on every full-target pass.
+        if (targets_[0]->Width() == present_.BackBufferWidth && targets_[0]->Height() == present_.BackBufferHeight)
+            glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depthRenderbuffer_);
         glDrawBuffers(kMaxRenderTargets, buffers);
         FramebufferEntry entry{{}, fbo};
         std::copy(std::begin(ids), std::end(ids), entry.textures);
