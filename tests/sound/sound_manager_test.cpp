@@ -89,6 +89,7 @@ TEST_F(SoundManagerTest, LoadsEveryFileUnderItsStemWithOneCopyEach) {
     EXPECT_EQ(sound.InstanceCount("fly"), 1u);
     EXPECT_TRUE(boxes.empty());
     EXPECT_LT(Energy(1000), kSilence); // nothing plays until asked
+    EXPECT_FLOAT_EQ(platform::audio::RolloffFactor(), 0.3f);
 }
 
 TEST_F(SoundManagerTest, OverlappingPlaysMakeNewCopiesThatSoundTogether) {
