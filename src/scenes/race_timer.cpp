@@ -1,0 +1,48 @@
+// RaceTimer: the clock glyphs, a small strip at the top right while racing, large on the result.
+#include "scenes/race_timer.h"
+
+#include "scenes/hud_glyphs.h"
+
+namespace {
+constexpr const char* kNumberStrip = "data/Texture/number.png";
+constexpr float kRacingScale = 0.5f;
+constexpr float kRacingAdvance = 30.0f;
+constexpr float kResultScale = 0.7f;
+constexpr float kResultAdvance = 40.0f;
+} // namespace
+
+void RaceTimer::Init() {
+    stopped = true;
+    startTime = 0;
+    digits.Load(kNumberStrip, true);
+    scaling = MatrixScaling(kRacingScale, kRacingScale, 0.0f);
+    translation = MatrixTranslation(1000.0f, 10.0f, 0.0f);
+    world = scaling * translation;
+    minutes = seconds = milliseconds = 0;
+}
+
+namespace {
+
+// The seven glyphs from `world` on, each `advance` pixels right of the previous one.
+void DrawClock(RaceTimer& timer, float advance, D3DCOLOR colour) {
+    const D3DXMATRIX step = MatrixTranslation(advance, 0.0f, 0.0f);
+    const auto cells = hud::ClockCells(timer.minutes, timer.seconds, timer.milliseconds);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        hud::DrawGlyph(timer.digits, hud::CellRect(cells[i]), timer.world, colour);
+        if (i + 1 < cells.size()) timer.world = timer.world * step;
+    }
+}
+
+} // namespace
+
+void RaceTimer::DrawRacing() {
+    world = scaling * translation;
+    DrawClock(*this, kRacingAdvance, 0xFFFFFFFF);
+}
+
+void RaceTimer::DrawResult() {
+    alpha = hud::StepResultAlpha(alpha);
+    world = MatrixScaling(kResultScale, kResultScale, 0.0f) *
+            MatrixTranslation(hud::ScreenWidth() * 0.5f, hud::ScreenHeight() * 0.5f, 0.0f);
+    DrawClock(*this, kResultAdvance, (static_cast<D3DCOLOR>(alpha) << 24) | 0xFFFFFF);
+}

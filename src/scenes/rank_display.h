@@ -1,0 +1,29 @@
+// RankDisplay: the keyboard racer's place, as a numeral and a suffix from two glyph strips.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/math/d3dx_math.h"
+#include "simplelib/texture.h"
+
+class RankDisplay {
+public:
+    void Init();
+    void DrawRacing();
+    void DrawResult();
+    void Release();
+
+    // Glyph source rectangles of a place: the numeral in number.png and the suffix row in rank.png.
+    static RECT NumeralRect(std::int32_t place);
+    static RECT SuffixRect(std::int32_t place);
+
+    std::int32_t alpha = 0;
+    D3DXMATRIX translation = MatrixIdentity();
+    D3DXMATRIX scaling = MatrixIdentity();
+    D3DXMATRIX world = MatrixIdentity();
+    SimpleLib::CTexture digits;
+    SimpleLib::CTexture suffixes;
+
+private:
+    void DrawPlace(const D3DXMATRIX& numeralTransform, const D3DXMATRIX& suffixTransform, D3DCOLOR colour);
+};
