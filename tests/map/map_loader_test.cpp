@@ -10,6 +10,7 @@
 #include "map/parent_map_object.h"
 #include "map/map_test_util.h"
 
+using maptest::At;
 using maptest::MapBytes;
 using Result = MapManager::LoadResult;
 
