@@ -58,15 +58,10 @@ inline std::string ShortWave() {
     return out;
 }
 
-class EffectTest : public ::testing::Test {
+class EffectTest : public maptest::FreshSingletons, public ::testing::Test {
 protected:
     void SetUp() override {
-        GraphicsDevice::ResetInstance();
-        ASSERT_TRUE(GraphicsDevice::Instance().InitNull(1280, 720));
-        ResourceCache::ResetInstance();
-        MapManager::ResetInstance();
-        CourseManager::ResetInstance();
-        EffectManager::ResetInstance();
+        ASSERT_NE(GraphicsDevice::Instance().device, nullptr);
         for (const char* stem : {"lightball", "magiccircle", "broomeffect", "pmcircle", "arrow", "cross", "trajectory"})
             maptest::WriteFile(std::string("data/Effect/") + stem + ".png", TinyPng());
         manager.LoadTextures();
@@ -76,14 +71,6 @@ protected:
             MapManager::Instance().planePoints[i] = D3DXVECTOR3(0, 0, -1e6f);
         }
     }
-    void TearDown() override {
-        EffectManager::ResetInstance();
-        CourseManager::ResetInstance();
-        MapManager::ResetInstance();
-        ResourceCache::ResetInstance();
-        GraphicsDevice::ResetInstance();
-    }
-
     // Updates until the effect retires; returns the number of updates it lived.
     int UpdatesUntilRetired(BaseEffect* effect, int limit = 100000) {
         for (int n = 1; n <= limit; ++n) {

@@ -14,22 +14,9 @@ using maptest::MapBytes;
 
 namespace {
 
-class CourseTest : public ::testing::Test {
+class CourseTest : public maptest::FreshSingletons, public ::testing::Test {
 protected:
-    void SetUp() override {
-        GraphicsDevice::ResetInstance();
-        ASSERT_TRUE(GraphicsDevice::Instance().InitNull(1280, 720));
-        MapManager::ResetInstance();
-        EffectManager::ResetInstance();
-        CourseManager::ResetInstance();
-        maptest::WriteFile("data/MapObject/gate.x", maptest::Tetrahedron(3));
-    }
-    void TearDown() override {
-        CourseManager::ResetInstance();
-        MapManager::ResetInstance();
-        EffectManager::ResetInstance();
-        GraphicsDevice::ResetInstance();
-    }
+    void SetUp() override { maptest::WriteFile("data/MapObject/gate.x", maptest::Tetrahedron(3)); }
     // Loads the objects as the game scene does, then collects the checkpoints.
     void Load(MapBytes& objects) {
         MapBytes file;

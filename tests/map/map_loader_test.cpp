@@ -16,10 +16,8 @@ using Result = MapManager::LoadResult;
 
 namespace {
 
-class MapLoaderTest : public ::testing::Test {
+class MapLoaderTest : public maptest::FreshSingletons, public ::testing::Test {
 protected:
-    void SetUp() override { MapManager::ResetInstance(); }
-    void TearDown() override { MapManager::ResetInstance(); }
 
     MapManager& map = MapManager::Instance();
     D3DXMATRIX placed = D3DXMATRIX(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16);
@@ -123,7 +121,7 @@ TEST_F(MapLoaderTest, LengthByteOf128OrMoreStopsTheLoad) {
     ASSERT_EQ(map.objects.size(), 1u); // what came before the fault stays
     EXPECT_EQ(map.objects[0]->number, 1);
 
-    MapManager::ResetInstance();
+    ResetAll();
     MapBytes definition;
     definition.Int32(1).Raw(std::string(1, '\xFF') + std::string(255, 'k')).Str("x.x").Str("enddefine").Str("end");
     EXPECT_EQ(MapManager::Instance().LoadMapFromMemory(definition.Data(), definition.Size()), Result::BadLength);
@@ -145,14 +143,14 @@ TEST_F(MapLoaderTest, FileEndingEarlyStopsAtTheEnd) {
     full.Str("end");
     // Every cut short of the whole file is reported; complete objects before the cut stay.
     for (std::size_t cut = 0; cut < full.Size(); ++cut) {
-        MapManager::ResetInstance();
+        ResetAll();
         MapManager& m = MapManager::Instance();
         Result r = m.LoadMapFromMemory(full.Data(), cut);
         EXPECT_NE(r, Result::Ok) << "cut at " << cut;
         EXPECT_LE(m.objects.size(), 2u);
         for (NEditer::MapObject* object : m.objects) EXPECT_EQ(object->world, placed);
     }
-    MapManager::ResetInstance();
+    ResetAll();
     // Cut inside the second object: only the first stays.
     std::size_t second = full.Size() - 4 /*"end"*/ - 68 - 7;
     EXPECT_EQ(MapManager::Instance().LoadMapFromMemory(full.Data(), second + 30), Result::Truncated);

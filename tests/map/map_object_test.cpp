@@ -39,21 +39,8 @@ TEST(MapObjectFactory, KeysAreExactAndCaseSensitive) {
     EXPECT_FALSE(static_cast<CheckPoint&>(*fresh).fading);
 }
 
-class MapModelTest : public ::testing::Test {
+class MapModelTest : public maptest::FreshSingletons, public ::testing::Test {
 protected:
-    void SetUp() override {
-        GraphicsDevice::ResetInstance();
-        ASSERT_TRUE(GraphicsDevice::Instance().InitNull(1280, 720));
-        MapManager::ResetInstance();
-        EffectManager::ResetInstance();
-        CourseManager::ResetInstance();
-    }
-    void TearDown() override {
-        CourseManager::ResetInstance();
-        MapManager::ResetInstance();
-        EffectManager::ResetInstance();
-        GraphicsDevice::ResetInstance();
-    }
     void Load(const MapBytes& file) {
         maptest::WriteFile("data/Map/map2.map", file.bytes);
         map.LoadMap();
@@ -121,17 +108,15 @@ TEST_F(MapModelTest, SecondLoadReusesModelsAndKeepsOneNormalPerFace) {
     EXPECT_EQ(map.objects[0]->mesh, model);
 }
 
-class VisibilityTest : public ::testing::Test {
+class VisibilityTest : public maptest::FreshSingletons, public ::testing::Test {
 protected:
     void SetUp() override {
-        MapManager::ResetInstance();
         // Four side planes far behind the view point accept everything.
         for (int i = 0; i < 4; ++i) {
             map.planeNormals[i] = D3DXVECTOR3(0, 0, 1);
             map.planePoints[i] = D3DXVECTOR3(0, 0, -1e6f);
         }
     }
-    void TearDown() override { MapManager::ResetInstance(); }
     MapManager& map = MapManager::Instance();
 };
 

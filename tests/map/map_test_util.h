@@ -11,7 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "effects/effect_manager.h"
+#include "map/course_manager.h"
+#include "map/map_manager.h"
 #include "platform/math/d3dx_math.h"
+#include "render/graphics_device.h"
+#include "simplelib/resource_cache.h"
 
 namespace maptest {
 
@@ -37,6 +42,25 @@ public:
 private:
     std::filesystem::path previous;
     std::filesystem::path root;
+};
+
+// Fresh game singletons for each test. A fixture lists it as its first base, so the references
+// its members take to the singletons are taken after the reset.
+struct FreshSingletons {
+    static void ResetAll() {
+        CourseManager::ResetInstance();
+        MapManager::ResetInstance();
+        EffectManager::ResetInstance();
+        ResourceCache::ResetInstance();
+        GraphicsDevice::ResetInstance();
+    }
+    FreshSingletons() {
+        ResetAll();
+        GraphicsDevice::Instance().InitNull(1280, 720);
+    }
+    ~FreshSingletons() { ResetAll(); }
+    FreshSingletons(const FreshSingletons&) = delete;
+    FreshSingletons& operator=(const FreshSingletons&) = delete;
 };
 
 inline void WriteFile(const std::string& path, const std::string& bytes) {
