@@ -16,7 +16,10 @@ namespace {
 
 class CourseTest : public maptest::FreshSingletons, public ::testing::Test {
 protected:
-    void SetUp() override { maptest::WriteFile("data/MapObject/gate.x", maptest::Tetrahedron(3)); }
+    void SetUp() override {
+        maptest::WriteFile("data/MapObject/gate.x", maptest::Tetrahedron(3));
+        std::filesystem::create_directories("data/Effect");
+    }
     // Loads the objects as the game scene does, then collects the checkpoints.
     void Load(MapBytes& objects) {
         MapBytes file;
