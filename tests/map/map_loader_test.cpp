@@ -1,6 +1,7 @@
 // The map file loader: the byte format, its terminators, and what a damaged file leaves behind.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <typeinfo>
 
 #include "map/check_point.h"
@@ -181,6 +182,29 @@ TEST_F(MapLoaderTest, DeleteObjectsKeepsTheKinds) {
     map.ClearMap();
     EXPECT_TRUE(map.objects.empty());
     EXPECT_TRUE(map.definitions.empty());
+}
+
+TEST_F(MapLoaderTest, DamagedBytesNeverBreakTheLoader) {
+    MapBytes good;
+    good.Int32(1).Def("church", "c.x").Def("CheckPoint", "g.x").Str("enddefine");
+    for (int i = 0; i < 6; ++i) good.Object(i % 2 ? "church" : "CheckPoint", placed, i);
+    good.Str("end");
+    std::mt19937 random(1234);
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes = good.bytes;
+        for (int flips = 1 + round % 8; flips > 0; --flips)
+            bytes[random() % bytes.size()] = static_cast<char>(random() & 0xFF);
+        bytes.resize(random() % (bytes.size() + 1));
+        ResetAll();
+        MapManager& m = MapManager::Instance();
+        m.LoadMapFromMemory(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        for (NEditer::MapObject* object : m.objects) {
+            ASSERT_FALSE(object->name.empty());
+            ASSERT_LE(object->name.size(), 127u);
+        }
+        for (const auto& [kind, definition] : m.definitions) ASSERT_LE(kind.size(), 127u);
+        ASSERT_LE(m.objects.size(), 6u + bytes.size() / 69);
+    }
 }
 
 } // namespace
