@@ -85,7 +85,10 @@ TEST_F(OverlayTest, FrustumCornersAndPlaneNormalsForTheGameView) {
     float h = 2000 * std::tan(fovY / 2);
     EXPECT_NEAR(2 * h, 2309.4f, 0.1f);
     EXPECT_NEAR(map.corners[0].x, -h * 1280.0f / 720.0f, 1e-2f);
-    EXPECT_EQ(map.corners[2], D3DXVECTOR3(-map.corners[0].x, -h, 2000));
+    EXPECT_NEAR(map.corners[2].x, -map.corners[0].x, 1e-3f);
+    EXPECT_NEAR(map.corners[2].y, -h, 1e-3f);
+    EXPECT_EQ(map.corners[2].z, 2000);
+    EXPECT_EQ(map.planePoints[3], map.corners[3]);
     Camera camera;
     map.camera = &camera;
     map.UpdateFrustum();

@@ -64,6 +64,14 @@ bool InitVideo(std::string* error) {
         if (error) *error = std::string("cannot open a display: ") + SDL_GetError();
         return false;
     }
+    // Without a display SDL falls back to drivers that show nothing; a player would see no window,
+    // so that counts as no display unless someone asked for such a driver on purpose.
+    std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    if ((driver == "offscreen" || driver == "dummy") && !SDL_getenv("SDL_VIDEODRIVER")) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if (error) *error = "cannot open a display (neither DISPLAY nor WAYLAND_DISPLAY leads to one)";
+        return false;
+    }
     videoStarted = true;
     return true;
 }
