@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 
+#include "platform/gpu/device.h"
 #include "platform/window/input.h"
 
 namespace platform::window {
@@ -87,6 +88,7 @@ void QuitVideo() {
 bool Window::Create(const char* title, int clientWidth, int clientHeight, std::string* error) {
     Destroy();
     if (!videoStarted && !InitVideo(error)) return false;
+    gpu::PrepareOpenGLWindowAttributes();
     SDL_Window* window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, clientWidth,
                                           clientHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!window) {
