@@ -18,4 +18,8 @@ public:
     std::unique_ptr<gpu::Effect> effect;
     SimpleLib::CTexture targetA;
     SimpleLib::CTexture targetB;
+
+private:
+    void Blur(const char* technique, float x, float y, SimpleLib::CTexture& input, float width, float height);
+    void DrawPass(const char* technique, float x, float y, float width, float height);
 };

@@ -41,6 +41,19 @@ public:
     void SetValue(const char* name, const void* data, std::uint32_t bytes);
     void SetVector(const char* name, const D3DXVECTOR4& value);
 
+    // The bone palette shared by every skinned draw of the program (only grows).
+    static std::vector<D3DXMATRIX>& Palette();
+
     std::unique_ptr<gpu::Effect> effect;
     SimpleLib::CTexture defaultTexture;
+
+private:
+    void BeginTech();
+    void EndTech();
+    void SetMaterial(const D3DMATERIAL9& material, SimpleLib::CTexture* texture);
+    void DrawBoneCombinations(SimpleLib::CMeshObject& skeleton, SimpleLib::MeshContainer& container,
+                              platform::mesh::Mesh& mesh);
+    static SimpleLib::CTexture* ContainerTexture(SimpleLib::MeshContainer& container, DWORD material);
+    static const D3DXMATRIX* BoneSkin(const SimpleLib::CMeshObject& skeleton,
+                                      const SimpleLib::MeshContainer& container, DWORD boneId);
 };

@@ -18,3 +18,7 @@ public:
     ModelShader objectShader; // map objects
     BlurFilter blur;
 };
+
+// Creates an effect from a file on the application's device. On failure shows the compiler's text
+// in the "シェーダコンパイルエラー" box and returns null; the caller goes on without the effect.
+std::unique_ptr<gpu::Effect> LoadEffectFile(const char* path);

@@ -1,10 +1,24 @@
 // Sound effects and looping music, played and stopped by file stem.
 #pragma once
 
+#include "platform/audio/sound_buffer.h"
+#include "platform/audio/sound_source.h"
+
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+// One loaded file: the sample data every copy of the sound shares, with its 3D mode.
+struct SoundRecord {
+    std::shared_ptr<platform::audio::SoundBuffer> buffer;
+};
+
+// One playable copy of a loaded sound.
+struct SoundInstance {
+    std::unique_ptr<platform::audio::SoundSource> buffer;
+};
 
 class SoundManager {
 public:
@@ -23,8 +37,21 @@ public:
     // Names of known sounds passed to Play since the last call, in call order (the per-frame trace).
     std::vector<std::string> TakePlayedNames();
 
-    struct Impl;
+    // For tests: how many playable copies a name has, and one of them.
+    std::size_t InstanceCount(const std::string& name) const;
+    SoundInstance* GetInstance(const std::string& name, std::size_t index) const;
+    bool HasSound(const std::string& name) const { return sounds.count(name) != 0; }
 
 private:
-    std::shared_ptr<Impl> impl;
+    void LoadSounds();
+    std::vector<std::string> ListSoundFiles();
+    bool LoadWave(const std::string& path, SoundRecord* record);
+    SoundInstance* AddInstance(const std::string& name);
+    void PassTime();
+
+    bool device = false; // the audio device is open and ours to close
+    std::unordered_map<std::string, std::unique_ptr<SoundRecord>> sounds;
+    std::unordered_map<std::string, std::vector<std::unique_ptr<SoundInstance>>> instances;
+    std::vector<std::string> playedNames;
+    std::uint32_t lastPassTime = 0;
 };

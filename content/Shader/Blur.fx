@@ -1,0 +1,91 @@
+// Blur.fx: screen-space copy and the separable blur passes of the effects' glow.
+//
+// Effect file syntax (every .fx of the game): GLSL 3.30 core text plus technique blocks
+//     technique NAME { pass NAME { vertex = FUNC; fragment = FUNC; } ... }
+// The technique blocks are cut out and the rest is compiled once per stage, with ORL_VERTEX or
+// ORL_FRAGMENT defined, so stage-only `in`/`out` declarations sit under #ifdef. Parameters are the
+// uniforms, set by name. Attribute locations: 0 position (x, y, z, rhw for pre-transformed
+// vertices), 3 texcoord. Output location 0 is render target 0. Helpers injected into both stages:
+// orl_ClipFromD3D, orl_ClipFromScreen, orl_ViewportSize.
+//
+// The quads come pre-transformed from the device's screen-quad draw, corners on whole pixels and
+// texture coordinates 0..1. Screen positions name pixel centres, so the corners are pulled back by
+// half a pixel: the quad then covers its pixels exactly and every pixel samples the middle of its
+// share of the input. Without that each of the eleven passes would drift the glow by half a pixel.
+//
+// Kernel: a 9-texel binomial (1 8 28 56 70 56 28 8 1)/256 read with five bilinear taps, the pairs of
+// neighbouring texels merged into one tap between them. Five X/Y pairs of it give a soft halo of
+// about 6 screen pixels radius (sigma) from the half-size target.
+//
+// Every pass writes alpha = 1 (NormalTech: "Color"'s alpha), so with the usual src-alpha blend a
+// pass replaces what its target held before rather than mixing with an older frame.
+
+uniform sampler2D InputTex;
+uniform vec4 TexelSize; // x, y: one texel of InputTex in texture coordinates
+uniform vec4 Color;
+
+#ifdef ORL_VERTEX
+layout(location = 0) in vec4 inPosition;
+layout(location = 3) in vec2 inTexCoord;
+
+out vec2 vTexCoord;
+
+void ScreenVS() {
+    gl_Position = orl_ClipFromScreen(inPosition - vec4(0.5, 0.5, 0.0, 0.0));
+    vTexCoord = inTexCoord;
+}
+#endif
+
+#ifdef ORL_FRAGMENT
+in vec2 vTexCoord;
+
+layout(location = 0) out vec4 outColor;
+
+const float kTapOffset1 = 1.0 + 28.0 / 84.0; // texels 1 and 2, weights 56 and 28
+const float kTapOffset2 = 3.0 + 1.0 / 9.0;   // texels 3 and 4, weights 8 and 1
+const float kWeight0 = 70.0 / 256.0;
+const float kWeight1 = 84.0 / 256.0;
+const float kWeight2 = 9.0 / 256.0;
+
+vec3 Blur(vec2 step) {
+    vec3 sum = texture(InputTex, vTexCoord).rgb * kWeight0;
+    sum += (texture(InputTex, vTexCoord + step * kTapOffset1).rgb +
+            texture(InputTex, vTexCoord - step * kTapOffset1).rgb) * kWeight1;
+    sum += (texture(InputTex, vTexCoord + step * kTapOffset2).rgb +
+            texture(InputTex, vTexCoord - step * kTapOffset2).rgb) * kWeight2;
+    return sum;
+}
+
+void NormalPS() {
+    outColor = vec4(texture(InputTex, vTexCoord).rgb * Color.rgb, Color.a);
+}
+
+void XBlurPS() {
+    outColor = vec4(Blur(vec2(TexelSize.x, 0.0)), 1.0);
+}
+
+void YBlurPS() {
+    outColor = vec4(Blur(vec2(0.0, TexelSize.y)), 1.0);
+}
+#endif
+
+technique NormalTech {
+    pass P0 {
+        vertex = ScreenVS;
+        fragment = NormalPS;
+    }
+}
+
+technique XBlurTech {
+    pass P0 {
+        vertex = ScreenVS;
+        fragment = XBlurPS;
+    }
+}
+
+technique YBlurTech {
+    pass P0 {
+        vertex = ScreenVS;
+        fragment = YBlurPS;
+    }
+}

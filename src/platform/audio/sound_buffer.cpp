@@ -1,0 +1,73 @@
+// Sample data staged in memory and handed to an OpenAL buffer on Unlock.
+#include "platform/audio/sound_buffer.h"
+
+#include "platform/audio/audio_device.h"
+#include "platform/audio/audio_registry.h"
+
+#include <AL/al.h>
+#include <AL/alext.h>
+
+namespace platform::audio {
+
+namespace {
+
+// Larger than any sound the game ships by far; guards against sizes read from damaged files.
+constexpr std::uint32_t kMaxBytes = 256u * 1024u * 1024u;
+
+// The OpenAL format for a wave format, 0 when it cannot be played.
+int FormatFor(const WaveFormat& format) {
+    bool mono = format.nChannels == 1;
+    if (format.nChannels != 1 && format.nChannels != 2) return 0;
+    if (format.nBlockAlign != format.nChannels * format.wBitsPerSample / 8) return 0;
+    if (format.wFormatTag == WAVE_FORMAT_PCM) {
+        if (format.wBitsPerSample == 8) return mono ? AL_FORMAT_MONO8 : AL_FORMAT_STEREO8;
+        if (format.wBitsPerSample == 16) return mono ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
+    }
+    if (format.wFormatTag == WAVE_FORMAT_IEEE_FLOAT && format.wBitsPerSample == 32 && alIsExtensionPresent("AL_EXT_FLOAT32"))
+        return mono ? AL_FORMAT_MONO_FLOAT32 : AL_FORMAT_STEREO_FLOAT32;
+    return 0;
+}
+
+} // namespace
+
+std::shared_ptr<SoundBuffer> SoundBuffer::Create(const WaveFormat& format, std::uint32_t bytes, std::string* error) {
+    auto fail = [error](const char* reason) {
+        if (error) *error = reason;
+        return std::shared_ptr<SoundBuffer>();
+    };
+    if (!IsOpen()) return fail("no audio device");
+    int alFormat = FormatFor(format);
+    if (alFormat == 0) return fail("unsupported sample format");
+    if (format.nSamplesPerSec < 1000 || format.nSamplesPerSec > 384000) return fail("unsupported sample rate");
+    if (bytes > kMaxBytes) return fail("sample data too large");
+
+    std::shared_ptr<SoundBuffer> buffer(new SoundBuffer);
+    alGetError();
+    alGenBuffers(1, &buffer->id);
+    if (alGetError() != AL_NO_ERROR) return fail("out of audio buffers");
+    registry::AddBuffer(buffer->id);
+    buffer->generation = registry::Generation();
+    buffer->alFormat = alFormat;
+    buffer->frequency = format.nSamplesPerSec;
+    buffer->blockAlign = format.nBlockAlign;
+    buffer->staging.assign(bytes, format.wBitsPerSample == 8 ? 0x80 : 0);
+    return buffer;
+}
+
+SoundBuffer::~SoundBuffer() {
+    if (generation != registry::Generation()) return;
+    registry::RemoveBuffer(id);
+    alDeleteBuffers(1, &id);
+}
+
+std::span<std::uint8_t> SoundBuffer::Lock() { return staging; }
+
+bool SoundBuffer::Unlock() {
+    if (generation != registry::Generation()) return false;
+    std::size_t whole = staging.size() - staging.size() % blockAlign;
+    alGetError();
+    alBufferData(id, alFormat, staging.data(), static_cast<ALsizei>(whole), static_cast<ALsizei>(frequency));
+    return alGetError() == AL_NO_ERROR;
+}
+
+} // namespace platform::audio

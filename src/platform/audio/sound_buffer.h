@@ -1,0 +1,66 @@
+// A loaded sound: sample data in one format, shared by every source that plays it.
+//
+// Stands in for: a DirectSound static secondary buffer (its sample memory, Lock/Unlock and the
+// 3D mode of its IDirectSound3DBuffer). Playing happens through SoundSource copies.
+// Formats: PCM 8/16-bit and IEEE float 32-bit, mono or stereo.
+// Does not: streaming, buffer loss (OpenAL never loses a buffer), compressed formats.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace platform::audio {
+
+inline constexpr std::uint16_t WAVE_FORMAT_PCM = 1;
+inline constexpr std::uint16_t WAVE_FORMAT_IEEE_FLOAT = 3;
+
+// WAVEFORMATEX: the 18-byte header, with the cbSize extra bytes kept beside it.
+struct WaveFormat {
+    std::uint16_t wFormatTag = 0;
+    std::uint16_t nChannels = 0;
+    std::uint32_t nSamplesPerSec = 0;
+    std::uint32_t nAvgBytesPerSec = 0;
+    std::uint16_t nBlockAlign = 0;
+    std::uint16_t wBitsPerSample = 0;
+    std::uint16_t cbSize = 0;
+    std::vector<std::uint8_t> extra; // cbSize bytes
+};
+
+// How a sound is placed in space (DS3DMODE_*): Disable plays it as it is, without 3D processing.
+enum class Mode3D { Normal = 0, HeadRelative = 1, Disable = 2 };
+
+class SoundBuffer {
+public:
+    // An empty buffer for `bytes` bytes of `format`. Null, with the reason in `error`, when no
+    // device is open, the format cannot be played or the size is out of range.
+    static std::shared_ptr<SoundBuffer> Create(const WaveFormat& format, std::uint32_t bytes, std::string* error);
+    ~SoundBuffer();
+    SoundBuffer(const SoundBuffer&) = delete;
+    SoundBuffer& operator=(const SoundBuffer&) = delete;
+
+    // The whole sample memory, to be filled before Unlock.
+    std::span<std::uint8_t> Lock();
+    // Hands the filled memory to the mixer (a trailing partial frame is dropped).
+    bool Unlock();
+
+    void SetMode(Mode3D mode) { mode3d = mode; }
+    Mode3D GetMode() const { return mode3d; }
+    std::uint32_t Size() const { return static_cast<std::uint32_t>(staging.size()); }
+    std::uint32_t BlockAlign() const { return blockAlign; }
+    unsigned Id() const { return id; }
+
+private:
+    SoundBuffer() = default;
+    unsigned id = 0;
+    std::uint64_t generation = 0;
+    int alFormat = 0;
+    std::uint32_t frequency = 0;
+    std::uint32_t blockAlign = 1;
+    Mode3D mode3d = Mode3D::Normal;
+    std::vector<std::uint8_t> staging;
+};
+
+} // namespace platform::audio

@@ -1,0 +1,94 @@
+// The glow blur: copies the glow target into a half-size texture and blurs it in five X/Y pass pairs.
+#include "render/blur_filter.h"
+
+#include "render/graphics_device.h"
+#include "render/shader_manager.h"
+
+namespace {
+constexpr const char* kBlurFile = "Shader/Blur.fx";
+constexpr int kBlurPassPairs = 5;
+
+D3DXVECTOR4 TexelSizeOf(const SimpleLib::CTexture& input) {
+    float w = input.info.Width ? static_cast<float>(input.info.Width) : 1.0f;
+    float h = input.info.Height ? static_cast<float>(input.info.Height) : 1.0f;
+    return D3DXVECTOR4(1.0f / w, 1.0f / h, 0.0f, 0.0f);
+}
+} // namespace
+
+void BlurFilter::Load() {
+    effect.reset();
+    effect = LoadEffectFile(kBlurFile);
+    if (!effect) return;
+    const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
+    std::uint32_t w = pp.BackBufferWidth / 2;
+    std::uint32_t h = pp.BackBufferHeight / 2;
+    targetA.Create(w, h, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+    targetB.Create(w, h, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+}
+
+void BlurFilter::Release() {
+    targetA.Release();
+    targetB.Release();
+    effect.reset();
+}
+
+void BlurFilter::DrawTexture(float x, float y, SimpleLib::CTexture& input, float width, float height,
+                             const D3DXCOLOR& colour) {
+    if (!effect) return;
+    D3DXVECTOR4 texel = TexelSizeOf(input);
+    D3DXVECTOR4 tint(colour.r, colour.g, colour.b, colour.a);
+    effect->SetVector("TexelSize", &texel);
+    effect->SetTexture("InputTex", input.texture.get());
+    effect->SetVector("Color", &tint);
+    DrawPass("NormalTech", x, y, width, height);
+}
+
+void BlurFilter::BlurX(float x, float y, SimpleLib::CTexture& input, float width, float height) {
+    Blur("XBlurTech", x, y, input, width, height);
+}
+
+void BlurFilter::BlurY(float x, float y, SimpleLib::CTexture& input, float width, float height) {
+    Blur("YBlurTech", x, y, input, width, height);
+}
+
+void BlurFilter::Blur(const char* technique, float x, float y, SimpleLib::CTexture& input, float width,
+                      float height) {
+    if (!effect) return;
+    D3DXVECTOR4 texel = TexelSizeOf(input);
+    effect->SetVector("TexelSize", &texel);
+    effect->SetTexture("InputTex", input.texture.get());
+    DrawPass(technique, x, y, width, height);
+}
+
+void BlurFilter::DrawPass(const char* technique, float x, float y, float width, float height) {
+    unsigned passes = 0;
+    effect->SetTechnique(technique);
+    effect->Begin(&passes, 0);
+    effect->BeginPass(0);
+    GraphicsDevice::Instance().DrawScreenQuad(x, y, width, height, 1.0f, 1.0f);
+    effect->EndPass();
+    effect->End();
+}
+
+void BlurFilter::Apply(SimpleLib::CTexture& source) {
+    // Without the effect or its targets there is nothing to blur into; targetB keeps what it had.
+    if (!effect || !targetA.surface || !targetB.surface) return;
+    gpu::Device& device = *GraphicsDevice::Instance().device;
+    device.SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
+    device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+
+    std::shared_ptr<gpu::Surface> previous = device.GetRenderTarget(0);
+    float aw = static_cast<float>(targetA.info.Width), ah = static_cast<float>(targetA.info.Height);
+    float bw = static_cast<float>(targetB.info.Width), bh = static_cast<float>(targetB.info.Height);
+
+    device.SetRenderTarget(0, targetB.surface);
+    DrawTexture(0, 0, source, bw, bh, D3DXCOLOR(1, 1, 1, 1));
+    for (int i = 0; i < kBlurPassPairs; ++i) {
+        device.SetRenderTarget(0, targetA.surface);
+        BlurX(0, 0, targetB, aw, ah);
+        device.SetRenderTarget(0, targetB.surface);
+        BlurY(0, 0, targetA, bw, bh);
+    }
+    device.SetRenderTarget(0, previous);
+}

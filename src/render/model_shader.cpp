@@ -1,0 +1,163 @@
+// The model shader: static meshes, skinned containers and effect quads through technique "Tech".
+#include "render/model_shader.h"
+
+#include <algorithm>
+
+#include "platform/mesh/mesh.h"
+#include "render/graphics_device.h"
+#include "render/shader_manager.h"
+#include "simplelib/mesh_object.h"
+
+namespace {
+constexpr const char* kModelFile = "Shader/Sample.fx";
+constexpr std::uint32_t kNoBone = 0xFFFFFFFF;
+constexpr std::uint32_t kQuadStride = 24;
+
+D3DXVECTOR4 ToVector(const D3DCOLORVALUE& c) { return D3DXVECTOR4(c.r, c.g, c.b, c.a); }
+} // namespace
+
+std::vector<D3DXMATRIX>& ModelShader::Palette() {
+    // Shared by every skinned draw of the program; it only grows, so drawing does not allocate
+    // once the largest palette has been seen.
+    static std::vector<D3DXMATRIX> palette;
+    return palette;
+}
+
+void ModelShader::Load() {
+    Release();
+    effect = LoadEffectFile(kModelFile);
+    if (!effect) return;
+    if (defaultTexture.Create(1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED)) defaultTexture.FillWhite();
+}
+
+void ModelShader::Release() {
+    effect.reset();
+    defaultTexture.Release();
+}
+
+void ModelShader::SetMatrix(const char* name, const D3DXMATRIX& value) {
+    if (effect) effect->SetMatrix(name, &value);
+}
+
+void ModelShader::SetValue(const char* name, const void* data, std::uint32_t bytes) {
+    if (effect) effect->SetValue(name, data, bytes);
+}
+
+void ModelShader::SetVector(const char* name, const D3DXVECTOR4& value) {
+    if (effect) effect->SetVector(name, &value);
+}
+
+void ModelShader::BeginTech() {
+    unsigned passes = 0;
+    effect->SetTechnique("Tech");
+    effect->Begin(&passes, 0);
+    effect->BeginPass(0);
+}
+
+void ModelShader::EndTech() {
+    effect->EndPass();
+    effect->End();
+}
+
+void ModelShader::SetMaterial(const D3DMATERIAL9& material, SimpleLib::CTexture* texture) {
+    D3DXVECTOR4 diffuse = ToVector(material.Diffuse);
+    D3DXVECTOR4 specular = ToVector(material.Specular);
+    effect->SetVector("MateDiffuse", &diffuse);
+    effect->SetVector("MateSpecular", &specular);
+    effect->SetFloat("MateSpePower", material.Power);
+    gpu::Texture* image = texture ? texture->texture.get() : nullptr;
+    effect->SetTexture("MateDiffuseTex", image ? image : defaultTexture.texture.get());
+}
+
+void ModelShader::DrawMesh(const StaticMeshParts& mesh) {
+    if (!effect || !mesh.mesh) return;
+    effect->SetInt("CurNumBones", 0);
+    BeginTech();
+    for (std::uint32_t i = 0; i < mesh.materialCount; ++i) {
+        SetMaterial(mesh.materials[i], mesh.textures ? &mesh.textures[i] : nullptr);
+        effect->CommitChanges();
+        mesh.mesh->DrawSubset(i);
+    }
+    EndTech();
+}
+
+void ModelShader::DrawSkinnedModel(SimpleLib::CMeshObject& skeleton) {
+    if (!effect || !skeleton.mesh) return;
+    for (SimpleLib::MeshContainer* container : skeleton.mesh->containers) {
+        if (container) DrawSkinnedMesh(skeleton, *container);
+    }
+}
+
+void ModelShader::DrawSkinnedMesh(SimpleLib::CMeshObject& skeleton, SimpleLib::MeshContainer& container) {
+    platform::mesh::Mesh* mesh = container.MeshData.pMesh.get();
+    if (!effect || !mesh) return;
+    BeginTech();
+    if (container.pSkinInfo) {
+        DrawBoneCombinations(skeleton, container, *mesh);
+    } else {
+        // A rigid container is placed by "mW" alone; a bone count left over from a skinned
+        // container drawn before it would blend it through a stale palette.
+        effect->SetInt("CurNumBones", 0);
+        for (DWORD i = 0; i < container.NumMaterials && i < container.pMaterials.size(); ++i) {
+            SetMaterial(container.pMaterials[i].MatD3D, ContainerTexture(container, i));
+            effect->CommitChanges();
+            mesh->DrawSubset(i);
+        }
+    }
+    EndTech();
+}
+
+SimpleLib::CTexture* ModelShader::ContainerTexture(SimpleLib::MeshContainer& container, DWORD material) {
+    return container.textures ? &container.textures[material] : nullptr;
+}
+
+void ModelShader::DrawBoneCombinations(SimpleLib::CMeshObject& skeleton, SimpleLib::MeshContainer& container,
+                                       platform::mesh::Mesh& mesh) {
+    std::vector<D3DXMATRIX>& palette = Palette();
+    const DWORD paletteSize = std::min(container.paletteSize, SimpleLib::kMaxPaletteSize);
+    if (palette.size() < paletteSize) palette.resize(paletteSize);
+    const DWORD groups = std::min<DWORD>(container.boneCombinationCount, container.boneCombinations.size());
+    for (DWORD g = 0; g < groups; ++g) {
+        const D3DXBONECOMBINATION& combination = container.boneCombinations[g];
+        for (DWORD i = 0; i < paletteSize && i < combination.BoneId.size(); ++i) {
+            const D3DXMATRIX* skin = BoneSkin(skeleton, container, combination.BoneId[i]);
+            if (skin) palette[i] = *skin;
+        }
+        effect->SetMatrixArray("mWArray", palette.data(), paletteSize);
+        // Materials: the loader keeps at least one record, so a group naming a missing one draws
+        // with the first.
+        DWORD material = combination.AttribId < container.pMaterials.size() ? combination.AttribId : 0;
+        if (!container.pMaterials.empty()) {
+            SetMaterial(container.pMaterials[material].MatD3D, ContainerTexture(container, material));
+        }
+        effect->SetInt("CurNumBones", static_cast<int>(container.maxVertexInfluences));
+        effect->CommitChanges();
+        mesh.DrawSubset(g);
+    }
+}
+
+const D3DXMATRIX* ModelShader::BoneSkin(const SimpleLib::CMeshObject& skeleton,
+                                        const SimpleLib::MeshContainer& container, DWORD boneId) {
+    // Empty slots and bones that name no frame keep whatever the palette held.
+    if (boneId == UINT_MAX32 || boneId >= container.boneFrames.size()) return nullptr;
+    const SimpleLib::D3DXFRAME_EX* frame = container.boneFrames[boneId];
+    if (!frame || frame->index < 0 || static_cast<std::size_t>(frame->index) >= skeleton.bones.size()) return nullptr;
+    return &skeleton.bones[frame->index]->skin;
+}
+
+void ModelShader::DrawQuad(SimpleLib::CTexture* texture, const void* vertices, const D3DXCOLOR& colour) {
+    if (!effect || !vertices) return;
+    static const D3DXVECTOR4 kZero(0, 0, 0, 0);
+    D3DXVECTOR4 diffuse(colour.r, colour.g, colour.b, colour.a);
+    effect->SetInt("CurNumBones", 0);
+    BeginTech();
+    effect->SetVector("MateDiffuse", &diffuse);
+    effect->SetVector("MateSpecular", &kZero);
+    effect->SetFloat("MateSpePower", 0.0f);
+    effect->SetVector("TakeColor", &kZero);
+    gpu::Texture* image = texture ? texture->texture.get() : nullptr;
+    effect->SetTexture("MateDiffuseTex", image ? image : defaultTexture.texture.get());
+    effect->CommitChanges();
+    GraphicsDevice::Instance().device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, vertices, kQuadStride);
+    EndTech();
+}

@@ -1,0 +1,163 @@
+// Loads every WAV of data/Sound and keeps a growing pool of playable copies per name.
+#include "sound/sound_manager.h"
+
+#include "platform/audio/audio_device.h"
+#include "platform/fs/directory.h"
+#include "platform/window/clock.h"
+#include "platform/window/message_box.h"
+#include "sound/wave_file.h"
+
+#include <cstdio>
+
+namespace {
+
+const char* const kSoundFolder = "data/Sound";
+constexpr float kRolloffFactor = 0.3f;
+
+std::unique_ptr<SoundManager>& Holder() {
+    static std::unique_ptr<SoundManager> instance;
+    return instance;
+}
+
+void ShowScanError() { MessageBoxA(nullptr, "SE:Error", "msg", MB_OK); }
+
+} // namespace
+
+SoundManager& SoundManager::Instance() {
+    if (!Holder()) Holder() = std::make_unique<SoundManager>();
+    return *Holder();
+}
+
+void SoundManager::ResetInstance() {
+    if (Holder()) Holder()->Release();
+    Holder().reset();
+}
+
+void SoundManager::Init() {
+    device = platform::audio::OpenDevice();
+    platform::audio::SetPrimaryFormat(44100, 2, 16);
+    platform::audio::SetRolloffFactor(kRolloffFactor);
+    lastPassTime = timeGetTime();
+    LoadSounds();
+    for (const auto& entry : sounds) AddInstance(entry.first);
+}
+
+std::vector<std::string> SoundManager::ListSoundFiles() {
+    std::vector<std::string> names;
+    platform::fs::DirectoryListing listing;
+    platform::fs::FindData found;
+    if (!listing.FindFirst(std::string(kSoundFolder) + "/*", &found)) {
+        ShowScanError();
+        return names;
+    }
+    // The first entry is the folder itself.
+    while (listing.FindNext(&found)) {
+        if (!found.directory) names.push_back(found.fileName);
+    }
+    if (listing.Status() != platform::fs::FindStatus::NoMoreFiles) ShowScanError();
+    return names;
+}
+
+void SoundManager::LoadSounds() {
+    for (const std::string& name : ListSoundFiles()) {
+        std::string path = std::string(kSoundFolder) + "/" + name;
+        auto record = std::make_unique<SoundRecord>();
+        // A file that cannot be played is left out, so it does not take the stem from a good one.
+        if (!LoadWave(path, record.get())) continue;
+        record->buffer->SetMode(platform::audio::Mode3D::Disable);
+        sounds.try_emplace(platform::fs::FileStem(path), std::move(record));
+    }
+}
+
+bool SoundManager::LoadWave(const std::string& path, SoundRecord* record) {
+    WaveFile wav;
+    std::string error;
+    if (!wav.Open(path, &error)) {
+        std::fprintf(stderr, "sound: %s skipped: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    record->buffer = platform::audio::SoundBuffer::Create(*wav.GetFormat(), wav.GetSize(), &error);
+    if (!record->buffer) {
+        std::fprintf(stderr, "sound: %s skipped: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    std::span<std::uint8_t> data = record->buffer->Lock();
+    std::uint32_t copied = 0;
+    if (!wav.Read(data.data(), static_cast<std::uint32_t>(data.size()), &copied)) {
+        std::fprintf(stderr, "sound: %s: sample data cut short\n", path.c_str());
+    }
+    if (!record->buffer->Unlock()) {
+        std::fprintf(stderr, "sound: %s skipped: the mixer refused its samples\n", path.c_str());
+        record->buffer.reset();
+        return false;
+    }
+    return true;
+}
+
+SoundInstance* SoundManager::AddInstance(const std::string& name) {
+    const SoundRecord& record = *sounds.at(name);
+    auto instance = std::make_unique<SoundInstance>();
+    instance->buffer = platform::audio::SoundSource::Create(record.buffer);
+    if (!instance->buffer) return nullptr;
+    instance->buffer->SetMode(record.buffer->GetMode());
+    auto& pool = instances[name];
+    pool.push_back(std::move(instance));
+    return pool.back().get();
+}
+
+void SoundManager::PassTime() {
+    std::uint32_t now = timeGetTime();
+    platform::audio::Pump(now - lastPassTime);
+    lastPassTime = now;
+}
+
+void SoundManager::Play(int mode, const std::string& name) {
+    if (sounds.count(name) == 0) return;
+    playedNames.push_back(name);
+    PassTime();
+    SoundInstance* chosen = nullptr;
+    for (const auto& instance : instances[name]) {
+        if (instance->buffer->GetStatus() == 0) {
+            chosen = instance.get();
+            break;
+        }
+    }
+    if (!chosen) chosen = AddInstance(name);
+    if (!chosen) return;
+    if (mode == 0) chosen->buffer->Play(0);
+    if (mode == 1) chosen->buffer->Play(platform::audio::DSBPLAY_LOOPING);
+}
+
+void SoundManager::Stop(const std::string& name) {
+    if (sounds.count(name) == 0) return;
+    auto found = instances.find(name);
+    if (found == instances.end() || found->second.empty()) return;
+    SoundInstance& first = *found->second.front();
+    first.buffer->Stop();
+    first.buffer->SetCurrentPosition(0);
+}
+
+void SoundManager::Release() {
+    sounds.clear();
+    instances.clear();
+    if (device) platform::audio::CloseDevice();
+    device = false;
+    playedNames.clear();
+}
+
+std::vector<std::string> SoundManager::TakePlayedNames() {
+    std::vector<std::string> names;
+    names.swap(playedNames);
+    return names;
+}
+
+std::size_t SoundManager::InstanceCount(const std::string& name) const {
+    auto found = instances.find(name);
+    return found == instances.end() ? 0 : found->second.size();
+}
+
+SoundInstance* SoundManager::GetInstance(const std::string& name, std::size_t index) const {
+    auto found = instances.find(name);
+    if (found == instances.end() || index >= found->second.size()) return nullptr;
+    return found->second[index].get();
+}

@@ -1,0 +1,313 @@
+// Shaders on the real OpenGL device: matrices, colours, the glow output and the blur chain, read back.
+#include <cmath>
+#include <string>
+
+#include "platform/mesh/mesh.h"
+#include "platform/window/window.h"
+#include "render_fixture.h"
+
+namespace {
+
+constexpr int kWidth = 1280, kHeight = 720;
+
+class ShaderGlTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        std::string error;
+        ASSERT_TRUE(platform::window::InitVideo(&error)) << error;
+        window = new platform::window::Window();
+        ASSERT_TRUE(window->Create("shader test", kWidth, kHeight, &error)) << error;
+    }
+    static void TearDownTestSuite() {
+        ShaderManager::ResetInstance();
+        GraphicsDevice::ResetInstance();
+        delete window;
+        window = nullptr;
+    }
+
+    void SetUp() override {
+        ShaderManager::ResetInstance();
+        GraphicsDevice::ResetInstance();
+        ASSERT_TRUE(GraphicsDevice::Instance().Init(window->Handle(), kWidth, kHeight, false));
+        GraphicsDevice::Instance().SetDefaultStates();
+        auto& shaders = ShaderManager::Instance();
+        shaders.mainShader.Load();
+        shaders.objectShader.Load();
+        shaders.blur.Load();
+        ASSERT_TRUE(recorder.boxes.empty()) << recorder.boxes[0].text;
+        device = GraphicsDevice::Instance().device.get();
+        device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
+        device->BeginScene();
+    }
+
+    // Camera at the origin looking down +z, 90 degrees vertical field of view.
+    void SetCamera(ModelShader& shader) {
+        D3DXMATRIX view, projection;
+        D3DXMatrixIdentity(&view);
+        D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 2, float(kWidth) / kHeight, 1.0f, 100.0f);
+        shader.SetMatrix("mV", view);
+        shader.SetMatrix("mP", projection);
+        D3DXVECTOR3 eye(0, 0, 0);
+        shader.SetValue("CamPos", &eye, sizeof(eye));
+        viewProjection = view * projection;
+    }
+
+    // Where a world point lands on the screen, in pixels (row 0 at the top).
+    D3DXVECTOR2 ScreenOf(const D3DXVECTOR3& world) const {
+        D3DXVECTOR3 ndc;
+        D3DXVec3TransformCoord(&ndc, &world, &viewProjection);
+        return {(ndc.x + 1) * 0.5f * kWidth, (1 - ndc.y) * 0.5f * kHeight};
+    }
+
+    std::uint32_t BackPixel(int x, int y) {
+        if (back.empty()) {
+            std::uint32_t w = 0, h = 0;
+            EXPECT_TRUE(device->ReadBackBuffer(back, w, h));
+            EXPECT_EQ(w, std::uint32_t(kWidth));
+        }
+        return back[std::size_t(y) * kWidth + x];
+    }
+
+    static void FillQuad(QuadVertex* quad, float halfWidth, float halfHeight, D3DCOLOR colour) {
+        // Upright in the X-Y plane, corners in the order the effects use (a fan, clockwise on screen).
+        quad[0] = {-halfWidth, halfHeight, 0, colour, 0, 0};
+        quad[1] = {halfWidth, halfHeight, 0, colour, 1, 0};
+        quad[2] = {halfWidth, -halfHeight, 0, colour, 1, 1};
+        quad[3] = {-halfWidth, -halfHeight, 0, colour, 0, 1};
+    }
+
+    void DrawEffectQuad(const D3DXMATRIX& world, D3DCOLOR vertexColour, const D3DXCOLOR& colour,
+                        SimpleLib::CTexture* texture = nullptr) {
+        QuadVertex quad[4];
+        FillQuad(quad, 1, 1, vertexColour);
+        ModelShader& shader = ShaderManager::Instance().mainShader;
+        shader.SetMatrix("mW", world);
+        device->SetFVF(kQuadFvf);
+        shader.DrawQuad(texture, quad, colour);
+    }
+
+    static platform::window::Window* window;
+    BoxRecorder recorder;
+    gpu::Device* device = nullptr;
+    D3DXMATRIX viewProjection;
+    std::vector<std::uint32_t> back;
+};
+platform::window::Window* ShaderGlTest::window = nullptr;
+
+int Red(std::uint32_t argb) { return (argb >> 16) & 0xFF; }
+int Green(std::uint32_t argb) { return (argb >> 8) & 0xFF; }
+int Blue(std::uint32_t argb) { return argb & 0xFF; }
+
+TEST_F(ShaderGlTest, QuadLandsWhereTheRowVectorMatricesPutIt) {
+    ModelShader& shader = ShaderManager::Instance().mainShader;
+    SetCamera(shader);
+    // Scaled and moved up-right: a transposed matrix would lose the translation or mirror it.
+    D3DXMATRIX world = MatrixScaling(2, 1, 1) * Translation(4, 2, 10);
+    DrawEffectQuad(world, 0xFFFFFFFF, D3DXCOLOR(1, 0, 0, 1));
+    device->EndScene();
+
+    D3DXVECTOR2 topLeft = ScreenOf(D3DXVECTOR3(2, 3, 10));
+    D3DXVECTOR2 bottomRight = ScreenOf(D3DXVECTOR3(6, 1, 10));
+    ASSERT_GT(topLeft.x, kWidth / 2);
+    ASSERT_LT(bottomRight.y, kHeight / 2);
+    int cx = int((topLeft.x + bottomRight.x) / 2), cy = int((topLeft.y + bottomRight.y) / 2);
+    std::uint32_t centre = BackPixel(cx, cy);
+    EXPECT_GE(Red(centre), 250);
+    EXPECT_LE(Green(centre), 5);
+    EXPECT_LE(Blue(centre), 5);
+    // Just inside and just outside each edge.
+    int l = int(std::ceil(topLeft.x)), r = int(std::floor(bottomRight.x));
+    int t = int(std::ceil(topLeft.y)), b = int(std::floor(bottomRight.y));
+    EXPECT_GE(Red(BackPixel(l + 1, cy)), 250);
+    EXPECT_GE(Red(BackPixel(r - 2, cy)), 250);
+    EXPECT_GE(Red(BackPixel(cx, t + 1)), 250);
+    EXPECT_GE(Red(BackPixel(cx, b - 2)), 250);
+    EXPECT_EQ(Red(BackPixel(l - 2, cy)), 0);
+    EXPECT_EQ(Red(BackPixel(r + 2, cy)), 0);
+    EXPECT_EQ(Red(BackPixel(cx, t - 2)), 0);
+    EXPECT_EQ(Red(BackPixel(cx, b + 2)), 0);
+    // Nothing at the mirrored places.
+    EXPECT_EQ(Red(BackPixel(kWidth - cx, cy)), 0);
+    EXPECT_EQ(Red(BackPixel(cx, kHeight - cy)), 0);
+}
+
+TEST_F(ShaderGlTest, QuadColourIsTextureTimesVertexColourTimesDrawColour) {
+    ModelShader& shader = ShaderManager::Instance().mainShader;
+    SetCamera(shader);
+    // A half-grey texture, a vertex colour without blue and a draw colour at half green.
+    SimpleLib::CTexture grey;
+    ASSERT_TRUE(grey.Create(2, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED));
+    gpu::LockedRect locked;
+    ASSERT_TRUE(grey.texture->LockRect(&locked));
+    for (int y = 0; y < 2; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch);
+        row[0] = row[1] = 0xFF808080;
+    }
+    grey.texture->UnlockRect();
+    DrawEffectQuad(Translation(0, 0, 5), 0xFFFFFF00, D3DXCOLOR(1, 0.5f, 1, 1), &grey);
+    device->EndScene();
+    std::uint32_t c = BackPixel(kWidth / 2, kHeight / 2);
+    EXPECT_NEAR(Red(c), 128, 3);
+    EXPECT_NEAR(Green(c), 64, 3);
+    EXPECT_EQ(Blue(c), 0);
+}
+
+// A square of two triangles facing the camera (normals towards -z), one material.
+std::shared_ptr<platform::mesh::Mesh> MakeSquare(gpu::Device* device, float half, float z) {
+    struct Vertex {
+        float x, y, z, nx, ny, nz, u, v;
+    };
+    auto mesh = platform::mesh::Mesh::Create(2, 4, 0, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, device);
+    if (!mesh) return nullptr;
+    Vertex* v = nullptr;
+    mesh->LockVertexBuffer(0, reinterpret_cast<void**>(&v));
+    v[0] = {-half, half, z, 0, 0, -1, 0, 0};
+    v[1] = {half, half, z, 0, 0, -1, 1, 0};
+    v[2] = {half, -half, z, 0, 0, -1, 1, 1};
+    v[3] = {-half, -half, z, 0, 0, -1, 0, 1};
+    mesh->UnlockVertexBuffer();
+    std::uint16_t* index = nullptr;
+    mesh->LockIndexBuffer(0, reinterpret_cast<void**>(&index));
+    const std::uint16_t order[6] = {0, 1, 2, 0, 2, 3};
+    std::copy(order, order + 6, index);
+    mesh->UnlockIndexBuffer();
+    DWORD* attributes = nullptr;
+    mesh->LockAttributeBuffer(0, &attributes);
+    attributes[0] = attributes[1] = 0;
+    mesh->UnlockAttributeBuffer();
+    return mesh;
+}
+
+TEST_F(ShaderGlTest, UntexturedMaterialIsLitInItsOwnColour) {
+    auto& shaders = ShaderManager::Instance();
+    ModelShader& shader = shaders.objectShader;
+    SetCamera(shader);
+    // The light shines straight at the square: full diffuse, a little ambient.
+    shaders.SetLight(D3DXVECTOR3(0, 0, 1), D3DXCOLOR(1, 1, 1, 1), D3DXCOLOR(0.2f, 0.2f, 0.2f, 1),
+                     D3DXCOLOR(1, 1, 1, 1));
+    auto mesh = MakeSquare(device, 2, 0);
+    ASSERT_TRUE(mesh);
+    D3DMATERIAL9 material;
+    material.Diffuse = D3DXCOLOR(0.25f, 0.5f, 0, 1);
+    SimpleLib::CTexture noTexture;
+    StaticMeshParts parts{mesh.get(), &material, &noTexture, 1};
+    shader.SetMatrix("mW", Translation(0, 0, 5));
+    shader.DrawMesh(parts);
+    device->EndScene();
+    std::uint32_t c = BackPixel(kWidth / 2, kHeight / 2);
+    EXPECT_NEAR(Red(c), int(0.25f * 1.2f * 255), 3);
+    EXPECT_NEAR(Green(c), int(0.5f * 1.2f * 255), 3);
+    EXPECT_EQ(Blue(c), 0);
+    int drawn = 0;
+    for (int x = 0; x < kWidth; x += 8) drawn += Green(BackPixel(x, kHeight / 2)) > 0;
+    EXPECT_GT(drawn, 10);
+    EXPECT_LT(drawn, kWidth / 8);
+}
+
+TEST_F(ShaderGlTest, EffectQuadsGlowAndModelsDoNot) {
+    auto& shaders = ShaderManager::Instance();
+    SetCamera(shaders.mainShader);
+    SetCamera(shaders.objectShader);
+    shaders.SetLight(D3DXVECTOR3(0, 0, 1), D3DXCOLOR(1, 1, 1, 1), D3DXCOLOR(0, 0, 0, 1), D3DXCOLOR(1, 1, 1, 1));
+    SimpleLib::CTexture glow;
+    ASSERT_TRUE(glow.Create(kWidth, kHeight, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F, D3DPOOL_DEFAULT));
+    auto backBuffer = GraphicsDevice::Instance().backBuffer;
+    device->SetRenderTarget(0, glow.surface);
+    device->Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    device->SetRenderTarget(0, backBuffer);
+    device->SetRenderTarget(1, glow.surface);
+
+    // A model on the left (drawn while the glow target is bound), a half-transparent quad on the right.
+    auto mesh = MakeSquare(device, 1, 0);
+    ASSERT_TRUE(mesh);
+    D3DMATERIAL9 material;
+    material.Diffuse = D3DXCOLOR(0, 1, 0, 1);
+    StaticMeshParts parts{mesh.get(), &material, nullptr, 1};
+    shaders.objectShader.SetMatrix("mW", Translation(-3, 0, 5));
+    shaders.objectShader.DrawMesh(parts);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    DrawEffectQuad(Translation(3, 0, 5), 0xFFFFFFFF, D3DXCOLOR(1, 0.5f, 0, 0.5f));
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    device->SetRenderTarget(1, nullptr);
+    device->EndScene();
+
+    std::vector<float> rgba;
+    ASSERT_TRUE(device->ReadSurface(*glow.surface, rgba));
+    ASSERT_EQ(rgba.size(), std::size_t(kWidth) * kHeight * 4);
+    auto glowAt = [&](const D3DXVECTOR3& p, int channel) {
+        D3DXVECTOR2 s = ScreenOf(p);
+        return rgba[(std::size_t(s.y) * kWidth + std::size_t(s.x)) * 4 + channel];
+    };
+    // The quad's glow is what it shows: its colour blended by its alpha over the black.
+    EXPECT_NEAR(glowAt(D3DXVECTOR3(3, 0, 5), 0), 0.5f, 0.02f);
+    EXPECT_NEAR(glowAt(D3DXVECTOR3(3, 0, 5), 1), 0.25f, 0.02f);
+    EXPECT_NEAR(glowAt(D3DXVECTOR3(3, 0, 5), 3), 1.0f, 0.02f);
+    // The model leaves the glow target black, while it does show on the screen.
+    EXPECT_EQ(glowAt(D3DXVECTOR3(-3, 0, 5), 1), 0.0f);
+    EXPECT_NEAR(glowAt(D3DXVECTOR3(-3, 0, 5), 3), 1.0f, 0.02f);
+    D3DXVECTOR2 model = ScreenOf(D3DXVECTOR3(-3, 0, 5));
+    EXPECT_GE(Green(BackPixel(int(model.x), int(model.y))), 250);
+}
+
+// Fills a render target with black and one white rectangle, through the blur's own copy technique.
+void PaintRectangle(gpu::Device* device, SimpleLib::CTexture& target, SimpleLib::CTexture& white, float x, float y,
+                    float w, float h) {
+    device->SetRenderTarget(0, target.surface);
+    device->Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    ShaderManager::Instance().blur.DrawTexture(x, y, white, w, h, D3DXCOLOR(1, 1, 1, 1));
+}
+
+TEST_F(ShaderGlTest, ApplyBlursIntoTargetBAndRestoresTheTarget) {
+    auto& shaders = ShaderManager::Instance();
+    SimpleLib::CTexture source;
+    ASSERT_TRUE(source.Create(kWidth, kHeight, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F, D3DPOOL_DEFAULT));
+    auto backBuffer = GraphicsDevice::Instance().backBuffer;
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    // An 80 x 40 white block centred on the screen: 40 x 20 texels in the half-size targets.
+    PaintRectangle(device, source, shaders.mainShader.defaultTexture, 600, 340, 80, 40);
+    device->SetRenderTarget(0, backBuffer);
+
+    shaders.blur.Apply(source);
+    EXPECT_EQ(device->GetRenderTarget(0), backBuffer);
+    device->EndScene();
+
+    std::vector<float> rgba;
+    ASSERT_TRUE(device->ReadSurface(*shaders.blur.targetB.surface, rgba));
+    ASSERT_EQ(rgba.size(), std::size_t(640) * 360 * 4);
+    auto red = [&](int x, int y) { return rgba[(std::size_t(y) * 640 + x) * 4]; };
+    EXPECT_GT(red(320, 180), 0.85f);
+    // The block's edges (half-size texels 300 and 339) are softened, not hard...
+    EXPECT_GT(red(300, 180), 0.3f);
+    EXPECT_LT(red(300, 180), 0.75f);
+    EXPECT_GT(red(295, 180), 0.02f);
+    EXPECT_GT(red(320, 165), 0.02f);
+    // ...the halo fades out, and it stays centred: left and right, top and bottom match.
+    EXPECT_LT(red(270, 180), 0.01f);
+    for (int d : {0, 3, 6}) {
+        EXPECT_NEAR(red(300 - d, 180), red(339 + d, 180), 0.02f) << d;
+        EXPECT_NEAR(red(320, 170 - d), red(320, 189 + d), 0.02f) << d;
+    }
+    EXPECT_LT(red(5, 5), 0.01f);
+}
+
+TEST_F(ShaderGlTest, CompositeAddsTheGlowOverTheScreen) {
+    auto& shaders = ShaderManager::Instance();
+    SimpleLib::CTexture source;
+    ASSERT_TRUE(source.Create(kWidth, kHeight, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F, D3DPOOL_DEFAULT));
+    auto backBuffer = GraphicsDevice::Instance().backBuffer;
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    PaintRectangle(device, source, shaders.mainShader.defaultTexture, 600, 340, 80, 40);
+    device->SetRenderTarget(0, backBuffer);
+    device->Clear(D3DCLEAR_TARGET, 0xFF202020, 1.0f, 0);
+    shaders.blur.Apply(source);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    shaders.blur.DrawTexture(0, 0, shaders.blur.targetB, kWidth, kHeight, D3DXCOLOR(1.3f, 1.3f, 1.3f, 1.0f));
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    device->EndScene();
+    EXPECT_EQ(Red(BackPixel(640, 360)), 255);          // saturated in the middle
+    EXPECT_GT(Red(BackPixel(596, 360)), 0x20 + 10);   // halo beyond the block's edge
+    EXPECT_EQ(Red(BackPixel(100, 100)), 0x20);        // the rest of the screen untouched
+}
+
+} // namespace
