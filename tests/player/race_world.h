@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "effects/base_effect.h" // before the manager, whose header needs the complete type
 #include "effects/effect_manager.h"
 #include "map/check_point.h"
 #include "map/course_manager.h"
