@@ -179,7 +179,11 @@ TEST_F(KeyboardFlight, BurstTurnsHarderThanNormalFlight) {
     racer->speed = 2.0f;
     SetKeyDown(VK_SHIFT, true);
     SetKeyDown(VK_RIGHT, true);
-    Frames(100);
+    Frames(30); // the burst: 0.03 a frame
+    EXPECT_NEAR(racer->yawRate, 0.9f, 1e-4f);
+    Frames(10); // the held boost: 0.01 a frame
+    EXPECT_NEAR(racer->yawRate, 1.0f, 1e-4f);
+    Frames(200);
     EXPECT_FLOAT_EQ(racer->yawRate, 2.0f);
 }
 
