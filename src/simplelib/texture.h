@@ -21,6 +21,8 @@ public:
     bool Load(const std::string& path, bool keepSize);
     // Loads on the given device with power-of-two sides (map-object materials).
     bool Load(gpu::Device* device, const std::string& path);
+    // Both of the above: the given device, either size rule.
+    bool Load(gpu::Device* device, const std::string& path, bool keepSize);
     bool Create(std::uint32_t width, std::uint32_t height, DWORD usage, D3DFORMAT format, D3DPOOL pool);
     bool FillWhite();
     void Release();

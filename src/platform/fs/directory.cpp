@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fnmatch.h>
+#include <unistd.h>
 
 namespace platform::fs {
 
@@ -69,5 +70,14 @@ bool IsDirectory(const std::string& path) {
     std::error_code ec;
     return stdfs::is_directory(path, ec);
 }
+
+std::string ExecutableFolder() {
+    std::error_code ec;
+    stdfs::path executable = stdfs::read_symlink("/proc/self/exe", ec);
+    if (ec || executable.empty()) return {};
+    return executable.parent_path().string() + "/";
+}
+
+bool ChangeDirectory(const std::string& path) { return !path.empty() && chdir(path.c_str()) == 0; }
 
 } // namespace platform::fs

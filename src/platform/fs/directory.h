@@ -44,5 +44,9 @@ std::string FileStem(const std::string& path);
 std::string DirectoryPart(const std::string& path);
 bool FileExists(const std::string& path);
 bool IsDirectory(const std::string& path);
+// The folder of the running executable (with a trailing separator); empty when unknown.
+std::string ExecutableFolder();
+// Makes `path` the working directory; false when it cannot.
+bool ChangeDirectory(const std::string& path);
 
 } // namespace platform::fs

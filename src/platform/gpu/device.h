@@ -54,7 +54,9 @@ struct LockedRect {
     void* pBits = nullptr;
 };
 
-class Texture {
+// Textures are always held by shared_ptr; devices and effects keep a reference to what is bound,
+// as Direct3D does, so releasing a bound texture is safe.
+class Texture : public std::enable_shared_from_this<Texture> {
 public:
     virtual ~Texture() = default;
     virtual std::uint32_t Width() const = 0;
@@ -71,7 +73,7 @@ public:
 };
 
 // Static geometry kept on the device (meshes). Contents are replaced whole by Update.
-class GeometryBuffer {
+class GeometryBuffer : public std::enable_shared_from_this<GeometryBuffer> {
 public:
     virtual ~GeometryBuffer() = default;
     virtual std::size_t Size() const = 0;

@@ -1,4 +1,4 @@
-// Real clock on std::chrono, fixed clock as a plain counter.
+// Real clock on std::chrono, fixed clock as a plain counter that only sleeping moves.
 #include "platform/window/clock.h"
 
 #include <chrono>
@@ -7,6 +7,7 @@
 namespace {
 bool fixedMode = false;
 std::uint32_t fixedNow = 0;
+std::uint32_t sleeps = 0;
 const auto start = std::chrono::steady_clock::now();
 } // namespace
 
@@ -17,7 +18,12 @@ std::uint32_t timeGetTime() {
 }
 
 void Sleep(std::uint32_t milliseconds) {
-    if (fixedMode || milliseconds == 0) return;
+    if (milliseconds == 0) return;
+    ++sleeps;
+    if (fixedMode) {
+        fixedNow += milliseconds;
+        return;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
@@ -26,5 +32,9 @@ void SetFixed(bool fixed) { fixedMode = fixed; }
 bool IsFixed() { return fixedMode; }
 void AdvanceFrame() { fixedNow += 16; }
 void Advance(std::uint32_t milliseconds) { fixedNow += milliseconds; }
-void Reset() { fixedNow = 0; }
+void Reset() {
+    fixedNow = 0;
+    sleeps = 0;
+}
+std::uint32_t SleepCount() { return sleeps; }
 } // namespace platform::clock

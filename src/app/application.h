@@ -1,0 +1,50 @@
+// Application: the process's shell — window, start-up order, the paced main loop, shut-down order.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/window/window.h"
+
+class FrameObserver;
+
+// How this run starts; the defaults are the game as a player starts it.
+struct LaunchOptions {
+    int fullScreenAnswer = 0;    // IDYES or IDNO answers the full-screen question in advance; 0 asks it
+    bool headless = false;       // no window: the Null device, nothing shown
+    std::uint64_t maxFrames = 0; // leave the main loop after this many frames; 0 runs until quit
+};
+
+class Application {
+public:
+    static Application& Instance();
+    static void ResetInstance();
+
+    // Builds the window and starts the services; false when start-up failed (the reason is on stderr).
+    bool Create(void* instance);
+    // The main loop; returns 0 when it ends.
+    int Run();
+    void Shutdown();
+    // The window procedure: WM_SIZE, WM_CLOSE and WM_MOUSEWHEEL; everything else is left alone.
+    std::intptr_t WindowProc(void* hwnd, unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+
+    void* instance = nullptr;
+    void* window = nullptr; // the SDL window; owner of every message box
+    std::int32_t clientWidth = 0;
+    std::int32_t clientHeight = 0;
+    bool quitRequested = false;
+    bool stopped = false;
+    std::int32_t frameCount = 0;
+
+    LaunchOptions options;
+    FrameObserver* observer = nullptr; // not owned
+    std::uint64_t frameNumber = 0;     // frames run since start, numbered from 1
+
+private:
+    bool CreateMainWindow();
+    bool AskFullScreen();
+    bool StartDevice(bool fullScreen);
+    void RunFrame();
+
+    platform::window::Window mainWindow;
+};

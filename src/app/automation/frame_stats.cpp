@@ -1,0 +1,48 @@
+// Percentiles by sorting a copy: runs are at most a few hundred thousand frames.
+#include "app/automation/frame_stats.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numeric>
+#include <sys/resource.h>
+
+TimingSummary Summarize(std::vector<double> samples) {
+    TimingSummary summary;
+    if (samples.empty()) return summary;
+    std::sort(samples.begin(), samples.end());
+    auto rank = [&](double fraction) {
+        std::size_t index = std::size_t(std::ceil(fraction * double(samples.size())));
+        return samples[std::clamp<std::size_t>(index, 1, samples.size()) - 1];
+    };
+    summary.mean = std::accumulate(samples.begin(), samples.end(), 0.0) / double(samples.size());
+    summary.p50 = rank(0.50);
+    summary.p99 = rank(0.99);
+    summary.max = samples.back();
+    return summary;
+}
+
+double PeakResidentMegabytes() {
+    rusage usage{};
+    if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
+    return double(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+}
+
+void FrameStats::AddFrame(double update, double render) {
+    updateMs.push_back(update);
+    renderMs.push_back(render);
+}
+
+std::string FrameStats::Report() const {
+    auto line = [](const char* name, const TimingSummary& s) {
+        char text[160];
+        std::snprintf(text, sizeof text, "%s mean=%.4f p50=%.4f p99=%.4f max=%.4f\n", name, s.mean, s.p50, s.p99,
+                      s.max);
+        return std::string(text);
+    };
+    char tail[96];
+    std::snprintf(tail, sizeof tail, "peak_rss_mb %.1f\nfirst_frame_ms %.1f\n", PeakResidentMegabytes(),
+                  firstFrameMs);
+    return "frames " + std::to_string(updateMs.size()) + "\n" + line("update_ms", Summarize(updateMs)) +
+           line("render_ms", Summarize(renderMs)) + tail;
+}

@@ -1,0 +1,29 @@
+// Frame timings of a run (update and render per frame) and the process's peak memory, for --stats.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TimingSummary {
+    double mean = 0, p50 = 0, p99 = 0, max = 0;
+};
+
+// Nearest-rank percentiles over the samples; all zero when there are none.
+TimingSummary Summarize(std::vector<double> samples);
+// Peak resident set size of this process in MiB.
+double PeakResidentMegabytes();
+
+class FrameStats {
+public:
+    void AddFrame(double updateMs, double renderMs);
+    void SetFirstFrameMs(double ms) { firstFrameMs = ms; }
+    // The lines printed at exit: frames, update_ms, render_ms, peak_rss_mb, first_frame_ms.
+    std::string Report() const;
+    std::size_t Frames() const { return updateMs.size(); }
+
+private:
+    std::vector<double> updateMs;
+    std::vector<double> renderMs;
+    double firstFrameMs = 0;
+};

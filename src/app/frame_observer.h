@@ -1,0 +1,15 @@
+// Hooks into the main loop for automation (scripted keys, traces, timings, screenshots).
+#pragma once
+
+#include <cstdint>
+
+class FrameObserver {
+public:
+    virtual ~FrameObserver() = default;
+    // Frames are numbered from 1. Called before the scene step reads the keys.
+    virtual void FrameStarting(std::uint64_t) {}
+    // After the scene step (update and any scene change), before Render.
+    virtual void SceneStepped(std::uint64_t) {}
+    // After Render and Present.
+    virtual void FramePresented(std::uint64_t) {}
+};

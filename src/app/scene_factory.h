@@ -1,0 +1,9 @@
+// Builds the scene of an id: 0 the title, 1 the race. Other ids build nothing.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "scenes/scene_base.h"
+
+std::unique_ptr<SceneBase> CreateScene(std::int32_t id);

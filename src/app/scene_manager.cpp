@@ -1,0 +1,43 @@
+// The scene change protocol: request, 86 frames of fade-out, swap, 86 frames of fade-in.
+#include "app/scene_manager.h"
+
+#include "app/scene_factory.h"
+#include "map/map_manager.h"
+
+namespace {
+std::unique_ptr<SceneManager>& Holder() {
+    static std::unique_ptr<SceneManager> instance = std::make_unique<SceneManager>();
+    return instance;
+}
+} // namespace
+
+SceneManager& SceneManager::Instance() { return *Holder(); }
+
+void SceneManager::ResetInstance() { Holder() = std::make_unique<SceneManager>(); }
+
+void SceneManager::ChangeScene(std::int32_t id) {
+    scene.reset();
+    scene = CreateScene(id);
+    if (scene) scene->Init();
+}
+
+void SceneManager::Update() {
+    MapManager& map = MapManager::Instance();
+    if (!scene || map.active) return;
+    std::int32_t wanted = scene->Update();
+    if (wanted != scene->sceneId) {
+        changePending = true;
+        nextSceneId = wanted;
+        map.fadingIn = false;
+        map.active = true;
+        map.alpha = 0;
+    }
+    // Only reachable a frame after the request: the request itself has just made the fade active.
+    if (changePending && !map.active) {
+        ChangeScene(nextSceneId);
+        map.fadingIn = true;
+        map.active = true;
+        map.alpha = 255;
+        changePending = false;
+    }
+}

@@ -1,0 +1,144 @@
+// SDL window, cursor and event pump behind the game's window procedure.
+#include "platform/window/window.h"
+
+#include <SDL.h>
+
+#include "platform/window/input.h"
+
+namespace platform::window {
+
+namespace {
+bool videoStarted = false;
+// Either Shift or either Enter holds the one virtual key, so each side is tracked apart.
+bool leftShift = false, rightShift = false, mainEnter = false, keypadEnter = false;
+
+// Scancodes of the keys the game reads, as Windows virtual-key codes; 0 for keys it never reads.
+int VirtualKey(SDL_Scancode code) {
+    if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) return 'A' + (code - SDL_SCANCODE_A);
+    switch (code) {
+    case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
+    case SDL_SCANCODE_SPACE: return VK_SPACE;
+    case SDL_SCANCODE_LEFT: return VK_LEFT;
+    case SDL_SCANCODE_UP: return VK_UP;
+    case SDL_SCANCODE_RIGHT: return VK_RIGHT;
+    case SDL_SCANCODE_DOWN: return VK_DOWN;
+    default: return 0;
+    }
+}
+
+void OnKey(const SDL_KeyboardEvent& key) {
+    bool down = key.state == SDL_PRESSED;
+    switch (key.keysym.scancode) {
+    case SDL_SCANCODE_LSHIFT: leftShift = down; break;
+    case SDL_SCANCODE_RSHIFT: rightShift = down; break;
+    case SDL_SCANCODE_RETURN: mainEnter = down; break;
+    case SDL_SCANCODE_KP_ENTER: keypadEnter = down; break;
+    default:
+        if (int vk = VirtualKey(key.keysym.scancode)) platform::input::SetKeyDown(vk, down);
+        return;
+    }
+    platform::input::SetKeyDown(VK_SHIFT, leftShift || rightShift);
+    platform::input::SetKeyDown(VK_RETURN, mainEnter || keypadEnter);
+}
+
+std::intptr_t PackSize(int width, int height) {
+    return std::intptr_t((std::uint32_t(height & 0xFFFF) << 16) | std::uint32_t(width & 0xFFFF));
+}
+
+void FromWindowEvent(const SDL_WindowEvent& event, Message* out) {
+    out->window = SDL_GetWindowFromID(event.windowID);
+    switch (event.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        out->message = WM_SIZE;
+        out->lParam = PackSize(event.data1, event.data2);
+        break;
+    case SDL_WINDOWEVENT_CLOSE: out->message = WM_CLOSE; break;
+    default: break;
+    }
+}
+} // namespace
+
+bool InitVideo(std::string* error) {
+    if (videoStarted) return true;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        if (error) *error = std::string("cannot open a display: ") + SDL_GetError();
+        return false;
+    }
+    videoStarted = true;
+    return true;
+}
+
+bool VideoStarted() { return videoStarted; }
+
+void QuitVideo() {
+    if (!videoStarted) return;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    videoStarted = false;
+}
+
+bool Window::Create(const char* title, int clientWidth, int clientHeight, std::string* error) {
+    Destroy();
+    if (!videoStarted && !InitVideo(error)) return false;
+    SDL_Window* window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, clientWidth,
+                                          clientHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!window) {
+        if (error) *error = std::string("cannot create the window: ") + SDL_GetError();
+        return false;
+    }
+    handle = window;
+    return true;
+}
+
+void Window::Destroy() {
+    if (handle) SDL_DestroyWindow(static_cast<SDL_Window*>(handle));
+    handle = nullptr;
+}
+
+bool Window::SetFullScreen(bool fullScreen, std::string* error) {
+    auto* window = static_cast<SDL_Window*>(handle);
+    if (!window) return false;
+    if (!fullScreen) return SDL_SetWindowFullscreen(window, 0) == 0;
+    // A display that cannot switch modes (a virtual X server) still gets a window covering it.
+    if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0) return true;
+    if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) return true;
+    if (error) *error = std::string("cannot switch to full screen: ") + SDL_GetError();
+    return false;
+}
+
+void Window::Show() {
+    if (handle) SDL_ShowWindow(static_cast<SDL_Window*>(handle));
+}
+
+bool GetClientSize(void* window, std::int32_t* width, std::int32_t* height) {
+    if (!window || !videoStarted) return false;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(static_cast<SDL_Window*>(window), &w, &h);
+    *width = w;
+    *height = h;
+    return true;
+}
+
+void ShowCursor(bool show) {
+    if (videoStarted) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
+
+bool PeekMessage(Message* out) {
+    if (!videoStarted) return false;
+    SDL_Event event;
+    if (!SDL_PollEvent(&event)) return false;
+    *out = Message{};
+    switch (event.type) {
+    case SDL_QUIT: out->message = WM_CLOSE; break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: OnKey(event.key); break;
+    case SDL_MOUSEWHEEL:
+        out->window = SDL_GetWindowFromID(event.wheel.windowID);
+        out->message = WM_MOUSEWHEEL;
+        break;
+    case SDL_WINDOWEVENT: FromWindowEvent(event.window, out); break;
+    default: break;
+    }
+    return true;
+}
+
+} // namespace platform::window

@@ -1,0 +1,49 @@
+// Creation of the graphics device on either backend, with its sprite batcher and font.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/window/message_box.h"
+#include "render/graphics_device.h"
+
+namespace {
+D3DXFONT_DESCA FrameRateFont() {
+    D3DXFONT_DESCA desc;
+    desc.Height = 12;
+    desc.CharSet = 1; // DEFAULT_CHARSET
+    std::strncpy(desc.FaceName, "ＭＳ Ｐゴシック", sizeof desc.FaceName - 1);
+    return desc;
+}
+
+// What both backends get once the device exists: the sprite, the font and the creation surfaces.
+void AttachDeviceObjects(GraphicsDevice& graphics) {
+    gpu::Device& device = *graphics.device;
+    graphics.presentParameters = device.PresentParameters();
+    graphics.sprite = device.CreateSprite();
+    graphics.font = device.CreateFont(FrameRateFont());
+    if (graphics.font) graphics.font->GetDescA(&graphics.fontDesc);
+    graphics.backBuffer = device.GetRenderTarget(0);
+    graphics.depthStencil = device.GetDepthStencilSurface();
+}
+} // namespace
+
+bool GraphicsDevice::Init(void* window, std::int32_t width, std::int32_t height, bool fullScreen) {
+    std::string error;
+    device = gpu::CreateOpenGLDevice(static_cast<SDL_Window*>(window), std::uint32_t(width), std::uint32_t(height),
+                                     fullScreen, &error);
+    if (!device) {
+        std::fprintf(stderr, "gpu: %s\n", error.c_str());
+        MessageBoxA(window, "Direct3Dの初期化に失敗", "Direct3D初期化", MB_ICONERROR);
+        return false;
+    }
+    AttachDeviceObjects(*this);
+    return true;
+}
+
+bool GraphicsDevice::InitNull(std::int32_t width, std::int32_t height) {
+    device = gpu::CreateNullDevice(std::uint32_t(width), std::uint32_t(height));
+    if (!device) return false;
+    AttachDeviceObjects(*this);
+    return true;
+}
+

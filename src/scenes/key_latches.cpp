@@ -1,0 +1,5 @@
+// Storage of the shared key latches: one per key, for both scenes.
+#include "scenes/key_latches.h"
+
+bool escapeLatch = false;
+bool enterLatch = false;

@@ -1,0 +1,19 @@
+// The once-per-press latches of Escape and Enter, shared by the title and the game scene.
+#pragma once
+
+#include "platform/window/input.h"
+
+extern bool escapeLatch;
+extern bool enterLatch;
+
+// Edge detection over GetAsyncKeyState: true once per press. The latch clears when the key is seen
+// up, so it only moves in an Update that polls the key.
+inline bool KeyPressed(int virtualKey, bool& latch) {
+    if (!(GetAsyncKeyState(virtualKey) & 0x8000)) {
+        latch = false;
+        return false;
+    }
+    if (latch) return false;
+    latch = true;
+    return true;
+}

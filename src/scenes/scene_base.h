@@ -1,0 +1,27 @@
+// SceneBase: the interface of the two scenes the scene manager switches between.
+#pragma once
+
+#include <cstdint>
+
+class TraceWriter;
+
+class SceneBase {
+public:
+    virtual ~SceneBase() = default;
+
+    // Loads the scene's resources and sets its start state; called once, right after construction.
+    virtual void Init() = 0;
+    // One step of logic; returns the id of the scene wanted next (its own sceneId to stay).
+    virtual std::int32_t Update() = 0;
+    // The 3D pass, called from the scene's own Render.
+    virtual void DrawWorld() = 0;
+    // One whole frame: clear, begin, draw, end. Does not present.
+    virtual void Render() = 0;
+    virtual void Release() = 0;
+
+    // Adds the scene's own fields to the per-frame automation trace; most scenes have none.
+    virtual void WriteTrace(TraceWriter&) const {}
+
+    std::int32_t sceneId = 0;
+    std::int32_t framesPerSecond = 0;
+};

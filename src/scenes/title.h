@@ -1,0 +1,29 @@
+// Title: the first scene — music, background, fog, logo, the blinking prompt and the frame rate.
+#pragma once
+
+#include <memory>
+
+#include "scenes/press_enter_sprite.h"
+#include "scenes/scene_base.h"
+#include "simplelib/texture.h"
+
+class Title : public SceneBase {
+public:
+    Title() { sceneId = 0; }
+    ~Title() override;
+
+    void Init() override;
+    // 1 starts the race, 0 stays.
+    std::int32_t Update() override;
+    void DrawWorld() override {}
+    void Render() override;
+    void Release() override;
+
+    std::weak_ptr<SimpleLib::CTexture> background;
+    std::weak_ptr<SimpleLib::CTexture> logo;
+    std::weak_ptr<SimpleLib::CTexture> fog;
+    PressEnterSprite pressEnter;
+
+private:
+    void DrawFrameRate();
+};
