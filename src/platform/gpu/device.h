@@ -19,6 +19,9 @@
 //    light 0 (directional, diffuse + ambient + specular) with the material when D3DRS_LIGHTING is on,
 //    texture stage 0 modulated by the vertex/material colour.
 //
+//  * Render targets smaller than the back buffer are drawn without the depth-stencil buffer
+//    (depth test and writes off for them).
+//
 // Does not: lost devices, resets, multisampling, more than one texture stage, cube or volume textures,
 // programmable vertex declarations beyond the formats listed in d3d_types.h.
 #pragma once
@@ -211,5 +214,9 @@ public:
 std::unique_ptr<Device> CreateOpenGLDevice(SDL_Window* window, std::uint32_t width, std::uint32_t height,
                                            bool fullScreen, std::string* error);
 std::unique_ptr<Device> CreateNullDevice(std::uint32_t width, std::uint32_t height);
+
+// Sets the SDL GL attributes for a 3.3 core context. Call before creating the SDL_WINDOW_OPENGL
+// window; CreateOpenGLDevice calls it again before creating its context.
+void PrepareOpenGLWindowAttributes();
 
 } // namespace gpu

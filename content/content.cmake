@@ -1,0 +1,26 @@
+# Content tools and generated content.
+# contentgen writes models, textures and sounds into ${GAME_DIR}/data and mapc compiles the course
+# text into data/Map/map2.map. Both run again only when a tool or a course file changes (the stamp
+# file records the last run). The two tools are defined here rather than in tools/<name>/ so that
+# their executables in ${TOOLS_DIR} do not collide with CMake's build folders of the same name.
+file(GLOB CONTENTGEN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/contentgen/*.cpp)
+add_executable(contentgen ${CONTENTGEN_SOURCES})
+target_link_libraries(contentgen PRIVATE PkgConfig::SDL2 PkgConfig::SDL2TTF PNG::PNG)
+set_target_properties(contentgen PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TOOLS_DIR})
+
+# mapc shares no code with the game's map loader on purpose: it is the independent writer.
+file(GLOB MAPC_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/mapc/*.cpp)
+add_executable(mapc ${MAPC_SOURCES})
+set_target_properties(mapc PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TOOLS_DIR})
+
+file(GLOB_RECURSE COURSE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/content/course/*)
+set(CONTENT_STAMP ${CMAKE_BINARY_DIR}/content.stamp)
+add_custom_command(
+  OUTPUT ${CONTENT_STAMP}
+  COMMAND $<TARGET_FILE:contentgen> --out ${GAME_DIR}/data
+  COMMAND $<TARGET_FILE:mapc> compile ${CMAKE_SOURCE_DIR}/content/course/course.txt ${GAME_DIR}/data/Map/map2.map
+  COMMAND ${CMAKE_COMMAND} -E touch ${CONTENT_STAMP}
+  DEPENDS contentgen mapc ${COURSE_FILES}
+  COMMENT "Generating game content into ${GAME_DIR}/data"
+  VERBATIM)
+add_custom_target(content ALL DEPENDS ${CONTENT_STAMP})

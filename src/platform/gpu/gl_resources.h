@@ -1,0 +1,85 @@
+// OpenGL-device resources: textures (managed with a CPU copy, or render targets), their level-0
+// surfaces, the back buffer and depth surfaces, and static geometry buffers.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/gpu/device.h"
+
+namespace gpu {
+
+class GlDevice;
+
+// Shared by the device and everything it creates; `device` is cleared when the device and its
+// GL context go away, after which resources only free their CPU memory.
+struct GlShared {
+    GlDevice* device = nullptr;
+};
+
+class GlSurface final : public Surface {
+public:
+    GlSurface(std::uint32_t width, std::uint32_t height, D3DFORMAT format, Texture* owner, GLuint texture)
+        : width_(width), height_(height), format_(format), owner_(owner), texture_(texture) {}
+    std::uint32_t Width() const override { return width_; }
+    std::uint32_t Height() const override { return height_; }
+    D3DFORMAT Format() const override { return format_; }
+    Texture* OwnerTexture() const override { return owner_; }
+    GLuint GlTexture() const { return texture_; } // 0 for the depth surface
+    void SetGlTexture(GLuint texture) { texture_ = texture; }
+
+private:
+    std::uint32_t width_, height_;
+    D3DFORMAT format_;
+    Texture* owner_;
+    GLuint texture_;
+};
+
+class GlTexture final : public Texture {
+public:
+    GlTexture(std::shared_ptr<GlShared> shared, std::uint32_t width, std::uint32_t height, std::uint32_t levels,
+              DWORD usage, D3DFORMAT format);
+    ~GlTexture() override;
+
+    std::uint32_t Width() const override { return surface_.Width(); }
+    std::uint32_t Height() const override { return surface_.Height(); }
+    std::uint32_t LevelCount() const override { return levels_; }
+    D3DFORMAT Format() const override { return surface_.Format(); }
+    bool IsRenderTarget() const override { return (usage_ & D3DUSAGE_RENDERTARGET) != 0; }
+    std::shared_ptr<Surface> GetSurfaceLevel(std::uint32_t level) override;
+    bool LockRect(LockedRect* out) override;
+    void UnlockRect() override;
+
+    GLuint Id() const { return id_; }
+    bool Valid() const { return id_ != 0; }
+
+private:
+    void Upload();
+
+    std::shared_ptr<GlShared> shared_;
+    GlSurface surface_;
+    std::uint32_t levels_;
+    DWORD usage_;
+    GLuint id_ = 0;
+    std::vector<std::uint32_t> pixels_; // managed 8-bit textures: the CPU copy a lock hands out
+    bool locked_ = false;
+};
+
+class GlGeometryBuffer final : public GeometryBuffer {
+public:
+    GlGeometryBuffer(std::shared_ptr<GlShared> shared, std::size_t bytes);
+    ~GlGeometryBuffer() override;
+    std::size_t Size() const override { return size_; }
+    void Update(const void* data, std::size_t bytes) override;
+    GLuint Id() const { return id_; }
+
+private:
+    std::shared_ptr<GlShared> shared_;
+    std::size_t size_;
+    GLuint id_ = 0;
+};
+
+} // namespace gpu

@@ -1,0 +1,48 @@
+// contentgen: writes every model, texture and sound of the game into a data folder, the same
+// bytes on every run (fixed seeds, no clock, no randomness from the system).
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "characters.h"
+#include "effect_textures.h"
+#include "map_models.h"
+#include "props.h"
+#include "sounds.h"
+#include "text_render.h"
+#include "ui_textures.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Step(const char* what, bool ok) {
+    if (!ok) std::fprintf(stderr, "contentgen: failed to write %s\n", what);
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3 || std::string(argv[1]) != "--out") {
+        std::fprintf(stderr, "usage: contentgen --out DATA_DIR\n");
+        return 2;
+    }
+    auto started = std::chrono::steady_clock::now();
+    const std::string data = argv[2];
+    std::error_code ec;
+    for (const char* sub : {"Map", "MapObject", "XFile/aaa", "XFile/velka", "XFile/mirro", "XFile/SkySphere", "Texture",
+                            "Effect", "Sound"})
+        fs::create_directories(data + "/" + sub, ec);
+    if (!TextInit()) return 1;
+    bool ok = Step("map models", WriteMapModels(data + "/MapObject")) &&
+              Step("map textures", WriteMapTextures(data + "/MapObject")) &&
+              Step("characters", WriteCharacters(data + "/XFile")) && Step("broom", WriteBroom(data + "/XFile")) &&
+              Step("sky", WriteSky(data + "/XFile/SkySphere")) && Step("textures", WriteUiTextures(data + "/Texture")) &&
+              Step("effects", WriteEffectTextures(data + "/Effect")) && Step("sounds", WriteSounds(data + "/Sound"));
+    TextQuit();
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (ok) std::printf("contentgen: wrote %s in %.2f s\n", data.c_str(), seconds);
+    return ok ? 0 : 1;
+}

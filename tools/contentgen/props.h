@@ -1,0 +1,7 @@
+// The broom and the sky sphere, written into data/XFile.
+#pragma once
+
+#include <string>
+
+bool WriteBroom(const std::string& dir);
+bool WriteSky(const std::string& dir);  // Sky.x and its texture into `dir`
