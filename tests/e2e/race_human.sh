@@ -30,7 +30,7 @@ for line in open(course_file):
         checkpoints[int(m.group(4))] = tuple(float(m.group(i)) for i in (1, 2, 3))
 targets = [checkpoints[i] for i in sorted(checkpoints)][:4]
 
-CHUNK = 4          # frames between two looks at the screen
+CHUNK = 6          # frames between two looks at the screen
 LIMIT = 3000       # frames of the whole run
 events = ["10 down RETURN", "12 up RETURN"]
 held = set()
@@ -92,14 +92,17 @@ while frame < LIMIT:
         keys.add("SHIFT")
     press(frame, keys)
     frame += CHUNK
+press(frame, set())  # hands off: the racer coasts and hangs in the air
 
 with open(os.path.join(work, "input.txt"), "w") as f:
     f.write("\n".join(events) + "\n")
 print(f"pilot wrote {len(events)} key events up to frame {frame}")
+with open(os.path.join(work, "frames.txt"), "w") as f:
+    f.write(str(frame + 300))
 PY
 [ $? -eq 0 ] || { echo "FAIL: the pilot could not fly"; exit 1; }
 
-if ! ./orlenda --headless --frames 3000 --input "$work/input.txt" --trace "$work/trace.jsonl" \
+if ! ./orlenda --headless --frames "$(cat "$work/frames.txt")" --input "$work/input.txt" --trace "$work/trace.jsonl" \
         > /dev/null 2> "$work/stderr.txt"; then
     echo "FAIL: the game exited with an error"; cat "$work/stderr.txt"; exit 1
 fi
