@@ -16,6 +16,7 @@
 #include "player/player_manager.h"
 #include "render/graphics_device.h"
 #include "render/shader_manager.h"
+#include "simplelib/resource_cache.h"
 #include "scenes/game.h"
 #include "scenes/key_latches.h"
 
@@ -54,6 +55,8 @@ protected:
         CourseManager::ResetInstance();
         MapManager::ResetInstance();
         EffectManager::ResetInstance();
+        // cached meshes keep the device they were made on
+        ResourceCache::ResetInstance();
         GraphicsDevice::ResetInstance();
         platform::input::ReleaseAllKeys();
         escapeLatch = false;
