@@ -182,9 +182,10 @@ TEST_F(GameScene, CourseWithoutCheckPointsSaysSoAndReturnsToTheTitle) {
     EXPECT_EQ(Frame(), 0);
     game->Render();
     std::filesystem::current_path(here);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "Orlenda");
-    EXPECT_NE(boxes[0].text.find("チェックポイント"), std::string::npos);
+    // (the empty folder also has no effect images, which the effect manager reports on its own)
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().caption, "Orlenda");
+    EXPECT_NE(boxes.back().text.find("チェックポイント"), std::string::npos);
     EXPECT_TRUE(PlayerManager::Instance().players.empty());
 }
 
