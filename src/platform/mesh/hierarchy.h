@@ -2,9 +2,9 @@
 //
 // Stands in for: D3DXFRAME, D3DXMESHCONTAINER, ID3DXAllocateHierarchy, D3DXLoadMeshHierarchyFromX,
 // D3DXFrameDestroy, and the keyframed animation sets of ID3DXAnimationController.
-// Loading follows D3DX's order: for every frame of the file, in file order, the allocator's
-// CreateFrame, then for its contents in file order CreateMeshContainer for each mesh (linked through
-// pNextMeshContainer) and the child frames (pFrameFirstChild, then pFrameSibling). Top-level frames
+// Loading calls the allocator frame by frame in file order: CreateFrame, then CreateMeshContainer for
+// each of the frame's meshes (linked through pNextMeshContainer), then the child frames
+// (pFrameFirstChild, then pFrameSibling), recursively. Top-level frames
 // are siblings of the returned root; a mesh outside any frame gets a nameless frame of its own.
 // Each container's mesh has the file's vertex format (position, normals and texture coordinates when
 // the file has them), its materials and adjacency come with it, and its skin information when the
