@@ -18,6 +18,11 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$game_dir" || exit 1
+printf '1 down RETURN\n' > "$work/probe.txt"
+./orlenda --headless --frames 2 --input "$work/probe.txt" --trace "$work/probe.jsonl" > /dev/null 2>&1
+if [ ! -s "$work/probe.jsonl" ]; then
+    echo "SKIP: the game wrote no trace (its automation entry is not in place)"; exit 0
+fi
 
 python3 - "$course" "$work" <<'PY'
 import json, math, os, re, subprocess, sys
