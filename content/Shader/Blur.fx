@@ -13,10 +13,11 @@
 // half a pixel: the quad then covers its pixels exactly and every pixel samples the middle of its
 // share of the input. Without that each of the eleven passes would drift the glow by half a pixel.
 //
-// Kernel: a 9-texel binomial (1 8 28 56 70 56 28 8 1)/256 read with five bilinear taps, the pairs of
-// neighbouring texels merged into one tap between them. Five X/Y pairs of it give a soft halo of
-// about 6 screen pixels radius (sigma) from the half-size target.
-//
+// Kernel: a 5-texel box read with three bilinear taps, the centre and one tap halfway between
+// texels 1 and 2 on each side (the filter averages them). A box costs three fetches for the spread of a
+// 9-texel binomial (variance 2 texels^2), and five X/Y pairs of boxes are already a smooth, almost
+// Gaussian halo (sigma about 3 texels of the half-size target, 6 screen pixels).
+
 // Every pass writes alpha = 1 (NormalTech: "Color"'s alpha), so with the usual src-alpha blend a
 // pass replaces what its target held before rather than mixing with an older frame.
 
@@ -41,18 +42,14 @@ in vec2 vTexCoord;
 
 layout(location = 0) out vec4 outColor;
 
-const float kTapOffset1 = 1.0 + 28.0 / 84.0; // texels 1 and 2, weights 56 and 28
-const float kTapOffset2 = 3.0 + 1.0 / 9.0;   // texels 3 and 4, weights 8 and 1
-const float kWeight0 = 70.0 / 256.0;
-const float kWeight1 = 84.0 / 256.0;
-const float kWeight2 = 9.0 / 256.0;
+const float kTapOffset = 1.5;      // between texels 1 and 2
+const float kCentreWeight = 0.2;   // texel 0
+const float kSideWeight = 0.4;     // texels 1 and 2 together
 
 vec3 Blur(vec2 step) {
-    vec3 sum = texture(InputTex, vTexCoord).rgb * kWeight0;
-    sum += (texture(InputTex, vTexCoord + step * kTapOffset1).rgb +
-            texture(InputTex, vTexCoord - step * kTapOffset1).rgb) * kWeight1;
-    sum += (texture(InputTex, vTexCoord + step * kTapOffset2).rgb +
-            texture(InputTex, vTexCoord - step * kTapOffset2).rgb) * kWeight2;
+    vec3 sum = texture(InputTex, vTexCoord).rgb * kCentreWeight;
+    sum += (texture(InputTex, vTexCoord + step * kTapOffset).rgb +
+            texture(InputTex, vTexCoord - step * kTapOffset).rgb) * kSideWeight;
     return sum;
 }
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <unordered_map>
 
+#include "effects/base_effect.h"
 #include "simplelib/texture.h"
 
-class BaseEffect;
 
 struct EffectTextureEntry {
     std::string stem;

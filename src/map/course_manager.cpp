@@ -15,7 +15,9 @@ void CourseManager::CollectCheckPoints() {
     std::vector<std::size_t> taken;
     for (std::size_t i = 0; i < objects.size(); ++i) {
         if (objects[i]->name != "CheckPoint") continue;
-        checkPoints.push_back(static_cast<CheckPoint*>(objects[i]));
+        auto* point = dynamic_cast<CheckPoint*>(objects[i]);
+        if (!point) continue; // only the factory's CheckPoint class can take part in the course
+        checkPoints.push_back(point);
         taken.push_back(i);
     }
     // Highest position first, so each erase leaves the remaining positions valid.

@@ -37,7 +37,9 @@ bool ObjectMesh::Load(gpu::Device* device, const std::string& path) {
         materials[i] = loadedMaterials[i].MatD3D;
         materials[i].Ambient = materials[i].Diffuse;
         // A missing texture leaves the record empty; the shader then uses its white texture.
-        textures[i].Load(device, directory + loadedMaterials[i].TextureFilename);
+        // A material without a texture name would only name the folder, which is not an image.
+        if (!loadedMaterials[i].TextureFilename.empty())
+            textures[i].Load(device, directory + loadedMaterials[i].TextureFilename);
     }
     mesh = std::move(clone);
     parts.mesh = mesh.get();

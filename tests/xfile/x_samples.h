@@ -10,13 +10,19 @@
 
 namespace xsamples {
 
+// One folder per test process, removed when the process ends.
 inline std::filesystem::path TempDir() {
-    static std::filesystem::path dir = [] {
-        auto d = std::filesystem::temp_directory_path() / ("orlenda_model_" + std::to_string(getpid()));
-        std::filesystem::create_directories(d);
-        return d;
-    }();
-    return dir;
+    struct Holder {
+        std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                    ("orlenda_model_" + std::to_string(getpid()));
+        Holder() { std::filesystem::create_directories(dir); }
+        ~Holder() {
+            std::error_code ignored;
+            std::filesystem::remove_all(dir, ignored);
+        }
+    };
+    static Holder holder;
+    return holder.dir;
 }
 
 inline std::string WriteFile(const std::string& name, const std::string& text) {

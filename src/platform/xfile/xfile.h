@@ -6,7 +6,8 @@
 // MeshMaterialList, Material, TextureFilename/TextureFileName, XSkinMeshHeader, SkinWeights,
 // AnimTicksPerSecond, AnimationSet, Animation, AnimationKey and AnimationOptions, plus references
 // `{ name }` to named top-level materials. Template declarations and every other template are skipped.
-// Separators (',' and ';') are accepted wherever the format puts them; names are raw bytes (UTF-8 here).
+// Separators (',' and ';') are accepted wherever the format puts them; names are raw bytes (UTF-8 here),
+// and an object's name may also be written in double quotes (for names such as "//draft").
 // Every count is checked against the data that follows and against hard caps, so malformed input is
 // an error naming the file, the line and the reason — never a crash and never unbounded memory.
 // Does not: binary or compressed .x files, user templates with data we would keep, MeshVertexColors,

@@ -58,7 +58,8 @@ private:
 std::string Parser::OpenObject(const char* type) {
     std::string name;
     Token t = lex.Next();
-    if (t.type == TokenType::Word) {
+    // A quoted name may hold what a plain one cannot, such as a leading "//" (a comment otherwise).
+    if (t.type == TokenType::Word || t.type == TokenType::String) {
         name.assign(t.text);
         t = lex.Next();
     }

@@ -42,10 +42,11 @@ TEST_F(ShaderManagerTest, BothEffectFilesLoadWithTheirTechniques) {
     ASSERT_TRUE(shaders.objectShader.effect);
     ASSERT_TRUE(shaders.blur.effect);
     EXPECT_NE(shaders.mainShader.effect.get(), shaders.objectShader.effect.get());
-    EXPECT_TRUE(HasTechnique(*shaders.mainShader.effect, "Tech"));
+    EXPECT_EQ(shaders.mainShader.effect->TechniqueNames(), std::vector<std::string>{"Tech"});
     for (const char* name : {"NormalTech", "XBlurTech", "YBlurTech"}) {
         EXPECT_TRUE(HasTechnique(*shaders.blur.effect, name)) << name;
     }
+    EXPECT_EQ(shaders.blur.effect->TechniqueNames().size(), 3u);
     // The white texture for untextured materials and the two half-screen blur targets.
     EXPECT_EQ(shaders.mainShader.defaultTexture.info.Width, 1u);
     EXPECT_EQ(shaders.mainShader.defaultTexture.info.Height, 1u);
@@ -138,7 +139,8 @@ TEST_F(ShaderManagerTest, SetLightReachesBothModelShaders) {
 // Runs the body with the working directory switched to a folder whose Shader/ holds the given files.
 class BrokenShaderFolder {
 public:
-    BrokenShaderFolder(const std::vector<std::pair<std::string, std::string>>& files) {
+    using Files = std::vector<std::pair<std::string, std::string>>;
+    explicit BrokenShaderFolder(const Files& files) {
         previous = fs::current_path();
         root = fs::temp_directory_path() / ("orlenda_shader_test_" + std::to_string(::getpid()));
         fs::remove_all(root);
@@ -158,8 +160,9 @@ private:
 TEST_F(ShaderManagerTest, CompileErrorShowsTheCompilerTextAndLeavesNoEffect) {
     auto& shaders = ShaderManager::Instance();
     {
-        BrokenShaderFolder folder({{"Sample.fx", "uniform mat4 mW;\nthis is not glsl\n"
-                                                 "technique Tech { pass P0 { vertex = VS; fragment = PS; } }\n"}});
+        BrokenShaderFolder folder(BrokenShaderFolder::Files{
+            {"Sample.fx", "uniform mat4 mW;\nthis is not glsl\n"
+                          "technique Tech { pass P0 { vertex = VS; fragment = PS; } }\n"}});
         shaders.mainShader.Load();
         shaders.blur.Load(); // Blur.fx missing altogether
     }
@@ -182,7 +185,7 @@ TEST_F(ShaderManagerTest, CompileErrorShowsTheCompilerTextAndLeavesNoEffect) {
 TEST_F(ShaderManagerTest, InstanceWithoutEffectIgnoresDrawsAndParameters) {
     auto& shaders = ShaderManager::Instance();
     {
-        BrokenShaderFolder folder({});
+        BrokenShaderFolder folder(BrokenShaderFolder::Files{});
         shaders.mainShader.Load();
         shaders.blur.Load();
     }

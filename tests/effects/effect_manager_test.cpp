@@ -1,0 +1,190 @@
+// The effect base and manager: the kind table, colour packing and fades, retire/delete order, textures.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <typeinfo>
+#include <vector>
+
+#include "effects/arrow.h"
+#include "effects/effect_test_util.h"
+#include "effects/light_ball.h"
+#include "effects/map_light_ball.h"
+#include "platform/window/message_box.h"
+
+namespace {
+
+using effecttest::EffectTest;
+
+// Records the order in which the manager updates it.
+class Probe : public BaseEffect {
+public:
+    Probe(std::vector<int>* log, int id) : log(log), id(id) {}
+    void Init() override {}
+    void Update() override { log->push_back(id); }
+    std::vector<int>* log;
+    int id;
+};
+
+TEST_F(EffectTest, CreateKnowsExactlyTheTenKeys) {
+    const char* keys[] = {"lightball", "magiccircle", "broomeffect", "trajectory", "maplightball",
+                          "nextptarrow", "pmcircle", "arrow", "starteffect", "cross"};
+    for (const char* key : keys) {
+        std::size_t before = manager.LiveCount();
+        BaseEffect* effect = manager.Create(key);
+        ASSERT_NE(effect, nullptr) << key;
+        EXPECT_EQ(effect->name, key);
+        EXPECT_EQ(manager.live.back().get(), effect);
+        // The arrow controller brings its three arrows along, ahead of itself.
+        EXPECT_EQ(manager.LiveCount(), before + (std::string(key) == "nextptarrow" ? 4u : 1u));
+    }
+    std::size_t count = manager.LiveCount();
+    EXPECT_EQ(manager.Create("Arrow"), nullptr);
+    EXPECT_EQ(manager.Create("arrow "), nullptr);
+    EXPECT_EQ(manager.Create(""), nullptr);
+    EXPECT_EQ(manager.LiveCount(), count);
+}
+
+TEST_F(EffectTest, NewEffectHasTheConstructedDefaults) {
+    BaseEffect* e = manager.Create("arrow");
+    EXPECT_EQ(typeid(*e), typeid(Arrow));
+    EXPECT_EQ(e->vertices[0].color, 0xFFFFFFE1u);
+    EXPECT_EQ(e->vertices[2].u, 1.0f);
+    EXPECT_EQ(e->vertices[2].v, 1.0f);
+    EXPECT_EQ(e->vertices[3].u, 0.0f);
+    EXPECT_EQ(e->vertices[3].v, 1.0f);
+    EXPECT_EQ(e->halfWidth, 10.0f);
+    EXPECT_TRUE(e->visible);
+    EXPECT_FALSE(e->dead || e->phase || e->fading);
+    EXPECT_EQ(e->texture, manager.FindTexture("arrow"));
+    EXPECT_NE(e->texture, nullptr);
+    EXPECT_EQ(manager.FindTexture("nothing"), nullptr);
+}
+
+TEST_F(EffectTest, QuadsLieFlatOrStandUpright) {
+    BaseEffect* e = manager.Create("arrow");
+    e->SetSize(2, 3);
+    EXPECT_EQ(e->vertices[0].x, -2.0f);
+    EXPECT_EQ(e->vertices[0].z, 3.0f);
+    EXPECT_EQ(e->vertices[2].z, -3.0f);
+    EXPECT_EQ(e->vertices[2].y, 0.0f);
+    e->SetBillboardSize(4, 5);
+    EXPECT_EQ(e->vertices[1].x, 4.0f);
+    EXPECT_EQ(e->vertices[1].y, 5.0f);
+    EXPECT_EQ(e->vertices[3].y, -5.0f);
+    EXPECT_EQ(e->vertices[3].z, 0.0f);
+    EXPECT_EQ(e->halfHeight, 5.0f);
+    e->SetPosition(MatrixRotationY(1.0f) * MatrixTranslation(7, 8, 9));
+    EXPECT_EQ(e->position, MatrixTranslation(7, 8, 9));
+}
+
+TEST_F(EffectTest, SetColorPacksOnlyTheLowBitsOfEachColourChannel) {
+    BaseEffect* e = manager.Create("arrow");
+    e->SetColor(255, 300, 0, 0);
+    EXPECT_EQ(e->red, 300);
+    EXPECT_EQ(e->vertices[0].color, 0xFF2C0000u); // 300 & 0xFF = 44
+    e->SetAlpha(128);
+    for (const EffectVertex& v : e->vertices) EXPECT_EQ(v.color, 0x802C0000u);
+}
+
+TEST_F(EffectTest, ColourFadeEndsOneCallAfterLandingExactly) {
+    BaseEffect* e = manager.Create("arrow");
+    e->SetColor(0, 10, 20, 30);
+    e->StartColorFade(150, 10, 20, 30, 10);
+    for (int call = 1; call <= 15; ++call) {
+        e->StepColorFade();
+        ASSERT_TRUE(e->fading) << call;
+    }
+    EXPECT_EQ(e->alpha, 150);
+    e->StepColorFade();
+    EXPECT_FALSE(e->fading);
+    EXPECT_EQ(e->vertices[1].color, D3DCOLOR_ARGB(150, 10, 20, 30));
+
+    // Overshooting counts as arrival in the same call.
+    e->SetColor(0, 10, 20, 30);
+    e->StartColorFade(145, 10, 20, 30, 10);
+    for (int call = 1; call <= 14; ++call) e->StepColorFade();
+    EXPECT_TRUE(e->fading);
+    e->StepColorFade();
+    EXPECT_EQ(e->alpha, 145);
+    EXPECT_FALSE(e->fading);
+}
+
+TEST_F(EffectTest, RetiredEffectIsDeletedByTheNextWalkInListOrder) {
+    std::vector<int> log;
+    for (int id = 0; id < 3; ++id) manager.live.push_back(std::make_unique<Probe>(&log, id));
+    BaseEffect* middle = std::next(manager.live.begin())->get();
+    EXPECT_EQ(manager.UpdateAll(), 3u);
+    middle->Retire();
+    EXPECT_FALSE(middle->visible);
+    log.clear();
+    EXPECT_EQ(manager.UpdateAll(), 2u);
+    EXPECT_EQ(log, (std::vector<int>{0, 2}));
+    EXPECT_EQ(manager.LiveCount(), 2u);
+}
+
+TEST_F(EffectTest, EffectCreatedDuringTheWalkIsUpdatedInTheSamePass) {
+    BaseEffect* emitter = manager.Create("maplightball");
+    emitter->owner = &owner;
+    EXPECT_EQ(manager.UpdateAll(), 2u);
+    ASSERT_EQ(manager.LiveCount(), 2u);
+    BaseEffect* ball = manager.live.back().get();
+    EXPECT_EQ(typeid(*ball), typeid(LightBall));
+    EXPECT_EQ(ball->alpha, 5); // spawned at alpha 0 and already stepped once
+}
+
+TEST_F(EffectTest, ClearDeletesEverythingAndDropsTheTextures) {
+    manager.Create("nextptarrow");
+    manager.Create("starteffect");
+    manager.live.front()->Retire();
+    manager.Clear();
+    EXPECT_EQ(manager.LiveCount(), 0u);
+    EXPECT_TRUE(manager.registry.empty());
+    EXPECT_EQ(manager.FindTexture("arrow"), nullptr);
+    EXPECT_EQ(manager.UpdateAll(), 0u);
+}
+
+TEST_F(EffectTest, LaterFileWithTheSameStemWins) {
+    maptest::WriteFile("data/Effect/arrow.bmp", effecttest::TinyPng());
+    maptest::WriteFile("data/Effect/sub.png/inner.png", effecttest::TinyPng()); // a folder is skipped
+    manager.Clear();
+    ResourceCache::ResetInstance();
+    manager.LoadTextures();
+    // Names are listed in byte order, so arrow.png comes after arrow.bmp.
+    EXPECT_EQ(manager.registry.at("arrow").stem, "arrow");
+    EXPECT_EQ(manager.FindTexture("arrow"), ResourceCache::Instance().GetTexture("data/Effect/arrow.png").get());
+    EXPECT_EQ(manager.registry.count("sub"), 0u);
+    EXPECT_EQ(manager.registry.count("inner"), 0u);
+}
+
+TEST_F(EffectTest, MissingEffectFolderShowsTheErrorBoxAndGoesOn) {
+    std::vector<std::string> boxes;
+    platform::message_box::SetMode(platform::message_box::Mode::Automatic);
+    platform::message_box::SetObserver(
+        [&](const std::string& caption, const std::string& text, int) { boxes.push_back(caption + "|" + text); });
+    std::filesystem::remove_all("data/Effect");
+    manager.Clear();
+    manager.LoadTextures();
+    platform::message_box::SetObserver(nullptr);
+    EXPECT_EQ(boxes, (std::vector<std::string>{"msg|Effect:Error"}));
+    EXPECT_TRUE(manager.registry.empty());
+    BaseEffect* e = manager.Create("cross");
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->texture, nullptr);
+    manager.UpdateAll();
+    manager.DrawAll(); // lives and updates, draws nothing
+}
+
+TEST_F(EffectTest, DrawAllLeavesTheDeviceStatesAsFound) {
+    manager.Create("magiccircle")->SetBillboardSize(1, 1);
+    manager.UpdateAll();
+    gpu::Device& device = *GraphicsDevice::Instance().device;
+    manager.DrawAll();
+    EXPECT_EQ(device.GetRenderState(D3DRS_ZWRITEENABLE), static_cast<DWORD>(TRUE));
+    EXPECT_EQ(device.GetRenderState(D3DRS_SRCBLEND), D3DBLEND_SRCALPHA);
+    EXPECT_EQ(device.GetRenderState(D3DRS_DESTBLEND), D3DBLEND_INVSRCALPHA);
+    EXPECT_EQ(device.GetRenderState(D3DRS_CULLMODE), D3DCULL_CCW);
+    EXPECT_EQ(device.GetRenderTarget(0), GraphicsDevice::Instance().backBuffer);
+    EXPECT_EQ(device.GetRenderTarget(1), nullptr);
+}
+
+} // namespace
