@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Missing or broken content: with each content folder removed, or a file replaced by garbage or cut
+# short, the game still starts, reaches the race, says what is wrong on stderr and never crashes.
+# With no display at all, a windowed start explains why and exits non-zero.
+# Usage: proof_missing_content.sh GAME_DIR BUILD_DIR
+set -u
+game_dir=$(cd "${1:?game folder}" && pwd)
+if [ ! -d "$game_dir/data" ] || [ ! -x "$game_dir/orlenda" ]; then
+    echo "SKIP: no game or generated content in $game_dir"
+    exit 0
+fi
+if ! "$game_dir/orlenda" --help 2>/dev/null | grep -q -- --trace; then
+    echo "SKIP: this game has no automation flags yet"
+    exit 0
+fi
+# A silent skip of a broken file is a gap rather than a failure unless PROOF_STRICT=1.
+strict=${PROOF_STRICT:-0}
+gaps=0
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+printf '10 down RETURN\n12 up RETURN\n' > "$work/enter.txt"
+
+# Deterministic garbage so a failure reproduces.
+garbage() { LC_ALL=C awk -v n="$2" 'BEGIN { srand(20261207); for (i = 0; i < n; i++) printf "%c", int(rand() * 256) }' > "$1"; }
+
+failures=0
+fail() { echo "FAIL [$case_name]: $*"; failures=$((failures + 1)); }
+
+# Runs the game in a fresh hard-linked copy after `mutate` (a shell snippet run in the copy);
+# `mention` is a pattern that must appear in a stderr line.
+run_case() {
+    case_name=$1; local mutate=$2 mention=$3 before=$failures
+    local copy="$work/game"
+    rm -rf "$copy"
+    cp -al "$game_dir" "$copy" || { fail "cannot copy the game"; return; }
+    (cd "$copy" && eval "$mutate")
+    local rc=0
+    (cd "$copy" && timeout 60 ./orlenda --headless --frames 300 --input "$work/enter.txt" \
+        --trace "$work/trace.jsonl" >"$work/out.txt" 2>"$work/err.txt") || rc=$?
+    if [ $rc -ge 124 ]; then fail "crashed or hung (exit $rc)"; tail -20 "$work/err.txt"; return; fi
+    [ $rc -eq 0 ] || fail "exit $rc"
+    grep -q "Sanitizer\|runtime error:" "$work/err.txt" && fail "sanitizer report" && head -30 "$work/err.txt"
+    local lines last
+    lines=$(wc -l < "$work/trace.jsonl" 2>/dev/null || echo 0)
+    [ "$lines" -eq 300 ] || fail "$lines trace lines, expected 300"
+    last=$(tail -n 1 "$work/trace.jsonl" 2>/dev/null)
+    [[ "$last" == *'"scene":1,'* ]] || fail "did not reach the race: ${last:0:80}"
+    if ! grep -qiE -- "$mention" "$work/err.txt"; then
+        if [ "$strict" = 1 ]; then
+            fail "no stderr line names the problem (/$mention/)"; sed 's/^/      /' "$work/err.txt" | head -5
+        else
+            echo "GAP  [$case_name] no stderr line names the problem (/$mention/)"; gaps=$((gaps + 1)); return
+        fi
+    fi
+    # One line per problem, not one per frame.
+    local spam
+    spam=$(sort "$work/err.txt" | uniq -c | sort -rn | awk '$1 > 3 { print; exit }')
+    [ -z "$spam" ] || fail "repeated stderr line: $spam"
+    [ "$failures" -eq "$before" ] || return
+    echo "ok   [$case_name] exit $rc, $(wc -l < "$work/err.txt") stderr lines: $(grep -iE -m1 -- "$mention" "$work/err.txt" | cut -c1-110)"
+}
+
+# Folders removed.
+for folder in data/Map data/MapObject data/XFile data/Texture data/Effect data/Sound Shader; do
+    run_case "no $folder" "rm -rf $folder" "${folder#data/}|msg"
+done
+run_case "no data" "rm -rf data" "data"
+
+# Files replaced by garbage, or cut to their first third.
+for file in data/Map/map2.map data/MapObject/church.x data/MapObject/checkpoint.x data/XFile/aaa/perlita.x \
+            data/XFile/houki.x data/XFile/SkySphere/Sky.x data/Texture/number.png data/Texture/titleback.png \
+            data/Effect/magiccircle.png data/MapObject/ground.png data/Sound/BGM.wav data/Sound/get.wav \
+            Shader/Sample.fx Shader/Blur.fx; do
+    [ -f "$game_dir/$file" ] || { echo "skip [$file]: not in this build"; continue; }
+    name=$(basename "$file")
+    run_case "garbage $file" "rm -f $file && garbage $file 3000" "$name|msg"
+    size=$(stat -c %s "$game_dir/$file")
+    run_case "cut $file" "head -c $((size / 3)) '$game_dir/$file' > $file.cut && rm -f $file && mv $file.cut $file" "$name|msg"
+done
+
+# No display at all: a windowed start cannot open its window and says so.
+case_name="no display"
+rc=0
+(cd "$game_dir" && env -u DISPLAY -u WAYLAND_DISPLAY timeout 30 ./orlenda --windowed --frames 5 \
+    >"$work/out.txt" 2>"$work/err.txt") || rc=$?
+if [ $rc -eq 0 ] || [ $rc -ge 124 ]; then
+    fail "exit $rc, expected a clean non-zero exit"
+elif ! grep -qiE "display|window|video" "$work/err.txt"; then
+    fail "no reason on stderr"; cat "$work/err.txt"
+else
+    echo "ok   [no display] exit $rc: $(grep -iE -m1 "display|window|video" "$work/err.txt")"
+fi
+
+if [ "$failures" -ne 0 ]; then echo "$failures failures"; exit 1; fi
+echo "PASS: every missing or broken content case ran to the race without a crash ($gaps silent gaps)"
