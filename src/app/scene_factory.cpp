@@ -1,13 +1,13 @@
 // The one place that knows which class each scene id is.
 #include "app/scene_factory.h"
 
-#include "app/placeholder_race_scene.h"
+#include "scenes/game.h"
 #include "scenes/title.h"
 
 std::unique_ptr<SceneBase> CreateScene(std::int32_t id) {
     switch (id) {
     case 0: return std::make_unique<Title>();
-    case 1: return std::make_unique<PlaceholderRaceScene>();
+    case 1: return std::make_unique<Game>();
     default: return nullptr;
     }
 }

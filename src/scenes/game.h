@@ -1,0 +1,53 @@
+// Game: the race scene — set-up, the race flow with its clock, the world's step order and drawing.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/math/d3dx_math.h"
+#include "scenes/camera.h"
+#include "scenes/press_enter_sprite.h"
+#include "scenes/rank_display.h"
+#include "scenes/scene_base.h"
+#include "simplelib/mesh.h"
+
+class BaseEffect;
+
+class Game : public SceneBase {
+public:
+    Game();
+    ~Game() override;
+
+    void Init() override;
+    // 1 to stay, 0 to go back to the title.
+    std::int32_t Update() override;
+    void DrawWorld() override;
+    void Render() override;
+    void Release() override;
+    // raceStarted, cleared, rank, live effects, the clock and every racer (game_trace.cpp).
+    void WriteTrace(TraceWriter& trace) const override;
+
+    // One result-screen frame of the darkening overlay: +2 up to 150.
+    static std::int32_t NextDimAlpha(std::int32_t alpha);
+
+    std::unique_ptr<Camera> camera;
+    SimpleLib::CMesh sky;
+    D3DXMATRIX skyScale = MatrixIdentity();
+    BaseEffect* startEffect = nullptr;
+    RankDisplay hud;
+    PressEnterSprite pressEnter;
+    bool raceStarted = false;
+    bool cleared = false;
+    std::int32_t dimAlpha = 0;
+
+private:
+    void SetUpView();
+    void StartCountdown();
+    bool AskReturnToTitle();
+    void UpdateClock();
+    void StepWorld();
+    void DrawSky();
+
+    // The map has no checkpoint: there is no race to run, and the first Update returns to the title.
+    bool noCourse = false;
+};

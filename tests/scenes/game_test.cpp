@@ -1,0 +1,205 @@
+// The race scene on the Null device: set-up, the countdown and clock, the Escape question, Enter,
+// the result screen's overlay, a course without checkpoints, and release.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "effects/base_effect.h"
+#include "effects/effect_manager.h"
+#include "map/course_manager.h"
+#include "map/map_manager.h"
+#include "platform/window/clock.h"
+#include "platform/window/input.h"
+#include "platform/window/message_box.h"
+#include "player/player_manager.h"
+#include "render/graphics_device.h"
+#include "render/shader_manager.h"
+#include "simplelib/resource_cache.h"
+#include "simplelib/texture.h"
+#include "scenes/game.h"
+#include "scenes/key_latches.h"
+
+namespace {
+
+using platform::input::SetKeyDown;
+
+struct Box {
+    std::string caption, text;
+    int answer;
+};
+
+class GameScene : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Reset();
+        ASSERT_TRUE(GraphicsDevice::Instance().InitNull(1280, 720));
+        platform::clock::SetFixed(true);
+        platform::clock::Reset();
+        platform::message_box::SetMode(platform::message_box::Mode::Automatic);
+        platform::message_box::ClearAnswers();
+        platform::message_box::SetObserver(
+            [this](const std::string& caption, const std::string& text, int answer) {
+                boxes.push_back({caption, text, answer});
+            });
+    }
+
+    void TearDown() override {
+        game.reset();
+        platform::message_box::SetObserver(nullptr);
+        Reset();
+    }
+
+    static void Reset() {
+        PlayerManager::ResetInstance();
+        CourseManager::ResetInstance();
+        MapManager::ResetInstance();
+        EffectManager::ResetInstance();
+        // cached meshes keep the device they were made on
+        ResourceCache::ResetInstance();
+        GraphicsDevice::ResetInstance();
+        platform::input::ReleaseAllKeys();
+        escapeLatch = false;
+        enterLatch = false;
+    }
+
+    // The course is generated content; the scene needs its map, models and textures.
+    bool HaveCourse() const {
+        if (!std::filesystem::exists("data/Map/map2.map")) return false;
+        // Models whose materials name no texture ask for their folder as an image; until the image
+        // reader answers that with a plain failure, a whole race cannot be set up here.
+        try {
+            SimpleLib::CTexture probe;
+            probe.Load(GraphicsDevice::Instance().device.get(), "data/MapObject/");
+        } catch (const std::exception&) {
+            return false;
+        }
+        return true;
+    }
+
+    // One main-loop frame of the scene: the clock moves 16 ms, then update and render.
+    std::int32_t Frame() {
+        platform::clock::AdvanceFrame();
+        const std::int32_t next = game->Update();
+        game->Render();
+        return next;
+    }
+
+    void Start() {
+        game = std::make_unique<Game>();
+        game->Init();
+    }
+
+    std::unique_ptr<Game> game;
+    std::vector<Box> boxes;
+};
+
+TEST_F(GameScene, ReleaseIsSafeTwiceAndWithoutInit) {
+    Game unused;
+    unused.Release();
+    unused.Release();
+    if (!HaveCourse()) GTEST_SKIP() << "no generated course, or its textures cannot be loaded";
+    Start();
+    game->Release();
+    game->Release();
+    EXPECT_TRUE(PlayerManager::Instance().players.empty());
+    EXPECT_TRUE(CourseManager::Instance().checkPoints.empty());
+    EXPECT_EQ(EffectManager::Instance().LiveCount(), 0u);
+    EXPECT_EQ(MapManager::Instance().camera, nullptr);
+}
+
+TEST_F(GameScene, CountdownHoldsTheClockAtZeroThenTheRaceStarts) {
+    if (!HaveCourse()) GTEST_SKIP() << "no generated course, or its textures cannot be loaded";
+    Start();
+    ASSERT_EQ(PlayerManager::Instance().players.size(), 5u);
+    EXPECT_FALSE(game->raceStarted);
+    EXPECT_NE(MapManager::Instance().camera, nullptr);
+    RaceTimer& timer = MapManager::Instance().timer;
+    int frames = 5; // the warm-up passes of Init
+    while (!game->raceStarted && frames < 400) {
+        EXPECT_EQ(timer.elapsed, 0u);
+        EXPECT_TRUE(timer.stopped);
+        EXPECT_TRUE(PlayerManager::Instance().players[1]->frozen);
+        EXPECT_EQ(Frame(), 1);
+        ++frames;
+    }
+    // "go" plays on the 156th update; the race starts on the next one
+    EXPECT_EQ(frames, 157);
+    EXPECT_FALSE(timer.stopped);
+    EXPECT_FALSE(PlayerManager::Instance().players[1]->frozen);
+    for (int i = 0; i < 10; ++i) Frame();
+    EXPECT_EQ(timer.elapsed, 160u);
+    EXPECT_EQ(timer.milliseconds, 160u);
+}
+
+TEST_F(GameScene, EscapeAnsweredNoKeepsRacingAndDoesNotReopenWhileHeld) {
+    if (!HaveCourse()) GTEST_SKIP() << "no generated course, or its textures cannot be loaded";
+    Start();
+    platform::message_box::QueueAnswer(IDNO);
+    SetKeyDown(VK_ESCAPE, true);
+    EXPECT_EQ(Frame(), 1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Orlenda");
+    EXPECT_EQ(boxes[0].text, "タイトルに戻りますか？");
+    EXPECT_EQ(boxes[0].answer, IDNO); // the default button is No
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(Frame(), 1);
+    EXPECT_EQ(boxes.size(), 1u);
+
+    SetKeyDown(VK_ESCAPE, false);
+    Frame();
+    platform::message_box::QueueAnswer(IDYES);
+    SetKeyDown(VK_ESCAPE, true);
+    EXPECT_EQ(Frame(), 0);
+    EXPECT_EQ(boxes.size(), 2u);
+}
+
+TEST_F(GameScene, EnterDuringTheRaceIsNotPolled) {
+    if (!HaveCourse()) GTEST_SKIP() << "no generated course, or its textures cannot be loaded";
+    Start();
+    SetKeyDown(VK_RETURN, true);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(Frame(), 1);
+    EXPECT_FALSE(enterLatch);
+}
+
+TEST_F(GameScene, KeyboardRacersFinishShowsTheResultAndEnterLeaves) {
+    if (!HaveCourse()) GTEST_SKIP() << "no generated course, or its textures cannot be loaded";
+    Start();
+    std::shared_ptr<Player> keyboard = PlayerManager::Instance().user.lock();
+    ASSERT_TRUE(keyboard);
+    keyboard->finished = true;
+    game->hud.alpha = 77;
+    EXPECT_EQ(Frame(), 1);
+    EXPECT_TRUE(game->cleared);
+    EXPECT_EQ(game->hud.alpha, 2); // reset at the finish, then one result frame drawn
+    EXPECT_EQ(game->dimAlpha, 2);
+    SetKeyDown(VK_RETURN, true);
+    EXPECT_EQ(Frame(), 0);
+}
+
+TEST(ResultOverlay, DarkensTo150After75Frames) {
+    std::int32_t alpha = 0;
+    for (int frame = 0; frame < 74; ++frame) alpha = Game::NextDimAlpha(alpha);
+    EXPECT_EQ(alpha, 148);
+    alpha = Game::NextDimAlpha(alpha);
+    EXPECT_EQ(alpha, 150);
+    EXPECT_EQ(Game::NextDimAlpha(alpha), 150);
+}
+
+TEST_F(GameScene, CourseWithoutCheckPointsSaysSoAndReturnsToTheTitle) {
+    const std::filesystem::path here = std::filesystem::current_path();
+    const std::filesystem::path empty = std::filesystem::temp_directory_path() / "orlenda_no_course";
+    std::filesystem::create_directories(empty);
+    std::filesystem::current_path(empty);
+    Start();
+    EXPECT_EQ(Frame(), 0);
+    game->Render();
+    std::filesystem::current_path(here);
+    // (the empty folder also has no effect images, which the effect manager reports on its own)
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().caption, "Orlenda");
+    EXPECT_NE(boxes.back().text.find("チェックポイント"), std::string::npos);
+    EXPECT_TRUE(PlayerManager::Instance().players.empty());
+}
+
+} // namespace
