@@ -11,6 +11,7 @@
 #include "platform/window/clock.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
+#include "render/shader_manager.h"
 #include "simplelib/resource_cache.h"
 #include "sound/sound_manager.h"
 
@@ -39,6 +40,10 @@ bool Application::Create(void* moduleInstance) {
     GraphicsDevice::Instance().SetDefaultStates();
     platform::audio::ForceLoopback(options.headless); // headless runs mix silently into memory
     SoundManager::Instance().Init();
+    ShaderManager& shaders = ShaderManager::Instance();
+    shaders.mainShader.Load();
+    shaders.objectShader.Load();
+    shaders.blur.Load();
     SceneManager::Instance().changePending = false;
     MapManager::Instance().CreateOverlays();
     mainWindow.Show();
@@ -142,6 +147,11 @@ void Application::Shutdown() {
         scenes.scene->Release();
         scenes.scene.reset();
     }
+    // The effects live on the device, so they go before it.
+    ShaderManager& shaders = ShaderManager::Instance();
+    shaders.mainShader.Release();
+    shaders.objectShader.Release();
+    shaders.blur.Release();
     GraphicsDevice::Instance().Release();
     mainWindow.Destroy();
     window = nullptr;
