@@ -46,10 +46,15 @@ const float kTapOffset = 1.5;      // between texels 1 and 2
 const float kCentreWeight = 0.2;   // texel 0
 const float kSideWeight = 0.4;     // texels 1 and 2 together
 
+// The device samples with wrap-around; clamping the taps keeps a glow at one screen edge from
+// bleeding in at the opposite one.
+vec3 Tap(vec2 uv) {
+    return texture(InputTex, clamp(uv, TexelSize.xy * 0.5, 1.0 - TexelSize.xy * 0.5)).rgb;
+}
+
 vec3 Blur(vec2 step) {
     vec3 sum = texture(InputTex, vTexCoord).rgb * kCentreWeight;
-    sum += (texture(InputTex, vTexCoord + step * kTapOffset).rgb +
-            texture(InputTex, vTexCoord - step * kTapOffset).rgb) * kSideWeight;
+    sum += (Tap(vTexCoord + step * kTapOffset) + Tap(vTexCoord - step * kTapOffset)) * kSideWeight;
     return sum;
 }
 

@@ -292,6 +292,22 @@ TEST_F(ShaderGlTest, ApplyBlursIntoTargetBAndRestoresTheTarget) {
     EXPECT_LT(red(5, 5), 0.01f);
 }
 
+TEST_F(ShaderGlTest, GlowAtOneEdgeDoesNotWrapToTheOther) {
+    auto& shaders = ShaderManager::Instance();
+    SimpleLib::CTexture source;
+    ASSERT_TRUE(source.Create(kWidth, kHeight, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F, D3DPOOL_DEFAULT));
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    PaintRectangle(device, source, shaders.mainShader.defaultTexture, 0, 0, 40, 720);
+    device->SetRenderTarget(0, GraphicsDevice::Instance().backBuffer);
+    shaders.blur.Apply(source);
+    device->EndScene();
+    std::vector<float> rgba;
+    ASSERT_TRUE(device->ReadSurface(*shaders.blur.targetB.surface, rgba));
+    auto red = [&](int x, int y) { return rgba[(std::size_t(y) * 640 + x) * 4]; };
+    EXPECT_GT(red(0, 180), 0.9f);
+    EXPECT_LT(red(639, 180), 0.01f);
+}
+
 TEST_F(ShaderGlTest, CompositeAddsTheGlowOverTheScreen) {
     auto& shaders = ShaderManager::Instance();
     SimpleLib::CTexture source;
