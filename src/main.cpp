@@ -1,3 +1,4 @@
-// Process entry: parses the automation flags, then runs the application.
-// (The application shell replaces this placeholder entry.)
-int main() { return 0; }
+// Process entry: everything happens in RunGame, which the game library provides.
+#include "app/game_main.h"
+
+int main(int argc, char** argv) { return RunGame(argc, argv); }

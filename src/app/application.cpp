@@ -7,6 +7,7 @@
 #include "app/frame_observer.h"
 #include "app/scene_manager.h"
 #include "map/map_manager.h"
+#include "platform/audio/audio_device.h"
 #include "platform/window/clock.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
@@ -36,6 +37,7 @@ bool Application::Create(void* moduleInstance) {
     bool fullScreen = AskFullScreen();
     if (!StartDevice(fullScreen)) return false;
     GraphicsDevice::Instance().SetDefaultStates();
+    platform::audio::ForceLoopback(options.headless); // headless runs mix silently into memory
     SoundManager::Instance().Init();
     SceneManager::Instance().changePending = false;
     MapManager::Instance().CreateOverlays();
@@ -131,6 +133,7 @@ void Application::Shutdown() {
     SoundManager::Instance().Release();
     ResourceCache::Instance().Clear();
     MapManager& map = MapManager::Instance();
+    map.ClearMap();
     map.timer.digits.Release();
     map.fadeTexture.Release();
     map.dimTexture.Release();

@@ -1,7 +1,6 @@
 // The scene change protocol: request, 86 frames of fade-out, swap, 86 frames of fade-in.
 #include "app/scene_manager.h"
 
-#include "app/scene_factory.h"
 #include "map/map_manager.h"
 
 namespace {
@@ -17,7 +16,7 @@ void SceneManager::ResetInstance() { Holder() = std::make_unique<SceneManager>()
 
 void SceneManager::ChangeScene(std::int32_t id) {
     scene.reset();
-    scene = CreateScene(id);
+    scene = factory ? factory(id) : nullptr;
     if (scene) scene->Init();
 }
 

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
+#include "app/scene_factory.h"
 #include "scenes/scene_base.h"
 
 class SceneManager {
@@ -20,4 +22,6 @@ public:
     std::unique_ptr<SceneBase> scene;
     bool changePending = false;
     std::int32_t nextSceneId = 0;
+    // Builds the scene of an id; tests put scenes of their own here.
+    std::function<std::unique_ptr<SceneBase>(std::int32_t)> factory = CreateScene;
 };

@@ -18,9 +18,9 @@ int DefaultAnswer(unsigned type) {
 
 const char* AnswerName(int answer) {
     switch (answer) {
-    case IDYES: return "yes";
-    case IDNO: return "no";
-    default: return "ok";
+    case IDYES: return "Yes";
+    case IDNO: return "No";
+    default: return "OK";
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 
+#include "platform/gpu/device.h"
 #include "platform/window/input.h"
 
 namespace platform::window {
@@ -64,6 +65,14 @@ bool InitVideo(std::string* error) {
         if (error) *error = std::string("cannot open a display: ") + SDL_GetError();
         return false;
     }
+    // Without a display SDL falls back to drivers that show nothing; a player would see no window,
+    // so that counts as no display unless someone asked for such a driver on purpose.
+    std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    if ((driver == "offscreen" || driver == "dummy") && !SDL_getenv("SDL_VIDEODRIVER")) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if (error) *error = "cannot open a display (neither DISPLAY nor WAYLAND_DISPLAY leads to one)";
+        return false;
+    }
     videoStarted = true;
     return true;
 }
@@ -79,6 +88,7 @@ void QuitVideo() {
 bool Window::Create(const char* title, int clientWidth, int clientHeight, std::string* error) {
     Destroy();
     if (!videoStarted && !InitVideo(error)) return false;
+    gpu::PrepareOpenGLWindowAttributes();
     SDL_Window* window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, clientWidth,
                                           clientHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!window) {
