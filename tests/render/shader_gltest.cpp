@@ -328,9 +328,16 @@ TEST_F(ShaderGlTest, CompositeAddsTheGlowOverTheScreen) {
     EXPECT_EQ(Red(BackPixel(100, 100)), 0x20);        // the rest of the screen untouched
 }
 
-} // namespace
+// At exit the device is released by the shutdown sequence, and the shader singleton is destroyed
+// after it with its effects and textures.
+TEST_F(ShaderGlTest, ShadersCanBeDestroyedAfterTheDevice) {
+    device->EndScene();
+    ASSERT_TRUE(ShaderManager::Instance().blur.targetB.texture);
+    ASSERT_TRUE(ShaderManager::Instance().mainShader.effect);
+    GraphicsDevice::Instance().Release();
+    ShaderManager::ResetInstance(); // must not touch the released device
+}
 
-namespace {
 
 // Two squares side by side: the left one bound to bone 0, the right one half to bone 1, half to bone 2.
 class SkinnedGlTest : public ShaderGlTest {
