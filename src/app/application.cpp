@@ -85,6 +85,8 @@ bool Application::StartDevice(bool fullScreen) {
         std::fprintf(stderr, "orlenda: cannot create the headless device\n");
         return false;
     }
+    std::string error;
+    if (fullScreen && !mainWindow.SetFullScreen(true, &error)) std::fprintf(stderr, "orlenda: %s\n", error.c_str());
     if (graphics.Init(window, clientWidth, clientHeight, fullScreen)) return true;
     MessageBoxA(window, "Direct3D初期化ミス", "", MB_OK);
     std::fprintf(stderr, "orlenda: cannot create the graphics device (OpenGL 3.3 core is needed)\n");
