@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+
 #include "platform/window/message_box.h"
 #include "platform/window/window.h"
 #include "render/graphics_device.h"
@@ -159,6 +161,13 @@ Scene& TheScene() {
     return scene;
 }
 
+double ProcessCpuMs() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
 template <class Body>
 void RunFrames(benchmark::State& state, Body body) {
     Scene& scene = TheScene();
@@ -166,11 +175,16 @@ void RunFrames(benchmark::State& state, Body body) {
         state.SkipWithError("no OpenGL device (run under a display)");
         return;
     }
+    double cpuStart = ProcessCpuMs();
     for (auto _ : state) {
         scene.BeginFrame();
         body(scene);
         scene.EndFrame();
     }
+    // CPU time of every thread of the process, the rasteriser's included: on a busy machine the
+    // wall clock also counts waiting for a core, this does not.
+    state.counters["all_threads_cpu_ms"] =
+        benchmark::Counter((ProcessCpuMs() - cpuStart) / double(state.iterations()));
 }
 
 void BM_EmptyFrame(benchmark::State& state) {

@@ -13,10 +13,13 @@
 // half a pixel: the quad then covers its pixels exactly and every pixel samples the middle of its
 // share of the input. Without that each of the eleven passes would drift the glow by half a pixel.
 //
-// Kernel: a 5-texel box read with three bilinear taps, the centre and one tap halfway between
-// texels 1 and 2 on each side (the filter averages them). A box costs three fetches for the spread of a
-// 9-texel binomial (variance 2 texels^2), and five X/Y pairs of boxes are already a smooth, almost
-// Gaussian halo (sigma about 3 texels of the half-size target, 6 screen pixels).
+// Kernel: a 5-texel box. Five X/Y pairs of boxes are already a smooth, almost Gaussian halo (sigma
+// about 3 texels of the half-size target, 6 screen pixels). The blur passes read whole texels with
+// texelFetch: on a software rasteriser five unfiltered reads cost less than the three bilinear taps
+// that would give the same box (measured about 40% less per pass on llvmpipe); on a GPU either is
+// negligible at 640 x 360. Taps are clamped to the image, so a glow at one screen edge does not
+// wrap around to the opposite one. The copy and the composite sample bilinearly (2 x 2 average
+// down, smooth up).
 
 // Every pass writes alpha = 1 (NormalTech: "Color"'s alpha), so with the usual src-alpha blend a
 // pass replaces what its target held before rather than mixing with an older frame.
@@ -42,15 +45,17 @@ in vec2 vTexCoord;
 
 layout(location = 0) out vec4 outColor;
 
-const float kTapOffset = 1.5;      // between texels 1 and 2
-const float kCentreWeight = 0.2;   // texel 0
-const float kSideWeight = 0.4;     // texels 1 and 2 together
-
-vec3 Blur(vec2 step) {
-    vec3 sum = texture(InputTex, vTexCoord).rgb * kCentreWeight;
-    sum += (texture(InputTex, vTexCoord + step * kTapOffset).rgb +
-            texture(InputTex, vTexCoord - step * kTapOffset).rgb) * kSideWeight;
-    return sum;
+// The box along one axis around the texel under this pixel (blur passes keep the input's size).
+vec3 Blur(ivec2 axis) {
+    ivec2 size = ivec2(1.0 / TexelSize.xy + 0.5);
+    ivec2 last = size - 1;
+    ivec2 centre = clamp(ivec2(vTexCoord * vec2(size)), ivec2(0), last);
+    vec3 sum = texelFetch(InputTex, centre, 0).rgb;
+    sum += texelFetch(InputTex, clamp(centre + axis, ivec2(0), last), 0).rgb;
+    sum += texelFetch(InputTex, clamp(centre - axis, ivec2(0), last), 0).rgb;
+    sum += texelFetch(InputTex, clamp(centre + 2 * axis, ivec2(0), last), 0).rgb;
+    sum += texelFetch(InputTex, clamp(centre - 2 * axis, ivec2(0), last), 0).rgb;
+    return sum * 0.2;
 }
 
 void NormalPS() {
@@ -58,11 +63,11 @@ void NormalPS() {
 }
 
 void XBlurPS() {
-    outColor = vec4(Blur(vec2(TexelSize.x, 0.0)), 1.0);
+    outColor = vec4(Blur(ivec2(1, 0)), 1.0);
 }
 
 void YBlurPS() {
-    outColor = vec4(Blur(vec2(0.0, TexelSize.y)), 1.0);
+    outColor = vec4(Blur(ivec2(0, 1)), 1.0);
 }
 #endif
 
