@@ -70,7 +70,7 @@ void SetupAttributes(DWORD fvf, std::uint32_t stride) {
         attribute(0, 4, GL_FLOAT, GL_FALSE, 16);
     } else {
         attribute(0, 3, GL_FLOAT, GL_FALSE, 12);
-        int betas = position >= D3DFVF_XYZB1 && position <= D3DFVF_XYZB5 ? int(position - D3DFVF_XYZ) / 2 : 0;
+        int betas = position >= D3DFVF_XYZB1 && position <= D3DFVF_XYZB5 ? int(position - D3DFVF_XYZRHW) / 2 : 0;
         bool packedIndices = betas > 0 && (fvf & D3DFVF_LASTBETA_UBYTE4);
         int weights = std::min(betas - (packedIndices ? 1 : 0), 4);
         if (weights > 0) attribute(4, weights, GL_FLOAT, GL_FALSE, 4 * std::size_t(weights));
