@@ -11,6 +11,7 @@
 #include "platform/window/clock.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
+#include "render/shader_manager.h"
 #include "simplelib/resource_cache.h"
 #include "sound/sound_manager.h"
 
@@ -39,6 +40,10 @@ bool Application::Create(void* moduleInstance) {
     GraphicsDevice::Instance().SetDefaultStates();
     platform::audio::ForceLoopback(options.headless); // headless runs mix silently into memory
     SoundManager::Instance().Init();
+    ShaderManager& shaders = ShaderManager::Instance();
+    shaders.mainShader.Load();
+    shaders.objectShader.Load();
+    shaders.blur.Load();
     SceneManager::Instance().changePending = false;
     MapManager::Instance().CreateOverlays();
     mainWindow.Show();
@@ -80,6 +85,8 @@ bool Application::StartDevice(bool fullScreen) {
         std::fprintf(stderr, "orlenda: cannot create the headless device\n");
         return false;
     }
+    std::string error;
+    if (fullScreen && !mainWindow.SetFullScreen(true, &error)) std::fprintf(stderr, "orlenda: %s\n", error.c_str());
     if (graphics.Init(window, clientWidth, clientHeight, fullScreen)) return true;
     MessageBoxA(window, "Direct3D初期化ミス", "", MB_OK);
     std::fprintf(stderr, "orlenda: cannot create the graphics device (OpenGL 3.3 core is needed)\n");
@@ -142,6 +149,11 @@ void Application::Shutdown() {
         scenes.scene->Release();
         scenes.scene.reset();
     }
+    // The effects live on the device, so they go before it.
+    ShaderManager& shaders = ShaderManager::Instance();
+    shaders.mainShader.Release();
+    shaders.objectShader.Release();
+    shaders.blur.Release();
     GraphicsDevice::Instance().Release();
     mainWindow.Destroy();
     window = nullptr;

@@ -76,6 +76,9 @@ TEST(PngImage, FilesSaveAndLoadAndMissingFilesFail) {
     std::filesystem::remove(path);
     EXPECT_FALSE(platform::image::LoadPng(path.string(), &loaded, &error));
     EXPECT_NE(error.find("cannot open"), std::string::npos);
+    // A folder is refused like a missing file (map materials without a texture name ask for one).
+    EXPECT_FALSE(platform::image::LoadPng(std::filesystem::temp_directory_path().string(), &loaded, &error));
+    EXPECT_NE(error.find("not a file"), std::string::npos);
 }
 
 TEST(PngImage, EncodeRefusesImagesWhosePixelsDoNotMatchTheirSize) {

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -51,12 +52,28 @@ bool DecodePng(const void* data, std::size_t size, Image* out, std::string* erro
 }
 
 bool LoadPng(const std::string& path, Image* out, std::string* error) {
+    // A folder opens as a stream on Linux and only fails (by throwing) when read, so ask first;
+    // the size cap keeps a huge file from being read whole before libpng refuses it.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        if (error) *error = "cannot open " + path + " (not a file)";
+        return false;
+    }
+    auto size = std::filesystem::file_size(path, ec);
+    if (ec || size > kMaxFileBytes) {
+        if (error) *error = path + ": file too large for a texture";
+        return false;
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         if (error) *error = "cannot open " + path;
         return false;
     }
-    std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<char> bytes(size);
+    if (!file.read(bytes.data(), std::streamsize(size))) {
+        if (error) *error = "cannot read " + path;
+        return false;
+    }
     if (!DecodePng(bytes.data(), bytes.size(), out, error)) {
         if (error) *error = path + ": " + *error;
         return false;

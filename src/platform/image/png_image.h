@@ -20,6 +20,8 @@ struct Image {
 
 // Largest side accepted when decoding; bigger files are refused rather than allocated.
 inline constexpr std::uint32_t kMaxSide = 8192;
+// Largest file read for decoding.
+inline constexpr std::uintmax_t kMaxFileBytes = 64u << 20;
 
 bool LoadPng(const std::string& path, Image* out, std::string* error);
 bool DecodePng(const void* data, std::size_t size, Image* out, std::string* error);
