@@ -11,18 +11,17 @@ LC_ALL=C awk 'BEGIN {
     tap("RETURN", 10, 7, "title: Enter starts the race")
     # Impatient throttle taps during the countdown (the racers are frozen).
     tap("SPACE", 220, 12, "countdown: throttle taps while frozen"); tap("SPACE", 300, 9, "")
-    fly(420, 2400)
+    fly(420, 1500)
     print "# C: the automatic pilot takes over"
-    tap("C", 2400, 6, ""); idle = 2400
+    tap("C", 1500, 6, "")
     print "# Escape during the race, answered No: the race goes on"
-    print "2900 answer no"
-    tap("ESCAPE", 2900, 8, "")
-    print "# C again: back on the keyboard"
-    tap("C", 3300, 5, "")
-    tap("R", 3320, 4, "R: pitch keys inverted"); fly(3330, 4300); tap("R", 4300, 4, "R: pitch keys back")
-    fly(4310, 5200)
+    print "2000 answer no"
+    tap("ESCAPE", 2000, 8, "")
+    print "# C again: back on the keyboard, pitch keys inverted for a while"
+    tap("C", 2700, 5, "")
+    tap("R", 2720, 4, ""); fly(2730, 3100); tap("R", 3100, 4, ""); fly(3110, 3400)
     print "# C: the automatic pilot flies to the finish"
-    tap("C", 5200, 7, "")
+    tap("C", 3400, 7, "")
     # Impatient keys on the automatic pilot do nothing to the racer.
     tap("SPACE", 5600, 40, ""); tap("LEFT", 5700, 15, "")
     print "# a second Escape, answered No"

@@ -33,6 +33,8 @@ if ! grep -q '"racers"' "$work/played.jsonl"; then
     exit 0
 fi
 run replayed "$work/recorded.input" --trace "$work/replayed.jsonl"
+# The trace must be able to tell runs apart, or identical traces would prove nothing.
+seed=$((seed + 1)) run reseeded "$work/recorded.input" --trace "$work/reseeded.jsonl"
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -45,6 +47,8 @@ if ! cmp -s "$work/played.jsonl" "$work/replayed.jsonl"; then
     echo "   played:   $(sed -n "${first:-1}p" "$work/played.jsonl" | cut -c1-300)"
     echo "   replayed: $(sed -n "${first:-1}p" "$work/replayed.jsonl" | cut -c1-300)"
 fi
+
+cmp -s "$work/played.jsonl" "$work/reseeded.jsonl" && fail "another seed gave the same trace"
 
 # The recording holds what the run was made of.
 for event in "down SHIFT" "down C" "down ESCAPE" "answer no" "down SPACE" "down LEFT" "down RIGHT" "down RETURN"; do

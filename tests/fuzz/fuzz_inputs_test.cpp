@@ -12,6 +12,9 @@
 #include <vector>
 
 // Each entry is compiled here under its own name.
+#define LLVMFuzzerTestOneInput FuzzMapFile
+#include "../../fuzz/map_fuzz.cpp"
+#undef LLVMFuzzerTestOneInput
 #define LLVMFuzzerTestOneInput FuzzXFile
 #include "../../fuzz/xfile_fuzz.cpp"
 #undef LLVMFuzzerTestOneInput
@@ -69,6 +72,7 @@ void Replay(Entry entry, const std::string& target, const std::vector<std::strin
 }
 } // namespace
 
+TEST(FuzzInputs, MapFilesLoadOrStopCleanly) { Replay(FuzzMapFile, "map_fuzz", {".map"}); }
 TEST(FuzzInputs, XFilesParseOrFailCleanly) { Replay(FuzzXFile, "xfile_fuzz", {".x"}); }
 TEST(FuzzInputs, WaveFilesReadOrFailCleanly) { Replay(FuzzWaveFile, "wave_file_fuzz", {".wav"}); }
 TEST(FuzzInputs, PngFilesDecodeOrFailCleanly) { Replay(FuzzPng, "png_fuzz", {".png"}); }
