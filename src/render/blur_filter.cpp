@@ -78,6 +78,10 @@ void BlurFilter::Apply(SimpleLib::CTexture& source) {
     device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
 
+    // Every pass writes alpha 1, so the src-alpha blend would hand back the source unchanged: turning
+    // it off gives the same pixels without reading the target back on a software rasterizer.
+    DWORD blending = device.GetRenderState(D3DRS_ALPHABLENDENABLE);
+    device.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     std::shared_ptr<gpu::Surface> previous = device.GetRenderTarget(0);
     float aw = static_cast<float>(targetA.info.Width), ah = static_cast<float>(targetA.info.Height);
     float bw = static_cast<float>(targetB.info.Width), bh = static_cast<float>(targetB.info.Height);
@@ -91,4 +95,5 @@ void BlurFilter::Apply(SimpleLib::CTexture& source) {
         BlurY(0, 0, targetA, bw, bh);
     }
     device.SetRenderTarget(0, previous);
+    device.SetRenderState(D3DRS_ALPHABLENDENABLE, blending);
 }

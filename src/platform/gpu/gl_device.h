@@ -104,7 +104,10 @@ public:
     void OnBufferDeleted(GLuint buffer);
     void SetActiveEffect(GlEffect* effect) { activeEffect_ = effect; }
     GlEffect* ActiveEffect() const { return activeEffect_; }
-    GLuint DeviceSampler();
+    // The sampler built from the device's sampler states for a texture with this many levels. A
+    // single-level texture gets the same filters without their mipmap part, which samples alike but
+    // spares a software rasterizer the per-pixel level-of-detail work when min and mag filter agree.
+    GLuint DeviceSampler(std::uint32_t levels);
     // Draws sprite quads (4 vertices each) in runs of one texture each.
     struct SpriteRun {
         Texture* texture;
@@ -159,7 +162,7 @@ private:
     GlFixedFunction fixedFunction_;
     bool fixedStateDirty_ = true;
     bool renderStatesDirty_ = true;
-    GLuint deviceSampler_ = 0;
+    GLuint deviceSampler_ = 0, singleLevelSampler_ = 0;
     bool samplerDirty_ = true;
     GlEffect* activeEffect_ = nullptr;
 

@@ -181,7 +181,7 @@ bool GlDevice::PrepareDraw(DWORD fvf, GLuint vao) {
         fixedStateDirty_ = false;
         if (texture) {
             gl_.BindTexture(0, static_cast<GlTexture*>(texture)->Id());
-            gl_.BindSampler(0, DeviceSampler());
+            gl_.BindSampler(0, DeviceSampler(texture->LevelCount()));
         }
     }
     gl_.BindVertexArray(vao);
