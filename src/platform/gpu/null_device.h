@@ -119,6 +119,9 @@ public:
     bool LightEnabled(DWORD index) const { return index < kMaxLights && state_.lightEnabled[index]; }
     const D3DMATERIAL9& Material() const { return state_.material; }
     void ClearLogs();
+    // Tests read the logs; a headless game run turns them off, since recording every draw
+    // (with its technique name) was most of a headless frame's render time.
+    void SetLogging(bool enabled) { logging_ = enabled; }
 
     std::vector<NullSpriteRecord> spriteLog;
     std::vector<NullDrawRecord> drawLog;
@@ -147,6 +150,7 @@ private:
     std::shared_ptr<GeometryBuffer> streamHold_, indexHold_;
     const NullEffect* activeEffect_ = nullptr;
     const std::string* activeTechnique_ = nullptr;
+    bool logging_ = true;
     unsigned activePass_ = 0;
     std::shared_ptr<NullDeviceLink> link_;
 };
