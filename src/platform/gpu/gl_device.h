@@ -122,6 +122,7 @@ private:
     bool CreateSpriteResources(std::string* error);
     void BindTargets();
     void ApplyRenderStates();
+    bool DepthTestPassesEverywhere(const void* vertices, std::uint32_t count, std::uint32_t stride) const;
     bool PrepareDraw(DWORD fvf, GLuint vao);
     GLuint StreamVao(DWORD fvf, std::uint32_t stride);
     GLuint StaticVao(GLuint vertexBuffer, GLuint indexBuffer, DWORD fvf, std::uint32_t stride);
