@@ -66,6 +66,9 @@ public:
     DWORD GetRenderState(D3DRENDERSTATETYPE state) const override { return state_.RenderState(state); }
     void SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
     void SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override;
+    DWORD GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type) const override {
+        return state_.SamplerState(sampler, type);
+    }
     void SetTexture(DWORD stage, Texture* texture) override;
     void SetFVF(DWORD fvf) override { state_.fvf = fvf; }
     DWORD GetFVF() const override { return state_.fvf; }

@@ -78,6 +78,9 @@ public:
     void SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
         state_.SetStageState(stage, type, value);
     }
+    DWORD GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type) const override {
+        return state_.SamplerState(sampler, type);
+    }
     void SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override {
         state_.SetSamplerState(sampler, type, value);
     }
