@@ -46,15 +46,28 @@ in vec2 vTexCoord;
 layout(location = 0) out vec4 outColor;
 
 // The box along one axis around the texel under this pixel (blur passes keep the input's size).
-vec3 Blur(ivec2 axis) {
-    ivec2 size = ivec2(1.0 / TexelSize.xy + 0.5);
-    ivec2 last = size - 1;
-    ivec2 centre = clamp(ivec2(vTexCoord * vec2(size)), ivec2(0), last);
+// Only the coordinate along the axis moves, so only it is clamped.
+vec3 BlurX() {
+    ivec2 size = textureSize(InputTex, 0);
+    ivec2 centre = clamp(ivec2(vTexCoord * vec2(size)), ivec2(0), size - 1);
+    int last = size.x - 1;
     vec3 sum = texelFetch(InputTex, centre, 0).rgb;
-    sum += texelFetch(InputTex, clamp(centre + axis, ivec2(0), last), 0).rgb;
-    sum += texelFetch(InputTex, clamp(centre - axis, ivec2(0), last), 0).rgb;
-    sum += texelFetch(InputTex, clamp(centre + 2 * axis, ivec2(0), last), 0).rgb;
-    sum += texelFetch(InputTex, clamp(centre - 2 * axis, ivec2(0), last), 0).rgb;
+    sum += texelFetch(InputTex, ivec2(min(centre.x + 1, last), centre.y), 0).rgb;
+    sum += texelFetch(InputTex, ivec2(max(centre.x - 1, 0), centre.y), 0).rgb;
+    sum += texelFetch(InputTex, ivec2(min(centre.x + 2, last), centre.y), 0).rgb;
+    sum += texelFetch(InputTex, ivec2(max(centre.x - 2, 0), centre.y), 0).rgb;
+    return sum * 0.2;
+}
+
+vec3 BlurY() {
+    ivec2 size = textureSize(InputTex, 0);
+    ivec2 centre = clamp(ivec2(vTexCoord * vec2(size)), ivec2(0), size - 1);
+    int last = size.y - 1;
+    vec3 sum = texelFetch(InputTex, centre, 0).rgb;
+    sum += texelFetch(InputTex, ivec2(centre.x, min(centre.y + 1, last)), 0).rgb;
+    sum += texelFetch(InputTex, ivec2(centre.x, max(centre.y - 1, 0)), 0).rgb;
+    sum += texelFetch(InputTex, ivec2(centre.x, min(centre.y + 2, last)), 0).rgb;
+    sum += texelFetch(InputTex, ivec2(centre.x, max(centre.y - 2, 0)), 0).rgb;
     return sum * 0.2;
 }
 
@@ -63,11 +76,11 @@ void NormalPS() {
 }
 
 void XBlurPS() {
-    outColor = vec4(Blur(ivec2(1, 0)), 1.0);
+    outColor = vec4(BlurX(), 1.0);
 }
 
 void YBlurPS() {
-    outColor = vec4(Blur(ivec2(0, 1)), 1.0);
+    outColor = vec4(BlurY(), 1.0);
 }
 #endif
 

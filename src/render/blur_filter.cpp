@@ -61,6 +61,12 @@ void BlurFilter::Blur(const char* technique, float x, float y, SimpleLib::CTextu
 }
 
 void BlurFilter::DrawPass(const char* technique, float x, float y, float width, float height) {
+    // Copies and the composite read clamped to the image, like the blur taps: a glow at one screen edge
+    // must not bleed in at the opposite one (and a software rasterizer wraps a 1280 x 720 image slowly).
+    gpu::Device& device = *GraphicsDevice::Instance().device;
+    DWORD u = device.GetSamplerState(0, D3DSAMP_ADDRESSU), v = device.GetSamplerState(0, D3DSAMP_ADDRESSV);
+    device.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+    device.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
     unsigned passes = 0;
     effect->SetTechnique(technique);
     effect->Begin(&passes, 0);
@@ -68,6 +74,8 @@ void BlurFilter::DrawPass(const char* technique, float x, float y, float width, 
     GraphicsDevice::Instance().DrawScreenQuad(x, y, width, height, 1.0f, 1.0f);
     effect->EndPass();
     effect->End();
+    device.SetSamplerState(0, D3DSAMP_ADDRESSU, u);
+    device.SetSamplerState(0, D3DSAMP_ADDRESSV, v);
 }
 
 void BlurFilter::Apply(SimpleLib::CTexture& source) {
@@ -78,6 +86,10 @@ void BlurFilter::Apply(SimpleLib::CTexture& source) {
     device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
 
+    // Every pass writes alpha 1, so the src-alpha blend would hand back the source unchanged: turning
+    // it off gives the same pixels without reading the target back on a software rasterizer.
+    DWORD blending = device.GetRenderState(D3DRS_ALPHABLENDENABLE);
+    device.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     std::shared_ptr<gpu::Surface> previous = device.GetRenderTarget(0);
     float aw = static_cast<float>(targetA.info.Width), ah = static_cast<float>(targetA.info.Height);
     float bw = static_cast<float>(targetB.info.Width), bh = static_cast<float>(targetB.info.Height);
@@ -91,4 +103,5 @@ void BlurFilter::Apply(SimpleLib::CTexture& source) {
         BlurY(0, 0, targetA, bw, bh);
     }
     device.SetRenderTarget(0, previous);
+    device.SetRenderState(D3DRS_ALPHABLENDENABLE, blending);
 }

@@ -130,7 +130,7 @@ TEST(EffectFile, HostileInputNeverCrashes) {
                 case 1: text.insert(at, 1, "{}[];=,/*#\n\0ab"[rng() % 14]); break;
                 default: text[at] = static_cast<char>(rng()); break;
                 }
-                if (text.empty()) text = "x";
+                if (text.empty()) text.push_back('x');
             }
             error.clear();
             bool ok = ParseEffectFile(text, "h.fx", &f, &error);

@@ -5,6 +5,7 @@
 
 #include "gpu_test_util.h"
 #include "platform/gpu/device.h"
+#include "platform/gpu/device_state.h"
 
 using namespace gpu;
 
@@ -324,6 +325,41 @@ TEST_F(GlDeviceTest, PreTransformedQuadCoversItsPixels) {
     EXPECT_EQ(Pixel(23, 51), 0xFF0000FFu);
     EXPECT_EQ(Pixel(24, 44), 0xFF000000u);
     EXPECT_EQ(Pixel(8, 52), 0xFF000000u);
+}
+
+// Screen-space quads at different depths over one spot, as the game's states leave them (stencil on,
+// less-equal). Quads on the near plane may skip the depth test only where that changes nothing.
+TEST_F(GlDeviceTest, PreTransformedQuadsKeepTheirDepthTest) {
+    struct ScreenColorVertex {
+        float x, y, z, rhw;
+        D3DCOLOR color;
+    };
+    auto quad = [&](float z, D3DCOLOR color) {
+        ScreenColorVertex v[4] = {{8, 8, z, 1, color}, {24, 8, z, 1, color}, {8, 24, z, 1, color},
+                                  {24, 24, z, 1, color}};
+        device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(ScreenColorVertex));
+    };
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_STENCILENABLE, TRUE);
+    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+    quad(0.25f, 0xFFFF0000);
+    EXPECT_EQ(Pixel(16, 16), 0xFFFF0000u);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    quad(0.5f, 0xFF00FF00); // behind the red one
+    EXPECT_EQ(Pixel(16, 16), 0xFFFF0000u);
+    quad(0.0f, 0xFF0000FF); // on the near plane: passes, writes no depth
+    EXPECT_EQ(Pixel(16, 16), 0xFF0000FFu);
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_GREATEREQUAL);
+    quad(0.0f, 0xFFFFFFFF); // in front of the red one's depth: fails a greater-equal test
+    EXPECT_EQ(Pixel(16, 16), 0xFF0000FFu);
+    quad(1.0f, 0xFF00FF00);
+    EXPECT_EQ(Pixel(16, 16), 0xFF00FF00u);
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    quad(0.0f, 0xFFFFFF00); // writes depth 0 this time: nothing at 0.1 may cover it afterwards
+    quad(0.1f, 0xFFFF00FF);
+    EXPECT_EQ(Pixel(16, 16), 0xFFFFFF00u);
 }
 
 TEST_F(GlDeviceTest, FixedFunctionLightsWithTheMaterial) {

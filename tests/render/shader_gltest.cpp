@@ -403,10 +403,9 @@ protected:
     SimpleLib::CMeshObject skeleton;
 };
 
-// Disabled until the OpenGL backend reads XYZB* formats with their true beta count: it currently takes
-// XYZB2 | LASTBETA_UBYTE4 as three betas, so every attribute after the position is read 4 bytes late
-// (with that corrected in gpu/gl_device_draw.cpp this test passes).
-TEST_F(SkinnedGlTest, DISABLED_VerticesFollowTheirBlendedBones) {
+// Skinned formats carry fewer betas than their position code suggests (XYZB2 is one weight plus the
+// packed indices); reading them wrong shifts every later attribute and smears the mesh.
+TEST_F(SkinnedGlTest, VerticesFollowTheirBlendedBones) {
     ASSERT_TRUE(BuildContainer());
     EXPECT_EQ(container.maxVertexInfluences, 2u);
     auto& shaders = ShaderManager::Instance();

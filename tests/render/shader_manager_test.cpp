@@ -212,6 +212,31 @@ TEST_F(ShaderManagerTest, InstanceWithoutEffectIgnoresDrawsAndParameters) {
     EXPECT_EQ(recorder.boxes.size(), 2u); // the failure was shown once, at load
 }
 
+// The blur changes blending and addressing for its own passes only: the game's states come back,
+// whatever they were, and the chain still draws its eleven passes.
+TEST_F(ShaderManagerTest, BlurLeavesTheGameStatesAsItFoundThem) {
+    auto& blur = ShaderManager::Instance().blur;
+    blur.Load();
+    ASSERT_TRUE(blur.effect);
+    gpu::Device& device = *GraphicsDevice::Instance().device;
+    SimpleLib::CTexture source;
+    source.Create(1280, 720, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F, D3DPOOL_DEFAULT);
+    for (DWORD blend : {DWORD(TRUE), DWORD(FALSE)}) {
+        for (DWORD address : {D3DTADDRESS_WRAP, D3DTADDRESS_MIRROR}) {
+            device.SetRenderState(D3DRS_ALPHABLENDENABLE, blend);
+            device.SetSamplerState(0, D3DSAMP_ADDRESSU, address);
+            device.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
+            std::uint64_t before = device.Counters().draws;
+            blur.Apply(source);
+            blur.DrawTexture(0, 0, blur.targetB, 1280, 720, D3DXCOLOR(1.3f, 1.3f, 1.3f, 1));
+            EXPECT_EQ(device.Counters().draws - before, 12u);
+            EXPECT_EQ(device.GetRenderState(D3DRS_ALPHABLENDENABLE), blend);
+            EXPECT_EQ(device.GetSamplerState(0, D3DSAMP_ADDRESSU), address);
+            EXPECT_EQ(device.GetSamplerState(0, D3DSAMP_ADDRESSV), D3DTADDRESS_WRAP);
+        }
+    }
+}
+
 TEST_F(ShaderManagerTest, ReloadReplacesTheEffectAndTexture) {
     auto& shader = ShaderManager::Instance().mainShader;
     shader.Load();

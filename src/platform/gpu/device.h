@@ -116,6 +116,7 @@ public:
     virtual DWORD GetRenderState(D3DRENDERSTATETYPE state) const = 0;
     virtual void SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) = 0;
     virtual void SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) = 0;
+    virtual DWORD GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type) const = 0;
     virtual void SetTexture(DWORD stage, Texture* texture) = 0;
     virtual void SetFVF(DWORD fvf) = 0;
     virtual DWORD GetFVF() const = 0;

@@ -61,6 +61,11 @@ bool DeviceState::SetStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWOR
     return true;
 }
 
+DWORD DeviceState::SamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type) const {
+    if (sampler != 0 || static_cast<DWORD>(type) >= static_cast<DWORD>(kSamplerStateCount)) return 0;
+    return samplerStates[type];
+}
+
 bool DeviceState::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
     if (sampler != 0 || static_cast<DWORD>(type) >= static_cast<DWORD>(kSamplerStateCount)) return false;
     if (samplerStates[type] == value) return false;

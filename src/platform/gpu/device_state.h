@@ -42,6 +42,7 @@ struct DeviceState {
     DWORD RenderState(D3DRENDERSTATETYPE state) const;
     bool SetStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value);
     bool SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value);
+    DWORD SamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type) const;
     D3DXMATRIX* Transform(D3DTRANSFORMSTATETYPE state);
     const D3DXMATRIX* Transform(D3DTRANSFORMSTATETYPE state) const;
 };

@@ -27,8 +27,16 @@ EffectParameters::EffectParameters(const std::vector<EffectUniform>& uniforms) {
 
 int EffectParameters::Find(const char* name) const {
     if (!name) return -1;
-    for (std::size_t i = 0; i < slots_.size(); ++i)
-        if (slots_[i].uniform.name == name) return static_cast<int>(i);
+    // The pointer only picks a cache entry; the name is still compared, since a caller's buffer
+    // may later hold another name at the same address.
+    CacheEntry& entry = cache_[(reinterpret_cast<std::uintptr_t>(name) >> 3) % cache_.size()];
+    if (entry.name == name && entry.index >= 0 && slots_[entry.index].uniform.name == name) return entry.index;
+    for (std::size_t i = 0; i < slots_.size(); ++i) {
+        if (slots_[i].uniform.name == name) {
+            entry = {name, static_cast<int>(i)};
+            return static_cast<int>(i);
+        }
+    }
     return -1;
 }
 

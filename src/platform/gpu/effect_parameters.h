@@ -1,6 +1,7 @@
 // CPU-side values of an effect's parameters, with change versions so a backend uploads only what changed.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -26,7 +27,8 @@ public:
 
     explicit EffectParameters(const std::vector<EffectUniform>& uniforms);
 
-    // Index of a parameter or -1. The effect files declare a dozen or so, so a scan beats hashing.
+    // Index of a parameter or -1. Callers pass the same string literals every frame, so the
+    // last index found for a pointer is remembered and only confirmed by one comparison.
     int Find(const char* name) const;
 
     void SetMatrix(const char* name, const D3DXMATRIX* matrix);
@@ -53,6 +55,12 @@ private:
     std::vector<std::uint32_t> values_;
     std::uint32_t changeCount_ = 1;
     int samplerCount_ = 0;
+
+    struct CacheEntry {
+        const char* name = nullptr;
+        int index = -1;
+    };
+    mutable std::array<CacheEntry, 32> cache_{};
 };
 
 } // namespace gpu

@@ -79,6 +79,7 @@ bool GlDevice::Init(SDL_Window* window, std::uint32_t width, std::uint32_t heigh
     vertexStream_.Create(4u << 20);
     indexStream_.Create(1u << 20);
     glGenSamplers(1, &deviceSampler_);
+    glGenSamplers(1, &singleLevelSampler_);
     // Attributes a vertex format lacks read these values: no normal, white colour, zero weights.
     glVertexAttrib4f(1, 0, 0, 0, 0);
     glVertexAttrib4f(2, 1, 1, 1, 1);
@@ -133,6 +134,7 @@ GlDevice::~GlDevice() {
         glDeleteBuffers(1, &spriteIndices_);
         glDeleteSamplers(1, &spriteSampler_);
         glDeleteSamplers(1, &deviceSampler_);
+        glDeleteSamplers(1, &singleLevelSampler_);
         glDeleteFramebuffers(1, &presentFbo_);
         glDeleteTextures(1, &backBufferTexture_);
         glDeleteRenderbuffers(1, &depthRenderbuffer_);
@@ -206,8 +208,9 @@ void GlDevice::SetIndices(GeometryBuffer* indices) {
     state_.indices = indexHold_.get();
 }
 
-GLuint GlDevice::DeviceSampler() {
-    if (!samplerDirty_) return deviceSampler_;
+GLuint GlDevice::DeviceSampler(std::uint32_t levels) {
+    GLuint chosen = levels > 1 ? deviceSampler_ : singleLevelSampler_;
+    if (!samplerDirty_) return chosen;
     samplerDirty_ = false;
     const DWORD* s = state_.samplerStates;
     auto wrap = [](DWORD mode) {
@@ -215,16 +218,20 @@ GLuint GlDevice::DeviceSampler() {
     };
     bool minLinear = s[D3DSAMP_MINFILTER] >= D3DTEXF_LINEAR;
     GLenum minFilter = minLinear ? GL_LINEAR : GL_NEAREST;
+    GLenum singleMinFilter = minFilter;
     if (s[D3DSAMP_MIPFILTER] == D3DTEXF_POINT)
         minFilter = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
     else if (s[D3DSAMP_MIPFILTER] >= D3DTEXF_LINEAR)
         minFilter = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
-    glSamplerParameteri(deviceSampler_, GL_TEXTURE_MIN_FILTER, GLint(minFilter));
-    glSamplerParameteri(deviceSampler_, GL_TEXTURE_MAG_FILTER, s[D3DSAMP_MAGFILTER] >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
-    glSamplerParameteri(deviceSampler_, GL_TEXTURE_WRAP_S, wrap(s[D3DSAMP_ADDRESSU]));
-    glSamplerParameteri(deviceSampler_, GL_TEXTURE_WRAP_T, wrap(s[D3DSAMP_ADDRESSV]));
-    glSamplerParameterf(deviceSampler_, GL_TEXTURE_LOD_BIAS, StateAsFloat(s[D3DSAMP_MIPMAPLODBIAS]));
-    return deviceSampler_;
+    for (GLuint sampler : {deviceSampler_, singleLevelSampler_}) {
+        GLenum min = sampler == deviceSampler_ ? minFilter : singleMinFilter;
+        glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GLint(min));
+        glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, s[D3DSAMP_MAGFILTER] >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, wrap(s[D3DSAMP_ADDRESSU]));
+        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, wrap(s[D3DSAMP_ADDRESSV]));
+        glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, StateAsFloat(s[D3DSAMP_MIPMAPLODBIAS]));
+    }
+    return chosen;
 }
 
 // ---- resources -----------------------------------------------------------------------------------

@@ -66,6 +66,9 @@ public:
     DWORD GetRenderState(D3DRENDERSTATETYPE state) const override { return state_.RenderState(state); }
     void SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
     void SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override;
+    DWORD GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type) const override {
+        return state_.SamplerState(sampler, type);
+    }
     void SetTexture(DWORD stage, Texture* texture) override;
     void SetFVF(DWORD fvf) override { state_.fvf = fvf; }
     DWORD GetFVF() const override { return state_.fvf; }
@@ -104,7 +107,10 @@ public:
     void OnBufferDeleted(GLuint buffer);
     void SetActiveEffect(GlEffect* effect) { activeEffect_ = effect; }
     GlEffect* ActiveEffect() const { return activeEffect_; }
-    GLuint DeviceSampler();
+    // The sampler built from the device's sampler states for a texture with this many levels. A
+    // single-level texture gets the same filters without their mipmap part, which samples alike but
+    // spares a software rasterizer the per-pixel level-of-detail work when min and mag filter agree.
+    GLuint DeviceSampler(std::uint32_t levels);
     // Draws sprite quads (4 vertices each) in runs of one texture each.
     struct SpriteRun {
         Texture* texture;
@@ -119,6 +125,7 @@ private:
     bool CreateSpriteResources(std::string* error);
     void BindTargets();
     void ApplyRenderStates();
+    bool DepthTestPassesEverywhere(const void* vertices, std::uint32_t count, std::uint32_t stride) const;
     bool PrepareDraw(DWORD fvf, GLuint vao);
     GLuint StreamVao(DWORD fvf, std::uint32_t stride);
     GLuint StaticVao(GLuint vertexBuffer, GLuint indexBuffer, DWORD fvf, std::uint32_t stride);
@@ -159,7 +166,7 @@ private:
     GlFixedFunction fixedFunction_;
     bool fixedStateDirty_ = true;
     bool renderStatesDirty_ = true;
-    GLuint deviceSampler_ = 0;
+    GLuint deviceSampler_ = 0, singleLevelSampler_ = 0;
     bool samplerDirty_ = true;
     GlEffect* activeEffect_ = nullptr;
 

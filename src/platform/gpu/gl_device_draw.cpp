@@ -2,6 +2,7 @@
 #include "platform/gpu/gl_device.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/gpu/gl_effect.h"
 #include "platform/gpu/gl_program.h"
@@ -70,7 +71,7 @@ void SetupAttributes(DWORD fvf, std::uint32_t stride) {
         attribute(0, 4, GL_FLOAT, GL_FALSE, 16);
     } else {
         attribute(0, 3, GL_FLOAT, GL_FALSE, 12);
-        int betas = position >= D3DFVF_XYZB1 && position <= D3DFVF_XYZB5 ? int(position - D3DFVF_XYZ) / 2 : 0;
+        int betas = position >= D3DFVF_XYZB1 && position <= D3DFVF_XYZB5 ? int(position - D3DFVF_XYZRHW) / 2 : 0;
         bool packedIndices = betas > 0 && (fvf & D3DFVF_LASTBETA_UBYTE4);
         int weights = std::min(betas - (packedIndices ? 1 : 0), 4);
         if (weights > 0) attribute(4, weights, GL_FLOAT, GL_FALSE, 4 * std::size_t(weights));
@@ -165,8 +166,31 @@ void GlDevice::ApplyRenderStates() {
     RasterState raster;
     raster.cull = rs[D3DRS_CULLMODE] != D3DCULL_NONE;
     raster.cullFace = rs[D3DRS_CULLMODE] == D3DCULL_CW ? GL_FRONT : GL_BACK;
-    raster.stencil = rs[D3DRS_STENCILENABLE] != 0;
+    // The device takes no stencil function or operations, so Direct3D's defaults always hold: ALWAYS,
+    // and KEEP on fail, depth fail and pass. An enabled stencil test then passes every fragment and
+    // writes nothing; a software rasterizer would still pay for it on every pixel, so GL's stays off.
+    raster.stencil = false;
     gl_.SetRaster(raster);
+}
+
+// A pre-transformed draw lying wholly on the near plane passes a less-equal test against any depth,
+// and one on the far plane a greater-equal test: without depth writes the test then changes no pixel
+// (the stencil test never does, see ApplyRenderStates), and leaving it out spares a software
+// rasterizer a depth read per pixel of every full-screen pass.
+bool GlDevice::DepthTestPassesEverywhere(const void* vertices, std::uint32_t count, std::uint32_t stride) const {
+    const DWORD* rs = state_.renderStates;
+    if ((state_.fvf & D3DFVF_POSITION_MASK) != D3DFVF_XYZRHW || rs[D3DRS_ZENABLE] == D3DZB_FALSE) return false;
+    if (rs[D3DRS_ZWRITEENABLE]) return false;
+    DWORD func = rs[D3DRS_ZFUNC];
+    if (func == D3DCMP_ALWAYS) return true;
+    if (func != D3DCMP_LESSEQUAL && func != D3DCMP_GREATEREQUAL) return false;
+    const auto* bytes = static_cast<const std::uint8_t*>(vertices);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        float z = 0;
+        std::memcpy(&z, bytes + std::size_t(i) * stride + 8, sizeof z);
+        if (func == D3DCMP_LESSEQUAL ? !(z <= 0.0f) : !(z >= 1.0f)) return false;
+    }
+    return true;
 }
 
 bool GlDevice::PrepareDraw(DWORD fvf, GLuint vao) {
@@ -181,7 +205,7 @@ bool GlDevice::PrepareDraw(DWORD fvf, GLuint vao) {
         fixedStateDirty_ = false;
         if (texture) {
             gl_.BindTexture(0, static_cast<GlTexture*>(texture)->Id());
-            gl_.BindSampler(0, DeviceSampler());
+            gl_.BindSampler(0, DeviceSampler(texture->LevelCount()));
         }
     }
     gl_.BindVertexArray(vao);
@@ -201,6 +225,10 @@ void GlDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, std::uint32_t primitiveCou
     if (count == 0 || !vertices || stride == 0) return;
     std::size_t offset = vertexStream_.Write(vertices, std::size_t(count) * stride, stride);
     if (!PrepareDraw(state_.fvf, StreamVao(state_.fvf, stride))) return;
+    if (stride >= 12 && DepthTestPassesEverywhere(vertices, count, stride)) {
+        gl_.SetDepth(DepthState{false, false, GL_LEQUAL});
+        renderStatesDirty_ = true; // the next draw puts the device's depth state back
+    }
     glDrawArrays(PrimitiveMode(type), GLint(offset / stride), GLsizei(count));
     Count(primitiveCount);
 }

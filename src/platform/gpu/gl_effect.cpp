@@ -167,11 +167,10 @@ bool GlEffect::PrepareDraw(int viewportW, int viewportH) {
         active_->viewportW = viewportW;
         active_->viewportH = viewportH;
     }
-    GLuint sampler = committed_.empty() ? 0 : device->DeviceSampler();
     for (std::size_t unit = 0; unit < committed_.size() && unit < GlStateCache::kUnits; ++unit) {
         const auto* texture = static_cast<const GlTexture*>(committed_[unit].get());
         gl.BindTexture(int(unit), texture ? texture->Id() : 0);
-        gl.BindSampler(int(unit), sampler);
+        gl.BindSampler(int(unit), device->DeviceSampler(texture ? texture->LevelCount() : 1));
     }
     return true;
 }

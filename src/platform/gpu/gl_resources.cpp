@@ -21,10 +21,10 @@ GlTexture::GlTexture(std::shared_ptr<GlShared> shared, std::uint32_t width, std:
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels_ - 1));
     if (format == D3DFMT_X8R8G8B8) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
     if (!IsRenderTarget() && !half) {
+        // Storage only: every managed texture is filled through a lock right after creation, and
+        // uploading zeros (and building their mipmaps) first doubled the start-up cost of textures.
         pixels_.assign(std::size_t(width) * height, 0);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                     pixels_.data());
-        if (levels_ > 1) glGenerateMipmap(GL_TEXTURE_2D);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
     } else {
         glTexImage2D(GL_TEXTURE_2D, 0, half ? GL_RGBA16F : GL_RGBA8, width, height, 0, GL_RGBA,
                      half ? GL_HALF_FLOAT : GL_UNSIGNED_BYTE, nullptr);

@@ -101,6 +101,7 @@ bool NullDevice::AcceptDraw(D3DPRIMITIVETYPE type, std::uint32_t primitiveCount,
 void NullDevice::LogDraw(D3DPRIMITIVETYPE type, std::uint32_t primitiveCount, bool indexed, bool userMemory) {
     ++counters_.draws;
     counters_.primitives += primitiveCount;
+    if (!logging_) return;
     NullDrawRecord r;
     r.type = type;
     r.primitiveCount = primitiveCount;
@@ -213,9 +214,13 @@ void NullDevice::SetActivePass(const NullEffect* effect, const std::string* tech
     activePass_ = pass;
 }
 
-void NullDevice::LogSprite(const NullSpriteRecord& record) { Append(spriteLog, record); }
+void NullDevice::LogSprite(const NullSpriteRecord& record) {
+    if (logging_) Append(spriteLog, record);
+}
 
-void NullDevice::LogText(NullTextRecord record) { Append(textLog, std::move(record)); }
+void NullDevice::LogText(NullTextRecord record) {
+    if (logging_) Append(textLog, std::move(record));
+}
 
 void NullDevice::CountDraws(std::uint64_t draws, std::uint64_t primitives) {
     counters_.draws += draws;

@@ -78,6 +78,9 @@ public:
     void SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
         state_.SetStageState(stage, type, value);
     }
+    DWORD GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type) const override {
+        return state_.SamplerState(sampler, type);
+    }
     void SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override {
         state_.SetSamplerState(sampler, type, value);
     }
@@ -119,6 +122,9 @@ public:
     bool LightEnabled(DWORD index) const { return index < kMaxLights && state_.lightEnabled[index]; }
     const D3DMATERIAL9& Material() const { return state_.material; }
     void ClearLogs();
+    // Tests read the logs; a headless game run turns them off, since recording every draw
+    // (with its technique name) was most of a headless frame's render time.
+    void SetLogging(bool enabled) { logging_ = enabled; }
 
     std::vector<NullSpriteRecord> spriteLog;
     std::vector<NullDrawRecord> drawLog;
@@ -147,6 +153,7 @@ private:
     std::shared_ptr<GeometryBuffer> streamHold_, indexHold_;
     const NullEffect* activeEffect_ = nullptr;
     const std::string* activeTechnique_ = nullptr;
+    bool logging_ = true;
     unsigned activePass_ = 0;
     std::shared_ptr<NullDeviceLink> link_;
 };

@@ -1,10 +1,12 @@
-// libpng's simplified API does the decoding; this file adds the limits and the pixel layout.
+// PNG decoding with libpng's row API straight into 0xAARRGGBB words; encoding with its simplified API.
 #include "platform/image/png_image.h"
 
 #include <png.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -14,40 +16,99 @@
 namespace platform::image {
 
 namespace {
-// libpng's RGBA byte order -> 0xAARRGGBB words and back.
-std::uint32_t PackRgba(const std::uint8_t* p) {
-    return (std::uint32_t(p[3]) << 24) | (std::uint32_t(p[0]) << 16) | (std::uint32_t(p[1]) << 8) | p[2];
-}
+static_assert(std::endian::native == std::endian::little, "BGRA bytes are read as 0xAARRGGBB words");
+
 void UnpackRgba(std::uint32_t argb, std::uint8_t* p) {
     p[0] = std::uint8_t(argb >> 16), p[1] = std::uint8_t(argb >> 8), p[2] = std::uint8_t(argb);
     p[3] = std::uint8_t(argb >> 24);
 }
+
+// libpng reports errors by longjmp; the message is kept here for the caller.
+struct ReadState {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t offset;
+    char message[160];
+};
+
+void OnError(png_structp png, png_const_charp message) {
+    auto* state = static_cast<ReadState*>(png_get_error_ptr(png));
+    std::snprintf(state->message, sizeof state->message, "%s", message ? message : "unknown error");
+    png_longjmp(png, 1);
+}
+
+void OnWarning(png_structp, png_const_charp) {}
+
+void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
+    auto* state = static_cast<ReadState*>(png_get_io_ptr(png));
+    if (count > state->size - state->offset) png_error(png, "file ends inside the image data");
+    std::memcpy(out, state->data + state->offset, count);
+    state->offset += count;
+}
+
+// Every colour type and depth is turned into 8-bit B, G, R, A bytes: on a little-endian machine
+// that is exactly the 0xAARRGGBB word layout of the textures, so no conversion pass is needed.
+void RequestBgra(png_structp png, png_infop info) {
+    int colorType = png_get_color_type(png, info);
+    if (png_get_bit_depth(png, info) == 16) png_set_strip_16(png);
+    if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+    if (colorType == PNG_COLOR_TYPE_GRAY && png_get_bit_depth(png, info) < 8) png_set_expand_gray_1_2_4_to_8(png);
+    if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
+    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
+    if (!(colorType & PNG_COLOR_MASK_ALPHA) && !png_get_valid(png, info, PNG_INFO_tRNS))
+        png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_bgr(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+}
+
+// Separate from DecodePng so that nothing with a destructor lives in the frame libpng jumps out of.
+bool DecodeInto(ReadState& state, std::vector<std::uint32_t>& pixels, std::vector<png_bytep>& rows,
+                std::uint32_t& width, std::uint32_t& height) {
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, OnError, OnWarning);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+        return false;
+    }
+    png_set_user_limits(png, kMaxSide, kMaxSide);
+    png_set_read_fn(png, &state, ReadFromMemory);
+    png_read_info(png, info);
+    width = png_get_image_width(png, info);
+    height = png_get_image_height(png, info);
+    RequestBgra(png, info);
+    if (png_get_rowbytes(png, info) != std::size_t(width) * 4) png_error(png, "unsupported pixel layout");
+    pixels.resize(std::size_t(width) * height);
+    rows.resize(height);
+    for (std::uint32_t y = 0; y < height; ++y) rows[y] = reinterpret_cast<png_bytep>(&pixels[std::size_t(y) * width]);
+    png_read_image(png, rows.data());
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
 } // namespace
 
 bool DecodePng(const void* data, std::size_t size, Image* out, std::string* error) {
-    png_image img;
-    std::memset(&img, 0, sizeof img);
-    img.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&img, data, size)) {
-        if (error) *error = std::string("not a readable PNG: ") + img.message;
+    static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (!data || size < 8 || std::memcmp(data, kSignature, 8) != 0) {
+        if (error) *error = "not a readable PNG: no PNG signature";
         return false;
     }
-    if (img.width == 0 || img.height == 0 || img.width > kMaxSide || img.height > kMaxSide) {
-        if (error) *error = "PNG size " + std::to_string(img.width) + "x" + std::to_string(img.height) + " out of range";
-        png_image_free(&img);
+    ReadState state{static_cast<const std::uint8_t*>(data), size, 0, {}};
+    std::vector<std::uint32_t> pixels;
+    std::vector<png_bytep> rows;
+    std::uint32_t width = 0, height = 0;
+    if (!DecodeInto(state, pixels, rows, width, height)) {
+        if (error) *error = std::string("corrupt PNG: ") + state.message;
         return false;
     }
-    img.format = PNG_FORMAT_RGBA;
-    std::vector<std::uint8_t> rgba(PNG_IMAGE_SIZE(img));
-    if (!png_image_finish_read(&img, nullptr, rgba.data(), 0, nullptr)) {
-        if (error) *error = std::string("corrupt PNG: ") + img.message;
-        png_image_free(&img);
+    if (width == 0 || height == 0) {
+        if (error) *error = "PNG size out of range";
         return false;
     }
-    out->width = img.width;
-    out->height = img.height;
-    out->pixels.resize(std::size_t(img.width) * img.height);
-    for (std::size_t i = 0; i < out->pixels.size(); ++i) out->pixels[i] = PackRgba(&rgba[i * 4]);
+    out->width = width;
+    out->height = height;
+    out->pixels = std::move(pixels);
     return true;
 }
 
