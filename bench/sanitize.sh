@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # AddressSanitizer + UndefinedBehaviorSanitizer check: builds the game and its tests with both
-# sanitizers in their own folder, runs every test, then a 5 000-frame headless race with the
-# keyboard racer on the automatic pilot. Any sanitizer report fails the run.
+# sanitizers in their own folder, runs the tests, then a 5 000-frame headless race flown from the
+# keyboard (throttle, steering, boosts, the C toggle, Escape answered No). Any report fails the run.
+# Leaks are checked everywhere except in the OpenGL tests, whose driver (llvmpipe) keeps allocations
+# in code it unloads at exit, where no suppression can name it. The three-minute replay check is left
+# to the ordinary test run, and so is the scripted human race, which plays its run again from the
+# start every few frames: the race below covers the same code under the sanitizers in far less time.
 # Usage: bench/sanitize.sh [frames]     (env SANITIZE_BUILD=build-asan, SANITIZE_TESTS=regex to narrow ctest)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,22 +24,18 @@ cmake --build "$build" -j "$jobs"
 
 echo "== sanitized tests"
 start=$(date +%s)
-(cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 900 ${SANITIZE_TESTS:+-R "$SANITIZE_TESTS"})
+(cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 900 -LE gl -E "e2e_proof_replay|e2e_race_human" \
+    ${SANITIZE_TESTS:+-R "$SANITIZE_TESTS"})
+(cd "$build" && ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" ctest --output-on-failure -j "$jobs" --timeout 900 -L gl \
+    ${SANITIZE_TESTS:+-R "$SANITIZE_TESTS"})
 echo "   tests took $(( $(date +%s) - start )) s"
 
 echo "== sanitized ${frames}-frame headless race"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cat > "$work/race.input" <<'SCRIPT'
-# Enter on the title, then the keyboard racer goes on the automatic pilot (C) once the race runs.
-10 down RETURN
-12 up RETURN
-600 down C
-604 up C
-SCRIPT
 start=$(date +%s)
 status=0
-(cd "$build/game" && ./orlenda --headless --seed 1 --frames "$frames" --input "$work/race.input" \
+(cd "$build/game" && ./orlenda --headless --seed 1 --frames "$frames" --input "$root/bench/timedemo/human.input" \
     --trace "$work/trace.jsonl" --stats >"$work/stdout.txt" 2>"$work/stderr.txt") || status=$?
 cat "$work/stdout.txt"
 if [ "$status" -ne 0 ] || grep -qE "ERROR: (Address|Leak)Sanitizer|runtime error:" "$work/stderr.txt"; then
@@ -45,5 +45,6 @@ if [ "$status" -ne 0 ] || grep -qE "ERROR: (Address|Leak)Sanitizer|runtime error
 fi
 lines=$(wc -l <"$work/trace.jsonl")
 [ "$lines" -eq "$frames" ] || { echo "!! trace has $lines lines, expected $frames"; exit 1; }
-echo "   race took $(( $(date +%s) - start )) s; last frame: $(tail -c 300 "$work/trace.jsonl" | grep -o '"scene":[0-9]*,.*"rank":[0-9]*' | head -1)"
+last=$(tail -n 1 "$work/trace.jsonl")
+echo "   race took $(( $(date +%s) - start )) s; last frame: $(grep -oE '"(scene|rank|effects)":[0-9]+' <<<"$last" | tr '\n' ' ')"
 echo "sanitizers: clean"
