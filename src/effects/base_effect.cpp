@@ -101,3 +101,20 @@ void BaseEffect::ReleaseResources() {
     name.clear();
     owner = nullptr;
 }
+
+void BaseEffect::FadeInThenShrink(float shrink, std::int32_t fadeOutStep) {
+    if (!phase) {
+        SetAlpha(alpha + 5);
+        if (alpha > 254) {
+            alpha = 255;
+            phase = true;
+        }
+    } else {
+        SetBillboardSize(halfWidth * shrink, halfHeight * shrink);
+        SetAlpha(alpha - fadeOutStep);
+        if (alpha < 0) {
+            alpha = 0;
+            Retire();
+        }
+    }
+}

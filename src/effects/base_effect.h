@@ -85,6 +85,9 @@ public:
     CharaBase* owner = nullptr; // the racer followed, not owned
 
 protected:
+    // The rising sparkles' life: fade in by 5 a frame to opaque, then shrink by `shrink` a frame
+    // while fading out by `fadeOutStep`, and retire at alpha 0.
+    void FadeInThenShrink(float shrink, std::int32_t fadeOutStep);
     void RebuildColors();
     // The base draw: "mW" = world, then the quad in the current colour (no checks).
     void DrawQuad();

@@ -14,28 +14,7 @@ void Cross::Update() {
     params[kRise] += 0.05f;
     world = map.cameraRotation * position * MatrixTranslation(0, params[kRise], 0);
 
-    D3DXVECTOR3 centre = MatrixPosition(world);
-    visible = true;
-    for (int i = 0; i < 4; ++i) {
-        D3DXVECTOR3 offset = centre - map.planePoints[i];
-        if (-halfWidth > D3DXVec3Dot(&map.planeNormals[i], &offset)) {
-            visible = false;
-            break;
-        }
-    }
-
-    if (!phase) {
-        SetAlpha(alpha + 5);
-        if (alpha > 254) {
-            alpha = 255;
-            phase = true;
-        }
-    } else {
-        SetBillboardSize(halfWidth * 0.995f, halfHeight * 0.995f);
-        SetAlpha(alpha - 1);
-        if (alpha < 0) {
-            alpha = 0;
-            Retire();
-        }
-    }
+    // Hidden outside the view, but its life goes on.
+    visible = !map.OutsideFrustum(MatrixPosition(world), halfWidth);
+    FadeInThenShrink(0.995f, 1);
 }

@@ -12,18 +12,5 @@ void LightBall::Init() {
 void LightBall::Update() {
     params[kRise] += 0.05f;
     world = MapManager::Instance().cameraRotation * position * MatrixTranslation(0, params[kRise], 0);
-    if (!phase) {
-        SetAlpha(alpha + 5);
-        if (alpha > 254) {
-            alpha = 255;
-            phase = true;
-        }
-    } else {
-        SetBillboardSize(halfWidth * 0.975f, halfHeight * 0.975f);
-        SetAlpha(alpha - 2);
-        if (alpha < 0) {
-            alpha = 0;
-            Retire();
-        }
-    }
+    FadeInThenShrink(0.975f, 2);
 }

@@ -210,9 +210,5 @@ void MapManager::UpdateVisibility(const D3DXVECTOR3& viewPoint) {
 bool MapManager::IsVisible(const D3DXVECTOR3& position, float radius, const D3DXVECTOR3& viewPoint) const {
     D3DXVECTOR3 toObject = position - viewPoint;
     if (D3DXVec3Length(&toObject) > radius + kViewDistance) return false;
-    for (int i = 0; i < 4; ++i) {
-        D3DXVECTOR3 offset = position - planePoints[i];
-        if (D3DXVec3Dot(&planeNormals[i], &offset) < -radius) return false;
-    }
-    return true;
+    return !OutsideFrustum(position, radius);
 }
