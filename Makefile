@@ -3,11 +3,11 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 PACKAGES = cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev libepoxy-dev libopenal-dev \
            libpng-dev fonts-ipafont-gothic fonts-dejavu-core libgtest-dev libgmock-dev \
-           libbenchmark-dev xvfb xauth libgl1-mesa-dri clang libclang-rt-14-dev
+           libbenchmark-dev xvfb xauth libgl1-mesa-dri clang libclang-rt-14-dev python3
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test bench fuzz clean
+.PHONY: all deps configure build run test bench fuzz sanitize clean
 
 all: build
 
@@ -39,6 +39,9 @@ bench: build
 
 fuzz: deps
 	bash bench/fuzz.sh
+
+sanitize: deps
+	bash bench/sanitize.sh
 
 clean:
 	rm -rf $(BUILD)

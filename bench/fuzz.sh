@@ -35,7 +35,8 @@ for fuzzer in "$build"/fuzz/*; do
     esac
     mkdir -p "$build/artifacts/$name"
     echo "== $name for ${seconds}s (corpus $(ls "$corpus" | wc -l) files)"
-    if ! "$fuzzer" "$corpus" -max_total_time="$seconds" -rss_limit_mb=1024 -max_len=262144 \
+    # FUZZ_SEED fixes the mutation sequence, so a CI run repeats what was checked before it landed.
+    if ! "$fuzzer" "$corpus" -max_total_time="$seconds" -rss_limit_mb=1024 -max_len=262144 ${FUZZ_SEED:+-seed=$FUZZ_SEED} \
             -artifact_prefix="$build/artifacts/$name/" -print_final_stats=1 2>"$build/$name.log"; then
         echo "!! $name found a crash: see $build/artifacts/$name/ and $build/$name.log"
         status=1

@@ -2,6 +2,7 @@
 #include "map/map_manager.h"
 
 #include <cstdio>
+#include <map>
 #include <cstring>
 #include <fstream>
 
@@ -154,6 +155,8 @@ void MapManager::LoadModels(gpu::Device* device) {
     }
     std::vector<NEditer::MapObject*> kept;
     kept.reserve(objects.size());
+    // One warning per kind, however many of its objects are dropped: kind -> (count, defined).
+    std::map<std::string, std::pair<int, bool>> dropped;
     for (NEditer::MapObject* object : objects) {
         if (object->mesh) { // already set up by an earlier call
             kept.push_back(object);
@@ -161,8 +164,9 @@ void MapManager::LoadModels(gpu::Device* device) {
         }
         NEditer::ParentMapObject* definition = FindDefinition(object->name);
         if (!definition || !definition->HasLoadedMesh()) {
-            std::fprintf(stderr, "map: dropping an object of kind \"%s\": %s\n", object->name.c_str(),
-                         definition ? "its model did not load" : "the kind is not defined");
+            auto& entry = dropped[object->name];
+            ++entry.first;
+            entry.second = definition != nullptr;
             delete object;
             continue;
         }
@@ -172,6 +176,9 @@ void MapManager::LoadModels(gpu::Device* device) {
         kept.push_back(object);
     }
     objects.swap(kept);
+    for (const auto& [kind, entry] : dropped)
+        std::fprintf(stderr, "map: dropping %d object(s) of kind \"%s\": %s\n", entry.first, kind.c_str(),
+                     entry.second ? "its model did not load" : "the kind is not defined");
 }
 
 NEditer::ParentMapObject* MapManager::FindDefinition(const std::string& kindName) const {

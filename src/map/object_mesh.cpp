@@ -1,4 +1,6 @@
 // NEditer::ObjectMesh: loads a kind's .x model, its materials and textures, in the map's vertex layout.
+#include <cstdio>
+
 #include "map/object_mesh.h"
 
 #include "platform/fs/directory.h"
@@ -19,8 +21,10 @@ bool ObjectMesh::Load(gpu::Device* device, const std::string& path) {
     std::vector<D3DXMATERIAL> loadedMaterials;
     DWORD count = 0;
     std::shared_ptr<platform::mesh::Mesh> loaded;
-    if (!D3DXLoadMeshFromX(path, D3DXMESH_MANAGED, device, &adjacency, &loadedMaterials, &count, &loaded) ||
+    std::string error;
+    if (!D3DXLoadMeshFromX(path, D3DXMESH_MANAGED, device, &adjacency, &loadedMaterials, &count, &loaded, &error) ||
         !loaded || count != loadedMaterials.size()) {
+        std::fprintf(stderr, "map: model %s\n", error.empty() ? (path + ": cannot load").c_str() : error.c_str());
         Release();
         return false;
     }

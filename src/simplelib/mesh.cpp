@@ -1,4 +1,6 @@
 // CMesh: load a .x model with its materials and textures, draw it subset by subset.
+#include <cstdio>
+
 #include "simplelib/mesh.h"
 
 #include "render/graphics_device.h"
@@ -14,6 +16,8 @@ bool CMesh::Load(gpu::Device* device, const std::string& path) {
     DWORD count = 0;
     std::string error;
     if (!D3DXLoadMeshFromX(path, D3DXMESH_MANAGED, device, &adjacency, &loaded, &count, &mesh, &error)) {
+        // The game goes on without the model; the player or modder still learns why.
+        std::fprintf(stderr, "xfile: %s\n", error.empty() ? (path + ": cannot load").c_str() : error.c_str());
         adjacency.clear();
         return false;
     }

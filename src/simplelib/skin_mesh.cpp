@@ -1,4 +1,6 @@
 // CSkinMesh: load the hierarchy, number the frames, bind the bones and copy out the animations.
+#include <cstdio>
+
 #include "simplelib/skin_mesh.h"
 
 #include "render/graphics_device.h"
@@ -27,6 +29,7 @@ bool CSkinMesh::Load(const std::string& path) {
     HRESULT hr = D3DXLoadMeshHierarchyFromX(path, D3DXMESH_MANAGED, GraphicsDevice::Instance().device.get(),
                                             &allocator, nullptr, &root, &controller, &lastError);
     if (FAILED(hr) || !root) {
+        std::fprintf(stderr, "xfile: %s\n", lastError.empty() ? (path + ": cannot load").c_str() : lastError.c_str());
         directory.clear();
         fileName.clear();
         return false;
