@@ -1,7 +1,7 @@
 // NEditer::ObjectMesh: loads a kind's .x model, its materials and textures, in the map's vertex layout.
-#include <cstdio>
-
 #include "map/object_mesh.h"
+
+#include <cstdio>
 
 #include "platform/fs/directory.h"
 

@@ -1,7 +1,7 @@
 // CMesh: load a .x model with its materials and textures, draw it subset by subset.
-#include <cstdio>
-
 #include "simplelib/mesh.h"
+
+#include <cstdio>
 
 #include "render/graphics_device.h"
 #include "simplelib/path_parts.h"

@@ -1,7 +1,7 @@
 // CSkinMesh: load the hierarchy, number the frames, bind the bones and copy out the animations.
-#include <cstdio>
-
 #include "simplelib/skin_mesh.h"
+
+#include <cstdio>
 
 #include "render/graphics_device.h"
 #include "simplelib/allocate_hierarchy.h"
