@@ -34,6 +34,7 @@ private:
 
     std::unique_ptr<Frame> ParseFrame(std::string name, int line);
     D3DXMATRIX ParseMatrix(const char* what);
+    D3DXVECTOR3 ParseVector3(const char* what);
     void ParseMesh(MeshData& mesh, int line);
     void ParseMeshChildren(MeshData& mesh, int line);
     void ParseFaces(std::uint32_t faceCount, std::uint32_t vertexCount, std::vector<std::uint32_t>& starts,
@@ -221,6 +222,14 @@ D3DXMATRIX Parser::ParseMatrix(const char* what) {
     return m;
 }
 
+D3DXVECTOR3 Parser::ParseVector3(const char* what) {
+    D3DXVECTOR3 v;
+    v.x = lex.ReadFloat(what);
+    v.y = lex.ReadFloat(what);
+    v.z = lex.ReadFloat(what);
+    return v;
+}
+
 void Parser::ParseFaces(std::uint32_t faceCount, std::uint32_t vertexCount, std::vector<std::uint32_t>& starts,
                         std::vector<std::uint32_t>& corners, const char* what) {
     starts.reserve(faceCount + 1);
@@ -248,11 +257,7 @@ void Parser::ParseMesh(MeshData& mesh, int line) {
     std::uint32_t vertexCount = lex.ReadUInt("the vertex count");
     CheckCount(vertexCount, kMaxVertices, 6, "vertex");
     mesh.positions.resize(vertexCount);
-    for (auto& v : mesh.positions) {
-        v.x = lex.ReadFloat("a vertex");
-        v.y = lex.ReadFloat("a vertex");
-        v.z = lex.ReadFloat("a vertex");
-    }
+    for (auto& v : mesh.positions) v = ParseVector3("a vertex");
     std::uint32_t faceCount = lex.ReadUInt("the face count");
     CheckCount(faceCount, kMaxFaces, 8, "face");
     ParseFaces(faceCount, vertexCount, mesh.faceStarts, mesh.faceCorners, "face");
@@ -291,11 +296,7 @@ void Parser::ParseNormals(MeshData& mesh) {
     std::uint32_t count = lex.ReadUInt("the normal count");
     CheckCount(count, kMaxVertices, 6, "normal");
     mesh.normals.resize(count);
-    for (auto& n : mesh.normals) {
-        n.x = lex.ReadFloat("a normal");
-        n.y = lex.ReadFloat("a normal");
-        n.z = lex.ReadFloat("a normal");
-    }
+    for (auto& n : mesh.normals) n = ParseVector3("a normal");
     std::uint32_t faceCount = lex.ReadUInt("the normal face count");
     if (faceCount != mesh.FaceCount())
         throw ParseError(lex.Line(), "MeshNormals has " + std::to_string(faceCount) + " faces, the mesh has " +
