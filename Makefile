@@ -2,7 +2,7 @@
 BUILD   ?= build
 JOBS    ?= $(shell nproc)
 PACKAGES = cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev libepoxy-dev libopenal-dev \
-           libpng-dev fonts-ipafont-gothic fonts-dejavu-core libgtest-dev libgmock-dev \
+           libpng-dev libinih-dev fonts-ipafont-gothic fonts-dejavu-core libgtest-dev libgmock-dev \
            libbenchmark-dev xvfb xauth libgl1-mesa-dri clang libclang-rt-14-dev python3
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
