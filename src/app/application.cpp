@@ -50,7 +50,8 @@ bool Application::Create(void* moduleInstance) {
     platform::window::ShowCursor(false);
     quitRequested = false;
     stopped = false;
-    SceneManager::Instance().ChangeScene(0);
+    SceneManager::Instance().window = window;
+    SceneManager::Instance().ChangeScene(kTitleScene);
     return true;
 }
 
@@ -126,6 +127,7 @@ void Application::RunFrame() {
     if (observer) observer->FrameStarting(frameNumber);
     SceneManager& scenes = SceneManager::Instance();
     scenes.Update();
+    if (scenes.scene && scenes.scene->exitRequested) stopped = true;
     if (observer) observer->SceneStepped(frameNumber);
     if (scenes.scene) scenes.scene->Render();
     if (GraphicsDevice::Instance().device) GraphicsDevice::Instance().device->Present();
@@ -157,6 +159,7 @@ void Application::Shutdown() {
     GraphicsDevice::Instance().Release();
     mainWindow.Destroy();
     window = nullptr;
+    SceneManager::Instance().window = nullptr;
 }
 
 std::intptr_t Application::WindowProc(void* hwnd, unsigned message, std::uintptr_t, std::intptr_t) {

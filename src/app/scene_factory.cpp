@@ -6,8 +6,8 @@
 
 std::unique_ptr<SceneBase> CreateScene(std::int32_t id) {
     switch (id) {
-    case 0: return std::make_unique<Title>();
-    case 1: return std::make_unique<Game>();
+    case kTitleScene: return std::make_unique<Title>();
+    case kGameScene: return std::make_unique<Game>();
     default: return nullptr;
     }
 }

@@ -1,4 +1,4 @@
-// Builds the scene of an id: 0 the title, 1 the race. Other ids build nothing.
+// Builds the scene of an id: the title or the race. Other ids build nothing.
 #pragma once
 
 #include <cstdint>

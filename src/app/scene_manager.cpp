@@ -17,7 +17,9 @@ void SceneManager::ResetInstance() { Holder() = std::make_unique<SceneManager>()
 void SceneManager::ChangeScene(std::int32_t id) {
     scene.reset();
     scene = factory ? factory(id) : nullptr;
-    if (scene) scene->Init();
+    if (!scene) return;
+    scene->window = window;
+    scene->Init();
 }
 
 void SceneManager::Update() {

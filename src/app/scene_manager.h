@@ -13,15 +13,16 @@ public:
     static SceneManager& Instance();
     static void ResetInstance();
 
-    // Deletes the current scene, builds the one of `id` (0 title, 1 race) and runs its Init.
-    // Any other id leaves no scene.
+    // Deletes the current scene, builds the one of `id` (kTitleScene, kGameScene), hands it the
+    // window and runs its Init. Any other id leaves no scene.
     void ChangeScene(std::int32_t id);
     // The per-frame step: updates the scene unless a fade runs, and starts or completes a change.
     void Update();
 
     std::unique_ptr<SceneBase> scene;
     bool changePending = false;
-    std::int32_t nextSceneId = 0;
+    std::int32_t nextSceneId = kTitleScene;
+    void* window = nullptr; // the owner of the scenes' message boxes
     // Builds the scene of an id; tests put scenes of their own here.
     std::function<std::unique_ptr<SceneBase>(std::int32_t)> factory = CreateScene;
 };

@@ -93,3 +93,7 @@ void GraphicsDevice::Release() {
     font.reset();
     device.reset();
 }
+
+float ScreenWidth() { return static_cast<float>(GraphicsDevice::Instance().presentParameters.BackBufferWidth); }
+
+float ScreenHeight() { return static_cast<float>(GraphicsDevice::Instance().presentParameters.BackBufferHeight); }

@@ -31,3 +31,7 @@ public:
     std::shared_ptr<gpu::Surface> backBuffer;
     std::shared_ptr<gpu::Surface> depthStencil;
 };
+
+// Width and height of the back buffer, in pixels, for placing 2D images on the screen.
+float ScreenWidth();
+float ScreenHeight();

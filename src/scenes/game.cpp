@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "app/application.h"
 #include "effects/base_effect.h"
 #include "effects/effect_manager.h"
 #include "map/check_point.h"
@@ -20,9 +19,6 @@
 #include "sound/sound_manager.h"
 
 namespace {
-
-constexpr std::int32_t kStay = 1;
-constexpr std::int32_t kTitle = 0;
 
 constexpr float kFieldOfView = 1.0471976f; // π/3
 constexpr float kNearPlane = 0.01f;
@@ -50,7 +46,7 @@ std::shared_ptr<Player> KeyboardRacer() { return PlayerManager::Instance().user.
 
 } // namespace
 
-Game::Game() { sceneId = 1; }
+Game::Game() { sceneId = kGameScene; }
 
 Game::~Game() { Release(); }
 
@@ -61,8 +57,7 @@ void Game::SetUpView() {
     graphics.SetDirectionalLight(D3DXVECTOR3{0.5f, -1.0f, 0.0f}, D3DCOLORVALUE{1, 1, 1, 1}, D3DCOLORVALUE{1, 1, 1, 1},
                                  D3DCOLORVALUE{1, 1, 1, 0});
     camera = std::make_unique<Camera>();
-    const float aspect = static_cast<float>(graphics.presentParameters.BackBufferWidth) /
-                         static_cast<float>(graphics.presentParameters.BackBufferHeight);
+    const float aspect = ScreenWidth() / ScreenHeight();
     MapManager::Instance().SetFrustum(aspect, kFieldOfView, kFarPlane);
     MapManager::Instance().camera = camera.get();
     D3DXMATRIX projection;
@@ -92,7 +87,7 @@ void Game::Init() {
     RaceTimer& timer = MapManager::Instance().timer;
     if (CourseManager::Instance().checkPoints.empty()) {
         // Every racer steers for and counts checkpoints; without one there is no race to run.
-        MessageBoxA(Application::Instance().window, kNoCourseMessage, kCaption, MB_OK | MB_ICONERROR);
+        MessageBoxA(window, kNoCourseMessage, kCaption, MB_OK | MB_ICONERROR);
         noCourse = true;
         timer.Init();
         hud.Init();
@@ -105,7 +100,7 @@ void Game::Init() {
     timer.Init();
     hud.Init();
     pressEnter.Init();
-    pressEnter.translation = MatrixTranslation(hud::ScreenWidth() * 0.35f, hud::ScreenHeight() * 0.8f, 0.0f);
+    pressEnter.translation = MatrixTranslation(ScreenWidth() * 0.35f, ScreenHeight() * 0.8f, 0.0f);
 
     // Warm-up: the world and its effects run a few frames before the first one is shown.
     raceStarted = true;
@@ -122,8 +117,7 @@ void Game::Init() {
 
 bool Game::AskReturnToTitle() {
     if (!KeyPressed(VK_ESCAPE, escapeLatch)) return false;
-    const int answer =
-        MessageBoxA(Application::Instance().window, kReturnQuestion, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    const int answer = MessageBoxA(window, kReturnQuestion, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     return answer == IDYES;
 }
 
@@ -146,12 +140,12 @@ void Game::StepWorld() {
 std::int32_t Game::Update() {
     if (noCourse) {
         SoundManager::Instance().Stop("BGM");
-        return kTitle;
+        return kTitleScene;
     }
     if (AskReturnToTitle()) {
         SoundManager::Instance().Stop("BGM");
         raceStarted = false;
-        return kTitle;
+        return kTitleScene;
     }
 
     RaceTimer& timer = MapManager::Instance().timer;
@@ -164,7 +158,7 @@ std::int32_t Game::Update() {
     }
     if (cleared && KeyPressed(VK_RETURN, enterLatch)) {
         SoundManager::Instance().Stop("BGM");
-        return kTitle;
+        return kTitleScene;
     }
     if (startEffect && !startEffect->fading && !raceStarted) {
         raceStarted = true;
@@ -174,7 +168,7 @@ std::int32_t Game::Update() {
     }
     UpdateClock();
     StepWorld();
-    return kStay;
+    return kGameScene;
 }
 
 // ---- Render -------------------------------------------------------------------------------------

@@ -32,8 +32,4 @@ void DrawGlyph(SimpleLib::CTexture& texture, const RECT& rect, const D3DXMATRIX&
     sprite->Draw(texture.texture.get(), &texture.rect, nullptr, nullptr, colour);
 }
 
-float ScreenWidth() { return static_cast<float>(GraphicsDevice::Instance().presentParameters.BackBufferWidth); }
-
-float ScreenHeight() { return static_cast<float>(GraphicsDevice::Instance().presentParameters.BackBufferHeight); }
-
 } // namespace hud

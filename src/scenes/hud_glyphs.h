@@ -26,8 +26,4 @@ std::int32_t StepResultAlpha(std::int32_t alpha);
 // Draws `rect` of the texture with its top-left corner placed by `transform` through the shared sprite.
 void DrawGlyph(SimpleLib::CTexture& texture, const RECT& rect, const D3DXMATRIX& transform, D3DCOLOR colour);
 
-// W and H of the back buffer.
-float ScreenWidth();
-float ScreenHeight();
-
 } // namespace hud

@@ -1,6 +1,7 @@
 // RaceTimer: the clock glyphs, a small strip at the top right while racing, large on the result.
 #include "scenes/race_timer.h"
 
+#include "render/graphics_device.h"
 #include "scenes/hud_glyphs.h"
 
 namespace {
@@ -43,6 +44,6 @@ void RaceTimer::DrawRacing() {
 void RaceTimer::DrawResult() {
     alpha = hud::StepResultAlpha(alpha);
     world = MatrixScaling(kResultScale, kResultScale, 0.0f) *
-            MatrixTranslation(hud::ScreenWidth() * 0.5f, hud::ScreenHeight() * 0.5f, 0.0f);
+            MatrixTranslation(ScreenWidth() * 0.5f, ScreenHeight() * 0.5f, 0.0f);
     DrawClock(*this, kResultAdvance, (static_cast<D3DCOLOR>(alpha) << 24) | 0xFFFFFF);
 }

@@ -2,6 +2,7 @@
 #include "scenes/rank_display.h"
 
 #include "player/player_manager.h"
+#include "render/graphics_device.h"
 #include "scenes/hud_glyphs.h"
 
 namespace {
@@ -29,7 +30,7 @@ RECT RankDisplay::SuffixRect(std::int32_t place) {
 void RankDisplay::Init() {
     digits.Load(kNumberStrip, true);
     scaling = MatrixScaling(kRacingScale, kRacingScale, 0.0f);
-    translation = MatrixTranslation(hud::ScreenWidth() * 0.5f, kRacingTop, 0.0f);
+    translation = MatrixTranslation(ScreenWidth() * 0.5f, kRacingTop, 0.0f);
     world = scaling * translation;
     suffixes.Load(kSuffixStrip, true);
 }
@@ -43,7 +44,7 @@ void RankDisplay::DrawPlace(const D3DXMATRIX& numeralTransform, const D3DXMATRIX
 void RankDisplay::DrawRacing() { DrawPlace(world, world * MatrixTranslation(60.0f, 30.0f, 0.0f), 0xFFFFFFFF); }
 
 void RankDisplay::DrawResult() {
-    const D3DXMATRIX placed = MatrixScaling(1.0f, 1.0f, 0.0f) * MatrixTranslation(hud::ScreenWidth() * 0.4f, kResultTop, 0.0f);
+    const D3DXMATRIX placed = MatrixScaling(1.0f, 1.0f, 0.0f) * MatrixTranslation(ScreenWidth() * 0.4f, kResultTop, 0.0f);
     alpha = hud::StepResultAlpha(alpha);
     const D3DCOLOR colour = (static_cast<D3DCOLOR>(alpha) << 24) | 0xFFFFFF;
     DrawPlace(placed, placed * MatrixTranslation(80.0f, 40.0f, 0.0f), colour);

@@ -5,6 +5,10 @@
 
 class TraceWriter;
 
+// The scene ids, as Update returns them and the scene manager builds them.
+inline constexpr std::int32_t kTitleScene = 0;
+inline constexpr std::int32_t kGameScene = 1;
+
 class SceneBase {
 public:
     virtual ~SceneBase() = default;
@@ -24,4 +28,8 @@ public:
 
     std::int32_t sceneId = 0;
     std::int32_t framesPerSecond = 0;
+    // The owner of the scene's message boxes (the game window; null without one), set before Init.
+    void* window = nullptr;
+    // Set by the scene to end the program once the current frame is done.
+    bool exitRequested = false;
 };

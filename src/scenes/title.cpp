@@ -3,7 +3,6 @@
 
 #include <cstdio>
 
-#include "app/application.h"
 #include "map/map_manager.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
@@ -14,9 +13,6 @@
 namespace {
 constexpr D3DCOLOR kClearColour = 0xFF0000FF;
 constexpr D3DCOLOR kOpaqueWhite = 0xFFFFFFFF;
-
-float ScreenWidth() { return float(GraphicsDevice::Instance().presentParameters.BackBufferWidth); }
-float ScreenHeight() { return float(GraphicsDevice::Instance().presentParameters.BackBufferHeight); }
 
 // An image stretched over the whole screen; an image that failed to load draws nothing.
 void DrawFullScreen(const std::weak_ptr<SimpleLib::CTexture>& reference, gpu::Sprite& sprite) {
@@ -52,20 +48,18 @@ void Title::Init() {
 
 std::int32_t Title::Update() {
     if (KeyPressed(VK_ESCAPE, escapeLatch)) {
-        Application& application = Application::Instance();
-        int answer = MessageBoxA(application.window, "ゲームを終了しますか？", "Orlenda",
-                                 MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+        int answer = MessageBoxA(window, "ゲームを終了しますか？", "Orlenda", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
         if (answer == IDYES) {
-            application.stopped = true;
-            return 0;
+            exitRequested = true;
+            return kTitleScene;
         }
     }
     pressEnter.Blink();
     if (KeyPressed(VK_RETURN, enterLatch)) {
         SoundManager::Instance().Play(0, "push");
-        return 1;
+        return kGameScene;
     }
-    return 0;
+    return kTitleScene;
 }
 
 void Title::Render() {

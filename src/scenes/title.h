@@ -9,7 +9,7 @@
 
 class Title : public SceneBase {
 public:
-    Title() { sceneId = 0; }
+    Title() { sceneId = kTitleScene; }
     ~Title() override;
 
     void Init() override;

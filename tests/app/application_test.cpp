@@ -13,13 +13,14 @@ public:
         startTimes.push_back(timeGetTime());
         rates.push_back(framesPerSecond);
         if (updates == stallAt) platform::clock::Advance(40);
+        if (updates == exitAt) exitRequested = true;
         return 0;
     }
     void DrawWorld() override {}
     void Render() override {}
     void Release() override {}
 
-    int updates = 0, stallAt = -1;
+    int updates = 0, stallAt = -1, exitAt = -1;
     std::vector<std::uint32_t> startTimes;
     std::vector<std::int32_t> rates;
 };
@@ -109,6 +110,19 @@ TEST_F(ApplicationTest, CloseEndsTheLoopAtTheNextPassAndTheWheelDoesNothing) {
     EXPECT_EQ(app.Run(), 0);
     EXPECT_TRUE(app.stopped);
     EXPECT_EQ(app.frameNumber, 0u);
+}
+
+TEST_F(ApplicationTest, ASceneAskingToExitFinishesItsFrameThenEndsTheLoop) {
+    ClockScene* scene = UseClockScene();
+    scene->exitAt = 3;
+    Application& app = Application::Instance();
+    app.options.maxFrames = 1000;
+    ASSERT_TRUE(app.Create(nullptr));
+    EXPECT_EQ(scene->window, app.window) << "the scene owns its boxes through the game window";
+    EXPECT_EQ(app.Run(), 0);
+    EXPECT_TRUE(app.stopped);
+    EXPECT_EQ(app.frameNumber, 3u);
+    EXPECT_EQ(scene->updates, 3);
 }
 
 TEST_F(ApplicationTest, TitleEscapeYesStopsAfterThatFrameIsPresented) {

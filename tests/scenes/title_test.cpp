@@ -81,7 +81,7 @@ TEST_F(TitleTest, EscapeAnsweredNoGoesOnInTheSameUpdate) {
     Hold(VK_RETURN, true);
     EXPECT_EQ(title.Update(), 1) << "Enter is still tested after the box";
     EXPECT_EQ(title.pressEnter.alpha, 50) << "and the prompt still blinked";
-    EXPECT_FALSE(Application::Instance().stopped);
+    EXPECT_FALSE(title.exitRequested);
     EXPECT_EQ(title.Update(), 0);
     ASSERT_EQ(boxes.size(), 1u) << "Escape held: asked once";
     EXPECT_EQ(boxes[0], "Orlenda|ゲームを終了しますか？|" + std::to_string(IDNO));
@@ -91,7 +91,7 @@ TEST_F(TitleTest, EscapeAnsweredNoGoesOnInTheSameUpdate) {
 TEST_F(TitleTest, EscapeWithNoScriptedAnswerTakesTheDefaultNo) {
     Hold(VK_ESCAPE, true);
     EXPECT_EQ(title.Update(), 0);
-    EXPECT_FALSE(Application::Instance().stopped);
+    EXPECT_FALSE(title.exitRequested);
 }
 
 TEST_F(TitleTest, EscapeAnsweredYesStopsTheApplicationWithoutBlinking) {
@@ -99,7 +99,7 @@ TEST_F(TitleTest, EscapeAnsweredYesStopsTheApplicationWithoutBlinking) {
     Hold(VK_ESCAPE, true);
     Hold(VK_RETURN, true);
     EXPECT_EQ(title.Update(), 0);
-    EXPECT_TRUE(Application::Instance().stopped);
+    EXPECT_TRUE(title.exitRequested);
     EXPECT_EQ(title.pressEnter.alpha, 0);
     EXPECT_FALSE(enterLatch) << "the update ended before Enter was read";
 }
