@@ -60,7 +60,7 @@ void NextPtArrow::SetColor(std::int32_t a, std::int32_t r, std::int32_t g, std::
 D3DXMATRIX NextPtArrow::YawToward(const D3DXVECTOR3& target) const {
     D3DXVECTOR3 flat(target.x - params[kOffset], 0, target.z - params[kOffset + 2]), d;
     D3DXVec3Normalize(&d, &flat);
-    float a = std::acos(std::fmax(-1.0f, std::fmin(1.0f, d.z))) * 57.2957763f;
+    float a = std::acos(std::fmax(-1.0f, std::fmin(1.0f, d.z))) * kRadToDeg;
     return MatrixRotationY(d.x > 0 ? a * kDegToRad : a * -kDegToRad);
 }
 

@@ -40,8 +40,7 @@ void Player::Init() {
     if (autoPilot == 1) {
         for (BaseEffect** effect : {&circle, &arrow}) {
             if (*effect) {
-                (*effect)->visible = false;
-                (*effect)->dead = true;
+                (*effect)->Retire();
                 *effect = nullptr;
             }
         }

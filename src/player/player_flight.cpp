@@ -8,6 +8,7 @@
 #include "effects/effect_manager.h"
 #include "platform/window/input.h"
 #include "player/player.h"
+#include "scenes/key_latches.h"
 #include "sound/sound_manager.h"
 
 namespace {
@@ -70,12 +71,7 @@ bool KeyHeld(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) !=
 void StartCircleFade(BaseEffect* circle, float spin, int a, int r, int g, int b) {
     if (!circle) return;
     circle->params[kCircleParamSpin] = spin;
-    circle->targetAlpha = a;
-    circle->targetRed = r;
-    circle->targetGreen = g;
-    circle->targetBlue = b;
-    circle->fadeStep = kCircleFadeStep;
-    circle->fading = true;
+    circle->StartColorFade(a, r, g, b, kCircleFadeStep);
 }
 
 } // namespace
@@ -128,55 +124,71 @@ void Accelerate(Player& p, bool turned) {
     if (p.speed > p.maxSpeed) p.speed = p.maxSpeed;
 }
 
-} // namespace
-
-void Player::OrientAndMove(float driftFactor) {
-    D3DXMatrixRotationY(&yawMatrix, yaw * kDegToRad);
+// Yaw, then pitch about the level axis across the nose; returns the level heading.
+D3DXVECTOR3 OrientFromAngles(Player& p) {
+    D3DXMatrixRotationY(&p.yawMatrix, p.yaw * kDegToRad);
     const D3DXVECTOR3 ahead{0.0f, 0.0f, 1.0f};
     D3DXVECTOR3 forward;
-    D3DXVec3TransformNormal(&forward, &ahead, &yawMatrix);
+    D3DXVec3TransformNormal(&forward, &ahead, &p.yawMatrix);
 
     D3DXVECTOR3 axis{-forward.z, 0.0f, forward.x};
     D3DXVec3Normalize(&axis, &axis);
-    D3DXMatrixRotationAxis(&pitchMatrix, &axis, pitch * kDegToRad);
-    orientation = yawMatrix * pitchMatrix;
+    D3DXMatrixRotationAxis(&p.pitchMatrix, &axis, p.pitch * kDegToRad);
+    p.orientation = p.yawMatrix * p.pitchMatrix;
+    return forward;
+}
 
+// The velocity turns towards the thrust (the nose, or the level heading while boosting) and never
+// exceeds the speed; a frozen racer does not move.
+void StepVelocity(Player& p, const D3DXVECTOR3& forward) {
+    D3DXVECTOR3 thrust;
+    if (!p.boosting) {
+        const D3DXVECTOR3 nose{0.0f, 0.0f, p.speed};
+        D3DXVec3TransformNormal(&thrust, &nose, &p.orientation);
+        thrust *= kThrustBlend;
+    } else {
+        thrust = forward * kBoostHeadingBlend;
+    }
+    p.velocity += thrust;
+    if (D3DXVec3Length(&p.velocity) > p.speed) {
+        D3DXVec3Normalize(&p.velocity, &p.velocity);
+        p.velocity *= p.speed;
+    }
+    if (p.frozen) p.velocity *= 0.0f;
+}
+
+// Drift: the drawn body turns part of the way from the nose towards the direction of travel.
+float DriftDegrees(const Player& p, const D3DXVECTOR3& forward, float driftFactor) {
+    D3DXVECTOR3 travel{p.velocity.x, 0.0f, p.velocity.z};
+    D3DXVec3Normalize(&travel, &travel);
+    D3DXVECTOR3 heading{forward.x, 0.0f, forward.z};
+    D3DXVec3Normalize(&heading, &heading);
+    const float cosine = std::clamp(D3DXVec3Dot(&heading, &travel), -1.0f, 1.0f);
+    float drift = std::acos(cosine) * kRadToDeg * driftFactor;
+    if (heading.z * p.velocity.x - p.velocity.z * heading.x > 0.0f) drift = -drift;
+    return drift;
+}
+
+void SetTranslationRow(D3DXMATRIX& m, const D3DXVECTOR3& position) {
+    m._41 = position.x;
+    m._42 = position.y;
+    m._43 = position.z;
+}
+
+} // namespace
+
+void Player::OrientAndMove(float driftFactor) {
+    const D3DXVECTOR3 forward = OrientFromAngles(*this);
     D3DXVECTOR3 position = Position();
     if (std::fabs(speed) >= kSmallestMovingSpeed) {
-        D3DXVECTOR3 thrust;
-        if (!boosting) {
-            const D3DXVECTOR3 nose{0.0f, 0.0f, speed};
-            D3DXVec3TransformNormal(&thrust, &nose, &orientation);
-            thrust *= kThrustBlend;
-        } else {
-            thrust = forward * kBoostHeadingBlend;
-        }
-        velocity += thrust;
-        if (D3DXVec3Length(&velocity) > speed) {
-            D3DXVec3Normalize(&velocity, &velocity);
-            velocity *= speed;
-        }
-        if (frozen) velocity *= 0.0f;
-
+        StepVelocity(*this, forward);
         position += velocity;
         D3DXMatrixTranslation(&positionMatrix, position.x, position.y, position.z);
-        orientation._41 = position.x;
-        orientation._42 = position.y;
-        orientation._43 = position.z;
-
-        // Drift: the drawn body turns part of the way from the nose towards the direction of travel.
-        D3DXVECTOR3 travel{velocity.x, 0.0f, velocity.z};
-        D3DXVec3Normalize(&travel, &travel);
-        D3DXVECTOR3 heading{forward.x, 0.0f, forward.z};
-        D3DXVec3Normalize(&heading, &heading);
-        const float cosine = std::clamp(D3DXVec3Dot(&heading, &travel), -1.0f, 1.0f);
-        float drift = std::acos(cosine) * kRadToDeg * driftFactor;
-        if (heading.z * velocity.x - velocity.z * heading.x > 0.0f) drift = -drift;
-        drawMatrix = frozen ? orientation : MatrixRotationY(drift * kDegToRad) * orientation;
+        SetTranslationRow(orientation, position);
+        drawMatrix =
+            frozen ? orientation : MatrixRotationY(DriftDegrees(*this, forward, driftFactor) * kDegToRad) * orientation;
     } else {
-        orientation._41 = position.x;
-        orientation._42 = position.y;
-        orientation._43 = position.z;
+        SetTranslationRow(orientation, position);
         drawMatrix = orientation;
     }
 
@@ -190,15 +202,7 @@ void Player::OrientAndMove(float driftFactor) {
 namespace {
 
 void ToggleInvertedPitch(Player& p) {
-    static bool latch = false;
-    if (KeyHeld(kKeyR)) {
-        if (!latch) {
-            p.pitchSign = -p.pitchSign;
-            latch = true;
-        }
-    } else {
-        latch = false;
-    }
+    if (KeyPressed(kKeyR, invertPitchLatch)) p.pitchSign = -p.pitchSign;
 }
 
 // Yaw without the boost key. Returns whether the racer steered.

@@ -4,6 +4,7 @@
 #include "effects/base_effect.h"
 #include "map/map_manager.h"
 #include "platform/window/input.h"
+#include "scenes/key_latches.h"
 
 namespace {
 
@@ -88,13 +89,7 @@ std::int32_t PlayerManager::ComputeRank() const {
 
 void PlayerManager::Update() {
     std::shared_ptr<Player> keyboard = user.lock();
-    static bool autoPilotLatch = false;
-    if (GetAsyncKeyState(kKeyC) & 0x8000) {
-        if (!autoPilotLatch && keyboard) keyboard->autoPilot = keyboard->autoPilot == 0 ? 1 : 0;
-        autoPilotLatch = true;
-    } else {
-        autoPilotLatch = false;
-    }
+    if (KeyPressed(kKeyC, autoPilotLatch) && keyboard) keyboard->autoPilot = keyboard->autoPilot == 0 ? 1 : 0;
 
     for (const auto& racer : players) racer->Update();
     if (!keyboard) return;

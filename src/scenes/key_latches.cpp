@@ -1,5 +1,14 @@
-// Storage of the shared key latches: one per key, for both scenes.
+// Storage of the shared key latches: one per key.
 #include "scenes/key_latches.h"
 
 bool escapeLatch = false;
 bool enterLatch = false;
+bool autoPilotLatch = false;
+bool invertPitchLatch = false;
+
+void ResetKeyLatches() {
+    escapeLatch = false;
+    enterLatch = false;
+    autoPilotLatch = false;
+    invertPitchLatch = false;
+}

@@ -1,10 +1,16 @@
-// The once-per-press latches of Escape and Enter, shared by the title and the game scene.
+// The game's once-per-press key latches: Escape and Enter, shared by the title and the race,
+// and the race keys C (automatic pilot) and R (swap Up and Down).
 #pragma once
 
 #include "platform/window/input.h"
 
 extern bool escapeLatch;
 extern bool enterLatch;
+extern bool autoPilotLatch;
+extern bool invertPitchLatch;
+
+// Every latch open again, as at start-up; for tests.
+void ResetKeyLatches();
 
 // Edge detection over GetAsyncKeyState: true once per press. The latch clears when the key is seen
 // up, so it only moves in an Update that polls the key.

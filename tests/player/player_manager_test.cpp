@@ -101,6 +101,17 @@ TEST(AutoPilotKey, TogglesOncePerPress) {
     manager.Update();
 }
 
+TEST(AutoPilotKey, APressHeldWhenARunEndedDoesNotSwallowTheNextRunsFirstPress) {
+    for (int run = 0; run < 2; ++run) {
+        RaceWorld world; // resets the singletons, the keys and the latches
+        world.AddCheckPoint({0.0f, 50.0f, 500.0f}, 15.0f);
+        auto keyboard = world.AddRacer(0, {0.0f, 50.0f, 0.0f}, 0.0f);
+        SetKeyDown(kKeyC, true);
+        PlayerManager::Instance().Update();
+        EXPECT_EQ(keyboard->autoPilot, 1) << "run " << run;
+    }
+}
+
 class Rank : public ::testing::Test {
 protected:
     void SetUp() override {

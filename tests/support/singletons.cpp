@@ -29,8 +29,7 @@ void ResetSingletons() {
     GraphicsDevice::ResetInstance();
     Application::ResetInstance();
     platform::input::ReleaseAllKeys();
-    escapeLatch = false;
-    enterLatch = false;
+    ResetKeyLatches();
 }
 
 } // namespace testsupport
