@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/fs/directory.h"
+#include "simplelib/model_materials.h"
 
 namespace NEditer {
 
@@ -16,7 +17,7 @@ ObjectMesh::~ObjectMesh() { Release(); }
 bool ObjectMesh::Load(gpu::Device* device, const std::string& path) {
     Release();
     const std::string directory = platform::fs::DirectoryPart(path);
-    fileName = path.substr(directory.size());
+    fileName = platform::fs::FileNamePart(path);
 
     std::vector<D3DXMATERIAL> loadedMaterials;
     DWORD count = 0;
@@ -35,16 +36,8 @@ bool ObjectMesh::Load(gpu::Device* device, const std::string& path) {
     }
 
     materialCount = static_cast<std::int32_t>(count);
-    textures = std::make_unique<SimpleLib::CTexture[]>(count);
-    materials.resize(count);
-    for (DWORD i = 0; i < count; ++i) {
-        materials[i] = loadedMaterials[i].MatD3D;
-        materials[i].Ambient = materials[i].Diffuse;
-        // A missing texture leaves the record empty; the shader then uses its white texture.
-        // A material without a texture name would only name the folder, which is not an image.
-        if (!loadedMaterials[i].TextureFilename.empty())
-            textures[i].Load(device, directory + loadedMaterials[i].TextureFilename);
-    }
+    // A missing texture leaves the record empty; the shader then uses its white texture.
+    SimpleLib::LoadModelMaterials(device, loadedMaterials, directory, &materials, &textures);
     mesh = std::move(clone);
     parts.mesh = mesh.get();
     parts.materials = materials.data();
@@ -54,9 +47,7 @@ bool ObjectMesh::Load(gpu::Device* device, const std::string& path) {
 }
 
 void ObjectMesh::Release() {
-    if (textures)
-        for (std::int32_t i = 0; i < materialCount; ++i) textures[i].Release();
-    textures.reset();
+    SimpleLib::ReleaseModelTextures(&textures, static_cast<std::size_t>(materialCount));
     materials.clear();
     materialCount = 0;
     adjacency.clear();
@@ -67,11 +58,7 @@ void ObjectMesh::Release() {
 
 void ObjectMesh::Draw(gpu::Device* device, const D3DMATERIAL9* material) {
     if (!mesh || !device) return;
-    for (std::int32_t i = 0; i < materialCount; ++i) {
-        device->SetMaterial(material ? material : &materials[i]);
-        device->SetTexture(0, textures[i].texture.get());
-        mesh->DrawSubset(static_cast<DWORD>(i));
-    }
+    SimpleLib::DrawModelSubsets(*device, *mesh, materials, textures.get(), material);
 }
 
 } // namespace NEditer

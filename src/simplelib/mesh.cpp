@@ -3,15 +3,16 @@
 
 #include <cstdio>
 
+#include "platform/fs/directory.h"
 #include "render/graphics_device.h"
-#include "simplelib/path_parts.h"
+#include "simplelib/model_materials.h"
 
 namespace SimpleLib {
 
 bool CMesh::Load(gpu::Device* device, const std::string& path) {
     Release();
-    fileName = FileNamePart(path);
-    const std::string directory = DirectoryPart(path);
+    fileName = platform::fs::FileNamePart(path);
+    const std::string directory = platform::fs::DirectoryPart(path);
     std::vector<D3DXMATERIAL> loaded;
     DWORD count = 0;
     std::string error;
@@ -22,30 +23,19 @@ bool CMesh::Load(gpu::Device* device, const std::string& path) {
         return false;
     }
     materialCount = int(count);
-    textures = std::make_unique<CTexture[]>(count);
-    materials.resize(count);
-    for (DWORD i = 0; i < count; ++i) {
-        materials[i] = loaded[i].MatD3D;
-        materials[i].Ambient = materials[i].Diffuse;
-        if (!loaded[i].TextureFilename.empty()) textures[i].Load(directory + loaded[i].TextureFilename, false);
-    }
+    // Textures go on the application's device even when the mesh was made on another.
+    LoadModelMaterials(GraphicsDevice::Instance().device.get(), loaded, directory, &materials, &textures);
     return true;
 }
 
 void CMesh::Draw() {
     gpu::Device* device = GraphicsDevice::Instance().device.get();
     if (!device || !mesh) return;
-    for (int i = 0; i < materialCount; ++i) {
-        device->SetMaterial(&materials[i]);
-        device->SetTexture(0, textures[i].texture.get());
-        mesh->DrawSubset(DWORD(i));
-    }
+    DrawModelSubsets(*device, *mesh, materials, textures.get(), nullptr);
 }
 
 void CMesh::Release() {
-    if (textures)
-        for (int i = 0; i < materialCount; ++i) textures[i].Release();
-    textures.reset();
+    ReleaseModelTextures(&textures, std::size_t(materialCount));
     materials.clear();
     materialCount = 0;
     adjacency.clear();

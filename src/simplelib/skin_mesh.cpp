@@ -3,9 +3,9 @@
 
 #include <cstdio>
 
+#include "platform/fs/directory.h"
 #include "render/graphics_device.h"
 #include "simplelib/allocate_hierarchy.h"
-#include "simplelib/path_parts.h"
 
 namespace SimpleLib {
 namespace {
@@ -21,8 +21,8 @@ bool IsExactIdentity(const D3DXMATRIX& m) {
 
 bool CSkinMesh::Load(const std::string& path) {
     Release();
-    directory = DirectoryPart(path);
-    fileName = FileNamePart(path);
+    directory = platform::fs::DirectoryPart(path);
+    fileName = platform::fs::FileNamePart(path);
     CAllocateHierarchy allocator(directory);
     D3DXFRAME* root = nullptr;
     std::shared_ptr<platform::mesh::AnimationController> controller;

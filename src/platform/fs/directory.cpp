@@ -61,6 +61,11 @@ std::string DirectoryPart(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+std::string FileNamePart(const std::string& path) {
+    std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 bool FileExists(const std::string& path) {
     std::error_code ec;
     return stdfs::is_regular_file(path, ec);

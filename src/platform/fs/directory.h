@@ -42,6 +42,8 @@ private:
 std::string FileStem(const std::string& path);
 // "data/XFile/aaa/perlita.x" -> "data/XFile/aaa/" (the separator kept; empty when there is none).
 std::string DirectoryPart(const std::string& path);
+// "data/XFile/aaa/perlita.x" -> "perlita.x" (the whole path when it has no separator).
+std::string FileNamePart(const std::string& path);
 bool FileExists(const std::string& path);
 bool IsDirectory(const std::string& path);
 // The folder of the running executable (with a trailing separator); empty when unknown.
