@@ -45,6 +45,60 @@ float SurfaceArea(const float lo[3], const float hi[3]) {
     return dx * dy + dy * dz + dz * dx;
 }
 
+// A bin of the surface-area split: the box around its triangles and how many there are.
+struct Bin {
+    float lo[3] = {1e30f, 1e30f, 1e30f}, hi[3] = {-1e30f, -1e30f, -1e30f};
+    std::uint32_t n = 0;
+};
+
+void Grow(Bin& into, const float lo[3], const float hi[3]) {
+    for (int a = 0; a < 3; ++a) {
+        into.lo[a] = std::min(into.lo[a], lo[a]);
+        into.hi[a] = std::max(into.hi[a], hi[a]);
+    }
+}
+
+// The axis along which the centroids of a range spread widest, with their lowest value and extent on it.
+int WidestCentroidAxis(const std::vector<D3DXVECTOR3>& centroids, std::uint32_t first, std::uint32_t count,
+                       float* axisLo, float* extent) {
+    float clo[3] = {1e30f, 1e30f, 1e30f}, chi[3] = {-1e30f, -1e30f, -1e30f};
+    for (std::uint32_t i = first; i < first + count; ++i) {
+        const float c[3] = {centroids[i].x, centroids[i].y, centroids[i].z};
+        for (int a = 0; a < 3; ++a) {
+            clo[a] = std::min(clo[a], c[a]);
+            chi[a] = std::max(chi[a], c[a]);
+        }
+    }
+    int axis = 0;
+    for (int a = 1; a < 3; ++a)
+        if (chi[a] - clo[a] > chi[axis] - clo[axis]) axis = a;
+    *axisLo = clo[axis];
+    *extent = chi[axis] - clo[axis];
+    return axis;
+}
+
+// The first bin of the right side for the cheapest split by surface area; the middle bin when no
+// split leaves triangles on both sides.
+int CheapestBinSplit(const Bin (&bins)[kBins]) {
+    float bestCost = 1e30f;
+    int bestSplit = kBins / 2;
+    for (int s = 1; s < kBins; ++s) {
+        Bin l, r;
+        for (int b = 0; b < kBins; ++b) {
+            Bin& into = b < s ? l : r;
+            into.n += bins[b].n;
+            Grow(into, bins[b].lo, bins[b].hi);
+        }
+        if (l.n == 0 || r.n == 0) continue;
+        float cost = SurfaceArea(l.lo, l.hi) * l.n + SurfaceArea(r.lo, r.hi) * r.n;
+        if (cost < bestCost) {
+            bestCost = cost;
+            bestSplit = s;
+        }
+    }
+    return bestSplit;
+}
+
 } // namespace
 
 void RayBvh::Bounds(std::uint32_t first, std::uint32_t count, float lo[3], float hi[3]) const {
@@ -80,69 +134,54 @@ std::uint32_t RayBvh::BuildNode(std::uint32_t first, std::uint32_t count, std::v
     node.first = first;
     node.count = count;
     if (count > kLeafSize) {
-        // Binned SAH over the centroids' widest axis.
-        float clo[3] = {1e30f, 1e30f, 1e30f}, chi[3] = {-1e30f, -1e30f, -1e30f};
-        for (std::uint32_t i = first; i < first + count; ++i) {
-            const float c[3] = {centroids[i].x, centroids[i].y, centroids[i].z};
-            for (int a = 0; a < 3; ++a) { clo[a] = std::min(clo[a], c[a]); chi[a] = std::max(chi[a], c[a]); }
-        }
-        int axis = 0;
-        for (int a = 1; a < 3; ++a)
-            if (chi[a] - clo[a] > chi[axis] - clo[axis]) axis = a;
-        float extent = chi[axis] - clo[axis];
-        std::uint32_t mid = first + count / 2;
-        auto key = [&](std::uint32_t i) { return (&centroids[i].x)[axis]; };
-        // Past kSahDepth the split is a plain halving, which bounds the depth of any tree.
-        if (extent > 0 && depth < kSahDepth) {
-            struct Bin { float lo[3] = {1e30f, 1e30f, 1e30f}, hi[3] = {-1e30f, -1e30f, -1e30f}; std::uint32_t n = 0; };
-            Bin bins[kBins];
-            auto binOf = [&](std::uint32_t i) {
-                return std::min(kBins - 1, int((key(i) - clo[axis]) / extent * kBins));
-            };
-            for (std::uint32_t i = first; i < first + count; ++i) {
-                Bin& b = bins[binOf(i)];
-                ++b.n;
-                float lo[3], hi[3];
-                Bounds(i, 1, lo, hi);
-                for (int a = 0; a < 3; ++a) { b.lo[a] = std::min(b.lo[a], lo[a]); b.hi[a] = std::max(b.hi[a], hi[a]); }
-            }
-            float bestCost = 1e30f;
-            int bestSplit = kBins / 2;
-            for (int s = 1; s < kBins; ++s) {
-                Bin l, r;
-                for (int b = 0; b < kBins; ++b) {
-                    Bin& into = b < s ? l : r;
-                    into.n += bins[b].n;
-                    for (int a = 0; a < 3; ++a) {
-                        into.lo[a] = std::min(into.lo[a], bins[b].lo[a]);
-                        into.hi[a] = std::max(into.hi[a], bins[b].hi[a]);
-                    }
-                }
-                if (l.n == 0 || r.n == 0) continue;
-                float cost = SurfaceArea(l.lo, l.hi) * l.n + SurfaceArea(r.lo, r.hi) * r.n;
-                if (cost < bestCost) { bestCost = cost; bestSplit = s; }
-            }
-            auto* begin = triangles.data() + first;
-            std::vector<std::uint32_t> order(count);
-            for (std::uint32_t i = 0; i < count; ++i) order[i] = first + i;
-            auto split = std::stable_partition(order.begin(), order.end(),
-                                               [&](std::uint32_t i) { return binOf(i) < bestSplit; });
-            std::uint32_t leftCount = std::uint32_t(split - order.begin());
-            if (leftCount > 0 && leftCount < count) {
-                std::vector<Triangle> tris(count);
-                std::vector<D3DXVECTOR3> cents(count);
-                for (std::uint32_t i = 0; i < count; ++i) { tris[i] = triangles[order[i]]; cents[i] = centroids[order[i]]; }
-                std::copy(tris.begin(), tris.end(), begin);
-                std::copy(cents.begin(), cents.end(), centroids.begin() + first);
-                mid = first + leftCount;
-            }
-        }
+        std::uint32_t mid = Split(first, count, centroids, depth);
         BuildNode(first, mid - first, centroids, depth + 1);
         node.first = BuildNode(mid, first + count - mid, centroids, depth + 1);
         node.count = 0;
     }
     nodes[index] = node;
     return index;
+}
+
+std::uint32_t RayBvh::Split(std::uint32_t first, std::uint32_t count, std::vector<D3DXVECTOR3>& centroids,
+                            int depth) {
+    float axisLo = 0.0f, extent = 0.0f;
+    const int axis = WidestCentroidAxis(centroids, first, count, &axisLo, &extent);
+    const std::uint32_t half = first + count / 2;
+    // Past kSahDepth the split is a plain halving, which bounds the depth of any tree.
+    if (!(extent > 0 && depth < kSahDepth)) return half;
+    auto binOf = [&](std::uint32_t i) {
+        return std::min(kBins - 1, int(((&centroids[i].x)[axis] - axisLo) / extent * kBins));
+    };
+    Bin bins[kBins];
+    for (std::uint32_t i = first; i < first + count; ++i) {
+        Bin& b = bins[binOf(i)];
+        ++b.n;
+        float lo[3], hi[3];
+        Bounds(i, 1, lo, hi);
+        Grow(b, lo, hi);
+    }
+    const int bestSplit = CheapestBinSplit(bins);
+    std::vector<std::uint32_t> order(count);
+    for (std::uint32_t i = 0; i < count; ++i) order[i] = first + i;
+    auto split = std::stable_partition(order.begin(), order.end(), [&](std::uint32_t i) { return binOf(i) < bestSplit; });
+    const std::uint32_t leftCount = std::uint32_t(split - order.begin());
+    if (leftCount == 0 || leftCount >= count) return half;
+    Reorder(first, order, centroids);
+    return first + leftCount;
+}
+
+void RayBvh::Reorder(std::uint32_t first, const std::vector<std::uint32_t>& order,
+                     std::vector<D3DXVECTOR3>& centroids) {
+    const std::size_t count = order.size();
+    std::vector<Triangle> tris(count);
+    std::vector<D3DXVECTOR3> cents(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        tris[i] = triangles[order[i]];
+        cents[i] = centroids[order[i]];
+    }
+    std::copy(tris.begin(), tris.end(), triangles.begin() + first);
+    std::copy(cents.begin(), cents.end(), centroids.begin() + first);
 }
 
 void RayBvh::Build(const Mesh& mesh) {

@@ -44,6 +44,10 @@ private:
         std::uint32_t count; // triangles of a leaf; 0 for an inner node
     };
     std::uint32_t BuildNode(std::uint32_t first, std::uint32_t count, std::vector<D3DXVECTOR3>& centroids, int depth);
+    // Where a range splits into two children (binned surface-area heuristic over the centroids'
+    // widest axis); reorders the range so the left child's triangles come first.
+    std::uint32_t Split(std::uint32_t first, std::uint32_t count, std::vector<D3DXVECTOR3>& centroids, int depth);
+    void Reorder(std::uint32_t first, const std::vector<std::uint32_t>& order, std::vector<D3DXVECTOR3>& centroids);
     void Bounds(std::uint32_t first, std::uint32_t count, float lo[3], float hi[3]) const;
 
     std::vector<Node> nodes;
