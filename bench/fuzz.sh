@@ -7,7 +7,8 @@ cd "$(dirname "$0")/.."
 seconds=${1:-${FUZZ_SECONDS:-60}}
 build=${FUZZ_BUILD:-build-fuzz}
 game=${GAME_DIR:-build/game}
-CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORLENDA_FUZZ=ON >/dev/null
+CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORLENDA_FUZZ=ON \
+    -DORLENDA_WERROR="${ORLENDA_WERROR:-OFF}" >/dev/null
 cmake --build "$build" --target fuzzers -j "$(nproc)"
 
 seed_corpus() { # target, then file-name patterns taken from the generated content

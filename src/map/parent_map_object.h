@@ -15,6 +15,7 @@ class ObjectMesh;
 class ParentMapObject {
 public:
     ParentMapObject(std::string kind, std::string model) : kindName(std::move(kind)), modelFile(std::move(model)) {}
+    virtual ~ParentMapObject() = default;
 
     virtual ObjectMesh* GetMesh() { return mesh.get(); }
 

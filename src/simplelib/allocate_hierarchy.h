@@ -9,7 +9,7 @@ namespace SimpleLib {
 
 class CAllocateHierarchy : public ID3DXAllocateHierarchy {
 public:
-    explicit CAllocateHierarchy(std::string directory) : directory(std::move(directory)) {}
+    explicit CAllocateHierarchy(std::string folder) : directory(std::move(folder)) {}
 
     HRESULT CreateFrame(const char* name, D3DXFRAME** newFrame) override;
     HRESULT CreateMeshContainer(const char* name, const D3DXMESHDATA* meshData, const D3DXMATERIAL* materials,

@@ -13,9 +13,9 @@ struct FrameLog {
 
 class ScriptedScene : public SceneBase {
 public:
-    ScriptedScene(std::int32_t id, std::map<int, FrameLog>* log, const int* frame,
-                  std::function<std::int32_t(int)> wanted)
-        : log(log), frame(frame), wanted(std::move(wanted)) {
+    ScriptedScene(std::int32_t id, std::map<int, FrameLog>* frameLog, const int* frameNumber,
+                  std::function<std::int32_t(int)> wantedAt)
+        : log(frameLog), frame(frameNumber), wanted(std::move(wantedAt)) {
         sceneId = id;
     }
     void Init() override { Note("init" + std::to_string(sceneId)); }

@@ -18,7 +18,7 @@ using effecttest::EffectTest;
 // Records the order in which the manager updates it.
 class Probe : public BaseEffect {
 public:
-    Probe(std::vector<int>* log, int id) : log(log), id(id) {}
+    Probe(std::vector<int>* order, int probeId) : log(order), id(probeId) {}
     void Init() override {}
     void Update() override { log->push_back(id); }
     std::vector<int>* log;

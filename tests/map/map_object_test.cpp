@@ -21,14 +21,17 @@ using maptest::MapBytes;
 
 namespace {
 
+// The dynamic type of an object; typeid straight on a call would run the call inside typeid.
+const std::type_info& KindOf(const NEditer::MapObject& object) { return typeid(object); }
+
 TEST(MapObjectFactory, KeysAreExactAndCaseSensitive) {
-    EXPECT_EQ(typeid(*NEditer::CreateMapObject("church")), typeid(Church));
-    EXPECT_EQ(typeid(*NEditer::CreateMapObject("WindTower")), typeid(WindTower));
-    EXPECT_EQ(typeid(*NEditer::CreateMapObject("kosciol")), typeid(Kosciol));
-    EXPECT_EQ(typeid(*NEditer::CreateMapObject("CheckPoint")), typeid(CheckPoint));
-    EXPECT_EQ(typeid(*NEditer::CreateMapObject("Sail")), typeid(Sail));
+    EXPECT_EQ(KindOf(*NEditer::CreateMapObject("church")), typeid(Church));
+    EXPECT_EQ(KindOf(*NEditer::CreateMapObject("WindTower")), typeid(WindTower));
+    EXPECT_EQ(KindOf(*NEditer::CreateMapObject("kosciol")), typeid(Kosciol));
+    EXPECT_EQ(KindOf(*NEditer::CreateMapObject("CheckPoint")), typeid(CheckPoint));
+    EXPECT_EQ(KindOf(*NEditer::CreateMapObject("Sail")), typeid(Sail));
     for (const char* other : {"Church", "windtower", "WINDTOWER", "checkpoint", "sail", "church ", "Ground"})
-        EXPECT_EQ(typeid(*NEditer::CreateMapObject(other)), typeid(NEditer::MapObject)) << other;
+        EXPECT_EQ(KindOf(*NEditer::CreateMapObject(other)), typeid(NEditer::MapObject)) << other;
     EXPECT_EQ(NEditer::CreateMapObject(""), nullptr);
     auto fresh = NEditer::CreateMapObject("CheckPoint");
     EXPECT_TRUE(fresh->visible);

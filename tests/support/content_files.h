@@ -109,8 +109,10 @@ inline bool ReadMapFile(const std::string& path, MapFile* out) {
         return true;
     };
     auto str = [&](std::string* s) {
-        if (pos >= b.size() || (unsigned char)b[pos] > 127 || b.size() - pos - 1 < (unsigned char)b[pos]) return false;
-        size_t n = (unsigned char)b[pos];
+        if (pos >= b.size() || static_cast<unsigned char>(b[pos]) > 127 ||
+            b.size() - pos - 1 < static_cast<unsigned char>(b[pos]))
+            return false;
+        size_t n = static_cast<unsigned char>(b[pos]);
         *s = b.substr(pos + 1, n);
         *s = s->substr(0, s->find('\0'));
         pos += n + 1;
