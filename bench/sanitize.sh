@@ -19,8 +19,7 @@ export LSAN_OPTIONS="suppressions=$root/bench/sanitize.supp:print_suppressions=0
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORLENDA_SANITIZE=ON \
-      -DORLENDA_WERROR="${ORLENDA_WERROR:-OFF}" >/dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORLENDA_SANITIZE=ON >/dev/null
 cmake --build "$build" -j "$jobs"
 
 echo "== sanitized tests"
