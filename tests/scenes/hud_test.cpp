@@ -1,7 +1,7 @@
 // HUD glyph cells and fades, and the follow camera's placement.
 #include <gtest/gtest.h>
 
-#include "platform/gpu/null_device.h"
+#include "platform/gpu/null/null_device.h"
 #include "player/player.h"
 #include "render/graphics_device.h"
 #include "scenes/camera.h"
