@@ -153,7 +153,17 @@ std::vector<std::string> SoundManager::TakePlayedNames() {
 }
 
 std::vector<std::string> SoundManager::PlayingNames() {
-    PassTime();
+    // Only a one-shot ends by time passing; loops and silent copies need no catching up (and the
+    // mixing that catching up costs).
+    const auto oneShot = [](const std::unique_ptr<SoundInstance>& instance) {
+        return instance->buffer->GetStatus() == platform::audio::DSBSTATUS_PLAYING;
+    };
+    for (const auto& entry : instances) {
+        if (std::any_of(entry.second.begin(), entry.second.end(), oneShot)) {
+            PassTime();
+            break;
+        }
+    }
     std::vector<std::string> names;
     for (const auto& [name, pool] : instances) {
         for (const auto& instance : pool) {
