@@ -325,12 +325,6 @@ protected:
     }
 };
 
-TEST_F(BoostSound, StopsWhenShiftIsReleased) {
-    SetKeyDown(VK_SHIFT, false);
-    Frames(1);
-    EXPECT_FALSE(Flying());
-}
-
 TEST_F(BoostSound, StopsWhenCHandsTheBoostingRacerToTheAutomaticPilot) {
     SetKeyDown('C', true);
     PlayerManager::Instance().Update();
