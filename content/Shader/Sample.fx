@@ -14,9 +14,11 @@
 //  * models (XYZ[B*]|NORMAL|TEX1): lit by the one directional light, Gouraud diffuse + ambient and a
 //    Blinn specular, textured; skinned through "mWArray" when "CurNumBones" > 0. Models never glow:
 //    they write a transparent zero to target 1, so under the usual alpha blend it stays untouched.
-//  * effect quads (XYZ|DIFFUSE|TEX1, no normal): unlit, texture x vertex colour x "MateDiffuse".
-//    They write the same colour to target 1 (the glow target while the effects draw), so the glow
-//    receives exactly what the quad shows and the blur spreads it into a halo.
+//  * effect quads (XYZ|DIFFUSE|TEX1, no normal): unlit, texture x vertex colour x "MateDiffuse",
+//    with the opacity of "MateDiffuse" alone (the vertex alpha holds the same value). Close to the
+//    camera they fade out by view depth, so a spark or light ball the camera flies through does not
+//    flash over the screen. They write the same colour to target 1 (the glow target while the
+//    effects draw), so the glow receives exactly what the quad shows and the blur spreads it into a halo.
 // A vertex without a normal (the quad format has none, so it reads as zero) marks a quad.
 
 uniform mat4 mW;
@@ -39,6 +41,11 @@ uniform sampler2D MateDiffuseTex;
 // A flat colour the whole draw is pulled towards by its alpha (zero: no change).
 uniform vec4 TakeColor;
 
+// View depths over which an effect quad fades out as the camera nears it: gone at the first, whole
+// from the second on. The keyboard racer's own circle and sparks stay beyond the second.
+const float kQuadGoneDepth = 1.0;
+const float kQuadWholeDepth = 3.0;
+
 #ifdef ORL_VERTEX
 layout(location = 0) in vec3 inPosition;
 layout(location = 1) in vec3 inNormal;
@@ -50,6 +57,7 @@ layout(location = 5) in vec4 inBlendIndices;
 out vec2 vTexCoord;
 out vec4 vDiffuse;
 out vec3 vSpecular;
+out float vViewDepth;
 flat out float vGlow;
 
 mat4 PaletteMatrix(float index) {
@@ -98,7 +106,7 @@ void ModelVS() {
     if (dot(inNormal, inNormal) < 0.25) {
         // An effect quad: placed by mW, coloured by its vertices and the draw colour.
         worldPos = (vec4(inPosition, 1.0) * mW).xyz;
-        vDiffuse = inColor * MateDiffuse;
+        vDiffuse = vec4(inColor.rgb * MateDiffuse.rgb, clamp(MateDiffuse.a, 0.0, 1.0));
         vSpecular = vec3(0.0);
         vGlow = 1.0;
     } else {
@@ -113,7 +121,9 @@ void ModelVS() {
         LightModel(worldPos, worldNormal);
         vGlow = 0.0;
     }
-    gl_Position = orl_ClipFromD3D(vec4(worldPos, 1.0) * mV * mP);
+    vec4 viewPos = vec4(worldPos, 1.0) * mV;
+    vViewDepth = viewPos.z;
+    gl_Position = orl_ClipFromD3D(viewPos * mP);
 }
 #endif
 
@@ -121,6 +131,7 @@ void ModelVS() {
 in vec2 vTexCoord;
 in vec4 vDiffuse;
 in vec3 vSpecular;
+in float vViewDepth;
 flat in float vGlow;
 
 layout(location = 0) out vec4 outColor;
@@ -130,6 +141,8 @@ void ModelPS() {
     vec4 colour = texture(MateDiffuseTex, vTexCoord) * vDiffuse;
     colour.rgb += vSpecular;
     colour.rgb = mix(colour.rgb, TakeColor.rgb, TakeColor.a);
+    // per fragment, so a quad that reaches past the camera fades only where it comes close
+    colour.a *= mix(1.0, smoothstep(kQuadGoneDepth, kQuadWholeDepth, vViewDepth), vGlow);
     outColor = colour;
     outGlow = colour * vGlow;
 }

@@ -1,6 +1,8 @@
 // BaseEffect: quad building, colour packing, the colour fade and the base draw.
 #include "effects/base_effect.h"
 
+#include <algorithm>
+
 #include "effects/effect_manager.h"
 #include "render/shader_manager.h"
 
@@ -25,6 +27,13 @@ bool StepChannel(std::int32_t& value, std::int32_t target, std::int32_t step) {
         return false;
     }
     return true;
+}
+
+D3DCOLOR PackColor(std::int32_t a, std::int32_t r, std::int32_t g, std::int32_t b) {
+    // Fades overshoot (a cross reaches 259 before it settles on 255, a trail colour starts below 0):
+    // clamped first, so a channel past the end stays at its brightest or darkest instead of wrapping.
+    auto channel = [](std::int32_t value) { return static_cast<std::uint32_t>(std::clamp(value, 0, 255)); };
+    return channel(a) << 24 | channel(r) << 16 | channel(g) << 8 | channel(b);
 }
 
 } // namespace
@@ -75,9 +84,7 @@ void BaseEffect::SetAlpha(std::int32_t a) {
 }
 
 void BaseEffect::RebuildColors() {
-    // Alpha is shifted whole; the colour channels keep only their low 8 bits.
-    D3DCOLOR packed = static_cast<std::uint32_t>(alpha) << 24 | (static_cast<std::uint32_t>(red) & 0xFF) << 16 |
-                      (static_cast<std::uint32_t>(green) & 0xFF) << 8 | (static_cast<std::uint32_t>(blue) & 0xFF);
+    const D3DCOLOR packed = PackColor(alpha, red, green, blue);
     for (EffectVertex& v : vertices) v.color = packed;
 }
 

@@ -325,9 +325,11 @@ namespace {
 
 bool AutoYaw(Player& p) {
     if (p.boosting) {
-        // only the keyboard racer handed to the automatic pilot during a boost gets here
+        // Only the keyboard racer handed to the automatic pilot during a boost gets here (C, or the
+        // finish). The keyboard step that would stop its looping sound no longer runs, so stop it here.
         p.yawRate *= kLeaveBoostYawDecay;
         p.boosting = false;
+        SoundManager::Instance().Stop("fly");
     }
     if (p.rightInput) {
         if (p.yawRate < 0.0f) p.yawRate = 0.0f;

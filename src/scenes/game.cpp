@@ -139,11 +139,16 @@ void Game::StepWorld() {
 
 std::int32_t Game::Update() {
     if (noCourse) {
+        // Asked once, as the keys do: asking again after the fade-out would restart it for ever.
+        if (titleAsked) return kStay;
+        titleAsked = true;
         SoundManager::Instance().Stop("BGM");
         return kTitleScene;
     }
     if (AskReturnToTitle()) {
         SoundManager::Instance().Stop("BGM");
+        // a boost held through the question would loop on over the title
+        SoundManager::Instance().Stop("fly");
         raceStarted = false;
         return kTitleScene;
     }
@@ -244,6 +249,8 @@ void Game::DrawWorld() {
 
 // Everything freed here is emptied or set to none, so a second run does nothing.
 void Game::Release() {
+    // The keyboard racer's boost sound loops until something stops it; nothing will once the race is gone.
+    SoundManager::Instance().Stop("fly");
     camera.reset();
     PlayerManager::Instance().Clear();
     MapManager::Instance().camera = nullptr;

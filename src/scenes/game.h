@@ -50,4 +50,6 @@ private:
 
     // The map has no checkpoint: there is no race to run, and the first Update returns to the title.
     bool noCourse = false;
+    // The title has been asked for once already (the no-course path); wait for the fade to end.
+    bool titleAsked = false;
 };

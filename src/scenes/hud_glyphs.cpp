@@ -7,14 +7,20 @@
 
 namespace hud {
 
-std::array<std::uint32_t, 7> ClockCells(std::uint32_t minutes, std::uint32_t seconds, std::uint32_t milliseconds) {
-    return {minutes,
-            static_cast<std::uint32_t>(kMinuteSeparatorCell),
-            seconds / 10,
-            seconds % 10,
-            static_cast<std::uint32_t>(kFractionSeparatorCell),
-            milliseconds / 100,
-            (milliseconds / 10) % 10};
+std::size_t MinuteDigits(std::uint32_t minutes) {
+    std::size_t digits = 1;
+    for (; minutes >= 10; minutes /= 10) ++digits;
+    return digits;
+}
+
+std::vector<std::uint32_t> ClockCells(std::uint32_t minutes, std::uint32_t seconds, std::uint32_t milliseconds) {
+    // The strip holds single digits only: a long race's minutes take one cell per digit.
+    std::vector<std::uint32_t> cells(MinuteDigits(minutes));
+    for (auto cell = cells.rbegin(); cell != cells.rend(); ++cell, minutes /= 10) *cell = minutes % 10;
+    cells.insert(cells.end(), {static_cast<std::uint32_t>(kMinuteSeparatorCell), seconds / 10, seconds % 10,
+                               static_cast<std::uint32_t>(kFractionSeparatorCell), milliseconds / 100,
+                               (milliseconds / 10) % 10});
+    return cells;
 }
 
 RECT CellRect(std::uint32_t cell) {

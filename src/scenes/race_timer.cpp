@@ -15,6 +15,7 @@ constexpr float kResultAdvance = 40.0f;
 void RaceTimer::Init() {
     stopped = true;
     startTime = 0;
+    elapsed = 0;
     digits.Load(kNumberStrip, true);
     scaling = MatrixScaling(kRacingScale, kRacingScale, 0.0f);
     translation = MatrixTranslation(1000.0f, 10.0f, 0.0f);
@@ -24,10 +25,14 @@ void RaceTimer::Init() {
 
 namespace {
 
-// The seven glyphs from `world` on, each `advance` pixels right of the previous one.
+// The clock's glyphs, each `advance` pixels right of the previous one. The last minute digit sits at
+// `world`; extra minute digits of a long race grow to the left, so the seconds never move.
 void DrawClock(RaceTimer& timer, float advance, D3DCOLOR colour) {
     const D3DXMATRIX step = MatrixTranslation(advance, 0.0f, 0.0f);
     const auto cells = hud::ClockCells(timer.minutes, timer.seconds, timer.milliseconds);
+    const std::size_t extraDigits = hud::MinuteDigits(timer.minutes) - 1;
+    if (extraDigits > 0)
+        timer.world = timer.world * MatrixTranslation(-advance * static_cast<float>(extraDigits), 0.0f, 0.0f);
     for (std::size_t i = 0; i < cells.size(); ++i) {
         hud::DrawGlyph(timer.digits, hud::CellRect(cells[i]), timer.world, colour);
         if (i + 1 < cells.size()) timer.world = timer.world * step;

@@ -7,6 +7,7 @@
 #include "platform/window/message_box.h"
 #include "sound/wave_file.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -148,6 +149,30 @@ void SoundManager::Release() {
 std::vector<std::string> SoundManager::TakePlayedNames() {
     std::vector<std::string> names;
     names.swap(playedNames);
+    return names;
+}
+
+std::vector<std::string> SoundManager::PlayingNames() {
+    // Only a one-shot ends by time passing; loops and silent copies need no catching up (and the
+    // mixing that catching up costs).
+    const auto oneShot = [](const std::unique_ptr<SoundInstance>& instance) {
+        return instance->buffer->GetStatus() == platform::audio::DSBSTATUS_PLAYING;
+    };
+    for (const auto& entry : instances) {
+        if (std::any_of(entry.second.begin(), entry.second.end(), oneShot)) {
+            PassTime();
+            break;
+        }
+    }
+    std::vector<std::string> names;
+    for (const auto& [name, pool] : instances) {
+        for (const auto& instance : pool) {
+            if (instance->buffer->GetStatus() == 0) continue;
+            names.push_back(name);
+            break;
+        }
+    }
+    std::sort(names.begin(), names.end());
     return names;
 }
 

@@ -36,6 +36,9 @@ public:
 
     // Names of known sounds passed to Play since the last call, in call order (the per-frame trace).
     std::vector<std::string> TakePlayedNames();
+    // Names of the sounds with a copy playing now, once or looping: sorted, each once. The loopback
+    // device is first brought up to the clock, so a one-shot that has run out is not listed.
+    std::vector<std::string> PlayingNames();
 
     // For tests: how many playable copies a name has, and one of them.
     std::size_t InstanceCount(const std::string& name) const;

@@ -77,13 +77,20 @@ TEST_F(EffectTest, QuadsLieFlatOrStandUpright) {
     EXPECT_EQ(e->position, MatrixTranslation(7, 8, 9));
 }
 
-TEST_F(EffectTest, SetColorPacksOnlyTheLowBitsOfEachColourChannel) {
+TEST_F(EffectTest, SetColorClampsEachChannelBeforePacking) {
     BaseEffect* e = manager.Create("arrow");
     e->SetColor(255, 300, 0, 0);
     EXPECT_EQ(e->red, 300);
-    EXPECT_EQ(e->vertices[0].color, 0xFF2C0000u); // 300 & 0xFF = 44
+    EXPECT_EQ(e->vertices[0].color, 0xFFFF0000u);
     e->SetAlpha(128);
-    for (const EffectVertex& v : e->vertices) EXPECT_EQ(v.color, 0x802C0000u);
+    for (const EffectVertex& v : e->vertices) EXPECT_EQ(v.color, 0x80FF0000u);
+    // a cross fading in passes 256..259 on its way to 255: still opaque, never nearly transparent
+    for (std::int32_t a = 256; a <= 259; ++a) {
+        e->SetAlpha(a);
+        EXPECT_EQ(e->vertices[3].color >> 24, 0xFFu) << a;
+    }
+    e->SetColor(-100, -1, 256, 7);
+    EXPECT_EQ(e->vertices[0].color, 0x0000FF07u);
 }
 
 TEST_F(EffectTest, ColourFadeEndsOneCallAfterLandingExactly) {

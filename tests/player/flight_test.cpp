@@ -1,8 +1,12 @@
 // The flight step: coasting, turning, pitch, throttle, boost, frozen racers, the circle and the camera delay.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "effects/base_effect.h"
+#include "platform/audio/audio_device.h"
 #include "player/race_world.h"
+#include "sound/sound_manager.h"
 
 namespace {
 
@@ -297,6 +301,45 @@ TEST_F(AutomaticFlight, TurnsTowardsACheckPointOnItsRightAndFliesThrough) {
     }
     EXPECT_EQ(racer->nextCheckPoint, 1);
     EXPECT_EQ(racer->celebration, 50);
+}
+
+// The looping boost sound stops wherever the boost ends, also when the automatic pilot ends it.
+class BoostSound : public KeyboardFlight {
+protected:
+    void SetUp() override {
+        KeyboardFlight::SetUp();
+        platform::audio::ForceLoopback(true);
+        SoundManager::Instance().Init(); // the game's own sounds
+        if (!SoundManager::Instance().HasSound("fly")) GTEST_SKIP() << "no generated boost sound";
+        racer->speed = 1.5f;
+        SetKeyDown(VK_SHIFT, true);
+        Frames(1);
+        ASSERT_TRUE(racer->boosting);
+        ASSERT_TRUE(Flying());
+    }
+    void TearDown() override { SoundManager::ResetInstance(); }
+
+    static bool Flying() {
+        const auto names = SoundManager::Instance().PlayingNames();
+        return std::find(names.begin(), names.end(), "fly") != names.end();
+    }
+};
+
+TEST_F(BoostSound, StopsWhenCHandsTheBoostingRacerToTheAutomaticPilot) {
+    SetKeyDown('C', true);
+    PlayerManager::Instance().Update();
+    ASSERT_EQ(racer->autoPilot, 1);
+    EXPECT_FALSE(racer->boosting);
+    EXPECT_FALSE(Flying());
+}
+
+TEST_F(BoostSound, StopsWhenTheRacerFinishesWhileBoosting) {
+    RaceWorld::Place(*racer, {0.0f, 49.0f, 5000.0f}, 0.0f); // inside the only checkpoint
+    Frames(1);
+    ASSERT_TRUE(racer->finished);
+    Frames(1); // the first frame on the automatic pilot
+    EXPECT_FALSE(racer->boosting);
+    EXPECT_FALSE(Flying());
 }
 
 } // namespace

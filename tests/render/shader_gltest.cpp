@@ -153,6 +153,36 @@ TEST_F(ShaderGlTest, QuadColourIsTextureTimesVertexColourTimesDrawColour) {
     EXPECT_EQ(Blue(c), 0);
 }
 
+TEST_F(ShaderGlTest, EffectOpacityCountsOnceAndQuadsFadeOutNearTheCamera) {
+    ModelShader& shader = ShaderManager::Instance().mainShader;
+    SetCamera(shader);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    // Half opacity as an effect gives it: in both the vertex colours and the draw colour.
+    DrawEffectQuad(MatrixScaling(0.5f, 0.5f, 1) * Translation(-2, 0, 5), 0x80FFFFFF, D3DXCOLOR(1, 1, 1, 128 / 255.0f));
+    // Opaque white quads ever closer to the camera (the projection's near plane is at 1), each the
+    // same size on the screen and in its own place along a row below the centre.
+    const float depths[] = {1.05f, 2.0f, 3.0f, 12.0f};
+    auto placed = [](int i, float z) { return D3DXVECTOR3((0.4f * float(i) - 0.6f) * z, -0.4f * z, z); };
+    for (int i = 0; i < 4; ++i) {
+        const D3DXVECTOR3 p = placed(i, depths[i]);
+        const float half = 0.05f * depths[i];
+        DrawEffectQuad(MatrixScaling(half, half, 1) * Translation(p.x, p.y, p.z), 0xFFFFFFFF, D3DXCOLOR(1, 1, 1, 1));
+    }
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    device->EndScene();
+    auto redAt = [&](const D3DXVECTOR3& p) {
+        const D3DXVECTOR2 s = ScreenOf(p);
+        return Red(BackPixel(int(s.x), int(s.y)));
+    };
+    EXPECT_NEAR(redAt({-2, 0, 5}), 128, 4) << "alpha 128 draws at half, not a quarter";
+    EXPECT_LE(redAt(placed(0, depths[0])), 8) << "a quad at the camera is gone";
+    const int between = redAt(placed(1, depths[1]));
+    EXPECT_GT(between, 40);
+    EXPECT_LT(between, 215);
+    EXPECT_GE(redAt(placed(2, depths[2])), 250) << "whole from three units on";
+    EXPECT_GE(redAt(placed(3, depths[3])), 250);
+}
+
 // A square of two triangles facing the camera (normals towards -z), one material.
 std::shared_ptr<platform::mesh::Mesh> MakeSquare(gpu::Device* device, float half, float z) {
     struct Vertex {

@@ -2,6 +2,7 @@
 // the result screen's overlay, a course without checkpoints, and release.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "effects/effect_manager.h"
 #include "map/course_manager.h"
 #include "map/map_manager.h"
+#include "platform/audio/audio_device.h"
 #include "platform/window/clock.h"
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
@@ -21,6 +23,7 @@
 #include "simplelib/texture.h"
 #include "scenes/game.h"
 #include "scenes/key_latches.h"
+#include "sound/sound_manager.h"
 
 namespace {
 
@@ -103,11 +106,12 @@ TEST_F(GameScene, ReleaseIsSafeTwiceAndWithoutInit) {
 
 TEST_F(GameScene, CountdownHoldsTheClockAtZeroThenTheRaceStarts) {
     if (!HaveCourse()) GTEST_SKIP() << "no generated course, or its textures cannot be loaded";
+    RaceTimer& timer = MapManager::Instance().timer;
+    timer.elapsed = 754560; // what the previous race's clock ended on
     Start();
     ASSERT_EQ(PlayerManager::Instance().players.size(), 5u);
     EXPECT_FALSE(game->raceStarted);
     EXPECT_NE(MapManager::Instance().camera, nullptr);
-    RaceTimer& timer = MapManager::Instance().timer;
     int frames = 5; // the warm-up passes of Init
     while (!game->raceStarted && frames < 400) {
         EXPECT_EQ(timer.elapsed, 0u);
@@ -185,6 +189,8 @@ TEST_F(GameScene, CourseWithoutCheckPointsSaysSoAndReturnsToTheTitle) {
     std::filesystem::current_path(empty);
     Start();
     EXPECT_EQ(Frame(), 0);
+    // Asked once: the scene manager would restart the fade-out on every further request.
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Frame(), 1);
     game->Render();
     std::filesystem::current_path(here);
     // (the empty folder also has no effect images, which the effect manager reports on its own)
@@ -192,6 +198,37 @@ TEST_F(GameScene, CourseWithoutCheckPointsSaysSoAndReturnsToTheTitle) {
     EXPECT_EQ(boxes.back().caption, "Orlenda");
     EXPECT_NE(boxes.back().text.find("チェックポイント"), std::string::npos);
     EXPECT_TRUE(PlayerManager::Instance().players.empty());
+}
+
+// The boost's looping sound ends with the race, however the race ends.
+TEST_F(GameScene, BoostSoundStopsOnTheReturnToTheTitleAndWithTheScene) {
+    if (!HaveCourse()) GTEST_SKIP() << "no generated course, or its textures cannot be loaded";
+    platform::audio::ForceLoopback(true);
+    SoundManager::Instance().Init();
+    if (!SoundManager::Instance().HasSound("fly")) GTEST_SKIP() << "no generated boost sound";
+    auto flying = [] {
+        const auto names = SoundManager::Instance().PlayingNames();
+        return std::find(names.begin(), names.end(), "fly") != names.end();
+    };
+    Start();
+    while (!game->raceStarted) Frame();
+
+    SetKeyDown(VK_SHIFT, true);
+    Frame();
+    ASSERT_TRUE(flying());
+    platform::message_box::QueueAnswer(IDYES);
+    SetKeyDown(VK_ESCAPE, true);
+    EXPECT_EQ(Frame(), 0);
+    EXPECT_FALSE(flying()) << "Escape -> Yes with Shift held";
+
+    // a boost started again, once the burst has run out, before the scene goes
+    SetKeyDown(VK_SHIFT, false);
+    for (int i = 0; i < 30; ++i) Frame();
+    SetKeyDown(VK_SHIFT, true);
+    Frame();
+    ASSERT_TRUE(flying());
+    game.reset();
+    EXPECT_FALSE(flying()) << "race scene released";
 }
 
 } // namespace

@@ -169,6 +169,26 @@ TEST_F(SoundManagerTest, StopHaltsAndRewindsOnlyTheFirstCopy) {
     EXPECT_EQ(Status("fly", 0), DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
 }
 
+TEST_F(SoundManagerTest, PlayingNamesListsEverySoundingNameOnceInOrderUntilItEnds) {
+    AddSound("get.wav", Pcm16(Noise(kSampleRate / 10, 8000))); // 100 ms
+    AddSound("fly.wav", Pcm16(Noise(kSampleRate / 10, 8000)));
+    AddSound("BGM.wav", Pcm16(Noise(kSampleRate / 10, 8000)));
+    SoundManager& sound = Init();
+    EXPECT_TRUE(sound.PlayingNames().empty());
+    sound.Play(0, "get");
+    sound.Play(1, "fly");
+    sound.Play(0, "get"); // a second copy of the same name
+    sound.Play(1, "BGM");
+    EXPECT_EQ(sound.PlayingNames(), (std::vector<std::string>{"BGM", "fly", "get"}));
+    // game time alone ends the one-shots; the loops go on until stopped
+    platform::clock::Advance(500);
+    EXPECT_EQ(sound.PlayingNames(), (std::vector<std::string>{"BGM", "fly"}));
+    sound.Stop("fly");
+    EXPECT_EQ(sound.PlayingNames(), (std::vector<std::string>{"BGM"}));
+    // "sounds" of the trace is a separate account: what was started
+    EXPECT_EQ(sound.TakePlayedNames(), (std::vector<std::string>{"get", "fly", "get", "BGM"}));
+}
+
 TEST_F(SoundManagerTest, UnknownNamesAndOtherModesPlayNothing) {
     AddSound("get.wav", Pcm16(Noise(kSampleRate, 8000)));
     SoundManager& sound = Init();

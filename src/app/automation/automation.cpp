@@ -128,6 +128,9 @@ void Automation::WriteTrace(std::uint64_t frame, const std::vector<std::string>&
     std::vector<std::string> names;
     for (const std::string& name : sounds) names.push_back(TraceWriter::String(name));
     traceLine.Set("sounds", TraceWriter::Array(names));
+    names.clear();
+    for (const std::string& name : SoundManager::Instance().PlayingNames()) names.push_back(TraceWriter::String(name));
+    traceLine.Set("playing", TraceWriter::Array(names));
     if (scenes.scene) scenes.scene->WriteTrace(traceLine);
     trace << traceLine.Line() << '\n';
 }

@@ -7,8 +7,8 @@
 
 namespace {
 // The order of the documented keys; anything else follows in the order it was set.
-constexpr const char* kKeyOrder[] = {"frame",   "scene", "fade",   "raceStarted", "cleared",
-                                     "rank",    "effects", "clock", "sounds",     "racers"};
+constexpr const char* kKeyOrder[] = {"frame",  "scene", "fade",    "raceStarted", "cleared", "rank",
+                                     "effects", "clock", "sounds", "playing",     "racers"};
 
 int Rank(const std::string& key) {
     for (int i = 0; i < int(std::size(kKeyOrder)); ++i)

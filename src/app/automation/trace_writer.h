@@ -1,6 +1,6 @@
 // TraceWriter: one JSON object per frame for automated checks of a run.
 //
-// The shell writes "frame", "scene", "fade" and "sounds"; a scene adds its own keys through
+// The shell writes "frame", "scene", "fade", "sounds" and "playing"; a scene adds its own keys through
 // SceneBase::WriteTrace. Keys come out in one fixed order whoever set them, so traces of the
 // same run compare line by line; keys nobody set are left out.
 #pragma once

@@ -52,9 +52,12 @@ TEST_F(AutomationRunTest, ScriptedEnterShowsTheFadeInTheTraceAndIsRecorded) {
     EXPECT_EQ(frames, 100u);
     auto trace = Lines("trace.jsonl");
     ASSERT_EQ(trace.size(), 100u);
-    EXPECT_EQ(trace[0], "{\"frame\":1,\"scene\":0,\"fade\":{\"active\":false,\"alpha\":0,\"fadingIn\":true},\"sounds\":[]}");
+    EXPECT_EQ(trace[0], "{\"frame\":1,\"scene\":0,\"fade\":{\"active\":false,\"alpha\":0,\"fadingIn\":true},"
+                        "\"sounds\":[],\"playing\":[]}");
     EXPECT_EQ(trace[2], "{\"frame\":3,\"scene\":0,\"fade\":{\"active\":true,\"alpha\":3,\"fadingIn\":false},"
-                        "\"sounds\":[\"push\"]}");
+                        "\"sounds\":[\"push\"],\"playing\":[\"push\"]}");
+    // push lasts 10 ms: one frame later it has ended, though nothing stopped it
+    EXPECT_NE(trace[3].find("\"sounds\":[],\"playing\":[]}"), std::string::npos) << trace[3];
     EXPECT_NE(trace[87].find("\"frame\":88,\"scene\":0,\"fade\":{\"active\":false,\"alpha\":255"), std::string::npos);
     EXPECT_NE(trace[88].find("\"frame\":89,\"scene\":1,\"fade\":{\"active\":true,\"alpha\":252"), std::string::npos);
     auto recorded = Lines("rec.txt");

@@ -133,13 +133,14 @@ TEST(TraceWriter, KeysComeOutInTheDocumentedOrderWhoeverSetThem) {
     trace.Begin(812);
     trace.Set("racers", TraceWriter::Array({}));
     trace.Set("extra", TraceWriter::Integer(1));
+    trace.Set("playing", TraceWriter::Array({TraceWriter::String("fly")}));
     trace.Set("sounds", TraceWriter::Array({TraceWriter::String("get")}));
     trace.Set("rank", TraceWriter::Integer(3));
     trace.Set("scene", TraceWriter::Integer(1));
     trace.Set("fade", TraceWriter::Object({{"active", TraceWriter::Bool(false)}, {"alpha", TraceWriter::Integer(0)}}));
     trace.Set("rank", TraceWriter::Integer(2));
     EXPECT_EQ(trace.Line(), "{\"frame\":812,\"scene\":1,\"fade\":{\"active\":false,\"alpha\":0},\"rank\":2,"
-                            "\"sounds\":[\"get\"],\"racers\":[],\"extra\":1}");
+                            "\"sounds\":[\"get\"],\"playing\":[\"fly\"],\"racers\":[],\"extra\":1}");
     trace.Begin(813);
     EXPECT_FALSE(trace.Has("rank"));
     EXPECT_EQ(trace.Line(), "{\"frame\":813}");
