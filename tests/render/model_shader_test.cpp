@@ -224,6 +224,18 @@ TEST_F(SkinnedDrawTest, BrokenBoneReferencesAreSkippedNotFollowed) {
     EXPECT_EQ(GetVector(effect(), "MateDiffuse"), D3DXVECTOR4(1, 0, 0, 1));
 }
 
+TEST_F(SkinnedDrawTest, ABoneWithoutAFrameHoldsItsSlotStill) {
+    container.paletteSize = 2;
+    container.boneCombinationCount = 2;
+    container.boneCombinations.resize(2);
+    container.boneCombinations[0].BoneId = {0, 1};
+    container.boneCombinations[1].BoneId = {2, 3};
+    container.boneFrames[2] = nullptr; // its name matched no frame when the model loaded
+    shader().DrawSkinnedMesh(skeleton, container);
+    EXPECT_EQ(PaletteSlot(0, 2), MatrixIdentity()) << "not the previous group's bone 0";
+    EXPECT_EQ(PaletteSlot(1, 2), Translation(1, 0, 0)) << "bone 3 keeps its own frame (index 0)";
+}
+
 TEST_F(SkinnedDrawTest, RigidContainerDrawsEachMaterialUnskinned) {
     container.pSkinInfo.reset();
     effect().SetInt("CurNumBones", 3);

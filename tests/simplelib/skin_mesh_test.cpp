@@ -37,7 +37,10 @@ using SkinMesh = ModelTest;
 
 TEST_F(SkinMesh, FramesArePreOrderAndBonesBindByExactName) {
     CSkinMesh model;
+    testing::internal::CaptureStderr();
     ASSERT_TRUE(model.Load(xsamples::WriteFile("XFile/tree/tree.x", kTree))) << model.lastError;
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("tree/tree.x: bone \"a1\" matches no frame"), std::string::npos) << log;
     EXPECT_EQ(model.fileName, "tree.x");
     EXPECT_EQ(model.directory, (xsamples::TempDir() / "XFile/tree/").string());
     ASSERT_EQ(model.frames.size(), 4u);
@@ -53,9 +56,11 @@ TEST_F(SkinMesh, FramesArePreOrderAndBonesBindByExactName) {
     const SimpleLib::MeshContainer& skinned = *model.containers[0];
     ASSERT_TRUE(skinned.pSkinInfo);
     EXPECT_FALSE(model.containers[1]->pSkinInfo);
-    // "a1" matches no frame ("A1" differs in case), so only A is bound.
-    ASSERT_EQ(skinned.boneFrames.size(), 1u);
+    // "a1" matches no frame ("A1" differs in case): it keeps its slot, empty, so the bone numbers
+    // the palette uses still line up with the skin's.
+    ASSERT_EQ(skinned.boneFrames.size(), 2u);
     EXPECT_EQ(skinned.boneFrames[0], model.frames[1]);
+    EXPECT_EQ(skinned.boneFrames[1], nullptr);
     EXPECT_EQ(model.frames[1]->offset._41, -2.0f);
     EXPECT_EQ(skinned.paletteSize, 2u);
     EXPECT_EQ(skinned.MeshData.pMesh->GetFVF() & (D3DFVF_NORMAL | D3DFVF_TEX1), DWORD(D3DFVF_NORMAL | D3DFVF_TEX1));
