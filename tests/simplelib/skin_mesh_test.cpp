@@ -65,11 +65,18 @@ TEST_F(SkinMesh, FramesArePreOrderAndBonesBindByExactName) {
     EXPECT_EQ(skinned.paletteSize, 2u);
     EXPECT_EQ(skinned.MeshData.pMesh->GetFVF() & (D3DFVF_NORMAL | D3DFVF_TEX1), DWORD(D3DFVF_NORMAL | D3DFVF_TEX1));
     EXPECT_TRUE(skinned.MeshData.pMesh->GetFVF() & D3DFVF_LASTBETA_UBYTE4);
-    // Without materials: one default material, white diffuse and specular with alpha 0; count stays 0.
+    // Without materials: one default material, opaque white like the one a static mesh without
+    // materials gets (the shader writes the diffuse alpha out); count stays 0.
     EXPECT_EQ(skinned.NumMaterials, 0u);
     ASSERT_EQ(skinned.pMaterials.size(), 1u);
-    EXPECT_EQ(skinned.pMaterials[0].MatD3D.Diffuse, D3DXCOLOR(1, 1, 1, 0));
-    EXPECT_EQ(skinned.pMaterials[0].MatD3D.Specular, D3DXCOLOR(1, 1, 1, 0));
+    std::vector<D3DXMATERIAL> plain;
+    DWORD plainCount = 0;
+    std::shared_ptr<platform::mesh::Mesh> plainMesh;
+    ASSERT_TRUE(D3DXLoadMeshFromX(xsamples::TempDir() / "XFile/tree/tree.x", D3DXMESH_MANAGED,
+                                  GraphicsDevice::Instance().device.get(), nullptr, &plain, &plainCount, &plainMesh));
+    EXPECT_EQ(skinned.pMaterials[0].MatD3D.Diffuse, D3DXCOLOR(1, 1, 1, 1));
+    EXPECT_EQ(skinned.pMaterials[0].MatD3D.Diffuse, plain.at(0).MatD3D.Diffuse);
+    EXPECT_EQ(skinned.pMaterials[0].MatD3D.Specular, plain.at(0).MatD3D.Specular);
     EXPECT_FALSE(skinned.textures[0].texture);
 }
 
