@@ -1,4 +1,6 @@
 // Reader of .x text files into an xfile::Document, checking every count it is given.
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -41,6 +43,10 @@ private:
                     std::vector<std::uint32_t>& corners, const char* what);
     void ParseNormals(MeshData& mesh);
     void ParseTexCoords(MeshData& mesh);
+    void ParseDeclData(MeshData& mesh, int line);
+    // Skips the body of an object we do not read, and notes it.
+    void SkipUnread(const std::string& type, int line);
+    void NoteSkipped(const std::string& name, int line);
     void ParseMaterialList(MeshData& mesh, int line);
     Material ParseMaterial(std::string name, int line);
     void ParseSkinWeights(MeshData& mesh);
@@ -131,9 +137,23 @@ void Parser::CloseObject(const char* type, int openLine) {
         if (c.kind == Child::Close) return;
         if (c.kind == Child::Object) {
             OpenObject(c.type.c_str());
-            SkipBody(c.line);
+            SkipUnread(c.type, c.line);
         }
     }
+}
+
+void Parser::NoteSkipped(const std::string& name, int line) {
+    for (Document::Skipped& entry : doc->skipped) {
+        if (entry.name != name) continue;
+        ++entry.count;
+        return;
+    }
+    doc->skipped.push_back({name, line, 1});
+}
+
+void Parser::SkipUnread(const std::string& type, int line) {
+    NoteSkipped(type, line);
+    SkipBody(line);
 }
 
 void Parser::ParseTopLevel() {
@@ -179,8 +199,10 @@ void Parser::ParseTopLevel() {
             if (doc->ticksPerSecond <= 0) throw ParseError(t.line, "AnimTicksPerSecond must be positive");
             doc->hasTicksPerSecond = true;
             CloseObject("AnimTicksPerSecond", t.line);
+        } else if (type == "Header") {
+            SkipBody(t.line); // nothing in it changes how the file reads
         } else {
-            SkipBody(t.line);
+            SkipUnread(type, t.line);
         }
     }
     if (!looseAnimations.empty()) {
@@ -209,7 +231,7 @@ std::unique_ptr<Frame> Parser::ParseFrame(std::string name, int line) {
             frame->meshes.back().name = std::move(childName);
             ParseMesh(frame->meshes.back(), c.line);
         } else {
-            SkipBody(c.line);
+            SkipUnread(c.type, c.line);
         }
     }
     --depth;
@@ -286,8 +308,11 @@ void Parser::ParseMeshChildren(MeshData& mesh, int line) {
         } else if (c.type == "SkinWeights") {
             ParseSkinWeights(mesh);
             CloseObject("SkinWeights", c.line);
+        } else if (c.type == "DeclData") {
+            ParseDeclData(mesh, c.line);
+            CloseObject("DeclData", c.line);
         } else {
-            SkipBody(c.line);
+            SkipUnread(c.type, c.line);
         }
     }
 }
@@ -302,6 +327,7 @@ void Parser::ParseNormals(MeshData& mesh) {
         throw ParseError(lex.Line(), "MeshNormals has " + std::to_string(faceCount) + " faces, the mesh has " +
                                          std::to_string(mesh.FaceCount()));
     std::vector<std::uint32_t> starts;
+    mesh.normalCorners.clear(); // MeshNormals wins over normals a DeclData gave before it
     ParseFaces(faceCount, count, starts, mesh.normalCorners, "normal face");
     if (starts != mesh.faceStarts) throw ParseError(lex.Line(), "MeshNormals faces do not match the mesh's faces");
 }
@@ -315,6 +341,71 @@ void Parser::ParseTexCoords(MeshData& mesh) {
     for (auto& uv : mesh.texCoords) {
         uv.x = lex.ReadFloat("a texture coordinate");
         uv.y = lex.ReadFloat("a texture coordinate");
+    }
+}
+
+// Vertex-element layout (D3DDECLTYPE sizes in 32-bit words, D3DDECLUSAGE names) of DeclData.
+constexpr std::uint32_t kDeclTypeWords[] = {1, 2, 3, 4, 1, 1, 1, 2, 1, 1, 2, 1, 2, 1, 1, 1, 2, 0};
+constexpr const char* kDeclUsageNames[] = {"position", "blend weight", "blend indices", "normal", "point size",
+                                           "texture coordinates", "tangent", "binormal", "tessellation factor",
+                                           "transformed position", "colour", "fog", "depth", "sample"};
+constexpr std::uint32_t kDeclFloat2 = 1, kDeclFloat3 = 2, kDeclUsageNormal = 3, kDeclUsageTexCoord = 5;
+constexpr std::uint32_t kMaxDeclElements = 64;
+
+void Parser::ParseDeclData(MeshData& mesh, int line) {
+    struct Element {
+        std::uint32_t type, usage, usageIndex, offset;
+    };
+    std::uint32_t elementCount = lex.ReadUInt("the DeclData element count");
+    CheckCount(elementCount, kMaxDeclElements, 8, "DeclData element");
+    std::vector<Element> elements;
+    std::uint32_t stride = 0;
+    for (std::uint32_t i = 0; i < elementCount; ++i) {
+        Element e{};
+        e.type = lex.ReadUInt("a DeclData element type");
+        lex.ReadUInt("a DeclData element method");
+        e.usage = lex.ReadUInt("a DeclData element usage");
+        e.usageIndex = lex.ReadUInt("a DeclData element usage index");
+        if (e.type >= std::size(kDeclTypeWords))
+            throw ParseError(lex.Line(), "unknown DeclData element type " + std::to_string(e.type));
+        e.offset = stride;
+        stride += kDeclTypeWords[e.type];
+        elements.push_back(e);
+    }
+    std::uint32_t wordCount = lex.ReadUInt("the DeclData value count");
+    const std::uint64_t expected = std::uint64_t(stride) * mesh.positions.size();
+    if (wordCount != expected)
+        throw ParseError(lex.Line(), "DeclData has " + std::to_string(wordCount) + " values, its " +
+                                         std::to_string(mesh.positions.size()) + " vertices of " +
+                                         std::to_string(stride) + " need " + std::to_string(expected));
+    CheckCount(wordCount, std::uint64_t(kMaxVertices) * 16, 2, "DeclData value");
+    std::vector<float> words(wordCount);
+    for (float& w : words) {
+        const std::uint32_t bits = lex.ReadUInt("a DeclData value");
+        std::memcpy(&w, &bits, sizeof w);
+    }
+    auto value = [&](std::size_t vertex, const Element& e, std::uint32_t k) {
+        float v = words[vertex * stride + e.offset + k];
+        if (!std::isfinite(v)) throw ParseError(line, "DeclData holds a value that is not a finite number");
+        return v;
+    };
+    for (const Element& e : elements) {
+        const std::size_t n = mesh.positions.size();
+        if (e.usage == kDeclUsageNormal && e.usageIndex == 0 && e.type == kDeclFloat3) {
+            if (!mesh.normals.empty()) continue;
+            mesh.normals.resize(n);
+            for (std::size_t v = 0; v < n; ++v) mesh.normals[v] = {value(v, e, 0), value(v, e, 1), value(v, e, 2)};
+            mesh.normalCorners = mesh.faceCorners; // one normal per vertex
+        } else if (e.usage == kDeclUsageTexCoord && e.usageIndex == 0 && e.type == kDeclFloat2) {
+            if (!mesh.texCoords.empty()) continue;
+            mesh.texCoords.resize(n);
+            for (std::size_t v = 0; v < n; ++v) mesh.texCoords[v] = {value(v, e, 0), value(v, e, 1)};
+        } else {
+            std::string usage = e.usage < std::size(kDeclUsageNames) ? kDeclUsageNames[e.usage]
+                                                                     : "usage " + std::to_string(e.usage);
+            NoteSkipped("DeclData " + usage + " " + std::to_string(e.usageIndex) + " (type " + std::to_string(e.type) + ")",
+                        line);
+        }
     }
 }
 
@@ -347,7 +438,7 @@ void Parser::ParseMaterialList(MeshData& mesh, int line) {
         }
         std::string name = OpenObject(c.type.c_str());
         if (c.type == "Material") mesh.materials.push_back(ParseMaterial(name, c.line));
-        else SkipBody(c.line);
+        else SkipUnread(c.type, c.line);
     }
     if (mesh.materials.size() != materialCount)
         throw ParseError(line, "MeshMaterialList declares " + std::to_string(materialCount) + " materials but has " +
@@ -376,7 +467,7 @@ Material Parser::ParseMaterial(std::string name, int line) {
             m.textureFilename = lex.ReadString("the texture file name");
             CloseObject("TextureFilename", c.line);
         } else {
-            SkipBody(c.line);
+            SkipUnread(c.type, c.line);
         }
     }
     return m;
@@ -411,7 +502,7 @@ void Parser::ParseAnimationSet(AnimationSet& set, int line) {
             set.animations.back().name = std::move(name);
             ParseAnimation(set.animations.back(), c.line);
         } else {
-            SkipBody(c.line);
+            SkipUnread(c.type, c.line);
         }
     }
 }
@@ -432,9 +523,12 @@ void Parser::ParseAnimation(Animation& anim, int line) {
             anim.openClosed = lex.ReadUInt("AnimationOptions") != 0;
             lex.ReadUInt("AnimationOptions");
             CloseObject("AnimationOptions", c.line);
-        } else {
-            if (c.type == "Frame" && anim.frameName.empty()) anim.frameName = name;
+        } else if (c.type == "Frame") {
+            // A frame written out in full instead of referenced: only its name matters here.
+            if (anim.frameName.empty()) anim.frameName = name;
             SkipBody(c.line);
+        } else {
+            SkipUnread(c.type, c.line);
         }
     }
 }
@@ -538,7 +632,11 @@ bool LoadXFile(const std::string& path, Document* out, std::string* error) {
         if (error) *error = path + ": cannot read the file";
         return false;
     }
-    return ParseXFile(bytes.data(), bytes.size(), path, out, error);
+    if (!ParseXFile(bytes.data(), bytes.size(), path, out, error)) return false;
+    for (const Document::Skipped& skipped : out->skipped)
+        std::fprintf(stderr, "xfile: %s:%d: %s skipped (not read; %d in the file)\n", path.c_str(), skipped.firstLine,
+                     skipped.name.c_str(), skipped.count);
+    return true;
 }
 
 } // namespace platform::xfile
