@@ -216,8 +216,8 @@ TEST_F(SoundManagerTest, DamagedFilesAreSkippedWithAWarning) {
         EXPECT_NE(warnings.find(std::string("sound: data/Sound/") + path + " skipped"), std::string::npos) << warnings;
     // A file cut short keeps the samples it still holds.
     EXPECT_TRUE(sound.HasSound("cut"));
-    EXPECT_NE(warnings.find("sound: data/Sound/cut.wav was cut: its header announces 8820 bytes of samples, 16 whole "
-                            "ones are there; playing those"),
+    EXPECT_NE(warnings.find("sound: data/Sound/cut.wav was cut: its header announces 8820 bytes of samples, only 16 "
+                            "(whole sample frames) are there; playing those"),
               std::string::npos) << warnings;
     EXPECT_TRUE(boxes.empty());
     sound.Play(0, "BGM");
