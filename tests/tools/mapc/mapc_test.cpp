@@ -147,6 +147,7 @@ TEST(Mapc, RefusesCoursesTheGameCannotRace) {
         EXPECT_FALSE(std::filesystem::exists(TempPath("refused.map"))) << c.text;
     }
     // Without --models the kinds' files are looked for in MapObject beside the course.
+    std::filesystem::remove_all(TempPath("beside"));
     std::filesystem::create_directories(TempPath("beside/MapObject"));
     WriteText(TempPath("beside/course.txt"), kChain);
     std::string out;
