@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "platform/xfile/xfile.h"
+#include "platform/xfile/xfile_decl_data.h"
 #include "platform/xfile/xfile_lexer.h"
 
 namespace platform::xfile {
@@ -344,69 +345,8 @@ void Parser::ParseTexCoords(MeshData& mesh) {
     }
 }
 
-// Vertex-element layout (D3DDECLTYPE sizes in 32-bit words, D3DDECLUSAGE names) of DeclData.
-constexpr std::uint32_t kDeclTypeWords[] = {1, 2, 3, 4, 1, 1, 1, 2, 1, 1, 2, 1, 2, 1, 1, 1, 2, 0};
-constexpr const char* kDeclUsageNames[] = {"position", "blend weight", "blend indices", "normal", "point size",
-                                           "texture coordinates", "tangent", "binormal", "tessellation factor",
-                                           "transformed position", "colour", "fog", "depth", "sample"};
-constexpr std::uint32_t kDeclFloat2 = 1, kDeclFloat3 = 2, kDeclUsageNormal = 3, kDeclUsageTexCoord = 5;
-constexpr std::uint32_t kMaxDeclElements = 64;
-
 void Parser::ParseDeclData(MeshData& mesh, int line) {
-    struct Element {
-        std::uint32_t type, usage, usageIndex, offset;
-    };
-    std::uint32_t elementCount = lex.ReadUInt("the DeclData element count");
-    CheckCount(elementCount, kMaxDeclElements, 8, "DeclData element");
-    std::vector<Element> elements;
-    std::uint32_t stride = 0;
-    for (std::uint32_t i = 0; i < elementCount; ++i) {
-        Element e{};
-        e.type = lex.ReadUInt("a DeclData element type");
-        lex.ReadUInt("a DeclData element method");
-        e.usage = lex.ReadUInt("a DeclData element usage");
-        e.usageIndex = lex.ReadUInt("a DeclData element usage index");
-        if (e.type >= std::size(kDeclTypeWords))
-            throw ParseError(lex.Line(), "unknown DeclData element type " + std::to_string(e.type));
-        e.offset = stride;
-        stride += kDeclTypeWords[e.type];
-        elements.push_back(e);
-    }
-    std::uint32_t wordCount = lex.ReadUInt("the DeclData value count");
-    const std::uint64_t expected = std::uint64_t(stride) * mesh.positions.size();
-    if (wordCount != expected)
-        throw ParseError(lex.Line(), "DeclData has " + std::to_string(wordCount) + " values, its " +
-                                         std::to_string(mesh.positions.size()) + " vertices of " +
-                                         std::to_string(stride) + " need " + std::to_string(expected));
-    CheckCount(wordCount, std::uint64_t(kMaxVertices) * 16, 2, "DeclData value");
-    std::vector<float> words(wordCount);
-    for (float& w : words) {
-        const std::uint32_t bits = lex.ReadUInt("a DeclData value");
-        std::memcpy(&w, &bits, sizeof w);
-    }
-    auto value = [&](std::size_t vertex, const Element& e, std::uint32_t k) {
-        float v = words[vertex * stride + e.offset + k];
-        if (!std::isfinite(v)) throw ParseError(line, "DeclData holds a value that is not a finite number");
-        return v;
-    };
-    for (const Element& e : elements) {
-        const std::size_t n = mesh.positions.size();
-        if (e.usage == kDeclUsageNormal && e.usageIndex == 0 && e.type == kDeclFloat3) {
-            if (!mesh.normals.empty()) continue;
-            mesh.normals.resize(n);
-            for (std::size_t v = 0; v < n; ++v) mesh.normals[v] = {value(v, e, 0), value(v, e, 1), value(v, e, 2)};
-            mesh.normalCorners = mesh.faceCorners; // one normal per vertex
-        } else if (e.usage == kDeclUsageTexCoord && e.usageIndex == 0 && e.type == kDeclFloat2) {
-            if (!mesh.texCoords.empty()) continue;
-            mesh.texCoords.resize(n);
-            for (std::size_t v = 0; v < n; ++v) mesh.texCoords[v] = {value(v, e, 0), value(v, e, 1)};
-        } else {
-            std::string usage = e.usage < std::size(kDeclUsageNames) ? kDeclUsageNames[e.usage]
-                                                                     : "usage " + std::to_string(e.usage);
-            NoteSkipped("DeclData " + usage + " " + std::to_string(e.usageIndex) + " (type " + std::to_string(e.type) + ")",
-                        line);
-        }
-    }
+    ReadDeclData(lex, mesh, line, [&](const std::string& name) { NoteSkipped(name, line); });
 }
 
 void Parser::ParseMaterialList(MeshData& mesh, int line) {
