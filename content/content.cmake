@@ -18,7 +18,7 @@ set(CONTENT_STAMP ${CMAKE_BINARY_DIR}/content.stamp)
 add_custom_command(
   OUTPUT ${CONTENT_STAMP}
   COMMAND $<TARGET_FILE:contentgen> --out ${GAME_DIR}/data
-  COMMAND $<TARGET_FILE:mapc> compile ${CMAKE_SOURCE_DIR}/content/course/course.txt ${GAME_DIR}/data/Map/map2.map
+  COMMAND $<TARGET_FILE:mapc> compile --models ${GAME_DIR}/data/MapObject ${CMAKE_SOURCE_DIR}/content/course/course.txt ${GAME_DIR}/data/Map/map2.map
   COMMAND ${CMAKE_COMMAND} -E touch ${CONTENT_STAMP}
   DEPENDS contentgen mapc ${COURSE_FILES}
   COMMENT "Generating game content into ${GAME_DIR}/data"

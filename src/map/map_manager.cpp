@@ -1,10 +1,12 @@
 // The map file loader and the per-frame passes over the placed objects.
 #include "map/map_manager.h"
 
+#include <cmath>
 #include <cstdio>
-#include <map>
 #include <cstring>
 #include <fstream>
+#include <map>
+#include <set>
 
 #include "map/map_object.h"
 #include "map/map_object_factory.h"
@@ -83,7 +85,25 @@ const char* Describe(MapManager::LoadResult result) {
     return "is unreadable";
 }
 
+bool IsFinite(const D3DXMATRIX& m) {
+    for (int i = 0; i < 16; ++i)
+        if (!std::isfinite(m.data()[i])) return false;
+    return true;
+}
+
+// A hostile file can hold a million bad objects; the first few lines say what is wrong.
+constexpr int kMaxProblemLines = 20;
+
 } // namespace
+
+void MapManager::ReportDropped(const NEditer::MapObject& object, const std::string& reason) {
+    if (++problemLines > kMaxProblemLines) {
+        if (problemLines == kMaxProblemLines + 1) std::fprintf(stderr, "map: more objects dropped; not listing them\n");
+        return;
+    }
+    std::fprintf(stderr, "map: object %d (%s, number %d) dropped: %s\n", object.entry, object.name.c_str(),
+                 object.number, reason.c_str());
+}
 
 void MapManager::ResetInstance() { Holder() = std::make_unique<MapManager>(); }
 
@@ -116,6 +136,7 @@ MapManager::LoadResult MapManager::LoadMapFile(const std::string& path) {
 
 MapManager::LoadResult MapManager::LoadMapFromMemory(const std::uint8_t* data, std::size_t size) {
     MapReader reader(data, size);
+    problemLines = 0;
     std::int32_t version = 0;
     if (!reader.ReadInt32(&version)) return LoadResult::Truncated;
     if (version != kMapVersion) return LoadResult::WrongVersion;
@@ -131,7 +152,7 @@ MapManager::LoadResult MapManager::LoadMapFromMemory(const std::uint8_t* data, s
     }
 
     // Objects, in file order. An entry cut short by the end of the file is dropped whole.
-    for (;;) {
+    for (std::int32_t entry = 1;; ++entry) {
         std::string kind;
         if (LoadResult r = reader.ReadShortString(&kind); r != LoadResult::Ok) return r;
         if (kind == "end") break;
@@ -143,6 +164,12 @@ MapManager::LoadResult MapManager::LoadMapFromMemory(const std::uint8_t* data, s
         object->name = kind;
         object->world = world;
         object->number = number;
+        object->entry = entry;
+        // NaN or infinity would poison the radius, the culling and every ray test that meets it.
+        if (!IsFinite(world)) {
+            ReportDropped(*object, "its world matrix holds NaN or infinity");
+            continue;
+        }
         objects.push_back(object.release());
     }
     return LoadResult::Ok;
@@ -153,7 +180,14 @@ void MapManager::LoadModels(gpu::Device* device) {
         definition->LoadMesh(device, std::string(kModelFolder) + "/" + definition->modelFile);
         definition->BuildFaceNormals();
     }
-    std::vector<NEditer::MapObject*> kept;
+    std::vector<NEditer::MapObject*> attached = AttachModels();
+    DropBrokenCheckPoints(attached);
+    // Init after the checks, so a dropped checkpoint never leaves its circle behind.
+    for (NEditer::MapObject* object : attached) object->Init();
+}
+
+std::vector<NEditer::MapObject*> MapManager::AttachModels() {
+    std::vector<NEditer::MapObject*> kept, attached;
     kept.reserve(objects.size());
     // One warning per kind, however many of its objects are dropped: kind -> (count, defined).
     std::map<std::string, std::pair<int, bool>> dropped;
@@ -172,13 +206,59 @@ void MapManager::LoadModels(gpu::Device* device) {
         }
         object->mesh = definition->GetMesh();
         object->ComputeRadius();
-        object->Init();
         kept.push_back(object);
+        attached.push_back(object);
     }
     objects.swap(kept);
     for (const auto& [kind, entry] : dropped)
         std::fprintf(stderr, "map: dropping %d object(s) of kind \"%s\": %s\n", entry.first, kind.c_str(),
                      entry.second ? "its model did not load" : "the kind is not defined");
+    return attached;
+}
+
+void MapManager::DropObjects(std::vector<NEditer::MapObject*>& attached, const std::set<NEditer::MapObject*>& doomed) {
+    if (doomed.empty()) return;
+    std::erase_if(attached, [&](NEditer::MapObject* o) { return doomed.contains(o); });
+    std::erase_if(objects, [&](NEditer::MapObject* o) {
+        if (!doomed.contains(o)) return false;
+        delete o;
+        return true;
+    });
+}
+
+// The racers address checkpoints by place in the sorted list and the colouring by number; the two
+// agree only for numbers 0 .. n-1, each once. A broken chain is no course at all.
+void MapManager::DropBrokenCheckPoints(std::vector<NEditer::MapObject*>& attached) {
+    std::set<NEditer::MapObject*> doomed;
+    std::map<std::int32_t, NEditer::MapObject*> byNumber;
+    std::size_t candidates = 0;
+    for (NEditer::MapObject* object : attached) {
+        if (object->name != "CheckPoint") continue;
+        ++candidates;
+        if (!(object->radius > 0.0f) || !std::isfinite(object->radius)) {
+            ReportDropped(*object, "a checkpoint needs a radius above 0 (its model or scale has no size)");
+            doomed.insert(object);
+        } else if (auto [it, added] = byNumber.emplace(object->number, object); !added) {
+            ReportDropped(*object, "checkpoint number " + std::to_string(object->number) +
+                                       " is already taken by object " + std::to_string(it->second->entry));
+            doomed.insert(object);
+        }
+    }
+    if (candidates == 0) return;
+    const std::int32_t count = static_cast<std::int32_t>(byNumber.size());
+    std::int32_t missing = 0;
+    while (byNumber.contains(missing)) ++missing;
+    if (count > 0 && missing == count) {
+        DropObjects(attached, doomed);
+        return;
+    }
+    if (count == 0)
+        std::fprintf(stderr, "map: no usable checkpoints: every checkpoint was dropped\n");
+    else
+        std::fprintf(stderr, "map: no usable checkpoints: the %d checkpoint(s) must be numbered 0 to %d, but %d is missing\n",
+                     count, count - 1, missing);
+    for (const auto& [number, object] : byNumber) doomed.insert(object);
+    DropObjects(attached, doomed);
 }
 
 NEditer::ParentMapObject* MapManager::FindDefinition(const std::string& kindName) const {

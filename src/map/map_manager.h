@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -40,6 +41,8 @@ public:
     LoadResult LoadMapFromMemory(const std::uint8_t* data, std::size_t size);
     // Loads each kind's model and attaches it to the objects of that kind. Objects whose kind has
     // no definition or whose model did not load are deleted, so every listed object has a model.
+    // Checkpoints without size or with a number already taken are deleted, and when the rest are
+    // not numbered exactly 0 .. n-1 all of them are, so the course has no checkpoints at all.
     void LoadModels(gpu::Device* device);
     NEditer::ParentMapObject* FindDefinition(const std::string& kindName) const;
     void UpdateObjects();
@@ -82,6 +85,15 @@ public:
     D3DXVECTOR3 planePoints[4];
 
 private:
+    // Attaches models and radii to the objects that have none yet; returns those objects.
+    std::vector<NEditer::MapObject*> AttachModels();
+    void DropBrokenCheckPoints(std::vector<NEditer::MapObject*>& attached);
+    void DropObjects(std::vector<NEditer::MapObject*>& attached, const std::set<NEditer::MapObject*>& doomed);
+    // One stderr line naming the object and why it is left out (capped per load).
+    void ReportDropped(const NEditer::MapObject& object, const std::string& reason);
+
+    int problemLines = 0;
+
     static std::unique_ptr<MapManager>& Holder() {
         static std::unique_ptr<MapManager> instance = std::make_unique<MapManager>();
         return instance;

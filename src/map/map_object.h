@@ -33,6 +33,7 @@ public:
     std::string name;
     float radius = 0.0f;
     bool visible = true;
+    std::int32_t entry = 0; // 1-based place among the map file's object entries, for messages
 };
 
 } // namespace NEditer

@@ -138,10 +138,14 @@ void ModelShader::DrawBoneCombinations(SimpleLib::CMeshObject& skeleton, SimpleL
 
 const D3DXMATRIX* ModelShader::BoneSkin(const SimpleLib::CMeshObject& skeleton,
                                         const SimpleLib::MeshContainer& container, DWORD boneId) {
-    // Empty slots and bones that name no frame keep whatever the palette held.
+    // Empty slots keep whatever the palette held; they weigh no vertex.
     if (boneId == kNoBone || boneId >= container.boneFrames.size()) return nullptr;
     const SimpleLib::D3DXFRAME_EX* frame = container.boneFrames[boneId];
-    if (!frame || frame->index < 0 || static_cast<std::size_t>(frame->index) >= skeleton.bones.size()) return nullptr;
+    // A bone that names no frame holds its vertices in the bind pose: they ride with the model's
+    // root, whose skin matrix carries the model to where it is drawn. (A plain identity would be
+    // world space here and fling them to the world's origin.)
+    if (!frame) return skeleton.bones.empty() ? nullptr : &skeleton.bones[0]->skin;
+    if (frame->index < 0 || static_cast<std::size_t>(frame->index) >= skeleton.bones.size()) return nullptr;
     return &skeleton.bones[frame->index]->skin;
 }
 

@@ -8,10 +8,11 @@ namespace {
 
 constexpr DWORD kConvertOptions = D3DXMESHOPT_VERTEXCACHE | D3DXMESH_MANAGED;
 
+// The material a static mesh without materials gets: plain opaque white. The shader writes the
+// diffuse alpha out, so an alpha of 0 here would draw the whole mesh invisible.
 void SetDefaultMaterial(D3DXMATERIAL& m) {
     m = D3DXMATERIAL();
-    m.MatD3D.Diffuse = D3DXCOLOR(1, 1, 1, 0);
-    m.MatD3D.Specular = D3DXCOLOR(1, 1, 1, 0);
+    m.MatD3D.Diffuse = D3DXCOLOR(1, 1, 1, 1);
 }
 
 } // namespace

@@ -25,7 +25,7 @@ struct MeshContainer : D3DXMESHCONTAINER {
     DWORD maxVertexInfluences = 0;                // the shader's "CurNumBones"
     DWORD boneCombinationCount = 0;
     std::vector<D3DXBONECOMBINATION> boneCombinations;
-    std::vector<D3DXFRAME_EX*> boneFrames; // per bone of pSkinInfo, the frame of the same name
+    std::vector<D3DXFRAME_EX*> boneFrames; // per bone of pSkinInfo, the frame of the same name (null: none)
     DWORD paletteSize = 0;
 };
 using D3DXMESHCONTAINER_EX = MeshContainer;

@@ -70,12 +70,19 @@ void CSkinMesh::BindBones() {
         const auto& skin = *container->pSkinInfo;
         for (DWORD b = 0; b < skin.GetNumBones(); ++b) {
             const std::string name = skin.GetBoneName(b);
+            D3DXFRAME_EX* bound = nullptr;
             for (D3DXFRAME_EX* frame : frames) {
                 if (frame->Name != name) continue;
-                container->boneFrames.push_back(frame);
+                bound = frame;
                 frame->offset = *skin.GetBoneOffsetMatrix(b);
                 break;
             }
+            // The palette addresses bones by number, so an unmatched bone keeps its place (empty)
+            // rather than handing its slot to the next bone; the draw holds its vertices still.
+            if (!bound)
+                std::fprintf(stderr, "xfile: %s%s: bone \"%s\" matches no frame; its vertices stay in the bind pose\n",
+                             directory.c_str(), fileName.c_str(), name.c_str());
+            container->boneFrames.push_back(bound);
         }
     }
 }

@@ -48,6 +48,11 @@ bool CTexture::Load(gpu::Device* device, const std::string& filePath, bool keepS
         std::uint32_t width = platform::image::NextPowerOfTwo(image.width);
         std::uint32_t height = platform::image::NextPowerOfTwo(image.height);
         if (width != image.width || height != image.height) {
+            const std::string reason = platform::image::OversizeReason(width, height);
+            if (!reason.empty()) {
+                std::fprintf(stderr, "texture: %s: as a power-of-two texture %s\n", filePath.c_str(), reason.c_str());
+                return false;
+            }
             sized = platform::image::Resize(image, width, height);
             pixels = &sized;
         }

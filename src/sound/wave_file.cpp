@@ -81,7 +81,16 @@ bool WaveFile::ReadFormat(std::string* error) {
 bool WaveFile::ResetFile(std::string* error) {
     if (!hmmio.Seek(ckRiff.dwDataOffset + 4)) return Fail(error, "cannot seek in the file");
     if (!hmmio.Descend(&ck, &ckRiff, kData)) return Fail(error, "no data chunk");
-    if (ck.dwDataOffset + ck.cksize > hmmio.Size()) return Fail(error, "data chunk larger than the file");
+    declaredSize = ck.cksize;
+    if (ck.dwDataOffset + ck.cksize > hmmio.Size()) {
+        // Streaming writers leave 0xFFFFFFFF here, and a copy can stop early: play the whole sample
+        // frames that are there.
+        const std::uint64_t present = hmmio.Size() - ck.dwDataOffset;
+        const std::uint32_t frame = wfx && wfx->nBlockAlign > 0 ? wfx->nBlockAlign : 1;
+        ck.cksize = static_cast<std::uint32_t>(present - present % frame);
+        if (ck.cksize == 0) return Fail(error, "the data chunk holds no whole sample frame");
+        cut = true;
+    }
     bytesLeft = ck.cksize;
     return true;
 }
@@ -102,4 +111,6 @@ void WaveFile::Close() {
     ckRiff = RiffChunk();
     ck = RiffChunk();
     bytesLeft = 0;
+    declaredSize = 0;
+    cut = false;
 }

@@ -27,8 +27,12 @@ public:
     void Close();
 
     const platform::audio::WaveFormat* GetFormat() const { return wfx.get(); }
-    // The sample data size in bytes (the data chunk's size).
+    // The sample data size in bytes (the data chunk's size, or the whole sample frames present
+    // when the file ends before the chunk does).
     std::uint32_t GetSize() const { return ck.cksize; }
+    // True when the file ends before the data chunk its header announces; DeclaredSize is that size.
+    bool IsCut() const { return cut; }
+    std::uint32_t DeclaredSize() const { return declaredSize; }
 
 private:
     bool ReadHeader(std::string* error);
@@ -40,4 +44,6 @@ private:
     platform::audio::RiffChunk ckRiff;
     platform::audio::RiffChunk ck;
     std::uint32_t bytesLeft = 0;
+    std::uint32_t declaredSize = 0;
+    bool cut = false;
 };

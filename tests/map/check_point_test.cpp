@@ -1,6 +1,8 @@
 // Checkpoints, their colour states and fades, the sorted course list, and the spinning sail.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "effects/base_effect.h"
 #include "effects/effect_manager.h"
 #include "map/check_point.h"
@@ -128,6 +130,47 @@ TEST_F(CourseTest, YellowStraightToWhiteJumpsGreenToBlue) {
     Frame(2);
     EXPECT_EQ(course.checkPoints[1]->green, 10);
     EXPECT_EQ(course.checkPoints[1]->blue, 10);
+}
+
+// Numbers must run 0 .. n-1, each once: a repeat is dropped on its own, anything else leaves no
+// course (and no circle on screen), which the race scene then handles as a map without checkpoints.
+TEST_F(CourseTest, BrokenCheckPointChainsAreReportedAndLeaveNoCourse) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    D3DXMATRIX poisoned = maptest::At(0, 0, 5);
+    poisoned._42 = nan;
+    struct Case {
+        const char* name;
+        std::vector<std::pair<D3DXMATRIX, std::int32_t>> points;
+        std::size_t kept;
+        const char* message;
+    } cases[] = {
+        {"gap", {{maptest::At(0, 0, 0), 0}, {maptest::At(0, 0, 1), 1}, {maptest::At(0, 0, 3), 3}}, 0,
+         "no usable checkpoints: the 3 checkpoint(s) must be numbered 0 to 2, but 2 is missing"},
+        {"from one", {{maptest::At(0, 0, 1), 1}, {maptest::At(0, 0, 2), 2}}, 0, "but 0 is missing"},
+        {"repeat", {{maptest::At(0, 0, 0), 0}, {maptest::At(0, 0, 1), 1}, {maptest::At(0, 0, 9), 1},
+                    {maptest::At(0, 0, 2), 2}}, 3,
+         "object 3 (CheckPoint, number 1) dropped: checkpoint number 1 is already taken by object 2"},
+        {"NaN", {{maptest::At(0, 0, 0), 0}, {poisoned, 1}, {maptest::At(0, 0, 2), 2}}, 0,
+         "object 2 (CheckPoint, number 1) dropped: its world matrix holds NaN or infinity"},
+        {"no size", {{maptest::At(0, 0, 0), 0}, {MatrixScaling(0, 0, 0), 1}, {maptest::At(0, 0, 2), 2}}, 0,
+         "object 2 (CheckPoint, number 1) dropped: a checkpoint needs a radius above 0"},
+    };
+    for (const Case& c : cases) {
+        CourseManager::Instance().DeleteCheckPoints();
+        MapManager::Instance().DeleteObjects();
+        EffectManager::Instance().Clear();
+        MapBytes objects;
+        for (const auto& [world, number] : c.points) objects.Object("CheckPoint", world, number);
+        objects.Object("church", maptest::At(5, 0, 0), 0);
+        testing::internal::CaptureStderr();
+        Load(objects);
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_NE(log.find(c.message), std::string::npos) << c.name << ": " << log;
+        ASSERT_EQ(course.checkPoints.size(), c.kept) << c.name;
+        for (std::size_t i = 0; i < c.kept; ++i) EXPECT_EQ(course.checkPoints[i]->number, std::int32_t(i)) << c.name;
+        EXPECT_EQ(EffectManager::Instance().LiveCount(), c.kept) << c.name << ": one circle per kept checkpoint";
+        EXPECT_EQ(MapManager::Instance().objects.size(), 1u) << c.name << ": the scenery stays";
+    }
 }
 
 TEST_F(CourseTest, SailTurnsOneDegreeAFrameAtItsPlace) {

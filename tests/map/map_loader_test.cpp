@@ -1,6 +1,7 @@
 // The map file loader: the byte format, its terminators, and what a damaged file leaves behind.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <random>
 #include <typeinfo>
 
@@ -64,6 +65,24 @@ TEST_F(MapLoaderTest, ObjectsKeepFileOrderMatrixAndNumber) {
     ASSERT_NE(map.FindDefinition("Ground"), nullptr);
     EXPECT_EQ(map.FindDefinition("Ground")->modelFile, "g.x");
     EXPECT_EQ(map.FindDefinition("ground"), nullptr);
+}
+
+TEST_F(MapLoaderTest, ObjectsWithNonFiniteMatricesAreDroppedAndNamed) {
+    D3DXMATRIX infinite = placed;
+    infinite._11 = std::numeric_limits<float>::infinity();
+    D3DXMATRIX notANumber = placed;
+    notANumber._43 = std::numeric_limits<float>::quiet_NaN();
+    MapBytes file;
+    file.Int32(1).Def("church", "c.x").Str("enddefine");
+    file.Object("church", infinite, 1).Object("church", placed, 2).Object("Tree", notANumber, 3).Str("end");
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(map.LoadMapFromMemory(file.Data(), file.Size()), Result::Ok);
+    const std::string log = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(map.objects.size(), 1u);
+    EXPECT_EQ(map.objects[0]->number, 2);
+    EXPECT_NE(log.find("map: object 1 (church, number 1) dropped: its world matrix holds NaN or infinity"),
+              std::string::npos) << log;
+    EXPECT_NE(log.find("map: object 3 (Tree, number 3) dropped"), std::string::npos) << log;
 }
 
 TEST_F(MapLoaderTest, FirstDefinitionOfAKindWins) {

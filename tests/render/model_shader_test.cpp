@@ -221,6 +221,19 @@ TEST_F(SkinnedDrawTest, BrokenBoneReferencesAreSkippedNotFollowed) {
     EXPECT_EQ(GetVector(effect(), "MateDiffuse"), D3DXVECTOR4(1, 0, 0, 1));
 }
 
+TEST_F(SkinnedDrawTest, ABoneWithoutAFrameHoldsItsSlotStill) {
+    container.paletteSize = 2;
+    container.boneCombinationCount = 2;
+    container.boneCombinations.resize(2);
+    container.boneCombinations[0].BoneId = {0, 1};
+    container.boneCombinations[1].BoneId = {2, 1};
+    container.boneFrames[2] = nullptr; // its name matched no frame when the model loaded
+    shader().DrawSkinnedMesh(skeleton, container);
+    // The root's skin (x=1), which places the model as a whole; not the slot's previous bone 0 (x=4).
+    EXPECT_EQ(PaletteSlot(0, 2), Translation(1, 0, 0));
+    EXPECT_EQ(PaletteSlot(1, 2), Translation(3, 0, 0)) << "bone 1 keeps its own frame (index 2)";
+}
+
 TEST_F(SkinnedDrawTest, RigidContainerDrawsEachMaterialUnskinned) {
     container.pSkinInfo.reset();
     effect().SetInt("CurNumBones", 3);

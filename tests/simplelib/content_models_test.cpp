@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "simplelib/animator.h"
 #include "simplelib/mesh.h"
@@ -29,7 +30,8 @@ TEST_F(Content, CharactersLoadAsSkinnedModelsWithTheSeatedAnimation) {
         for (const SimpleLib::MeshContainer* c : model->containers) {
             if (!c->pSkinInfo) continue;
             skinned = true;
-            EXPECT_EQ(c->boneFrames.size(), c->pSkinInfo->GetNumBones()); // every bone names a frame
+            EXPECT_EQ(c->boneFrames.size(), c->pSkinInfo->GetNumBones());
+            for (const auto* frame : c->boneFrames) EXPECT_NE(frame, nullptr); // every bone names a frame
             EXPECT_LE(c->paletteSize, SimpleLib::kMaxPaletteSize);
             EXPECT_GE(c->maxVertexInfluences, 1u);
             EXPECT_EQ(c->boneCombinationCount, c->boneCombinations.size());
@@ -93,4 +95,15 @@ TEST_F(Content, XinfoSummarisesACharacter) {
     EXPECT_EQ(pclose(pipe), 0);
     EXPECT_NE(out.find("frame 0 "), std::string::npos);
     EXPECT_NE(out.find("animation set \"座り\""), std::string::npos);
+    EXPECT_EQ(out.find("matches no frame"), std::string::npos);
+
+    const std::string loose = testing::TempDir() + "xinfo_loose_bone.x";
+    std::ofstream(loose) << "xof 0303txt 0032\nFrame R { Mesh M { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;;\n"
+                            "SkinWeights { \"r\"; 1; 0; 1; 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; } } }\n";
+    pipe = popen((std::string(build) + "/tools/xinfo " + loose).c_str(), "r");
+    ASSERT_TRUE(pipe);
+    out.clear();
+    while (std::fgets(buf, sizeof buf, pipe)) out += buf;
+    EXPECT_EQ(pclose(pipe), 0);
+    EXPECT_NE(out.find("bone \"r\": 1 weights (matches no frame"), std::string::npos) << out;
 }

@@ -37,7 +37,10 @@ using SkinMesh = ModelTest;
 
 TEST_F(SkinMesh, FramesArePreOrderAndBonesBindByExactName) {
     CSkinMesh model;
+    testing::internal::CaptureStderr();
     ASSERT_TRUE(model.Load(xsamples::WriteFile("XFile/tree/tree.x", kTree))) << model.lastError;
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("tree/tree.x: bone \"a1\" matches no frame"), std::string::npos) << log;
     EXPECT_EQ(model.fileName, "tree.x");
     EXPECT_EQ(model.directory, (xsamples::TempDir() / "XFile/tree/").string());
     ASSERT_EQ(model.frames.size(), 4u);
@@ -53,18 +56,27 @@ TEST_F(SkinMesh, FramesArePreOrderAndBonesBindByExactName) {
     const SimpleLib::MeshContainer& skinned = *model.containers[0];
     ASSERT_TRUE(skinned.pSkinInfo);
     EXPECT_FALSE(model.containers[1]->pSkinInfo);
-    // "a1" matches no frame ("A1" differs in case), so only A is bound.
-    ASSERT_EQ(skinned.boneFrames.size(), 1u);
+    // "a1" matches no frame ("A1" differs in case): it keeps its slot, empty, so the bone numbers
+    // the palette uses still line up with the skin's.
+    ASSERT_EQ(skinned.boneFrames.size(), 2u);
     EXPECT_EQ(skinned.boneFrames[0], model.frames[1]);
+    EXPECT_EQ(skinned.boneFrames[1], nullptr);
     EXPECT_EQ(model.frames[1]->offset._41, -2.0f);
     EXPECT_EQ(skinned.paletteSize, 2u);
     EXPECT_EQ(skinned.MeshData.pMesh->GetFVF() & (D3DFVF_NORMAL | D3DFVF_TEX1), DWORD(D3DFVF_NORMAL | D3DFVF_TEX1));
     EXPECT_TRUE(skinned.MeshData.pMesh->GetFVF() & D3DFVF_LASTBETA_UBYTE4);
-    // Without materials: one default material, white diffuse and specular with alpha 0; count stays 0.
+    // Without materials: one default material, opaque white like the one a static mesh without
+    // materials gets (the shader writes the diffuse alpha out); count stays 0.
     EXPECT_EQ(skinned.NumMaterials, 0u);
     ASSERT_EQ(skinned.pMaterials.size(), 1u);
-    EXPECT_EQ(skinned.pMaterials[0].MatD3D.Diffuse, D3DXCOLOR(1, 1, 1, 0));
-    EXPECT_EQ(skinned.pMaterials[0].MatD3D.Specular, D3DXCOLOR(1, 1, 1, 0));
+    std::vector<D3DXMATERIAL> plain;
+    DWORD plainCount = 0;
+    std::shared_ptr<platform::mesh::Mesh> plainMesh;
+    ASSERT_TRUE(D3DXLoadMeshFromX(xsamples::TempDir() / "XFile/tree/tree.x", D3DXMESH_MANAGED,
+                                  GraphicsDevice::Instance().device.get(), nullptr, &plain, &plainCount, &plainMesh));
+    EXPECT_EQ(skinned.pMaterials[0].MatD3D.Diffuse, D3DXCOLOR(1, 1, 1, 1));
+    EXPECT_EQ(skinned.pMaterials[0].MatD3D.Diffuse, plain.at(0).MatD3D.Diffuse);
+    EXPECT_EQ(skinned.pMaterials[0].MatD3D.Specular, plain.at(0).MatD3D.Specular);
     EXPECT_FALSE(skinned.textures[0].texture);
 }
 

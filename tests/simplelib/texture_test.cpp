@@ -68,6 +68,25 @@ TEST_F(TextureTest, CorruptTruncatedAndMissingFilesFailAndLeaveNoTexture) {
     }
 }
 
+TEST_F(TextureTest, ImagesTooLargeForMemoryLeaveTheTextureEmptyWithAWarning) {
+    folder.WritePng("small.png", 4, 4, 0xFF00FF00);
+    std::ifstream in(folder.root / "small.png", std::ios::binary);
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    bytes[18] = 0x20, bytes[19] = 0x00, bytes[22] = 0x20, bytes[23] = 0x00; // declares 8192 x 8192
+    folder.WriteBytes("huge.png", bytes);
+    // Small enough to decode, but its power-of-two copy would be 8192 x 4096.
+    folder.WritePng("wide.png", 4097, 2049, 0xFF00FF00);
+    for (const char* path : {"huge.png", "wide.png"}) {
+        SimpleLib::CTexture record;
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(record.Load(path, false)) << path;
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(record.texture, nullptr) << path;
+        EXPECT_NE(log.find(std::string("texture: ") + path), std::string::npos) << log;
+        EXPECT_NE(log.find("MiB, more than the 64 MiB a texture may take"), std::string::npos) << log;
+    }
+}
+
 TEST_F(TextureTest, WithoutADeviceNothingLoads) {
     folder.WritePng("img.png", 4, 4, 0xFFFFFFFF);
     GraphicsDevice::ResetInstance();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace wav_builder;
@@ -77,7 +78,11 @@ TEST(WaveFile, RejectsDamagedFiles) {
     cases.push_back({"empty", {}});
     cases.push_back({"header only", std::vector<std::uint8_t>(good.begin(), good.begin() + 10)});
     cases.push_back({"cut inside fmt", std::vector<std::uint8_t>(good.begin(), good.begin() + 30)});
-    cases.push_back({"data larger than the file", std::vector<std::uint8_t>(good.begin(), good.end() - 20)});
+    std::vector<std::uint8_t> noWholeFrame;
+    PutChunk(noWholeFrame, "fmt ", FormatBody(1, 2, 44100, 16));
+    PutChunk(noWholeFrame, "data", Bytes({1, 2, 3, 4, 5, 6}));
+    noWholeFrame.resize(noWholeFrame.size() - 3); // 3 of a 4-byte frame
+    cases.push_back({"no whole frame", Riff(noWholeFrame)});
     std::vector<std::uint8_t> noFmt;
     PutChunk(noFmt, "data", std::vector<std::uint8_t>(4, 0));
     cases.push_back({"no fmt", Riff(noFmt)});
@@ -104,6 +109,58 @@ TEST(WaveFile, RejectsDamagedFiles) {
         EXPECT_FALSE(wav.OpenMemory(bytes, &error)) << name;
         EXPECT_FALSE(error.empty()) << name;
         EXPECT_EQ(wav.GetFormat(), nullptr) << name;
+    }
+}
+
+// Streaming writers leave 0xFFFFFFFF as the data size, copies stop early, and many writers drop
+// the pad byte after an odd-sized chunk: the samples that are there still play.
+TEST(WaveFile, PlaysTheWholeFramesOfCutFilesAndFindsDataPastUnpaddedChunks) {
+    std::vector<std::uint8_t> stereo = FormatBody(1, 2, 44100, 16);
+    std::vector<std::uint8_t> samples;
+    for (int i = 0; i < 403; ++i) samples.push_back(std::uint8_t(i * 7));
+    std::vector<std::uint8_t> streamed;
+    PutChunk(streamed, "fmt ", stereo);
+    PutChunk(streamed, "data", samples); // 100 frames and 3 stray bytes
+    streamed.pop_back(); // no pad byte at the very end
+    std::vector<std::uint8_t> riff = Riff(streamed);
+    // The RIFF size and the data size (after "fmt " with its 16 bytes and the id "data") unknown.
+    for (std::size_t at : {std::size_t(4), std::size_t(12 + 24 + 4)}) std::fill_n(riff.begin() + std::ptrdiff_t(at), 4, 0xFF);
+    std::vector<std::uint8_t> good = Pcm16(Noise(100, 1000));
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        std::uint32_t size, declared;
+    } cases[] = {
+        {"streamed", riff, 400, 0xFFFFFFFFu},
+        {"cut in a sample", std::vector<std::uint8_t>(good.begin(), good.end() - 21), 178, 200},
+    };
+    for (const Case& c : cases) {
+        WaveFile wav;
+        std::string error;
+        ASSERT_TRUE(wav.OpenMemory(c.bytes, &error)) << c.name << ": " << error;
+        EXPECT_TRUE(wav.IsCut()) << c.name;
+        EXPECT_EQ(wav.GetSize(), c.size) << c.name;
+        EXPECT_EQ(wav.DeclaredSize(), c.declared) << c.name;
+        std::vector<std::uint8_t> out(1000);
+        std::uint32_t copied = 0;
+        EXPECT_TRUE(wav.Read(out.data(), 1000, &copied)) << c.name;
+        EXPECT_EQ(copied, c.size) << c.name;
+    }
+
+    for (bool padded : {true, false}) {
+        std::vector<std::uint8_t> chunks;
+        PutChunk(chunks, "fmt ", FormatBody(1, 1, 44100, 16));
+        PutChunk(chunks, "note", Bytes({'o', 'd', 'd'}));
+        if (!padded) chunks.pop_back();
+        PutChunk(chunks, "data", Bytes({'A', 'B', 'C', 'D'})); // its size's low byte is not an id character
+        WaveFile wav;
+        std::string error;
+        ASSERT_TRUE(wav.OpenMemory(Riff(chunks), &error)) << padded << ": " << error;
+        EXPECT_FALSE(wav.IsCut());
+        std::uint8_t out[4] = {};
+        std::uint32_t copied = 0;
+        EXPECT_TRUE(wav.Read(out, 4, &copied));
+        EXPECT_EQ(std::vector<std::uint8_t>(out, out + 4), Bytes({'A', 'B', 'C', 'D'})) << padded;
     }
 }
 

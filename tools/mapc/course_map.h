@@ -21,12 +21,14 @@ namespace mapc {
 struct Definition {
     std::string kind;
     std::string modelFile;
+    int line = 0;  // course text line; 0 when read from a map file
 };
 
 struct PlacedObject {
     std::string kind;
     std::array<float, 16> matrix{};  // row-major _11.._44
     int32_t number = 0;
+    int line = 0;  // course text line; 0 when read from a map file
 };
 
 struct CourseMap {
@@ -42,11 +44,19 @@ public:
 
 // Parses course text; `source` names the text in error messages ("course.txt:12: ...").
 CourseMap ParseCourseText(const std::string& text, const std::string& source);
-// The canonical course text of a map: compiling it gives back the same map, bit for bit.
+// The canonical course text of a map: compiling it gives back the same map, bit for bit. What the
+// game would skip (a kind defined again, objects of undefined or empty kinds, non-finite matrices)
+// is written as comments, so compiling gives the map the game actually plays.
 std::string FormatCourseText(const CourseMap& map);
 
 std::vector<uint8_t> EncodeMapFile(const CourseMap& map);
 CourseMap DecodeMapFile(const std::vector<uint8_t>& bytes);
+
+// What the game would refuse or misread in a course that parses: kind names that miss the game's
+// classes only by letter case, model files missing from `modelFolder`, non-finite matrices,
+// checkpoints without size, and checkpoint numbers that are not exactly 0 .. n-1 (or none at all).
+// One "source:line: reason" text per problem, in line order; empty when the game can race it.
+std::vector<std::string> CheckCourse(const CourseMap& map, const std::string& source, const std::string& modelFolder);
 
 // Placement matrix from position, yaw/pitch/roll in degrees and per-axis scale.
 std::array<float, 16> PlacementMatrix(const float pos[3], const float rotDegrees[3], const float scale[3]);

@@ -1,6 +1,8 @@
 // Reading and writing the course text: statements, placement matrices and the canonical dump form.
 #include "course_map.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -34,7 +36,13 @@ std::vector<Token> Tokenize(const std::string& line, const std::string& where) {
             while (i < line.size()) {
                 char d = line[i++];
                 if (d == '"') { closed = true; break; }
-                if (d == '\\' && i < line.size()) d = line[i++];
+                if (d == '\\' && i + 2 < line.size() && line[i] == 'x' && std::isxdigit(static_cast<unsigned char>(line[i + 1])) &&
+                    std::isxdigit(static_cast<unsigned char>(line[i + 2]))) {
+                    d = static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16));  // \xHH: a control byte
+                    i += 3;
+                } else if (d == '\\' && i < line.size()) {
+                    d = line[i++];
+                }
                 tok.text += d;
             }
             if (!closed) throw CourseError(where + ": unterminated quoted name");
@@ -70,8 +78,10 @@ public:
     }
     float Number(const char* what) {
         if (!PeekNumber()) Fail(std::string("expected a number for ") + what);
-        double v = std::strtod(tokens_[pos_++].text.c_str(), nullptr);
-        if (!std::isfinite(v) || std::fabs(v) > double(FLT_MAX)) Fail(std::string("number out of range for ") + what);
+        const std::string& text = tokens_[pos_++].text;
+        double v = std::strtod(text.c_str(), nullptr);
+        if (!std::isfinite(v)) Fail("'" + text + "' is not a finite number (" + what + ")");
+        if (std::fabs(v) > double(FLT_MAX)) Fail(std::string("number out of range for ") + what);
         return static_cast<float>(v);
     }
     int32_t Integer(const char* what) {
@@ -141,12 +151,19 @@ std::string FormatFloat(double v) {
 
 std::string QuoteName(const std::string& name) {
     bool plain = !name.empty();
+    auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; };
     for (char c : name)
-        if (c == ' ' || c == '\t' || c == '#' || c == '"' || c == '\\' || c == '\r' || c == '\n') plain = false;
+        if (c == ' ' || c == '#' || c == '"' || c == '\\' || control(c)) plain = false;
     if (name == "pos" || name == "matrix") plain = false;
     if (plain) return name;
     std::string out = "\"";
     for (char c : name) {
+        if (control(c)) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned>(static_cast<unsigned char>(c)));
+            out += hex;
+            continue;
+        }
         if (c == '"' || c == '\\') out += '\\';
         out += c;
     }
@@ -240,6 +257,7 @@ CourseMap ParseCourseText(const std::string& text, const std::string& source) {
         std::string verb = in.Keyword();
         if (verb == "define") {
             Definition def;
+            def.line = lineNo;
             def.kind = in.Name("kind name");
             def.modelFile = in.Name("model file");
             if (def.kind.empty()) in.Fail("empty kind name");
@@ -250,6 +268,7 @@ CourseMap ParseCourseText(const std::string& text, const std::string& source) {
             map.definitions.push_back(def);
         } else if (verb == "object") {
             PlacedObject obj = ParseObject(in);
+            obj.line = lineNo;
             bool known = false;
             for (const Definition& d : map.definitions) known = known || d.kind == obj.kind;
             if (!known) in.Fail("kind '" + obj.kind + "' has no definition above");
@@ -264,16 +283,32 @@ CourseMap ParseCourseText(const std::string& text, const std::string& source) {
 
 std::string FormatCourseText(const CourseMap& map) {
     std::string out = "# Course map (mapc dump)\n";
-    for (const Definition& d : map.definitions)
-        out += "define " + QuoteName(d.kind) + " " + QuoteName(d.modelFile) + "\n";
+    std::vector<std::string> defined;
+    auto isDefined = [&](const std::string& kind) { return std::find(defined.begin(), defined.end(), kind) != defined.end(); };
+    for (const Definition& d : map.definitions) {
+        std::string line = "define " + QuoteName(d.kind) + " " + QuoteName(d.modelFile);
+        if (isDefined(d.kind)) {
+            out += "# " + line + "   # left out: the game keeps the first definition of a kind\n";
+            continue;
+        }
+        defined.push_back(d.kind);
+        out += line + "\n";
+    }
     for (const PlacedObject& o : map.objects) {
         std::string placement;
         if (!FormatPlacement(o.matrix, placement)) {
             placement = "matrix";
             for (float v : o.matrix) placement += " " + FormatFloat(v);
         }
-        out += "object " + QuoteName(o.kind) + " " + placement;
-        if (o.number != 0) out += " number " + std::to_string(o.number);
+        std::string line = "object " + QuoteName(o.kind) + " " + placement;
+        if (o.number != 0) line += " number " + std::to_string(o.number);
+        const char* dropped = nullptr;
+        if (o.kind.empty()) dropped = "an empty kind places nothing";
+        else if (!isDefined(o.kind)) dropped = "its kind has no definition";
+        else if (!std::all_of(o.matrix.begin(), o.matrix.end(), [](float v) { return std::isfinite(v); }))
+            dropped = "its matrix is not finite";
+        if (dropped) out += "# " + line + "   # left out: the game drops it, " + dropped;
+        else out += line;
         out += "\n";
     }
     return out;

@@ -1,9 +1,12 @@
 // mapc: compiles the course text into the game's binary map file, and dumps a map file back to text.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "course_map.h"
 
@@ -18,13 +21,24 @@ bool ReadFile(const char* path, std::string& out) {
     return true;
 }
 
-int Compile(const char* textPath, const char* mapPath) {
+// Models are looked up where the game would find them beside the course: <course folder>/MapObject.
+std::string DefaultModelFolder(const std::string& textPath) {
+    return (std::filesystem::path(textPath).parent_path() / "MapObject").string();
+}
+
+int Compile(const std::string& textPath, const std::string& mapPath, const std::string& modelFolder) {
     std::string text;
-    if (!ReadFile(textPath, text)) {
+    if (!ReadFile(textPath.c_str(), text)) {
         std::cerr << "mapc: cannot read " << textPath << "\n";
         return 1;
     }
     mapc::CourseMap map = mapc::ParseCourseText(text, textPath);
+    std::vector<std::string> problems = mapc::CheckCourse(map, textPath, modelFolder);
+    for (const std::string& problem : problems) std::cerr << "mapc: " << problem << "\n";
+    if (!problems.empty()) {
+        std::cerr << "mapc: " << mapPath << " not written\n";
+        return 1;
+    }
     std::vector<uint8_t> bytes = mapc::EncodeMapFile(map);
     std::string tmp = std::string(mapPath) + ".tmp";
     {
@@ -35,7 +49,7 @@ int Compile(const char* textPath, const char* mapPath) {
             return 1;
         }
     }
-    if (std::rename(tmp.c_str(), mapPath) != 0) {
+    if (std::rename(tmp.c_str(), mapPath.c_str()) != 0) {
         std::cerr << "mapc: cannot write " << mapPath << "\n";
         return 1;
     }
@@ -56,14 +70,23 @@ int Dump(const char* mapPath) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string cmd = argc > 1 ? argv[1] : "";
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string modelFolder;
+    if (args.size() >= 3 && args[0] == "compile" && args[1] == "--models") {
+        modelFolder = args[2];
+        args.erase(args.begin() + 1, args.begin() + 3);
+    }
     try {
-        if (cmd == "compile" && argc == 4) return Compile(argv[2], argv[3]);
-        if (cmd == "dump" && argc == 3) return Dump(argv[2]);
+        if (args.size() == 3 && args[0] == "compile")
+            return Compile(args[1], args[2], modelFolder.empty() ? DefaultModelFolder(args[1]) : modelFolder);
+        if (args.size() == 2 && args[0] == "dump" && modelFolder.empty()) return Dump(args[1].c_str());
     } catch (const mapc::CourseError& e) {
         std::cerr << "mapc: " << e.what() << "\n";
         return 1;
     }
-    std::cerr << "usage: mapc compile COURSE.txt MAP.map\n       mapc dump MAP.map\n";
+    std::cerr << "usage: mapc compile [--models DIR] COURSE.txt MAP.map\n"
+                 "       mapc dump MAP.map\n"
+                 "compile refuses courses the game could not race; DIR holds the kinds' model files\n"
+                 "(default: the MapObject folder beside COURSE.txt)\n";
     return 2;
 }

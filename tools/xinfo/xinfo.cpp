@@ -11,7 +11,13 @@ using namespace platform::xfile;
 
 namespace {
 
-void PrintMesh(const MeshData& mesh, int depth) {
+// Every frame name of the file: a bone that names none of them is held still by the game.
+void CollectFrameNames(const Frame& frame, std::set<std::string>& names) {
+    names.insert(frame.name);
+    for (const auto& child : frame.children) CollectFrameNames(*child, names);
+}
+
+void PrintMesh(const MeshData& mesh, int depth, const std::set<std::string>& frameNames) {
     std::size_t triangles = 0;
     for (std::uint32_t f = 0; f < mesh.FaceCount(); ++f) triangles += mesh.faceStarts[f + 1] - mesh.faceStarts[f] - 2;
     std::printf("%*smesh \"%s\": %zu vertices, %u faces (%zu triangles), %zu materials%s%s\n", depth * 2 + 2, "",
@@ -24,15 +30,16 @@ void PrintMesh(const MeshData& mesh, int depth) {
                     m.textureFilename.c_str());
     }
     for (const SkinWeights& w : mesh.skinWeights)
-        std::printf("%*sbone \"%s\": %zu weights\n", depth * 2 + 4, "", w.transformNodeName.c_str(),
-                    w.vertexIndices.size());
+        std::printf("%*sbone \"%s\": %zu weights%s\n", depth * 2 + 4, "", w.transformNodeName.c_str(),
+                    w.vertexIndices.size(),
+                    frameNames.contains(w.transformNodeName) ? "" : " (matches no frame: its vertices stay in the bind pose)");
 }
 
-void PrintFrame(const Frame& frame, int depth, int& number) {
+void PrintFrame(const Frame& frame, int depth, int& number, const std::set<std::string>& frameNames) {
     std::printf("%*sframe %d \"%s\" at (%g, %g, %g)\n", depth * 2, "", number++, frame.name.c_str(),
                 frame.transform._41, frame.transform._42, frame.transform._43);
-    for (const MeshData& mesh : frame.meshes) PrintMesh(mesh, depth);
-    for (const auto& child : frame.children) PrintFrame(*child, depth + 1, number);
+    for (const MeshData& mesh : frame.meshes) PrintMesh(mesh, depth, frameNames);
+    for (const auto& child : frame.children) PrintFrame(*child, depth + 1, number, frameNames);
 }
 
 float LastKey(const Animation& a) {
@@ -58,7 +65,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     int number = 0;
-    for (const auto& object : doc.objects) PrintFrame(*object.frame, 0, number);
+    std::set<std::string> frameNames;
+    for (const auto& object : doc.objects) CollectFrameNames(*object.frame, frameNames);
+    for (const auto& object : doc.objects) PrintFrame(*object.frame, 0, number, frameNames);
     std::printf("frames %d\n", number);
     std::printf("ticks per second %g%s\n", doc.ticksPerSecond, doc.hasTicksPerSecond ? "" : " (default)");
     for (const AnimationSet& set : doc.animationSets) {

@@ -113,12 +113,47 @@ bool RiffReader::Descend(RiffChunk* chunk, const RiffChunk* parent, std::uint32_
             }
             return true;
         }
-        std::uint64_t next = chunk->dwDataOffset + chunk->cksize + (chunk->cksize & 1);
+        std::uint64_t next = NextChunk(*chunk, end, findId);
         if (next > end) break;
         position = next;
     }
     position = start;
     return false;
+}
+
+bool RiffReader::PeekId(std::uint64_t at, std::uint64_t end, std::uint32_t* id) {
+    std::uint8_t bytes[4];
+    if (at + 8 > end || !Seek(at) || Read(bytes, 4) != 4) return false;
+    *id = LittleEndian32(bytes);
+    return true;
+}
+
+namespace {
+// Chunk ids are four printable characters, the first not a blank.
+bool LooksLikeChunkId(std::uint32_t id) {
+    for (int i = 0; i < 4; ++i) {
+        const std::uint32_t c = (id >> (8 * i)) & 0xFF;
+        if (c < 0x20 || c >= 0x7F || (i == 0 && c == ' ')) return false;
+    }
+    return true;
+}
+} // namespace
+
+std::uint64_t RiffReader::NextChunk(const RiffChunk& chunk, std::uint64_t end, std::uint32_t findId) {
+    const std::uint64_t unpadded = chunk.dwDataOffset + chunk.cksize;
+    if ((chunk.cksize & 1) == 0) return unpadded;
+    // Odd-sized chunks are followed by a pad byte, but many writers leave it out: take the place
+    // that holds the chunk looked for, else the one that holds something like a chunk id.
+    const std::uint64_t padded = unpadded + 1;
+    const std::uint64_t back = position;
+    std::uint32_t paddedId = 0, unpaddedId = 0;
+    const bool paddedFits = PeekId(padded, end, &paddedId);
+    const bool unpaddedFits = PeekId(unpadded, end, &unpaddedId);
+    position = back;
+    if (!unpaddedFits) return padded;
+    if (findId != 0 && unpaddedId == findId && paddedId != findId) return unpadded;
+    if (!paddedFits || (!LooksLikeChunkId(paddedId) && LooksLikeChunkId(unpaddedId))) return unpadded;
+    return padded;
 }
 
 bool RiffReader::Ascend(const RiffChunk& chunk) {

@@ -40,7 +40,8 @@ public:
     bool IsOpen() const { return file != nullptr || inMemory; }
 
     // Reads the chunk header at the current position into `chunk`. With `findId` not 0, chunks
-    // with other ids are skipped until one matches. With a parent, the search ends at the parent's
+    // with other ids are skipped until one matches (after an odd-sized chunk, with or without its
+    // pad byte). With a parent, the search ends at the parent's
     // end. RIFF and LIST chunks also read their form type. Afterwards the position is at the
     // chunk's data (past the form type). False when no such chunk is there.
     bool Descend(RiffChunk* chunk, const RiffChunk* parent, std::uint32_t findId);
@@ -57,6 +58,10 @@ public:
 private:
     bool Refill();
     bool ReadHeader(RiffChunk* chunk);
+    // Where the chunk after `chunk` starts, with or without the pad byte after an odd size.
+    std::uint64_t NextChunk(const RiffChunk& chunk, std::uint64_t end, std::uint32_t findId);
+    // The id of a chunk header at `at`, when a whole header fits before `end`.
+    bool PeekId(std::uint64_t at, std::uint64_t end, std::uint32_t* id);
 
     std::FILE* file = nullptr;
     bool inMemory = false;

@@ -88,11 +88,33 @@ bool DecodeInto(ReadState& state, std::vector<std::uint32_t>& pixels, std::vecto
 }
 } // namespace
 
+std::string OversizeReason(std::uint64_t width, std::uint64_t height) {
+    const std::uint64_t bytes = width * height * 4;
+    if (bytes <= kMaxDecodedBytes) return {};
+    return std::to_string(width) + " x " + std::to_string(height) + " pixels would take " +
+           std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB, more than the " +
+           std::to_string(kMaxDecodedBytes >> 20) + " MiB a texture may take";
+}
+
 bool DecodePng(const void* data, std::size_t size, Image* out, std::string* error) {
     static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     if (!data || size < 8 || std::memcmp(data, kSignature, 8) != 0) {
         if (error) *error = "not a readable PNG: no PNG signature";
         return false;
+    }
+    // IHDR is always the first chunk: its width and height (big-endian) follow the signature,
+    // the chunk length and the chunk name.
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    if (size >= 24 && std::memcmp(bytes + 12, "IHDR", 4) == 0) {
+        auto big = [&](std::size_t at) {
+            return std::uint32_t(bytes[at]) << 24 | std::uint32_t(bytes[at + 1]) << 16 | std::uint32_t(bytes[at + 2]) << 8 |
+                   bytes[at + 3];
+        };
+        std::string reason = OversizeReason(big(16), big(20));
+        if (!reason.empty()) {
+            if (error) *error = reason;
+            return false;
+        }
     }
     ReadState state{static_cast<const std::uint8_t*>(data), size, 0, {}};
     std::vector<std::uint32_t> pixels;

@@ -22,6 +22,12 @@ struct Image {
 inline constexpr std::uint32_t kMaxSide = 8192;
 // Largest file read for decoding.
 inline constexpr std::uintmax_t kMaxFileBytes = 64u << 20;
+// Largest decoded image (4 bytes a pixel). A small file can declare a huge image, so the size in its
+// header is checked before anything is decoded; texture users hold their resized copies to it too.
+inline constexpr std::uint64_t kMaxDecodedBytes = 64u << 20;
+
+// The reason an image of this size is refused, or empty when it fits kMaxDecodedBytes.
+std::string OversizeReason(std::uint64_t width, std::uint64_t height);
 
 bool LoadPng(const std::string& path, Image* out, std::string* error);
 bool DecodePng(const void* data, std::size_t size, Image* out, std::string* error);

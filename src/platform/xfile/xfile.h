@@ -10,8 +10,12 @@
 // and an object's name may also be written in double quotes (for names such as "//draft").
 // Every count is checked against the data that follows and against hard caps, so malformed input is
 // an error naming the file, the line and the reason — never a crash and never unbounded memory.
+// DeclData (the vertex-element form modelling tools export) gives normals and texture coordinates
+// when the mesh has no MeshNormals or MeshTextureCoords of its own.
+// Every template it skips (and every DeclData element it does not read) is listed in the document,
+// and LoadXFile prints one stderr line per kind.
 // Does not: binary or compressed .x files, user templates with data we would keep, MeshVertexColors,
-// FVFData, DeclData, effect instances, progressive meshes.
+// FVFData, the other DeclData elements, effect instances, progressive meshes.
 #pragma once
 
 #include <cstddef>
@@ -105,6 +109,13 @@ struct Document {
     std::vector<AnimationSet> animationSets;
     double ticksPerSecond = 4800.0; // the .x default when the file gives no AnimTicksPerSecond
     bool hasTicksPerSecond = false;
+    // What was skipped, by template name (or "DeclData <element>"), in order of first appearance.
+    struct Skipped {
+        std::string name;
+        int firstLine = 0;
+        int count = 0;
+    };
+    std::vector<Skipped> skipped;
 };
 
 // Hard caps on what one file may declare; anything beyond is an error.

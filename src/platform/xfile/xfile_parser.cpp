@@ -1,4 +1,6 @@
 // Reader of .x text files into an xfile::Document, checking every count it is given.
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -6,6 +8,7 @@
 #include <unordered_map>
 
 #include "platform/xfile/xfile.h"
+#include "platform/xfile/xfile_decl_data.h"
 #include "platform/xfile/xfile_lexer.h"
 
 namespace platform::xfile {
@@ -41,6 +44,10 @@ private:
                     std::vector<std::uint32_t>& corners, const char* what);
     void ParseNormals(MeshData& mesh);
     void ParseTexCoords(MeshData& mesh);
+    void ParseDeclData(MeshData& mesh, int line);
+    // Skips the body of an object we do not read, and notes it.
+    void SkipUnread(const std::string& type, int line);
+    void NoteSkipped(const std::string& name, int line);
     void ParseMaterialList(MeshData& mesh, int line);
     Material ParseMaterial(std::string name, int line);
     void ParseSkinWeights(MeshData& mesh);
@@ -131,9 +138,23 @@ void Parser::CloseObject(const char* type, int openLine) {
         if (c.kind == Child::Close) return;
         if (c.kind == Child::Object) {
             OpenObject(c.type.c_str());
-            SkipBody(c.line);
+            SkipUnread(c.type, c.line);
         }
     }
+}
+
+void Parser::NoteSkipped(const std::string& name, int line) {
+    for (Document::Skipped& entry : doc->skipped) {
+        if (entry.name != name) continue;
+        ++entry.count;
+        return;
+    }
+    doc->skipped.push_back({name, line, 1});
+}
+
+void Parser::SkipUnread(const std::string& type, int line) {
+    NoteSkipped(type, line);
+    SkipBody(line);
 }
 
 void Parser::ParseTopLevel() {
@@ -179,8 +200,10 @@ void Parser::ParseTopLevel() {
             if (doc->ticksPerSecond <= 0) throw ParseError(t.line, "AnimTicksPerSecond must be positive");
             doc->hasTicksPerSecond = true;
             CloseObject("AnimTicksPerSecond", t.line);
+        } else if (type == "Header") {
+            SkipBody(t.line); // nothing in it changes how the file reads
         } else {
-            SkipBody(t.line);
+            SkipUnread(type, t.line);
         }
     }
     if (!looseAnimations.empty()) {
@@ -209,7 +232,7 @@ std::unique_ptr<Frame> Parser::ParseFrame(std::string name, int line) {
             frame->meshes.back().name = std::move(childName);
             ParseMesh(frame->meshes.back(), c.line);
         } else {
-            SkipBody(c.line);
+            SkipUnread(c.type, c.line);
         }
     }
     --depth;
@@ -286,8 +309,11 @@ void Parser::ParseMeshChildren(MeshData& mesh, int line) {
         } else if (c.type == "SkinWeights") {
             ParseSkinWeights(mesh);
             CloseObject("SkinWeights", c.line);
+        } else if (c.type == "DeclData") {
+            ParseDeclData(mesh, c.line);
+            CloseObject("DeclData", c.line);
         } else {
-            SkipBody(c.line);
+            SkipUnread(c.type, c.line);
         }
     }
 }
@@ -302,6 +328,7 @@ void Parser::ParseNormals(MeshData& mesh) {
         throw ParseError(lex.Line(), "MeshNormals has " + std::to_string(faceCount) + " faces, the mesh has " +
                                          std::to_string(mesh.FaceCount()));
     std::vector<std::uint32_t> starts;
+    mesh.normalCorners.clear(); // MeshNormals wins over normals a DeclData gave before it
     ParseFaces(faceCount, count, starts, mesh.normalCorners, "normal face");
     if (starts != mesh.faceStarts) throw ParseError(lex.Line(), "MeshNormals faces do not match the mesh's faces");
 }
@@ -316,6 +343,10 @@ void Parser::ParseTexCoords(MeshData& mesh) {
         uv.x = lex.ReadFloat("a texture coordinate");
         uv.y = lex.ReadFloat("a texture coordinate");
     }
+}
+
+void Parser::ParseDeclData(MeshData& mesh, int line) {
+    ReadDeclData(lex, mesh, line, [&](const std::string& name) { NoteSkipped(name, line); });
 }
 
 void Parser::ParseMaterialList(MeshData& mesh, int line) {
@@ -347,7 +378,7 @@ void Parser::ParseMaterialList(MeshData& mesh, int line) {
         }
         std::string name = OpenObject(c.type.c_str());
         if (c.type == "Material") mesh.materials.push_back(ParseMaterial(name, c.line));
-        else SkipBody(c.line);
+        else SkipUnread(c.type, c.line);
     }
     if (mesh.materials.size() != materialCount)
         throw ParseError(line, "MeshMaterialList declares " + std::to_string(materialCount) + " materials but has " +
@@ -376,7 +407,7 @@ Material Parser::ParseMaterial(std::string name, int line) {
             m.textureFilename = lex.ReadString("the texture file name");
             CloseObject("TextureFilename", c.line);
         } else {
-            SkipBody(c.line);
+            SkipUnread(c.type, c.line);
         }
     }
     return m;
@@ -411,7 +442,7 @@ void Parser::ParseAnimationSet(AnimationSet& set, int line) {
             set.animations.back().name = std::move(name);
             ParseAnimation(set.animations.back(), c.line);
         } else {
-            SkipBody(c.line);
+            SkipUnread(c.type, c.line);
         }
     }
 }
@@ -432,9 +463,12 @@ void Parser::ParseAnimation(Animation& anim, int line) {
             anim.openClosed = lex.ReadUInt("AnimationOptions") != 0;
             lex.ReadUInt("AnimationOptions");
             CloseObject("AnimationOptions", c.line);
-        } else {
-            if (c.type == "Frame" && anim.frameName.empty()) anim.frameName = name;
+        } else if (c.type == "Frame") {
+            // A frame written out in full instead of referenced: only its name matters here.
+            if (anim.frameName.empty()) anim.frameName = name;
             SkipBody(c.line);
+        } else {
+            SkipUnread(c.type, c.line);
         }
     }
 }
@@ -538,7 +572,11 @@ bool LoadXFile(const std::string& path, Document* out, std::string* error) {
         if (error) *error = path + ": cannot read the file";
         return false;
     }
-    return ParseXFile(bytes.data(), bytes.size(), path, out, error);
+    if (!ParseXFile(bytes.data(), bytes.size(), path, out, error)) return false;
+    for (const Document::Skipped& skipped : out->skipped)
+        std::fprintf(stderr, "xfile: %s:%d: %s skipped (not read; %d in the file)\n", path.c_str(), skipped.firstLine,
+                     skipped.name.c_str(), skipped.count);
+    return true;
 }
 
 } // namespace platform::xfile

@@ -65,6 +65,26 @@ TEST(PngImage, OversizedHeaderIsRefusedBeforeAllocating) {
     EXPECT_FALSE(platform::image::DecodePng(bytes.data(), bytes.size(), &out, &error));
 }
 
+// A few hundred kilobytes of PNG can declare 8192 x 8192 pixels: a quarter of a gigabyte decoded.
+TEST(PngImage, ImagesOver64MiBDecodedAreRefusedFromTheirHeader) {
+    auto bytes = Encoded(Gradient(4, 4));
+    auto declare = [&](std::uint32_t width, std::uint32_t height) {
+        for (int i = 0; i < 4; ++i) {
+            bytes[16 + i] = std::uint8_t(width >> (24 - 8 * i));
+            bytes[20 + i] = std::uint8_t(height >> (24 - 8 * i));
+        }
+        Image out;
+        std::string error;
+        EXPECT_FALSE(platform::image::DecodePng(bytes.data(), bytes.size(), &out, &error));
+        EXPECT_TRUE(out.pixels.empty());
+        return error;
+    };
+    EXPECT_EQ(declare(8192, 8192), "8192 x 8192 pixels would take 256 MiB, more than the 64 MiB a texture may take");
+    EXPECT_NE(declare(4097, 4096).find("4097 x 4096 pixels"), std::string::npos);
+    // Exactly 64 MiB passes the size check; this file then fails on its pixel data instead.
+    EXPECT_EQ(declare(4096, 4096).find("MiB"), std::string::npos);
+}
+
 TEST(PngImage, FilesSaveAndLoadAndMissingFilesFail) {
     auto path = std::filesystem::temp_directory_path() / "orlenda_png_test.png";
     Image original = Gradient(5, 3);

@@ -164,3 +164,40 @@ TEST(XFileParser, LoadXFileReportsMissingFiles) {
     EXPECT_FALSE(LoadXFile("/nonexistent/model.x", &doc, &error));
     EXPECT_NE(error.find("/nonexistent/model.x"), std::string::npos);
 }
+
+// Modelling tools export vertex data as DeclData (float bits written as whole numbers); what the
+// reader leaves out is named once per kind, so a model that draws wrong says why.
+TEST(XFileParser, DeclDataGivesNormalsAndUvsAndSkippedTemplatesAreNamed) {
+    const std::string one = "1065353216", half = "1056964608", minusOne = "3212836864";
+    // Per vertex: normal (0, 0, -1), uv, tangent (1, 0, 0).
+    auto vertex = [&](const std::string& u, const std::string& v) {
+        return "0," + std::string("0,") + minusOne + "," + u + "," + v + "," + one + ",0,0";
+    };
+    const std::string text = "xof 0303txt 0032\nMesh Tri {\n 3; 0;0;0;, 1;0;0;, 0;1;0;;\n 1; 3;0,1,2;;\n"
+                             " FVFData { 258; 0; }\n"
+                             " MeshVertexColors { 1; 0;1;0;0;1;;; }\n"
+                             " DeclData { 3; 2;0;3;0;, 1;0;5;0;, 2;0;6;0;;\n 24; " +
+                             vertex("0", "0") + "," + vertex(one, half) + "," + vertex("0", one) + "; }\n"
+                             " FVFData { 258; 0; }\n}\n";
+    Document doc;
+    std::string error;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(LoadXFile(xsamples::WriteFile("decl.x", text), &doc, &error)) << error;
+    const std::string log = testing::internal::GetCapturedStderr();
+    const MeshData& mesh = doc.objects.at(0).frame->meshes.at(0);
+    ASSERT_EQ(mesh.normals.size(), 3u);
+    EXPECT_EQ(mesh.normals[2], D3DXVECTOR3(0, 0, -1));
+    EXPECT_EQ(mesh.normalCorners, mesh.faceCorners);
+    ASSERT_EQ(mesh.texCoords.size(), 3u);
+    EXPECT_EQ(mesh.texCoords[1].x, 1.0f);
+    EXPECT_EQ(mesh.texCoords[1].y, 0.5f);
+    EXPECT_NE(log.find("decl.x:5: FVFData skipped (not read; 2 in the file)"), std::string::npos) << log;
+    EXPECT_NE(log.find("decl.x:6: MeshVertexColors skipped"), std::string::npos) << log;
+    EXPECT_NE(log.find("DeclData tangent 0 (type 2) skipped"), std::string::npos) << log;
+
+    // The values must fill every vertex's elements exactly.
+    std::string shortData = text;
+    shortData.replace(shortData.find(" 24; "), 5, " 23; ");
+    EXPECT_FALSE(Parse(shortData, &doc, &error));
+    EXPECT_NE(error.find("DeclData has 23 values"), std::string::npos) << error;
+}

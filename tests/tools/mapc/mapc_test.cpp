@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <limits>
 
 #include "support/content_files.h"
 
@@ -17,20 +19,37 @@ void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+// A models folder holding every model file the tests' courses name.
+std::string Models() {
+    std::string folder = TempPath("models");
+    std::filesystem::create_directories(folder);
+    for (const char* name : {"a.x", "b.x", "church.x", "checkpoint.x", "ground.x", "sail.x", "odd model.x"})
+        WriteText(folder + "/" + name, "xof 0303txt 0032\n");
+    return folder;
+}
+
 int Compile(const std::string& text, std::string* output, const std::string& mapPath = TempPath("out.map")) {
     std::string src = TempPath("in.txt");
     WriteText(src, text);
-    return RunCommand(Tool("mapc") + " compile " + src + " " + mapPath, output);
+    return RunCommand(Tool("mapc") + " compile --models '" + Models() + "' " + src + " " + mapPath, output);
 }
+
+int CompileFile(const std::string& textPath, const std::string& mapPath, std::string* output) {
+    return RunCommand(Tool("mapc") + " compile --models '" + Models() + "' " + textPath + " " + mapPath, output);
+}
+
+// The smallest raceable chain, for courses that test something else.
+constexpr const char* kChain = "define CheckPoint checkpoint.x\nobject CheckPoint pos 0 0 0 scale 20\n";
 
 TEST(Mapc, CourseSurvivesDumpAndCompileByteForByte) {
     std::string out;
     std::string course = SourceDir() + "/content/course/course.txt";
-    ASSERT_EQ(RunCommand(Tool("mapc") + " compile " + course + " " + TempPath("a.map"), &out), 0) << out;
+    ASSERT_EQ(RunCommand(Tool("mapc") + " compile --models data/MapObject " + course + " " + TempPath("a.map"), &out), 0)
+        << out;
     std::string dump;
     ASSERT_EQ(RunCommand(Tool("mapc") + " dump " + TempPath("a.map"), &dump), 0) << dump;
     WriteText(TempPath("dump.txt"), dump);
-    ASSERT_EQ(RunCommand(Tool("mapc") + " compile " + TempPath("dump.txt") + " " + TempPath("b.map"), &out), 0) << out;
+    ASSERT_EQ(RunCommand(Tool("mapc") + " compile --models data/MapObject " + TempPath("dump.txt") + " " + TempPath("b.map"), &out), 0) << out;
     EXPECT_EQ(ReadText(TempPath("a.map")), ReadText(TempPath("b.map")));
     EXPECT_EQ(ReadText(TempPath("a.map")), ReadText("data/Map/map2.map")) << "the built map is the course";
 }
@@ -38,7 +57,7 @@ TEST(Mapc, CourseSurvivesDumpAndCompileByteForByte) {
 TEST(Mapc, AwkwardMatricesRoundTripThroughTheMatrixForm) {
     // A shear, a negative zero, a non-unit fourth column and a rotation spelt 270: none of these
     // may change by a bit on the way through the text.
-    std::string text =
+    std::string text = std::string(kChain) +
         "define \"odd kind\" \"odd model.x\"\n"
         "define Sail sail.x\n"
         "object \"odd kind\" matrix 1 0.5 0 0  0 1 -0 0  0 0 1 0.25  1e-7 -3.4e38 0.1 1 number -7\n"
@@ -48,7 +67,7 @@ TEST(Mapc, AwkwardMatricesRoundTripThroughTheMatrixForm) {
     std::string dump;
     ASSERT_EQ(RunCommand(Tool("mapc") + " dump " + TempPath("c.map"), &dump), 0);
     WriteText(TempPath("c.txt"), dump);
-    ASSERT_EQ(RunCommand(Tool("mapc") + " compile " + TempPath("c.txt") + " " + TempPath("d.map"), &out), 0) << dump << out;
+    ASSERT_EQ(CompileFile(TempPath("c.txt"), TempPath("d.map"), &out), 0) << dump << out;
     EXPECT_EQ(ReadText(TempPath("c.map")), ReadText(TempPath("d.map"))) << dump;
     EXPECT_NE(dump.find("\"odd kind\""), std::string::npos);
 }
@@ -100,9 +119,82 @@ TEST(Mapc, ErrorsNameTheLine) {
     }
 }
 
+TEST(Mapc, RefusesCoursesTheGameCannotRace) {
+    const std::string chain3 = "define CheckPoint checkpoint.x\n";
+    struct Case {
+        std::string text;
+        const char* message;
+    } cases[] = {
+        {chain3 + "object CheckPoint pos 0 0 0\nobject CheckPoint pos 1 0 0 number 1\nobject CheckPoint pos 2 0 0 number 3\n",
+         "in.txt:4: checkpoint number 3 is outside 0 to 2"},
+        {chain3 + "object CheckPoint pos 0 0 0 number 1\nobject CheckPoint pos 1 0 0 number 2\n",
+         "in.txt:3: checkpoint number 2 is outside 0 to 1"},
+        {chain3 + "object CheckPoint pos 0 0 0\nobject CheckPoint pos 1 0 0\n",
+         "in.txt:3: checkpoint number 0 is used again (first on line 2)"},
+        {chain3 + "object CheckPoint pos 0 0 0 scale 0\n", "in.txt:2: a checkpoint scaled to nothing"},
+        {std::string(kChain) + "define Church church.x\n", "in.txt:3: kind 'Church' differs from the game's 'church'"},
+        {std::string(kChain) + "define windtower a.x\n", "the game's 'WindTower' only in letter case"},
+        {std::string(kChain) + "define A missing.x\n", "in.txt:3: model file 'missing.x' is not in"},
+        {"define A a.x\nobject A pos 0 0 0\n", "in.txt: no CheckPoint objects"},
+        {std::string(kChain) + "define A a.x\nobject A pos nan 0 0\n", "in.txt:4: 'nan' is not a finite number"},
+        {std::string(kChain) + "define A a.x\nobject A matrix 1 0 0 0 0 1 0 0 0 0 1 0 0 inf 0 1\n", "in.txt:4:"},
+    };
+    for (const Case& c : cases) {
+        std::remove(TempPath("refused.map").c_str());
+        std::string out;
+        EXPECT_EQ(Compile(c.text, &out, TempPath("refused.map")), 1) << c.text;
+        EXPECT_NE(out.find(c.message), std::string::npos) << c.text << " -> " << out;
+        EXPECT_FALSE(std::filesystem::exists(TempPath("refused.map"))) << c.text;
+    }
+    // Without --models the kinds' files are looked for in MapObject beside the course.
+    std::filesystem::remove_all(TempPath("beside"));
+    std::filesystem::create_directories(TempPath("beside/MapObject"));
+    WriteText(TempPath("beside/course.txt"), kChain);
+    std::string out;
+    EXPECT_EQ(RunCommand(Tool("mapc") + " compile " + TempPath("beside/course.txt") + " " + TempPath("beside.map"), &out), 1);
+    EXPECT_NE(out.find("beside/MapObject"), std::string::npos) << out;
+    WriteText(TempPath("beside/MapObject/checkpoint.x"), "xof 0303txt 0032\n");
+    EXPECT_EQ(RunCommand(Tool("mapc") + " compile " + TempPath("beside/course.txt") + " " + TempPath("beside.map"), &out), 0)
+        << out;
+}
+
+// A map the game loads may hold what the course text cannot say: a kind defined twice, objects of
+// kinds without a definition, a non-finite matrix, names with control bytes. The dump keeps what
+// the game uses, so compiling it gives the map the game actually plays.
+TEST(Mapc, DumpOfAQuirkyMapCompilesToWhatTheGamePlays) {
+    auto str = [](std::string& out, const std::string& s) { out += char(s.size()), out += s; };
+    auto object = [&](std::string& out, const std::string& kind, float x, std::int32_t number) {
+        str(out, kind);
+        float m[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, 2, 3, 1};
+        out.append(reinterpret_cast<const char*>(m), sizeof m);
+        out.append(reinterpret_cast<const char*>(&number), 4);
+    };
+    auto header = [&](std::string& out) {
+        out.assign("\1\0\0\0", 4);
+        str(out, "CheckPoint"), str(out, "checkpoint.x");
+        str(out, "tab\tkind"), str(out, "a.x");
+    };
+    std::string played, quirky;
+    header(played);
+    header(quirky);
+    str(quirky, "tab\tkind"), str(quirky, "b.x");
+    str(played, "enddefine"), str(quirky, "enddefine");
+    object(played, "CheckPoint", 1, 0), object(quirky, "CheckPoint", 1, 0);
+    object(quirky, "Ghost", 2, 0);
+    object(quirky, "tab\tkind", std::numeric_limits<float>::quiet_NaN(), 5);
+    object(played, "tab\tkind", 4, 1), object(quirky, "tab\tkind", 4, 1);
+    str(played, "end"), str(quirky, "end");
+    WriteText(TempPath("quirky.map"), quirky);
+    std::string dump, out;
+    ASSERT_EQ(RunCommand(Tool("mapc") + " dump " + TempPath("quirky.map") + " 2>/dev/null", &dump), 0) << dump;
+    WriteText(TempPath("quirky.txt"), dump);
+    ASSERT_EQ(CompileFile(TempPath("quirky.txt"), TempPath("played.map"), &out), 0) << dump << out;
+    EXPECT_EQ(ReadText(TempPath("played.map")), played) << dump;
+}
+
 TEST(Mapc, DumpRejectsBrokenFilesWithoutCrashing) {
     std::string good;
-    ASSERT_EQ(Compile("define A a.x\nobject A pos 1 2 3 number 4\n", &good, TempPath("t.map")), 0);
+    ASSERT_EQ(Compile(std::string(kChain) + "define A a.x\nobject A pos 1 2 3 number 4\n", &good, TempPath("t.map")), 0) << good;
     std::string bytes = ReadText(TempPath("t.map"));
     for (size_t cut : {size_t(0), size_t(3), size_t(10), bytes.size() - 1}) {
         WriteText(TempPath("cut.map"), bytes.substr(0, cut));

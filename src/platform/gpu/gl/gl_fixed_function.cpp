@@ -14,6 +14,7 @@ layout(location = 1) in vec3 inNormal;
 layout(location = 2) in vec4 inColor;
 layout(location = 3) in vec2 inTex;
 uniform mat4 uWorld;
+uniform mat4 uNormalMatrix;
 uniform mat4 uViewProj;
 uniform vec2 uViewport;
 uniform int uFlags;
@@ -49,7 +50,7 @@ void main() {
     if ((uFlags & 16) != 0) {
         vec3 n = vec3(0.0);
         if ((uFlags & 2) != 0) {
-            vec3 wn = (vec4(inNormal, 0.0) * uWorld).xyz;
+            vec3 wn = (vec4(inNormal, 0.0) * uNormalMatrix).xyz;
             n = dot(wn, wn) > 0.0 ? normalize(wn) : wn;
         }
         vec3 l = -uLightDir;
@@ -98,6 +99,7 @@ bool GlFixedFunction::Build(std::string* error) {
     if (!program_) return false;
     auto at = [&](const char* name) { return glGetUniformLocation(program_, name); };
     world_ = at("uWorld");
+    normalMatrix_ = at("uNormalMatrix");
     viewProj_ = at("uViewProj");
     viewport_ = at("uViewport");
     flags_ = at("uFlags");
@@ -125,6 +127,11 @@ void GlFixedFunction::Release() {
 
 void GlFixedFunction::UploadState(const DeviceState& s) {
     glUniformMatrix4fv(world_, 1, GL_TRUE, s.world.data());
+    // Normals stay perpendicular to their surface only under the inverse transpose of the world
+    // matrix (a stretched or sheared model would otherwise be lit as if tilted).
+    D3DXMATRIX inverseWorld, normalMatrix = s.world;
+    if (D3DXMatrixInverse(&inverseWorld, nullptr, &s.world)) D3DXMatrixTranspose(&normalMatrix, &inverseWorld);
+    glUniformMatrix4fv(normalMatrix_, 1, GL_TRUE, normalMatrix.data());
     D3DXMATRIX viewProj = s.view * s.projection;
     glUniformMatrix4fv(viewProj_, 1, GL_TRUE, viewProj.data());
     const D3DLIGHT9& light = s.lights[0];

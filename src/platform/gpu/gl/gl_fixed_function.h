@@ -23,7 +23,7 @@ private:
     void UploadState(const DeviceState& state);
 
     GLuint program_ = 0;
-    GLint world_ = -1, viewProj_ = -1, viewport_ = -1, flags_ = -1, stage_ = -1;
+    GLint world_ = -1, normalMatrix_ = -1, viewProj_ = -1, viewport_ = -1, flags_ = -1, stage_ = -1;
     GLint lightDir_ = -1, lightDiffuse_ = -1, lightSpecular_ = -1, lightAmbient_ = -1;
     GLint matDiffuse_ = -1, matAmbient_ = -1, matSpecular_ = -1, matEmissive_ = -1, matPower_ = -1;
     GLint globalAmbient_ = -1, camPos_ = -1;

@@ -399,6 +399,39 @@ TEST_F(GlDeviceTest, FixedFunctionLightsWithTheMaterial) {
     EXPECT_EQ(Pixel(20, 20), 0xFF00FF00u); // texture x white vertex colour
 }
 
+// A model stretched along Z: its normals must bend away from the stretch (inverse transpose), not
+// with it. The normal (0, 1, -1) becomes (0, 1, -1/4) before normalising, lit at 0.243 by a light
+// along +Z; transformed like a position it would lean into the light at 0.970.
+TEST_F(GlDeviceTest, FixedFunctionNormalsFollowTheInverseTransposeOfTheWorld) {
+    struct LitVertex {
+        float x, y, z, nx, ny, nz, u, v;
+    };
+    D3DXMATRIX identity, stretch;
+    D3DXMatrixIdentity(&identity);
+    D3DXMatrixScaling(&stretch, 1, 1, 4);
+    device->SetTransform(D3DTS_WORLD, &stretch);
+    device->SetTransform(D3DTS_VIEW, &identity);
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+    D3DMATERIAL9 material;
+    material.Diffuse = {1, 0, 0, 1};
+    device->SetMaterial(&material);
+    D3DLIGHT9 light;
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1, 1, 1, 1};
+    light.Direction = {0, 0, 1};
+    device->SetLight(0, &light);
+    device->LightEnable(0, TRUE);
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1);
+    const float n = 0.70710678f;
+    LitVertex quad[4] = {{10, 10, 0.1f, 0, n, -n, 0, 0}, {30, 10, 0.1f, 0, n, -n, 1, 0},
+                         {30, 30, 0.1f, 0, n, -n, 1, 1}, {10, 30, 0.1f, 0, n, -n, 0, 1}};
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(LitVertex));
+    const int red = int((Pixel(20, 20) >> 16) & 0xFF);
+    EXPECT_NEAR(red, 62, 2); // 255 x 0.2425
+}
+
 TEST_F(GlDeviceTest, StaticGeometryDraws) {
     auto effect = LoadEffect("gl_static.fx", kTargetEffect);
     ASSERT_TRUE(effect);
