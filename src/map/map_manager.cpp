@@ -1,6 +1,7 @@
 // The map file loader and the per-frame passes over the placed objects.
 #include "map/map_manager.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <map>
 #include <cstring>
@@ -94,6 +95,7 @@ void MapManager::LoadMap() { LoadMapFile(kMapPath); }
 MapManager::LoadResult MapManager::LoadMapFile(const std::string& path) {
     LoadResult result = LoadResult::Missing;
     std::ifstream file(path, std::ios::binary);
+    std::string reason = file ? "" : std::string(": ") + std::strerror(errno);
     std::vector<std::uint8_t> bytes;
     if (file) {
         file.seekg(0, std::ios::end);
@@ -110,7 +112,7 @@ MapManager::LoadResult MapManager::LoadMapFile(const std::string& path) {
             result = LoadMapFromMemory(bytes.data(), bytes.size());
         }
     }
-    if (result != LoadResult::Ok) std::fprintf(stderr, "map: %s %s\n", path.c_str(), Describe(result));
+    if (result != LoadResult::Ok) std::fprintf(stderr, "map: %s %s%s\n", path.c_str(), Describe(result), reason.c_str());
     return result;
 }
 

@@ -1,4 +1,5 @@
 // Reader of .x text files into an xfile::Document, checking every count it is given.
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -523,7 +524,7 @@ bool ParseXFile(const char* data, std::size_t size, const std::string& fileName,
 bool LoadXFile(const std::string& path, Document* out, std::string* error) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        if (error) *error = path + ": cannot open the file";
+        if (error) *error = path + ": cannot open the file: " + std::strerror(errno);
         return false;
     }
     file.seekg(0, std::ios::end);
@@ -535,7 +536,7 @@ bool LoadXFile(const std::string& path, Document* out, std::string* error) {
     }
     std::string bytes(std::size_t(size), '\0');
     if (!file.read(bytes.data(), size)) {
-        if (error) *error = path + ": cannot read the file";
+        if (error) *error = path + ": cannot read the file: " + std::strerror(errno ? errno : EIO);
         return false;
     }
     return ParseXFile(bytes.data(), bytes.size(), path, out, error);
