@@ -24,7 +24,7 @@ cmake --build "$build" -j "$jobs"
 
 echo "== sanitized tests"
 start=$(date +%s)
-(cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 900 -LE gl -E "e2e_proof_replay|e2e_race_human" \
+(cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 900 -LE gl -E "e2e_proof_replay|e2e_race_human|e2e_install_package" \
     ${SANITIZE_TESTS:+-R "$SANITIZE_TESTS"})
 (cd "$build" && ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" ctest --output-on-failure -j "$jobs" --timeout 900 -L gl \
     ${SANITIZE_TESTS:+-R "$SANITIZE_TESTS"})
