@@ -43,7 +43,7 @@ std::string ContentMissingMessage(const std::vector<ContentPlace>& places, const
     std::string text = "Orlenda cannot find its content. It looked for data/ and Shader/ in:\n";
     for (const ContentPlace& place : places) text += "  " + place.folder + "  (" + place.why + ")\n";
     if (!environmentValue || !*environmentValue) text += "  ($ORLENDA_DATA is not set)\n";
-    text += "Build the content with `make build`, reinstall the game, or set ORLENDA_DATA to the folder "
-            "that holds data/ and Shader/.";
+    text += "Build the content with `make build`, reinstall the game,\n"
+            "or set ORLENDA_DATA to the folder that holds data/ and Shader/.";
     return text;
 }
