@@ -70,7 +70,7 @@ sanitize: deps-test
 
 # make install [PREFIX=/usr/local] [DESTDIR=/tmp/stage]
 install: game
-	cmake --install $(BUILD) --prefix $(PREFIX) --strip
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX) --strip
 
 # A .deb for /usr in $(BUILD)/package.
 package: game
