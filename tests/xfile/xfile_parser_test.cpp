@@ -163,4 +163,5 @@ TEST(XFileParser, LoadXFileReportsMissingFiles) {
     std::string error;
     EXPECT_FALSE(LoadXFile("/nonexistent/model.x", &doc, &error));
     EXPECT_NE(error.find("/nonexistent/model.x"), std::string::npos);
+    EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
 }
