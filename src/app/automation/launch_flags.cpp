@@ -113,6 +113,7 @@ bool ParseLaunchFlags(int argc, const char* const* argv, LaunchFlags* flags, std
     }
     if (flags->headless) {
         if (flags->fullscreen) return *error = "--headless has no screen to fill (--fullscreen)", false;
+        if (!flags->screenshots.empty()) return *error = "--headless draws nothing to take a --screenshot of", false;
         flags->windowed = true;
         flags->fixedClock = true;
     }
