@@ -52,7 +52,9 @@ expect "record in a read-only folder" 1 "cannot write $work/readonly/r.txt: Perm
     "${as_user[@]}" "${run[@]}" --record "$work/readonly/r.txt"
 expect "input is a folder" 2 "is a folder" -- ./orlenda --headless --frames 5 --input "$work"
 expect "trace and record in one file" 2 "name the same file" -- "${run[@]}" --trace "$work/x" --record "$work/x"
-expect "screenshot after the last frame" 2 "after the last frame" -- "${run[@]}" --screenshot 31:"$work/a.png"
+expect "screenshot after the last frame" 2 "after the last frame" -- ./orlenda --windowed --frames 30 \
+    --screenshot 31:"$work/a.png"
+expect "screenshot of a headless run" 2 "draws nothing" -- "${run[@]}" --screenshot 5:"$work/a.png"
 expect "unreadable input" 2 "No such file or directory" -- ./orlenda --headless --input "$work/none.txt"
 
 # Screenshots need the OpenGL window; -ac lets the ordinary user reach the server.
