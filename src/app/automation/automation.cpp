@@ -36,14 +36,20 @@ bool ReadFile(const std::string& path, std::string* text, std::string* reason) {
     return true;
 }
 
+// Where a path leads, symbolic links and ".." resolved as far as the path exists.
+std::filesystem::path Resolved(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::absolute(path, ec);
+    if (ec) return std::filesystem::path(path).lexically_normal();
+    std::filesystem::path canonical = std::filesystem::weakly_canonical(full, ec);
+    return ec ? full.lexically_normal() : canonical;
+}
+
 // Two flags naming one file would have one run overwrite what another part reads or writes.
 bool SameFile(const std::string& a, const std::string& b) {
     if (a.empty() || b.empty()) return false;
     std::error_code ec;
-    if (std::filesystem::equivalent(a, b, ec)) return true;
-    std::filesystem::path left = std::filesystem::weakly_canonical(std::filesystem::absolute(a, ec), ec);
-    std::filesystem::path right = std::filesystem::weakly_canonical(std::filesystem::absolute(b, ec), ec);
-    return left == right;
+    return std::filesystem::equivalent(a, b, ec) || Resolved(a) == Resolved(b);
 }
 } // namespace
 
