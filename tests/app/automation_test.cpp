@@ -80,7 +80,7 @@ TEST(LaunchFlags, AScreenshotAfterTheLastFrameIsRefused) {
 // The first cells of a README table under `heading` (up to the next heading), header rows left out.
 std::vector<std::string> ReadmeTableNames(const std::string& heading) {
     const char* source = std::getenv("ORLENDA_SOURCE");
-    std::ifstream readme(std::string(source ? source : ".") + "/README.md");
+    std::ifstream readme(std::string(source ? source : "../..") + "/README.md"); // run from build/game
     std::vector<std::string> names;
     bool inside = false;
     for (std::string line; std::getline(readme, line);) {
