@@ -132,6 +132,7 @@ std::string LaunchFlagsUsage() {
     text += "\nKeys (in the race, unless the title is named):\n";
     AppendRows(&text, kKeyRows);
     text += "\nThe content (data/ and Shader/) is looked for in $ORLENDA_DATA, the working directory,\n"
-            "beside the executable, then in ../share/orlenda beside it.\n";
+            "beside the executable, then in ../share/orlenda beside it.\n"
+            "Exit status: 0 done, 1 start-up failed or an output file could not be written, 2 bad flags.\n";
     return text;
 }
