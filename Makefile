@@ -1,52 +1,83 @@
 # Orlenda — the two commands a player or a maintainer needs: `make run` and `make test`.
 BUILD   ?= build
 JOBS    ?= $(shell nproc)
+PREFIX  ?= /usr/local
 # ON turns compiler warnings into errors (CI sets it).
 ORLENDA_WERROR ?= OFF
-PACKAGES = cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev libepoxy-dev libopenal-dev \
-           libpng-dev libinih-dev fonts-ipafont-gothic fonts-dejavu-core libgtest-dev libgmock-dev \
-           libbenchmark-dev xvfb xauth libgl1-mesa-dri clang libclang-rt-14-dev python3
 
-# clang-format for `make format` / `make format-check`.
-PACKAGES += clang-format
+# Debian packages, by what needs them: playing (and building the game), testing, benchmarks and fuzzing.
+PACKAGES_PLAY  = cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev libepoxy-dev libopenal-dev \
+                 libpng-dev libinih-dev fonts-ipafont-gothic fonts-dejavu-core
+PACKAGES_TEST  = libgtest-dev libgmock-dev xvfb xauth libgl1-mesa-dri python3 desktop-file-utils appstream \
+                 dpkg-dev
+PACKAGES_BENCH = libbenchmark-dev clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test bench fuzz sanitize format format-check clean
+.PHONY: all deps deps-play deps-test deps-bench configure game build run test bench fuzz sanitize install package format format-check clean
 
 all: build
 
 # Installs only the Debian packages that are missing, so a second run costs nothing.
-deps:
-	@missing=""; for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+define install_missing
+	@missing=""; for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
 	if [ -n "$$missing" ]; then \
 	  echo "installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
 	fi
+endef
 
-$(BUILD)/build.ninja: | deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORLENDA_WERROR=$(ORLENDA_WERROR)
+deps-play:
+	$(call install_missing,$(PACKAGES_PLAY))
 
-configure: deps $(BUILD)/build.ninja
+deps-test: deps-play
+	$(call install_missing,$(PACKAGES_TEST))
 
-build: configure
+deps-bench: deps-play
+	$(call install_missing,$(PACKAGES_BENCH))
+
+deps: deps-play deps-test deps-bench
+
+# Configuring again is cheap and lets the build see packages installed since the last run
+# (GoogleTest after `make run`, for instance).
+CONFIGURE = cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORLENDA_WERROR=$(ORLENDA_WERROR) >/dev/null
+
+configure: deps-test
+	$(CONFIGURE)
+
+# The game, its content and the desktop files only: no tests, no benchmarks.
+game: deps-play
+	$(CONFIGURE)
+	cmake --build $(BUILD) -j $(JOBS) --target orlenda icon
+
+build: deps-test
+	$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+run: game
 	cd $(BUILD)/game && ./orlenda
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j 2 --timeout 600
+	cd $(BUILD) && ctest --output-on-failure --no-tests=error -j 2 --timeout 600
 
-bench: build
+bench: deps-bench build
 	cmake --build $(BUILD) --target benchmarks -j $(JOBS)
 	bash bench/run.sh $(BUILD)
 
-fuzz: deps
+fuzz: deps-bench
 	bash bench/fuzz.sh
 
-sanitize: deps
+sanitize: deps-test
 	bash bench/sanitize.sh
+
+# make install [PREFIX=/usr/local] [DESTDIR=/tmp/stage]
+install: game
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX) --strip
+
+# A .deb for /usr in $(BUILD)/package.
+package: game
+	$(call install_missing,dpkg-dev)
+	cd $(BUILD) && cpack -G DEB -B package
 
 # Every C++ file the project owns, formatted in place by the repository's .clang-format.
 CLANG_FORMAT ?= clang-format-14

@@ -1,18 +1,6 @@
-# Content tools and generated content.
-# contentgen writes models, textures and sounds into ${GAME_DIR}/data and mapc compiles the course
-# text into data/Map/map2.map. Both run again only when a tool or a course file changes (the stamp
-# file records the last run). The two tools are defined here rather than in tools/<name>/ so that
-# their executables in ${TOOLS_DIR} do not collide with CMake's build folders of the same name.
-file(GLOB CONTENTGEN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/contentgen/*.cpp)
-add_executable(contentgen ${CONTENTGEN_SOURCES})
-target_link_libraries(contentgen PRIVATE PkgConfig::SDL2 PkgConfig::SDL2TTF PNG::PNG)
-set_target_properties(contentgen PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TOOLS_DIR})
-
-# mapc shares no code with the game's map loader on purpose: it is the independent writer.
-file(GLOB MAPC_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/mapc/*.cpp)
-add_executable(mapc ${MAPC_SOURCES})
-set_target_properties(mapc PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TOOLS_DIR})
-
+# Generated content: contentgen (tools/contentgen) writes models, textures and sounds into
+# ${GAME_DIR}/data and mapc (tools/mapc) compiles the course text into data/Map/map2.map. Both run
+# again only when a tool or a course file changes (the stamp file records the last run).
 file(GLOB_RECURSE COURSE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/content/course/*)
 set(CONTENT_STAMP ${CMAKE_BINARY_DIR}/content.stamp)
 add_custom_command(

@@ -2,22 +2,38 @@
 #include "app/game_main.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "app/application.h"
 #include "app/automation/automation.h"
+#include "app/content_search.h"
+#include "app/version.h"
 #include "platform/fs/directory.h"
+#include "platform/window/message_box.h"
 
 namespace {
-// Content is read relative to the working directory; a game started from elsewhere looks beside
-// its executable instead.
-void FindContent() {
-    if (platform::fs::IsDirectory("data")) return;
-    std::string folder = platform::fs::ExecutableFolder();
-    if (platform::fs::IsDirectory(folder + "data")) platform::fs::ChangeDirectory(folder);
-    if (!platform::fs::IsDirectory("data"))
-        std::fprintf(stderr, "orlenda: game content missing: no data/ folder here or beside the executable "
-                             "(build it with `make build`); going on without it\n");
+// Exit statuses: a start-up or automation failure, and flags that cannot be run.
+constexpr int kFailed = 1;
+constexpr int kBadFlags = 2;
+
+// Makes the content folder the working directory, as every content path is relative to it.
+// Without content there is nothing to play: one box names every place searched.
+bool FindContent() {
+    const char* environment = std::getenv("ORLENDA_DATA");
+    std::error_code ec;
+    std::string working = std::filesystem::current_path(ec).string();
+    std::vector<ContentPlace> places = ContentPlaces(environment, working, platform::fs::ExecutableFolder());
+    if (environment && *environment && !platform::fs::IsDirectory(places.front().folder + "/data"))
+        std::fprintf(stderr, "orlenda: ORLENDA_DATA=%s holds no data/ folder; looking further\n", environment);
+    std::string folder = FindContentFolder(places);
+    if (!folder.empty() && platform::fs::ChangeDirectory(folder)) return true;
+    std::string message = ContentMissingMessage(places, environment);
+    if (platform::message_box::CurrentMode() == platform::message_box::Mode::Interactive)
+        std::fprintf(stderr, "orlenda: %s\n", message.c_str()); // automatic boxes echo themselves
+    MessageBoxA(nullptr, message.c_str(), "Orlenda", MB_OK | MB_ICONERROR);
+    return false;
 }
 } // namespace
 
@@ -25,25 +41,26 @@ int RunGame(int argc, char** argv) {
     LaunchFlags flags;
     std::string error;
     if (!ParseLaunchFlags(argc, argv, &flags, &error)) {
-        std::fprintf(stderr, "orlenda: %s\n%s", error.c_str(), LaunchFlagsUsage());
-        return 2;
+        std::fprintf(stderr, "orlenda: %s\n(orlenda --help lists the flags)\n", error.c_str());
+        return kBadFlags;
     }
-    if (flags.help) {
-        std::fputs(LaunchFlagsUsage(), stdout);
+    if (flags.help || flags.version) {
+        if (flags.help) std::fputs(LaunchFlagsUsage().c_str(), stdout);
+        else std::printf("orlenda %s\n", kOrlendaVersion);
         return 0;
     }
     Automation automation(flags);
-    if (!automation.Open(&error)) {
+    int status = 0;
+    if (!automation.Open(&error, &status)) {
         std::fprintf(stderr, "orlenda: %s\n", error.c_str());
-        return 2;
+        return status;
     }
-    FindContent();
     Application& application = Application::Instance();
     automation.Configure(application);
-    if (!application.Create(nullptr)) return 1;
+    if (!FindContent()) return kFailed;
+    if (!application.Create(nullptr)) return kFailed;
     automation.LoopStarting();
     application.Run();
     application.Shutdown();
-    automation.Finish();
-    return 0;
+    return automation.Finish() ? 0 : kFailed;
 }

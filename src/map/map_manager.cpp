@@ -2,6 +2,7 @@
 #include "map/map_manager.h"
 
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -114,6 +115,7 @@ void MapManager::LoadMap() { LoadMapFile(kMapPath); }
 MapManager::LoadResult MapManager::LoadMapFile(const std::string& path) {
     LoadResult result = LoadResult::Missing;
     std::ifstream file(path, std::ios::binary);
+    std::string reason = file ? "" : std::string(": ") + std::strerror(errno);
     std::vector<std::uint8_t> bytes;
     if (file) {
         file.seekg(0, std::ios::end);
@@ -130,7 +132,7 @@ MapManager::LoadResult MapManager::LoadMapFile(const std::string& path) {
             result = LoadMapFromMemory(bytes.data(), bytes.size());
         }
     }
-    if (result != LoadResult::Ok) std::fprintf(stderr, "map: %s %s\n", path.c_str(), Describe(result));
+    if (result != LoadResult::Ok) std::fprintf(stderr, "map: %s %s%s\n", path.c_str(), Describe(result), reason.c_str());
     return result;
 }
 

@@ -1,6 +1,7 @@
 // RIFF WAVE reading: the "fmt " chunk into a wave format, then bounded reads of the "data" chunk.
 #include "sound/wave_file.h"
 
+#include <cerrno>
 #include <cstring>
 
 using platform::audio::MakeFourCC;
@@ -27,7 +28,10 @@ std::uint32_t Dword(const std::uint8_t* bytes) { return Word(bytes) | static_cas
 
 bool WaveFile::Open(const std::string& path, std::string* error) {
     Close();
-    if (!hmmio.Open(path)) return Fail(error, "cannot open the file");
+    if (!hmmio.Open(path)) {
+        if (error) *error = std::string("cannot open the file: ") + std::strerror(errno);
+        return false;
+    }
     return ReadHeader(error);
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Missing or broken content: with each content folder removed, or a file replaced by garbage or cut
-# short, the game still starts, reaches the race, says what is wrong on stderr and never crashes.
+# short, the game still starts, reaches the race, says what is wrong on stderr and never crashes;
+# with no data/ folder at all it says where it looked and exits with 1.
 # A course left without checkpoints says so in a box and is back on the title within 400 frames.
 # With no display at all, a windowed start explains why and exits non-zero.
 # Usage: proof_missing_content.sh GAME_DIR BUILD_DIR
@@ -86,7 +87,20 @@ run_case() {
 for folder in data/Map data/MapObject data/XFile data/Texture data/Effect data/Sound Shader; do
     run_case "no $folder" "rm -rf $folder" "${folder#data/}|msg"
 done
-run_case "no data" "rm -rf data" "data"
+
+# No data/ at all: nothing to play, so one box names every folder searched and the game ends with 1.
+case_name="no data"
+rm -rf "$work/game" && cp -al "$game_dir" "$work/game" && rm -rf "$work/game/data"
+rc=0
+(cd "$work/game" && env -u ORLENDA_DATA timeout 60 ./orlenda --headless --frames 300 --input "$work/enter.txt" \
+    >"$work/out.txt" 2>"$work/err.txt") || rc=$?
+boxes=$(grep -c '^\[' "$work/err.txt")
+if [ $rc -ne 1 ]; then fail "exit $rc, expected 1"; cat "$work/err.txt"
+elif [ "$boxes" -ne 1 ]; then fail "$boxes message boxes, expected one"; cat "$work/err.txt"
+elif ! grep -q "looked for data/ and Shader/" "$work/err.txt" || ! grep -qF "  $work/game  (" "$work/err.txt" ||
+     ! grep -qF "/share/orlenda  (" "$work/err.txt"; then fail "the box does not name the folders searched"; cat "$work/err.txt"
+else echo "ok   [no data] exit 1, one box naming $(grep -c '^  /' "$work/err.txt") folders"
+fi
 
 # Files replaced by garbage, or cut to their first third.
 for file in data/Map/map2.map data/MapObject/church.x data/MapObject/checkpoint.x data/XFile/aaa/perlita.x \

@@ -269,4 +269,23 @@ TEST_F(SoundManagerTest, ReleaseClosesTheDeviceAndInitOpensItAgain) {
     EXPECT_GT(Energy(1000), 1.0e5);
 }
 
+TEST_F(SoundManagerTest, WithoutASoundDeviceThePlayerIsToldInOneLineAndTheGamePlaysSilently) {
+    AddSound("go.wav", Pcm16(Noise(kSampleRate / 10, 8000)));
+    platform::audio::ForceLoopback(false);
+    ::testing::internal::CaptureStderr();
+    SoundManager& sound = Init();
+    std::string said = ::testing::internal::GetCapturedStderr();
+    bool silent = platform::audio::IsLoopback();
+    sound.Play(0, "go");
+    std::vector<std::string> played = sound.TakePlayedNames();
+    sound.Release();
+    platform::audio::ForceLoopback(true);
+    if (!silent) GTEST_SKIP() << "this machine has a sound device";
+    const std::string line = "no sound device: playing silently\n";
+    ASSERT_NE(said.find(line), std::string::npos) << said;
+    EXPECT_EQ(said.find(line), said.rfind(line)) << "said once";
+    EXPECT_EQ(played, (std::vector<std::string>{"go"}));
+}
+
 } // namespace
+

@@ -134,6 +134,8 @@ Image Arrow() {
 
 }  // namespace
 
+Image MagicCircleImage() { return MagicCircle(); }
+
 bool WriteEffectTextures(const std::string& dir) {
     return LightBall().SavePng(dir + "/lightball.png") && MagicCircle().SavePng(dir + "/magiccircle.png") &&
            Sparkle(64, 9, 3).SavePng(dir + "/broomeffect.png") && Trajectory().SavePng(dir + "/trajectory.png") &&

@@ -3,4 +3,8 @@
 
 #include <string>
 
+#include "image.h"
+
 bool WriteEffectTextures(const std::string& dir);
+// The magic circle as white lines on transparency (256 x 256); the desktop icon reuses it.
+Image MagicCircleImage();

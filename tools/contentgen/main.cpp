@@ -7,6 +7,7 @@
 
 #include "characters.h"
 #include "effect_textures.h"
+#include "icon.h"
 #include "map_models.h"
 #include "props.h"
 #include "sounds.h"
@@ -25,8 +26,9 @@ bool Step(const char* what, bool ok) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--icon") return Step(argv[2], WriteIcon(argv[2])) ? 0 : 1;
     if (argc != 3 || std::string(argv[1]) != "--out") {
-        std::fprintf(stderr, "usage: contentgen --out DATA_DIR\n");
+        std::fprintf(stderr, "usage: contentgen --out DATA_DIR | --icon FILE.png\n");
         return 2;
     }
     auto started = std::chrono::steady_clock::now();

@@ -1,10 +1,11 @@
 // Automation hooks around the main loop; with no flags they only keep the sound list drained.
 #include "app/automation/automation.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <sstream>
 
 #include "app/application.h"
 #include "app/scene_manager.h"
@@ -21,13 +22,34 @@ double Milliseconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-bool ReadFile(const std::string& path, std::string* text) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    *text = contents.str();
+// The whole file, or false with the system's reason.
+bool ReadFile(const std::string& path, std::string* text, std::string* reason) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return *reason = std::strerror(errno), false;
+    char buffer[8192];
+    std::size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) text->append(buffer, count);
+    bool failed = std::ferror(file) != 0;
+    int code = errno;
+    std::fclose(file);
+    if (failed) return *reason = std::strerror(code ? code : EIO), false;
     return true;
+}
+
+// Where a path leads, symbolic links and ".." resolved as far as the path exists.
+std::filesystem::path Resolved(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::absolute(path, ec);
+    if (ec) return std::filesystem::path(path).lexically_normal();
+    std::filesystem::path canonical = std::filesystem::weakly_canonical(full, ec);
+    return ec ? full.lexically_normal() : canonical;
+}
+
+// Two flags naming one file would have one run overwrite what another part reads or writes.
+bool SameFile(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) || Resolved(a) == Resolved(b);
 }
 } // namespace
 
@@ -36,30 +58,56 @@ Automation::Automation(LaunchFlags launchFlags)
 
 Automation::~Automation() { platform::message_box::SetObserver(nullptr); }
 
-bool Automation::Open(std::string* error) {
+bool Automation::Open(std::string* error, int* status) {
+    int ignored = 0;
+    if (!status) status = &ignored;
+    *status = 2;
     // The game may change its working directory to find its content; screenshots go where asked.
     for (ScreenshotRequest& request : flags.screenshots) {
         std::error_code ec;
         std::filesystem::path absolute = std::filesystem::absolute(request.path, ec);
         if (!ec) request.path = absolute.string();
     }
-    if (!flags.inputFile.empty()) {
-        std::string text, reason;
-        std::vector<ScriptEvent> events;
-        if (!ReadFile(flags.inputFile, &text)) return *error = "cannot read the input script " + flags.inputFile, false;
-        if (!ParseInputScript(text, &events, &reason)) return *error = flags.inputFile + ": " + reason, false;
-        script = std::make_unique<InputScript>(std::move(events));
-    }
+    if (!CheckFileFlags(error) || !ReadScript(error)) return false;
+    *status = 1;
     if (!flags.recordFile.empty()) {
-        record.open(flags.recordFile);
-        if (!record) return *error = "cannot write " + flags.recordFile, false;
-        record << "# keys and answers of a run; replay with --input\n";
+        if (!record.Open(flags.recordFile, error)) return false;
+        record.Write("# keys and answers of a run; replay with --input\n");
     }
-    if (!flags.traceFile.empty()) {
-        trace.open(flags.traceFile);
-        if (!trace) return *error = "cannot write " + flags.traceFile, false;
-    }
+    if (!flags.traceFile.empty() && !trace.Open(flags.traceFile, error)) return false;
+    *status = 0;
     return true;
+}
+
+bool Automation::CheckFileFlags(std::string* error) const {
+    if (!flags.inputFile.empty() && std::filesystem::is_directory(flags.inputFile))
+        return *error = "--input " + flags.inputFile + " is a folder, not an input script", false;
+    std::vector<std::pair<std::string, std::string>> named = {
+        {"--input", flags.inputFile}, {"--record", flags.recordFile}, {"--trace", flags.traceFile}};
+    for (const ScreenshotRequest& request : flags.screenshots) named.push_back({"--screenshot", request.path});
+    for (std::size_t i = 0; i < named.size(); ++i)
+        for (std::size_t j = i + 1; j < named.size(); ++j)
+            if (named[i].first != "--screenshot" && SameFile(named[i].second, named[j].second))
+                return *error = named[i].first + " and " + named[j].first + " name the same file " + named[j].second,
+                       false;
+    return true;
+}
+
+bool Automation::ReadScript(std::string* error) {
+    if (flags.inputFile.empty()) return true;
+    std::string text, reason;
+    std::vector<ScriptEvent> events;
+    if (!ReadFile(flags.inputFile, &text, &reason))
+        return *error = "cannot read the input script " + flags.inputFile + ": " + reason, false;
+    if (!ParseInputScript(text, &events, &reason)) return *error = flags.inputFile + ": " + reason, false;
+    script = std::make_unique<InputScript>(std::move(events));
+    return true;
+}
+
+void Automation::ReportWriteFailure(const OutputFile& file, bool* reported) {
+    if (!file.Failed() || *reported) return;
+    std::fprintf(stderr, "orlenda: %s\n", file.Error().c_str());
+    *reported = true;
 }
 
 void Automation::Configure(Application& application) {
@@ -74,11 +122,11 @@ void Automation::Configure(Application& application) {
     if (flags.fullscreen) application.options.fullScreenAnswer = IDYES;
     application.observer = this;
     if (script) script->ApplyUpTo(0);
-    if (record) {
+    if (record.IsOpen()) {
         platform::message_box::SetObserver([this](const std::string&, const std::string&, int answer) {
             // Boxes before the first frame (the full-screen question) are answered by flags on replay.
             if (currentFrame == 0 || (answer != IDYES && answer != IDNO)) return;
-            record << FormatScriptEvent({currentFrame, ScriptEvent::Kind::Answer, 0, answer}) << '\n';
+            record.Write(FormatScriptEvent({currentFrame, ScriptEvent::Kind::Answer, 0, answer}) + "\n");
         });
     }
 }
@@ -91,7 +139,7 @@ void Automation::LoopStarting() {
 void Automation::FrameStarting(std::uint64_t frame) {
     currentFrame = frame;
     if (script) script->ApplyUpTo(frame);
-    if (record) RecordKeys(frame);
+    if (record.IsOpen()) RecordKeys(frame);
     frameStarted = Clock::now();
 }
 
@@ -102,8 +150,10 @@ void Automation::FramePresented(std::uint64_t frame) {
     stats.AddFrame(Milliseconds(stepped - frameStarted), Milliseconds(presented - stepped));
     if (frame == 1) stats.SetFirstFrameMs(Milliseconds(presented - launched));
     std::vector<std::string> sounds = SoundManager::Instance().TakePlayedNames();
-    if (trace) WriteTrace(frame, sounds);
+    if (trace.IsOpen()) WriteTrace(frame, sounds);
     TakeScreenshots(frame);
+    ReportWriteFailure(record, &recordReported);
+    ReportWriteFailure(trace, &traceReported);
 }
 
 void Automation::RecordKeys(std::uint64_t frame) {
@@ -113,7 +163,7 @@ void Automation::RecordKeys(std::uint64_t frame) {
         if (down == recordedDown[i]) continue;
         recordedDown[i] = down;
         auto kind = down ? ScriptEvent::Kind::KeyDown : ScriptEvent::Kind::KeyUp;
-        record << FormatScriptEvent({frame, kind, keys[i], 0}) << '\n';
+        record.Write(FormatScriptEvent({frame, kind, keys[i], 0}) + "\n");
     }
 }
 
@@ -132,7 +182,7 @@ void Automation::WriteTrace(std::uint64_t frame, const std::vector<std::string>&
     for (const std::string& name : SoundManager::Instance().PlayingNames()) names.push_back(TraceWriter::String(name));
     traceLine.Set("playing", TraceWriter::Array(names));
     if (scenes.scene) scenes.scene->WriteTrace(traceLine);
-    trace << traceLine.Line() << '\n';
+    trace.Write(traceLine.Line() + "\n");
 }
 
 void Automation::TakeScreenshots(std::uint64_t frame) {
@@ -145,14 +195,19 @@ void Automation::TakeScreenshots(std::uint64_t frame) {
         }
         platform::image::Image image;
         std::string error;
-        if (!device->ReadBackBuffer(image.pixels, image.width, image.height) ||
-            !platform::image::SavePng(request.path, image, &error))
-            std::fprintf(stderr, "screenshot: %s not written %s\n", request.path.c_str(), error.c_str());
+        if (!device->ReadBackBuffer(image.pixels, image.width, image.height)) error = "the screen cannot be read back";
+        else platform::image::SavePng(request.path, image, &error);
+        if (error.empty()) continue;
+        std::fprintf(stderr, "orlenda: screenshot %s not written: %s\n", request.path.c_str(), error.c_str());
+        screenshotFailed = true;
     }
 }
 
-void Automation::Finish() {
-    if (record) record.flush();
-    if (trace) trace.flush();
+bool Automation::Finish() {
+    record.Close();
+    trace.Close();
+    ReportWriteFailure(record, &recordReported);
+    ReportWriteFailure(trace, &traceReported);
     if (flags.stats) std::fputs(stats.Report().c_str(), stdout);
+    return !record.Failed() && !trace.Failed() && !screenshotFailed;
 }

@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "app/automation/frame_stats.h"
 #include "app/automation/input_script.h"
 #include "app/automation/launch_flags.h"
+#include "app/automation/output_file.h"
 #include "app/automation/trace_writer.h"
 #include "app/frame_observer.h"
 
@@ -22,8 +22,10 @@ public:
     explicit Automation(LaunchFlags flags);
     ~Automation() override;
 
-    // Reads the input script and opens the record and trace files; false with the reason.
-    bool Open(std::string* error);
+    // Checks the files the flags name, reads the input script and opens the record and trace
+    // files; false with the reason and the exit status: 2 for flags that cannot work (a folder as
+    // script, one file named twice, a bad script), 1 for an output file that cannot be written.
+    bool Open(std::string* error, int* status = nullptr);
     // Clock, message-box mode, random seed and the launch options of the application; also answers
     // scripted for boxes before the first frame (the full-screen question).
     void Configure(Application& application);
@@ -32,8 +34,9 @@ public:
     void FrameStarting(std::uint64_t frame) override;
     void SceneStepped(std::uint64_t frame) override;
     void FramePresented(std::uint64_t frame) override;
-    // After shut-down: flushes the files and prints the statistics.
-    void Finish();
+    // After shut-down: closes the files and prints the statistics; false when anything the run
+    // was asked to write (trace, recording, screenshots) could not be written.
+    bool Finish();
 
     const FrameStats& Stats() const { return stats; }
 
@@ -43,11 +46,18 @@ private:
     void RecordKeys(std::uint64_t frame);
     void WriteTrace(std::uint64_t frame, const std::vector<std::string>& sounds);
     void TakeScreenshots(std::uint64_t frame);
+    bool CheckFileFlags(std::string* error) const;
+    bool ReadScript(std::string* error);
+    // Says once on stderr that a file stopped being written.
+    void ReportWriteFailure(const OutputFile& file, bool* reported);
 
     LaunchFlags flags;
     std::unique_ptr<InputScript> script;
-    std::ofstream record;
-    std::ofstream trace;
+    OutputFile record;
+    OutputFile trace;
+    bool recordReported = false;
+    bool traceReported = false;
+    bool screenshotFailed = false;
     TraceWriter traceLine;
     FrameStats stats;
     std::vector<bool> recordedDown; // per ScriptKeys() entry

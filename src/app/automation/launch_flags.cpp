@@ -1,6 +1,7 @@
 // Flag parsing: every value is checked, so a typo stops the run instead of being ignored.
 #include "app/automation/launch_flags.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -43,6 +44,46 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
     return true;
 }
 
+// --help: one row per flag and per key; a new flag is one more row.
+struct UsageRow {
+    const char* name;
+    const char* meaning;
+};
+constexpr UsageRow kFlagRows[] = {
+    {"--windowed | --fullscreen", "answer the full-screen question in advance"},
+    {"--headless", "no window, no GPU, silent audio (implies --windowed --fixed-clock)"},
+    {"--fixed-clock", "every frame lasts exactly 16 ms of game time; no sleeping"},
+    {"--frames N", "leave after N frames"},
+    {"--input FILE", "scripted keys and message-box answers"},
+    {"--record FILE", "write this run's keys as an input script"},
+    {"--seed N", "seed the random generator"},
+    {"--screenshot N:FILE.png", "save the screen after frame N (repeatable; OpenGL only)"},
+    {"--trace FILE", "one JSON line per frame"},
+    {"--stats", "print frame timings and peak memory at exit"},
+    {"--help, -h", "print this help and exit"},
+    {"--version", "print the version and exit"},
+};
+constexpr UsageRow kKeyRows[] = {
+    {"Enter", "start the race on the title; back to the title after the finish"},
+    {"Escape", "quit from the title, or leave the race for the title (both ask first)"},
+    {"Space", "throttle (without it the broom coasts down)"},
+    {"Shift", "boost"},
+    {"Left, Right", "turn"},
+    {"Up, Down", "nose up, nose down"},
+    {"R", "swap Up and Down"},
+    {"C", "automatic pilot on/off"},
+};
+
+template <std::size_t N>
+void AppendRows(std::string* text, const UsageRow (&rows)[N]) {
+    std::size_t width = 0;
+    for (const UsageRow& row : rows) width = std::max(width, std::strlen(row.name));
+    for (const UsageRow& row : rows) {
+        std::string name = row.name;
+        *text += "  " + name + std::string(width + 3 - name.size(), ' ') + row.meaning + "\n";
+    }
+}
+
 bool IsValueFlag(const std::string& flag) {
     for (const char* name : {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace"})
         if (flag == name) return true;
@@ -62,6 +103,7 @@ bool ParseLaunchFlags(int argc, const char* const* argv, LaunchFlags* flags, std
         else if (flag == "--fixed-clock") flags->fixedClock = true;
         else if (flag == "--stats") flags->stats = true;
         else if (flag == "--help" || flag == "-h") flags->help = true;
+        else if (flag == "--version") flags->version = true;
         else if (IsValueFlag(flag)) {
             if (i + 1 >= argc) return *error = flag + " needs a value", false;
             if (!ApplyValueFlag(flag, argv[++i], flags, error)) return false;
@@ -71,23 +113,26 @@ bool ParseLaunchFlags(int argc, const char* const* argv, LaunchFlags* flags, std
     }
     if (flags->headless) {
         if (flags->fullscreen) return *error = "--headless has no screen to fill (--fullscreen)", false;
+        if (!flags->screenshots.empty()) return *error = "--headless draws nothing to take a --screenshot of", false;
         flags->windowed = true;
         flags->fixedClock = true;
     }
     if (flags->windowed && flags->fullscreen) return *error = "--windowed and --fullscreen exclude each other", false;
+    for (const ScreenshotRequest& request : flags->screenshots)
+        if (flags->frames != 0 && request.frame > flags->frames)
+            return *error = "--screenshot " + std::to_string(request.frame) + ":" + request.path +
+                            " comes after the last frame (--frames " + std::to_string(flags->frames) + ")",
+                   false;
     return true;
 }
 
-const char* LaunchFlagsUsage() {
-    return "usage: orlenda [flags]\n"
-           "  --windowed | --fullscreen   answer the full-screen question in advance\n"
-           "  --headless                  no window, no GPU, silent audio (implies --windowed --fixed-clock)\n"
-           "  --fixed-clock               every frame lasts exactly 16 ms of game time; no sleeping\n"
-           "  --frames N                  leave after N frames\n"
-           "  --input FILE                scripted keys and message-box answers\n"
-           "  --record FILE               write this run's keys as an input script\n"
-           "  --seed N                    seed the random generator\n"
-           "  --screenshot N:FILE.png     save the screen after frame N (repeatable; OpenGL only)\n"
-           "  --trace FILE                one JSON line per frame\n"
-           "  --stats                     print frame timings and peak memory at exit\n";
+std::string LaunchFlagsUsage() {
+    std::string text = "usage: orlenda [flags]\n\nWith no flags the game starts as a player starts it. Flags:\n";
+    AppendRows(&text, kFlagRows);
+    text += "\nKeys (in the race, unless the title is named):\n";
+    AppendRows(&text, kKeyRows);
+    text += "\nThe content (data/ and Shader/) is looked for in $ORLENDA_DATA, the working directory,\n"
+            "beside the executable, then in ../share/orlenda beside it.\n"
+            "Exit status: 0 done, 1 start-up failed or an output file could not be written, 2 bad flags.\n";
+    return text;
 }

@@ -18,6 +18,7 @@ struct LaunchFlags {
     bool fixedClock = false;
     bool stats = false;
     bool help = false;
+    bool version = false;
     std::uint64_t frames = 0; // 0: no limit
     std::string inputFile;
     std::string recordFile;
@@ -26,6 +27,8 @@ struct LaunchFlags {
     std::vector<ScreenshotRequest> screenshots;
 };
 
-// Fills `flags` from argv; false with a one-line reason for an unknown flag or a bad value.
+// Fills `flags` from argv; false with a one-line reason for an unknown flag, a bad value or flags
+// that contradict each other.
 bool ParseLaunchFlags(int argc, const char* const* argv, LaunchFlags* flags, std::string* error);
-const char* LaunchFlagsUsage();
+// The --help text: every flag and every key of the game.
+std::string LaunchFlagsUsage();

@@ -142,7 +142,13 @@ void ForceLoopback(bool force) { S().forceLoopback = force; }
 
 bool OpenDevice() {
     if (IsOpen()) return true;
-    bool opened = (!S().forceLoopback && OpenDefault()) || OpenLoopback();
+    bool opened = !S().forceLoopback && OpenDefault();
+    if (!opened) {
+        opened = OpenLoopback();
+        // A player without a sound card gets a plain reason for the silence, not only the
+        // sound library's own diagnostics.
+        if (opened && !S().forceLoopback) std::fprintf(stderr, "audio: no sound device: playing silently\n");
+    }
     if (!opened) {
         std::fprintf(stderr, "audio: no audio device, not even a loopback one; the game stays silent\n");
         return false;

@@ -1,6 +1,8 @@
 // Effect file parsing: technique blocks, uniform declarations and stage entry functions.
 #include "platform/gpu/effect_file.h"
 
+#include <cerrno>
+#include <cstring>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -316,7 +318,7 @@ bool ParseEffectFile(std::string_view text, const std::string& fileName, EffectF
 bool LoadEffectFile(const std::string& path, EffectFile* result, std::string* error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        *error = path + ":0: cannot open the effect file";
+        *error = path + ":0: cannot open the effect file: " + std::strerror(errno);
         return false;
     }
     std::ostringstream text;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
@@ -139,7 +140,8 @@ bool LoadPng(const std::string& path, Image* out, std::string* error) {
     // the size cap keeps a huge file from being read whole before libpng refuses it.
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
-        if (error) *error = "cannot open " + path + " (not a file)";
+        int code = ec ? ec.value() : std::filesystem::is_directory(path, ec) ? EISDIR : ENOENT;
+        if (error) *error = "cannot open " + path + ": " + std::strerror(code);
         return false;
     }
     auto size = std::filesystem::file_size(path, ec);
@@ -149,12 +151,12 @@ bool LoadPng(const std::string& path, Image* out, std::string* error) {
     }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        if (error) *error = "cannot open " + path;
+        if (error) *error = "cannot open " + path + ": " + std::strerror(errno);
         return false;
     }
     std::vector<char> bytes(size);
     if (!file.read(bytes.data(), std::streamsize(size))) {
-        if (error) *error = "cannot read " + path;
+        if (error) *error = "cannot read " + path + ": " + std::strerror(errno ? errno : EIO);
         return false;
     }
     if (!DecodePng(bytes.data(), bytes.size(), out, error)) {
@@ -194,12 +196,16 @@ bool EncodePng(const Image& image, std::vector<std::uint8_t>* out, std::string* 
 bool SavePng(const std::string& path, const Image& image, std::string* error) {
     std::vector<std::uint8_t> bytes;
     if (!EncodePng(image, &bytes, error)) return false;
-    std::ofstream file(path, std::ios::binary);
-    if (!file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()))) {
-        if (error) *error = "cannot write " + path;
-        return false;
+    // stdio rather than a stream, so a full disk or a read-only folder is reported with its reason.
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    bool written = file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    int code = errno;
+    if (file && std::fclose(file) != 0 && written) {
+        written = false;
+        code = errno;
     }
-    return true;
+    if (!written && error) *error = "cannot write " + path + ": " + std::strerror(code ? code : EIO);
+    return written;
 }
 
 std::uint32_t NextPowerOfTwo(std::uint32_t n) {

@@ -9,6 +9,7 @@
 namespace {
 platform::message_box::Mode mode = platform::message_box::Mode::Automatic;
 std::deque<int> answers;
+HWND mainWindow = nullptr;
 std::function<void(const std::string&, const std::string&, int)> observer;
 
 int DefaultAnswer(unsigned type) {
@@ -24,7 +25,7 @@ const char* AnswerName(int answer) {
     }
 }
 
-int ShowWithSdl(const char* text, const char* caption, unsigned type) {
+int ShowWithSdl(HWND owner, const char* text, const char* caption, unsigned type) {
     bool yesNo = (type & 0xF) == MB_YESNO;
     SDL_MessageBoxButtonData buttons[2];
     int count = 0;
@@ -40,15 +41,19 @@ int ShowWithSdl(const char* text, const char* caption, unsigned type) {
                       IDOK, "OK"};
         count = 1;
     }
+    // A hidden window (the full-screen question comes before the window is shown) makes a poor
+    // parent: some window managers keep a dialog of an unmapped window out of sight.
+    auto* parent = static_cast<SDL_Window*>(owner);
+    if (parent && (SDL_GetWindowFlags(parent) & SDL_WINDOW_SHOWN) == 0) parent = nullptr;
     Uint32 flags = (type & MB_ICONERROR) ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-    SDL_MessageBoxData data{flags, nullptr, caption, text, count, buttons, nullptr};
+    SDL_MessageBoxData data{flags, parent, caption, text, count, buttons, nullptr};
     int pressed = -1;
     if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0) return DefaultAnswer(type);
     return pressed;
 }
 } // namespace
 
-int MessageBoxA(HWND, const char* text, const char* caption, unsigned type) {
+int MessageBoxA(HWND owner, const char* text, const char* caption, unsigned type) {
     text = text ? text : "";
     caption = caption ? caption : "";
     int answer;
@@ -60,7 +65,7 @@ int MessageBoxA(HWND, const char* text, const char* caption, unsigned type) {
         }
         std::fprintf(stderr, "[%s] %s -> %s\n", caption, text, AnswerName(answer));
     } else {
-        answer = ShowWithSdl(text, caption, type);
+        answer = ShowWithSdl(platform::message_box::EffectiveOwner(owner), text, caption, type);
     }
     if (observer) observer(caption, text, answer);
     return answer;
@@ -68,6 +73,12 @@ int MessageBoxA(HWND, const char* text, const char* caption, unsigned type) {
 
 namespace platform::message_box {
 void SetMode(Mode m) { mode = m; }
+Mode CurrentMode() { return mode; }
+void SetMainWindow(HWND window) { mainWindow = window; }
+void ForgetWindow(HWND window) {
+    if (window && window == mainWindow) mainWindow = nullptr;
+}
+HWND EffectiveOwner(HWND owner) { return owner ? owner : mainWindow; }
 void QueueAnswer(int answer) { answers.push_back(answer); }
 void ClearAnswers() { answers.clear(); }
 void SetObserver(std::function<void(const std::string&, const std::string&, int)> o) { observer = std::move(o); }

@@ -5,6 +5,7 @@
 
 #include "platform/gpu/backends.h"
 #include "platform/window/input.h"
+#include "platform/window/message_box.h"
 
 namespace platform::window {
 
@@ -96,10 +97,12 @@ bool Window::Create(const char* title, int clientWidth, int clientHeight, std::s
         return false;
     }
     handle = window;
+    platform::message_box::SetMainWindow(handle);
     return true;
 }
 
 void Window::Destroy() {
+    platform::message_box::ForgetWindow(handle);
     if (handle) SDL_DestroyWindow(static_cast<SDL_Window*>(handle));
     handle = nullptr;
 }

@@ -1,6 +1,7 @@
 // Reader of .x text files into an xfile::Document, checking every count it is given.
 #include <cmath>
 #include <cstdio>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -557,7 +558,7 @@ bool ParseXFile(const char* data, std::size_t size, const std::string& fileName,
 bool LoadXFile(const std::string& path, Document* out, std::string* error) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        if (error) *error = path + ": cannot open the file";
+        if (error) *error = path + ": cannot open the file: " + std::strerror(errno);
         return false;
     }
     file.seekg(0, std::ios::end);
@@ -569,7 +570,7 @@ bool LoadXFile(const std::string& path, Document* out, std::string* error) {
     }
     std::string bytes(std::size_t(size), '\0');
     if (!file.read(bytes.data(), size)) {
-        if (error) *error = path + ": cannot read the file";
+        if (error) *error = path + ": cannot read the file: " + std::strerror(errno ? errno : EIO);
         return false;
     }
     if (!ParseXFile(bytes.data(), bytes.size(), path, out, error)) return false;

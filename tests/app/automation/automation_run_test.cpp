@@ -102,4 +102,29 @@ TEST_F(AutomationRunTest, AMissingOrBadScriptIsRefusedBeforeStarting) {
     EXPECT_NE(error.find("line 2"), std::string::npos) << error;
 }
 
+TEST_F(AutomationRunTest, FilesTheFlagsCannotUseAreFlagErrorsAndUnwritableOutputIsAFailure) {
+    std::ofstream("script.txt") << "3 down RETURN\n";
+    std::filesystem::create_directory("folder");
+    const std::vector<std::pair<std::vector<const char*>, int>> cases = {
+        {{"--input", "folder"}, 2},
+        {{"--trace", "same.jsonl", "--record", "./same.jsonl"}, 2},
+        {{"--input", "script.txt", "--record", "script.txt"}, 2},
+        {{"--trace", "/dev/null/trace.jsonl"}, 1},
+    };
+    for (auto [args, expected] : cases) {
+        args.insert(args.begin(), "orlenda");
+        LaunchFlags flags;
+        std::string error;
+        ASSERT_TRUE(ParseLaunchFlags(int(args.size()), args.data(), &flags, &error)) << error;
+        int status = 0;
+        EXPECT_FALSE(Automation(flags).Open(&error, &status)) << args[1];
+        EXPECT_EQ(status, expected) << error;
+    }
+    std::ifstream script("script.txt");
+    std::string first;
+    std::getline(script, first);
+    EXPECT_EQ(first, "3 down RETURN") << "a refused --record leaves the script it would have overwritten alone";
+}
+
 } // namespace
+

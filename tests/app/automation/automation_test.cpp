@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <set>
 
 #include "app/automation/frame_stats.h"
 #include "app/automation/input_script.h"
@@ -54,6 +58,7 @@ TEST(LaunchFlags, BadValuesAndUnknownFlagsAreRefusedWithAReason) {
         {"--frames"},          {"--frames", "0"},          {"--frames", "12x"},      {"--frames", "-3"},
         {"--seed", "abc"},     {"--screenshot", "title.png"}, {"--screenshot", "0:a.png"}, {"--screenshot", "5:"},
         {"--fast"},            {"--windowed", "--fullscreen"}, {"--headless", "--fullscreen"}, {"--seed", "99999999999"},
+        {"--headless", "--screenshot", "5:a.png"},
     };
     for (const auto& args : bad) {
         LaunchFlags flags;
@@ -61,6 +66,51 @@ TEST(LaunchFlags, BadValuesAndUnknownFlagsAreRefusedWithAReason) {
         EXPECT_FALSE(Parse(args, &flags, &error)) << args[0];
         EXPECT_FALSE(error.empty());
     }
+}
+
+TEST(LaunchFlags, AScreenshotAfterTheLastFrameIsRefused) {
+    LaunchFlags flags;
+    std::string error;
+    EXPECT_FALSE(Parse({"--frames", "400", "--screenshot", "401:late.png"}, &flags, &error));
+    EXPECT_NE(error.find("401"), std::string::npos) << error;
+    EXPECT_TRUE(Parse({"--screenshot", "401:late.png", "--frames", "401"}, &flags)) << "the last frame itself is fine";
+    EXPECT_TRUE(Parse({"--screenshot", "9999:late.png"}, &flags)) << "no --frames: the run may get there";
+}
+
+// The first cells of a README table under `heading` (up to the next heading), header rows left out.
+std::vector<std::string> ReadmeTableNames(const std::string& heading) {
+    const char* source = std::getenv("ORLENDA_SOURCE");
+    std::ifstream readme(std::string(source ? source : "../..") + "/README.md"); // run from build/game
+    std::vector<std::string> names;
+    bool inside = false;
+    for (std::string line; std::getline(readme, line);) {
+        if (line.rfind("## ", 0) == 0) inside = line == heading;
+        if (!inside || line.rfind("| ", 0) != 0 || line.find("---") != std::string::npos) continue;
+        names.push_back(line.substr(2, line.find(" |", 1) - 2));
+    }
+    if (!names.empty()) names.erase(names.begin()); // the header row
+    return names;
+}
+
+// --help shows the same flags and keys as the README's tables, and only flags the parser takes.
+TEST(LaunchFlags, HelpListsEveryDocumentedFlagAndKey) {
+    std::string usage = LaunchFlagsUsage();
+    std::regex flag("--[a-z][a-z-]*");
+    std::set<std::string> documented, shown;
+    for (const std::string& cell : ReadmeTableNames("## Flags"))
+        for (std::sregex_iterator it(cell.begin(), cell.end(), flag), end; it != end; ++it) documented.insert(it->str());
+    for (std::sregex_iterator it(usage.begin(), usage.end(), flag), end; it != end; ++it) shown.insert(it->str());
+    EXPECT_GE(documented.size(), 13u);
+    EXPECT_EQ(documented, shown);
+    for (const std::string& name : shown) {
+        LaunchFlags flags;
+        std::string error;
+        Parse({name.c_str()}, &flags, &error);
+        EXPECT_EQ(error.find("unknown flag"), std::string::npos) << name;
+    }
+    std::vector<std::string> keys = ReadmeTableNames("## Keys");
+    EXPECT_GE(keys.size(), 8u);
+    for (const std::string& key : keys) EXPECT_NE(usage.find("\n  " + key + "  "), std::string::npos) << key;
 }
 
 TEST(InputScript, ParsesEventsCommentsAndAnyCase) {

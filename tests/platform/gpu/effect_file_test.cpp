@@ -102,6 +102,7 @@ TEST(EffectFile, MissingFileIsAnError) {
     std::string error;
     EXPECT_FALSE(LoadEffectFile("/nonexistent/Shader/None.fx", &f, &error));
     EXPECT_NE(error.find("None.fx"), std::string::npos);
+    EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
 }
 
 TEST(EffectFile, CompilerLogGetsFileLines) {

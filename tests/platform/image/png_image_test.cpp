@@ -96,9 +96,12 @@ TEST(PngImage, FilesSaveAndLoadAndMissingFilesFail) {
     std::filesystem::remove(path);
     EXPECT_FALSE(platform::image::LoadPng(path.string(), &loaded, &error));
     EXPECT_NE(error.find("cannot open"), std::string::npos);
+    EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
     // A folder is refused like a missing file (map materials without a texture name ask for one).
     EXPECT_FALSE(platform::image::LoadPng(std::filesystem::temp_directory_path().string(), &loaded, &error));
-    EXPECT_NE(error.find("not a file"), std::string::npos);
+    EXPECT_NE(error.find("Is a directory"), std::string::npos) << error;
+    EXPECT_FALSE(platform::image::SavePng("/dev/full", original, &error));
+    EXPECT_NE(error.find("/dev/full: No space left on device"), std::string::npos) << error;
 }
 
 TEST(PngImage, EncodeRefusesImagesWhosePixelsDoNotMatchTheirSize) {

@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include "platform/window/input.h"
+#include "platform/window/message_box.h"
 #include "platform/window/window.h"
 
 namespace {
@@ -103,6 +104,16 @@ TEST_F(WindowTest, EitherShiftAndEitherEnterHoldTheirKeyUntilBothAreUp) {
     EXPECT_TRUE(Down(VK_RETURN));
     Pump(Key(SDL_SCANCODE_KP_ENTER, false));
     EXPECT_FALSE(Down(VK_RETURN));
+}
+
+// Boxes opened by services that have no window at hand must still come up over the game's window
+// (in full screen, a box without a parent opens behind it), and never over a destroyed one.
+TEST_F(WindowTest, BoxesWithoutAnOwnerBelongToTheGameWindowWhileItExists) {
+    EXPECT_EQ(platform::message_box::EffectiveOwner(nullptr), window.Handle());
+    int other = 0;
+    EXPECT_EQ(platform::message_box::EffectiveOwner(&other), &other);
+    window.Destroy();
+    EXPECT_EQ(platform::message_box::EffectiveOwner(nullptr), nullptr);
 }
 
 } // namespace

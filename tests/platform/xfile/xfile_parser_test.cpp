@@ -163,6 +163,7 @@ TEST(XFileParser, LoadXFileReportsMissingFiles) {
     std::string error;
     EXPECT_FALSE(LoadXFile("/nonexistent/model.x", &doc, &error));
     EXPECT_NE(error.find("/nonexistent/model.x"), std::string::npos);
+    EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
 }
 
 // Modelling tools export vertex data as DeclData (float bits written as whole numbers); what the
