@@ -97,13 +97,19 @@ void Automation::FrameStarting(std::uint64_t frame) {
 
 void Automation::SceneStepped(std::uint64_t) { stepped = Clock::now(); }
 
-void Automation::FramePresented(std::uint64_t frame) {
+void Automation::FramePresented(std::uint64_t frame, bool shown) {
     Clock::time_point presented = Clock::now();
-    stats.AddFrame(Milliseconds(stepped - frameStarted), Milliseconds(presented - stepped));
+    stats.AddFrame(Milliseconds(stepped - frameStarted), shown ? Milliseconds(presented - stepped) : -1.0);
     if (frame == 1) stats.SetFirstFrameMs(Milliseconds(presented - launched));
     std::vector<std::string> sounds = SoundManager::Instance().TakePlayedNames();
     if (trace) WriteTrace(frame, sounds);
-    TakeScreenshots(frame);
+    if (shown) TakeScreenshots(frame);
+}
+
+bool Automation::MustShow(std::uint64_t frame) {
+    for (const ScreenshotRequest& request : flags.screenshots)
+        if (request.frame == frame) return true;
+    return false;
 }
 
 void Automation::RecordKeys(std::uint64_t frame) {

@@ -31,7 +31,8 @@ public:
     void LoopStarting();
     void FrameStarting(std::uint64_t frame) override;
     void SceneStepped(std::uint64_t frame) override;
-    void FramePresented(std::uint64_t frame) override;
+    void FramePresented(std::uint64_t frame, bool shown) override;
+    bool MustShow(std::uint64_t frame) override;
     // After shut-down: flushes the files and prints the statistics.
     void Finish();
 

@@ -348,7 +348,7 @@ void GlDevice::Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
     if (flags & D3DCLEAR_TARGET) mask |= GL_COLOR_BUFFER_BIT;
     if (flags & D3DCLEAR_ZBUFFER) mask |= GL_DEPTH_BUFFER_BIT;
     if (flags & D3DCLEAR_STENCIL) mask |= GL_STENCIL_BUFFER_BIT;
-    if (!mask) return;
+    if (!mask || discardDraws_) return;
     BindTargets();
     glClearColor(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
                  ((color >> 24) & 0xFF) / 255.0f);
@@ -361,6 +361,7 @@ void GlDevice::Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
 // ---- present and readback ------------------------------------------------------------------------
 
 void GlDevice::Present() {
+    if (discardDraws_) return;
     GLuint source = presentFbo_;
     int drawW = 0, drawH = 0;
     SDL_GL_GetDrawableSize(window_, &drawW, &drawH);
