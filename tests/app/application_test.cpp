@@ -137,7 +137,7 @@ TEST_F(ApplicationTest, OnTheRealClockASlowPictureIsCaughtUpWithAndGameTimeKeeps
     EXPECT_EQ(std::uint64_t(pictures), GraphicsDevice::Instance().device->Counters().frames);
     EXPECT_TRUE(scene->shown[29]) << "a requested frame is shown";
     EXPECT_TRUE(scene->shown.back()) << "and so is the last";
-    if (scene->rates.back() > 0) EXPECT_LT(scene->rates.back(), 50) << "the frame rate counts pictures";
+    EXPECT_LT(scene->rates.back(), 50) << "the frame rate counts pictures";
 }
 
 TEST_F(ApplicationTest, CloseEndsTheLoopAtTheNextPassAndTheWheelDoesNothing) {

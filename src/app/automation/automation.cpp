@@ -14,6 +14,7 @@
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
+#include "render/graphics_quality.h"
 #include "sound/sound_manager.h"
 
 namespace {
@@ -68,6 +69,8 @@ void Automation::Configure(Application& application) {
     platform::message_box::SetMode(automatic ? platform::message_box::Mode::Automatic
                                              : platform::message_box::Mode::Interactive);
     if (flags.seed) std::srand(*flags.seed);
+    GraphicsQuality quality;
+    if (ParseGraphicsQuality(flags.graphics, &quality)) SetGraphicsQuality(quality);
     application.options.headless = flags.headless;
     application.options.maxFrames = flags.frames;
     if (flags.windowed) application.options.fullScreenAnswer = IDNO;

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "render/graphics_quality.h"
+
 namespace {
 bool ParseNumber(const std::string& text, std::uint64_t* out) {
     if (text.empty()) return false;
@@ -37,6 +39,10 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
         flags->recordFile = value;
     } else if (flag == "--trace") {
         flags->traceFile = value;
+    } else if (flag == "--graphics") {
+        GraphicsQuality ignored;
+        if (!ParseGraphicsQuality(value, &ignored)) return *error = "--graphics needs full, fast or low", false;
+        flags->graphics = value;
     } else {
         return *error = "unknown flag " + flag, false;
     }
@@ -44,7 +50,7 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
 }
 
 bool IsValueFlag(const std::string& flag) {
-    for (const char* name : {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace"})
+    for (const char* name : {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace", "--graphics"})
         if (flag == name) return true;
     return false;
 }
@@ -89,5 +95,6 @@ const char* LaunchFlagsUsage() {
            "  --seed N                    seed the random generator\n"
            "  --screenshot N:FILE.png     save the screen after frame N (repeatable; OpenGL only)\n"
            "  --trace FILE                one JSON line per frame\n"
-           "  --stats                     print frame timings and peak memory at exit\n";
+           "  --stats                     print frame timings and peak memory at exit\n"
+           "  --graphics full|fast|low    glow as defined, a cheaper glow, or effects without glow\n";
 }
