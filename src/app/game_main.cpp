@@ -43,6 +43,7 @@ int RunGame(int argc, char** argv) {
     if (!application.Create(nullptr)) return 1;
     automation.LoopStarting();
     application.Run();
+    automation.LoopEnded();
     application.Shutdown();
     automation.Finish();
     return 0;

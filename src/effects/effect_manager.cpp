@@ -149,7 +149,9 @@ void EffectManager::DrawGlow() {
     GraphicsDevice& graphics = GraphicsDevice::Instance();
     gpu::Device& device = *graphics.device;
     BlurFilter& blur = ShaderManager::Instance().blur;
+    device.BeginPhase("blur");
     blur.Apply(glowTarget);
+    device.BeginPhase("glow");
     device.SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
     device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);

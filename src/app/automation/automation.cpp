@@ -89,6 +89,11 @@ void Automation::Configure(Application& application) {
 void Automation::LoopStarting() {
     // Plays of start-up (the title's music) belong to no frame.
     SoundManager::Instance().TakePlayedNames();
+    if (gpu::Device* device = GraphicsDevice::Instance().device.get()) device->EnablePhaseTimer(flags.stats);
+}
+
+void Automation::LoopEnded() {
+    if (gpu::Device* device = GraphicsDevice::Instance().device.get()) phaseReport = device->PhaseReport();
 }
 
 void Automation::FrameStarting(std::uint64_t frame) {
@@ -160,5 +165,5 @@ void Automation::TakeScreenshots(std::uint64_t frame) {
 void Automation::Finish() {
     if (record) record.flush();
     if (trace) trace.flush();
-    if (flags.stats) std::fputs(stats.Report().c_str(), stdout);
+    if (flags.stats) std::fputs((stats.Report() + phaseReport).c_str(), stdout);
 }

@@ -33,6 +33,8 @@ public:
     void SceneStepped(std::uint64_t frame) override;
     void FramePresented(std::uint64_t frame, bool shown) override;
     bool MustShow(std::uint64_t frame) override;
+    // After the main loop, while the device still exists.
+    void LoopEnded();
     // After shut-down: flushes the files and prints the statistics.
     void Finish();
 
@@ -51,6 +53,7 @@ private:
     std::ofstream trace;
     TraceWriter traceLine;
     FrameStats stats;
+    std::string phaseReport;
     std::vector<bool> recordedDown; // per ScriptKeys() entry
     std::uint64_t currentFrame = 0;
     Clock::time_point launched;

@@ -128,6 +128,7 @@ GlDevice::~GlDevice() {
             for (auto& v : *list) glDeleteVertexArrays(1, &v.vao);
         vertexStream_.Release();
         indexStream_.Release();
+        phaseTimer_.Release();
         fixedFunction_.Release();
         glDeleteProgram(spriteProgram_);
         glDeleteVertexArrays(1, &spriteVao_);
@@ -362,6 +363,7 @@ void GlDevice::Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
 
 void GlDevice::Present() {
     if (discardDraws_) return;
+    phaseTimer_.Begin("present");
     GLuint source = presentFbo_;
     int drawW = 0, drawH = 0;
     SDL_GL_GetDrawableSize(window_, &drawW, &drawH);
@@ -372,6 +374,7 @@ void GlDevice::Present() {
                       drawW == w && drawH == h ? GL_NEAREST : GL_LINEAR);
     gl_.ForgetFramebuffer(gl_.BoundFramebuffer());
     SDL_GL_SwapWindow(window_);
+    phaseTimer_.EndFrame();
     ++counters_.frames;
 }
 
