@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "app/frame_observer.h"
-#include "game_test_support.h"
+#include "support/game_test_support.h"
 
 namespace {
 
@@ -56,12 +56,10 @@ protected:
     void SetUp() override {
         GameShellTest::SetUp();
         GraphicsDevice::ResetInstance(); // Create makes its own device
-        SoundManager::ResetInstance();
         Application::Instance().options.headless = true;
     }
     void TearDown() override {
         Application::Instance().Shutdown();
-        SoundManager::ResetInstance();
         GameShellTest::TearDown();
     }
     ClockScene* UseClockScene() {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "render/graphics_quality.h"
+#include "support/singletons.h"
 #include "render_fixture.h"
 
 namespace fs = std::filesystem;
@@ -16,14 +17,10 @@ namespace {
 class ShaderManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        GraphicsDevice::ResetInstance();
-        ShaderManager::ResetInstance();
+        testsupport::ResetSingletons();
         ASSERT_TRUE(GraphicsDevice::Instance().InitNull(1280, 720));
     }
-    void TearDown() override {
-        ShaderManager::ResetInstance();
-        GraphicsDevice::ResetInstance();
-    }
+    void TearDown() override { testsupport::ResetSingletons(); }
 
     BoxRecorder recorder;
 };
