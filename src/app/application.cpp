@@ -1,4 +1,4 @@
-// The application shell: start-up and shut-down order and the 16 ms paced main loop.
+// The application shell: start-up and shut-down order and the main loop of fixed 16 ms frames.
 #include "app/application.h"
 
 #include <cstdio>
@@ -20,6 +20,8 @@ constexpr std::int32_t kClientWidth = 1280;
 constexpr std::int32_t kClientHeight = 720;
 constexpr std::uint32_t kFramePeriod = 16;
 constexpr std::uint32_t kFrameRateWindow = 1000;
+// A pass catches up at most this many frames; further behind, the game slows down instead.
+constexpr std::uint32_t kMostFramesPerPass = 5;
 
 std::unique_ptr<Application>& Holder() {
     static std::unique_ptr<Application> instance = std::make_unique<Application>();
@@ -95,6 +97,7 @@ bool Application::StartDevice(bool fullScreen) {
 }
 
 int Application::Run() {
+    paced = false;
     for (;;) {
         std::uint32_t secondStart = timeGetTime();
         for (;;) {
@@ -109,8 +112,8 @@ int Application::Run() {
                 WindowProc(message.window, message.message, message.wParam, message.lParam);
                 continue;
             }
-            RunFrame();
-            if (options.maxFrames != 0 && frameNumber >= options.maxFrames) return 0;
+            RunPass();
+            if (FramesExhausted()) return 0;
             if (timeGetTime() - secondStart > kFrameRateWindow) {
                 SceneManager& scenes = SceneManager::Instance();
                 if (scenes.scene) scenes.scene->framesPerSecond = frameCount;
@@ -121,21 +124,67 @@ int Application::Run() {
     }
 }
 
-void Application::RunFrame() {
-    std::uint32_t frameStart = timeGetTime();
+bool Application::FramesExhausted() const { return options.maxFrames != 0 && frameNumber >= options.maxFrames; }
+
+std::uint32_t Application::DueFrames(std::uint32_t now) {
+    if (!paced) {
+        paced = true;
+        nextFrameTime = now;
+    }
+    auto behind = static_cast<std::int32_t>(now - nextFrameTime);
+    if (behind < 0) return 1;
+    std::uint32_t due = 1 + std::uint32_t(behind) / kFramePeriod;
+    if (due > kMostFramesPerPass) {
+        // Too far behind to catch up: the time past the last few frames is let go, so the game
+        // slows down instead of spending ever longer passes on updates.
+        due = kMostFramesPerPass;
+        nextFrameTime = now - (kMostFramesPerPass - 1) * kFramePeriod;
+    }
+    return due;
+}
+
+void Application::RunPass() {
+    if (platform::clock::IsFixed()) {
+        // Under the fixed clock a pass is one frame, paced as the game always was.
+        std::uint32_t frameStart = timeGetTime();
+        RunFrame(true);
+        std::uint32_t elapsed = timeGetTime() - frameStart;
+        if (elapsed < kFramePeriod) Sleep(kFramePeriod - elapsed);
+        frameCount += 1;
+        return;
+    }
+    // The real clock: as many 16 ms frames as it has run since the last pass, then one picture.
+    std::uint32_t due = DueFrames(timeGetTime());
+    for (std::uint32_t i = 1; i <= due; ++i) {
+        bool last = i == due;
+        if (!last && observer && observer->MustShow(frameNumber + 1)) last = true;
+        bool ended = RunFrame(last);
+        nextFrameTime += kFramePeriod;
+        if (last || ended) break; // the frame that ends the loop is shown too
+    }
+    auto ahead = static_cast<std::int32_t>(nextFrameTime - timeGetTime());
+    if (ahead > 0) Sleep(std::uint32_t(ahead));
+    frameCount += 1;
+}
+
+bool Application::RunFrame(bool shown) {
     ++frameNumber;
     if (observer) observer->FrameStarting(frameNumber);
     SceneManager& scenes = SceneManager::Instance();
     scenes.Update();
     if (scenes.scene && scenes.scene->exitRequested) stopped = true;
     if (observer) observer->SceneStepped(frameNumber);
+    bool ended = stopped || quitRequested || FramesExhausted();
+    if (ended) shown = true;
+    gpu::Device* device = GraphicsDevice::Instance().device.get();
+    if (device) device->DiscardDraws(!shown);
     if (scenes.scene) scenes.scene->Render();
-    if (GraphicsDevice::Instance().device) GraphicsDevice::Instance().device->Present();
-    if (observer) observer->FramePresented(frameNumber);
-    // A frame that ran long is not made up later.
-    std::uint32_t elapsed = timeGetTime() - frameStart;
-    if (elapsed < kFramePeriod) Sleep(kFramePeriod - elapsed);
-    frameCount += 1;
+    if (device) {
+        if (shown) device->Present();
+        device->DiscardDraws(false);
+    }
+    if (observer) observer->FramePresented(frameNumber, shown);
+    return ended;
 }
 
 void Application::Shutdown() {

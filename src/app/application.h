@@ -1,4 +1,4 @@
-// Application: the process's shell — window, start-up order, the paced main loop, shut-down order.
+// Application: the process's shell — window, start-up order, the fixed-step main loop, shut-down order.
 #pragma once
 
 #include <cstdint>
@@ -34,7 +34,7 @@ public:
     std::int32_t clientHeight = 0;
     bool quitRequested = false;
     bool stopped = false;
-    std::int32_t frameCount = 0;
+    std::int32_t frameCount = 0; // frames shown in the current frame-rate window
 
     LaunchOptions options;
     FrameObserver* observer = nullptr; // not owned
@@ -44,7 +44,14 @@ private:
     bool CreateMainWindow();
     bool AskFullScreen();
     bool StartDevice(bool fullScreen);
-    void RunFrame();
+    bool FramesExhausted() const;
+    // Real clock: the frames the clock has run since the last pass, at least 1, at most a few.
+    std::uint32_t DueFrames(std::uint32_t now);
+    void RunPass();
+    // One update and its render, drawn and presented only when shown; true when the loop must end.
+    bool RunFrame(bool shown);
 
     platform::window::Window mainWindow;
+    bool paced = false;
+    std::uint32_t nextFrameTime = 0; // real clock: when the next frame's update is due
 };

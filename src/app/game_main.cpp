@@ -61,6 +61,7 @@ int RunGame(int argc, char** argv) {
     if (!application.Create(nullptr)) return kFailed;
     automation.LoopStarting();
     application.Run();
+    automation.LoopEnded();
     application.Shutdown();
     return automation.Finish() ? 0 : kFailed;
 }

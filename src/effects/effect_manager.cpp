@@ -17,6 +17,7 @@
 #include "platform/fs/directory.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
+#include "render/graphics_quality.h"
 #include "render/shader_manager.h"
 #include "simplelib/resource_cache.h"
 
@@ -69,11 +70,20 @@ void EffectManager::LoadTextures() {
         EffectTextureEntry entry{platform::fs::FileStem(path), ResourceCache::Instance().GetTexture(path)};
         registry[entry.stem] = std::move(entry);
     }
-    const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
     glowTarget.Release();
+    CreateGlowTarget();
+}
+
+void EffectManager::CreateGlowTarget() {
+    // The fast graphics level glows from an 8-bit target: brightness past white is lost, memory and
+    // bandwidth halve.
+    D3DFORMAT format =
+        CurrentGraphicsQuality() == GraphicsQuality::Fast ? D3DFMT_A8R8G8B8 : D3DFMT_A16B16G16R16F;
+    if (glowTarget.surface && glowTarget.info.Format == format) return;
+    glowTarget.Release();
+    const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
     if (GraphicsDevice::Instance().device)
-        glowTarget.Create(pp.BackBufferWidth, pp.BackBufferHeight, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F,
-                          D3DPOOL_DEFAULT);
+        glowTarget.Create(pp.BackBufferWidth, pp.BackBufferHeight, D3DUSAGE_RENDERTARGET, format, D3DPOOL_DEFAULT);
 }
 
 SimpleLib::CTexture* EffectManager::FindTexture(const std::string& name) const {
@@ -115,7 +125,8 @@ void EffectManager::DrawAll() {
     GraphicsDevice& graphics = GraphicsDevice::Instance();
     if (!graphics.device) return;
     gpu::Device& device = *graphics.device;
-    const bool glow = glowTarget.surface != nullptr;
+    const bool glow = glowTarget.surface != nullptr && CurrentGraphicsQuality() != GraphicsQuality::Low;
+    if (glow) CreateGlowTarget();
     if (glow) {
         device.SetRenderTarget(0, glowTarget.surface);
         device.Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
@@ -138,7 +149,9 @@ void EffectManager::DrawGlow() {
     GraphicsDevice& graphics = GraphicsDevice::Instance();
     gpu::Device& device = *graphics.device;
     BlurFilter& blur = ShaderManager::Instance().blur;
+    device.BeginPhase("blur");
     blur.Apply(glowTarget);
+    device.BeginPhase("glow");
     device.SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
     device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);

@@ -51,6 +51,8 @@ public:
 private:
     void ScanEffectFolder(std::vector<std::string>* names);
     void DrawGlow();
+    // The glow target in the format of the graphics level in force (kept when it already is).
+    void CreateGlowTarget();
 
     static std::unique_ptr<EffectManager>& Holder() {
         static std::unique_ptr<EffectManager> instance = std::make_unique<EffectManager>();

@@ -1,12 +1,24 @@
-// The glow blur: copies the glow target into a half-size texture and blurs it in five X/Y pass pairs.
+// The glow blur: copies the glow target into a smaller texture and blurs it in X/Y pass pairs.
 #include "render/blur_filter.h"
 
 #include "render/graphics_device.h"
+#include "render/graphics_quality.h"
 #include "render/shader_manager.h"
 
 namespace {
 constexpr const char* kBlurFile = "Shader/Blur.fx";
-constexpr int kBlurPassPairs = 5;
+
+// The glow's size on screen comes from the blur's spread in screen pixels: five pass pairs at half
+// size spread about 6 pixels; the fast level's two pairs at quarter size spread about 8, more
+// coarsely, for a tenth of the pixels.
+struct BlurShape {
+    std::uint32_t divisor; // blur targets are the back buffer's size divided by this
+    int passPairs;
+};
+
+BlurShape ShapeFor(GraphicsQuality quality) {
+    return quality == GraphicsQuality::Fast ? BlurShape{4, 2} : BlurShape{2, 5};
+}
 
 D3DXVECTOR4 TexelSizeOf(const SimpleLib::CTexture& input) {
     float w = input.info.Width ? static_cast<float>(input.info.Width) : 1.0f;
@@ -19,9 +31,16 @@ void BlurFilter::Load() {
     effect.reset();
     effect = LoadEffectFile(kBlurFile);
     if (!effect) return;
+    CreateTargets(ShapeFor(CurrentGraphicsQuality()).divisor);
+}
+
+void BlurFilter::CreateTargets(std::uint32_t divisor) {
     const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
-    std::uint32_t w = pp.BackBufferWidth / 2;
-    std::uint32_t h = pp.BackBufferHeight / 2;
+    std::uint32_t w = pp.BackBufferWidth / divisor;
+    std::uint32_t h = pp.BackBufferHeight / divisor;
+    if (targetA.surface && targetA.info.Width == w && targetA.info.Height == h) return;
+    targetA.Release();
+    targetB.Release();
     targetA.Create(w, h, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
     targetB.Create(w, h, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
 }
@@ -81,6 +100,9 @@ void BlurFilter::DrawPass(const char* technique, float x, float y, float width, 
 void BlurFilter::Apply(SimpleLib::CTexture& source) {
     // Without the effect or its targets there is nothing to blur into; targetB keeps what it had.
     if (!effect || !targetA.surface || !targetB.surface) return;
+    const BlurShape shape = ShapeFor(CurrentGraphicsQuality());
+    CreateTargets(shape.divisor);
+    if (!targetA.surface || !targetB.surface) return;
     gpu::Device& device = *GraphicsDevice::Instance().device;
     device.SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
     device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
@@ -96,7 +118,7 @@ void BlurFilter::Apply(SimpleLib::CTexture& source) {
 
     device.SetRenderTarget(0, targetB.surface);
     DrawTexture(0, 0, source, bw, bh, D3DXCOLOR(1, 1, 1, 1));
-    for (int i = 0; i < kBlurPassPairs; ++i) {
+    for (int i = 0; i < shape.passPairs; ++i) {
         device.SetRenderTarget(0, targetA.surface);
         BlurX(0, 0, targetB, aw, ah);
         device.SetRenderTarget(0, targetB.surface);

@@ -1,4 +1,5 @@
-// The glow blur: the effect glow target copied to half size and blurred by five X/Y pass pairs.
+// The glow blur: the effect glow target copied to half size and blurred by five X/Y pass pairs
+// (the fast graphics level: quarter size, two pairs).
 #pragma once
 
 #include <memory>
@@ -20,6 +21,8 @@ public:
     SimpleLib::CTexture targetB;
 
 private:
+    // Blur targets of the back buffer's size / divisor, kept when they already are.
+    void CreateTargets(std::uint32_t divisor);
     void Blur(const char* technique, float x, float y, SimpleLib::CTexture& input, float width, float height);
     void DrawPass(const char* technique, float x, float y, float width, float height);
 };

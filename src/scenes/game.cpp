@@ -181,12 +181,14 @@ std::int32_t Game::Update() {
 void Game::Render() {
     gpu::Device* device = Device();
     if (!device) return;
+    device->BeginPhase("clear");
     device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, kClearColour, 1.0f, 0);
     device->BeginScene();
     if (camera) camera->Follow(KeyboardRacer().get());
     MapManager::Instance().UpdateFrustum();
     DrawWorld();
 
+    device->BeginPhase("hud");
     gpu::Sprite* sprite = GraphicsDevice::Instance().sprite.get();
     if (sprite) sprite->Begin(D3DXSPRITE_ALPHABLEND);
     RaceTimer& timer = MapManager::Instance().timer;
@@ -237,10 +239,14 @@ void Game::DrawWorld() {
         shader->SetValue("CamPos", &eye, sizeof(float) * 3);
     }
 
+    device->BeginPhase("map");
     MapManager::Instance().DrawObjects();
+    device->BeginPhase("racers");
     PlayerManager::Instance().Draw();
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->BeginPhase("sky");
     DrawSky();
+    device->BeginPhase("effects");
     EffectManager::Instance().DrawAll();
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
 }

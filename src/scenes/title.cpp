@@ -67,6 +67,7 @@ void Title::Render() {
     if (!graphics.device || !graphics.sprite) return;
     gpu::Device& device = *graphics.device;
     gpu::Sprite& sprite = *graphics.sprite;
+    device.BeginPhase("title");
     device.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, kClearColour, 1.0f, 0);
     device.BeginScene();
     sprite.Begin(D3DXSPRITE_ALPHABLEND);

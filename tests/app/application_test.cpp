@@ -1,4 +1,8 @@
 // The shell's main loop on the Null device: start-up, frame pacing, the frame-rate count, quitting.
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 #include "app/frame_observer.h"
 #include "support/game_test_support.h"
 
@@ -17,12 +21,25 @@ public:
         return 0;
     }
     void DrawWorld() override {}
-    void Render() override {}
+    void Render() override {
+        gpu::Device* device = GraphicsDevice::Instance().device.get();
+        shown.push_back(device && !device->DrawsDiscarded());
+        if (renderDelay.count() > 0 && shown.back()) std::this_thread::sleep_for(renderDelay);
+    }
     void Release() override {}
 
     int updates = 0, stallAt = -1, exitAt = -1;
+    std::chrono::milliseconds renderDelay{0}; // a slow machine's picture
     std::vector<std::uint32_t> startTimes;
     std::vector<std::int32_t> rates;
+    std::vector<bool> shown; // per Render call: drawn, or run with draws discarded
+};
+
+// Asks for one frame to be shown, as a due screenshot does.
+class ShowRequester : public FrameObserver {
+public:
+    bool MustShow(std::uint64_t frame) override { return frame == wanted; }
+    std::uint64_t wanted = 0;
 };
 
 // Presses keys at the start of given frames, as an input script would.
@@ -96,6 +113,30 @@ TEST_F(ApplicationTest, ALongFrameIsNotFollowedByASleep) {
     EXPECT_EQ(scene->startTimes[5] - scene->startTimes[4], 40u) << "40 ms frame, then the next starts at once";
     EXPECT_EQ(scene->startTimes[6] - scene->startTimes[5], 16u) << "and nothing is made up later";
     EXPECT_EQ(platform::clock::SleepCount(), 7u);
+}
+
+TEST_F(ApplicationTest, OnTheRealClockASlowPictureIsCaughtUpWithAndGameTimeKeepsPace) {
+    platform::clock::SetFixed(false);
+    ClockScene* scene = UseClockScene();
+    scene->renderDelay = std::chrono::milliseconds(40);
+    ShowRequester requester;
+    requester.wanted = 30;
+    Application& app = Application::Instance();
+    app.observer = &requester;
+    app.options.maxFrames = 80;
+    ASSERT_TRUE(app.Create(nullptr));
+    app.Run();
+    ASSERT_EQ(scene->updates, 80);
+    ASSERT_EQ(scene->shown.size(), 80u) << "every frame's render runs, shown or not";
+    // 80 frames are 1264 ms of game time after the first; one picture per frame would take 3160 ms.
+    std::uint32_t clockSpan = scene->startTimes.back() - scene->startTimes.front();
+    EXPECT_LT(clockSpan, 1264u * 5 / 4) << "game time kept pace with the clock";
+    auto pictures = std::count(scene->shown.begin(), scene->shown.end(), true);
+    EXPECT_LT(pictures, 50);
+    EXPECT_EQ(std::uint64_t(pictures), GraphicsDevice::Instance().device->Counters().frames);
+    EXPECT_TRUE(scene->shown[29]) << "a requested frame is shown";
+    EXPECT_TRUE(scene->shown.back()) << "and so is the last";
+    EXPECT_LT(scene->rates.back(), 50) << "the frame rate counts pictures";
 }
 
 TEST_F(ApplicationTest, CloseEndsTheLoopAtTheNextPassAndTheWheelDoesNothing) {

@@ -10,6 +10,7 @@
 #include "effects/light_ball.h"
 #include "effects/map_light_ball.h"
 #include "platform/window/message_box.h"
+#include "render/graphics_quality.h"
 
 namespace {
 
@@ -23,6 +24,15 @@ public:
     void Update() override { log->push_back(id); }
     std::vector<int>* log;
     int id;
+};
+
+// Notes the second render target bound while it draws: the glow target, or none.
+class GlowProbe : public BaseEffect {
+public:
+    void Init() override {}
+    void Update() override {}
+    void Draw() override { glowBound = GraphicsDevice::Instance().device->GetRenderTarget(1); }
+    std::shared_ptr<gpu::Surface> glowBound;
 };
 
 TEST_F(EffectTest, CreateKnowsExactlyTheTenKeys) {
@@ -192,6 +202,28 @@ TEST_F(EffectTest, DrawAllLeavesTheDeviceStatesAsFound) {
     EXPECT_EQ(device.GetRenderState(D3DRS_CULLMODE), D3DCULL_CCW);
     EXPECT_EQ(device.GetRenderTarget(0), GraphicsDevice::Instance().backBuffer);
     EXPECT_EQ(device.GetRenderTarget(1), nullptr);
+}
+
+TEST_F(EffectTest, GraphicsLevelsPickTheGlowTargetOrNone) {
+    auto probe = std::make_unique<GlowProbe>();
+    GlowProbe* raw = probe.get();
+    manager.live.push_back(std::move(probe));
+    struct Case {
+        GraphicsQuality quality;
+        D3DFORMAT format;
+        bool glows;
+    };
+    for (Case c : {Case{GraphicsQuality::Fast, D3DFMT_A8R8G8B8, true}, Case{GraphicsQuality::Low, D3DFMT_UNKNOWN, false},
+                   Case{GraphicsQuality::Full, D3DFMT_A16B16G16R16F, true}}) {
+        SetGraphicsQuality(c.quality);
+        manager.DrawAll();
+        EXPECT_EQ(raw->glowBound != nullptr, c.glows) << GraphicsQualityName(c.quality);
+        if (c.glows) {
+            EXPECT_EQ(manager.glowTarget.info.Format, c.format) << GraphicsQualityName(c.quality);
+            EXPECT_EQ(raw->glowBound, manager.glowTarget.surface);
+        }
+    }
+    EXPECT_EQ(CurrentGraphicsQuality(), GraphicsQuality::Full);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "render/graphics_quality.h"
 #include "support/singletons.h"
 #include "render_fixture.h"
 
@@ -232,6 +233,32 @@ TEST_F(ShaderManagerTest, BlurLeavesTheGameStatesAsItFoundThem) {
             EXPECT_EQ(device.GetSamplerState(0, D3DSAMP_ADDRESSV), D3DTADDRESS_WRAP);
         }
     }
+}
+
+TEST_F(ShaderManagerTest, FastGraphicsBlurTwoPairsAtQuarterSizeAndTheLevelsHaveNames) {
+    auto& blur = ShaderManager::Instance().blur;
+    blur.Load();
+    ASSERT_TRUE(blur.effect);
+    gpu::Device& device = *GraphicsDevice::Instance().device;
+    SimpleLib::CTexture source;
+    source.Create(1280, 720, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+    SetGraphicsQuality(GraphicsQuality::Fast);
+    std::uint64_t before = device.Counters().draws;
+    blur.Apply(source);
+    EXPECT_EQ(device.Counters().draws - before, 5u) << "a copy and two pass pairs";
+    EXPECT_EQ(blur.targetB.info.Width, 320u);
+    EXPECT_EQ(blur.targetB.info.Height, 180u);
+    SetGraphicsQuality(GraphicsQuality::Full);
+    blur.Apply(source);
+    EXPECT_EQ(blur.targetA.info.Width, 640u) << "back to half size for the full glow";
+
+    GraphicsQuality parsed = GraphicsQuality::Full;
+    for (GraphicsQuality q : {GraphicsQuality::Fast, GraphicsQuality::Low, GraphicsQuality::Full}) {
+        EXPECT_TRUE(ParseGraphicsQuality(GraphicsQualityName(q), &parsed));
+        EXPECT_EQ(parsed, q);
+    }
+    EXPECT_FALSE(ParseGraphicsQuality("ultra", &parsed));
+    EXPECT_FALSE(ParseGraphicsQuality("", &parsed));
 }
 
 TEST_F(ShaderManagerTest, ReloadReplacesTheEffectAndTexture) {

@@ -15,6 +15,7 @@
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
+#include "render/graphics_quality.h"
 #include "sound/sound_manager.h"
 
 namespace {
@@ -116,6 +117,8 @@ void Automation::Configure(Application& application) {
     platform::message_box::SetMode(automatic ? platform::message_box::Mode::Automatic
                                              : platform::message_box::Mode::Interactive);
     if (flags.seed) std::srand(*flags.seed);
+    GraphicsQuality quality;
+    if (ParseGraphicsQuality(flags.graphics, &quality)) SetGraphicsQuality(quality);
     application.options.headless = flags.headless;
     application.options.maxFrames = flags.frames;
     if (flags.windowed) application.options.fullScreenAnswer = IDNO;
@@ -134,6 +137,11 @@ void Automation::Configure(Application& application) {
 void Automation::LoopStarting() {
     // Plays of start-up (the title's music) belong to no frame.
     SoundManager::Instance().TakePlayedNames();
+    if (gpu::Device* device = GraphicsDevice::Instance().device.get()) device->EnablePhaseTimer(flags.stats);
+}
+
+void Automation::LoopEnded() {
+    if (gpu::Device* device = GraphicsDevice::Instance().device.get()) phaseReport = device->PhaseReport();
 }
 
 void Automation::FrameStarting(std::uint64_t frame) {
@@ -145,15 +153,21 @@ void Automation::FrameStarting(std::uint64_t frame) {
 
 void Automation::SceneStepped(std::uint64_t) { stepped = Clock::now(); }
 
-void Automation::FramePresented(std::uint64_t frame) {
+void Automation::FramePresented(std::uint64_t frame, bool shown) {
     Clock::time_point presented = Clock::now();
-    stats.AddFrame(Milliseconds(stepped - frameStarted), Milliseconds(presented - stepped));
+    stats.AddFrame(Milliseconds(stepped - frameStarted), shown ? Milliseconds(presented - stepped) : -1.0);
     if (frame == 1) stats.SetFirstFrameMs(Milliseconds(presented - launched));
     std::vector<std::string> sounds = SoundManager::Instance().TakePlayedNames();
     if (trace.IsOpen()) WriteTrace(frame, sounds);
-    TakeScreenshots(frame);
+    if (shown) TakeScreenshots(frame);
     ReportWriteFailure(record, &recordReported);
     ReportWriteFailure(trace, &traceReported);
+}
+
+bool Automation::MustShow(std::uint64_t frame) {
+    for (const ScreenshotRequest& request : flags.screenshots)
+        if (request.frame == frame) return true;
+    return false;
 }
 
 void Automation::RecordKeys(std::uint64_t frame) {
@@ -208,6 +222,6 @@ bool Automation::Finish() {
     trace.Close();
     ReportWriteFailure(record, &recordReported);
     ReportWriteFailure(trace, &traceReported);
-    if (flags.stats) std::fputs(stats.Report().c_str(), stdout);
+    if (flags.stats) std::fputs((stats.Report() + phaseReport).c_str(), stdout);
     return !record.Failed() && !trace.Failed() && !screenshotFailed;
 }

@@ -33,7 +33,10 @@ public:
     void LoopStarting();
     void FrameStarting(std::uint64_t frame) override;
     void SceneStepped(std::uint64_t frame) override;
-    void FramePresented(std::uint64_t frame) override;
+    void FramePresented(std::uint64_t frame, bool shown) override;
+    bool MustShow(std::uint64_t frame) override;
+    // After the main loop, while the device still exists.
+    void LoopEnded();
     // After shut-down: closes the files and prints the statistics; false when anything the run
     // was asked to write (trace, recording, screenshots) could not be written.
     bool Finish();
@@ -60,6 +63,7 @@ private:
     bool screenshotFailed = false;
     TraceWriter traceLine;
     FrameStats stats;
+    std::string phaseReport;
     std::vector<bool> recordedDown; // per ScriptKeys() entry
     std::uint64_t currentFrame = 0;
     Clock::time_point launched;

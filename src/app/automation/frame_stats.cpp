@@ -30,7 +30,7 @@ double PeakResidentMegabytes() {
 
 void FrameStats::AddFrame(double update, double render) {
     updateMs.push_back(update);
-    renderMs.push_back(render);
+    if (render >= 0) renderMs.push_back(render);
 }
 
 std::string FrameStats::Report() const {
@@ -43,6 +43,7 @@ std::string FrameStats::Report() const {
     char tail[96];
     std::snprintf(tail, sizeof tail, "peak_rss_mb %.1f\nfirst_frame_ms %.1f\n", PeakResidentMegabytes(),
                   firstFrameMs);
-    return "frames " + std::to_string(updateMs.size()) + "\n" + line("update_ms", Summarize(updateMs)) +
+    return "frames " + std::to_string(updateMs.size()) + "\nrendered " + std::to_string(renderMs.size()) + "\n" +
+           line("update_ms", Summarize(updateMs)) +
            line("render_ms", Summarize(renderMs)) + tail;
 }

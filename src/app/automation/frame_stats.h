@@ -16,11 +16,13 @@ double PeakResidentMegabytes();
 
 class FrameStats {
 public:
+    // A negative render time marks a frame whose picture was skipped (the loop catching up).
     void AddFrame(double updateMs, double renderMs);
     void SetFirstFrameMs(double ms) { firstFrameMs = ms; }
-    // The lines printed at exit: frames, update_ms, render_ms, peak_rss_mb, first_frame_ms.
+    // The lines printed at exit: frames, rendered, update_ms, render_ms, peak_rss_mb, first_frame_ms.
     std::string Report() const;
     std::size_t Frames() const { return updateMs.size(); }
+    std::size_t Rendered() const { return renderMs.size(); }
 
 private:
     std::vector<double> updateMs;

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "render/graphics_quality.h"
+
 namespace {
 bool ParseNumber(const std::string& text, std::uint64_t* out) {
     if (text.empty()) return false;
@@ -38,6 +40,10 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
         flags->recordFile = value;
     } else if (flag == "--trace") {
         flags->traceFile = value;
+    } else if (flag == "--graphics") {
+        GraphicsQuality ignored;
+        if (!ParseGraphicsQuality(value, &ignored)) return *error = "--graphics needs full, fast or low", false;
+        flags->graphics = value;
     } else {
         return *error = "unknown flag " + flag, false;
     }
@@ -60,6 +66,7 @@ constexpr UsageRow kFlagRows[] = {
     {"--screenshot N:FILE.png", "save the screen after frame N (repeatable; OpenGL only)"},
     {"--trace FILE", "one JSON line per frame"},
     {"--stats", "print frame timings and peak memory at exit"},
+    {"--graphics full|fast|low", "glow as defined, a cheaper glow, or effects without glow"},
     {"--help, -h", "print this help and exit"},
     {"--version", "print the version and exit"},
 };
@@ -85,7 +92,7 @@ void AppendRows(std::string* text, const UsageRow (&rows)[N]) {
 }
 
 bool IsValueFlag(const std::string& flag) {
-    for (const char* name : {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace"})
+    for (const char* name : {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace", "--graphics"})
         if (flag == name) return true;
     return false;
 }

@@ -23,6 +23,7 @@ struct LaunchFlags {
     std::string inputFile;
     std::string recordFile;
     std::string traceFile;
+    std::string graphics; // "full", "fast" or "low"; empty keeps the level in force
     std::optional<unsigned> seed;
     std::vector<ScreenshotRequest> screenshots;
 };

@@ -157,6 +157,23 @@ public:
 
     virtual DeviceCounters& Counters() = 0;
     virtual bool IsNull() const = 0;
+
+    // ---- profiling ----
+    // Names the part of the frame drawn from here on, for the GPU-side phase table (--stats). Does
+    // nothing unless the phase timer is on, and on the Null device.
+    virtual void BeginPhase(const char*) {}
+    virtual void EnablePhaseTimer(bool) {}
+    // "phase_ms name=mean ..." over the frames timed; empty when none were.
+    virtual std::string PhaseReport() const { return {}; }
+
+    // A frame nobody will see (the main loop catching up on a slow machine) still runs the scene's
+    // render, which moves per-frame state (camera, fades, blinking); with draws discarded the device
+    // keeps every state it is given but clears, draws and presents nothing.
+    void DiscardDraws(bool discard) { discardDraws_ = discard; }
+    bool DrawsDiscarded() const { return discardDraws_; }
+
+protected:
+    bool discardDraws_ = false;
 };
 
 // ID3DXSprite: screen-space textured quads, batched between Begin and End.

@@ -59,6 +59,7 @@ TEST(LaunchFlags, BadValuesAndUnknownFlagsAreRefusedWithAReason) {
         {"--seed", "abc"},     {"--screenshot", "title.png"}, {"--screenshot", "0:a.png"}, {"--screenshot", "5:"},
         {"--fast"},            {"--windowed", "--fullscreen"}, {"--headless", "--fullscreen"}, {"--seed", "99999999999"},
         {"--headless", "--screenshot", "5:a.png"},
+        {"--graphics", "ultra"}, {"--graphics"},
     };
     for (const auto& args : bad) {
         LaunchFlags flags;
@@ -220,12 +221,13 @@ TEST(FrameStats, NearestRankPercentiles) {
     EXPECT_EQ(one.p99, 4);
 }
 
-TEST(FrameStats, ReportHasTheFourLinesScriptsRead) {
+TEST(FrameStats, ReportHasTheLinesScriptsReadAndRenderTimesOnlyOfShownFrames) {
     FrameStats stats;
     stats.AddFrame(1, 2);
+    stats.AddFrame(5, -1); // caught up: no picture
     stats.AddFrame(3, 4);
     std::string report = stats.Report();
-    EXPECT_EQ(report.rfind("frames 2\nupdate_ms mean=2.0000 p50=1.0000 p99=3.0000 max=3.0000\n"
+    EXPECT_EQ(report.rfind("frames 3\nrendered 2\nupdate_ms mean=3.0000 p50=3.0000 p99=5.0000 max=5.0000\n"
                            "render_ms mean=3.0000 p50=2.0000 p99=4.0000 max=4.0000\npeak_rss_mb ",
                            0),
               0u)

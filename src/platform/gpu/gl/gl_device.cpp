@@ -129,6 +129,7 @@ GlDevice::~GlDevice() {
             for (auto& v : *list) glDeleteVertexArrays(1, &v.vao);
         vertexStream_.Release();
         indexStream_.Release();
+        phaseTimer_.Release();
         fixedFunction_.Release();
         glDeleteProgram(spriteProgram_);
         glDeleteVertexArrays(1, &spriteVao_);
@@ -349,7 +350,7 @@ void GlDevice::Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
     if (flags & D3DCLEAR_TARGET) mask |= GL_COLOR_BUFFER_BIT;
     if (flags & D3DCLEAR_ZBUFFER) mask |= GL_DEPTH_BUFFER_BIT;
     if (flags & D3DCLEAR_STENCIL) mask |= GL_STENCIL_BUFFER_BIT;
-    if (!mask) return;
+    if (!mask || discardDraws_) return;
     BindTargets();
     glClearColor(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
                  ((color >> 24) & 0xFF) / 255.0f);
@@ -362,6 +363,8 @@ void GlDevice::Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
 // ---- present and readback ------------------------------------------------------------------------
 
 void GlDevice::Present() {
+    if (discardDraws_) return;
+    phaseTimer_.Begin("present");
     GLuint source = presentFbo_;
     int drawW = 0, drawH = 0;
     SDL_GL_GetDrawableSize(window_, &drawW, &drawH);
@@ -372,6 +375,7 @@ void GlDevice::Present() {
                       drawW == w && drawH == h ? GL_NEAREST : GL_LINEAR);
     gl_.ForgetFramebuffer(gl_.BoundFramebuffer());
     SDL_GL_SwapWindow(window_);
+    phaseTimer_.EndFrame();
     ++counters_.frames;
 }
 

@@ -16,6 +16,7 @@
 #include "platform/gpu/device.h"
 #include "platform/gpu/device_state.h"
 #include "platform/gpu/gl/gl_fixed_function.h"
+#include "platform/gpu/gl/gl_phase_timer.h"
 #include "platform/gpu/gl/gl_resources.h"
 #include "platform/gpu/gl/gl_state.h"
 
@@ -101,6 +102,11 @@ public:
 
     DeviceCounters& Counters() override { return counters_; }
     bool IsNull() const override { return false; }
+    void BeginPhase(const char* name) override {
+        if (!discardDraws_) phaseTimer_.Begin(name);
+    }
+    void EnablePhaseTimer(bool on) override { phaseTimer_.Enable(on); }
+    std::string PhaseReport() const override { return phaseTimer_.Report(); }
 
     // ---- used by the GL resources, effects and sprites ----
     GlStateCache& Gl() { return gl_; }
@@ -150,6 +156,7 @@ private:
     DeviceState state_;
     D3DPRESENT_PARAMETERS present_;
     DeviceCounters counters_;
+    GlPhaseTimer phaseTimer_;
 
     std::shared_ptr<GlSurface> backBuffer_, depth_;
     GLuint backBufferTexture_ = 0, depthRenderbuffer_ = 0, presentFbo_ = 0;

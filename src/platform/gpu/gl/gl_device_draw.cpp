@@ -222,7 +222,7 @@ void GlDevice::Count(std::uint32_t primitives) {
 void GlDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, std::uint32_t primitiveCount, const void* vertices,
                                std::uint32_t stride) {
     std::uint32_t count = VertexCountOf(type, primitiveCount);
-    if (count == 0 || !vertices || stride == 0) return;
+    if (count == 0 || !vertices || stride == 0 || discardDraws_) return;
     std::size_t offset = vertexStream_.Write(vertices, std::size_t(count) * stride, stride);
     if (!PrepareDraw(state_.fvf, StreamVao(state_.fvf, stride))) return;
     if (stride >= 12 && DepthTestPassesEverywhere(vertices, count, stride)) {
@@ -237,7 +237,7 @@ void GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, std::uint32_t minIn
                                       std::uint32_t primitiveCount, const std::uint16_t* indices,
                                       const void* vertices, std::uint32_t stride) {
     std::uint32_t count = VertexCountOf(type, primitiveCount);
-    if (count == 0 || !indices || !vertices || stride == 0 || vertexCount == 0) return;
+    if (count == 0 || !indices || !vertices || stride == 0 || vertexCount == 0 || discardDraws_) return;
     std::uint32_t end = minIndex + vertexCount;
     for (std::uint32_t i = 0; i < count; ++i)
         if (indices[i] < minIndex || indices[i] >= end) return; // would read past the caller's vertices
@@ -256,7 +256,7 @@ void GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseVert
     auto* vb = static_cast<GlGeometryBuffer*>(state_.streamSource);
     auto* ib = static_cast<GlGeometryBuffer*>(state_.indices);
     std::uint32_t stride = state_.streamStride;
-    if (count == 0 || !vb || !ib || stride == 0 || !vb->Id() || !ib->Id()) return;
+    if (count == 0 || !vb || !ib || stride == 0 || !vb->Id() || !ib->Id() || discardDraws_) return;
     std::int64_t firstVertex = std::int64_t(baseVertex) + minIndex;
     if ((std::uint64_t(startIndex) + count) * 2 > ib->Size() || firstVertex < 0 ||
         std::uint64_t(firstVertex + vertexCount) * stride > vb->Size())
@@ -311,7 +311,7 @@ void main() {
 void GlDevice::DrawSprites(const std::vector<SpriteVertex>& vertices, const std::vector<SpriteRun>& runs,
                            bool alphaBlend) {
     std::uint32_t quads = std::uint32_t(vertices.size() / 4);
-    if (quads == 0 || runs.empty()) return;
+    if (quads == 0 || runs.empty() || discardDraws_) return;
     if (!spriteVao_) {
         glGenVertexArrays(1, &spriteVao_);
         gl_.BindVertexArray(spriteVao_);

@@ -45,7 +45,7 @@ void NullDevice::ClearLogs() {
 }
 
 void NullDevice::Clear(DWORD flags, D3DCOLOR color, float, DWORD) {
-    if (!(flags & D3DCLEAR_TARGET)) return;
+    if (!(flags & D3DCLEAR_TARGET) || discardDraws_) return;
     for (auto& target : targets_)
         if (target) static_cast<NullSurface&>(*target).Fill(color);
 }
@@ -93,7 +93,7 @@ void NullDevice::SetIndices(GeometryBuffer* indices) {
 }
 
 bool NullDevice::AcceptDraw(D3DPRIMITIVETYPE type, std::uint32_t primitiveCount, bool dataPresent) {
-    if (primitiveCount == 0) return false;
+    if (primitiveCount == 0 || discardDraws_) return false;
     if (!dataPresent || VertexCountOf(type, primitiveCount) == 0) {
         ++rejectedDraws;
         return false;

@@ -64,7 +64,9 @@ public:
     void Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
     void BeginScene() override { inScene = true; }
     void EndScene() override { inScene = false; }
-    void Present() override { ++counters_.frames; }
+    void Present() override {
+        if (!discardDraws_) ++counters_.frames;
+    }
     const D3DPRESENT_PARAMETERS& PresentParameters() const override { return present_; }
 
     void SetTransform(D3DTRANSFORMSTATETYPE state, const D3DXMATRIX* matrix) override;

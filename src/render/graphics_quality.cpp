@@ -1,0 +1,27 @@
+// The graphics level in force and its names.
+#include "render/graphics_quality.h"
+
+namespace {
+GraphicsQuality current = GraphicsQuality::Full;
+} // namespace
+
+GraphicsQuality CurrentGraphicsQuality() { return current; }
+
+void SetGraphicsQuality(GraphicsQuality quality) { current = quality; }
+
+const char* GraphicsQualityName(GraphicsQuality quality) {
+    switch (quality) {
+    case GraphicsQuality::Fast: return "fast";
+    case GraphicsQuality::Low: return "low";
+    default: return "full";
+    }
+}
+
+bool ParseGraphicsQuality(std::string_view name, GraphicsQuality* out) {
+    for (GraphicsQuality quality : {GraphicsQuality::Full, GraphicsQuality::Fast, GraphicsQuality::Low}) {
+        if (name != GraphicsQualityName(quality)) continue;
+        *out = quality;
+        return true;
+    }
+    return false;
+}

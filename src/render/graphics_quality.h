@@ -1,0 +1,19 @@
+// The picture's cost on this machine: the full glow, a cheaper glow, or effects without glow.
+#pragma once
+
+#include <string_view>
+
+enum class GraphicsQuality {
+    Full, // the glow as the game defines it: 16-bit glow target, half-size blur of five X/Y pass pairs
+    Fast, // every effect and a cheaper glow: 8-bit glow target, two pass pairs at quarter size
+    Low,  // effects drawn without the glow chain
+};
+
+// The level in force; Full until something sets another. The renderer reads it every frame, so a
+// change (the settings screen, the --graphics flag) takes effect at the next picture.
+GraphicsQuality CurrentGraphicsQuality();
+void SetGraphicsQuality(GraphicsQuality quality);
+
+// "full", "fast", "low": the words of the --graphics flag and of the settings file.
+const char* GraphicsQualityName(GraphicsQuality quality);
+bool ParseGraphicsQuality(std::string_view name, GraphicsQuality* out);
