@@ -8,6 +8,7 @@
 #include "app/scene_manager.h"
 #include "map/map_manager.h"
 #include "platform/audio/audio_device.h"
+#include "platform/pad/gamepad.h"
 #include "platform/window/clock.h"
 #include "platform/window/message_box.h"
 #include "platform/gpu/null_device.h"
@@ -41,6 +42,8 @@ bool Application::Create(void* moduleInstance) {
     GraphicsDevice::Instance().SetDefaultStates();
     platform::audio::ForceLoopback(options.headless); // headless runs mix silently into memory
     SoundManager::Instance().Init();
+    SoundManager::Instance().SetVolumes(settings.music, settings.effects);
+    StartPad();
     ShaderManager& shaders = ShaderManager::Instance();
     shaders.mainShader.Load();
     shaders.objectShader.Load();
@@ -53,6 +56,12 @@ bool Application::Create(void* moduleInstance) {
     stopped = false;
     SceneManager::Instance().ChangeScene(0);
     return true;
+}
+
+void Application::StartPad() {
+    if (!options.realPad) return;
+    std::string error;
+    if (!platform::pad::Start(platform::pad::Source::Any, &error)) std::fprintf(stderr, "pad: %s\n", error.c_str());
 }
 
 bool Application::CreateMainWindow() {
@@ -128,6 +137,7 @@ void Application::RunFrame() {
     std::uint32_t frameStart = timeGetTime();
     ++frameNumber;
     if (observer) observer->FrameStarting(frameNumber);
+    platform::pad::Poll();
     SceneManager& scenes = SceneManager::Instance();
     scenes.Update();
     if (observer) observer->SceneStepped(frameNumber);
@@ -159,6 +169,7 @@ void Application::Shutdown() {
     shaders.objectShader.Release();
     shaders.blur.Release();
     GraphicsDevice::Instance().Release();
+    platform::pad::Stop();
     mainWindow.Destroy();
     window = nullptr;
 }

@@ -14,6 +14,7 @@
 #include "app/automation/launch_flags.h"
 #include "app/automation/trace_writer.h"
 #include "app/frame_observer.h"
+#include "platform/pad/gamepad.h"
 
 class Application;
 
@@ -41,6 +42,7 @@ private:
     using Clock = std::chrono::steady_clock;
 
     void RecordKeys(std::uint64_t frame);
+    void RecordPad(std::uint64_t frame);
     void WriteTrace(std::uint64_t frame, const std::vector<std::string>& sounds);
     void TakeScreenshots(std::uint64_t frame);
 
@@ -50,7 +52,9 @@ private:
     std::ofstream trace;
     TraceWriter traceLine;
     FrameStats stats;
+    KeyBindings scriptBindings;
     std::vector<bool> recordedDown; // per ScriptKeys() entry
+    platform::pad::State recordedPad;
     std::uint64_t currentFrame = 0;
     Clock::time_point launched;
     Clock::time_point frameStarted;

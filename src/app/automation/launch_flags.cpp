@@ -37,6 +37,9 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
         flags->recordFile = value;
     } else if (flag == "--trace") {
         flags->traceFile = value;
+    } else if (flag == "--config") {
+        if (value.empty()) return *error = "--config needs a file", false;
+        flags->configFile = value;
     } else {
         return *error = "unknown flag " + flag, false;
     }
@@ -44,7 +47,7 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
 }
 
 bool IsValueFlag(const std::string& flag) {
-    for (const char* name : {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace"})
+    for (const char* name : {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace", "--config"})
         if (flag == name) return true;
     return false;
 }
@@ -89,5 +92,6 @@ const char* LaunchFlagsUsage() {
            "  --seed N                    seed the random generator\n"
            "  --screenshot N:FILE.png     save the screen after frame N (repeatable; OpenGL only)\n"
            "  --trace FILE                one JSON line per frame\n"
-           "  --stats                     print frame timings and peak memory at exit\n";
+           "  --stats                     print frame timings and peak memory at exit\n"
+           "  --config FILE               read (and save options to) FILE instead of the usual settings file\n";
 }

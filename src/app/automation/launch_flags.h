@@ -22,6 +22,7 @@ struct LaunchFlags {
     std::string inputFile;
     std::string recordFile;
     std::string traceFile;
+    std::string configFile; // empty: the settings file in its usual place
     std::optional<unsigned> seed;
     std::vector<ScreenshotRequest> screenshots;
 };
