@@ -36,6 +36,7 @@ constexpr float kMarkerX = 745.0f, kMarkerY = 55.0f, kMarkerZ = -1020.0f;
 constexpr float kMarkerTurn = 4.712389f; // 3π/2
 
 constexpr int kWarmUpFrames = 5;
+constexpr std::int32_t kFirstPitchSign = -1; // Up lifts the nose; R swaps it
 constexpr std::int32_t kDimStep = 2;
 constexpr std::int32_t kDimMost = 150;
 constexpr D3DCOLOR kClearColour = 0xFF0000FF;
@@ -109,10 +110,12 @@ void Game::Init() {
 
     // Warm-up: the world and its effects run a few frames before the first one is shown.
     raceStarted = true;
+    warmingUp = true;
     for (int i = 0; i < kWarmUpFrames; ++i) {
         Update();
         Render();
     }
+    warmingUp = false;
     raceStarted = false;
     cleared = false;
     dimAlpha = 0;
@@ -122,9 +125,45 @@ void Game::Init() {
 
 bool Game::AskReturnToTitle() {
     if (!KeyPressed(VK_ESCAPE, escapeLatch)) return false;
+    // The race stands still while the question is open, so the time spent answering is not lost.
+    Halt();
     const int answer =
         MessageBoxA(Application::Instance().window, kReturnQuestion, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
-    return answer == IDYES;
+    if (answer == IDYES) return true;
+    Resume();
+    return false;
+}
+
+void Game::Halt() {
+    if (!haltedAt) haltedAt = timeGetTime();
+}
+
+// The clock counts from its start time, so moving the start by the stop's length takes the stop out.
+void Game::Resume() {
+    if (!haltedAt || paused || controls.IsOpen()) return;
+    RaceTimer& timer = MapManager::Instance().timer;
+    if (!timer.stopped) timer.startTime += timeGetTime() - *haltedAt;
+    haltedAt.reset();
+}
+
+bool Game::UpdatePause() {
+    if (warmingUp) return false;
+    if (controls.IsOpen()) {
+        controls.Update();
+        Resume();
+        return Halted();
+    }
+    if (KeyPressed(VK_F1, controlsLatch)) {
+        controls.Open(Application::Instance().settings.keys);
+        Halt();
+        return true;
+    }
+    if (KeyPressed('P', pauseLatch)) {
+        paused = !paused;
+        if (paused) Halt();
+        else Resume();
+    }
+    return Halted();
 }
 
 void Game::UpdateClock() {
@@ -148,6 +187,10 @@ std::int32_t Game::Update() {
         SoundManager::Instance().Stop("BGM");
         return kTitle;
     }
+    if (controls.IsOpen()) {
+        UpdatePause();
+        return kStay;
+    }
     if (AskReturnToTitle()) {
         SoundManager::Instance().Stop("BGM");
         raceStarted = false;
@@ -166,6 +209,7 @@ std::int32_t Game::Update() {
         SoundManager::Instance().Stop("BGM");
         return kTitle;
     }
+    if (!cleared && UpdatePause()) return kStay;
     if (startEffect && !startEffect->fading && !raceStarted) {
         raceStarted = true;
         PlayerManager::Instance().StartRace();
@@ -201,10 +245,18 @@ void Game::Render() {
     } else {
         timer.DrawRacing();
         hud.DrawRacing();
+        if (std::shared_ptr<Player> keyboard = KeyboardRacer())
+            indicators.Draw(keyboard->autoPilot != 0, keyboard->pitchSign != kFirstPitchSign);
+        DrawOverlays();
     }
     MapManager::Instance().DrawFade();
     if (sprite) sprite->End();
     device->EndScene();
+}
+
+void Game::DrawOverlays() {
+    if (controls.IsOpen()) controls.Draw();
+    else if (paused) pauseScreen.Draw();
 }
 
 std::int32_t Game::NextDimAlpha(std::int32_t alpha) { return std::min(alpha + kDimStep, kDimMost); }

@@ -3,3 +3,6 @@
 
 bool escapeLatch = false;
 bool enterLatch = false;
+bool controlsLatch = false;
+bool optionsLatch = false;
+bool pauseLatch = false;

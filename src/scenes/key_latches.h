@@ -1,10 +1,15 @@
-// The once-per-press latches of Escape and Enter, shared by the title and the game scene.
+// The once-per-press latches of Escape and Enter, shared by the title and the game scene, and of the
+// keys that open the game's own screens.
 #pragma once
 
 #include "platform/window/input.h"
 
 extern bool escapeLatch;
 extern bool enterLatch;
+// The keys of the game's own screens: F1 (controls), O (options) and P (pause).
+extern bool controlsLatch;
+extern bool optionsLatch;
+extern bool pauseLatch;
 
 // Edge detection over GetAsyncKeyState: true once per press. The latch clears when the key is seen
 // up, so it only moves in an Update that polls the key.

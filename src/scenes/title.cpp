@@ -1,4 +1,5 @@
-// The title scene: Enter starts the race, Escape asks whether to quit.
+// The title scene: Enter starts the race, Escape asks whether to quit, F1 shows the controls and O
+// opens the options.
 #include "scenes/title.h"
 
 #include <cstdio>
@@ -14,6 +15,7 @@
 namespace {
 constexpr D3DCOLOR kClearColour = 0xFF0000FF;
 constexpr D3DCOLOR kOpaqueWhite = 0xFFFFFFFF;
+constexpr D3DCOLOR kHintColour = 0xFFD8E8FF;
 
 float ScreenWidth() { return float(GraphicsDevice::Instance().presentParameters.BackBufferWidth); }
 float ScreenHeight() { return float(GraphicsDevice::Instance().presentParameters.BackBufferHeight); }
@@ -50,7 +52,16 @@ void Title::Init() {
     pressEnter.translation = MatrixTranslation(ScreenWidth() * 0.35f, ScreenHeight() * 0.8f, 0);
 }
 
+bool Title::UpdateScreens() {
+    if (options.IsOpen()) options.Update();
+    else if (controls.IsOpen()) controls.Update();
+    else return false;
+    pressEnter.Blink();
+    return true;
+}
+
 std::int32_t Title::Update() {
+    if (UpdateScreens()) return 0;
     if (KeyPressed(VK_ESCAPE, escapeLatch)) {
         Application& application = Application::Instance();
         int answer = MessageBoxA(application.window, "ゲームを終了しますか？", "Orlenda",
@@ -65,6 +76,8 @@ std::int32_t Title::Update() {
         SoundManager::Instance().Play(0, "push");
         return 1;
     }
+    if (KeyPressed(VK_F1, controlsLatch)) controls.Open(Application::Instance().settings.keys);
+    else if (KeyPressed('O', optionsLatch)) options.Open();
     return 0;
 }
 
@@ -79,7 +92,13 @@ void Title::Render() {
     DrawFullScreen(background, sprite);
     DrawFullScreen(fog, sprite);
     DrawLogo(logo, sprite);
-    pressEnter.Draw();
+    // The screens keep the title behind them, but not its prompt and hint.
+    if (!options.IsOpen() && !controls.IsOpen()) {
+        pressEnter.Draw();
+        DrawHint();
+    }
+    options.Draw();
+    controls.Draw();
     MapManager::Instance().DrawFade();
     DrawFrameRate();
     sprite.End();
@@ -96,6 +115,17 @@ void Title::DrawFrameRate() {
     RECT area{};
     graphics.font->DrawTextA(graphics.sprite.get(), text, -1, &area, DT_CALCRECT, kOpaqueWhite);
     graphics.font->DrawTextA(graphics.sprite.get(), text, -1, &area, DT_LEFT | DT_TOP, kOpaqueWhite);
+}
+
+// One line under the prompt, centred on it, in the prompt's pale blue.
+void Title::DrawHint() {
+    std::shared_ptr<SimpleLib::CTexture> prompt = pressEnter.texture.lock();
+    float centre = ScreenWidth() * 0.5f, below = ScreenHeight() * 0.8f;
+    if (prompt && prompt->info.Width > 0) {
+        centre = pressEnter.translation._41 + float(prompt->info.Width) * pressEnter.scaling._11 * 0.5f;
+        below = pressEnter.translation._42 + float(prompt->info.Height) * pressEnter.scaling._22;
+    }
+    hint.DrawCentred("F1: controls  O: options", centre, below + 4.0f, kHintColour);
 }
 
 void Title::Release() {
