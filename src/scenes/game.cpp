@@ -187,10 +187,8 @@ std::int32_t Game::Update() {
         SoundManager::Instance().Stop("BGM");
         return kTitle;
     }
-    if (controls.IsOpen()) {
-        UpdatePause();
-        return kStay;
-    }
+    // Closing the controls lets this very frame run on, as P does.
+    if (controls.IsOpen() && UpdatePause()) return kStay;
     if (AskReturnToTitle()) {
         SoundManager::Instance().Stop("BGM");
         raceStarted = false;
