@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Controls in a real race, headless and scripted: a key bound by a script header throttles and the
 # old key no longer does; the pad's stick turns in proportion to its deflection and a pad pulled out
-# mid-race lets go; a pause holds the clock and every racer and the race then runs exactly as
+# mid-race lets go, and a recording of it replays the same; --help shows the keys of --config; a pause holds the clock and every racer and the race then runs exactly as
 # without it, shifted by the pause's length.
 # Usage: controls_race.sh GAME_DIR BUILD_DIR
 set -u
@@ -32,7 +32,17 @@ run pad_pulled 700 "${start[@]}" "10 pad connect" "400 pad button A down" "500 p
 run plain 1200 "${start[@]}" "200 down C" "204 up C"
 run paused 1300 "${start[@]}" "200 down C" "204 up C" "700 down P" "701 up P" "800 down P" "801 up P"
 
-python3 - "$work" <<'PY'
+failures=0
+# A recording holds the pad too, and replays to the same race.
+./orlenda --headless --seed 7 --frames 560 --input "$work/pad_full.txt" --record "$work/pad.rec" >/dev/null 2>&1
+./orlenda --headless --seed 7 --frames 560 --input "$work/pad.rec" --trace "$work/pad_replayed.jsonl" >/dev/null 2>&1
+cmp -s "$work/pad_full.jsonl" "$work/pad_replayed.jsonl" || { echo "FAIL: the recorded pad run replays differently"; failures=1; }
+grep -q "^500 pad axis LEFTX 1.00000$" "$work/pad.rec" || { echo "FAIL: the recording has no pad axis line"; failures=1; }
+# --help lists the keys of the settings file in force.
+printf '[keys]\nthrottle = W\n' > "$work/keys.ini"
+./orlenda --config "$work/keys.ini" --help | grep -Eq "Throttle +W " || { echo "FAIL: --help does not show throttle = W"; failures=1; }
+
+python3 - "$work" "$failures" <<'PY'
 import json, sys
 work = sys.argv[1]
 def trace(name):
@@ -68,6 +78,6 @@ mismatch = [n for n in range(700, 1201) if strip(paused[n + 100 - 1]) != strip(p
 check(not mismatch, f"after the pause frame {mismatch[:1]} differs from the run without it, 100 frames earlier")
 check(plain[-1]["raceStarted"] and not plain[-1]["clock"]["stopped"], "the compared stretch is not racing")
 for text in failures: print("FAIL:", text)
-if failures: sys.exit(1)
+if failures or sys.argv[2] != "0": sys.exit(1)
 print("PASS: rebinding, analog pad turn (0.4 / 0.8 per frame), pad pulled out, 100-frame pause shifted exactly")
 PY

@@ -77,10 +77,11 @@ void Automation::Configure(Application& application) {
     // Automated runs never depend on a pad that happens to be plugged into the machine.
     application.options.realPad = !automatic;
     application.observer = this;
-    // A script plays with its own bindings, so a recording replays the same under any settings file.
-    const KeyBindings& bindings = script ? scriptBindings : application.settings.keys;
-    bindings.Apply();
-    if (record) record << FormatBindingHeaders(bindings);
+    // A script plays with its own bindings, so a recording replays the same under any settings file;
+    // they are the bindings in force for the run (the controls and options screens show them).
+    if (script) application.settings.keys = scriptBindings;
+    application.settings.keys.Apply();
+    if (record) record << FormatBindingHeaders(application.settings.keys);
     if (script) script->ApplyUpTo(0);
     if (record) {
         platform::message_box::SetObserver([this](const std::string&, const std::string&, int answer) {
