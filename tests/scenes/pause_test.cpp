@@ -16,6 +16,7 @@
 #include "scenes/key_latches.h"
 #include "simplelib/resource_cache.h"
 #include "simplelib/texture.h"
+#include "support/singletons.h"
 
 namespace {
 
@@ -40,16 +41,7 @@ protected:
         platform::message_box::SetObserver(nullptr);
         Reset();
     }
-    static void Reset() {
-        PlayerManager::ResetInstance();
-        CourseManager::ResetInstance();
-        MapManager::ResetInstance();
-        EffectManager::ResetInstance();
-        ResourceCache::ResetInstance();
-        GraphicsDevice::ResetInstance();
-        platform::input::ReleaseAllKeys();
-        escapeLatch = enterLatch = controlsLatch = pauseLatch = false;
-    }
+    static void Reset() { testsupport::ResetSingletons(); }
     std::int32_t Frame() {
         platform::clock::AdvanceFrame();
         const std::int32_t next = game->Update();
