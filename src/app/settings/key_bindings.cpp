@@ -87,8 +87,8 @@ void KeyBindings::Apply() const {
 
 bool KeyBindings::ParseKeyList(const std::string& text, std::vector<int>* out, std::string* reason) {
     out->clear();
-    std::size_t last = text.find_last_not_of(" \t");
-    if (last != std::string::npos && text[last] == ',') return *reason = "an empty key name", false;
+    std::size_t end = text.find_last_not_of(" \t");
+    if (end != std::string::npos && text[end] == ',') return *reason = "an empty key name", false;
     std::istringstream parts(text);
     for (std::string part; std::getline(parts, part, ',');) {
         std::size_t first = part.find_first_not_of(" \t"), last = part.find_last_not_of(" \t");
