@@ -148,6 +148,9 @@ protected:
         GraphicsDevice::ResetInstance();
         SoundManager::ResetInstance();
         folder.WriteWav("data/Sound/BGM.wav");
+        platform::message_box::SetObserver([this](const std::string&, const std::string& text, int) {
+            if (text == "ゲームを終了しますか？") ++boxes;
+        });
     }
     void TearDown() override {
         Application::Instance().Shutdown();
@@ -177,15 +180,17 @@ protected:
     }
 
     ScratchFolder folder{"options_run"};
+    int boxes = 0; // quit questions
 };
 
 TEST_F(OptionsRunTest, AVolumeAndABindingChangedOnScreenAreSavedOnLeaving) {
     // O opens the screen; down twice to the music, left once; down twice to throttle, Enter, W;
-    // Escape leaves and saves.
+    // Escape leaves and saves; then F1 shows the controls and Escape closes them.
     Run("2 down O\n3 up O\n5 down DOWN\n6 up DOWN\n8 down DOWN\n9 up DOWN\n11 down LEFT\n12 up LEFT\n"
         "14 down DOWN\n15 up DOWN\n17 down DOWN\n18 up DOWN\n20 down RETURN\n21 up RETURN\n23 down W\n24 up W\n"
-        "26 down ESCAPE\n27 up ESCAPE\n",
+        "26 down ESCAPE\n27 up ESCAPE\n30 down F1\n31 up F1\n33 down ESCAPE\n34 up ESCAPE\n",
         "config/settings.ini");
+    EXPECT_EQ(boxes, 0) << "Escape leaving the options or the controls never asks to quit";
     const std::string saved = ReadAll("config/settings.ini");
     EXPECT_NE(saved.find("music = 90\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find("throttle = W\n"), std::string::npos) << saved;
