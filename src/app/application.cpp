@@ -8,6 +8,7 @@
 #include "app/scene_manager.h"
 #include "map/map_manager.h"
 #include "platform/audio/audio_device.h"
+#include "platform/pad/gamepad.h"
 #include "platform/window/clock.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
@@ -42,6 +43,8 @@ bool Application::Create(void* moduleInstance) {
     GraphicsDevice::Instance().SetDefaultStates();
     platform::audio::ForceLoopback(options.headless); // headless runs mix silently into memory
     SoundManager::Instance().Init();
+    SoundManager::Instance().SetVolumes(settings.music, settings.effects);
+    StartPad();
     ShaderManager& shaders = ShaderManager::Instance();
     shaders.mainShader.Load();
     shaders.objectShader.Load();
@@ -55,6 +58,12 @@ bool Application::Create(void* moduleInstance) {
     SceneManager::Instance().window = window;
     SceneManager::Instance().ChangeScene(kTitleScene);
     return true;
+}
+
+void Application::StartPad() {
+    if (!options.realPad) return;
+    std::string error;
+    if (!platform::pad::Start(platform::pad::Source::Any, &error)) std::fprintf(stderr, "pad: %s\n", error.c_str());
 }
 
 bool Application::CreateMainWindow() {
@@ -170,6 +179,7 @@ void Application::RunPass() {
 bool Application::RunFrame(bool shown) {
     ++frameNumber;
     if (observer) observer->FrameStarting(frameNumber);
+    platform::pad::Poll();
     SceneManager& scenes = SceneManager::Instance();
     scenes.Update();
     if (scenes.scene && scenes.scene->exitRequested) stopped = true;
@@ -206,6 +216,7 @@ void Application::Shutdown() {
     shaders.objectShader.Release();
     shaders.blur.Release();
     GraphicsDevice::Instance().Release();
+    platform::pad::Stop();
     mainWindow.Destroy();
     window = nullptr;
     SceneManager::Instance().window = nullptr;

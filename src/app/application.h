@@ -3,7 +3,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
+#include "app/settings/settings.h"
 #include "platform/window/window.h"
 
 class FrameObserver;
@@ -13,6 +15,7 @@ struct LaunchOptions {
     int fullScreenAnswer = 0;    // IDYES or IDNO answers the full-screen question in advance; 0 asks it
     bool headless = false;       // no window: the Null device, nothing shown
     std::uint64_t maxFrames = 0; // leave the main loop after this many frames; 0 runs until quit
+    bool realPad = true;         // open a gamepad plugged into the machine (automation uses its virtual one)
 };
 
 class Application {
@@ -37,6 +40,10 @@ public:
     std::int32_t frameCount = 0; // frames shown in the current frame-rate window
 
     LaunchOptions options;
+    // The settings in force, the file they came from and whether the options screen may write it.
+    Settings settings;
+    std::string settingsPath;
+    bool settingsWritable = true;
     FrameObserver* observer = nullptr; // not owned
     std::uint64_t frameNumber = 0;     // frames run since start, numbered from 1
 
@@ -50,6 +57,7 @@ private:
     void RunPass();
     // One update and its render, drawn and presented only when shown; true when the loop must end.
     bool RunFrame(bool shown);
+    void StartPad();
 
     platform::window::Window mainWindow;
     bool paced = false;

@@ -10,6 +10,8 @@
 #include "app/automation/automation.h"
 #include "app/content_search.h"
 #include "app/version.h"
+#include "app/settings/controls_list.h"
+#include "app/settings/settings_file.h"
 #include "platform/fs/directory.h"
 #include "platform/window/message_box.h"
 
@@ -35,6 +37,29 @@ bool FindContent() {
     MessageBoxA(nullptr, message.c_str(), "Orlenda", MB_OK | MB_ICONERROR);
     return false;
 }
+// The settings file in force, with one stderr line for each thing in it that could not be used.
+void LoadSettingsInto(Application& application, const LaunchFlags& flags) {
+    application.settingsPath = flags.configFile.empty() ? DefaultSettingsPath() : flags.configFile;
+    // The game may change its working directory to find its content; the options save where asked.
+    std::error_code ec;
+    if (!application.settingsPath.empty()) {
+        std::filesystem::path absolute = std::filesystem::absolute(application.settingsPath, ec);
+        if (!ec) application.settingsPath = absolute.string();
+    }
+    LoadedSettings loaded = LoadSettings(application.settingsPath);
+    for (const std::string& message : loaded.messages) std::fprintf(stderr, "settings: %s\n", message.c_str());
+    application.settings = loaded.settings;
+    application.settingsWritable = loaded.writable && !application.settingsPath.empty();
+    if (application.settings.fullscreen == FullScreenChoice::Yes) application.options.fullScreenAnswer = IDYES;
+    if (application.settings.fullscreen == FullScreenChoice::No) application.options.fullScreenAnswer = IDNO;
+}
+
+void PrintHelp(const Application& application) {
+    std::fputs(LaunchFlagsUsage().c_str(), stdout);
+    const std::string& path = application.settingsPath;
+    std::printf("\nkeys (%s):\n%s", path.empty() ? "no settings file" : path.c_str(),
+                ControlsText(application.settings.keys).c_str());
+}
 } // namespace
 
 int RunGame(int argc, char** argv) {
@@ -44,9 +69,14 @@ int RunGame(int argc, char** argv) {
         std::fprintf(stderr, "orlenda: %s\n(orlenda --help lists the flags)\n", error.c_str());
         return kBadFlags;
     }
-    if (flags.help || flags.version) {
-        if (flags.help) std::fputs(LaunchFlagsUsage().c_str(), stdout);
-        else std::printf("orlenda %s\n", kOrlendaVersion);
+    if (flags.version) {
+        std::printf("orlenda %s\n", kOrlendaVersion);
+        return 0;
+    }
+    Application& application = Application::Instance();
+    LoadSettingsInto(application, flags);
+    if (flags.help) {
+        PrintHelp(application);
         return 0;
     }
     Automation automation(flags);
@@ -55,7 +85,6 @@ int RunGame(int argc, char** argv) {
         std::fprintf(stderr, "orlenda: %s\n", error.c_str());
         return status;
     }
-    Application& application = Application::Instance();
     automation.Configure(application);
     if (!FindContent()) return kFailed;
     if (!application.Create(nullptr)) return kFailed;

@@ -67,6 +67,8 @@ constexpr float kCircleSpeedSpin = 4.0f; // added at full speed to the base spin
 constexpr int kCircleFadeStep = 10;
 
 bool KeyHeld(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
+// 1 for a key; a pad stick turns and pitches in proportion to its deflection.
+float KeyAmount(int virtualKey) { return platform::input::KeyAmount(virtualKey); }
 
 void StartCircleFade(BaseEffect* circle, float spin, int a, int r, int g, int b) {
     if (!circle) return;
@@ -205,16 +207,19 @@ void ToggleInvertedPitch(Player& p) {
     if (KeyPressed(kKeyR, invertPitchLatch)) p.pitchSign = -p.pitchSign;
 }
 
-// Yaw without the boost key. Returns whether the racer steered.
+// Yaw without the boost key. Returns whether the racer steered. Both the step and the limit scale
+// with how far the turn is held, so half a stick turns at half the rate.
 bool KeyboardYaw(Player& p) {
     if (p.boosting) p.yawRate *= kLeaveBoostYawDecay;
     p.boosting = false;
     if (KeyHeld(VK_RIGHT)) {
-        p.yawRate = std::min(p.yawRate + kYawStep, p.turnRateLimit);
+        const float amount = KeyAmount(VK_RIGHT);
+        p.yawRate = std::min(p.yawRate + kYawStep * amount, p.turnRateLimit * amount);
         return true;
     }
     if (KeyHeld(VK_LEFT)) {
-        p.yawRate = std::max(p.yawRate - kYawStep, -p.turnRateLimit);
+        const float amount = KeyAmount(VK_LEFT);
+        p.yawRate = std::max(p.yawRate - kYawStep * amount, -p.turnRateLimit * amount);
         return true;
     }
     p.yawRate *= kYawRateDecay;
@@ -234,20 +239,24 @@ bool KeyboardBoostYaw(Player& p) {
     if (p.boostTimer > 0.0f) {
         if (KeyHeld(VK_RIGHT)) {
             turned = true;
+            const float amount = KeyAmount(VK_RIGHT);
             if (p.yawRate < 0.0f) p.yawRate *= kCounterTurnDamping;
-            p.yawRate = std::min(p.yawRate + kYawStep, p.boostTurnRateLimit);
+            p.yawRate = std::min(p.yawRate + kYawStep * amount, p.boostTurnRateLimit * amount);
         } else if (KeyHeld(VK_LEFT)) {
             turned = true;
+            const float amount = KeyAmount(VK_LEFT);
             if (p.yawRate > 0.0f) p.yawRate *= kCounterTurnDamping;
-            p.yawRate = std::max(p.yawRate - kYawStep, -p.boostTurnRateLimit);
+            p.yawRate = std::max(p.yawRate - kYawStep * amount, -p.boostTurnRateLimit * amount);
         }
     }
     if (p.boostTimer <= 0.0f && p.boosting) {
         if (KeyHeld(VK_RIGHT)) {
-            p.yawRate = std::min(p.yawRate + kHeldBoostYawStep, p.boostTurnRateLimit);
+            const float amount = KeyAmount(VK_RIGHT);
+            p.yawRate = std::min(p.yawRate + kHeldBoostYawStep * amount, p.boostTurnRateLimit * amount);
             turned = true;
         } else if (KeyHeld(VK_LEFT)) {
-            p.yawRate = std::max(p.yawRate - kHeldBoostYawStep, -p.boostTurnRateLimit);
+            const float amount = KeyAmount(VK_LEFT);
+            p.yawRate = std::max(p.yawRate - kHeldBoostYawStep * amount, -p.boostTurnRateLimit * amount);
             turned = true;
         }
     }
@@ -257,11 +266,11 @@ bool KeyboardBoostYaw(Player& p) {
 // Up has priority over Down; only Down counts as steering.
 bool KeyboardPitch(Player& p) {
     if (KeyHeld(VK_UP)) {
-        p.pitchRate -= static_cast<float>(p.pitchSign) * kPitchStep;
+        p.pitchRate -= static_cast<float>(p.pitchSign) * kPitchStep * KeyAmount(VK_UP);
         return false;
     }
     if (KeyHeld(VK_DOWN)) {
-        p.pitchRate += static_cast<float>(p.pitchSign) * kPitchStep;
+        p.pitchRate += static_cast<float>(p.pitchSign) * kPitchStep * KeyAmount(VK_DOWN);
         return true;
     }
     p.pitch *= kPitchReturn;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/settings/settings_in_force.h"
 #include "effects/base_effect.h"
 #include "effects/effect_manager.h"
 #include "map/check_point.h"
@@ -32,6 +33,7 @@ constexpr float kMarkerX = 745.0f, kMarkerY = 55.0f, kMarkerZ = -1020.0f;
 constexpr float kMarkerTurn = 4.712389f; // 3π/2
 
 constexpr int kWarmUpFrames = 5;
+constexpr std::int32_t kFirstPitchSign = -1; // Up lifts the nose; R swaps it
 constexpr std::int32_t kDimStep = 2;
 constexpr std::int32_t kDimMost = 150;
 constexpr D3DCOLOR kClearColour = 0xFF0000FF;
@@ -104,10 +106,12 @@ void Game::Init() {
 
     // Warm-up: the world and its effects run a few frames before the first one is shown.
     raceStarted = true;
+    warmingUp = true;
     for (int i = 0; i < kWarmUpFrames; ++i) {
         Update();
         Render();
     }
+    warmingUp = false;
     raceStarted = false;
     cleared = false;
     dimAlpha = 0;
@@ -117,8 +121,45 @@ void Game::Init() {
 
 bool Game::AskReturnToTitle() {
     if (!KeyPressed(VK_ESCAPE, escapeLatch)) return false;
-    const int answer = MessageBoxA(window, kReturnQuestion, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
-    return answer == IDYES;
+    // The race stands still while the question is open, so the time spent answering is not lost.
+    Halt();
+    const int answer =
+        MessageBoxA(window, kReturnQuestion, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    if (answer == IDYES) return true;
+    Resume();
+    return false;
+}
+
+void Game::Halt() {
+    if (!haltedAt) haltedAt = timeGetTime();
+}
+
+// The clock counts from its start time, so moving the start by the stop's length takes the stop out.
+void Game::Resume() {
+    if (!haltedAt || paused || controls.IsOpen()) return;
+    RaceTimer& timer = MapManager::Instance().timer;
+    if (!timer.stopped) timer.startTime += timeGetTime() - *haltedAt;
+    haltedAt.reset();
+}
+
+bool Game::UpdatePause() {
+    if (warmingUp) return false;
+    if (controls.IsOpen()) {
+        controls.Update();
+        Resume();
+        return Halted();
+    }
+    if (KeyPressed(VK_F1, controlsLatch)) {
+        controls.Open(CurrentSettings().keys);
+        Halt();
+        return true;
+    }
+    if (KeyPressed('P', pauseLatch)) {
+        paused = !paused;
+        if (paused) Halt();
+        else Resume();
+    }
+    return Halted();
 }
 
 void Game::UpdateClock() {
@@ -145,6 +186,8 @@ std::int32_t Game::Update() {
         SoundManager::Instance().Stop("BGM");
         return kTitleScene;
     }
+    // Closing the controls lets this very frame run on, as P does.
+    if (controls.IsOpen() && UpdatePause()) return kStay;
     if (AskReturnToTitle()) {
         SoundManager::Instance().Stop("BGM");
         // a boost held through the question would loop on over the title
@@ -165,6 +208,7 @@ std::int32_t Game::Update() {
         SoundManager::Instance().Stop("BGM");
         return kTitleScene;
     }
+    if (!cleared && UpdatePause()) return kStay;
     if (startEffect && !startEffect->fading && !raceStarted) {
         raceStarted = true;
         PlayerManager::Instance().StartRace();
@@ -202,10 +246,18 @@ void Game::Render() {
     } else {
         timer.DrawRacing();
         hud.DrawRacing();
+        if (std::shared_ptr<Player> keyboard = KeyboardRacer())
+            indicators.Draw(keyboard->autoPilot != 0, keyboard->pitchSign != kFirstPitchSign);
+        DrawOverlays();
     }
     MapManager::Instance().DrawFade();
     if (sprite) sprite->End();
     device->EndScene();
+}
+
+void Game::DrawOverlays() {
+    if (controls.IsOpen()) controls.Draw();
+    else if (paused) pauseScreen.Draw();
 }
 
 std::int32_t Game::NextDimAlpha(std::int32_t alpha) { return std::min(alpha + kDimStep, kDimMost); }

@@ -3,9 +3,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "platform/math/d3dx_math.h"
 #include "scenes/camera.h"
+#include "scenes/controls_screen.h"
+#include "scenes/pause_screen.h"
+#include "scenes/pilot_indicators.h"
 #include "scenes/press_enter_sprite.h"
 #include "scenes/rank_display.h"
 #include "scenes/scene_base.h"
@@ -39,8 +43,21 @@ public:
     bool raceStarted = false;
     bool cleared = false;
     std::int32_t dimAlpha = 0;
+    // P (or the pad's Start) pauses; F1 shows the controls, which pauses too.
+    bool paused = false;
+    ControlsScreen controls;
+
+    // The world stands still this frame: paused, the controls shown, or the Escape question open.
+    bool Halted() const { return haltedAt.has_value(); }
 
 private:
+    // Stops the race where it is; Resume lets it go on with the clock moved past the stop.
+    void Halt();
+    void Resume();
+    // F1 and P during the race; true when the world stands still this frame.
+    bool UpdatePause();
+    void DrawOverlays();
+
     void SetUpView();
     void StartCountdown();
     bool AskReturnToTitle();
@@ -52,4 +69,8 @@ private:
     bool noCourse = false;
     // The title has been asked for once already (the no-course path); wait for the fade to end.
     bool titleAsked = false;
+    bool warmingUp = false;
+    std::optional<std::uint32_t> haltedAt; // clock time when the race last stopped
+    PauseScreen pauseScreen;
+    PilotIndicators indicators;
 };

@@ -41,4 +41,5 @@ void Game::WriteTrace(TraceWriter& trace) const {
     std::vector<std::string> racers;
     for (const auto& racer : players.players) racers.push_back(RacerFields(*racer));
     trace.Set("racers", TraceWriter::Array(racers));
+    if (Halted()) trace.Set("paused", TraceWriter::Bool(true));
 }

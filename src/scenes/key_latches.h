@@ -1,11 +1,16 @@
 // The game's once-per-press key latches: Escape and Enter, shared by the title and the race,
-// and the race keys C (automatic pilot) and R (swap Up and Down).
+// the race keys C (automatic pilot) and R (swap Up and Down), and the keys that open the game's
+// own screens.
 #pragma once
 
 #include "platform/window/input.h"
 
 extern bool escapeLatch;
 extern bool enterLatch;
+// The keys of the game's own screens: F1 (controls), O (options) and P (pause).
+extern bool controlsLatch;
+extern bool optionsLatch;
+extern bool pauseLatch;
 extern bool autoPilotLatch;
 extern bool invertPitchLatch;
 

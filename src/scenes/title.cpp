@@ -1,8 +1,10 @@
-// The title scene: Enter starts the race, Escape asks whether to quit.
+// The title scene: Enter starts the race, Escape asks whether to quit, F1 shows the controls and O
+// opens the options.
 #include "scenes/title.h"
 
 #include <cstdio>
 
+#include "app/settings/settings_in_force.h"
 #include "map/map_manager.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
@@ -13,6 +15,7 @@
 namespace {
 constexpr D3DCOLOR kClearColour = 0xFF0000FF;
 constexpr D3DCOLOR kOpaqueWhite = 0xFFFFFFFF;
+constexpr D3DCOLOR kHintColour = 0xFFD8E8FF;
 
 // An image stretched over the whole screen; an image that failed to load draws nothing.
 void DrawFullScreen(const std::weak_ptr<SimpleLib::CTexture>& reference, gpu::Sprite& sprite) {
@@ -46,7 +49,16 @@ void Title::Init() {
     pressEnter.translation = MatrixTranslation(ScreenWidth() * 0.35f, ScreenHeight() * 0.8f, 0);
 }
 
+bool Title::UpdateScreens() {
+    if (options.IsOpen()) options.Update();
+    else if (controls.IsOpen()) controls.Update();
+    else return false;
+    pressEnter.Blink();
+    return true;
+}
+
 std::int32_t Title::Update() {
+    if (UpdateScreens()) return 0;
     if (KeyPressed(VK_ESCAPE, escapeLatch)) {
         int answer = MessageBoxA(window, "ゲームを終了しますか？", "Orlenda", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
         if (answer == IDYES) {
@@ -59,6 +71,8 @@ std::int32_t Title::Update() {
         SoundManager::Instance().Play(0, "push");
         return kGameScene;
     }
+    if (KeyPressed(VK_F1, controlsLatch)) controls.Open(CurrentSettings().keys);
+    else if (KeyPressed('O', optionsLatch)) options.Open();
     return kTitleScene;
 }
 
@@ -74,7 +88,13 @@ void Title::Render() {
     DrawFullScreen(background, sprite);
     DrawFullScreen(fog, sprite);
     DrawLogo(logo, sprite);
-    pressEnter.Draw();
+    // The screens keep the title behind them, but not its prompt and hint.
+    if (!options.IsOpen() && !controls.IsOpen()) {
+        pressEnter.Draw();
+        DrawHint();
+    }
+    options.Draw();
+    controls.Draw();
     MapManager::Instance().DrawFade();
     DrawFrameRate();
     sprite.End();
@@ -91,6 +111,17 @@ void Title::DrawFrameRate() {
     RECT area{};
     graphics.font->DrawTextA(graphics.sprite.get(), text, -1, &area, DT_CALCRECT, kOpaqueWhite);
     graphics.font->DrawTextA(graphics.sprite.get(), text, -1, &area, DT_LEFT | DT_TOP, kOpaqueWhite);
+}
+
+// One line under the prompt, centred on it, in the prompt's pale blue.
+void Title::DrawHint() {
+    std::shared_ptr<SimpleLib::CTexture> prompt = pressEnter.texture.lock();
+    float centre = ScreenWidth() * 0.5f, below = ScreenHeight() * 0.8f;
+    if (prompt && prompt->info.Width > 0) {
+        centre = pressEnter.translation._41 + float(prompt->info.Width) * pressEnter.scaling._11 * 0.5f;
+        below = pressEnter.translation._42 + float(prompt->info.Height) * pressEnter.scaling._22;
+    }
+    hint.DrawCentred("F1: controls  O: options", centre, below + 4.0f, kHintColour);
 }
 
 void Title::Release() {

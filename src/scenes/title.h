@@ -3,8 +3,11 @@
 
 #include <memory>
 
+#include "scenes/controls_screen.h"
+#include "scenes/options_screen.h"
 #include "scenes/press_enter_sprite.h"
 #include "scenes/scene_base.h"
+#include "scenes/screen_text.h"
 #include "simplelib/texture.h"
 
 class Title : public SceneBase {
@@ -23,7 +26,14 @@ public:
     std::weak_ptr<SimpleLib::CTexture> logo;
     std::weak_ptr<SimpleLib::CTexture> fog;
     PressEnterSprite pressEnter;
+    ControlsScreen controls;
+    OptionsScreen options;
 
 private:
     void DrawFrameRate();
+    void DrawHint();
+    // F1 and O open their screens; true while one of them is open and takes the keys.
+    bool UpdateScreens();
+
+    ScreenText hint{24};
 };

@@ -14,6 +14,7 @@ namespace {
 
 const char* const kSoundFolder = "data/Sound";
 constexpr float kRolloffFactor = 0.3f;
+constexpr const char* kMusicName = "BGM"; // the music's volume is set apart from the effects'
 
 std::unique_ptr<SoundManager>& Holder() {
     static std::unique_ptr<SoundManager> instance;
@@ -104,6 +105,7 @@ SoundInstance* SoundManager::AddInstance(const std::string& name) {
     instance->buffer = platform::audio::SoundSource::Create(record.buffer);
     if (!instance->buffer) return nullptr;
     instance->buffer->SetMode(record.buffer->GetMode());
+    if (GainOf(name) != 1.0f) instance->buffer->SetGain(GainOf(name));
     auto& pool = instances[name];
     pool.push_back(std::move(instance));
     return pool.back().get();
@@ -130,6 +132,15 @@ void SoundManager::Play(int mode, const std::string& name) {
     if (!chosen) return;
     if (mode == 0) chosen->buffer->Play(0);
     if (mode == 1) chosen->buffer->Play(platform::audio::DSBPLAY_LOOPING);
+}
+
+float SoundManager::GainOf(const std::string& name) const { return name == kMusicName ? musicGain : effectsGain; }
+
+void SoundManager::SetVolumes(int musicPercent, int effectsPercent) {
+    musicGain = static_cast<float>(std::clamp(musicPercent, 0, 100)) / 100.0f;
+    effectsGain = static_cast<float>(std::clamp(effectsPercent, 0, 100)) / 100.0f;
+    for (const auto& [name, pool] : instances)
+        for (const auto& instance : pool) instance->buffer->SetGain(GainOf(name));
 }
 
 void SoundManager::Stop(const std::string& name) {

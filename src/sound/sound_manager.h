@@ -33,6 +33,8 @@ public:
     // Stops and rewinds the first playable copy of the name.
     void Stop(const std::string& name);
     void Release();
+    // Music ("BGM") and every other sound, each 0..100 percent, applied at once to every copy.
+    void SetVolumes(int musicPercent, int effectsPercent);
 
     // Names of known sounds passed to Play since the last call, in call order (the per-frame trace).
     std::vector<std::string> TakePlayedNames();
@@ -51,10 +53,13 @@ private:
     bool LoadWave(const std::string& path, SoundRecord* record);
     SoundInstance* AddInstance(const std::string& name);
     void PassTime();
+    float GainOf(const std::string& name) const;
 
     bool device = false; // the audio device is open and ours to close
     std::unordered_map<std::string, std::unique_ptr<SoundRecord>> sounds;
     std::unordered_map<std::string, std::vector<std::unique_ptr<SoundInstance>>> instances;
     std::vector<std::string> playedNames;
     std::uint32_t lastPassTime = 0;
+    float musicGain = 1.0f;
+    float effectsGain = 1.0f;
 };

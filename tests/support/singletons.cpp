@@ -29,6 +29,7 @@ void ResetSingletons() {
     GraphicsDevice::ResetInstance();
     Application::ResetInstance();
     platform::input::ReleaseAllKeys();
+    platform::input::ClearBindings();
     ResetKeyLatches();
 }
 

@@ -11,6 +11,7 @@
 #include "app/scene_manager.h"
 #include "map/map_manager.h"
 #include "platform/image/png_image.h"
+#include "platform/pad/gamepad.h"
 #include "platform/window/clock.h"
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
@@ -97,11 +98,12 @@ bool Automation::CheckFileFlags(std::string* error) const {
 bool Automation::ReadScript(std::string* error) {
     if (flags.inputFile.empty()) return true;
     std::string text, reason;
-    std::vector<ScriptEvent> events;
+    ParsedScript parsed;
     if (!ReadFile(flags.inputFile, &text, &reason))
         return *error = "cannot read the input script " + flags.inputFile + ": " + reason, false;
-    if (!ParseInputScript(text, &events, &reason)) return *error = flags.inputFile + ": " + reason, false;
-    script = std::make_unique<InputScript>(std::move(events));
+    if (!ParseInputScript(text, &parsed, &reason)) return *error = flags.inputFile + ": " + reason, false;
+    script = std::make_unique<InputScript>(std::move(parsed.events));
+    scriptBindings = parsed.bindings;
     return true;
 }
 
@@ -123,7 +125,14 @@ void Automation::Configure(Application& application) {
     application.options.maxFrames = flags.frames;
     if (flags.windowed) application.options.fullScreenAnswer = IDNO;
     if (flags.fullscreen) application.options.fullScreenAnswer = IDYES;
+    // Automated runs never depend on a pad that happens to be plugged into the machine.
+    application.options.realPad = !automatic;
     application.observer = this;
+    // A script plays with its own bindings, so a recording replays the same under any settings file;
+    // they are the bindings in force for the run (the controls and options screens show them).
+    if (script) application.settings.keys = scriptBindings;
+    application.settings.keys.Apply();
+    if (record.IsOpen()) record.Write(FormatBindingHeaders(application.settings.keys));
     if (script) script->ApplyUpTo(0);
     if (record.IsOpen()) {
         platform::message_box::SetObserver([this](const std::string&, const std::string&, int answer) {
@@ -151,7 +160,10 @@ void Automation::FrameStarting(std::uint64_t frame) {
     frameStarted = Clock::now();
 }
 
-void Automation::SceneStepped(std::uint64_t) { stepped = Clock::now(); }
+void Automation::SceneStepped(std::uint64_t frame) {
+    stepped = Clock::now();
+    if (record.IsOpen()) RecordPad(frame);
+}
 
 void Automation::FramePresented(std::uint64_t frame, bool shown) {
     Clock::time_point presented = Clock::now();
@@ -173,12 +185,29 @@ bool Automation::MustShow(std::uint64_t frame) {
 void Automation::RecordKeys(std::uint64_t frame) {
     const std::vector<int>& keys = ScriptKeys();
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        bool down = (GetAsyncKeyState(keys[i]) & 0x8000) != 0;
+        bool down = platform::input::PhysicalKeyDown(keys[i]);
         if (down == recordedDown[i]) continue;
         recordedDown[i] = down;
         auto kind = down ? ScriptEvent::Kind::KeyDown : ScriptEvent::Kind::KeyUp;
         record.Write(FormatScriptEvent({frame, kind, keys[i], 0}) + "\n");
     }
+}
+
+// The pad as this frame's update read it, as script events that bring it back on replay.
+void Automation::RecordPad(std::uint64_t frame) {
+    const platform::pad::State& now = platform::pad::Current();
+    if (now == recordedPad) return;
+    auto write = [&](ScriptEvent::Kind kind, int key, float value) {
+        record.Write(FormatScriptEvent({frame, kind, key, 0, value}) + "\n");
+    };
+    if (now.connected != recordedPad.connected)
+        write(now.connected ? ScriptEvent::Kind::PadConnect : ScriptEvent::Kind::PadDisconnect, 0, 0.0f);
+    for (int b = 0; b < platform::pad::kButtons; ++b)
+        if (now.buttons[b] != recordedPad.buttons[b])
+            write(now.buttons[b] ? ScriptEvent::Kind::PadButtonDown : ScriptEvent::Kind::PadButtonUp, b, 0.0f);
+    for (int a = 0; a < platform::pad::kAxes; ++a)
+        if (now.axes[a] != recordedPad.axes[a]) write(ScriptEvent::Kind::PadAxis, a, now.axes[a]);
+    recordedPad = now;
 }
 
 void Automation::WriteTrace(std::uint64_t frame, const std::vector<std::string>& sounds) {

@@ -14,6 +14,7 @@
 #include "app/automation/output_file.h"
 #include "app/automation/trace_writer.h"
 #include "app/frame_observer.h"
+#include "platform/pad/gamepad.h"
 
 class Application;
 
@@ -47,6 +48,7 @@ private:
     using Clock = std::chrono::steady_clock;
 
     void RecordKeys(std::uint64_t frame);
+    void RecordPad(std::uint64_t frame);
     void WriteTrace(std::uint64_t frame, const std::vector<std::string>& sounds);
     void TakeScreenshots(std::uint64_t frame);
     bool CheckFileFlags(std::string* error) const;
@@ -64,7 +66,9 @@ private:
     TraceWriter traceLine;
     FrameStats stats;
     std::string phaseReport;
+    KeyBindings scriptBindings;
     std::vector<bool> recordedDown; // per ScriptKeys() entry
+    platform::pad::State recordedPad;
     std::uint64_t currentFrame = 0;
     Clock::time_point launched;
     Clock::time_point frameStarted;

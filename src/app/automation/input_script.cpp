@@ -4,31 +4,19 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <sstream>
 
+#include "platform/pad/gamepad.h"
 #include "platform/window/input.h"
+#include "platform/window/key_names.h"
 #include "platform/window/message_box.h"
 
 namespace {
-struct KeyName {
-    const char* name;
-    int key;
-};
-constexpr KeyName kKeyNames[] = {
-    {"RETURN", VK_RETURN}, {"ESCAPE", VK_ESCAPE}, {"SPACE", VK_SPACE}, {"SHIFT", VK_SHIFT}, {"LEFT", VK_LEFT},
-    {"RIGHT", VK_RIGHT},   {"UP", VK_UP},         {"DOWN", VK_DOWN},   {"C", 'C'},          {"R", 'R'},
-};
-
-std::string Upper(std::string text) {
-    for (char& c : text) c = char(std::toupper(static_cast<unsigned char>(c)));
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
-}
-
-int KeyFromName(const std::string& name) {
-    std::string upper = Upper(name);
-    for (const KeyName& entry : kKeyNames)
-        if (upper == entry.name) return entry.key;
-    return 0;
 }
 
 bool ParseFrame(const std::string& text, std::uint64_t* frame) {
@@ -36,63 +24,122 @@ bool ParseFrame(const std::string& text, std::uint64_t* frame) {
     return !text.empty() && ec == std::errc() && end == text.data() + text.size();
 }
 
+bool Fail(std::string* reason, const std::string& text) {
+    *reason = text;
+    return false;
+}
+
+// "pad connect", "pad button A down", "pad axis LEFTX -0.5" after the frame.
+bool ParsePad(const std::vector<std::string>& words, ScriptEvent* event, std::string* reason) {
+    const std::string what = words.size() > 2 ? Lower(words[2]) : "";
+    std::size_t expected = what == "button" || what == "axis" ? 5 : 3;
+    if (words.size() != expected || (what != "connect" && what != "disconnect" && what != "button" && what != "axis"))
+        return Fail(reason, "expected 'FRAME pad connect|disconnect', 'FRAME pad button NAME down|up' or "
+                            "'FRAME pad axis NAME VALUE'");
+    if (what == "connect" || what == "disconnect") {
+        event->kind = what == "connect" ? ScriptEvent::Kind::PadConnect : ScriptEvent::Kind::PadDisconnect;
+        return true;
+    }
+    if (what == "button") {
+        event->key = platform::pad::ButtonFromName(words[3]);
+        if (event->key < 0) return Fail(reason, "unknown pad button '" + words[3] + "'");
+        const std::string state = Lower(words[4]);
+        if (state != "down" && state != "up") return Fail(reason, "a pad button goes down or up");
+        event->kind = state == "down" ? ScriptEvent::Kind::PadButtonDown : ScriptEvent::Kind::PadButtonUp;
+        return true;
+    }
+    event->key = platform::pad::AxisFromName(words[3]);
+    if (event->key < 0) return Fail(reason, "unknown pad axis '" + words[3] + "'");
+    event->kind = ScriptEvent::Kind::PadAxis;
+    auto [end, ec] = std::from_chars(words[4].data(), words[4].data() + words[4].size(), event->value);
+    if (ec != std::errc() || end != words[4].data() + words[4].size() || !std::isfinite(event->value) ||
+        event->value < -1.0f || event->value > 1.0f)
+        return Fail(reason, "a pad axis value is a number from -1.0 to 1.0");
+    return true;
+}
+
 // One non-empty line without its comment; false with the reason.
 bool ParseLine(const std::string& line, ScriptEvent* event, std::string* reason) {
-    std::istringstream words(line);
-    std::string frame, verb, argument, extra;
-    words >> frame >> verb >> argument >> extra;
-    if (!ParseFrame(frame, &event->frame)) return *reason = "'" + frame + "' is not a frame number", false;
-    if (argument.empty()) return *reason = "expected 'FRAME down|up KEY' or 'FRAME answer yes|no'", false;
-    if (!extra.empty()) return *reason = "unexpected '" + extra + "'", false;
-    std::string lowerVerb = verb, upperArgument = Upper(argument);
-    for (char& c : lowerVerb) c = char(std::tolower(static_cast<unsigned char>(c)));
-    if (lowerVerb == "down" || lowerVerb == "up") {
-        event->kind = lowerVerb == "down" ? ScriptEvent::Kind::KeyDown : ScriptEvent::Kind::KeyUp;
-        event->key = KeyFromName(argument);
-        if (event->key == 0) return *reason = "unknown key '" + argument + "'", false;
-    } else if (lowerVerb == "answer") {
+    std::istringstream stream(line);
+    std::vector<std::string> words;
+    for (std::string word; stream >> word;) words.push_back(word);
+    if (!ParseFrame(words[0], &event->frame)) return Fail(reason, "'" + words[0] + "' is not a frame number");
+    const std::string verb = words.size() > 1 ? Lower(words[1]) : "";
+    if (verb == "pad") return ParsePad(words, event, reason);
+    if (words.size() < 3) return Fail(reason, "expected 'FRAME down|up KEY' or 'FRAME answer yes|no'");
+    if (words.size() > 3) return Fail(reason, "unexpected '" + words[3] + "'");
+    const std::string argument = Lower(words[2]);
+    if (verb == "down" || verb == "up") {
+        event->kind = verb == "down" ? ScriptEvent::Kind::KeyDown : ScriptEvent::Kind::KeyUp;
+        event->key = platform::input::KeyFromName(words[2]);
+        if (event->key == 0) return Fail(reason, "unknown key '" + words[2] + "'");
+    } else if (verb == "answer") {
         event->kind = ScriptEvent::Kind::Answer;
-        if (upperArgument != "YES" && upperArgument != "NO") return *reason = "an answer is yes or no", false;
-        event->answer = upperArgument == "YES" ? IDYES : IDNO;
+        if (argument != "yes" && argument != "no") return Fail(reason, "an answer is yes or no");
+        event->answer = argument == "yes" ? IDYES : IDNO;
     } else {
-        return *reason = "unknown event '" + verb + "'", false;
+        return Fail(reason, "unknown event '" + words[1] + "'");
+    }
+    return true;
+}
+
+// "@ key throttle=W,SPACE": the bindings in force from the first frame.
+bool ParseHeader(const std::string& line, KeyBindings* bindings, std::string* reason) {
+    std::istringstream stream(line.substr(1));
+    std::string kind, assignment, extra;
+    stream >> kind >> assignment >> extra;
+    std::size_t equals = assignment.find('=');
+    if (Lower(kind) != "key" || equals == std::string::npos || !extra.empty())
+        return Fail(reason, "expected '@ key ACTION=KEY[,KEY]'");
+    std::optional<std::size_t> action = FindGameAction(Lower(assignment.substr(0, equals)));
+    if (!action) return Fail(reason, "unknown action '" + assignment.substr(0, equals) + "'");
+    std::vector<int> keys;
+    if (!KeyBindings::ParseKeyList(assignment.substr(equals + 1), &keys, reason)) return false;
+    if (!bindings->Set(*action, keys, reason)) return false;
+    for (int key : keys) {
+        if (auto other = bindings->ActionHolding(key, *action))
+            return Fail(reason, platform::input::KeyName(key) + " is already bound to " + GameActions()[*other].name);
     }
     return true;
 }
 } // namespace
 
-bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>* events, std::string* error) {
-    events->clear();
+bool ParseInputScript(const std::string& text, ParsedScript* script, std::string* error) {
+    *script = ParsedScript{};
     std::istringstream lines(text);
     std::string line;
     for (int number = 1; std::getline(lines, line); ++number) {
         line = line.substr(0, line.find('#'));
-        if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
-        ScriptEvent event;
+        std::size_t first = line.find_first_not_of(" \t\r");
+        if (first == std::string::npos) continue;
         std::string reason;
-        if (!ParseLine(line, &event, &reason)) {
+        bool ok = false;
+        if (line[first] == '@') {
+            ok = ParseHeader(line.substr(first), &script->bindings, &reason);
+        } else {
+            ScriptEvent event;
+            ok = ParseLine(line, &event, &reason);
+            if (ok) script->events.push_back(event);
+            if (ok && event.kind >= ScriptEvent::Kind::PadConnect) script->usesPad = true;
+        }
+        if (!ok) {
             if (error) *error = "line " + std::to_string(number) + ": " + reason;
             return false;
         }
-        events->push_back(event);
     }
     return true;
 }
 
-std::string ScriptKeyName(int virtualKey) {
-    for (const KeyName& entry : kKeyNames)
-        if (entry.key == virtualKey) return entry.name;
-    return {};
+bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>* events, std::string* error) {
+    ParsedScript script;
+    bool ok = ParseInputScript(text, &script, error);
+    *events = std::move(script.events);
+    return ok;
 }
 
-const std::vector<int>& ScriptKeys() {
-    static const std::vector<int> keys = [] {
-        std::vector<int> all;
-        for (const KeyName& entry : kKeyNames) all.push_back(entry.key);
-        return all;
-    }();
-    return keys;
-}
+std::string ScriptKeyName(int virtualKey) { return platform::input::KeyName(virtualKey); }
+
+const std::vector<int>& ScriptKeys() { return platform::input::NamedKeys(); }
 
 std::string FormatScriptEvent(const ScriptEvent& event) {
     std::string frame = std::to_string(event.frame);
@@ -100,8 +147,25 @@ std::string FormatScriptEvent(const ScriptEvent& event) {
     case ScriptEvent::Kind::KeyDown: return frame + " down " + ScriptKeyName(event.key);
     case ScriptEvent::Kind::KeyUp: return frame + " up " + ScriptKeyName(event.key);
     case ScriptEvent::Kind::Answer: return frame + " answer " + (event.answer == IDYES ? "yes" : "no");
+    case ScriptEvent::Kind::PadConnect: return frame + " pad connect";
+    case ScriptEvent::Kind::PadDisconnect: return frame + " pad disconnect";
+    case ScriptEvent::Kind::PadButtonDown: return frame + " pad button " + platform::pad::ButtonName(event.key) + " down";
+    case ScriptEvent::Kind::PadButtonUp: return frame + " pad button " + platform::pad::ButtonName(event.key) + " up";
+    case ScriptEvent::Kind::PadAxis: {
+        // Five decimals bring back the pad's exact 16-bit reading.
+        char value[32];
+        std::snprintf(value, sizeof value, "%.5f", static_cast<double>(event.value));
+        return frame + " pad axis " + platform::pad::AxisName(event.key) + " " + value;
+    }
     }
     return frame;
+}
+
+std::string FormatBindingHeaders(const KeyBindings& bindings) {
+    std::string text;
+    for (std::size_t i = 0; i < GameActions().size(); ++i)
+        text += std::string("@ key ") + GameActions()[i].name + "=" + bindings.KeyList(i) + "\n";
+    return text;
 }
 
 InputScript::InputScript(std::vector<ScriptEvent> scriptEvents) : events(std::move(scriptEvents)) {
@@ -112,10 +176,18 @@ InputScript::InputScript(std::vector<ScriptEvent> scriptEvents) : events(std::mo
 void InputScript::ApplyUpTo(std::uint64_t frame) {
     for (; next < events.size() && events[next].frame <= frame; ++next) {
         const ScriptEvent& event = events[next];
+        std::string error;
         switch (event.kind) {
         case ScriptEvent::Kind::KeyDown: platform::input::SetKeyDown(event.key, true); break;
         case ScriptEvent::Kind::KeyUp: platform::input::SetKeyDown(event.key, false); break;
         case ScriptEvent::Kind::Answer: platform::message_box::QueueAnswer(event.answer); break;
+        case ScriptEvent::Kind::PadConnect:
+            if (!platform::pad::ConnectVirtual(&error)) std::fprintf(stderr, "pad: %s\n", error.c_str());
+            break;
+        case ScriptEvent::Kind::PadDisconnect: platform::pad::DisconnectVirtual(); break;
+        case ScriptEvent::Kind::PadButtonDown: platform::pad::SetVirtualButton(event.key, true); break;
+        case ScriptEvent::Kind::PadButtonUp: platform::pad::SetVirtualButton(event.key, false); break;
+        case ScriptEvent::Kind::PadAxis: platform::pad::SetVirtualAxis(event.key, event.value); break;
         }
     }
 }

@@ -1,35 +1,54 @@
-// Input scripts: scripted key presses and message-box answers, one event per line.
+// Input scripts: scripted physical keys, gamepad events and message-box answers, one per line.
 //
-//   FRAME down|up KEY      KEY: RETURN ESCAPE SPACE SHIFT LEFT RIGHT UP DOWN C R
-//   FRAME answer yes|no    answers the next message box opened at or after FRAME
+//   @ key ACTION=KEY[,KEY]     header: a key binding in force from the first frame
+//   FRAME down|up KEY          KEY: RETURN ESCAPE SPACE SHIFT LEFT RIGHT UP DOWN A-Z 0-9 TAB CTRL F1
+//   FRAME answer yes|no        answers the next message box opened at or after FRAME
+//   FRAME pad connect|disconnect
+//   FRAME pad button NAME down|up
+//   FRAME pad axis NAME VALUE  VALUE -1.0 … 1.0 (triggers 0 … 1)
 //   # comment
 //
 // An event at frame N is in effect when frame N's update reads the keys (frames count from 1).
+// A script plays with the default bindings plus its own headers, whatever the settings file binds,
+// so a recording replays the same anywhere.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "app/settings/key_bindings.h"
+
 struct ScriptEvent {
-    enum class Kind { KeyDown, KeyUp, Answer };
+    enum class Kind { KeyDown, KeyUp, Answer, PadConnect, PadDisconnect, PadButtonDown, PadButtonUp, PadAxis };
     std::uint64_t frame = 0;
     Kind kind = Kind::KeyDown;
-    int key = 0;     // virtual-key code for KeyDown/KeyUp
-    int answer = 0;  // IDYES or IDNO for Answer
+    int key = 0;       // virtual-key code for KeyDown/KeyUp; button or axis for pad events
+    int answer = 0;    // IDYES or IDNO for Answer
+    float value = 0.0f; // PadAxis
     bool operator==(const ScriptEvent&) const = default;
 };
 
+struct ParsedScript {
+    std::vector<ScriptEvent> events;
+    KeyBindings bindings; // the defaults with the headers applied
+    bool usesPad = false;
+};
+
 // Parses a whole script. false with "line N: reason" on the first bad line.
+bool ParseInputScript(const std::string& text, ParsedScript* script, std::string* error);
+// The events alone (headers are checked and dropped).
 bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>* events, std::string* error);
 // One script line for an event (no newline), as the recorder writes it.
 std::string FormatScriptEvent(const ScriptEvent& event);
+// The header lines of a set of bindings, one per action.
+std::string FormatBindingHeaders(const KeyBindings& bindings);
 // Script name of a virtual-key code ("RETURN"); empty for keys scripts cannot name.
 std::string ScriptKeyName(int virtualKey);
-// The virtual-key codes a script can name, in the order above.
+// The virtual-key codes a script can name: RETURN … DOWN, C, R first, then the others.
 const std::vector<int>& ScriptKeys();
 
-// Plays a parsed script into the key state and the message-box answer queue.
+// Plays a parsed script into the key state, the virtual pad and the message-box answer queue.
 class InputScript {
 public:
     explicit InputScript(std::vector<ScriptEvent> events);

@@ -44,6 +44,9 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
         GraphicsQuality ignored;
         if (!ParseGraphicsQuality(value, &ignored)) return *error = "--graphics needs full, fast or low", false;
         flags->graphics = value;
+    } else if (flag == "--config") {
+        if (value.empty()) return *error = "--config needs a file", false;
+        flags->configFile = value;
     } else {
         return *error = "unknown flag " + flag, false;
     }
@@ -67,6 +70,7 @@ constexpr UsageRow kFlagRows[] = {
     {"--trace FILE", "one JSON line per frame"},
     {"--stats", "print frame timings and peak memory at exit"},
     {"--graphics full|fast|low", "glow as defined, a cheaper glow, or effects without glow"},
+    {"--config FILE", "read (and save options to) FILE instead of the usual settings file"},
     {"--help, -h", "print this help and exit"},
     {"--version", "print the version and exit"},
 };
@@ -92,7 +96,8 @@ void AppendRows(std::string* text, const UsageRow (&rows)[N]) {
 }
 
 bool IsValueFlag(const std::string& flag) {
-    for (const char* name : {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace", "--graphics"})
+    for (const char* name :
+         {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace", "--graphics", "--config"})
         if (flag == name) return true;
     return false;
 }

@@ -24,6 +24,7 @@ struct LaunchFlags {
     std::string recordFile;
     std::string traceFile;
     std::string graphics; // "full", "fast" or "low"; empty keeps the level in force
+    std::string configFile; // empty: the settings file in its usual place
     std::optional<unsigned> seed;
     std::vector<ScreenshotRequest> screenshots;
 };

@@ -69,6 +69,11 @@ std::uint32_t SoundSource::GetStatus() const {
     return DSBSTATUS_PLAYING | (looping ? DSBSTATUS_LOOPING : 0);
 }
 
+void SoundSource::SetGain(float newGain) {
+    gain = newGain;
+    if (Alive()) alSourcef(id, AL_GAIN, newGain);
+}
+
 void SoundSource::SetMode(Mode3D mode) {
     mode3d = mode;
     if (!Alive()) return;

@@ -2,7 +2,8 @@
 //
 // Stands in for: a duplicated DirectSound secondary buffer (DuplicateSoundBuffer) with its
 // IDirectSound3DBuffer. Stop keeps the position, as DirectSound does; SetCurrentPosition rewinds.
-// Does not: volume, pan, frequency or 3D position controls (the game never sets them).
+// Volume is a linear gain (OpenAL's AL_GAIN, 1 = as recorded).
+// Does not: pan, frequency or 3D position controls (the game never sets them).
 #pragma once
 
 #include "platform/audio/sound_buffer.h"
@@ -34,6 +35,10 @@ public:
     // 0 when silent, else DSBSTATUS_PLAYING, with DSBSTATUS_LOOPING when looping.
     std::uint32_t GetStatus() const;
 
+    // 0 silences, 1 plays the samples as they are.
+    void SetGain(float gain);
+    float GetGain() const { return gain; }
+
     void SetMode(Mode3D mode);
     Mode3D GetMode() const { return mode3d; }
 
@@ -43,6 +48,7 @@ private:
     unsigned id = 0;
     std::uint64_t generation = 0;
     Mode3D mode3d = Mode3D::Normal;
+    float gain = 1.0f;
     std::shared_ptr<SoundBuffer> buffer;
 };
 

@@ -11,13 +11,18 @@ namespace platform::window {
 
 namespace {
 bool videoStarted = false;
-// Either Shift or either Enter holds the one virtual key, so each side is tracked apart.
+// Either Shift, either Ctrl or either Enter holds the one virtual key, so each side is tracked apart.
 bool leftShift = false, rightShift = false, mainEnter = false, keypadEnter = false;
+bool leftControl = false, rightControl = false;
 
 // Scancodes of the keys the game reads, as Windows virtual-key codes; 0 for keys it never reads.
 int VirtualKey(SDL_Scancode code) {
     if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) return 'A' + (code - SDL_SCANCODE_A);
+    if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_9) return '1' + (code - SDL_SCANCODE_1);
     switch (code) {
+    case SDL_SCANCODE_0: return '0';
+    case SDL_SCANCODE_TAB: return VK_TAB;
+    case SDL_SCANCODE_F1: return VK_F1;
     case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
     case SDL_SCANCODE_SPACE: return VK_SPACE;
     case SDL_SCANCODE_LEFT: return VK_LEFT;
@@ -35,12 +40,15 @@ void OnKey(const SDL_KeyboardEvent& key) {
     case SDL_SCANCODE_RSHIFT: rightShift = down; break;
     case SDL_SCANCODE_RETURN: mainEnter = down; break;
     case SDL_SCANCODE_KP_ENTER: keypadEnter = down; break;
+    case SDL_SCANCODE_LCTRL: leftControl = down; break;
+    case SDL_SCANCODE_RCTRL: rightControl = down; break;
     default:
         if (int vk = VirtualKey(key.keysym.scancode)) platform::input::SetKeyDown(vk, down);
         return;
     }
     platform::input::SetKeyDown(VK_SHIFT, leftShift || rightShift);
     platform::input::SetKeyDown(VK_RETURN, mainEnter || keypadEnter);
+    platform::input::SetKeyDown(VK_CONTROL, leftControl || rightControl);
 }
 
 std::intptr_t PackSize(int width, int height) {

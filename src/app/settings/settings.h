@@ -1,0 +1,30 @@
+// What the player can set: full screen, graphics level, volumes, key bindings and race options.
+// The defaults are the game as it starts without a settings file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/settings/key_bindings.h"
+
+enum class FullScreenChoice { Ask, Yes, No };
+enum class GraphicsLevel { Full, Fast, Low };
+enum class Difficulty { Easy, Normal, Hard };
+
+struct Settings {
+    FullScreenChoice fullscreen = FullScreenChoice::Ask; // Ask: the start-up question
+    GraphicsLevel graphics = GraphicsLevel::Full;
+    int music = 100;   // percent
+    int effects = 100; // percent
+    KeyBindings keys;
+    Difficulty difficulty = Difficulty::Normal;
+    bool ghost = true;
+
+    bool operator==(const Settings&) const = default;
+};
+
+// The words the settings file and the options screen use for each choice, in enum order.
+const std::vector<std::string>& FullScreenNames(); // ask yes no
+const std::vector<std::string>& GraphicsNames();   // full fast low
+const std::vector<std::string>& DifficultyNames(); // easy normal hard
+const std::vector<std::string>& OnOffNames();      // off on

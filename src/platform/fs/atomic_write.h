@@ -1,0 +1,15 @@
+// Writing a whole file so that a crash or a full disk never leaves it half written.
+//
+// Stands in for: the write-temp-then-ReplaceFile idiom. The text goes to a temporary file in the
+// same folder (created with its parents when missing), is flushed and synced, and is renamed over
+// the target; the folder is synced too. On any failure the temporary file is removed and the old
+// file is left as it was.
+// Does not: keep backups, lock against other writers.
+#pragma once
+
+#include <string>
+
+namespace platform::fs {
+// False with "PATH: reason" in `error`.
+bool WriteFileAtomically(const std::string& path, const std::string& text, std::string* error);
+} // namespace platform::fs

@@ -1,0 +1,24 @@
+// The controls screen: every action with its keys as bound now and its gamepad control, over the
+// darkened title or race. F1 opens it; F1, Enter or Escape close it.
+#pragma once
+
+#include <vector>
+
+#include "app/settings/controls_list.h"
+#include "scenes/screen_text.h"
+
+class ControlsScreen {
+public:
+    void Open(const KeyBindings& bindings);
+    bool IsOpen() const { return open; }
+    // Polls F1, Enter and Escape through their shared latches; any of them closes the screen.
+    void Update();
+    // Inside the scene's sprite batch.
+    void Draw();
+
+private:
+    bool open = false;
+    std::vector<ControlRow> rows;
+    ScreenText heading{44};
+    ScreenText body{24};
+};

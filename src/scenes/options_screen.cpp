@@ -1,0 +1,183 @@
+// The options screen: rows of settings, edited in place in the settings in force.
+#include "scenes/options_screen.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/settings/settings_file.h"
+#include "app/settings/settings_in_force.h"
+#include "map/map_manager.h"
+#include "platform/window/key_names.h"
+#include "scenes/hud_glyphs.h"
+#include "scenes/key_latches.h"
+#include "sound/sound_manager.h"
+
+namespace {
+// Rows: four above the keys, the actions, then two below.
+constexpr std::size_t kFullScreenRow = 0, kGraphicsRow = 1, kMusicRow = 2, kEffectsRow = 3, kFirstKeyRow = 4;
+constexpr int kVolumeStep = 10;
+constexpr std::int32_t kDim = 170;
+constexpr float kTop = 36.0f, kRowStep = 34.0f;
+constexpr float kLabelColumn = 0.25f, kValueColumn = 0.56f;
+constexpr D3DCOLOR kWhite = 0xFFFFFFFF;
+constexpr D3DCOLOR kChosen = 0xFFFFE060;
+constexpr D3DCOLOR kHeadingColour = 0xFFFFE9A0;
+constexpr D3DCOLOR kHintColour = 0xFFA8C8FF;
+
+Settings& Current() { return CurrentSettings(); }
+
+std::size_t DifficultyRow() { return kFirstKeyRow + GameActions().size(); }
+std::size_t GhostRow() { return DifficultyRow() + 1; }
+bool IsKeyRow(std::size_t row) { return row >= kFirstKeyRow && row < DifficultyRow(); }
+
+// Steps a choice of `count` values, wrapping round.
+template <typename Enum>
+void Cycle(Enum* choice, int step, std::size_t count) {
+    int next = (static_cast<int>(*choice) + step + static_cast<int>(count)) % static_cast<int>(count);
+    *choice = static_cast<Enum>(next);
+}
+
+std::string Percent(int value) { return std::to_string(value) + " %"; }
+} // namespace
+
+void OptionsScreen::Open() {
+    open = true;
+    waitingForKey = false;
+    selected = 0;
+    message.clear();
+    atOpen = Current();
+}
+
+std::size_t OptionsScreen::RowCount() const { return GhostRow() + 1; }
+
+void OptionsScreen::Update() {
+    if (!open) return;
+    // Every key is polled every frame so its latch follows it.
+    const bool up = KeyPressed(VK_NAVIGATION_UP, upLatch), down = KeyPressed(VK_NAVIGATION_DOWN, downLatch);
+    const bool left = KeyPressed(VK_NAVIGATION_LEFT, leftLatch), right = KeyPressed(VK_NAVIGATION_RIGHT, rightLatch);
+    const bool enter = KeyPressed(VK_RETURN, enterLatch), escape = KeyPressed(VK_ESCAPE, escapeLatch);
+    if (waitingForKey) {
+        if (escape) {
+            waitingForKey = false;
+            message.clear();
+        } else {
+            TakeKey();
+        }
+        return;
+    }
+    if (escape) return Leave();
+    if (up || down) Move(up ? -1 : 1);
+    if (left || right) Change(left ? -1 : 1);
+    if (enter) {
+        if (IsKeyRow(selected)) WaitForKey();
+        else Change(1);
+    }
+}
+
+void OptionsScreen::Move(int step) {
+    const int count = static_cast<int>(RowCount());
+    selected = static_cast<std::size_t>((static_cast<int>(selected) + step + count) % count);
+    message.clear();
+}
+
+void OptionsScreen::Change(int step) {
+    Settings& s = Current();
+    if (selected == kFullScreenRow) Cycle(&s.fullscreen, step, FullScreenNames().size());
+    if (selected == kGraphicsRow) Cycle(&s.graphics, step, GraphicsNames().size());
+    if (selected == DifficultyRow()) Cycle(&s.difficulty, step, DifficultyNames().size());
+    if (selected == GhostRow()) s.ghost = !s.ghost;
+    if (selected == kMusicRow) s.music = std::clamp(s.music + step * kVolumeStep, 0, 100);
+    if (selected == kEffectsRow) s.effects = std::clamp(s.effects + step * kVolumeStep, 0, 100);
+    if (selected == kMusicRow || selected == kEffectsRow) SoundManager::Instance().SetVolumes(s.music, s.effects);
+}
+
+void OptionsScreen::WaitForKey() {
+    waitingForKey = true;
+    keysHeldBefore.clear();
+    for (int key : platform::input::NamedKeys()) keysHeldBefore.push_back(platform::input::PhysicalKeyDown(key));
+    const GameAction& action = GameActions()[selected - kFirstKeyRow];
+    message = std::string("Press the new key for ") + action.label + "   (Escape: keep " +
+              Current().keys.KeyList(selected - kFirstKeyRow) + ")";
+}
+
+// The first key pressed since the last frame becomes the action's key.
+void OptionsScreen::TakeKey() {
+    const std::vector<int>& keys = platform::input::NamedKeys();
+    int pressed = 0;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const bool held = platform::input::PhysicalKeyDown(keys[i]);
+        if (held && !keysHeldBefore[i] && pressed == 0 && keys[i] != VK_ESCAPE) pressed = keys[i];
+        keysHeldBefore[i] = held;
+    }
+    if (pressed == 0) return;
+    std::string reason;
+    KeyBindings& bindings = Current().keys;
+    const std::size_t action = selected - kFirstKeyRow;
+    if (!bindings.Rebind(action, pressed, &reason)) {
+        message = reason;
+        return;
+    }
+    bindings.Apply();
+    waitingForKey = false;
+    message.clear();
+}
+
+void OptionsScreen::Leave() {
+    open = false;
+    const std::string& path = CurrentSettingsPath();
+    if (CurrentSettings() == atOpen) return;
+    if (!SettingsWritable()) {
+        std::fprintf(stderr, "settings: changes kept for this run only: %s\n",
+                     path.empty() ? "no settings folder (set HOME or use --config)"
+                                  : (path + " could not be read at start, so "
+                                                                                    "it is left as it was").c_str());
+        return;
+    }
+    std::string error;
+    if (!SaveSettings(path, CurrentSettings(), &error))
+        std::fprintf(stderr, "settings: not saved: %s\n", error.c_str());
+}
+
+std::string OptionsScreen::Label(std::size_t row) const {
+    if (row == kFullScreenRow) return "Full screen";
+    if (row == kGraphicsRow) return "Graphics";
+    if (row == kMusicRow) return "Music volume";
+    if (row == kEffectsRow) return "Effects volume";
+    if (IsKeyRow(row)) return GameActions()[row - kFirstKeyRow].label;
+    if (row == DifficultyRow()) return "Difficulty";
+    return "Ghost";
+}
+
+std::string OptionsScreen::Value(std::size_t row) const {
+    const Settings& s = Current();
+    if (row == kFullScreenRow) return FullScreenNames()[static_cast<std::size_t>(s.fullscreen)] + "   (next start)";
+    if (row == kGraphicsRow) return GraphicsNames()[static_cast<std::size_t>(s.graphics)];
+    if (row == kMusicRow) return Percent(s.music);
+    if (row == kEffectsRow) return Percent(s.effects);
+    if (IsKeyRow(row)) {
+        if (waitingForKey && row == selected) return "...";
+        std::string list = s.keys.KeyList(row - kFirstKeyRow);
+        std::replace(list.begin(), list.end(), ',', ' ');
+        return list;
+    }
+    if (row == DifficultyRow()) return DifficultyNames()[static_cast<std::size_t>(s.difficulty)];
+    return OnOffNames()[s.ghost ? 1 : 0];
+}
+
+void OptionsScreen::Draw() {
+    if (!open) return;
+    MapManager::Instance().DrawDim(kDim);
+    const float w = hud::ScreenWidth();
+    heading.DrawCentred("OPTIONS", w * 0.5f, kTop, kHeadingColour);
+    float y = kTop + 76.0f;
+    for (std::size_t row = 0; row < RowCount(); ++row) {
+        const D3DCOLOR colour = row == selected ? kChosen : kWhite;
+        if (row == selected) body.Draw(">", w * kLabelColumn - 30.0f, y, colour);
+        body.Draw(Label(row), w * kLabelColumn, y, colour);
+        body.Draw(Value(row), w * kValueColumn, y, colour);
+        y += kRowStep;
+    }
+    hint.DrawCentred("Up/Down: choose    Left/Right: change    Enter: new key    Escape: save and leave", w * 0.5f,
+                     y + 14.0f, kHintColour);
+    if (!message.empty()) body.DrawCentred(message, w * 0.5f, y + 46.0f, kChosen);
+}

@@ -1,0 +1,46 @@
+// The options screen over the darkened title: full screen, graphics level, music and effects
+// volume, the eight key bindings, difficulty and the ghost. Up/Down choose a row, Left/Right
+// change it (volumes at once), Enter waits for a new key for an action (a key another action
+// holds is swapped), Escape leaves and saves the settings file when something changed.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "app/settings/settings.h"
+#include "scenes/screen_text.h"
+
+class OptionsScreen {
+public:
+    void Open();
+    bool IsOpen() const { return open; }
+    // One frame of keys (the navigation keys, Enter and Escape, each through its latch).
+    void Update();
+    // Inside the scene's sprite batch.
+    void Draw();
+
+    std::size_t Selected() const { return selected; }
+    bool WaitingForKey() const { return waitingForKey; }
+
+private:
+    void Move(int step);
+    void Change(int step);
+    void WaitForKey();
+    void TakeKey();
+    void Leave();
+    std::string Label(std::size_t row) const;
+    std::string Value(std::size_t row) const;
+    std::size_t RowCount() const;
+
+    bool open = false;
+    bool waitingForKey = false;
+    std::size_t selected = 0;
+    Settings atOpen;                    // to tell whether anything changed
+    std::vector<bool> keysHeldBefore;  // physical keys held when the last frame looked
+    std::string message;
+    bool upLatch = false, downLatch = false, leftLatch = false, rightLatch = false;
+    ScreenText heading{44};
+    ScreenText body{26};
+    ScreenText hint{21};
+};

@@ -1,0 +1,105 @@
+// Stopping the race: P pauses and resumes, F1 shows the controls, and the Escape question no longer
+// lets the race clock run on behind it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "effects/effect_manager.h"
+#include "map/course_manager.h"
+#include "map/map_manager.h"
+#include "platform/window/clock.h"
+#include "platform/window/input.h"
+#include "platform/window/message_box.h"
+#include "player/player_manager.h"
+#include "render/graphics_device.h"
+#include "scenes/game.h"
+#include "scenes/key_latches.h"
+#include "simplelib/resource_cache.h"
+#include "simplelib/texture.h"
+#include "support/singletons.h"
+
+namespace {
+
+class RaceStop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Reset();
+        ASSERT_TRUE(GraphicsDevice::Instance().InitNull(1280, 720));
+        platform::clock::SetFixed(true);
+        platform::clock::Reset();
+        platform::message_box::SetMode(platform::message_box::Mode::Automatic);
+        platform::message_box::ClearAnswers();
+        if (!std::filesystem::exists("data/Map/map2.map")) GTEST_SKIP() << "no generated course";
+        game = std::make_unique<Game>();
+        game->Init();
+        for (int i = 0; i < 400 && !game->raceStarted; ++i) Frame();
+        ASSERT_TRUE(game->raceStarted);
+        for (int i = 0; i < 30; ++i) Frame();
+    }
+    void TearDown() override {
+        game.reset();
+        platform::message_box::SetObserver(nullptr);
+        Reset();
+    }
+    static void Reset() { testsupport::ResetSingletons(); }
+    std::int32_t Frame() {
+        platform::clock::AdvanceFrame();
+        const std::int32_t next = game->Update();
+        game->Render();
+        return next;
+    }
+    // One press of a key, held for one frame and let go on the next.
+    std::int32_t Press(int key) {
+        platform::input::SetKeyDown(key, true);
+        std::int32_t next = Frame();
+        platform::input::SetKeyDown(key, false);
+        return next;
+    }
+    static std::uint32_t Elapsed() { return MapManager::Instance().timer.elapsed; }
+    static D3DXVECTOR3 Racer(std::size_t i) { return PlayerManager::Instance().players[i]->Position(); }
+
+    std::unique_ptr<Game> game;
+};
+
+TEST_F(RaceStop, PHoldsTheClockAndEveryRacerThenTheRaceGoesOnWhereItStopped) {
+    Press('P');
+    ASSERT_TRUE(game->paused);
+    const std::uint32_t clock = Elapsed();
+    const D3DXVECTOR3 first = Racer(0), last = Racer(4);
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(Frame(), 1);
+    EXPECT_EQ(Elapsed(), clock);
+    EXPECT_EQ(Racer(0), first);
+    EXPECT_EQ(Racer(4), last);
+    Press('P');
+    EXPECT_FALSE(game->Halted());
+    EXPECT_EQ(Elapsed(), clock + 16) << "the 50 paused frames are not on the clock";
+    EXPECT_NE(Racer(4), last);
+}
+
+TEST_F(RaceStop, TheEscapeQuestionStopsTheClockWhileItIsOpen) {
+    platform::message_box::SetObserver([](const std::string&, const std::string&, int) {
+        platform::clock::Advance(30000); // the player reads the question for half a minute
+    });
+    const std::uint32_t clock = Elapsed();
+    platform::message_box::QueueAnswer(IDNO);
+    EXPECT_EQ(Press(VK_ESCAPE), 1);
+    EXPECT_EQ(Elapsed(), clock + 16);
+    Frame();
+    EXPECT_EQ(Elapsed(), clock + 32);
+}
+
+TEST_F(RaceStop, F1ShowsTheControlsAndEscapeClosesThemWithoutAsking) {
+    int boxes = 0;
+    platform::message_box::SetObserver([&](const std::string&, const std::string&, int) { ++boxes; });
+    Press(VK_F1);
+    EXPECT_TRUE(game->controls.IsOpen());
+    const std::uint32_t clock = Elapsed();
+    for (int i = 0; i < 10; ++i) Frame();
+    EXPECT_EQ(Elapsed(), clock);
+    Press(VK_ESCAPE);
+    EXPECT_FALSE(game->controls.IsOpen());
+    EXPECT_EQ(boxes, 0);
+    EXPECT_EQ(Elapsed(), clock + 16) << "the race goes on in the frame that closes the controls";
+}
+
+} // namespace
