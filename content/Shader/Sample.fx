@@ -38,6 +38,8 @@ uniform sampler2D MateDiffuseTex;
 
 // A flat colour the whole draw is pulled towards by its alpha (zero: no change).
 uniform vec4 TakeColor;
+// How much of a model shows through (zero: solid); the ghost racer is drawn see-through.
+uniform float Translucency;
 
 #ifdef ORL_VERTEX
 layout(location = 0) in vec3 inPosition;
@@ -130,6 +132,7 @@ void ModelPS() {
     vec4 colour = texture(MateDiffuseTex, vTexCoord) * vDiffuse;
     colour.rgb += vSpecular;
     colour.rgb = mix(colour.rgb, TakeColor.rgb, TakeColor.a);
+    colour.a *= 1.0 - Translucency;
     outColor = colour;
     outGlow = colour * vGlow;
 }

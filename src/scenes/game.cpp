@@ -23,6 +23,7 @@ namespace {
 
 constexpr std::int32_t kStay = 1;
 constexpr std::int32_t kTitle = 0;
+constexpr std::int32_t kAgain = SceneBase::kAgain;
 
 constexpr float kFieldOfView = 1.0471976f; // π/3
 constexpr float kNearPlane = 0.01f;
@@ -101,6 +102,9 @@ void Game::Init() {
 
     PlayerManager::Instance().Create();
     PlayerManager::Instance().PlaceAtStart(kGridX, kGridY, kGridZ, kGridHeading);
+    records.Load();
+    ghost.Begin(records.TakeGhost());
+    board.Init();
     StartCountdown();
     timer.Init();
     hud.Init();
@@ -143,6 +147,28 @@ void Game::StepWorld() {
     EffectManager::Instance().UpdateAll();
 }
 
+void Game::FinishRace() {
+    cleared = true;
+    hud.alpha = 0;
+    MapManager::Instance().timer.alpha = 0;
+    SoundManager::Instance().Play(0, "clear");
+    spaceLatch = true;
+    records.Finish(results, PlayerManager::Instance().rank);
+}
+
+// After each world step: finishing times, splits, this race's ghost updates and the saved ghost.
+void Game::FollowRace() {
+    ++worldSteps;
+    if (!results.Started()) return;
+    const RaceTimer& timer = MapManager::Instance().timer;
+    const auto& racers = PlayerManager::Instance().players;
+    const bool keyboardWasFlying = !results.KeyboardFinished();
+    results.Observe(racers, timeGetTime() - timer.startTime, timer.elapsed);
+    if (std::shared_ptr<Player> keyboard = KeyboardRacer(); keyboard && keyboardWasFlying)
+        records.Capture(*keyboard, static_cast<float>(worldSteps));
+    ghost.ShowUpdate(results.Updates() - 1);
+}
+
 std::int32_t Game::Update() {
     if (noCourse) {
         SoundManager::Instance().Stop("BGM");
@@ -156,24 +182,25 @@ std::int32_t Game::Update() {
 
     RaceTimer& timer = MapManager::Instance().timer;
     std::shared_ptr<Player> keyboard = KeyboardRacer();
-    if (keyboard && keyboard->finished && !cleared) {
-        cleared = true;
-        hud.alpha = 0;
-        timer.alpha = 0;
-        SoundManager::Instance().Play(0, "clear");
-    }
+    if (keyboard && keyboard->finished && !cleared) FinishRace();
     if (cleared && KeyPressed(VK_RETURN, enterLatch)) {
         SoundManager::Instance().Stop("BGM");
         return kTitle;
+    }
+    if (cleared && KeyPressed(VK_SPACE, spaceLatch)) {
+        SoundManager::Instance().Play(0, "push");
+        return kAgain;
     }
     if (startEffect && !startEffect->fading && !raceStarted) {
         raceStarted = true;
         PlayerManager::Instance().StartRace();
         timer.stopped = false;
         timer.startTime = timeGetTime();
+        results.Start(PlayerManager::Instance().players.size());
     }
     UpdateClock();
     StepWorld();
+    FollowRace();
     return kStay;
 }
 
@@ -202,6 +229,7 @@ void Game::Render() {
         timer.DrawRacing();
         hud.DrawRacing();
     }
+    DrawRaceText();
     MapManager::Instance().DrawFade();
     if (sprite) sprite->End();
     device->EndScene();
@@ -217,6 +245,29 @@ void Game::DrawSky() {
     const D3DXMATRIX world = skyScale * MatrixTranslation(centre.x, centre.y, centre.z);
     Device()->SetTransform(D3DTS_WORLD, &world);
     sky.Draw();
+}
+
+// Translucent, after the sky so that the sky shows through it, and outside the glow pass.
+void Game::DrawGhost() {
+    if (!ghost.Visible()) return;
+    Device()->SetRenderState(D3DRS_LIGHTING, TRUE);
+    ghost.Draw();
+    Device()->SetRenderState(D3DRS_LIGHTING, FALSE);
+}
+
+void Game::DrawRaceText() {
+    const RaceTimer& timer = MapManager::Instance().timer;
+    if (!cleared) {
+        RaceResults::Split split;
+        if (results.LastSplit(&split))
+            board.DrawSplit(split, records.Before().BestSplit(split.index), timeGetTime() - timer.startTime);
+        return;
+    }
+    ResultBoard::Summary summary;
+    summary.standings = results.Standings(PlayerManager::Instance().players);
+    summary.bestMs = records.BestMs();
+    summary.newRecord = records.NewRecord();
+    board.DrawResult(summary, timer.alpha);
 }
 
 void Game::DrawWorld() {
@@ -242,6 +293,7 @@ void Game::DrawWorld() {
     PlayerManager::Instance().Draw();
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     DrawSky();
+    DrawGhost();
     EffectManager::Instance().DrawAll();
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
 }
@@ -260,4 +312,6 @@ void Game::Release() {
     startEffect = nullptr;
     sky.Release();
     hud.Release();
+    ghost.Release();
+    board.Release();
 }

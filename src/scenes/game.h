@@ -6,8 +6,12 @@
 
 #include "platform/math/d3dx_math.h"
 #include "scenes/camera.h"
+#include "scenes/ghost_racer.h"
 #include "scenes/press_enter_sprite.h"
+#include "scenes/race_records.h"
+#include "scenes/race_results.h"
 #include "scenes/rank_display.h"
+#include "scenes/result_board.h"
 #include "scenes/scene_base.h"
 #include "simplelib/mesh.h"
 
@@ -24,7 +28,7 @@ public:
     void DrawWorld() override;
     void Render() override;
     void Release() override;
-    // raceStarted, cleared, rank, live effects, the clock and every racer (game_trace.cpp).
+    // raceStarted, cleared, rank, live effects, the clock, every racer and the ghost (game_trace.cpp).
     void WriteTrace(TraceWriter& trace) const override;
 
     // One result-screen frame of the darkening overlay: +2 up to 150.
@@ -40,14 +44,29 @@ public:
     bool cleared = false;
     std::int32_t dimAlpha = 0;
 
+    // Finishing times and splits, the saved best and its ghost, and the text that shows them.
+    RaceResults results;
+    RaceRecords records;
+    GhostRacer ghost;
+    ResultBoard board;
+    // Space on the result screen races again; set at the finish so a throttle held over the line
+    // does not count as a press.
+    bool spaceLatch = false;
+
 private:
     void SetUpView();
     void StartCountdown();
     bool AskReturnToTitle();
     void UpdateClock();
     void StepWorld();
+    void FinishRace();
+    void FollowRace();
     void DrawSky();
+    void DrawGhost();
+    void DrawRaceText();
 
     // The map has no checkpoint: there is no race to run, and the first Update returns to the title.
     bool noCourse = false;
+    // World steps since Init: each racer's animation has played this many frames.
+    std::uint32_t worldSteps = 0;
 };

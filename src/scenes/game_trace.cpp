@@ -41,4 +41,8 @@ void Game::WriteTrace(TraceWriter& trace) const {
     std::vector<std::string> racers;
     for (const auto& racer : players.players) racers.push_back(RacerFields(*racer));
     trace.Set("racers", TraceWriter::Array(racers));
+    const D3DXVECTOR3 g = ghost.Position();
+    trace.Set("ghost", ghost.Visible() ? TraceWriter::Array({TraceWriter::Number(g.x), TraceWriter::Number(g.y),
+                                                             TraceWriter::Number(g.z)})
+                                       : "null");
 }

@@ -31,6 +31,16 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
         ScreenshotRequest request;
         if (!ParseScreenshot(value, &request)) return *error = "--screenshot needs FRAME:FILE.png", false;
         flags->screenshots.push_back(request);
+    } else if (flag == "--data-home") {
+        if (value.empty()) return *error = "--data-home needs a folder", false;
+        flags->dataHome = value;
+    } else if (flag == "--difficulty") {
+        Difficulty level = Difficulty::Normal;
+        if (!ParseDifficulty(value, &level)) return *error = "--difficulty needs easy, normal or hard", false;
+        flags->difficulty = level;
+    } else if (flag == "--ghost") {
+        if (value != "on" && value != "off") return *error = "--ghost needs on or off", false;
+        flags->ghost = value == "on";
     } else if (flag == "--input") {
         flags->inputFile = value;
     } else if (flag == "--record") {
@@ -44,7 +54,8 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
 }
 
 bool IsValueFlag(const std::string& flag) {
-    for (const char* name : {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace"})
+    for (const char* name : {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace", "--data-home",
+                             "--difficulty", "--ghost"})
         if (flag == name) return true;
     return false;
 }
@@ -89,5 +100,8 @@ const char* LaunchFlagsUsage() {
            "  --seed N                    seed the random generator\n"
            "  --screenshot N:FILE.png     save the screen after frame N (repeatable; OpenGL only)\n"
            "  --trace FILE                one JSON line per frame\n"
-           "  --stats                     print frame timings and peak memory at exit\n";
+           "  --stats                     print frame timings and peak memory at exit\n"
+           "  --data-home DIR             keep best times and ghosts in DIR (automated runs save nothing without it)\n"
+           "  --difficulty easy|normal|hard   how fast the computer racers fly (default normal)\n"
+           "  --ghost on|off              race against the ghost of your best run (default on)\n";
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "player/difficulty.h"
+
 struct ScreenshotRequest {
     std::uint64_t frame = 0;
     std::string path;
@@ -23,6 +25,9 @@ struct LaunchFlags {
     std::string recordFile;
     std::string traceFile;
     std::optional<unsigned> seed;
+    std::string dataHome;                  // empty: the default save folder (none in automated runs)
+    std::optional<Difficulty> difficulty;  // unset: the settings' level, else normal
+    std::optional<bool> ghost;             // unset: the settings' choice, else on
     std::vector<ScreenshotRequest> screenshots;
 };
 
