@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "platform/fs/atomic_file.h"
 
@@ -17,6 +18,14 @@ struct State {
 State& Current() {
     static State state;
     return state;
+}
+
+// A save killed half-way leaves its temporary file behind; the next save of that name clears it.
+void RemoveLeftovers(const std::string& folder, const std::string& name) {
+    std::error_code ec;
+    const std::string prefix = name + ".tmp-";
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        if (entry.path().filename().string().rfind(prefix, 0) == 0) std::filesystem::remove(entry.path(), ec);
 }
 } // namespace
 
@@ -44,9 +53,10 @@ bool SaveFile(const std::string& name, const std::string& bytes) {
     State& state = Current();
     if (state.folder.empty() || state.refused) return false;
     std::string error;
-    if (platform::fs::MakeFolders(state.folder, &error) &&
-        platform::fs::WriteFileAtomically(SavePath(name), bytes, &error))
-        return true;
+    if (platform::fs::MakeFolders(state.folder, &error)) {
+        RemoveLeftovers(state.folder, name);
+        if (platform::fs::WriteFileAtomically(SavePath(name), bytes, &error)) return true;
+    }
     state.refused = true;
     std::fprintf(stderr, "records: %s; nothing more is saved this run\n", error.c_str());
     return false;
