@@ -13,7 +13,6 @@ namespace {
 constexpr char kMagic[8] = {'O', 'R', 'L', 'G', 'H', 'O', 'S', 'T'};
 constexpr std::uint32_t kVersion = 1;
 constexpr std::uint32_t kMostCourseIdBytes = 256;
-constexpr std::uint32_t kMostFrames = 60 * 60 * 63; // an hour of updates
 constexpr std::size_t kFrameBytes = 8 * sizeof(float);
 
 template <typename T>
@@ -79,7 +78,7 @@ bool DecodeGhost(const std::string& bytes, GhostRun* run, std::string* error) {
     if (!reader.Get(&version) || version != kVersion) return *error = "ghost version is not known", false;
     if (!reader.Get(&idLength) || idLength > kMostCourseIdBytes || !reader.GetText(idLength, &run->course))
         return *error = "bad course id", false;
-    if (!reader.Get(&run->mapChecksum) || !reader.Get(&count) || count > kMostFrames ||
+    if (!reader.Get(&run->mapChecksum) || !reader.Get(&count) || count > kMostGhostFrames ||
         reader.Left() != std::size_t(count) * kFrameBytes)
         return *error = "update count does not match the file size", false;
     run->frames.assign(count, GhostFrame{});

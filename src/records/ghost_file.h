@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+// The longest race a ghost keeps: an hour of updates.
+inline constexpr std::uint32_t kMostGhostFrames = 60 * 60 * 63;
+
 struct GhostFrame {
     float position[3] = {0, 0, 0};
     float rotation[4] = {0, 0, 0, 1};

@@ -21,12 +21,14 @@ void RaceRecords::Load() {
 }
 
 void RaceRecords::Capture(const Player& keyboard, float animationTime) {
-    if (saving) flight.frames.push_back(GhostRacer::Capture(keyboard, animationTime));
+    // Past an hour the race is too long to keep as a ghost; its time still counts.
+    if (saving && flight.frames.size() <= kMostGhostFrames)
+        flight.frames.push_back(GhostRacer::Capture(keyboard, animationTime));
 }
 
 void RaceRecords::Finish(const RaceResults& results, std::int32_t place) {
     if (!saving) return;
     newRecord = record.AddRace(results.KeyboardTimeMs(), results.Splits(), place, RecordDateNow());
     if (!SaveCourseRecord(record, course, difficulty)) return;
-    if (newRecord) SaveGhost(flight, difficulty);
+    if (newRecord && flight.frames.size() <= kMostGhostFrames) SaveGhost(flight, difficulty);
 }

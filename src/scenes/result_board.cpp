@@ -3,18 +3,21 @@
 
 #include <cstdio>
 #include <iterator>
+#include <utility>
 
 #include "render/graphics_device.h"
 #include "scenes/hud_glyphs.h"
 
 namespace {
 
-constexpr int kFontHeight = 28;
+constexpr int kFontHeight = 30;
 constexpr D3DCOLOR kFaster = 0x40FF40;
 constexpr D3DCOLOR kSlower = 0xFF4040;
 constexpr D3DCOLOR kWhite = 0xFFFFFF;
 constexpr D3DCOLOR kGold = 0xFFD040;
 constexpr D3DCOLOR kGrey = 0xB0B0B0;
+constexpr D3DCOLOR kShadow = 0x000000;
+constexpr float kShadowOffset = 2.0f;
 
 // Racers as the table names them, coloured like their trails (the keyboard racer has none).
 struct RacerLabel {
@@ -69,14 +72,17 @@ void ResultBoard::Init() {
 
 void ResultBoard::Release() { font.reset(); }
 
+// A dark copy just below and to the right keeps the text readable over a bright sky or the snow.
 void ResultBoard::DrawLine(const std::string& text, float x, float y, D3DCOLOR colour) {
     gpu::Sprite* sprite = GraphicsDevice::Instance().sprite.get();
     if (!font || !sprite) return;
-    const D3DXMATRIX at = MatrixTranslation(x, y, 0.0f);
-    sprite->SetTransform(&at);
-    RECT area{};
-    font->DrawTextA(sprite, text.c_str(), -1, &area, DT_CALCRECT, colour);
-    font->DrawTextA(sprite, text.c_str(), -1, &area, DT_LEFT | DT_TOP, colour);
+    const D3DCOLOR shadow = (colour & 0xFF000000) | kShadow;
+    for (const auto& [offset, tint] : {std::pair{kShadowOffset, shadow}, std::pair{0.0f, colour}}) {
+        const D3DXMATRIX at = MatrixTranslation(x + offset, y + offset, 0.0f);
+        sprite->SetTransform(&at);
+        RECT area{};
+        font->DrawTextA(sprite, text.c_str(), -1, &area, DT_LEFT | DT_TOP, tint);
+    }
 }
 
 void ResultBoard::DrawSplit(const RaceResults::Split& split, std::uint32_t bestSplitMs, std::uint32_t nowMs) {
