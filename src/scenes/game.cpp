@@ -12,6 +12,7 @@
 #include "map/map_manager.h"
 #include "platform/window/clock.h"
 #include "platform/window/message_box.h"
+#include "player/difficulty.h"
 #include "player/player_manager.h"
 #include "render/graphics_device.h"
 #include "render/shader_manager.h"
@@ -267,6 +268,7 @@ void Game::DrawRaceText() {
     summary.standings = results.Standings(PlayerManager::Instance().players);
     summary.bestMs = records.BestMs();
     summary.newRecord = records.NewRecord();
+    summary.difficulty = DifficultyName(CurrentDifficulty());
     board.DrawResult(summary, timer.alpha);
 }
 

@@ -34,6 +34,9 @@ constexpr float kSplitX = 1010.0f, kSplitY = 62.0f;
 constexpr float kTableX = 120.0f, kTableY = 240.0f, kRowHeight = 40.0f;
 constexpr float kNameX = 90.0f, kTimeX = 230.0f;
 constexpr float kBestY = 450.0f;
+// The keys of the result screen, under the blinking prompt.
+constexpr float kKeysY = 668.0f;
+constexpr const char* kKeysHint = "Space: race again      Enter: title";
 
 D3DCOLOR WithAlpha(D3DCOLOR rgb, std::int32_t alpha) { return (static_cast<D3DCOLOR>(alpha) << 24) | rgb; }
 
@@ -104,6 +107,9 @@ void ResultBoard::DrawResult(const Summary& summary, std::int32_t alpha) {
         y += kRowHeight;
     }
     const float clockX = hud::ScreenWidth() * 0.5f;
-    if (summary.bestMs > 0) DrawLine("Best " + FormatRaceTime(summary.bestMs), clockX, kBestY, WithAlpha(kWhite, alpha));
+    if (summary.bestMs > 0)
+        DrawLine("Best " + FormatRaceTime(summary.bestMs) + "  (" + summary.difficulty + ")", clockX, kBestY,
+                 WithAlpha(kWhite, alpha));
     if (summary.newRecord) DrawLine("NEW RECORD", clockX, kBestY + kRowHeight, WithAlpha(kGold, alpha));
+    DrawLine(kKeysHint, hud::ScreenWidth() * 0.36f, kKeysY, WithAlpha(kGrey, alpha));
 }

@@ -22,6 +22,7 @@ public:
     struct Summary {
         std::vector<RaceResults::Standing> standings;
         std::uint32_t bestMs = 0; // 0: no best time known
+        std::string difficulty;   // the level the best time belongs to
         bool newRecord = false;
     };
 
