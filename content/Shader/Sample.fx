@@ -40,6 +40,8 @@ uniform sampler2D MateDiffuseTex;
 
 // A flat colour the whole draw is pulled towards by its alpha (zero: no change).
 uniform vec4 TakeColor;
+// How much of a model shows through (zero: solid); the ghost racer is drawn see-through.
+uniform float Translucency;
 
 // View depths over which an effect quad fades out as the camera nears it: gone at the first, whole
 // from the second on. The keyboard racer's own circle and sparks stay beyond the second.
@@ -143,6 +145,7 @@ void ModelPS() {
     colour.rgb = mix(colour.rgb, TakeColor.rgb, TakeColor.a);
     // per fragment, so a quad that reaches past the camera fades only where it comes close
     colour.a *= mix(1.0, smoothstep(kQuadGoneDepth, kQuadWholeDepth, vViewDepth), vGlow);
+    colour.a *= 1.0 - Translucency;
     outColor = colour;
     outGlow = colour * vGlow;
 }

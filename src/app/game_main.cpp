@@ -14,6 +14,10 @@
 #include "app/settings/settings_file.h"
 #include "platform/fs/directory.h"
 #include "platform/window/message_box.h"
+#include "player/difficulty.h"
+#include "render/graphics_quality.h"
+#include "records/save_folder.h"
+#include "scenes/ghost_racer.h"
 
 namespace {
 // Exit statuses: a start-up or automation failure, and flags that cannot be run.
@@ -50,6 +54,10 @@ void LoadSettingsInto(Application& application, const LaunchFlags& flags) {
     for (const std::string& message : loaded.messages) std::fprintf(stderr, "settings: %s\n", message.c_str());
     application.settings = loaded.settings;
     application.settingsWritable = loaded.writable && !application.settingsPath.empty();
+    // The level and race choices of the file; flags given on the command line override them later.
+    SetGraphicsQuality(application.settings.graphics);
+    SetDifficulty(application.settings.difficulty);
+    SetGhostEnabled(application.settings.ghost);
     if (application.settings.fullscreen == FullScreenChoice::Yes) application.options.fullScreenAnswer = IDYES;
     if (application.settings.fullscreen == FullScreenChoice::No) application.options.fullScreenAnswer = IDNO;
 }
@@ -59,6 +67,22 @@ void PrintHelp(const Application& application) {
     const std::string& path = application.settingsPath;
     std::printf("\nkeys (%s):\n%s", path.empty() ? "no settings file" : path.c_str(),
                 ControlsText(application.settings.keys).c_str());
+}
+
+// Where saves go, how hard the computer racers fly and whether the ghost comes along. Automated
+// runs (scripted, headless or on the fixed clock) leave a player's saves alone unless given a
+// folder: a replay must not depend on, or change, what an earlier run saved.
+void ApplyRaceChoices(const LaunchFlags& flags) {
+    const bool automated = flags.headless || flags.fixedClock || !flags.inputFile.empty();
+    std::string folder = automated ? std::string() : records::DefaultSaveFolder();
+    if (!flags.dataHome.empty()) {
+        std::error_code ec;
+        const std::filesystem::path absolute = std::filesystem::absolute(flags.dataHome, ec);
+        folder = ec ? flags.dataHome : absolute.string();
+    }
+    records::SetSaveFolder(folder);
+    if (flags.difficulty) SetDifficulty(*flags.difficulty);
+    if (flags.ghost) SetGhostEnabled(*flags.ghost);
 }
 } // namespace
 
@@ -85,6 +109,7 @@ int RunGame(int argc, char** argv) {
         std::fprintf(stderr, "orlenda: %s\n", error.c_str());
         return status;
     }
+    ApplyRaceChoices(flags);
     automation.Configure(application);
     if (!FindContent()) return kFailed;
     if (!application.Create(nullptr)) return kFailed;

@@ -26,7 +26,9 @@ void SceneManager::Update() {
     MapManager& map = MapManager::Instance();
     if (!scene || map.active) return;
     std::int32_t wanted = scene->Update();
-    if (wanted != scene->sceneId) {
+    const bool again = wanted == SceneBase::kAgain;
+    if (again) wanted = scene->sceneId;
+    if (again || wanted != scene->sceneId) {
         changePending = true;
         nextSceneId = wanted;
         map.fadingIn = false;

@@ -16,7 +16,6 @@
 #include "simplelib/resource_cache.h"
 
 namespace {
-constexpr const char* kBroomModel = "data/XFile/houki.x";
 constexpr int kStartDelayRange = 200; // frames an automatic racer may wait at the start
 constexpr int kCircleParamSpin = 9;
 } // namespace

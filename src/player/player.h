@@ -17,6 +17,7 @@ class BaseEffect;
 class Player : public CharaBase {
 public:
     static constexpr int kHistoryLength = 15; // the camera looks 14 frames back
+    static constexpr const char* kBroomModel = "data/XFile/houki.x";
 
     Player();
     ~Player() override;

@@ -3,6 +3,7 @@
 
 #include "effects/base_effect.h"
 #include "map/map_manager.h"
+#include "player/difficulty.h"
 #include "platform/window/input.h"
 #include "scenes/key_latches.h"
 
@@ -18,7 +19,7 @@ struct RosterEntry {
 };
 
 constexpr RosterEntry kRoster[] = {
-    {0, "data/XFile/aaa/perlita.x", false, 0, 0, 0, 0},
+    {0, PlayerManager::kKeyboardModel, false, 0, 0, 0, 0},
     {1, "data/XFile/velka/velka.x", true, 100, 0, 100, 255},
     {1, "data/XFile/mirro/mirro.x", true, 100, 255, 0, 255},
     {1, "data/XFile/mirro/mirro.x", true, 100, 0, 255, 0},
@@ -46,6 +47,7 @@ void PlayerManager::Create() {
         racer->autoPilot = entry.autoPilot;
         racer->Init();
         racer->LoadModel(entry.model);
+        if (entry.autoPilot == 1) ApplyDifficulty(CurrentDifficulty(), *racer);
         if (entry.hasTrailColour && racer->trail) racer->trail->SetColor(entry.a, entry.r, entry.g, entry.b);
         players.push_back(racer);
         if (players.size() == 1) user = racer;

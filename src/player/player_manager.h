@@ -20,6 +20,9 @@ public:
     void StartRace();
     void Clear();
 
+    // The keyboard racer's model (the ghost of a best race wears it too).
+    static constexpr const char* kKeyboardModel = "data/XFile/aaa/perlita.x";
+
     // The keyboard racer's place among the racers, counted as Update does.
     std::int32_t ComputeRank() const;
 

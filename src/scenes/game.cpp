@@ -12,6 +12,7 @@
 #include "map/map_manager.h"
 #include "platform/window/clock.h"
 #include "platform/window/message_box.h"
+#include "player/difficulty.h"
 #include "player/player_manager.h"
 #include "render/graphics_device.h"
 #include "render/shader_manager.h"
@@ -98,6 +99,9 @@ void Game::Init() {
 
     PlayerManager::Instance().Create();
     PlayerManager::Instance().PlaceAtStart(kGridX, kGridY, kGridZ, kGridHeading);
+    records.Load();
+    ghost.Begin(records.TakeGhost());
+    board.Init();
     StartCountdown();
     timer.Init();
     hud.Init();
@@ -178,16 +182,38 @@ void Game::StepWorld() {
     EffectManager::Instance().UpdateAll();
 }
 
+void Game::FinishRace() {
+    cleared = true;
+    hud.alpha = 0;
+    MapManager::Instance().timer.alpha = 0;
+    SoundManager::Instance().Play(0, "clear");
+    spaceLatch = true;
+    records.Finish(results, PlayerManager::Instance().rank);
+}
+
+// After each world step: finishing times, splits, this race's ghost updates and the saved ghost.
+void Game::FollowRace() {
+    ++worldSteps;
+    if (!results.Started()) return;
+    const RaceTimer& timer = MapManager::Instance().timer;
+    const auto& racers = PlayerManager::Instance().players;
+    const bool keyboardWasFlying = !results.KeyboardFinished();
+    results.Observe(racers, timeGetTime() - timer.startTime, timer.elapsed);
+    if (std::shared_ptr<Player> keyboard = KeyboardRacer(); keyboard && keyboardWasFlying)
+        records.Capture(*keyboard, static_cast<float>(worldSteps));
+    ghost.ShowUpdate(results.Updates() - 1);
+}
+
 std::int32_t Game::Update() {
     if (noCourse) {
         // Asked once, as the keys do: asking again after the fade-out would restart it for ever.
-        if (titleAsked) return kStay;
+        if (titleAsked) return kGameScene;
         titleAsked = true;
         SoundManager::Instance().Stop("BGM");
         return kTitleScene;
     }
     // Closing the controls lets this very frame run on, as P does.
-    if (controls.IsOpen() && UpdatePause()) return kStay;
+    if (controls.IsOpen() && UpdatePause()) return kGameScene;
     if (AskReturnToTitle()) {
         SoundManager::Instance().Stop("BGM");
         // a boost held through the question would loop on over the title
@@ -198,25 +224,26 @@ std::int32_t Game::Update() {
 
     RaceTimer& timer = MapManager::Instance().timer;
     std::shared_ptr<Player> keyboard = KeyboardRacer();
-    if (keyboard && keyboard->finished && !cleared) {
-        cleared = true;
-        hud.alpha = 0;
-        timer.alpha = 0;
-        SoundManager::Instance().Play(0, "clear");
-    }
+    if (keyboard && keyboard->finished && !cleared) FinishRace();
     if (cleared && KeyPressed(VK_RETURN, enterLatch)) {
         SoundManager::Instance().Stop("BGM");
         return kTitleScene;
     }
-    if (!cleared && UpdatePause()) return kStay;
+    if (cleared && KeyPressed(VK_SPACE, spaceLatch)) {
+        SoundManager::Instance().Play(0, "push");
+        return SceneBase::kAgain;
+    }
+    if (!cleared && UpdatePause()) return kGameScene;
     if (startEffect && !startEffect->fading && !raceStarted) {
         raceStarted = true;
         PlayerManager::Instance().StartRace();
         timer.stopped = false;
         timer.startTime = timeGetTime();
+        results.Start(PlayerManager::Instance().players.size());
     }
     UpdateClock();
     StepWorld();
+    FollowRace();
     return kGameScene;
 }
 
@@ -250,6 +277,7 @@ void Game::Render() {
             indicators.Draw(keyboard->autoPilot != 0, keyboard->pitchSign != kFirstPitchSign);
         DrawOverlays();
     }
+    DrawRaceText();
     MapManager::Instance().DrawFade();
     if (sprite) sprite->End();
     device->EndScene();
@@ -270,6 +298,30 @@ void Game::DrawSky() {
     const D3DXMATRIX world = skyScale * MatrixTranslation(centre.x, centre.y, centre.z);
     Device()->SetTransform(D3DTS_WORLD, &world);
     sky.Draw();
+}
+
+// Translucent, after the sky so that the sky shows through it, and outside the glow pass.
+void Game::DrawGhost() {
+    if (!ghost.Visible()) return;
+    Device()->SetRenderState(D3DRS_LIGHTING, TRUE);
+    ghost.Draw();
+    Device()->SetRenderState(D3DRS_LIGHTING, FALSE);
+}
+
+void Game::DrawRaceText() {
+    const RaceTimer& timer = MapManager::Instance().timer;
+    if (!cleared) {
+        RaceResults::Split split;
+        if (results.LastSplit(&split))
+            board.DrawSplit(split, records.Before().BestSplit(split.index), timeGetTime() - timer.startTime);
+        return;
+    }
+    ResultBoard::Summary summary;
+    summary.standings = results.Standings(PlayerManager::Instance().players);
+    summary.bestMs = records.BestMs();
+    summary.newRecord = records.NewRecord();
+    summary.difficulty = DifficultyName(CurrentDifficulty());
+    board.DrawResult(summary, timer.alpha);
 }
 
 void Game::DrawWorld() {
@@ -298,6 +350,7 @@ void Game::DrawWorld() {
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     device->BeginPhase("sky");
     DrawSky();
+    DrawGhost();
     device->BeginPhase("effects");
     EffectManager::Instance().DrawAll();
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
@@ -319,4 +372,6 @@ void Game::Release() {
     startEffect = nullptr;
     sky.Release();
     hud.Release();
+    ghost.Release();
+    board.Release();
 }

@@ -10,8 +10,12 @@
 #include "scenes/controls_screen.h"
 #include "scenes/pause_screen.h"
 #include "scenes/pilot_indicators.h"
+#include "scenes/ghost_racer.h"
 #include "scenes/press_enter_sprite.h"
+#include "scenes/race_records.h"
+#include "scenes/race_results.h"
 #include "scenes/rank_display.h"
+#include "scenes/result_board.h"
 #include "scenes/scene_base.h"
 #include "simplelib/mesh.h"
 
@@ -28,7 +32,7 @@ public:
     void DrawWorld() override;
     void Render() override;
     void Release() override;
-    // raceStarted, cleared, rank, live effects, the clock and every racer (game_trace.cpp).
+    // raceStarted, cleared, rank, live effects, the clock, every racer and the ghost (game_trace.cpp).
     void WriteTrace(TraceWriter& trace) const override;
 
     // One result-screen frame of the darkening overlay: +2 up to 150.
@@ -50,6 +54,15 @@ public:
     // The world stands still this frame: paused, the controls shown, or the Escape question open.
     bool Halted() const { return haltedAt.has_value(); }
 
+    // Finishing times and splits, the saved best and its ghost, and the text that shows them.
+    RaceResults results;
+    RaceRecords records;
+    GhostRacer ghost;
+    ResultBoard board;
+    // Space on the result screen races again; set at the finish so a throttle held over the line
+    // does not count as a press.
+    bool spaceLatch = false;
+
 private:
     // Stops the race where it is; Resume lets it go on with the clock moved past the stop.
     void Halt();
@@ -63,7 +76,11 @@ private:
     bool AskReturnToTitle();
     void UpdateClock();
     void StepWorld();
+    void FinishRace();
+    void FollowRace();
     void DrawSky();
+    void DrawGhost();
+    void DrawRaceText();
 
     // The map has no checkpoint: there is no race to run, and the first Update returns to the title.
     bool noCourse = false;
@@ -73,4 +90,6 @@ private:
     std::optional<std::uint32_t> haltedAt; // clock time when the race last stopped
     PauseScreen pauseScreen;
     PilotIndicators indicators;
+    // World steps since Init: each racer's animation has played this many frames.
+    std::uint32_t worldSteps = 0;
 };

@@ -42,4 +42,8 @@ void Game::WriteTrace(TraceWriter& trace) const {
     for (const auto& racer : players.players) racers.push_back(RacerFields(*racer));
     trace.Set("racers", TraceWriter::Array(racers));
     if (Halted()) trace.Set("paused", TraceWriter::Bool(true));
+    const D3DXVECTOR3 g = ghost.Position();
+    trace.Set("ghost", ghost.Visible() ? TraceWriter::Array({TraceWriter::Number(g.x), TraceWriter::Number(g.y),
+                                                             TraceWriter::Number(g.z)})
+                                       : "null");
 }

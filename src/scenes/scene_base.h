@@ -15,7 +15,11 @@ public:
 
     // Loads the scene's resources and sets its start state; called once, right after construction.
     virtual void Init() = 0;
-    // One step of logic; returns the id of the scene wanted next (its own sceneId to stay).
+    // From Update: build this same scene anew, through the usual fade.
+    static constexpr std::int32_t kAgain = -1;
+
+    // One step of logic; returns the id of the scene wanted next (its own sceneId to stay, kAgain
+    // to start it over).
     virtual std::int32_t Update() = 0;
     // The 3D pass, called from the scene's own Render.
     virtual void DrawWorld() = 0;

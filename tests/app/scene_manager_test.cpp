@@ -107,6 +107,18 @@ TEST_F(SceneManagerTest, ASecondRequestAtTheSwapRestartsTheFadeOut) {
     EXPECT_EQ(Events(182), (std::vector<std::string>{"update0", "init1", "render1 alpha=252"}));
 }
 
+TEST_F(SceneManagerTest, AgainBuildsTheSameSceneAfreshThroughTheFade) {
+    SceneManager::Instance().factory = [this](std::int32_t id) -> std::unique_ptr<SceneBase> {
+        return std::make_unique<ScriptedScene>(id, &log, &frame, [id](int f) { return f == 10 ? SceneBase::kAgain : id; });
+    };
+    SceneManager::Instance().ChangeScene(1);
+    RunTo(200);
+    EXPECT_EQ(Events(10), (std::vector<std::string>{"update1", "render1 alpha=3"}));
+    EXPECT_EQ(Events(96), (std::vector<std::string>{"update1", "init1", "render1 alpha=252"}));
+    EXPECT_EQ(CountFrames("init1", 1, 200), 1);
+    EXPECT_EQ(Events(182), (std::vector<std::string>{"update1", "render1"}));
+}
+
 TEST_F(SceneManagerTest, UnknownIdsBuildNothingAndAnEmptyManagerDoesNothing) {
     SceneManager& scenes = SceneManager::Instance();
     scenes.ChangeScene(7);

@@ -34,6 +34,16 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
         ScreenshotRequest request;
         if (!ParseScreenshot(value, &request)) return *error = "--screenshot needs FRAME:FILE.png", false;
         flags->screenshots.push_back(request);
+    } else if (flag == "--data-home") {
+        if (value.empty()) return *error = "--data-home needs a folder", false;
+        flags->dataHome = value;
+    } else if (flag == "--difficulty") {
+        Difficulty level = Difficulty::Normal;
+        if (!ParseDifficulty(value, &level)) return *error = "--difficulty needs easy, normal or hard", false;
+        flags->difficulty = level;
+    } else if (flag == "--ghost") {
+        if (value != "on" && value != "off") return *error = "--ghost needs on or off", false;
+        flags->ghost = value == "on";
     } else if (flag == "--input") {
         flags->inputFile = value;
     } else if (flag == "--record") {
@@ -71,6 +81,9 @@ constexpr UsageRow kFlagRows[] = {
     {"--stats", "print frame timings and peak memory at exit"},
     {"--graphics full|fast|low", "glow as defined, a cheaper glow, or effects without glow"},
     {"--config FILE", "read (and save options to) FILE instead of the usual settings file"},
+    {"--data-home DIR", "keep best times and ghosts in DIR (automated runs save nothing without it)"},
+    {"--difficulty easy|normal|hard", "how fast the computer racers fly (default normal)"},
+    {"--ghost on|off", "race against the ghost of your best run (default on)"},
     {"--help, -h", "print this help and exit"},
     {"--version", "print the version and exit"},
 };
@@ -96,8 +109,8 @@ void AppendRows(std::string* text, const UsageRow (&rows)[N]) {
 }
 
 bool IsValueFlag(const std::string& flag) {
-    for (const char* name :
-         {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace", "--graphics", "--config"})
+    for (const char* name : {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace", "--graphics",
+                             "--config", "--data-home", "--difficulty", "--ghost"})
         if (flag == name) return true;
     return false;
 }

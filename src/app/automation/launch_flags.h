@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "player/difficulty.h"
+
 struct ScreenshotRequest {
     std::uint64_t frame = 0;
     std::string path;
@@ -26,6 +28,9 @@ struct LaunchFlags {
     std::string graphics; // "full", "fast" or "low"; empty keeps the level in force
     std::string configFile; // empty: the settings file in its usual place
     std::optional<unsigned> seed;
+    std::string dataHome;                  // empty: the default save folder (none in automated runs)
+    std::optional<Difficulty> difficulty;  // unset: the settings' level, else normal
+    std::optional<bool> ghost;             // unset: the settings' choice, else on
     std::vector<ScreenshotRequest> screenshots;
 };
 

@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "app/settings/key_bindings.h"
+#include "player/difficulty.h"
+#include "render/graphics_quality.h"
 
 enum class FullScreenChoice { Ask, Yes, No };
-enum class GraphicsLevel { Full, Fast, Low };
-enum class Difficulty { Easy, Normal, Hard };
+using GraphicsLevel = GraphicsQuality;
 
 struct Settings {
     FullScreenChoice fullscreen = FullScreenChoice::Ask; // Ask: the start-up question

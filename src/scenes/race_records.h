@@ -1,0 +1,43 @@
+// RaceRecords: the race scene's link to what is saved — the best times it races against, the ghost
+// it brings along, and the record (and, for a new best, the ghost) written after the finish.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "records/course_record.h"
+#include "records/ghost_file.h"
+
+class Player;
+class RaceResults;
+
+class RaceRecords {
+public:
+    // Reads the record of the course being raced at the current difficulty, and its ghost (only
+    // when ghosts are on). Nothing is read when there is no save folder.
+    void Load();
+    // The ghost to fly this race, moved out (empty when there is none).
+    GhostRun TakeGhost() { return std::move(ghost); }
+    // One update of the keyboard racer for this race's own ghost.
+    void Capture(const Player& keyboard, float animationTime);
+    // The keyboard racer has finished: the race is folded into the record and saved; a new best
+    // also replaces the ghost. `place` is the one the result screen shows.
+    void Finish(const RaceResults& results, std::int32_t place);
+
+    // The best time before this race (0: none) — what the splits and the result are measured against.
+    const CourseRecord& Before() const { return before; }
+    // After Finish: the best time now, and whether this race set it.
+    std::uint32_t BestMs() const { return record.bestMs; }
+    bool NewRecord() const { return newRecord; }
+
+private:
+    std::string course;
+    std::string difficulty;
+    std::uint64_t mapChecksum = 0;
+    bool saving = false;
+    CourseRecord record;
+    CourseRecord before;
+    GhostRun ghost;
+    GhostRun flight;
+    bool newRecord = false;
+};

@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Saved best times and the ghost, headless, in a scratch save folder: a first race on the automatic
+# pilot saves its record and ghost; a second race, with the keyboard racer left standing, flies the
+# ghost exactly where the first race's racer was, update by update; a damaged ghost is set aside with
+# one line and not raced; --difficulty normal and no saved data leave the trace as without the flags.
+# Usage: records_ghost.sh GAME_DIR BUILD_DIR
+set -u
+game_dir=${1:?game folder}
+if [ ! -f "$game_dir/data/Map/map2.map" ]; then
+    echo "SKIP: no generated content in $game_dir/data (build the content target first)"
+    exit 0
+fi
+if ! command -v python3 > /dev/null; then
+    echo "SKIP: python3 is needed to read the trace"
+    exit 0
+fi
+work=$(mktemp -d)
+trap "rm -rf \"$work\"" EXIT
+saves="$work/saves"
+cat > "$work/autopilot.txt" <<'KEYS'
+10 down RETURN
+12 up RETURN
+200 down C
+204 up C
+KEYS
+cat > "$work/idle.txt" <<'KEYS'
+10 down RETURN
+12 up RETURN
+KEYS
+
+cd "$game_dir" || exit 1
+race() { # NAME INPUT FRAMES [flags...]
+    local name=$1 input=$2 frames=$3
+    shift 3
+    if ! ./orlenda --headless --seed 3 --frames "$frames" --input "$input" --trace "$work/$name.jsonl" "$@" \
+            > /dev/null 2> "$work/$name.err"; then
+        echo "FAIL: race $name exited with an error"; cat "$work/$name.err"; exit 1
+    fi
+}
+race plain "$work/autopilot.txt" 3200
+race first "$work/autopilot.txt" 3200 --data-home "$saves" --difficulty normal --ghost on
+race second "$work/idle.txt" 3200 --data-home "$saves"
+cp "$saves/map2-normal.ghost" "$work/good.ghost"
+python3 - "$saves/map2-normal.ghost" <<'PY'
+import sys
+path = sys.argv[1]
+data = bytearray(open(path, 'rb').read())
+data[len(data) // 2] ^= 0x40
+open(path, 'wb').write(data)
+PY
+race damaged "$work/idle.txt" 600 --data-home "$saves"
+race off "$work/idle.txt" 600 --data-home "$work/saves-off" --ghost off
+
+python3 - "$work" "$saves" <<'PY'
+import json, os, re, sys
+work, saves = sys.argv[1], sys.argv[2]
+def lines(name): return open(os.path.join(work, name + '.jsonl')).read().splitlines()
+def load(name): return [json.loads(l) for l in lines(name)]
+problems = []
+
+# No saved data, normal level: the same trace as a run without any of the new flags.
+if lines('plain') != lines('first'):
+    problems.append('the first race with --data-home and --difficulty normal differs from a plain run')
+if any('"ghost":null' not in l for l in lines('plain') if '"racers"' in l):
+    problems.append('race frames without a ghost must say "ghost":null')
+
+record = open(os.path.join(saves, 'map2-normal.record')).read()
+if not re.search(r'^orlenda-record 1$', record, re.M) or not re.search(r'^best \d+$', record, re.M):
+    problems.append('record file: ' + record)
+first, second = load('first'), load('second')
+def go(trace): return next(i for i, x in enumerate(trace) if 'clock' in x and not x['clock']['stopped'])
+a, b = go(first), go(second)
+finish = next(i for i, x in enumerate(first) if x.get('clock', {}).get('stopped') and i > a)
+flown = [x['racers'][0]['pos'] for x in first[a - 1:finish + 1]]
+ghost = [x['ghost'] for x in second[b - 1:b - 1 + len(flown)]]
+if ghost[0] is not None: problems.append('the ghost shows before "go"')
+if ghost[1:] != flown[1:]:
+    bad = next(i for i in range(1, len(flown)) if ghost[i] != flown[i])
+    problems.append(f'ghost update {bad}: {ghost[bad]} where the first race flew {flown[bad]}')
+if second[b - 1 + len(flown)]['ghost'] is not None: problems.append('the ghost stays after its finish')
+if second[b + 50]['racers'][0]['pos'] == second[b + 50]['ghost']: problems.append('the keyboard racer was not left standing')
+
+said = open(os.path.join(work, 'damaged.err')).read().splitlines()
+ghost_lines = [l for l in said if l.startswith('ghost:')]
+if len(ghost_lines) != 1 or 'moved aside' not in ghost_lines[0]:
+    problems.append(f'damaged ghost: {said}')
+if any(x.get('ghost') for x in load('damaged')): problems.append('a damaged ghost was raced')
+if not any('.unreadable-' in n for n in os.listdir(saves)): problems.append('the damaged ghost was not set aside')
+if any(x.get('ghost') for x in load('off')): problems.append('--ghost off still shows a ghost')
+
+print(f'first race finished after {finish - a} updates; the ghost followed all of them')
+for p in problems: print('FAIL:', p)
+sys.exit(1 if problems else 0)
+PY
