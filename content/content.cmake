@@ -19,6 +19,7 @@ add_custom_command(
   OUTPUT ${CONTENT_STAMP}
   COMMAND $<TARGET_FILE:contentgen> --out ${GAME_DIR}/data
   COMMAND $<TARGET_FILE:mapc> compile ${CMAKE_SOURCE_DIR}/content/course/course.txt ${GAME_DIR}/data/Map/map2.map
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/content/course/courses.ini ${GAME_DIR}/data/Map/courses.ini
   COMMAND ${CMAKE_COMMAND} -E touch ${CONTENT_STAMP}
   DEPENDS contentgen mapc ${COURSE_FILES}
   COMMENT "Generating game content into ${GAME_DIR}/data"

@@ -38,6 +38,9 @@ uniform sampler2D MateDiffuseTex;
 
 // A flat colour the whole draw is pulled towards by its alpha (zero: no change).
 uniform vec4 TakeColor;
+// Distance fog: rgb and strength (0: none), and the distances where it starts and is full.
+uniform vec4 FogColor;
+uniform vec4 FogRange;
 
 #ifdef ORL_VERTEX
 layout(location = 0) in vec3 inPosition;
@@ -51,6 +54,7 @@ out vec2 vTexCoord;
 out vec4 vDiffuse;
 out vec3 vSpecular;
 flat out float vGlow;
+out float vFog;
 
 mat4 PaletteMatrix(float index) {
     return mWArray[clamp(int(index + 0.5), 0, 25)];
@@ -101,6 +105,7 @@ void ModelVS() {
         vDiffuse = inColor * MateDiffuse;
         vSpecular = vec3(0.0);
         vGlow = 1.0;
+        vFog = 0.0;
     } else {
         vec3 worldNormal;
         if (CurNumBones > 0) {
@@ -112,6 +117,9 @@ void ModelVS() {
         }
         LightModel(worldPos, worldNormal);
         vGlow = 0.0;
+        vFog = FogRange.y > FogRange.x
+                   ? FogColor.a * smoothstep(FogRange.x, FogRange.y, distance(worldPos, CamPos))
+                   : 0.0;
     }
     gl_Position = orl_ClipFromD3D(vec4(worldPos, 1.0) * mV * mP);
 }
@@ -122,6 +130,7 @@ in vec2 vTexCoord;
 in vec4 vDiffuse;
 in vec3 vSpecular;
 flat in float vGlow;
+in float vFog;
 
 layout(location = 0) out vec4 outColor;
 layout(location = 1) out vec4 outGlow;
@@ -130,6 +139,7 @@ void ModelPS() {
     vec4 colour = texture(MateDiffuseTex, vTexCoord) * vDiffuse;
     colour.rgb += vSpecular;
     colour.rgb = mix(colour.rgb, TakeColor.rgb, TakeColor.a);
+    colour.rgb = mix(colour.rgb, FogColor.rgb, vFog);
     outColor = colour;
     outGlow = colour * vGlow;
 }

@@ -6,6 +6,7 @@
 
 #include "app/application.h"
 #include "app/automation/automation.h"
+#include "map/course_list.h"
 #include "platform/fs/directory.h"
 
 namespace {
@@ -18,6 +19,26 @@ void FindContent() {
     if (!platform::fs::IsDirectory("data"))
         std::fprintf(stderr, "orlenda: game content missing: no data/ folder here or beside the executable "
                              "(build it with `make build`); going on without it\n");
+}
+
+// The course file, then the flags that read it. -1 goes on with the game; otherwise the exit status.
+int ChooseCourse(const LaunchFlags& flags) {
+    CourseList& list = CourseList::Instance();
+    if (!list.Load(CourseList::kPath)) {
+        std::fprintf(stderr, "orlenda: no course can be raced: every entry of %s is missing files or invalid\n",
+                     CourseList::kPath);
+        return 1;
+    }
+    if (flags.listCourses) {
+        if (list.courses.empty()) std::printf("%s\t%s\n", list.Selected().id.c_str(), list.Selected().name.c_str());
+        for (const CourseEntry& course : list.courses) std::printf("%s\t%s\n", course.id.c_str(), course.name.c_str());
+        return 0;
+    }
+    if (!flags.course.empty() && !list.Select(flags.course)) {
+        std::fprintf(stderr, "orlenda: no course \"%s\" (orlenda --list-courses shows them)\n", flags.course.c_str());
+        return 2;
+    }
+    return -1;
 }
 } // namespace
 
@@ -38,6 +59,7 @@ int RunGame(int argc, char** argv) {
         return 2;
     }
     FindContent();
+    if (int status = ChooseCourse(flags); status >= 0) return status;
     Application& application = Application::Instance();
     automation.Configure(application);
     if (!application.Create(nullptr)) return 1;

@@ -26,4 +26,11 @@ public:
 
 private:
     void DrawFrameRate();
+    // Left and Right step through the courses; the chosen one is shown under the logo.
+    void ChooseCourse();
+    void DrawCourse();
+
+    bool leftLatch = false;
+    bool rightLatch = false;
+    std::weak_ptr<SimpleLib::CTexture> preview;
 };

@@ -37,6 +37,9 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
         flags->recordFile = value;
     } else if (flag == "--trace") {
         flags->traceFile = value;
+    } else if (flag == "--course") {
+        if (value.empty()) return *error = "--course needs a course name", false;
+        flags->course = value;
     } else {
         return *error = "unknown flag " + flag, false;
     }
@@ -44,7 +47,7 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
 }
 
 bool IsValueFlag(const std::string& flag) {
-    for (const char* name : {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace"})
+    for (const char* name : {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace", "--course"})
         if (flag == name) return true;
     return false;
 }
@@ -62,6 +65,7 @@ bool ParseLaunchFlags(int argc, const char* const* argv, LaunchFlags* flags, std
         else if (flag == "--fixed-clock") flags->fixedClock = true;
         else if (flag == "--stats") flags->stats = true;
         else if (flag == "--help" || flag == "-h") flags->help = true;
+        else if (flag == "--list-courses") flags->listCourses = true;
         else if (IsValueFlag(flag)) {
             if (i + 1 >= argc) return *error = flag + " needs a value", false;
             if (!ApplyValueFlag(flag, argv[++i], flags, error)) return false;
@@ -89,5 +93,7 @@ const char* LaunchFlagsUsage() {
            "  --seed N                    seed the random generator\n"
            "  --screenshot N:FILE.png     save the screen after frame N (repeatable; OpenGL only)\n"
            "  --trace FILE                one JSON line per frame\n"
-           "  --stats                     print frame timings and peak memory at exit\n";
+           "  --stats                     print frame timings and peak memory at exit\n"
+           "  --course NAME               race this course (its id or name; see --list-courses)\n"
+           "  --list-courses              print the courses, one per line, and exit\n";
 }

@@ -18,6 +18,8 @@ struct LaunchFlags {
     bool fixedClock = false;
     bool stats = false;
     bool help = false;
+    bool listCourses = false;
+    std::string course; // id or display name; empty: the first course of the course file
     std::uint64_t frames = 0; // 0: no limit
     std::string inputFile;
     std::string recordFile;
