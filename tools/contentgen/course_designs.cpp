@@ -38,10 +38,10 @@ CourseDesign MountainDesign() {
     };
     d.paint = [](double, double, double h, float slope, float u, float v) {
         float n = FractalNoise(u * 32, v * 32, 4, 32, 41);
-        Rgba grass = Mix(Hex(0x5C8F3A), Hex(0x7FA94A), n);
-        Rgba rock = Mix(Hex(0x7D776D), Hex(0x9C968A), n);
-        Rgba c = Mix(grass, rock, std::clamp((slope - 0.35f) * 2.0f + float(h - 150) / 200.0f, 0.0f, 1.0f));
-        if (h > 230) c = Mix(c, Hex(0xF2F5FA), std::clamp(float(h - 230 - n * 40) / 30.0f, 0.0f, 1.0f));
+        Rgba grass = Mix(Hex(0x4E7A32), Hex(0x6B9140), n);
+        Rgba rock = Mix(Hex(0x6E675D), Hex(0x8A8478), n);
+        Rgba c = Mix(grass, rock, std::clamp((slope - 0.45f) * 2.0f + float(h - 170) / 150.0f, 0.0f, 1.0f));
+        if (h > 290) c = Mix(c, Hex(0xF2F5FA), std::clamp(float(h - 290 - n * 40) / 30.0f, 0.0f, 1.0f));
         return Shade(c, u, v);
     };
     return d;

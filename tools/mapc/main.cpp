@@ -5,6 +5,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "course_check.h"
 #include "course_map.h"
 
 namespace {
@@ -60,10 +61,13 @@ int main(int argc, char** argv) {
     try {
         if (cmd == "compile" && argc == 4) return Compile(argv[2], argv[3]);
         if (cmd == "dump" && argc == 3) return Dump(argv[2]);
+        if (cmd == "check" && argc == 3) return mapc::CheckCourse(argv[2], "data/MapObject");
+        if (cmd == "check" && argc == 5 && std::string(argv[3]) == "--models") return mapc::CheckCourse(argv[2], argv[4]);
     } catch (const mapc::CourseError& e) {
         std::cerr << "mapc: " << e.what() << "\n";
         return 1;
     }
-    std::cerr << "usage: mapc compile COURSE.txt MAP.map\n       mapc dump MAP.map\n";
+    std::cerr << "usage: mapc compile COURSE.txt MAP.map\n       mapc dump MAP.map\n"
+                 "       mapc check COURSE.txt [--models DIR]   (models default to data/MapObject)\n";
     return 2;
 }
