@@ -54,6 +54,7 @@ TEST(LaunchFlags, BadValuesAndUnknownFlagsAreRefusedWithAReason) {
         {"--frames"},          {"--frames", "0"},          {"--frames", "12x"},      {"--frames", "-3"},
         {"--seed", "abc"},     {"--screenshot", "title.png"}, {"--screenshot", "0:a.png"}, {"--screenshot", "5:"},
         {"--fast"},            {"--windowed", "--fullscreen"}, {"--headless", "--fullscreen"}, {"--seed", "99999999999"},
+        {"--course"},          {"--course", ""},
     };
     for (const auto& args : bad) {
         LaunchFlags flags;
