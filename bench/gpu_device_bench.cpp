@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/gpu/backends.h"
 #include "platform/gpu/device.h"
 
 namespace {

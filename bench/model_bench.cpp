@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../tests/mesh/mesh_grid.h"
+#include "../tests/platform/mesh/mesh_grid.h"
 #include "platform/mesh/ray_bvh.h"
 #include "platform/xfile/xfile.h"
 

@@ -10,7 +10,6 @@
 #include "platform/audio/audio_device.h"
 #include "platform/window/clock.h"
 #include "platform/window/message_box.h"
-#include "platform/gpu/null_device.h"
 #include "render/graphics_device.h"
 #include "render/shader_manager.h"
 #include "simplelib/resource_cache.h"
@@ -82,10 +81,7 @@ bool Application::AskFullScreen() {
 bool Application::StartDevice(bool fullScreen) {
     GraphicsDevice& graphics = GraphicsDevice::Instance();
     if (options.headless) {
-        if (graphics.InitNull(clientWidth, clientHeight)) {
-            if (auto* null = dynamic_cast<gpu::NullDevice*>(graphics.device.get())) null->SetLogging(false);
-            return true;
-        }
+        if (graphics.InitNull(clientWidth, clientHeight, false)) return true;
         std::fprintf(stderr, "orlenda: cannot create the headless device\n");
         return false;
     }

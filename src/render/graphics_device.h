@@ -15,7 +15,8 @@ public:
     // Creates the device on a window (an SDL_Window*). fullScreen selects the exclusive mode.
     bool Init(void* window, std::int32_t width, std::int32_t height, bool fullScreen);
     // A device without a window or GPU (headless runs and tests): same interface, nothing drawn.
-    bool InitNull(std::int32_t width, std::int32_t height);
+    // recordDraws off skips the draw log tests read, which a long headless run does not need.
+    bool InitNull(std::int32_t width, std::int32_t height, bool recordDraws = true);
     void SetDefaultStates();
     void SetDirectionalLight(const D3DXVECTOR3& direction, const D3DCOLORVALUE& diffuse,
                              const D3DCOLORVALUE& ambient, const D3DCOLORVALUE& specular);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/gpu/backends.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
 
@@ -40,8 +41,8 @@ bool GraphicsDevice::Init(void* window, std::int32_t width, std::int32_t height,
     return true;
 }
 
-bool GraphicsDevice::InitNull(std::int32_t width, std::int32_t height) {
-    device = gpu::CreateNullDevice(std::uint32_t(width), std::uint32_t(height));
+bool GraphicsDevice::InitNull(std::int32_t width, std::int32_t height, bool recordDraws) {
+    device = gpu::CreateNullDevice(std::uint32_t(width), std::uint32_t(height), recordDraws);
     if (!device) return false;
     AttachDeviceObjects(*this);
     return true;

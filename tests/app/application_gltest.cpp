@@ -1,29 +1,18 @@
 // The shell on a real window and OpenGL device: the title's first frames and a screenshot of them.
+#include "support/singletons.h"
 #include "app/automation/automation.h"
-#include "game_test_support.h"
+#include "support/game_test_support.h"
 
 namespace {
 
 class WindowedApplicationTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Application::ResetInstance();
-        SceneManager::ResetInstance();
-        MapManager::ResetInstance();
-        ResourceCache::ResetInstance();
-        GraphicsDevice::ResetInstance();
-        SoundManager::ResetInstance();
-        platform::input::ReleaseAllKeys();
-        escapeLatch = enterLatch = false;
+        testsupport::ResetSingletons();
     }
     void TearDown() override {
         Application::Instance().Shutdown();
-        SceneManager::ResetInstance();
-        MapManager::ResetInstance();
-        ResourceCache::ResetInstance();
-        GraphicsDevice::ResetInstance();
-        SoundManager::ResetInstance();
-        Application::ResetInstance();
+        testsupport::ResetSingletons();
         platform::clock::SetFixed(false);
     }
 

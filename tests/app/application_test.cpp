@@ -1,6 +1,6 @@
 // The shell's main loop on the Null device: start-up, frame pacing, the frame-rate count, quitting.
 #include "app/frame_observer.h"
-#include "game_test_support.h"
+#include "support/game_test_support.h"
 
 namespace {
 
@@ -39,12 +39,10 @@ protected:
     void SetUp() override {
         GameShellTest::SetUp();
         GraphicsDevice::ResetInstance(); // Create makes its own device
-        SoundManager::ResetInstance();
         Application::Instance().options.headless = true;
     }
     void TearDown() override {
         Application::Instance().Shutdown();
-        SoundManager::ResetInstance();
         GameShellTest::TearDown();
     }
     ClockScene* UseClockScene() {

@@ -2,7 +2,7 @@
 #include <functional>
 #include <map>
 
-#include "game_test_support.h"
+#include "support/game_test_support.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "content_files.h"
+#include "support/content_files.h"
 #include "platform/image/png_image.h"
 #include "sound/wave_file.h"
 

@@ -7,7 +7,7 @@
 #include <map>
 
 #include "../../tools/contentgen/terrain.h"
-#include "content_files.h"
+#include "support/content_files.h"
 
 using namespace content_test;
 

@@ -7,7 +7,7 @@
 #include "effects/effect_manager.h"
 #include "map/course_manager.h"
 #include "map/map_manager.h"
-#include "map/map_test_util.h"
+#include "support/map_test_util.h"
 #include "platform/image/png_image.h"
 #include "player/chara_base.h"
 #include "render/graphics_device.h"

@@ -1,7 +1,7 @@
 // The course file: good entries kept in order, bad ones left out one by one, choosing a course.
 #include <gtest/gtest.h>
 
-#include "app/game_test_support.h"
+#include "support/game_test_support.h"
 #include "map/course_list.h"
 
 namespace {

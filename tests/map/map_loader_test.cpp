@@ -9,7 +9,7 @@
 #include "map/map_manager.h"
 #include "map/map_object.h"
 #include "map/parent_map_object.h"
-#include "map/map_test_util.h"
+#include "support/map_test_util.h"
 
 using maptest::At;
 using maptest::MapBytes;

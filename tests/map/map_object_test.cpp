@@ -10,7 +10,7 @@
 #include "map/kosciol.h"
 #include "map/map_manager.h"
 #include "map/map_object_factory.h"
-#include "map/map_test_util.h"
+#include "support/map_test_util.h"
 #include "map/object_mesh.h"
 #include "map/parent_map_object.h"
 #include "map/sail.h"

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "effects/base_effect.h" // before the manager, whose header needs the complete type
+#include "support/singletons.h"
 #include "effects/effect_manager.h"
 #include "map/check_point.h"
 #include "map/course_manager.h"
@@ -26,11 +27,7 @@ public:
     RaceWorld& operator=(const RaceWorld&) = delete;
 
     static void ResetAll() {
-        PlayerManager::ResetInstance();
-        CourseManager::ResetInstance();
-        MapManager::ResetInstance();
-        EffectManager::ResetInstance();
-        platform::input::ReleaseAllKeys();
+        testsupport::ResetSingletons();
         std::srand(1);
     }
 

@@ -2,6 +2,7 @@
 #include <memory>
 #include <vector>
 
+#include "support/singletons.h"
 #include "platform/mesh/mesh.h"
 #include "render_fixture.h"
 #include "simplelib/mesh_object.h"
@@ -11,17 +12,13 @@ namespace {
 class ModelShaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        GraphicsDevice::ResetInstance();
-        ShaderManager::ResetInstance();
+        testsupport::ResetSingletons();
         ASSERT_TRUE(GraphicsDevice::Instance().InitNull(1280, 720));
         shader().Load();
         ASSERT_TRUE(shader().effect);
         device = GraphicsDevice::Instance().device.get();
     }
-    void TearDown() override {
-        ShaderManager::ResetInstance();
-        GraphicsDevice::ResetInstance();
-    }
+    void TearDown() override { testsupport::ResetSingletons(); }
 
     static ModelShader& shader() { return ShaderManager::Instance().mainShader; }
     gpu::Effect& effect() { return *shader().effect; }

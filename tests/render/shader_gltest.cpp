@@ -2,6 +2,7 @@
 #include <cmath>
 #include <string>
 
+#include "support/singletons.h"
 #include "platform/mesh/mesh.h"
 #include "platform/mesh/skin_info.h"
 #include "platform/window/window.h"
@@ -21,15 +22,13 @@ protected:
         ASSERT_TRUE(window->Create("shader test", kWidth, kHeight, &error)) << error;
     }
     static void TearDownTestSuite() {
-        ShaderManager::ResetInstance();
-        GraphicsDevice::ResetInstance();
+        testsupport::ResetSingletons();
         delete window;
         window = nullptr;
     }
 
     void SetUp() override {
-        ShaderManager::ResetInstance();
-        GraphicsDevice::ResetInstance();
+        testsupport::ResetSingletons();
         ASSERT_TRUE(GraphicsDevice::Instance().Init(window->Handle(), kWidth, kHeight, false));
         GraphicsDevice::Instance().SetDefaultStates();
         auto& shaders = ShaderManager::Instance();

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "support/singletons.h"
 #include "render_fixture.h"
 
 namespace fs = std::filesystem;
@@ -15,14 +16,10 @@ namespace {
 class ShaderManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        GraphicsDevice::ResetInstance();
-        ShaderManager::ResetInstance();
+        testsupport::ResetSingletons();
         ASSERT_TRUE(GraphicsDevice::Instance().InitNull(1280, 720));
     }
-    void TearDown() override {
-        ShaderManager::ResetInstance();
-        GraphicsDevice::ResetInstance();
-    }
+    void TearDown() override { testsupport::ResetSingletons(); }
 
     BoxRecorder recorder;
 };

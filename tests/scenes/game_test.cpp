@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/singletons.h"
 #include "effects/base_effect.h"
 #include "effects/effect_manager.h"
 #include "map/course_manager.h"
@@ -52,16 +53,7 @@ protected:
     }
 
     static void Reset() {
-        PlayerManager::ResetInstance();
-        CourseManager::ResetInstance();
-        MapManager::ResetInstance();
-        EffectManager::ResetInstance();
-        // cached meshes keep the device they were made on
-        ResourceCache::ResetInstance();
-        GraphicsDevice::ResetInstance();
-        platform::input::ReleaseAllKeys();
-        escapeLatch = false;
-        enterLatch = false;
+        testsupport::ResetSingletons();
     }
 
     // The course is generated content; the scene needs its map, models and textures.

@@ -3,18 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include "support/singletons.h"
 #include "render/graphics_device.h"
 #include "simplelib/resource_cache.h"
 
 class ModelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResourceCache::ResetInstance();
-        GraphicsDevice::ResetInstance();
+        testsupport::ResetSingletons();
         ASSERT_TRUE(GraphicsDevice::Instance().InitNull(1280, 720));
     }
-    void TearDown() override {
-        ResourceCache::ResetInstance();
-        GraphicsDevice::ResetInstance();
-    }
+    void TearDown() override { testsupport::ResetSingletons(); }
 };

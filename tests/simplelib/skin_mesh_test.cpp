@@ -3,7 +3,7 @@
 
 #include "simplelib/mesh_object.h"
 #include "simplelib/model_fixture.h"
-#include "xfile/x_samples.h"
+#include "support/x_samples.h"
 
 using SimpleLib::CMeshObject;
 using SimpleLib::CSkinMesh;

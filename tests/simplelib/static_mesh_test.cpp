@@ -4,7 +4,7 @@
 #include "platform/image/png_image.h"
 #include "simplelib/mesh.h"
 #include "simplelib/model_fixture.h"
-#include "xfile/x_samples.h"
+#include "support/x_samples.h"
 
 namespace {
 

@@ -35,8 +35,6 @@
 
 #include "platform/gpu/d3d_types.h"
 
-struct SDL_Window;
-
 namespace gpu {
 
 class Texture;
@@ -209,15 +207,5 @@ public:
     virtual bool GetValue(const char* name, void* data, std::uint32_t bytes) const = 0;
     virtual std::vector<std::string> TechniqueNames() const = 0;
 };
-
-// Device creation. Both return null on failure and put the reason into *error.
-// The GL device renders into an offscreen back buffer of width x height and blits it to the window.
-std::unique_ptr<Device> CreateOpenGLDevice(SDL_Window* window, std::uint32_t width, std::uint32_t height,
-                                           bool fullScreen, std::string* error);
-std::unique_ptr<Device> CreateNullDevice(std::uint32_t width, std::uint32_t height);
-
-// Sets the SDL GL attributes for a 3.3 core context. Call before creating the SDL_WINDOW_OPENGL
-// window; CreateOpenGLDevice calls it again before creating its context.
-void PrepareOpenGLWindowAttributes();
 
 } // namespace gpu

@@ -118,4 +118,10 @@ bool FontFace::Render(char32_t cp, GlyphImage* out) {
     return out->width > 0 && out->height > 0;
 }
 
+std::string_view FontText(const char* text, int count) {
+    if (!text) return {};
+    if (count < 0) return std::string_view(text);
+    return std::string_view(text, strnlen(text, static_cast<std::size_t>(count)));
+}
+
 } // namespace gpu

@@ -18,6 +18,9 @@ namespace gpu {
 // Decodes one UTF-8 code point at *pos (advancing it); invalid bytes decode as U+FFFD.
 char32_t NextCodePoint(std::string_view text, std::size_t* pos);
 
+// Shared by both backends: the text a DrawTextA call means (count -1 = up to the NUL).
+std::string_view FontText(const char* text, int count);
+
 class FontFace {
 public:
     explicit FontFace(int height);

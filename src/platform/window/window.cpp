@@ -3,7 +3,7 @@
 
 #include <SDL.h>
 
-#include "platform/gpu/device.h"
+#include "platform/gpu/backends.h"
 #include "platform/window/input.h"
 
 namespace platform::window {

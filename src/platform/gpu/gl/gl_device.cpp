@@ -1,0 +1,414 @@
+// OpenGL device: context and back buffer creation, state setters, render targets, present, readback.
+#include "platform/gpu/gl/gl_device.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+
+#include "platform/gpu/backends.h"
+#include "platform/gpu/gl/gl_effect.h"
+#include "platform/gpu/gl/gl_sprite.h"
+#include "platform/gpu/texture_limits.h"
+
+namespace gpu {
+
+void PrepareOpenGLWindowAttributes() {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    // The scene renders offscreen, so the window needs no depth or stencil of its own.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+}
+
+std::unique_ptr<Device> CreateOpenGLDevice(SDL_Window* window, std::uint32_t width, std::uint32_t height,
+                                           bool fullScreen, std::string* error) {
+    return GlDevice::Create(window, width, height, fullScreen, error);
+}
+
+std::unique_ptr<Device> GlDevice::Create(SDL_Window* window, std::uint32_t width, std::uint32_t height,
+                                         bool fullScreen, std::string* error) {
+    std::string reason;
+    std::unique_ptr<GlDevice> device(new GlDevice());
+    if (!device->Init(window, width, height, fullScreen, &reason)) {
+        if (error) *error = reason;
+        return nullptr;
+    }
+    return device;
+}
+
+bool GlDevice::Init(SDL_Window* window, std::uint32_t width, std::uint32_t height, bool fullScreen,
+                    std::string* error) {
+    if (!window) {
+        *error = "OpenGL 3.3 core context not available: no window";
+        return false;
+    }
+    if (width == 0 || height == 0 || width > kMaxTextureSize || height > kMaxTextureSize) {
+        *error = "bad back-buffer size " + std::to_string(width) + "x" + std::to_string(height);
+        return false;
+    }
+    PrepareOpenGLWindowAttributes();
+    context_ = SDL_GL_CreateContext(window);
+    if (!context_) {
+        *error = std::string("OpenGL 3.3 core context not available: ") + SDL_GetError();
+        return false;
+    }
+    window_ = window;
+    SDL_GL_MakeCurrent(window, context_);
+    if (epoxy_gl_version() < 33) {
+        *error = "OpenGL 3.3 core context not available: the driver offers version " +
+                 std::to_string(epoxy_gl_version() / 10) + "." + std::to_string(epoxy_gl_version() % 10);
+        return false;
+    }
+    SDL_GL_SetSwapInterval(0);
+    shared_ = std::make_shared<GlShared>();
+    shared_->device = this;
+    gl_.Invalidate();
+
+    present_.BackBufferWidth = width;
+    present_.BackBufferHeight = height;
+    present_.BackBufferFormat = D3DFMT_X8R8G8B8;
+    present_.BackBufferCount = 2;
+    present_.Windowed = !fullScreen;
+    present_.EnableAutoDepthStencil = true;
+    present_.AutoDepthStencilFormat = D3DFMT_D24S8;
+    present_.PresentationInterval = 0x80000000u; // immediate
+
+    if (!CreateBackBuffer(error) || !fixedFunction_.Build(error) || !CreateSpriteResources(error)) return false;
+    gl_.Invalidate(); // building programs bound things behind the cache's back
+    vertexStream_.Create(4u << 20);
+    indexStream_.Create(1u << 20);
+    glGenSamplers(1, &deviceSampler_);
+    glGenSamplers(1, &singleLevelSampler_);
+    // Attributes a vertex format lacks read these values: no normal, white colour, zero weights.
+    glVertexAttrib4f(1, 0, 0, 0, 0);
+    glVertexAttrib4f(2, 1, 1, 1, 1);
+    glVertexAttrib4f(3, 0, 0, 0, 0);
+    glVertexAttrib4f(4, 0, 0, 0, 0);
+    glVertexAttrib4f(5, 0, 0, 0, 0);
+    return true;
+}
+
+bool GlDevice::CreateBackBuffer(std::string* error) {
+    GLsizei w = GLsizei(present_.BackBufferWidth), h = GLsizei(present_.BackBufferHeight);
+    glGenTextures(1, &backBufferTexture_);
+    glBindTexture(GL_TEXTURE_2D, backBufferTexture_);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glGenRenderbuffers(1, &depthRenderbuffer_);
+    glBindRenderbuffer(GL_RENDERBUFFER, depthRenderbuffer_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, w, h);
+    glGenFramebuffers(1, &presentFbo_);
+    glBindFramebuffer(GL_FRAMEBUFFER, presentFbo_);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, backBufferTexture_, 0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    backBuffer_ = std::make_shared<GlSurface>(w, h, D3DFMT_X8R8G8B8, nullptr, backBufferTexture_);
+    depth_ = std::make_shared<GlSurface>(w, h, D3DFMT_D24S8, nullptr, 0);
+    targets_[0] = backBuffer_;
+    targetsDirty_ = true;
+    BindTargets();
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        *error = "OpenGL 3.3 core context not available: the offscreen back buffer is incomplete";
+        return false;
+    }
+    return true;
+}
+
+GlDevice::~GlDevice() {
+    if (!context_) return;
+    if (shared_) {
+        SDL_GL_MakeCurrent(window_, context_);
+        texture0_.reset();
+        streamHold_.reset();
+        indexHold_.reset();
+        for (auto& t : targets_) t.reset();
+        shared_->device = nullptr; // resources still alive skip their GL calls from here on
+        for (auto& f : framebuffers_) glDeleteFramebuffers(1, &f.fbo);
+        for (auto* list : {&streamVaos_, &staticVaos_})
+            for (auto& v : *list) glDeleteVertexArrays(1, &v.vao);
+        vertexStream_.Release();
+        indexStream_.Release();
+        fixedFunction_.Release();
+        glDeleteProgram(spriteProgram_);
+        glDeleteVertexArrays(1, &spriteVao_);
+        glDeleteBuffers(1, &spriteIndices_);
+        glDeleteSamplers(1, &spriteSampler_);
+        glDeleteSamplers(1, &deviceSampler_);
+        glDeleteSamplers(1, &singleLevelSampler_);
+        glDeleteFramebuffers(1, &presentFbo_);
+        glDeleteTextures(1, &backBufferTexture_);
+        glDeleteRenderbuffers(1, &depthRenderbuffer_);
+    }
+    SDL_GL_DeleteContext(context_);
+}
+
+// ---- state setters -------------------------------------------------------------------------------
+
+void GlDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DXMATRIX* matrix) {
+    D3DXMATRIX* slot = state_.Transform(state);
+    if (!slot || !matrix) return;
+    *slot = *matrix;
+    fixedStateDirty_ = true;
+}
+
+void GlDevice::GetTransform(D3DTRANSFORMSTATETYPE state, D3DXMATRIX* matrix) const {
+    const D3DXMATRIX* slot = state_.Transform(state);
+    if (slot && matrix) *matrix = *slot;
+}
+
+void GlDevice::SetLight(DWORD index, const D3DLIGHT9* light) {
+    if (index >= kMaxLights || !light) return;
+    state_.lights[index] = *light;
+    fixedStateDirty_ = true;
+}
+
+void GlDevice::GetLight(DWORD index, D3DLIGHT9* light) const {
+    if (index < kMaxLights && light) *light = state_.lights[index];
+}
+
+void GlDevice::LightEnable(DWORD index, BOOL enable) {
+    if (index >= kMaxLights) return;
+    state_.lightEnabled[index] = enable != FALSE;
+    fixedStateDirty_ = true;
+}
+
+void GlDevice::SetMaterial(const D3DMATERIAL9* material) {
+    if (!material) return;
+    state_.material = *material;
+    fixedStateDirty_ = true;
+}
+
+void GlDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+    if (!state_.SetRenderState(state, value)) return;
+    renderStatesDirty_ = true;
+    fixedStateDirty_ = true;
+}
+
+void GlDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+    if (state_.SetStageState(stage, type, value)) fixedStateDirty_ = true;
+}
+
+void GlDevice::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
+    if (state_.SetSamplerState(sampler, type, value)) samplerDirty_ = true;
+}
+
+void GlDevice::SetTexture(DWORD stage, Texture* texture) {
+    if (stage != 0) return;
+    texture0_ = texture ? texture->weak_from_this().lock() : nullptr;
+}
+
+void GlDevice::SetStreamSource(GeometryBuffer* vertices, std::uint32_t stride) {
+    streamHold_ = vertices ? vertices->weak_from_this().lock() : nullptr;
+    state_.streamSource = streamHold_.get();
+    state_.streamStride = stride;
+}
+
+void GlDevice::SetIndices(GeometryBuffer* indices) {
+    indexHold_ = indices ? indices->weak_from_this().lock() : nullptr;
+    state_.indices = indexHold_.get();
+}
+
+GLuint GlDevice::DeviceSampler(std::uint32_t levels) {
+    GLuint chosen = levels > 1 ? deviceSampler_ : singleLevelSampler_;
+    if (!samplerDirty_) return chosen;
+    samplerDirty_ = false;
+    const DWORD* s = state_.samplerStates;
+    auto wrap = [](DWORD mode) {
+        return mode == D3DTADDRESS_CLAMP ? GL_CLAMP_TO_EDGE : mode == D3DTADDRESS_MIRROR ? GL_MIRRORED_REPEAT : GL_REPEAT;
+    };
+    bool minLinear = s[D3DSAMP_MINFILTER] >= D3DTEXF_LINEAR;
+    GLenum minFilter = minLinear ? GL_LINEAR : GL_NEAREST;
+    GLenum singleMinFilter = minFilter;
+    if (s[D3DSAMP_MIPFILTER] == D3DTEXF_POINT)
+        minFilter = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    else if (s[D3DSAMP_MIPFILTER] >= D3DTEXF_LINEAR)
+        minFilter = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+    for (GLuint sampler : {deviceSampler_, singleLevelSampler_}) {
+        GLenum min = sampler == deviceSampler_ ? minFilter : singleMinFilter;
+        glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GLint(min));
+        glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, s[D3DSAMP_MAGFILTER] >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, wrap(s[D3DSAMP_ADDRESSU]));
+        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, wrap(s[D3DSAMP_ADDRESSV]));
+        glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, StateAsFloat(s[D3DSAMP_MIPMAPLODBIAS]));
+    }
+    return chosen;
+}
+
+// ---- resources -----------------------------------------------------------------------------------
+
+std::shared_ptr<Texture> GlDevice::CreateTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels,
+                                                 DWORD usage, D3DFORMAT format, D3DPOOL pool) {
+    if (width == 0 || height == 0 || width > kMaxTextureSize || height > kMaxTextureSize) return nullptr;
+    if (!IsSupportedTextureFormat(format)) return nullptr;
+    bool target = (usage & D3DUSAGE_RENDERTARGET) != 0;
+    if (target && pool != D3DPOOL_DEFAULT) return nullptr;
+    std::uint32_t full = FullMipCount(width, height);
+    levels = target ? 1 : (levels == 0 || levels > full ? full : levels);
+    auto texture = std::make_shared<GlTexture>(shared_, width, height, levels, usage, format);
+    return texture->Valid() ? texture : nullptr;
+}
+
+std::shared_ptr<GeometryBuffer> GlDevice::CreateVertexBuffer(std::size_t bytes) {
+    if (bytes == 0 || bytes > (std::size_t(1) << 30)) return nullptr;
+    return std::make_shared<GlGeometryBuffer>(shared_, bytes);
+}
+
+std::shared_ptr<GeometryBuffer> GlDevice::CreateIndexBuffer(std::size_t bytes) { return CreateVertexBuffer(bytes); }
+
+void GlDevice::OnTextureDeleted(GLuint texture) {
+    gl_.ForgetTexture(texture);
+    auto uses = [texture](const FramebufferEntry& f) {
+        return std::find(std::begin(f.textures), std::end(f.textures), texture) != std::end(f.textures);
+    };
+    for (auto& f : framebuffers_) {
+        if (!uses(f)) continue;
+        gl_.ForgetFramebuffer(f.fbo);
+        if (currentFbo_ == f.fbo) targetsDirty_ = true;
+        glDeleteFramebuffers(1, &f.fbo);
+    }
+    framebuffers_.erase(std::remove_if(framebuffers_.begin(), framebuffers_.end(), uses), framebuffers_.end());
+}
+
+void GlDevice::OnBufferDeleted(GLuint buffer) {
+    auto uses = [buffer](const VaoEntry& v) { return v.vertexBuffer == buffer || v.indexBuffer == buffer; };
+    for (auto& v : staticVaos_) {
+        if (!uses(v)) continue;
+        gl_.ForgetVertexArray(v.vao);
+        glDeleteVertexArrays(1, &v.vao);
+    }
+    staticVaos_.erase(std::remove_if(staticVaos_.begin(), staticVaos_.end(), uses), staticVaos_.end());
+    gl_.BindArrayBuffer(0);
+}
+
+// ---- render targets ------------------------------------------------------------------------------
+
+bool GlDevice::SetRenderTarget(DWORD index, std::shared_ptr<Surface> surface) {
+    if (index >= kMaxRenderTargets) return false;
+    if (!surface) {
+        if (index == 0) return false;
+        if (targets_[index]) targetsDirty_ = true;
+        targets_[index].reset();
+        return true;
+    }
+    auto* gl = dynamic_cast<GlSurface*>(surface.get());
+    if (!gl || gl->GlTexture() == 0) return false;
+    bool isTarget = gl == backBuffer_.get() || (gl->OwnerTexture() && gl->OwnerTexture()->IsRenderTarget());
+    if (!isTarget) return false;
+    if (targets_[index] != surface) targetsDirty_ = true;
+    targets_[index] = std::move(surface);
+    return true;
+}
+
+std::shared_ptr<Surface> GlDevice::GetRenderTarget(DWORD index) const {
+    return index < kMaxRenderTargets ? targets_[index] : nullptr;
+}
+
+std::shared_ptr<Surface> GlDevice::GetDepthStencilSurface() const { return depth_; }
+
+void GlDevice::BindTargets() {
+    if (!targetsDirty_) {
+        gl_.BindFramebuffer(currentFbo_);
+        gl_.Viewport(viewportW_, viewportH_);
+        return;
+    }
+    GLuint ids[kMaxRenderTargets] = {};
+    for (int i = 0; i < kMaxRenderTargets; ++i)
+        if (targets_[i]) ids[i] = static_cast<GlSurface&>(*targets_[i]).GlTexture();
+    GLuint fbo = 0;
+    for (const auto& f : framebuffers_)
+        if (std::equal(std::begin(ids), std::end(ids), std::begin(f.textures))) fbo = f.fbo;
+    if (!fbo) {
+        glGenFramebuffers(1, &fbo);
+        gl_.BindFramebuffer(fbo);
+        GLenum buffers[kMaxRenderTargets];
+        for (int i = 0; i < kMaxRenderTargets; ++i) {
+            glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + i, GL_TEXTURE_2D, ids[i], 0);
+            buffers[i] = ids[i] ? GL_COLOR_ATTACHMENT0 + i : GL_NONE;
+        }
+        // A target smaller than the depth buffer (the half-size blur targets) gets none: Direct3D
+        // would test against the depth buffer's top-left corner, which no game draw relies on, and
+        // the software rasterizer pays dearly for that test on every full-target pass.
+        if (targets_[0]->Width() == present_.BackBufferWidth && targets_[0]->Height() == present_.BackBufferHeight)
+            glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depthRenderbuffer_);
+        glDrawBuffers(kMaxRenderTargets, buffers);
+        FramebufferEntry entry{{}, fbo};
+        std::copy(std::begin(ids), std::end(ids), entry.textures);
+        framebuffers_.push_back(entry);
+    }
+    currentFbo_ = fbo;
+    viewportW_ = int(targets_[0]->Width());
+    viewportH_ = int(targets_[0]->Height());
+    gl_.BindFramebuffer(fbo);
+    gl_.Viewport(viewportW_, viewportH_);
+    targetsDirty_ = false;
+}
+
+void GlDevice::Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
+    GLbitfield mask = 0;
+    if (flags & D3DCLEAR_TARGET) mask |= GL_COLOR_BUFFER_BIT;
+    if (flags & D3DCLEAR_ZBUFFER) mask |= GL_DEPTH_BUFFER_BIT;
+    if (flags & D3DCLEAR_STENCIL) mask |= GL_STENCIL_BUFFER_BIT;
+    if (!mask) return;
+    BindTargets();
+    glClearColor(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
+                 ((color >> 24) & 0xFF) / 255.0f);
+    glClearDepth(std::clamp(z, 0.0f, 1.0f));
+    glClearStencil(GLint(stencil & 0xFF));
+    gl_.PrepareClear((flags & D3DCLEAR_ZBUFFER) != 0);
+    glClear(mask);
+}
+
+// ---- present and readback ------------------------------------------------------------------------
+
+void GlDevice::Present() {
+    GLuint source = presentFbo_;
+    int drawW = 0, drawH = 0;
+    SDL_GL_GetDrawableSize(window_, &drawW, &drawH);
+    int w = int(present_.BackBufferWidth), h = int(present_.BackBufferHeight);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBlitFramebuffer(0, 0, w, h, 0, drawH, drawW, 0, GL_COLOR_BUFFER_BIT,
+                      drawW == w && drawH == h ? GL_NEAREST : GL_LINEAR);
+    gl_.ForgetFramebuffer(gl_.BoundFramebuffer());
+    SDL_GL_SwapWindow(window_);
+    ++counters_.frames;
+}
+
+bool GlDevice::ReadBackBuffer(std::vector<std::uint32_t>& pixels, std::uint32_t& width, std::uint32_t& height) {
+    width = present_.BackBufferWidth;
+    height = present_.BackBufferHeight;
+    pixels.resize(std::size_t(width) * height);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, presentFbo_);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, GLsizei(width), GLsizei(height), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels.data());
+    gl_.ForgetFramebuffer(gl_.BoundFramebuffer());
+    for (auto& p : pixels) p |= 0xFF000000u; // the back buffer has no alpha channel
+    return true;
+}
+
+bool GlDevice::ReadSurface(Surface& surface, std::vector<float>& rgba) {
+    auto* gl = dynamic_cast<GlSurface*>(&surface);
+    if (!gl || gl->GlTexture() == 0) return false;
+    rgba.resize(std::size_t(gl->Width()) * gl->Height() * 4);
+    gl_.BindTexture(0, gl->GlTexture());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, rgba.data());
+    if (gl->Format() == D3DFMT_X8R8G8B8)
+        for (std::size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 1.0f;
+    return true;
+}
+
+// ---- D3DX-side objects ---------------------------------------------------------------------------
+
+std::unique_ptr<Effect> GlDevice::CreateEffectFromFile(const std::string& path, std::string* errors) {
+    return GlEffect::Load(shared_, path, errors);
+}
+
+std::unique_ptr<Sprite> GlDevice::CreateSprite() { return std::make_unique<GlSprite>(shared_); }
+
+std::unique_ptr<Font> GlDevice::CreateFont(const D3DXFONT_DESCA& desc) {
+    return std::make_unique<GlFont>(shared_, this, desc);
+}
+
+} // namespace gpu

@@ -1,0 +1,179 @@
+// The OpenGL 3.3 core device: D3D9-shaped calls turned into cached GL state and draws.
+//
+// Renders into an offscreen back buffer (RGBA8 + depth24/stencil8) with row 0 at the top; Present
+// blits it to the window upside down and swaps. Draws from user memory go through one growing
+// streaming buffer; vertex layouts are cached per format; render-target combinations get one
+// framebuffer object each. Outside an effect pass the built-in fixed-function program draws.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gpu/backends.h"
+#include "platform/gpu/device.h"
+#include "platform/gpu/device_state.h"
+#include "platform/gpu/gl/gl_fixed_function.h"
+#include "platform/gpu/gl/gl_resources.h"
+#include "platform/gpu/gl/gl_state.h"
+
+typedef void* SDL_GLContext;
+
+namespace gpu {
+
+class GlEffect;
+
+// One GL buffer written front to back and orphaned when full, so the GPU never waits on a write.
+class StreamBuffer {
+public:
+    void Create(std::size_t capacity);
+    void Release();
+    // Copies `bytes` at an offset that is a multiple of `align`; returns that offset.
+    std::size_t Write(const void* data, std::size_t bytes, std::size_t align);
+    GLuint Id() const { return id_; }
+
+private:
+    GLuint id_ = 0;
+    std::size_t capacity_ = 0, pos_ = 0;
+};
+
+// A screen-space textured quad vertex of the sprite batcher.
+struct SpriteVertex {
+    float x, y, u, v;
+    std::uint32_t color; // D3DCOLOR
+};
+
+class GlDevice final : public Device {
+public:
+    static std::unique_ptr<Device> Create(SDL_Window* window, std::uint32_t width, std::uint32_t height,
+                                          bool fullScreen, std::string* error);
+    ~GlDevice() override;
+
+    void Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
+    void BeginScene() override {}
+    void EndScene() override {}
+    void Present() override;
+    const D3DPRESENT_PARAMETERS& PresentParameters() const override { return present_; }
+
+    void SetTransform(D3DTRANSFORMSTATETYPE state, const D3DXMATRIX* matrix) override;
+    void GetTransform(D3DTRANSFORMSTATETYPE state, D3DXMATRIX* matrix) const override;
+    void SetLight(DWORD index, const D3DLIGHT9* light) override;
+    void GetLight(DWORD index, D3DLIGHT9* light) const override;
+    void LightEnable(DWORD index, BOOL enable) override;
+    void SetMaterial(const D3DMATERIAL9* material) override;
+    void SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
+    DWORD GetRenderState(D3DRENDERSTATETYPE state) const override { return state_.RenderState(state); }
+    void SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
+    void SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override;
+    DWORD GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type) const override {
+        return state_.SamplerState(sampler, type);
+    }
+    void SetTexture(DWORD stage, Texture* texture) override;
+    void SetFVF(DWORD fvf) override { state_.fvf = fvf; }
+    DWORD GetFVF() const override { return state_.fvf; }
+
+    void DrawPrimitiveUP(D3DPRIMITIVETYPE type, std::uint32_t primitiveCount, const void* vertices,
+                         std::uint32_t stride) override;
+    void DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, std::uint32_t minIndex, std::uint32_t vertexCount,
+                                std::uint32_t primitiveCount, const std::uint16_t* indices, const void* vertices,
+                                std::uint32_t stride) override;
+    std::shared_ptr<GeometryBuffer> CreateVertexBuffer(std::size_t bytes) override;
+    std::shared_ptr<GeometryBuffer> CreateIndexBuffer(std::size_t bytes) override;
+    void SetStreamSource(GeometryBuffer* vertices, std::uint32_t stride) override;
+    void SetIndices(GeometryBuffer* indices) override;
+    void DrawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseVertex, std::uint32_t minIndex,
+                              std::uint32_t vertexCount, std::uint32_t startIndex,
+                              std::uint32_t primitiveCount) override;
+
+    std::shared_ptr<Texture> CreateTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels,
+                                           DWORD usage, D3DFORMAT format, D3DPOOL pool) override;
+    bool SetRenderTarget(DWORD index, std::shared_ptr<Surface> surface) override;
+    std::shared_ptr<Surface> GetRenderTarget(DWORD index) const override;
+    std::shared_ptr<Surface> GetDepthStencilSurface() const override;
+    bool ReadBackBuffer(std::vector<std::uint32_t>& pixels, std::uint32_t& width, std::uint32_t& height) override;
+    bool ReadSurface(Surface& surface, std::vector<float>& rgba) override;
+
+    std::unique_ptr<Effect> CreateEffectFromFile(const std::string& path, std::string* errors) override;
+    std::unique_ptr<Sprite> CreateSprite() override;
+    std::unique_ptr<Font> CreateFont(const D3DXFONT_DESCA& desc) override;
+
+    DeviceCounters& Counters() override { return counters_; }
+    bool IsNull() const override { return false; }
+
+    // ---- used by the GL resources, effects and sprites ----
+    GlStateCache& Gl() { return gl_; }
+    void OnTextureDeleted(GLuint texture);
+    void OnBufferDeleted(GLuint buffer);
+    void SetActiveEffect(GlEffect* effect) { activeEffect_ = effect; }
+    GlEffect* ActiveEffect() const { return activeEffect_; }
+    // The sampler built from the device's sampler states for a texture with this many levels. A
+    // single-level texture gets the same filters without their mipmap part, which samples alike but
+    // spares a software rasterizer the per-pixel level-of-detail work when min and mag filter agree.
+    GLuint DeviceSampler(std::uint32_t levels);
+    // Draws sprite quads (4 vertices each) in runs of one texture each.
+    struct SpriteRun {
+        Texture* texture;
+        std::uint32_t firstQuad, quadCount;
+    };
+    void DrawSprites(const std::vector<SpriteVertex>& vertices, const std::vector<SpriteRun>& runs, bool alphaBlend);
+
+private:
+    GlDevice() = default;
+    bool Init(SDL_Window* window, std::uint32_t width, std::uint32_t height, bool fullScreen, std::string* error);
+    bool CreateBackBuffer(std::string* error);
+    bool CreateSpriteResources(std::string* error);
+    void BindTargets();
+    void ApplyRenderStates();
+    bool DepthTestPassesEverywhere(const void* vertices, std::uint32_t count, std::uint32_t stride) const;
+    bool PrepareDraw(DWORD fvf, GLuint vao);
+    GLuint StreamVao(DWORD fvf, std::uint32_t stride);
+    GLuint StaticVao(GLuint vertexBuffer, GLuint indexBuffer, DWORD fvf, std::uint32_t stride);
+    void Count(std::uint32_t primitives);
+
+    struct FramebufferEntry {
+        GLuint textures[kMaxRenderTargets];
+        GLuint fbo;
+    };
+    struct VaoEntry {
+        GLuint vertexBuffer, indexBuffer;
+        DWORD fvf;
+        std::uint32_t stride;
+        GLuint vao;
+    };
+
+    SDL_Window* window_ = nullptr;
+    SDL_GLContext context_ = nullptr;
+    std::shared_ptr<GlShared> shared_;
+    GlStateCache gl_;
+    DeviceState state_;
+    D3DPRESENT_PARAMETERS present_;
+    DeviceCounters counters_;
+
+    std::shared_ptr<GlSurface> backBuffer_, depth_;
+    GLuint backBufferTexture_ = 0, depthRenderbuffer_ = 0, presentFbo_ = 0;
+    std::shared_ptr<Surface> targets_[kMaxRenderTargets];
+    std::vector<FramebufferEntry> framebuffers_;
+    GLuint currentFbo_ = 0;
+    int viewportW_ = 0, viewportH_ = 0;
+    bool targetsDirty_ = true;
+
+    std::shared_ptr<Texture> texture0_;
+    std::shared_ptr<GeometryBuffer> streamHold_, indexHold_;
+    StreamBuffer vertexStream_, indexStream_;
+    std::vector<VaoEntry> streamVaos_, staticVaos_;
+
+    GlFixedFunction fixedFunction_;
+    bool fixedStateDirty_ = true;
+    bool renderStatesDirty_ = true;
+    GLuint deviceSampler_ = 0, singleLevelSampler_ = 0;
+    bool samplerDirty_ = true;
+    GlEffect* activeEffect_ = nullptr;
+
+    GLuint spriteProgram_ = 0, spriteVao_ = 0, spriteIndices_ = 0, spriteSampler_ = 0;
+    GLint spriteViewport_ = -1;
+    std::uint32_t spriteIndexQuads_ = 0;
+};
+
+} // namespace gpu

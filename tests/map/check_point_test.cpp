@@ -1,0 +1,147 @@
+// Checkpoints, their colour states and fades, the sorted course list, and the spinning sail.
+#include <gtest/gtest.h>
+
+#include "effects/base_effect.h"
+#include "effects/effect_manager.h"
+#include "map/check_point.h"
+#include "map/course_manager.h"
+#include "map/map_manager.h"
+#include "support/map_test_util.h"
+#include "map/sail.h"
+#include "render/graphics_device.h"
+
+using maptest::MapBytes;
+
+namespace {
+
+class CourseTest : public maptest::FreshSingletons, public ::testing::Test {
+protected:
+    void SetUp() override {
+        maptest::WriteFile("data/MapObject/gate.x", maptest::Tetrahedron(3));
+        std::filesystem::create_directories("data/Effect");
+    }
+    // Loads the objects as the game scene does, then collects the checkpoints.
+    void Load(MapBytes& objects) {
+        MapBytes file;
+        file.Int32(1).Def("CheckPoint", "gate.x").Def("church", "gate.x").Def("Sail", "gate.x").Str("enddefine");
+        file.Raw(objects.bytes).Str("end");
+        maptest::WriteFile("data/Map/map2.map", file.bytes);
+        EffectManager::Instance().LoadTextures();
+        MapManager::Instance().LoadMap();
+        MapManager::Instance().LoadModels(GraphicsDevice::Instance().device.get());
+        course.CollectCheckPoints();
+    }
+    void Frame(std::int32_t current) {
+        course.SetCurrentCheckPoint(current);
+        for (CheckPoint* point : course.checkPoints) point->Update();
+    }
+    static void ExpectColour(const CheckPoint* point, int r, int g, int b) {
+        EXPECT_EQ(point->red, r);
+        EXPECT_EQ(point->green, g);
+        EXPECT_EQ(point->blue, b);
+        EXPECT_EQ(point->effect->red, r);
+        EXPECT_EQ(point->effect->green, g);
+        EXPECT_EQ(point->effect->blue, b);
+        EXPECT_EQ(point->effect->alpha, 255);
+    }
+
+    maptest::TempGameDir dir;
+    CourseManager& course = CourseManager::Instance();
+};
+
+TEST_F(CourseTest, CheckPointsLeaveTheMapSortedAndOthersKeepTheirOrder) {
+    MapBytes objects;
+    objects.Object("church", maptest::At(1, 0, 0), 10).Object("CheckPoint", maptest::At(0, 0, 2), 2);
+    objects.Object("Sail", maptest::At(2, 0, 0), 11).Object("CheckPoint", maptest::At(0, 0, 0), 0);
+    objects.Object("CheckPoint", maptest::At(0, 0, 1), 1).Object("church", maptest::At(3, 0, 0), 12);
+    Load(objects);
+    auto& left = MapManager::Instance().objects;
+    ASSERT_EQ(left.size(), 3u);
+    EXPECT_EQ(left[0]->number, 10);
+    EXPECT_EQ(left[1]->number, 11);
+    EXPECT_EQ(left[2]->number, 12);
+    ASSERT_EQ(course.checkPoints.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(course.checkPoints[i]->number, i);
+        EXPECT_EQ(MatrixPosition(course.checkPoints[i]->world).z, static_cast<float>(i));
+    }
+}
+
+TEST_F(CourseTest, MapWithoutCheckPointsLeavesTheCourseEmpty) {
+    MapBytes objects;
+    objects.Object("church", maptest::At(1, 0, 0), 0);
+    Load(objects);
+    EXPECT_TRUE(course.checkPoints.empty());
+    EXPECT_EQ(MapManager::Instance().objects.size(), 1u);
+}
+
+TEST_F(CourseTest, ColoursAtStartAndCircleSizedByRadius) {
+    MapBytes objects;
+    for (int i = 0; i < 4; ++i) objects.Object("CheckPoint", MatrixScaling(3, 3, 3) * maptest::At(0, 0, i * 10.0f), i);
+    Load(objects);
+    ASSERT_EQ(course.checkPoints.size(), 4u);
+    Frame(0);
+    ExpectColour(course.checkPoints[0], 255, 0, 0);
+    ExpectColour(course.checkPoints[1], 255, 255, 0);
+    ExpectColour(course.checkPoints[2], 255, 255, 255);
+    ExpectColour(course.checkPoints[3], 255, 255, 255);
+    for (CheckPoint* point : course.checkPoints) {
+        EXPECT_FALSE(point->fading);
+        EXPECT_FLOAT_EQ(point->radius, 9.0f); // model reaches 3, scaled by 3
+        EXPECT_FLOAT_EQ(point->effect->halfWidth, point->radius);
+        EXPECT_FLOAT_EQ(point->effect->halfHeight, point->radius);
+        EXPECT_EQ(point->effect->name, "magiccircle");
+    }
+    EXPECT_EQ(MatrixPosition(course.checkPoints[2]->effect->position), D3DXVECTOR3(0, 0, 20));
+    EXPECT_EQ(course.checkPoints[0]->effect->vertices[0].color, 0xFFFF0000u);
+}
+
+TEST_F(CourseTest, MovingOnFadesEveryChangedStateIn52Frames) {
+    MapBytes objects;
+    for (int i = 0; i < 4; ++i) objects.Object("CheckPoint", maptest::At(0, 0, i * 10.0f), i);
+    Load(objects);
+    auto& p = course.checkPoints;
+    for (int frame = 1; frame <= 51; ++frame) {
+        Frame(1);
+        ASSERT_EQ(p[0]->green, 5 * frame);
+        ASSERT_EQ(p[0]->blue, 5 * frame);
+        ASSERT_EQ(p[1]->green, 255 - 5 * frame);
+        ASSERT_EQ(p[2]->blue, 255 - 5 * frame);
+        ASSERT_TRUE(p[0]->fading && p[1]->fading && p[2]->fading);
+        ASSERT_FALSE(p[3]->fading);
+    }
+    Frame(1); // the 52nd step passes the end, clamps and ends the fade
+    ExpectColour(p[0], 255, 255, 255);
+    ExpectColour(p[1], 255, 0, 0);
+    ExpectColour(p[2], 255, 255, 0);
+    ExpectColour(p[3], 255, 255, 255);
+    for (CheckPoint* point : p) EXPECT_FALSE(point->fading);
+}
+
+TEST_F(CourseTest, YellowStraightToWhiteJumpsGreenToBlue) {
+    MapBytes objects;
+    for (int i = 0; i < 4; ++i) objects.Object("CheckPoint", maptest::At(0, 0, i * 10.0f), i);
+    Load(objects);
+    Frame(2); // checkpoint 1 goes from yellow (255, 255, 0) to white
+    EXPECT_EQ(course.checkPoints[1]->blue, 5);
+    EXPECT_EQ(course.checkPoints[1]->green, 5);
+    Frame(2);
+    EXPECT_EQ(course.checkPoints[1]->green, 10);
+    EXPECT_EQ(course.checkPoints[1]->blue, 10);
+}
+
+TEST_F(CourseTest, SailTurnsOneDegreeAFrameAtItsPlace) {
+    MapBytes objects;
+    objects.Object("Sail", maptest::At(100, 20, -5), 0);
+    Load(objects);
+    auto* sail = dynamic_cast<Sail*>(MapManager::Instance().objects.at(0));
+    ASSERT_NE(sail, nullptr);
+    const float radius = sail->radius;
+    for (int frame = 0; frame < 90; ++frame) MapManager::Instance().UpdateObjects();
+    D3DXMATRIX expected = MatrixRotationY(D3DX_PI) * MatrixRotationX(D3DX_PI / 2) * maptest::At(100, 20, -5);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) EXPECT_NEAR(sail->world(r, c), expected(r, c), 1e-4f) << r << "," << c;
+    EXPECT_EQ(sail->radius, radius);
+}
+
+} // namespace

@@ -1,0 +1,492 @@
+// The OpenGL device under a real context: clears, effect draws, render targets, sprites, text.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include "platform/gpu/gpu_test_util.h"
+#include "platform/gpu/backends.h"
+#include "platform/gpu/device.h"
+#include "platform/gpu/device_state.h"
+
+using namespace gpu;
+
+namespace {
+
+constexpr int kW = 128, kH = 96;
+
+struct ColorVertex {
+    float x, y, z;
+    D3DCOLOR color;
+    float u, v;
+};
+
+struct ScreenVertex {
+    float x, y, z, rhw, u, v;
+};
+
+const char* kTargetEffect = R"(uniform mat4 mW;
+uniform mat4 mV;
+uniform mat4 mP;
+uniform vec4 MateDiffuse;
+uniform vec4 GlowValue;
+uniform sampler2D MateDiffuseTex;
+#ifdef ORL_VERTEX
+layout(location = 0) in vec3 inPos;
+layout(location = 2) in vec4 inColor;
+layout(location = 3) in vec2 inTex;
+out vec2 vTex;
+out vec4 vColor;
+void VS() {
+    vTex = inTex;
+    vColor = inColor;
+    gl_Position = orl_ClipFromD3D(vec4(inPos, 1.0) * mW * mV * mP);
+}
+layout(location = 0) in vec4 inScreen;
+void ScreenVS() {
+    vTex = inTex;
+    vColor = vec4(1.0);
+    gl_Position = orl_ClipFromScreen(inScreen);
+}
+#endif
+#ifdef ORL_FRAGMENT
+in vec2 vTex;
+in vec4 vColor;
+layout(location = 0) out vec4 outColor;
+layout(location = 1) out vec4 outGlow;
+void PS() {
+    outColor = MateDiffuse * vColor;
+    outGlow = GlowValue;
+}
+void TexPS() {
+    outColor = texture(MateDiffuseTex, vTex);
+    outGlow = vec4(0.0);
+}
+#endif
+technique Tech { pass P0 { vertex = VS; fragment = PS; } }
+technique Screen { pass P0 { vertex = ScreenVS; fragment = TexPS; } }
+)";
+
+class GlDeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        PrepareOpenGLWindowAttributes();
+        window = SDL_CreateWindow("gltest", 0, 0, kW, kH, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        ASSERT_NE(window, nullptr) << SDL_GetError();
+        std::string error;
+        device = CreateOpenGLDevice(window, kW, kH, false, &error);
+        ASSERT_NE(device, nullptr) << error;
+        D3DXMATRIX ortho;
+        // Pixel units, y down: x 0..kW, y 0..kH, depth 0..1.
+        D3DXMatrixOrthoOffCenterLH(&ortho, 0, float(kW), float(kH), 0, 0, 1);
+        projection = ortho;
+    }
+    void TearDown() override {
+        device.reset();
+        if (window) SDL_DestroyWindow(window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+
+    std::uint32_t Pixel(int x, int y) {
+        std::vector<std::uint32_t> pixels;
+        std::uint32_t w = 0, h = 0;
+        EXPECT_TRUE(device->ReadBackBuffer(pixels, w, h));
+        return pixels.at(std::size_t(y) * w + std::size_t(x));
+    }
+
+    std::unique_ptr<Effect> LoadEffect(const char* name, const char* text) {
+        std::string errors;
+        auto effect = device->CreateEffectFromFile(gputest::WriteTempFile(name, text), &errors);
+        EXPECT_NE(effect, nullptr) << errors;
+        return effect;
+    }
+
+    // A square of `size` pixels with its top-left corner at (x, y), wound clockwise on screen.
+    static void Square(ColorVertex* v, float x, float y, float size, bool clockwise = true) {
+        v[0] = {x, y, 0.5f, 0xFFFFFFFF, 0, 0};
+        v[1] = {x + size, y, 0.5f, 0xFFFFFFFF, 1, 0};
+        v[2] = {x + size, y + size, 0.5f, 0xFFFFFFFF, 1, 1};
+        v[3] = {x, y + size, 0.5f, 0xFFFFFFFF, 0, 1};
+        if (!clockwise) std::swap(v[1], v[3]);
+    }
+
+    void DrawThroughEffect(Effect& effect, const ColorVertex* quad, const D3DXMATRIX& world) {
+        D3DXMATRIX identity;
+        D3DXMatrixIdentity(&identity);
+        effect.SetMatrix("mW", &world);
+        effect.SetMatrix("mV", &identity);
+        effect.SetMatrix("mP", &projection);
+        unsigned passes = 0;
+        effect.Begin(&passes, 0);
+        effect.BeginPass(0);
+        device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+        device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ColorVertex));
+        effect.EndPass();
+        effect.End();
+    }
+
+    std::shared_ptr<Texture> SolidTexture(std::uint32_t w, std::uint32_t h, std::uint32_t color) {
+        auto tex = device->CreateTexture(w, h, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+        LockedRect lr;
+        EXPECT_TRUE(tex->LockRect(&lr));
+        for (std::uint32_t y = 0; y < h; ++y)
+            for (std::uint32_t x = 0; x < w; ++x)
+                reinterpret_cast<std::uint32_t*>(static_cast<char*>(lr.pBits) + y * lr.Pitch)[x] = color;
+        tex->UnlockRect();
+        return tex;
+    }
+
+    SDL_Window* window = nullptr;
+    std::unique_ptr<Device> device;
+    D3DXMATRIX projection;
+};
+
+} // namespace
+
+TEST_F(GlDeviceTest, ClearReadsBackEverywhere) {
+    EXPECT_FALSE(device->IsNull());
+    EXPECT_EQ(device->PresentParameters().BackBufferWidth, std::uint32_t(kW));
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF336699, 1.0f, 0);
+    std::vector<std::uint32_t> pixels;
+    std::uint32_t w = 0, h = 0;
+    ASSERT_TRUE(device->ReadBackBuffer(pixels, w, h));
+    ASSERT_EQ(pixels.size(), std::size_t(kW * kH));
+    for (auto p : pixels) ASSERT_EQ(p, 0xFF336699u);
+    device->Present();
+    EXPECT_EQ(device->Counters().frames, 1u);
+}
+
+TEST_F(GlDeviceTest, EffectQuadLandsWhereTheMatricesPutIt) {
+    auto effect = LoadEffect("gl_target.fx", kTargetEffect);
+    ASSERT_TRUE(effect);
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    ColorVertex quad[4];
+    Square(quad, 0, 0, 1);
+    D3DXMATRIX scale, move, world;
+    D3DXMatrixScaling(&scale, 32, 16, 1);
+    D3DXMatrixTranslation(&move, 16, 8, 0);
+    world = scale * move; // row vectors: scale first, then move
+    D3DXVECTOR4 red(1, 0, 0, 1);
+    effect->SetVector("MateDiffuse", &red);
+    DrawThroughEffect(*effect, quad, world);
+    EXPECT_EQ(Pixel(16, 8), 0xFFFF0000u);  // top-left pixel of the quad
+    EXPECT_EQ(Pixel(47, 23), 0xFFFF0000u); // bottom-right pixel
+    EXPECT_EQ(Pixel(15, 8), 0xFF000000u);
+    EXPECT_EQ(Pixel(48, 8), 0xFF000000u);
+    EXPECT_EQ(Pixel(16, 7), 0xFF000000u);
+    EXPECT_EQ(Pixel(16, 24), 0xFF000000u);
+    EXPECT_EQ(device->Counters().draws, 1u);
+    EXPECT_EQ(device->Counters().primitives, 2u);
+}
+
+TEST_F(GlDeviceTest, CullModesMatchDirect3DWinding) {
+    auto effect = LoadEffect("gl_cull.fx", kTargetEffect);
+    ASSERT_TRUE(effect);
+    D3DXVECTOR4 white(1, 1, 1, 1);
+    effect->SetVector("MateDiffuse", &white);
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    ColorVertex clockwise[4], counter[4];
+    Square(clockwise, 10, 10, 10, true);
+    Square(counter, 40, 10, 10, false);
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW); // Direct3D's default: clockwise faces are kept
+    DrawThroughEffect(*effect, clockwise, identity);
+    DrawThroughEffect(*effect, counter, identity);
+    EXPECT_EQ(Pixel(15, 15), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(45, 15), 0xFF000000u);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+    device->Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    DrawThroughEffect(*effect, clockwise, identity);
+    DrawThroughEffect(*effect, counter, identity);
+    EXPECT_EQ(Pixel(15, 15), 0xFF000000u);
+    EXPECT_EQ(Pixel(45, 15), 0xFFFFFFFFu);
+}
+
+TEST_F(GlDeviceTest, RenderTargetOneReceivesTheSecondOutputInHalfFloat) {
+    auto effect = LoadEffect("gl_glow.fx", kTargetEffect);
+    ASSERT_TRUE(effect);
+    auto glow = device->CreateTexture(kW, kH, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F, D3DPOOL_DEFAULT);
+    ASSERT_TRUE(glow);
+    auto backBuffer = device->GetRenderTarget(0);
+    ASSERT_TRUE(device->SetRenderTarget(0, glow->GetSurfaceLevel(0)));
+    device->Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    ASSERT_TRUE(device->SetRenderTarget(0, backBuffer));
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FF, 1.0f, 0);
+    ASSERT_TRUE(device->SetRenderTarget(1, glow->GetSurfaceLevel(0)));
+    D3DXVECTOR4 green(0, 1, 0, 1), glowValue(0.25f, 2.5f, 0, 1);
+    effect->SetVector("MateDiffuse", &green);
+    effect->SetVector("GlowValue", &glowValue);
+    ColorVertex quad[4];
+    Square(quad, 8, 8, 8);
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    DrawThroughEffect(*effect, quad, identity);
+    ASSERT_TRUE(device->SetRenderTarget(1, nullptr));
+    EXPECT_EQ(Pixel(10, 10), 0xFF00FF00u);
+    EXPECT_EQ(Pixel(30, 30), 0xFF0000FFu);
+    std::vector<float> rgba;
+    ASSERT_TRUE(device->ReadSurface(*glow->GetSurfaceLevel(0), rgba));
+    ASSERT_EQ(rgba.size(), std::size_t(kW * kH * 4));
+    const float* inside = &rgba[(10 * kW + 10) * 4];
+    EXPECT_FLOAT_EQ(inside[0], 0.25f);
+    EXPECT_FLOAT_EQ(inside[1], 2.5f); // a half-float target keeps values above one
+    const float* outside = &rgba[(30 * kW + 30) * 4];
+    EXPECT_FLOAT_EQ(outside[1], 0.0f);
+    EXPECT_FLOAT_EQ(outside[3], 1.0f);
+}
+
+TEST_F(GlDeviceTest, RenderedTargetsKeepTheTopRowFirstWhenSampled) {
+    auto target = device->CreateTexture(kW, kH, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+    auto effect = LoadEffect("gl_rt.fx", kTargetEffect);
+    ASSERT_TRUE(target && effect);
+    auto backBuffer = device->GetRenderTarget(0);
+    device->SetRenderTarget(0, target->GetSurfaceLevel(0));
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    D3DXVECTOR4 red(1, 0, 0, 1);
+    effect->SetVector("MateDiffuse", &red);
+    ColorVertex quad[4];
+    Square(quad, 0, 0, 16); // top-left corner of the target
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    DrawThroughEffect(*effect, quad, identity);
+    std::vector<float> rgba;
+    ASSERT_TRUE(device->ReadSurface(*target->GetSurfaceLevel(0), rgba));
+    EXPECT_EQ(rgba[0], 1.0f);                        // row 0, column 0 is red
+    EXPECT_EQ(rgba[((kH - 1) * kW) * 4], 0.0f);      // bottom-left is not
+
+    device->SetRenderTarget(0, backBuffer);
+    device->Clear(D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+    auto sprite = device->CreateSprite();
+    sprite->Begin(D3DXSPRITE_ALPHABLEND);
+    sprite->Draw(target.get(), nullptr, nullptr, nullptr, 0xFFFFFFFF);
+    sprite->End();
+    EXPECT_EQ(Pixel(2, 2), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(2, kH - 3), 0xFF000000u);
+}
+
+TEST_F(GlDeviceTest, SpriteLandsAtItsTransformWithItsColour) {
+    auto white = SolidTexture(4, 4, 0xFFFFFFFF);
+    device->Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    auto sprite = device->CreateSprite();
+    sprite->Begin(D3DXSPRITE_ALPHABLEND);
+    D3DXMATRIX scale, move, transform;
+    D3DXMatrixScaling(&scale, 2, 2, 1);
+    D3DXMatrixTranslation(&move, 10, 20, 0);
+    transform = scale * move;
+    sprite->SetTransform(&transform);
+    sprite->Draw(white.get(), nullptr, nullptr, nullptr, 0xFF00FF00);
+    D3DXMatrixIdentity(&transform);
+    sprite->SetTransform(&transform);
+    D3DXVECTOR3 position(60, 40, 0);
+    sprite->Draw(white.get(), nullptr, nullptr, &position, 0x80FF0000); // half-transparent red
+    sprite->End();
+    EXPECT_EQ(Pixel(10, 20), 0xFF00FF00u);
+    EXPECT_EQ(Pixel(17, 27), 0xFF00FF00u);
+    EXPECT_EQ(Pixel(18, 20), 0xFF000000u);
+    EXPECT_EQ(Pixel(9, 20), 0xFF000000u);
+    EXPECT_EQ(Pixel(10, 19), 0xFF000000u);
+    EXPECT_EQ(Pixel(10, 28), 0xFF000000u);
+    std::uint32_t blended = Pixel(61, 41);
+    EXPECT_NEAR(int((blended >> 16) & 0xFF), 128, 2);
+    EXPECT_EQ(Pixel(64, 41), 0xFF000000u);
+    EXPECT_EQ(device->Counters().draws, 1u); // one texture, one run
+}
+
+TEST_F(GlDeviceTest, PreTransformedQuadCoversItsPixels) {
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
+    // What the game's DrawScreenQuad sends: (x, y, w, h) = (8, 4, 16, 8), z 0, rhw 1, as a strip.
+    const float x = 8, y = 4, w = 16, h = 8;
+    ScreenVertex quad[4] = {{x, y, 0, 1, 0, 0}, {x + w, y, 0, 1, 1, 0}, {x, y + h, 0, 1, 0, 1},
+                            {x + w, y + h, 0, 1, 1, 1}};
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex));
+    EXPECT_EQ(Pixel(8, 4), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(23, 11), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(7, 4), 0xFF000000u);
+    EXPECT_EQ(Pixel(24, 4), 0xFF000000u);
+    EXPECT_EQ(Pixel(8, 3), 0xFF000000u);
+    EXPECT_EQ(Pixel(8, 12), 0xFF000000u);
+
+    // The same through an effect's orl_ClipFromScreen, sampling a texture.
+    auto effect = LoadEffect("gl_screen.fx", kTargetEffect);
+    ASSERT_TRUE(effect && effect->SetTechnique("Screen"));
+    auto blue = SolidTexture(2, 2, 0xFF0000FF);
+    effect->SetTexture("MateDiffuseTex", blue.get());
+    ScreenVertex second[4];
+    for (int i = 0; i < 4; ++i) second[i] = quad[i], second[i].y += 40;
+    unsigned passes = 0;
+    effect->Begin(&passes, 0);
+    effect->BeginPass(0);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, second, sizeof(ScreenVertex));
+    effect->EndPass();
+    effect->End();
+    EXPECT_EQ(Pixel(8, 44), 0xFF0000FFu);
+    EXPECT_EQ(Pixel(23, 51), 0xFF0000FFu);
+    EXPECT_EQ(Pixel(24, 44), 0xFF000000u);
+    EXPECT_EQ(Pixel(8, 52), 0xFF000000u);
+}
+
+// Screen-space quads at different depths over one spot, as the game's states leave them (stencil on,
+// less-equal). Quads on the near plane may skip the depth test only where that changes nothing.
+TEST_F(GlDeviceTest, PreTransformedQuadsKeepTheirDepthTest) {
+    struct ScreenColorVertex {
+        float x, y, z, rhw;
+        D3DCOLOR color;
+    };
+    auto quad = [&](float z, D3DCOLOR color) {
+        ScreenColorVertex v[4] = {{8, 8, z, 1, color}, {24, 8, z, 1, color}, {8, 24, z, 1, color},
+                                  {24, 24, z, 1, color}};
+        device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(ScreenColorVertex));
+    };
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_STENCILENABLE, TRUE);
+    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+    quad(0.25f, 0xFFFF0000);
+    EXPECT_EQ(Pixel(16, 16), 0xFFFF0000u);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    quad(0.5f, 0xFF00FF00); // behind the red one
+    EXPECT_EQ(Pixel(16, 16), 0xFFFF0000u);
+    quad(0.0f, 0xFF0000FF); // on the near plane: passes, writes no depth
+    EXPECT_EQ(Pixel(16, 16), 0xFF0000FFu);
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_GREATEREQUAL);
+    quad(0.0f, 0xFFFFFFFF); // in front of the red one's depth: fails a greater-equal test
+    EXPECT_EQ(Pixel(16, 16), 0xFF0000FFu);
+    quad(1.0f, 0xFF00FF00);
+    EXPECT_EQ(Pixel(16, 16), 0xFF00FF00u);
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    quad(0.0f, 0xFFFFFF00); // writes depth 0 this time: nothing at 0.1 may cover it afterwards
+    quad(0.1f, 0xFFFF00FF);
+    EXPECT_EQ(Pixel(16, 16), 0xFFFFFF00u);
+}
+
+TEST_F(GlDeviceTest, FixedFunctionLightsWithTheMaterial) {
+    struct LitVertex {
+        float x, y, z, nx, ny, nz, u, v;
+    };
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    device->SetTransform(D3DTS_WORLD, &identity);
+    device->SetTransform(D3DTS_VIEW, &identity);
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+    D3DMATERIAL9 material;
+    material.Diffuse = {1, 0, 0, 1};
+    device->SetMaterial(&material);
+    D3DLIGHT9 light;
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1, 1, 1, 1};
+    light.Direction = {0, 0, 1}; // into the screen, onto a face whose normal points at the viewer
+    device->SetLight(0, &light);
+    device->LightEnable(0, TRUE);
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1);
+    LitVertex quad[4] = {{10, 10, 0.5f, 0, 0, -1, 0, 0}, {30, 10, 0.5f, 0, 0, -1, 1, 0},
+                         {30, 30, 0.5f, 0, 0, -1, 1, 1}, {10, 30, 0.5f, 0, 0, -1, 0, 1}};
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(LitVertex));
+    EXPECT_EQ(Pixel(20, 20), 0xFFFF0000u);
+    device->LightEnable(0, FALSE);
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FF, 1.0f, 0);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(LitVertex));
+    EXPECT_EQ(Pixel(20, 20), 0xFF000000u); // unlit by anything, no ambient
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    auto tex = SolidTexture(2, 2, 0xFF00FF00);
+    device->SetTexture(0, tex.get());
+    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(LitVertex));
+    EXPECT_EQ(Pixel(20, 20), 0xFF00FF00u); // texture x white vertex colour
+}
+
+TEST_F(GlDeviceTest, StaticGeometryDraws) {
+    auto effect = LoadEffect("gl_static.fx", kTargetEffect);
+    ASSERT_TRUE(effect);
+    ColorVertex quad[4];
+    Square(quad, 40, 40, 10);
+    const std::uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
+    auto vb = device->CreateVertexBuffer(sizeof quad);
+    auto ib = device->CreateIndexBuffer(sizeof indices);
+    vb->Update(quad, sizeof quad);
+    ib->Update(indices, sizeof indices);
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    D3DXVECTOR4 white(1, 1, 1, 1);
+    effect->SetVector("MateDiffuse", &white);
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    effect->SetMatrix("mW", &identity);
+    effect->SetMatrix("mV", &identity);
+    effect->SetMatrix("mP", &projection);
+    unsigned passes = 0;
+    effect->Begin(&passes, 0);
+    effect->BeginPass(0);
+    device->SetFVF(0x142);
+    device->SetStreamSource(vb.get(), sizeof(ColorVertex));
+    device->SetIndices(ib.get());
+    device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
+    device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 4, 2); // past the index buffer: skipped
+    effect->EndPass();
+    effect->End();
+    EXPECT_EQ(Pixel(45, 45), 0xFFFFFFFFu);
+    EXPECT_EQ(device->Counters().draws, 1u);
+}
+
+TEST_F(GlDeviceTest, FontMeasuresAndDraws) {
+    D3DXFONT_DESCA desc;
+    desc.Height = 12;
+    auto font = device->CreateFont(desc);
+    RECT r{};
+    int h = font->DrawTextA(nullptr, "FPS=60", -1, &r, DT_CALCRECT, 0xFFFFFFFF);
+    EXPECT_GT(h, 0);
+    EXPECT_GT(r.right, 0);
+    RECT jp{};
+    EXPECT_GT(font->DrawTextA(nullptr, "フレームレート", -1, &jp, DT_CALCRECT, 0xFFFFFFFF), 0);
+    EXPECT_GT(jp.right, r.right);
+
+    device->Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    auto sprite = device->CreateSprite();
+    sprite->Begin(D3DXSPRITE_ALPHABLEND);
+    D3DXMATRIX move;
+    D3DXMatrixTranslation(&move, 10, 10, 0);
+    sprite->SetTransform(&move);
+    font->DrawTextA(sprite.get(), "FPS=60", -1, &r, 0, 0xFFFFFFFF);
+    sprite->End();
+    std::vector<std::uint32_t> pixels;
+    std::uint32_t w, hh;
+    device->ReadBackBuffer(pixels, w, hh);
+    int lit = 0, litOutside = 0;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            bool bright = (pixels[y * kW + x] & 0xFF) > 128;
+            bool inside = x >= 10 && x < 10 + r.right && y >= 10 && y < 10 + r.bottom;
+            (inside ? lit : litOutside) += bright;
+        }
+    EXPECT_GT(lit, 10);
+    EXPECT_EQ(litOutside, 0);
+}
+
+TEST_F(GlDeviceTest, CompileErrorsNameTheFileLine) {
+    std::string path = gputest::WriteTempFile("gl_broken.fx", "uniform vec4 C;\n"
+                                                              "#ifdef ORL_FRAGMENT\n"
+                                                              "layout(location = 0) out vec4 o;\n"
+                                                              "void PS() {\n"
+                                                              "    o = C * undefinedThing;\n"
+                                                              "}\n"
+                                                              "#endif\n"
+                                                              "void VS() { gl_Position = vec4(0.0); }\n"
+                                                              "technique T { pass P { vertex = VS; fragment = PS; } }\n");
+    std::string errors;
+    EXPECT_EQ(device->CreateEffectFromFile(path, &errors), nullptr);
+    EXPECT_EQ(errors.rfind(path + ":5: ", 0), 0u) << errors;
+}
+
+TEST_F(GlDeviceTest, ShippedEffectFilesCompile) {
+    const char* source = std::getenv("ORLENDA_SOURCE");
+    if (!source) GTEST_SKIP() << "ORLENDA_SOURCE not set";
+    for (const char* name : {"Sample.fx", "Blur.fx"}) {
+        std::string path = std::string(source) + "/content/Shader/" + name;
+        std::string errors;
+        auto effect = device->CreateEffectFromFile(path, &errors);
+        EXPECT_NE(effect, nullptr) << errors;
+    }
+}
