@@ -47,7 +47,7 @@ struct Section {
 
 class EntryReader {
 public:
-    EntryReader(const Section& section, const std::string& where) : section(section), where(where) {}
+    EntryReader(const Section& entries, const std::string& file) : section(entries), where(file) {}
 
     const platform::ini::Entry* Get(const char* key) const {
         auto it = section.values.find(key);
@@ -62,13 +62,17 @@ public:
         return Fail(entry->line, std::string(key) + " needs " + std::to_string(count) + " finite number(s)");
     }
 
-    // A file name inside `folder` that must exist.
-    bool ExistingFile(const char* key, const char* folder, std::string* path) {
+    // A file name inside `folder`. Without its map a course cannot be raced; without its sky it is
+    // raced under no sky, as the game treats any missing model, and the stderr line says so.
+    bool ExistingFile(const char* key, const char* folder, std::string* path, bool required) {
         const platform::ini::Entry* entry = Get(key);
         if (!entry) return Fail(section.line, std::string("no ") + key);
         if (!IsPlainFileName(entry->value)) return Fail(entry->line, std::string(key) + " must be a bare file name");
         *path = folder + entry->value;
-        if (!std::filesystem::is_regular_file(*path)) return Fail(entry->line, *path + " is missing");
+        if (std::filesystem::is_regular_file(*path)) return true;
+        if (required) return Fail(entry->line, *path + " is missing");
+        std::fprintf(stderr, "courses: %s:%d: course [%s]: %s is missing; racing it without\n", where.c_str(),
+                     entry->line, section.name.c_str(), path->c_str());
         return true;
     }
 
@@ -92,8 +96,9 @@ bool ReadEntry(const Section& section, const std::string& where, CourseEntry* co
     std::copy_n(&defaults.lightDirection.x, 3, light);
     std::copy_n(&defaults.lightDiffuse.x, 3, diffuse);
     std::copy_n(&defaults.lightAmbient.x, 3, ambient);
-    bool ok = reader.ExistingFile("map", kMapFolder, &course->mapPath) &&
-              reader.ExistingFile("sky", kSkyFolder, &course->skyPath) && reader.Numbers("start", 3, start, true) &&
+    bool ok = reader.ExistingFile("map", kMapFolder, &course->mapPath, true) &&
+              reader.ExistingFile("sky", kSkyFolder, &course->skyPath, false) &&
+              reader.Numbers("start", 3, start, true) &&
               reader.Numbers("heading", 1, &course->heading, true) && reader.Numbers("fog", 4, fog, false) &&
               reader.Numbers("light", 3, light, false) && reader.Numbers("diffuse", 3, diffuse, false) &&
               reader.Numbers("ambient", 3, ambient, false);

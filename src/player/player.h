@@ -52,7 +52,7 @@ public:
     bool finished = false;
     bool noCollision = false;
     // This frame the automatic pilot found the way to its next checkpoint blocked and heads for a detour.
-    bool detour = false;
+    bool detouring = false;
     // The object this frame's collision step pushed the racer off, if any (course checks read it).
     const NEditer::MapObject* touched = nullptr;
     std::int32_t pitchSign = -1;

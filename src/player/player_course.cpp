@@ -281,8 +281,8 @@ void Player::Steer() {
     const D3DXVECTOR3 probe = Position() + kUp;
     const D3DXVECTOR3 checkPoint = CheckPointPosition(nextCheckPoint);
     D3DXVECTOR3 target;
-    detour = !PlanWaypoint(checkPoint, probe, &target);
-    if (!detour) {
+    detouring = !PlanWaypoint(checkPoint, probe, &target);
+    if (!detouring) {
         waypoints.clear();
         noCollision = false;
         target = checkPoint;

@@ -73,8 +73,8 @@ void RaceMonitor::Observe(const std::vector<const Player*>& racers) {
         } else if ((frame - track.lastProgress) % kStuckWindow == 0) {
             ++report.stuckWindows;
         }
-        if (racer.detour && !track.detour) ++report.detours;
-        track.detour = racer.detour;
+        if (racer.detouring && !track.detour) ++report.detours;
+        track.detour = racer.detouring;
         if (racer.noCollision) ++report.collisionOffFrames;
         const bool touchingScenery = racer.touched && racer.touched->name != "Ground";
         if (racer.touched && !touchingScenery) ++report.groundTouches;

@@ -143,7 +143,7 @@ struct Ring {
 
 class Checker {
 public:
-    Checker(const CourseMap& map, const std::string& modelDir) : map(map), modelDir(modelDir) {}
+    Checker(const CourseMap& course, const std::string& models) : map(course), modelDir(models) {}
 
     int Run() {
         CheckKinds();
