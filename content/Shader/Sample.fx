@@ -48,6 +48,10 @@ uniform float Translucency;
 const float kQuadGoneDepth = 1.0;
 const float kQuadWholeDepth = 3.0;
 
+// Distance fog: rgb and strength (0: none), and the distances where it starts and is full.
+uniform vec4 FogColor;
+uniform vec4 FogRange;
+
 #ifdef ORL_VERTEX
 layout(location = 0) in vec3 inPosition;
 layout(location = 1) in vec3 inNormal;
@@ -61,6 +65,7 @@ out vec4 vDiffuse;
 out vec3 vSpecular;
 out float vViewDepth;
 flat out float vGlow;
+out float vFog;
 
 mat4 PaletteMatrix(float index) {
     return mWArray[clamp(int(index + 0.5), 0, 25)];
@@ -111,6 +116,7 @@ void ModelVS() {
         vDiffuse = vec4(inColor.rgb * MateDiffuse.rgb, clamp(MateDiffuse.a, 0.0, 1.0));
         vSpecular = vec3(0.0);
         vGlow = 1.0;
+        vFog = 0.0;
     } else {
         vec3 worldNormal;
         if (CurNumBones > 0) {
@@ -122,6 +128,9 @@ void ModelVS() {
         }
         LightModel(worldPos, worldNormal);
         vGlow = 0.0;
+        vFog = FogRange.y > FogRange.x
+                   ? FogColor.a * smoothstep(FogRange.x, FogRange.y, distance(worldPos, CamPos))
+                   : 0.0;
     }
     vec4 viewPos = vec4(worldPos, 1.0) * mV;
     vViewDepth = viewPos.z;
@@ -135,6 +144,7 @@ in vec4 vDiffuse;
 in vec3 vSpecular;
 in float vViewDepth;
 flat in float vGlow;
+in float vFog;
 
 layout(location = 0) out vec4 outColor;
 layout(location = 1) out vec4 outGlow;
@@ -146,6 +156,7 @@ void ModelPS() {
     // per fragment, so a quad that reaches past the camera fades only where it comes close
     colour.a *= mix(1.0, smoothstep(kQuadGoneDepth, kQuadWholeDepth, vViewDepth), vGlow);
     colour.a *= 1.0 - Translucency;
+    colour.rgb = mix(colour.rgb, FogColor.rgb, vFog);
     outColor = colour;
     outGlow = colour * vGlow;
 }

@@ -12,6 +12,7 @@
 #include "app/version.h"
 #include "app/settings/controls_list.h"
 #include "app/settings/settings_file.h"
+#include "map/course_list.h"
 #include "platform/fs/directory.h"
 #include "platform/window/message_box.h"
 #include "player/difficulty.h"
@@ -84,6 +85,26 @@ void ApplyRaceChoices(const LaunchFlags& flags) {
     if (flags.difficulty) SetDifficulty(*flags.difficulty);
     if (flags.ghost) SetGhostEnabled(*flags.ghost);
 }
+
+// The course file, then the flags that read it. -1 goes on with the game; otherwise the exit status.
+int ChooseCourse(const LaunchFlags& flags) {
+    CourseList& list = CourseList::Instance();
+    if (!list.Load(CourseList::kPath)) {
+        std::fprintf(stderr, "orlenda: no course can be raced: every entry of %s is missing files or invalid\n",
+                     CourseList::kPath);
+        return 1;
+    }
+    if (flags.listCourses) {
+        if (list.courses.empty()) std::printf("%s\t%s\n", list.Selected().id.c_str(), list.Selected().name.c_str());
+        for (const CourseEntry& course : list.courses) std::printf("%s\t%s\n", course.id.c_str(), course.name.c_str());
+        return 0;
+    }
+    if (!flags.course.empty() && !list.Select(flags.course)) {
+        std::fprintf(stderr, "orlenda: no course \"%s\" (orlenda --list-courses shows them)\n", flags.course.c_str());
+        return 2;
+    }
+    return -1;
+}
 } // namespace
 
 int RunGame(int argc, char** argv) {
@@ -112,6 +133,7 @@ int RunGame(int argc, char** argv) {
     ApplyRaceChoices(flags);
     automation.Configure(application);
     if (!FindContent()) return kFailed;
+    if (int chosen = ChooseCourse(flags); chosen >= 0) return chosen;
     if (!application.Create(nullptr)) return kFailed;
     automation.LoopStarting();
     application.Run();

@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 
+#include "map/course_list.h"
 #include "map/map_object.h"
 #include "map/map_object_factory.h"
 #include "map/object_mesh.h"
@@ -110,7 +111,14 @@ void MapManager::ResetInstance() { Holder() = std::make_unique<MapManager>(); }
 
 MapManager::~MapManager() { DeleteObjects(); }
 
-void MapManager::LoadMap() { LoadMapFile(kMapPath); }
+// Kinds keep their models from race to race; another course's map brings its own ground and
+// scenery under the same kind names, so switching courses starts the kinds afresh.
+void MapManager::LoadMap() {
+    const std::string& path = CourseList::Instance().Selected().mapPath;
+    if (!definitionsFrom.empty() && definitionsFrom != path) definitions.clear();
+    definitionsFrom = path;
+    LoadMapFile(path);
+}
 
 MapManager::LoadResult MapManager::LoadMapFile(const std::string& path) {
     LoadResult result = LoadResult::Missing;

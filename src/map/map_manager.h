@@ -35,6 +35,7 @@ public:
     // How a map file read ended. Anything but Ok leaves what was read before the fault in the map.
     enum class LoadResult { Ok, Missing, WrongVersion, TooLarge, BadLength, Truncated };
 
+    // Reads the chosen course's map (the shipped one unless another was chosen).
     void LoadMap();
     // The loader on any path, or on the file's bytes (tests, the fuzzer).
     LoadResult LoadMapFile(const std::string& path);
@@ -69,6 +70,8 @@ public:
     static constexpr const char* kMapPath = "data/Map/map2.map";
     static constexpr const char* kModelFolder = "data/MapObject";
     static constexpr float kViewDistance = 700.0f;
+
+    std::string definitionsFrom; // the map whose kinds `definitions` holds
 
     RaceTimer timer;
 

@@ -12,6 +12,9 @@
 namespace SimpleLib {
 class CMesh;
 }
+namespace NEditer {
+class MapObject;
+}
 class BaseEffect;
 
 class Player : public CharaBase {
@@ -49,6 +52,10 @@ public:
     float distanceToNext = 0.0f;
     bool finished = false;
     bool noCollision = false;
+    // This frame the automatic pilot found the way to its next checkpoint blocked and heads for a detour.
+    bool detouring = false;
+    // The object this frame's collision step pushed the racer off, if any (course checks read it).
+    const NEditer::MapObject* touched = nullptr;
     std::int32_t pitchSign = -1;
     std::weak_ptr<SimpleLib::CMesh> broom;
     D3DXMATRIX broomOffset = MatrixIdentity();

@@ -102,6 +102,7 @@ void PushOut(Player& p, const NEditer::MapObject& object, std::uint32_t face, fl
     p.orientation._42 = p.positionMatrix._42;
     p.orientation._43 = p.positionMatrix._43;
     p.drawMatrix = p.orientation;
+    p.touched = &object;
     if (p.autoPilot == 1 && p.speed < kStuckSpeed) p.noCollision = true;
 }
 
@@ -131,6 +132,7 @@ void StopRaceClock() { MapManager::Instance().timer.stopped = true; }
 void Player::CollideAndPassCheckPoints() {
     D3DXVECTOR3 probe;
     D3DXVec3TransformCoord(&probe, &kUp, &orientation);
+    touched = nullptr;
     if (!noCollision) Collide(*this, probe);
 
     const auto count = static_cast<std::int32_t>(CheckPoints().size());
@@ -279,7 +281,8 @@ void Player::Steer() {
     const D3DXVECTOR3 probe = Position() + kUp;
     const D3DXVECTOR3 checkPoint = CheckPointPosition(nextCheckPoint);
     D3DXVECTOR3 target;
-    if (PlanWaypoint(checkPoint, probe, &target)) {
+    detouring = !PlanWaypoint(checkPoint, probe, &target);
+    if (!detouring) {
         waypoints.clear();
         noCollision = false;
         target = checkPoint;

@@ -311,6 +311,7 @@ void KeyboardEffects(Player& p) {
 } // namespace
 
 void Player::KeyboardFlightStep() {
+    detouring = false; // only the automatic pilot plans detours
     const float maxPitch = speed / maxSpeed * kPitchLimitDegrees;
     ToggleInvertedPitch(*this);
     bool turned = KeyHeld(VK_SHIFT) ? KeyboardBoostYaw(*this) : KeyboardYaw(*this);

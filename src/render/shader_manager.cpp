@@ -31,6 +31,14 @@ void ShaderManager::SetLight(const D3DXVECTOR3& direction, const D3DXCOLOR& diff
     }
 }
 
+void ShaderManager::SetFog(const D3DXVECTOR4& colour, float far) {
+    const D3DXVECTOR4 range{far / 3.0f, far, 0.0f, 0.0f};
+    for (ModelShader* shader : {&mainShader, &objectShader}) {
+        shader->SetVector("FogColor", colour);
+        shader->SetVector("FogRange", range);
+    }
+}
+
 std::unique_ptr<gpu::Effect> LoadEffectFile(const char* path) {
     gpu::Device* device = GraphicsDevice::Instance().device.get();
     std::string errors;

@@ -13,6 +13,9 @@ public:
 
     void SetLight(const D3DXVECTOR3& direction, const D3DXCOLOR& diffuse, const D3DXCOLOR& ambient,
                   const D3DXCOLOR& specular);
+    // Distance fog of the map objects and racers: rgb and strength (0 leaves colours untouched),
+    // thickening from a third of `far` to `far`.
+    void SetFog(const D3DXVECTOR4& colour, float far);
 
     ModelShader mainShader;   // racers and effect quads
     ModelShader objectShader; // map objects

@@ -3,11 +3,13 @@
 #include "scenes/game.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "app/settings/settings_in_force.h"
 #include "effects/base_effect.h"
 #include "effects/effect_manager.h"
 #include "map/check_point.h"
+#include "map/course_list.h"
 #include "map/course_manager.h"
 #include "map/map_manager.h"
 #include "platform/window/clock.h"
@@ -26,12 +28,10 @@ constexpr float kFieldOfView = 1.0471976f; // π/3
 constexpr float kNearPlane = 0.01f;
 constexpr float kFarPlane = 2000.0f;
 constexpr float kSkyScale = 15.0f;
-constexpr const char* kSkyModel = "data/XFile/SkySphere/Sky.x";
-
-// The start grid and the start marker just ahead of it, facing −X.
-constexpr float kGridX = 750.0f, kGridY = 50.0f, kGridZ = -1020.0f, kGridHeading = 270.0f;
-constexpr float kMarkerX = 745.0f, kMarkerY = 55.0f, kMarkerZ = -1020.0f;
-constexpr float kMarkerTurn = 4.712389f; // 3π/2
+// The start marker stands this far ahead of the grid and above it, turned to the grid's heading.
+constexpr double kMarkerAhead = 5.0;
+constexpr double kMarkerRise = 5.0;
+constexpr double kPi = 3.14159265358979323846;
 
 constexpr int kWarmUpFrames = 5;
 constexpr std::int32_t kFirstPitchSign = -1; // Up lifts the nose; R swaps it
@@ -47,6 +47,16 @@ gpu::Device* Device() { return GraphicsDevice::Instance().device.get(); }
 
 std::shared_ptr<Player> KeyboardRacer() { return PlayerManager::Instance().user.lock(); }
 
+const CourseEntry& Course() { return CourseList::Instance().Selected(); }
+
+D3DCOLORVALUE Opaque(const D3DXVECTOR3& rgb) { return D3DCOLORVALUE{rgb.x, rgb.y, rgb.z, 1}; }
+
+// The title's tune plays on into the race unless the course brings its own.
+void StopMusic() {
+    SoundManager::Instance().Stop("BGM");
+    if (Course().music != "BGM") SoundManager::Instance().Stop(Course().music);
+}
+
 } // namespace
 
 Game::Game() { sceneId = kGameScene; }
@@ -57,8 +67,10 @@ Game::~Game() { Release(); }
 
 void Game::SetUpView() {
     GraphicsDevice& graphics = GraphicsDevice::Instance();
-    graphics.SetDirectionalLight(D3DXVECTOR3{0.5f, -1.0f, 0.0f}, D3DCOLORVALUE{1, 1, 1, 1}, D3DCOLORVALUE{1, 1, 1, 1},
+    const CourseEntry& course = Course();
+    graphics.SetDirectionalLight(course.lightDirection, Opaque(course.lightDiffuse), Opaque(course.lightAmbient),
                                  D3DCOLORVALUE{1, 1, 1, 0});
+    ShaderManager::Instance().SetFog(course.fog, kFarPlane);
     camera = std::make_unique<Camera>();
     const float aspect = ScreenWidth() / ScreenHeight();
     MapManager::Instance().SetFrustum(aspect, kFieldOfView, kFarPlane);
@@ -71,8 +83,14 @@ void Game::SetUpView() {
 void Game::StartCountdown() {
     startEffect = EffectManager::Instance().Create("starteffect");
     if (!startEffect) return;
-    startEffect->rotation = MatrixRotationY(kMarkerTurn);
-    startEffect->SetPosition(MatrixTranslation(kMarkerX, kMarkerY, kMarkerZ));
+    // Worked in double so that the shipped grid's marker lands on exactly the same floats.
+    const CourseEntry& course = Course();
+    const double turn = course.heading * kPi / 180.0;
+    const float x = static_cast<float>(course.start.x + std::sin(turn) * kMarkerAhead);
+    const float y = static_cast<float>(course.start.y + kMarkerRise);
+    const float z = static_cast<float>(course.start.z + std::cos(turn) * kMarkerAhead);
+    startEffect->rotation = MatrixRotationY(static_cast<float>(turn));
+    startEffect->SetPosition(MatrixTranslation(x, y, z));
     // a second Init places the circles by the rotation and position just given
     startEffect->Init();
     startEffect->fading = true;
@@ -81,7 +99,11 @@ void Game::StartCountdown() {
 void Game::Init() {
     SetUpView();
     EffectManager::Instance().LoadTextures();
-    sky.Load(Device(), kSkyModel);
+    sky.Load(Device(), Course().skyPath);
+    if (Course().music != "BGM") {
+        SoundManager::Instance().Stop("BGM");
+        SoundManager::Instance().Play(1, Course().music);
+    }
     skyScale = MatrixScaling(kSkyScale, kSkyScale, kSkyScale);
     MapManager::Instance().LoadMap();
     MapManager::Instance().LoadModels(Device());
@@ -98,7 +120,8 @@ void Game::Init() {
     }
 
     PlayerManager::Instance().Create();
-    PlayerManager::Instance().PlaceAtStart(kGridX, kGridY, kGridZ, kGridHeading);
+    const CourseEntry& course = Course();
+    PlayerManager::Instance().PlaceAtStart(course.start.x, course.start.y, course.start.z, course.heading);
     records.Load();
     ghost.Begin(records.TakeGhost());
     board.Init();
@@ -209,13 +232,13 @@ std::int32_t Game::Update() {
         // Asked once, as the keys do: asking again after the fade-out would restart it for ever.
         if (titleAsked) return kGameScene;
         titleAsked = true;
-        SoundManager::Instance().Stop("BGM");
+        StopMusic();
         return kTitleScene;
     }
     // Closing the controls lets this very frame run on, as P does.
     if (controls.IsOpen() && UpdatePause()) return kGameScene;
     if (AskReturnToTitle()) {
-        SoundManager::Instance().Stop("BGM");
+        StopMusic();
         // a boost held through the question would loop on over the title
         SoundManager::Instance().Stop("fly");
         raceStarted = false;
@@ -226,7 +249,7 @@ std::int32_t Game::Update() {
     std::shared_ptr<Player> keyboard = KeyboardRacer();
     if (keyboard && keyboard->finished && !cleared) FinishRace();
     if (cleared && KeyPressed(VK_RETURN, enterLatch)) {
-        SoundManager::Instance().Stop("BGM");
+        StopMusic();
         return kTitleScene;
     }
     if (cleared && KeyPressed(VK_SPACE, spaceLatch)) {

@@ -19,6 +19,7 @@ std::string RacerFields(const Player& racer) {
         {"nextCheckPoint", TraceWriter::Integer(racer.nextCheckPoint)},
         {"finished", TraceWriter::Bool(racer.finished)},
         {"noCollision", TraceWriter::Bool(racer.noCollision)},
+        {"detour", TraceWriter::Bool(racer.detouring)},
     });
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/settings/settings_in_force.h"
+#include "map/course_list.h"
 #include "map/map_manager.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
@@ -35,6 +36,10 @@ void DrawLogo(const std::weak_ptr<SimpleLib::CTexture>& reference, gpu::Sprite& 
     sprite.SetTransform(&transform);
     sprite.Draw(image->texture.get(), &image->rect, nullptr, nullptr, kOpaqueWhite);
 }
+// The course chooser: the preview's top edge, the name's line below it and the name's text scale.
+constexpr float kPreviewTop = 384.0f;
+constexpr float kNameTop = 524.0f;
+constexpr float kNameScale = 2.0f;
 } // namespace
 
 Title::~Title() { Release(); }
@@ -67,6 +72,7 @@ std::int32_t Title::Update() {
         }
     }
     pressEnter.Blink();
+    ChooseCourse();
     if (KeyPressed(VK_RETURN, enterLatch)) {
         SoundManager::Instance().Play(0, "push");
         return kGameScene;
@@ -92,6 +98,7 @@ void Title::Render() {
     if (!options.IsOpen() && !controls.IsOpen()) {
         pressEnter.Draw();
         DrawHint();
+        DrawCourse();
     }
     options.Draw();
     controls.Draw();
@@ -122,6 +129,36 @@ void Title::DrawHint() {
         below = pressEnter.translation._42 + float(prompt->info.Height) * pressEnter.scaling._22;
     }
     hint.DrawCentred("F1: controls  O: options", centre, below + 4.0f, kHintColour);
+}
+
+void Title::ChooseCourse() {
+    CourseList& list = CourseList::Instance();
+    if (KeyPressed(VK_LEFT, leftLatch)) list.Step(-1);
+    if (KeyPressed(VK_RIGHT, rightLatch)) list.Step(+1);
+}
+
+void Title::DrawCourse() {
+    GraphicsDevice& graphics = GraphicsDevice::Instance();
+    const CourseEntry& course = CourseList::Instance().Selected();
+    std::shared_ptr<SimpleLib::CTexture> image = preview.lock();
+    if (!course.previewPath.empty() && (!image || image->path != course.previewPath)) {
+        preview = ResourceCache::Instance().GetTexture(course.previewPath);
+        image = preview.lock();
+    }
+    if (image && image->texture && image->path == course.previewPath) {
+        D3DXMATRIX transform = MatrixTranslation((ScreenWidth() - float(image->info.Width)) * 0.5f, kPreviewTop, 0);
+        graphics.sprite->SetTransform(&transform);
+        graphics.sprite->Draw(image->texture.get(), &image->rect, nullptr, nullptr, kOpaqueWhite);
+    }
+    if (!graphics.font) return;
+    const std::string text = CourseList::Instance().courses.size() > 1 ? "<   " + course.name + "   >" : course.name;
+    RECT area{};
+    graphics.font->DrawTextA(graphics.sprite.get(), text.c_str(), -1, &area, DT_CALCRECT, kOpaqueWhite);
+    const float width = float(area.right - area.left) * kNameScale;
+    D3DXMATRIX transform =
+        MatrixScaling(kNameScale, kNameScale, 1) * MatrixTranslation((ScreenWidth() - width) * 0.5f, kNameTop, 0);
+    graphics.sprite->SetTransform(&transform);
+    graphics.font->DrawTextA(graphics.sprite.get(), text.c_str(), -1, &area, DT_LEFT | DT_TOP, kOpaqueWhite);
 }
 
 void Title::Release() {

@@ -36,4 +36,12 @@ private:
     bool UpdateScreens();
 
     ScreenText hint{24};
+
+    // Left and Right step through the courses; the chosen one is shown under the logo.
+    void ChooseCourse();
+    void DrawCourse();
+
+    bool leftLatch = false;
+    bool rightLatch = false;
+    std::weak_ptr<SimpleLib::CTexture> preview;
 };

@@ -285,6 +285,7 @@ TEST(Steer, ReachingTheLastDetourFallsBackToTheCheckPoint) {
     racer->noCollision = true;
     racer->Steer();
     EXPECT_FALSE(racer->noCollision);
+    EXPECT_TRUE(racer->detouring) << "the way to the checkpoint is still blocked";
     ASSERT_FALSE(racer->waypoints.empty());
     EXPECT_NEAR(racer->waypoints.front().x, -4.0f, 1e-4f);
 }
@@ -295,9 +296,11 @@ TEST(Steer, AClearWayEmptiesTheDetoursAndCollisionComesBack) {
     auto racer = world.AddRacer(1, {0.0f, 50.0f, 0.0f}, 0.0f);
     racer->waypoints = {{5.0f, 5.0f, 5.0f}, {6.0f, 6.0f, 6.0f}};
     racer->noCollision = true;
+    racer->detouring = true;
     racer->Steer();
     EXPECT_TRUE(racer->waypoints.empty());
     EXPECT_FALSE(racer->noCollision);
+    EXPECT_FALSE(racer->detouring);
 }
 
 } // namespace

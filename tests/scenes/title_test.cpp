@@ -1,4 +1,5 @@
 // The title scene: the blinking prompt, Enter and Escape with their shared latches, and its drawing.
+#include "map/course_list.h"
 #include "support/game_test_support.h"
 #include "platform/audio/audio_device.h"
 #include "scenes/title.h"
@@ -160,6 +161,35 @@ TEST_F(TitleTest, FadeIsDrawnAfterThePromptAndMissingImagesDrawNothing) {
     ASSERT_EQ(sprite->draws.size(), 1u) << "only the fade: every image is missing";
     EXPECT_EQ(sprite->draws[0].colour, 0x03FFFFFFu);
     EXPECT_EQ(sprite->draws[0].texture, map.fadeTexture.texture.get());
+}
+
+TEST_F(TitleTest, LeftAndRightStepThroughTheCoursesOncePerPressAndThePreviewSitsUnderTheLogo) {
+    folder.WritePng("data/Texture/preview_b.png", 128, 64, 0xFF00FF00);
+    CourseList& list = CourseList::Instance();
+    CourseEntry a = CourseList::BuiltIn(), b = CourseList::BuiltIn();
+    a.previewPath = "data/Texture/none.png";
+    b.id = "b";
+    b.previewPath = "data/Texture/preview_b.png";
+    list.courses = {a, b, b};
+    Hold(VK_RIGHT, true);
+    title.Update();
+    title.Update(); // held: no second step
+    EXPECT_EQ(list.selected, 1u);
+    Hold(VK_RIGHT, false);
+    Hold(VK_LEFT, true);
+    title.Update();
+    Hold(VK_LEFT, false);
+    title.Update();
+    Hold(VK_LEFT, true);
+    title.Update();
+    EXPECT_EQ(list.selected, 2u) << "left from the first course wraps to the last";
+    sprite->draws.clear();
+    title.Render();
+    ASSERT_EQ(sprite->draws.size(), 5u) << "background, fog, logo, prompt, preview";
+    EXPECT_EQ(sprite->draws[4].source, (RECT{0, 0, 128, 64}));
+    EXPECT_GT(sprite->draws[4].transform._42, (720 - 120) / 3.0f + 120) << "below the logo";
+    EXPECT_EQ(sprite->draws[4].transform._41, (1280 - 128) * 0.5f);
+    CourseList::ResetInstance();
 }
 
 } // namespace

@@ -6,11 +6,13 @@
 #include <string>
 
 #include "characters.h"
+#include "course_design.h"
 #include "effect_textures.h"
 #include "icon.h"
 #include "map_models.h"
 #include "props.h"
 #include "sounds.h"
+#include "terrain.h"
 #include "text_render.h"
 #include "ui_textures.h"
 
@@ -27,8 +29,9 @@ bool Step(const char* what, bool ok) {
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--icon") return Step(argv[2], WriteIcon(argv[2])) ? 0 : 1;
-    if (argc != 3 || std::string(argv[1]) != "--out") {
-        std::fprintf(stderr, "usage: contentgen --out DATA_DIR | --icon FILE.png\n");
+    if ((argc != 3 && argc != 7) || std::string(argv[1]) != "--out" ||
+        (argc == 7 && (std::string(argv[3]) != "--courses" || std::string(argv[5]) != "--shipped"))) {
+        std::fprintf(stderr, "usage: contentgen --out DATA_DIR [--courses COURSE_TEXT_DIR --shipped COURSE.txt] | --icon FILE.png\n");
         return 2;
     }
     auto started = std::chrono::steady_clock::now();
@@ -43,6 +46,13 @@ int main(int argc, char** argv) {
               Step("characters", WriteCharacters(data + "/XFile")) && Step("broom", WriteBroom(data + "/XFile")) &&
               Step("sky", WriteSky(data + "/XFile/SkySphere")) && Step("textures", WriteUiTextures(data + "/Texture")) &&
               Step("effects", WriteEffectTextures(data + "/Effect")) && Step("sounds", WriteSounds(data + "/Sound"));
+    if (ok && argc == 7) {
+        const std::string courses = argv[4];
+        fs::create_directories(courses, ec);
+        ok = Step("shipped preview", WriteShippedPreview(data, argv[6], ShippedGroundTexture(), terrain::kHalfSize));
+        for (const CourseDesign& design : {MountainDesign(), EveningDesign(), LongDesign()})
+            ok = ok && Step(design.id.c_str(), WriteCourse(design, data, courses));
+    }
     TextQuit();
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (ok) std::printf("contentgen: wrote %s in %.2f s\n", data.c_str(), seconds);

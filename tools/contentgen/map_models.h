@@ -6,3 +6,7 @@
 bool WriteMapModels(const std::string& dir);
 // Textures beside them: ground colours by height and slope, plaster, roof tiles, stone, wood.
 bool WriteMapTextures(const std::string& dir);
+
+#include "image.h"
+// The shipped course's ground texture (data/MapObject/ground.png), also the base of its preview.
+Image ShippedGroundTexture();

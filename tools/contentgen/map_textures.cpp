@@ -38,7 +38,9 @@ Rgba GroundColour(double x, double z, float u, float v) {
     return {grass.r * shade, grass.g * shade, grass.b * shade, 1};
 }
 
-Image GroundTexture() {
+}  // namespace
+
+Image ShippedGroundTexture() {
     const int size = 1024;
     Image img(size, size);
     for (int y = 0; y < size; ++y)
@@ -50,6 +52,8 @@ Image GroundTexture() {
         }
     return img;
 }
+
+namespace {
 
 // Light plaster: near-white with soft blotches; tinted by each material's colour.
 Image Plaster() {
@@ -106,7 +110,7 @@ Image Wood() {
 }  // namespace
 
 bool WriteMapTextures(const std::string& dir) {
-    return GroundTexture().SavePng(dir + "/ground.png") && Plaster().SavePng(dir + "/plaster.png") &&
+    return ShippedGroundTexture().SavePng(dir + "/ground.png") && Plaster().SavePng(dir + "/plaster.png") &&
            RoofTiles().SavePng(dir + "/roof.png") && Stone().SavePng(dir + "/stone.png") &&
            Wood().SavePng(dir + "/wood.png");
 }

@@ -38,9 +38,11 @@ MeshBuilder Broom() {
     return m;
 }
 
-MeshBuilder SkySphere() {
+}  // namespace
+
+MeshBuilder SkySphere(const char* texture) {
     MeshBuilder m;
-    int mat = m.AddMaterial(Plain(0xFFFFFF, "sky.png", 1.0f));
+    int mat = m.AddMaterial(Plain(0xFFFFFF, texture, 1.0f));
     const int rings = 16, segments = 32;
     for (int r = 0; r <= rings; ++r) {
         float phi = kPi * r / rings;
@@ -59,6 +61,8 @@ MeshBuilder SkySphere() {
         }
     return m;
 }
+
+namespace {
 
 // Equirectangular: row 0 is straight up, the middle row the horizon.
 Image SkyTexture() {
@@ -90,5 +94,5 @@ Image SkyTexture() {
 bool WriteBroom(const std::string& dir) { return WriteStaticX(dir + "/houki.x", Broom(), "Houki"); }
 
 bool WriteSky(const std::string& dir) {
-    return WriteStaticX(dir + "/Sky.x", SkySphere(), "Sky") && SkyTexture().SavePng(dir + "/sky.png");
+    return WriteStaticX(dir + "/Sky.x", SkySphere("sky.png"), "Sky") && SkyTexture().SavePng(dir + "/sky.png");
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "course_check.h"
 #include "course_map.h"
 
 namespace {
@@ -72,21 +73,26 @@ int Dump(const char* mapPath) {
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string modelFolder;
-    if (args.size() >= 3 && args[0] == "compile" && args[1] == "--models") {
-        modelFolder = args[2];
-        args.erase(args.begin() + 1, args.begin() + 3);
+    for (std::size_t i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] != "--models" || args[0] == "dump") continue;
+        modelFolder = args[i + 1];
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+        break;
     }
     try {
         if (args.size() == 3 && args[0] == "compile")
             return Compile(args[1], args[2], modelFolder.empty() ? DefaultModelFolder(args[1]) : modelFolder);
         if (args.size() == 2 && args[0] == "dump" && modelFolder.empty()) return Dump(args[1].c_str());
+        if (args.size() == 2 && args[0] == "check")
+            return mapc::CheckCourse(args[1], modelFolder.empty() ? DefaultModelFolder(args[1]) : modelFolder);
     } catch (const mapc::CourseError& e) {
         std::cerr << "mapc: " << e.what() << "\n";
         return 1;
     }
     std::cerr << "usage: mapc compile [--models DIR] COURSE.txt MAP.map\n"
+                 "       mapc check [--models DIR] COURSE.txt\n"
                  "       mapc dump MAP.map\n"
-                 "compile refuses courses the game could not race; DIR holds the kinds' model files\n"
-                 "(default: the MapObject folder beside COURSE.txt)\n";
+                 "compile refuses courses the game could not race; check adds geometric checks against the\n"
+                 "course's models; DIR holds the kinds' model files (default: the MapObject folder beside COURSE.txt)\n";
     return 2;
 }

@@ -57,6 +57,9 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
     } else if (flag == "--config") {
         if (value.empty()) return *error = "--config needs a file", false;
         flags->configFile = value;
+    } else if (flag == "--course") {
+        if (value.empty()) return *error = "--course needs a course name", false;
+        flags->course = value;
     } else {
         return *error = "unknown flag " + flag, false;
     }
@@ -84,6 +87,8 @@ constexpr UsageRow kFlagRows[] = {
     {"--data-home DIR", "keep best times and ghosts in DIR (automated runs save nothing without it)"},
     {"--difficulty easy|normal|hard", "how fast the computer racers fly (default normal)"},
     {"--ghost on|off", "race against the ghost of your best run (default on)"},
+    {"--course NAME", "race this course (its id or name; see --list-courses)"},
+    {"--list-courses", "print the courses, one per line, and exit"},
     {"--help, -h", "print this help and exit"},
     {"--version", "print the version and exit"},
 };
@@ -110,7 +115,7 @@ void AppendRows(std::string* text, const UsageRow (&rows)[N]) {
 
 bool IsValueFlag(const std::string& flag) {
     for (const char* name : {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace", "--graphics",
-                             "--config", "--data-home", "--difficulty", "--ghost"})
+                             "--config", "--data-home", "--difficulty", "--ghost", "--course"})
         if (flag == name) return true;
     return false;
 }
@@ -129,6 +134,7 @@ bool ParseLaunchFlags(int argc, const char* const* argv, LaunchFlags* flags, std
         else if (flag == "--stats") flags->stats = true;
         else if (flag == "--help" || flag == "-h") flags->help = true;
         else if (flag == "--version") flags->version = true;
+        else if (flag == "--list-courses") flags->listCourses = true;
         else if (IsValueFlag(flag)) {
             if (i + 1 >= argc) return *error = flag + " needs a value", false;
             if (!ApplyValueFlag(flag, argv[++i], flags, error)) return false;

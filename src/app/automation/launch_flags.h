@@ -21,6 +21,8 @@ struct LaunchFlags {
     bool stats = false;
     bool help = false;
     bool version = false;
+    bool listCourses = false;
+    std::string course; // id or display name; empty: the first course of the course file
     std::uint64_t frames = 0; // 0: no limit
     std::string inputFile;
     std::string recordFile;

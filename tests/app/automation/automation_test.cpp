@@ -60,6 +60,7 @@ TEST(LaunchFlags, BadValuesAndUnknownFlagsAreRefusedWithAReason) {
         {"--fast"},            {"--windowed", "--fullscreen"}, {"--headless", "--fullscreen"}, {"--seed", "99999999999"},
         {"--headless", "--screenshot", "5:a.png"},
         {"--graphics", "ultra"}, {"--graphics"},
+        {"--course"},          {"--course", ""},
     };
     for (const auto& args : bad) {
         LaunchFlags flags;

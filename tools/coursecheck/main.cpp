@@ -1,0 +1,192 @@
+// coursecheck: races every computer racer (and the player's automatic pilot) round courses headless,
+// one race per seed, prints how each got round and exits non-zero when a course fails its checks.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "effects/base_effect.h"
+#include "effects/effect_manager.h"
+#include "map/course_list.h"
+#include "map/course_manager.h"
+#include "map/map_manager.h"
+#include "platform/window/clock.h"
+#include "platform/window/input.h"
+#include "platform/window/message_box.h"
+#include "player/player_manager.h"
+#include "race_monitor.h"
+#include "render/graphics_device.h"
+#include "scenes/game.h"
+#include "scenes/key_latches.h"
+#include "simplelib/resource_cache.h"
+#include "sound/sound_manager.h"
+
+namespace {
+
+constexpr std::int64_t kDefaultFrameLimit = 20000; // race updates before a racer counts as lost
+constexpr double kFrameSeconds = 0.016;
+
+struct Options {
+    std::vector<std::string> courses;
+    std::vector<unsigned> seeds{1, 2, 3};
+    int minDetours = 0;
+    bool noTouch = false;
+    std::int64_t frameLimit = kDefaultFrameLimit;
+};
+
+const char* kUsage =
+    "usage: coursecheck [--game DIR] [--seeds A-B|A,B,...] [--min-detours N] [--no-touch] [--frames N] COURSE...\n"
+    "  Races each COURSE (id or name from data/Map/courses.ini; `all` for every one) once per seed.\n"
+    "  Fails when a racer does not finish, goes 600 updates without passing a checkpoint, flies with\n"
+    "  collision off, detours fewer than N times (--min-detours) or touches scenery (--no-touch).\n";
+
+bool ParseSeeds(const std::string& text, std::vector<unsigned>* seeds) {
+    seeds->clear();
+    if (std::size_t dash = text.find('-'); dash != std::string::npos) {
+        unsigned first = unsigned(std::strtoul(text.substr(0, dash).c_str(), nullptr, 10));
+        unsigned last = unsigned(std::strtoul(text.substr(dash + 1).c_str(), nullptr, 10));
+        for (unsigned s = first; s <= last && s - first < 1000; ++s) seeds->push_back(s);
+    } else {
+        std::size_t start = 0;
+        while (start <= text.size()) {
+            std::size_t comma = text.find(',', start);
+            std::string part = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+            char* end = nullptr;
+            unsigned long value = std::strtoul(part.c_str(), &end, 10);
+            if (part.empty() || *end != '\0') return false;
+            seeds->push_back(unsigned(value));
+            if (comma == std::string::npos) break;
+            start = comma + 1;
+        }
+    }
+    return !seeds->empty();
+}
+
+bool ParseOptions(int argc, char** argv, Options* options) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (arg == "--game" && hasValue) {
+            std::error_code ec;
+            std::filesystem::current_path(argv[++i], ec);
+            if (ec) return std::fprintf(stderr, "coursecheck: cannot enter %s\n", argv[i]), false;
+        } else if (arg == "--seeds" && hasValue) {
+            if (!ParseSeeds(argv[++i], &options->seeds)) return false;
+        } else if (arg == "--min-detours" && hasValue) {
+            options->minDetours = std::atoi(argv[++i]);
+        } else if (arg == "--frames" && hasValue) {
+            options->frameLimit = std::atoll(argv[++i]);
+        } else if (arg == "--no-touch") {
+            options->noTouch = true;
+        } else if (!arg.empty() && arg[0] != '-') {
+            options->courses.push_back(arg);
+        } else {
+            return false;
+        }
+    }
+    return !options->courses.empty() && options->frameLimit > 0;
+}
+
+void ResetWorld() {
+    PlayerManager::ResetInstance();
+    CourseManager::ResetInstance();
+    MapManager::ResetInstance();
+    EffectManager::ResetInstance();
+    ResourceCache::ResetInstance();
+    GraphicsDevice::ResetInstance();
+    platform::input::ReleaseAllKeys();
+    escapeLatch = enterLatch = false;
+}
+
+// One race on the chosen course; every racer flies on the automatic pilot from the start.
+std::vector<RacerReport> RunRace(unsigned seed, std::int64_t frameLimit) {
+    ResetWorld();
+    GraphicsDevice::Instance().InitNull(1280, 720);
+    platform::clock::Reset();
+    std::srand(seed);
+    auto game = std::make_unique<Game>();
+    game->Init();
+    std::vector<const Player*> racers;
+    for (const auto& racer : PlayerManager::Instance().players) {
+        racer->autoPilot = 1; // what C does for the keyboard racer
+        racers.push_back(racer.get());
+    }
+    RaceMonitor monitor(racers.size());
+    for (std::int64_t frame = 0; frame < frameLimit + 1000; ++frame) {
+        platform::clock::AdvanceFrame();
+        game->Update();
+        game->Render();
+        if (!game->raceStarted) continue;
+        monitor.Observe(racers);
+        if (monitor.AllFinished()) break;
+    }
+    std::vector<RacerReport> reports = monitor.Reports();
+    game.reset();
+    ResetWorld();
+    return reports;
+}
+
+std::string LapTime(const RacerReport& report) {
+    if (!report.finished) return "  --  ";
+    char text[32];
+    const double seconds = double(report.lapFrames) * kFrameSeconds;
+    std::snprintf(text, sizeof text, "%d:%05.2f", int(seconds / 60), seconds - 60 * int(seconds / 60));
+    return text;
+}
+
+// Prints the seed's rows and returns the number of failed checks.
+int Report(const std::string& course, unsigned seed, const std::vector<RacerReport>& reports, const Options& options) {
+    int failures = 0;
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+        const RacerReport& r = reports[i];
+        std::string problems;
+        if (!r.finished) problems += " no-finish";
+        if (r.stuckWindows > 0) problems += " stuck";
+        if (r.collisionOffFrames > 0) problems += " collision-off";
+        if (r.detours < options.minDetours) problems += " few-detours";
+        if (options.noTouch && r.sceneryTouches > 0) problems += " touched";
+        failures += problems.empty() ? 0 : 1;
+        std::printf("%-10s %4u  %-6s %8s %5d %5d %7d %5d %7d %6d %8d  %s\n", course.c_str(), seed,
+                    i == 0 ? "player" : ("cpu" + std::to_string(i)).c_str(), LapTime(r).c_str(), r.place,
+                    r.stuckWindows, r.detours, r.nearMisses, r.sceneryTouches, r.groundTouches,
+                    r.collisionOffFrames, problems.empty() ? "ok" : ("FAIL" + problems).c_str());
+    }
+    return failures;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!ParseOptions(argc, argv, &options)) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    CourseList& list = CourseList::Instance();
+    if (!list.Load(CourseList::kPath)) return 1;
+    std::vector<std::string> ids;
+    for (const std::string& wanted : options.courses) {
+        if (wanted == "all") {
+            for (const CourseEntry& course : list.courses) ids.push_back(course.id);
+        } else if (list.Select(wanted)) {
+            ids.push_back(list.Selected().id);
+        } else {
+            std::fprintf(stderr, "coursecheck: no course \"%s\" in %s\n", wanted.c_str(), CourseList::kPath);
+            return 2;
+        }
+    }
+    platform::clock::SetFixed(true);
+    platform::message_box::SetMode(platform::message_box::Mode::Automatic);
+    SoundManager::Instance();
+    int failures = 0;
+    std::printf("%-10s %4s  %-6s %8s %5s %5s %7s %5s %7s %6s %8s  %s\n", "course", "seed", "racer", "lap", "place",
+                "stuck", "detours", "near", "touches", "ground", "coll-off", "result");
+    for (const std::string& id : ids) {
+        list.Select(id);
+        for (unsigned seed : options.seeds) failures += Report(id, seed, RunRace(seed, options.frameLimit), options);
+    }
+    std::printf("%s: %d failed racer run(s)\n", failures == 0 ? "PASS" : "FAIL", failures);
+    return failures == 0 ? 0 : 1;
+}
