@@ -4,6 +4,7 @@
 #include "map/map_manager.h"
 #include "scenes/hud_glyphs.h"
 #include "scenes/key_latches.h"
+#include "render/graphics_device.h"
 
 namespace {
 constexpr std::int32_t kDim = 190;
@@ -33,7 +34,7 @@ void ControlsScreen::Update() {
 void ControlsScreen::Draw() {
     if (!open) return;
     MapManager::Instance().DrawDim(kDim);
-    const float w = hud::ScreenWidth();
+    const float w = ScreenWidth();
     heading.DrawCentred("CONTROLS", w * 0.5f, kTop, kHeadingColour);
     float y = kTop + 80.0f;
     body.Draw("keyboard", w * kKeyColumn, y, kColumnColour);

@@ -152,9 +152,8 @@ bool Game::AskReturnToTitle() {
     Halt();
     const int answer =
         MessageBoxA(window, kReturnQuestion, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
-    if (answer == IDYES) return true;
     Resume();
-    return false;
+    return answer == IDYES;
 }
 
 void Game::Halt() {

@@ -11,6 +11,7 @@
 #include "scenes/hud_glyphs.h"
 #include "scenes/key_latches.h"
 #include "sound/sound_manager.h"
+#include "render/graphics_device.h"
 
 namespace {
 // Rows: four above the keys, the actions, then two below.
@@ -167,7 +168,7 @@ std::string OptionsScreen::Value(std::size_t row) const {
 void OptionsScreen::Draw() {
     if (!open) return;
     MapManager::Instance().DrawDim(kDim);
-    const float w = hud::ScreenWidth();
+    const float w = ScreenWidth();
     heading.DrawCentred("OPTIONS", w * 0.5f, kTop, kHeadingColour);
     float y = kTop + 76.0f;
     for (std::size_t row = 0; row < RowCount(); ++row) {

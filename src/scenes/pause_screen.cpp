@@ -3,6 +3,7 @@
 
 #include "map/map_manager.h"
 #include "scenes/hud_glyphs.h"
+#include "render/graphics_device.h"
 
 namespace {
 constexpr std::int32_t kDim = 120;
@@ -12,7 +13,7 @@ constexpr D3DCOLOR kHintColour = 0xFFD8E4FF;
 
 void PauseScreen::Draw() {
     MapManager::Instance().DrawDim(kDim);
-    const float w = hud::ScreenWidth(), h = hud::ScreenHeight();
+    const float w = ScreenWidth(), h = ScreenHeight();
     word.DrawCentred("PAUSE", w * 0.5f, h * 0.36f, kWordColour);
     hint.DrawCentred("P or Start: go on      F1: controls      Escape: back to the title", w * 0.5f,
                      h * 0.36f + 130.0f, kHintColour);

@@ -106,10 +106,10 @@ void ResultBoard::DrawResult(const Summary& summary, std::int32_t alpha) {
                  WithAlpha(row.finished ? kWhite : kGrey, alpha));
         y += kRowHeight;
     }
-    const float clockX = hud::ScreenWidth() * 0.5f;
+    const float clockX = ScreenWidth() * 0.5f;
     if (summary.bestMs > 0)
         DrawLine("Best " + FormatRaceTime(summary.bestMs) + "  (" + summary.difficulty + ")", clockX, kBestY,
                  WithAlpha(kWhite, alpha));
     if (summary.newRecord) DrawLine("NEW RECORD", clockX, kBestY + kRowHeight, WithAlpha(kGold, alpha));
-    DrawLine(kKeysHint, hud::ScreenWidth() * 0.36f, kKeysY, WithAlpha(kGrey, alpha));
+    DrawLine(kKeysHint, ScreenWidth() * 0.36f, kKeysY, WithAlpha(kGrey, alpha));
 }

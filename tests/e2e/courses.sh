@@ -37,7 +37,7 @@ grep -q "no course can be raced" "$work/err.txt" || fail "no final message: $(ca
 
 # The author's checks pass on every course text the game ships.
 for text in "$source_dir/content/course/course.txt" "$build_dir"/courses/*.txt; do
-    "$build_dir/tools/mapc" check "$text" > "$work/check.txt" || { fail "mapc check $text"; cat "$work/check.txt"; }
+    "$build_dir/tools/mapc" check --models "$game_dir/data/MapObject" "$text" > "$work/check.txt" || { fail "mapc check $text"; cat "$work/check.txt"; }
 done
 
 # A headless race on the mountain: the trace shows the automatic pilot's detours.

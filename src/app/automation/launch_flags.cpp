@@ -94,13 +94,16 @@ constexpr UsageRow kFlagRows[] = {
 };
 constexpr UsageRow kKeyRows[] = {
     {"Enter", "start the race on the title; back to the title after the finish"},
+    {"Left, Right", "choose the course on the title; turn in the race"},
     {"Escape", "quit from the title, or leave the race for the title (both ask first)"},
-    {"Space", "throttle (without it the broom coasts down)"},
+    {"Space", "throttle (without it the broom coasts down); race again on the result screen"},
     {"Shift", "boost"},
-    {"Left, Right", "turn"},
     {"Up, Down", "nose up, nose down"},
     {"R", "swap Up and Down"},
     {"C", "automatic pilot on/off"},
+    {"P", "pause and go on"},
+    {"F1", "the controls screen (title and race)"},
+    {"O", "the options screen (title)"},
 };
 
 template <std::size_t N>

@@ -1,4 +1,4 @@
-// Temp file + fsync + rename over POSIX calls; errors come back as strerror text.
+// Whole-file reads and setting files aside; errors come back as strerror text.
 #include "platform/fs/atomic_file.h"
 
 #include <fcntl.h>
@@ -21,26 +21,6 @@ bool Fail(std::string* error, const std::string& what) {
     return false;
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// The rename is only durable once the folder's own entry list reaches the disk.
-void SyncFolder(const std::string& path) {
-    const std::string folder = std::filesystem::path(path).parent_path().string();
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 std::string TimestampNow() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -59,25 +39,6 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* err
     contents << file.rdbuf();
     if (file.bad()) return Fail(error, "cannot read " + path);
     *bytes = contents.str();
-    return true;
-}
-
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error) {
-    const std::string temporary = path + ".tmp-" + std::to_string(::getpid());
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return Fail(error, "cannot create " + temporary);
-    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
-        Fail(error, "cannot write " + temporary);
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    if (::close(fd) != 0 || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        Fail(error, "cannot replace " + path);
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    SyncFolder(path);
     return true;
 }
 

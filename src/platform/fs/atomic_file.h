@@ -1,20 +1,19 @@
-// Whole-file reads and crash-safe whole-file writes for the files the game keeps between runs.
+// Whole-file reads, and setting aside files that cannot be read, for the files the game keeps
+// between runs (the writes themselves are atomic_write.h's).
 //
-// Stands in for: nothing of the original game, which wrote no files; this is the POSIX side of
-// saving. A write goes to a temporary file in the same folder, is flushed to the disk (fsync), then
-// renamed over the old file, and the folder entry is synced too, so a crash or a kill at any moment
-// leaves either the whole old file or the whole new one.
-// Does not: lock against other processes, keep backups, or create missing parent folders.
+// Stands in for: the file calls a Windows game would save with; this is the POSIX side of
+// saving.
+// Does not: lock against other processes or keep backups.
 #pragma once
 
 #include <string>
+
+#include "platform/fs/atomic_write.h" // WriteFileAtomically
 
 namespace platform::fs {
 
 // The whole file; false when it cannot be opened or read (`error` gets the reason).
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error);
-// Replaces `path` with `bytes` atomically; false with the reason, leaving any old file as it was.
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error);
 // Renames `path` to "path.unreadable-YYYYMMDD-HHMMSS" (a counter added when that exists); returns
 // the new name, or empty with the reason when the rename failed.
 std::string MoveAside(const std::string& path, std::string* error);

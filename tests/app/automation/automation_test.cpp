@@ -87,6 +87,7 @@ std::vector<std::string> ReadmeTableNames(const std::string& heading) {
     bool inside = false;
     for (std::string line; std::getline(readme, line);) {
         if (line.rfind("## ", 0) == 0) inside = line == heading;
+        if (inside && !names.empty() && line.rfind("|", 0) != 0) break; // the section's first table only
         if (!inside || line.rfind("| ", 0) != 0 || line.find("---") != std::string::npos) continue;
         names.push_back(line.substr(2, line.find(" |", 1) - 2));
     }
