@@ -123,8 +123,10 @@ void BM_EffectQuads(benchmark::State& state) {
     D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 4, float(kW) / kH, 1, 1000);
     effect->SetMatrix("mV", &view);
     effect->SetMatrix("mP", &projection);
-    EffectVertex quad[4] = {{-2, 2, 0, 0xFFFFFFE1, 0, 0}, {2, 2, 0, 0xFFFFFFE1, 1, 0},
-                            {2, -2, 0, 0xFFFFFFE1, 1, 1}, {-2, -2, 0, 0xFFFFFFE1, 0, 1}};
+    EffectVertex quad[4] = {{-2, 2, 0, 0xFFFFFFE1, 0, 0},
+                            {2, 2, 0, 0xFFFFFFE1, 1, 0},
+                            {2, -2, 0, 0xFFFFFFE1, 1, 1},
+                            {-2, -2, 0, 0xFFFFFFE1, 0, 1}};
     const int n = int(state.range(0));
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);

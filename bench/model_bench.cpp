@@ -48,8 +48,8 @@ void BM_RayBruteForce(benchmark::State& state) {
     std::size_t i = 0;
     for (auto _ : state) {
         platform::mesh::RayHit hit;
-        benchmark::DoNotOptimize(
-            platform::mesh::RayBvh::IntersectBruteForce(*mesh, rays.origins[i & 4095], rays.directions[i & 4095], &hit));
+        benchmark::DoNotOptimize(platform::mesh::RayBvh::IntersectBruteForce(*mesh, rays.origins[i & 4095],
+                                                                             rays.directions[i & 4095], &hit));
         ++i;
     }
 }
@@ -80,8 +80,8 @@ std::string SkinnedSheet() {
         for (int c = 0; c + 1 < w; ++c) {
             int a = y * w + c;
             x += "  3;" + std::to_string(a) + "," + std::to_string(a + w) + "," + std::to_string(a + 1) + ";,\n";
-            x += "  3;" + std::to_string(a + 1) + "," + std::to_string(a + w) + "," + std::to_string(a + w + 1) +
-                 ";,\n";
+            x +=
+                "  3;" + std::to_string(a + 1) + "," + std::to_string(a + w) + "," + std::to_string(a + w + 1) + ";,\n";
         }
     x += "  ;\n  MeshNormals { " + std::to_string(w * h) + ";\n";
     for (int i = 0; i < w * h; ++i) x += "   0.000000;0.000000;-1.000000;,\n";

@@ -168,8 +168,7 @@ double ProcessCpuMs() {
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
-template <class Body>
-void RunFrames(benchmark::State& state, Body body) {
+template <class Body> void RunFrames(benchmark::State& state, Body body) {
     Scene& scene = TheScene();
     if (!scene.ready) {
         state.SkipWithError("no OpenGL device (run under a display)");
@@ -183,8 +182,7 @@ void RunFrames(benchmark::State& state, Body body) {
     }
     // CPU time of every thread of the process, the rasteriser's included: on a busy machine the
     // wall clock also counts waiting for a core, this does not.
-    state.counters["all_threads_cpu_ms"] =
-        benchmark::Counter((ProcessCpuMs() - cpuStart) / double(state.iterations()));
+    state.counters["all_threads_cpu_ms"] = benchmark::Counter((ProcessCpuMs() - cpuStart) / double(state.iterations()));
 }
 
 void BM_EmptyFrame(benchmark::State& state) {

@@ -62,13 +62,15 @@ void BaseEffect::DrawQuad() {
 void BaseEffect::SetSize(float w, float h) {
     halfWidth = w, halfHeight = h;
     const float corners[4][3] = {{-w, 0, h}, {w, 0, h}, {w, 0, -h}, {-w, 0, -h}};
-    for (int i = 0; i < 4; ++i) vertices[i].x = corners[i][0], vertices[i].y = corners[i][1], vertices[i].z = corners[i][2];
+    for (int i = 0; i < 4; ++i)
+        vertices[i].x = corners[i][0], vertices[i].y = corners[i][1], vertices[i].z = corners[i][2];
 }
 
 void BaseEffect::SetBillboardSize(float w, float h) {
     halfWidth = w, halfHeight = h;
     const float corners[4][3] = {{-w, h, 0}, {w, h, 0}, {w, -h, 0}, {-w, -h, 0}};
-    for (int i = 0; i < 4; ++i) vertices[i].x = corners[i][0], vertices[i].y = corners[i][1], vertices[i].z = corners[i][2];
+    for (int i = 0; i < 4; ++i)
+        vertices[i].x = corners[i][0], vertices[i].y = corners[i][1], vertices[i].z = corners[i][2];
 }
 
 void BaseEffect::SetPosition(const D3DXMATRIX& m) { D3DXMatrixTranslation(&position, m._41, m._42, m._43); }

@@ -31,10 +31,11 @@ struct KindEntry {
 template <class Kind> BaseEffect* Make() { return new Kind(); }
 
 constexpr KindEntry kKinds[] = {
-    {"lightball", Make<LightBall>},     {"magiccircle", Make<MagicCircle>}, {"broomeffect", Make<BroomEffect>},
-    {"trajectory", Make<Trajectory>},   {"maplightball", Make<MapLightBall>}, {"nextptarrow", Make<NextPtArrow>},
-    {"pmcircle", Make<PlayerMCircle>}, {"arrow", Make<Arrow>},             {"starteffect", Make<StartEffect>},
-    {"cross", Make<Cross>},
+    {"lightball", Make<LightBall>},       {"magiccircle", Make<MagicCircle>},
+    {"broomeffect", Make<BroomEffect>},   {"trajectory", Make<Trajectory>},
+    {"maplightball", Make<MapLightBall>}, {"nextptarrow", Make<NextPtArrow>},
+    {"pmcircle", Make<PlayerMCircle>},    {"arrow", Make<Arrow>},
+    {"starteffect", Make<StartEffect>},   {"cross", Make<Cross>},
 };
 
 void ShowScanError() { MessageBoxA(nullptr, "Effect:Error", "msg", MB_OK); }
@@ -77,8 +78,7 @@ void EffectManager::LoadTextures() {
 void EffectManager::CreateGlowTarget() {
     // The fast graphics level glows from an 8-bit target: brightness past white is lost, memory and
     // bandwidth halve.
-    D3DFORMAT format =
-        CurrentGraphicsQuality() == GraphicsQuality::Fast ? D3DFMT_A8R8G8B8 : D3DFMT_A16B16G16R16F;
+    D3DFORMAT format = CurrentGraphicsQuality() == GraphicsQuality::Fast ? D3DFMT_A8R8G8B8 : D3DFMT_A16B16G16R16F;
     if (glowTarget.surface && glowTarget.info.Format == format) return;
     glowTarget.Release();
     const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;

@@ -10,7 +10,6 @@
 #include "effects/base_effect.h"
 #include "simplelib/texture.h"
 
-
 struct EffectTextureEntry {
     std::string stem;
     std::shared_ptr<SimpleLib::CTexture> texture;

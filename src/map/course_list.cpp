@@ -98,10 +98,9 @@ bool ReadEntry(const Section& section, const std::string& where, CourseEntry* co
     std::copy_n(&defaults.lightAmbient.x, 3, ambient);
     bool ok = reader.ExistingFile("map", kMapFolder, &course->mapPath, true) &&
               reader.ExistingFile("sky", kSkyFolder, &course->skyPath, false) &&
-              reader.Numbers("start", 3, start, true) &&
-              reader.Numbers("heading", 1, &course->heading, true) && reader.Numbers("fog", 4, fog, false) &&
-              reader.Numbers("light", 3, light, false) && reader.Numbers("diffuse", 3, diffuse, false) &&
-              reader.Numbers("ambient", 3, ambient, false);
+              reader.Numbers("start", 3, start, true) && reader.Numbers("heading", 1, &course->heading, true) &&
+              reader.Numbers("fog", 4, fog, false) && reader.Numbers("light", 3, light, false) &&
+              reader.Numbers("diffuse", 3, diffuse, false) && reader.Numbers("ambient", 3, ambient, false);
     const platform::ini::Entry* name = reader.Get("name");
     if (ok && (!name || name->value.empty())) ok = reader.Fail(section.line, "no name");
     if (!ok) {
@@ -127,8 +126,8 @@ std::vector<Section> GroupSections(const platform::ini::File& file) {
     std::vector<Section> sections;
     for (const platform::ini::Entry& entry : file.entries) {
         if (entry.section.empty()) continue;
-        auto same = std::find_if(sections.begin(), sections.end(),
-                                 [&](const Section& s) { return s.name == entry.section; });
+        auto same =
+            std::find_if(sections.begin(), sections.end(), [&](const Section& s) { return s.name == entry.section; });
         if (same == sections.end()) {
             sections.push_back({entry.section, entry.line, {}});
             same = sections.end() - 1;

@@ -30,8 +30,8 @@ public:
     bool ReadInt32(std::int32_t* out) {
         std::uint8_t b[4];
         if (!ReadBytes(b, 4)) return false;
-        *out = static_cast<std::int32_t>(std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 |
-                                         std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24);
+        *out = static_cast<std::int32_t>(std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
+                                         std::uint32_t(b[3]) << 24);
         return true;
     }
 
@@ -140,7 +140,8 @@ MapManager::LoadResult MapManager::LoadMapFile(const std::string& path) {
             result = LoadMapFromMemory(bytes.data(), bytes.size());
         }
     }
-    if (result != LoadResult::Ok) std::fprintf(stderr, "map: %s %s%s\n", path.c_str(), Describe(result), reason.c_str());
+    if (result != LoadResult::Ok)
+        std::fprintf(stderr, "map: %s %s%s\n", path.c_str(), Describe(result), reason.c_str());
     return result;
 }
 
@@ -262,10 +263,10 @@ void MapManager::DropBrokenCheckPoints(std::vector<NEditer::MapObject*>& attache
         DropObjects(attached, doomed);
         return;
     }
-    if (count == 0)
-        std::fprintf(stderr, "map: no usable checkpoints: every checkpoint was dropped\n");
+    if (count == 0) std::fprintf(stderr, "map: no usable checkpoints: every checkpoint was dropped\n");
     else
-        std::fprintf(stderr, "map: no usable checkpoints: the %d checkpoint(s) must be numbered 0 to %d, but %d is missing\n",
+        std::fprintf(stderr,
+                     "map: no usable checkpoints: the %d checkpoint(s) must be numbered 0 to %d, but %d is missing\n",
                      count, count - 1, missing);
     for (const auto& [number, object] : byNumber) doomed.insert(object);
     DropObjects(attached, doomed);

@@ -11,7 +11,6 @@
 #include "render/model_shader.h"
 #include "simplelib/texture.h"
 
-
 namespace NEditer {
 
 class ObjectMesh {

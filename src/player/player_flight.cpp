@@ -25,7 +25,7 @@ constexpr float kYawStep = 0.03f;
 constexpr float kHeldBoostYawStep = 0.01f; // boost key still held after the burst
 constexpr float kYawRateDecay = 0.95f;     // keyboard, no turn key
 constexpr float kLeaveBoostYawDecay = 0.9f;
-constexpr float kAutoYawRateDecay = 0.9f;  // automatic pilot without turn input
+constexpr float kAutoYawRateDecay = 0.9f;   // automatic pilot without turn input
 constexpr float kCounterTurnDamping = 0.8f; // turning against the rate during the burst
 
 // Pitch.

@@ -19,10 +19,8 @@ struct RosterEntry {
 };
 
 constexpr RosterEntry kRoster[] = {
-    {0, PlayerManager::kKeyboardModel, false, 0, 0, 0, 0},
-    {1, "data/XFile/velka/velka.x", true, 100, 0, 100, 255},
-    {1, "data/XFile/mirro/mirro.x", true, 100, 255, 0, 255},
-    {1, "data/XFile/mirro/mirro.x", true, 100, 0, 255, 0},
+    {0, PlayerManager::kKeyboardModel, false, 0, 0, 0, 0},   {1, "data/XFile/velka/velka.x", true, 100, 0, 100, 255},
+    {1, "data/XFile/mirro/mirro.x", true, 100, 255, 0, 255}, {1, "data/XFile/mirro/mirro.x", true, 100, 0, 255, 0},
     {1, "data/XFile/mirro/mirro.x", true, 100, 255, 255, 0},
 };
 
@@ -81,9 +79,9 @@ std::int32_t PlayerManager::ComputeRank() const {
     std::int32_t place = 1;
     for (const auto& racer : players) {
         if (racer == keyboard) continue;
-        const bool ahead = racer->finished || racer->nextCheckPoint > keyboard->nextCheckPoint ||
-                           (racer->nextCheckPoint == keyboard->nextCheckPoint &&
-                            racer->distanceToNext < keyboard->distanceToNext);
+        const bool ahead =
+            racer->finished || racer->nextCheckPoint > keyboard->nextCheckPoint ||
+            (racer->nextCheckPoint == keyboard->nextCheckPoint && racer->distanceToNext < keyboard->distanceToNext);
         if (ahead) ++place;
     }
     return place;

@@ -17,9 +17,9 @@
 #include <vector>
 
 struct CourseRecord {
-    std::uint32_t bestMs = 0; // 0: no finished race yet
-    std::string date;         // of the best race, local time
-    std::int32_t place = 0;   // of the best race
+    std::uint32_t bestMs = 0;                // 0: no finished race yet
+    std::string date;                        // of the best race, local time
+    std::int32_t place = 0;                  // of the best race
     std::vector<std::uint32_t> bestSplitsMs; // per checkpoint, each the best ever flown; 0: none
 
     bool HasBest() const { return bestMs > 0; }

@@ -15,8 +15,7 @@ constexpr std::uint32_t kVersion = 1;
 constexpr std::uint32_t kMostCourseIdBytes = 256;
 constexpr std::size_t kFrameBytes = 8 * sizeof(float);
 
-template <typename T>
-void Put(std::string& out, T value) {
+template <typename T> void Put(std::string& out, T value) {
     char bytes[sizeof(T)];
     std::memcpy(bytes, &value, sizeof(T));
     out.append(bytes, sizeof(T));
@@ -25,8 +24,7 @@ void Put(std::string& out, T value) {
 class Reader {
 public:
     explicit Reader(const std::string& source) : bytes(source) {}
-    template <typename T>
-    bool Get(T* value) {
+    template <typename T> bool Get(T* value) {
         if (bytes.size() - offset < sizeof(T)) return false;
         std::memcpy(value, bytes.data() + offset, sizeof(T));
         offset += sizeof(T);
@@ -103,7 +101,7 @@ bool LoadGhost(const std::string& course, const std::string& difficulty, std::ui
         records::SetAside(path, "ghost", error, "racing without it");
         return false;
     }
-    const char* mismatch = run->course != course         ? "it was flown on another course"
+    const char* mismatch = run->course != course             ? "it was flown on another course"
                            : run->mapChecksum != mapChecksum ? "it was flown on another version of the map"
                                                              : nullptr;
     if (mismatch) {

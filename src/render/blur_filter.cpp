@@ -70,8 +70,7 @@ void BlurFilter::BlurY(float x, float y, SimpleLib::CTexture& input, float width
     Blur("YBlurTech", x, y, input, width, height);
 }
 
-void BlurFilter::Blur(const char* technique, float x, float y, SimpleLib::CTexture& input, float width,
-                      float height) {
+void BlurFilter::Blur(const char* technique, float x, float y, SimpleLib::CTexture& input, float width, float height) {
     if (!effect) return;
     D3DXVECTOR4 texel = TexelSizeOf(input);
     effect->SetVector("TexelSize", &texel);

@@ -18,8 +18,8 @@ public:
     // recordDraws off skips the draw log tests read, which a long headless run does not need.
     bool InitNull(std::int32_t width, std::int32_t height, bool recordDraws = true);
     void SetDefaultStates();
-    void SetDirectionalLight(const D3DXVECTOR3& direction, const D3DCOLORVALUE& diffuse,
-                             const D3DCOLORVALUE& ambient, const D3DCOLORVALUE& specular);
+    void SetDirectionalLight(const D3DXVECTOR3& direction, const D3DCOLORVALUE& diffuse, const D3DCOLORVALUE& ambient,
+                             const D3DCOLORVALUE& specular);
     void DrawScreenQuad(float x, float y, float width, float height, float uMax, float vMax);
     void Release();
 

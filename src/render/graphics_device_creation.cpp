@@ -47,4 +47,3 @@ bool GraphicsDevice::InitNull(std::int32_t width, std::int32_t height, bool reco
     AttachDeviceObjects(*this);
     return true;
 }
-

@@ -54,6 +54,6 @@ private:
     void DrawBoneCombinations(SimpleLib::CMeshObject& skeleton, SimpleLib::MeshContainer& container,
                               platform::mesh::Mesh& mesh);
     static SimpleLib::CTexture* ContainerTexture(SimpleLib::MeshContainer& container, DWORD material);
-    static const D3DXMATRIX* BoneSkin(const SimpleLib::CMeshObject& skeleton,
-                                      const SimpleLib::MeshContainer& container, DWORD boneId);
+    static const D3DXMATRIX* BoneSkin(const SimpleLib::CMeshObject& skeleton, const SimpleLib::MeshContainer& container,
+                                      DWORD boneId);
 };

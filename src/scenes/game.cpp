@@ -150,8 +150,7 @@ bool Game::AskReturnToTitle() {
     if (!KeyPressed(VK_ESCAPE, escapeLatch)) return false;
     // The race stands still while the question is open, so the time spent answering is not lost.
     Halt();
-    const int answer =
-        MessageBoxA(window, kReturnQuestion, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    const int answer = MessageBoxA(window, kReturnQuestion, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     Resume();
     return answer == IDYES;
 }

@@ -17,9 +17,9 @@ std::vector<std::uint32_t> ClockCells(std::uint32_t minutes, std::uint32_t secon
     // The strip holds single digits only: a long race's minutes take one cell per digit.
     std::vector<std::uint32_t> cells(MinuteDigits(minutes));
     for (auto cell = cells.rbegin(); cell != cells.rend(); ++cell, minutes /= 10) *cell = minutes % 10;
-    cells.insert(cells.end(), {static_cast<std::uint32_t>(kMinuteSeparatorCell), seconds / 10, seconds % 10,
-                               static_cast<std::uint32_t>(kFractionSeparatorCell), milliseconds / 100,
-                               (milliseconds / 10) % 10});
+    cells.insert(cells.end(),
+                 {static_cast<std::uint32_t>(kMinuteSeparatorCell), seconds / 10, seconds % 10,
+                  static_cast<std::uint32_t>(kFractionSeparatorCell), milliseconds / 100, (milliseconds / 10) % 10});
     return cells;
 }
 

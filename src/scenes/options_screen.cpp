@@ -32,8 +32,7 @@ std::size_t GhostRow() { return DifficultyRow() + 1; }
 bool IsKeyRow(std::size_t row) { return row >= kFirstKeyRow && row < DifficultyRow(); }
 
 // Steps a choice of `count` values, wrapping round.
-template <typename Enum>
-void Cycle(Enum* choice, int step, std::size_t count) {
+template <typename Enum> void Cycle(Enum* choice, int step, std::size_t count) {
     int next = (static_cast<int>(*choice) + step + static_cast<int>(count)) % static_cast<int>(count);
     *choice = static_cast<Enum>(next);
 }
@@ -131,7 +130,8 @@ void OptionsScreen::Leave() {
         std::fprintf(stderr, "settings: changes kept for this run only: %s\n",
                      path.empty() ? "no settings folder (set HOME or use --config)"
                                   : (path + " could not be read at start, so "
-                                                                                    "it is left as it was").c_str());
+                                            "it is left as it was")
+                                        .c_str());
         return;
     }
     std::string error;

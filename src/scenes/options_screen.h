@@ -36,8 +36,8 @@ private:
     bool open = false;
     bool waitingForKey = false;
     std::size_t selected = 0;
-    Settings atOpen;                    // to tell whether anything changed
-    std::vector<bool> keysHeldBefore;  // physical keys held when the last frame looked
+    Settings atOpen;                  // to tell whether anything changed
+    std::vector<bool> keysHeldBefore; // physical keys held when the last frame looked
     std::string message;
     bool upLatch = false, downLatch = false, leftLatch = false, rightLatch = false;
     ScreenText heading{44};

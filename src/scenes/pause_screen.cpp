@@ -15,6 +15,6 @@ void PauseScreen::Draw() {
     MapManager::Instance().DrawDim(kDim);
     const float w = ScreenWidth(), h = ScreenHeight();
     word.DrawCentred("PAUSE", w * 0.5f, h * 0.36f, kWordColour);
-    hint.DrawCentred("P or Start: go on      F1: controls      Escape: back to the title", w * 0.5f,
-                     h * 0.36f + 130.0f, kHintColour);
+    hint.DrawCentred("P or Start: go on      F1: controls      Escape: back to the title", w * 0.5f, h * 0.36f + 130.0f,
+                     kHintColour);
 }

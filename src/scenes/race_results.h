@@ -13,10 +13,10 @@ class RaceResults {
 public:
     // A racer on the result table, best first.
     struct Standing {
-        std::size_t racer = 0;     // index in the roster (0 is the keyboard racer)
-        std::int32_t place = 0;    // 1..n
+        std::size_t racer = 0;  // index in the roster (0 is the keyboard racer)
+        std::int32_t place = 0; // 1..n
         bool finished = false;
-        std::uint32_t timeMs = 0;  // finishing time when finished
+        std::uint32_t timeMs = 0; // finishing time when finished
     };
     // The split just flown: checkpoint `index` (0-based) reached `splitMs` after the one before.
     struct Split {
@@ -30,7 +30,8 @@ public:
     bool Started() const { return started; }
     // After each update of the world once started. `nowMs` is the race time of this update;
     // `keyboardClockMs` what the race clock shows, which is the keyboard racer's time at its finish.
-    void Observe(const std::vector<std::shared_ptr<Player>>& racers, std::uint32_t nowMs, std::uint32_t keyboardClockMs);
+    void Observe(const std::vector<std::shared_ptr<Player>>& racers, std::uint32_t nowMs,
+                 std::uint32_t keyboardClockMs);
 
     // Updates observed since "go" (0 before the first).
     std::size_t Updates() const { return updates; }

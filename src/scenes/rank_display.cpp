@@ -44,7 +44,8 @@ void RankDisplay::DrawPlace(const D3DXMATRIX& numeralTransform, const D3DXMATRIX
 void RankDisplay::DrawRacing() { DrawPlace(world, world * MatrixTranslation(60.0f, 30.0f, 0.0f), 0xFFFFFFFF); }
 
 void RankDisplay::DrawResult() {
-    const D3DXMATRIX placed = MatrixScaling(1.0f, 1.0f, 0.0f) * MatrixTranslation(ScreenWidth() * 0.4f, kResultTop, 0.0f);
+    const D3DXMATRIX placed =
+        MatrixScaling(1.0f, 1.0f, 0.0f) * MatrixTranslation(ScreenWidth() * 0.4f, kResultTop, 0.0f);
     alpha = hud::StepResultAlpha(alpha);
     const D3DCOLOR colour = (static_cast<D3DCOLOR>(alpha) << 24) | 0xFFFFFF;
     DrawPlace(placed, placed * MatrixTranslation(80.0f, 40.0f, 0.0f), colour);

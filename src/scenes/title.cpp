@@ -65,7 +65,8 @@ bool Title::UpdateScreens() {
 std::int32_t Title::Update() {
     if (UpdateScreens()) return 0;
     if (KeyPressed(VK_ESCAPE, escapeLatch)) {
-        int answer = MessageBoxA(window, "ゲームを終了しますか？", "Orlenda", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+        int answer =
+            MessageBoxA(window, "ゲームを終了しますか？", "Orlenda", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
         if (answer == IDYES) {
             exitRequested = true;
             return kTitleScene;

@@ -25,9 +25,7 @@ HRESULT CAllocateHierarchy::CreateFrame(const char* name, D3DXFRAME** newFrame) 
         frame->Name = name ? name : "";
         frame->TransformationMatrix = MatrixIdentity();
         *newFrame = frame.release();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    } catch (const std::bad_alloc&) { return E_OUTOFMEMORY; }
     return S_OK;
 }
 

@@ -34,7 +34,7 @@ class CAnimationSet {
 public:
     std::string name;
     double ticksPerSecond = 60.0;
-    double length = 0.0; // largest key time + 1
+    double length = 0.0;                             // largest key time + 1
     std::vector<std::unique_ptr<BoneKeys>> boneKeys; // one per frame of the model, in its order
 };
 

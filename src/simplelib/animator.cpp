@@ -7,8 +7,7 @@ namespace SimpleLib {
 namespace {
 
 // The segment i with time[i] <= t < time[i+1], searched from the hint onwards with wrap-around.
-template <class Key>
-std::uint32_t FindSegment(const std::vector<Key>& keys, double t, std::uint32_t& hint) {
+template <class Key> std::uint32_t FindSegment(const std::vector<Key>& keys, double t, std::uint32_t& hint) {
     const std::uint32_t segments = std::uint32_t(keys.size() - 1);
     std::uint32_t start = std::min<std::uint32_t>(hint, segments - 1);
     std::uint32_t i = start;
@@ -107,8 +106,7 @@ bool CAnimator::SetTrackAnimation(std::uint32_t setIndex, float weight, double s
     return true;
 }
 
-bool CAnimator::ChangeAnimation(std::uint32_t setIndex, double speed, double position, double delay,
-                                double duration) {
+bool CAnimator::ChangeAnimation(std::uint32_t setIndex, double speed, double position, double delay, double duration) {
     tracks.push_front(std::make_shared<CAnimatorTrack>());
     if (duration != 0) {
         if (!SetTrackAnimation(setIndex, 0.0f, speed, position)) return false;

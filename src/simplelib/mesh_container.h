@@ -20,9 +20,9 @@ struct D3DXFRAME_EX : D3DXFRAME {
 
 // One mesh of a frame, converted for indexed vertex blending when it is skinned.
 struct MeshContainer : D3DXMESHCONTAINER {
-    std::unique_ptr<CTexture[]> textures;         // one per material (at least one)
+    std::unique_ptr<CTexture[]> textures;             // one per material (at least one)
     std::shared_ptr<platform::mesh::Mesh> sourceMesh; // as loaded, with normals
-    DWORD maxVertexInfluences = 0;                // the shader's "CurNumBones"
+    DWORD maxVertexInfluences = 0;                    // the shader's "CurNumBones"
     DWORD boneCombinationCount = 0;
     std::vector<D3DXBONECOMBINATION> boneCombinations;
     std::vector<D3DXFRAME_EX*> boneFrames; // per bone of pSkinInfo, the frame of the same name (null: none)

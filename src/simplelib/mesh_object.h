@@ -15,8 +15,8 @@ public:
         BoneNode* parent = nullptr;
         std::vector<BoneNode*> children;
         int depth = 0;
-        D3DXMATRIX local;    // animated local matrix
-        D3DXMATRIX combined; // local times the parent's combined
+        D3DXMATRIX local;                   // animated local matrix
+        D3DXMATRIX combined;                // local times the parent's combined
         D3DXMATRIX skin = MatrixIdentity(); // the frame's offset times combined
     };
 

@@ -26,8 +26,8 @@ bool CSkinMesh::Load(const std::string& path) {
     CAllocateHierarchy allocator(directory);
     D3DXFRAME* root = nullptr;
     std::shared_ptr<platform::mesh::AnimationController> controller;
-    HRESULT hr = D3DXLoadMeshHierarchyFromX(path, D3DXMESH_MANAGED, GraphicsDevice::Instance().device.get(),
-                                            &allocator, nullptr, &root, &controller, &lastError);
+    HRESULT hr = D3DXLoadMeshHierarchyFromX(path, D3DXMESH_MANAGED, GraphicsDevice::Instance().device.get(), &allocator,
+                                            nullptr, &root, &controller, &lastError);
     if (FAILED(hr) || !root) {
         std::fprintf(stderr, "xfile: %s\n", lastError.empty() ? (path + ": cannot load").c_str() : lastError.c_str());
         directory.clear();

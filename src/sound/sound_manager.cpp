@@ -79,7 +79,9 @@ bool SoundManager::LoadWave(const std::string& path, SoundRecord* record) {
         return false;
     }
     if (wav.IsCut())
-        std::fprintf(stderr, "sound: %s was cut: its header announces %u bytes of samples, only %u (whole sample frames) are there; playing those\n",
+        std::fprintf(stderr,
+                     "sound: %s was cut: its header announces %u bytes of samples, only %u (whole sample frames) are "
+                     "there; playing those\n",
                      path.c_str(), wav.DeclaredSize(), wav.GetSize());
     record->buffer = platform::audio::SoundBuffer::Create(*wav.GetFormat(), wav.GetSize(), &error);
     if (!record->buffer) {

@@ -22,7 +22,9 @@ bool Fail(std::string* error, const char* reason) {
 }
 
 std::uint16_t Word(const std::uint8_t* bytes) { return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8); }
-std::uint32_t Dword(const std::uint8_t* bytes) { return Word(bytes) | static_cast<std::uint32_t>(Word(bytes + 2)) << 16; }
+std::uint32_t Dword(const std::uint8_t* bytes) {
+    return Word(bytes) | static_cast<std::uint32_t>(Word(bytes + 2)) << 16;
+}
 
 } // namespace
 
@@ -73,9 +75,11 @@ bool WaveFile::ReadFormat(std::string* error) {
         std::uint8_t extraSize[2];
         if (hmmio.Read(extraSize, 2) != 2) return Fail(error, "fmt chunk cut short");
         format->cbSize = Word(extraSize);
-        if (kPcmWaveFormatBytes + 2u + format->cbSize > ckIn.cksize) return Fail(error, "format extra bytes beyond the fmt chunk");
+        if (kPcmWaveFormatBytes + 2u + format->cbSize > ckIn.cksize)
+            return Fail(error, "format extra bytes beyond the fmt chunk");
         format->extra.resize(format->cbSize);
-        if (hmmio.Read(format->extra.data(), format->cbSize) != format->cbSize) return Fail(error, "fmt chunk cut short");
+        if (hmmio.Read(format->extra.data(), format->cbSize) != format->cbSize)
+            return Fail(error, "fmt chunk cut short");
     }
     if (!hmmio.Ascend(ckIn)) return Fail(error, "fmt chunk cut short");
     wfx = std::move(format);

@@ -7,9 +7,7 @@ namespace {
 
 class WindowedApplicationTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        testsupport::ResetSingletons();
-    }
+    void SetUp() override { testsupport::ResetSingletons(); }
     void TearDown() override {
         Application::Instance().Shutdown();
         testsupport::ResetSingletons();

@@ -31,9 +31,8 @@ TEST(ContentSearch, TheFirstPlaceWithDataWinsAndAFailedSearchNamesEveryPlace) {
     fs::create_directories(root / "empty");
     fs::create_directories(root / "second/data");
     fs::create_directories(root / "third/data");
-    std::vector<ContentPlace> places = {{(root / "empty").string(), "a"},
-                                        {(root / "second").string(), "b"},
-                                        {(root / "third").string(), "c"}};
+    std::vector<ContentPlace> places = {
+        {(root / "empty").string(), "a"}, {(root / "second").string(), "b"}, {(root / "third").string(), "c"}};
     EXPECT_EQ(FindContentFolder(places), (root / "second").string());
     places.erase(places.begin() + 1, places.end());
     places.push_back({(root / "missing").string(), "d"});

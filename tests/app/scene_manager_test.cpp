@@ -109,7 +109,8 @@ TEST_F(SceneManagerTest, ASecondRequestAtTheSwapRestartsTheFadeOut) {
 
 TEST_F(SceneManagerTest, AgainBuildsTheSameSceneAfreshThroughTheFade) {
     SceneManager::Instance().factory = [this](std::int32_t id) -> std::unique_ptr<SceneBase> {
-        return std::make_unique<ScriptedScene>(id, &log, &frame, [id](int f) { return f == 10 ? SceneBase::kAgain : id; });
+        return std::make_unique<ScriptedScene>(id, &log, &frame,
+                                               [id](int f) { return f == 10 ? SceneBase::kAgain : id; });
     };
     SceneManager::Instance().ChangeScene(1);
     RunTo(200);

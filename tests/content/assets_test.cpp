@@ -28,7 +28,8 @@ TEST(Assets, TitleAndHudPicturesHaveTheirSizes) {
     struct Want {
         const char* path;
         uint32_t w, h;
-    } wants[] = {{"data/Texture/titleback.png", 1280, 720}, {"data/Texture/number.png", 1500, 100},
+    } wants[] = {{"data/Texture/titleback.png", 1280, 720},
+                 {"data/Texture/number.png", 1500, 100},
                  {"data/Texture/rank.png", 105, 240}};
     for (const Want& w : wants) {
         platform::image::Image img = LoadImage(w.path);
@@ -131,24 +132,23 @@ TEST(Assets, SoundsAreCleanPcmAndTheLoopsJoin) {
                 EXPECT_LT(std::abs(last), 300) << name << " ends without a click";
             }
         }
-        if (std::string(name) == "BGM") {
-            EXPECT_GE(double(s.size()) / channels / 44100.0, 20.0);
-        }
+        if (std::string(name) == "BGM") { EXPECT_GE(double(s.size()) / channels / 44100.0, 20.0); }
     }
 }
 
 TEST(Assets, ModelsAreDirectXTextWithTheirTextures) {
-    const char* models[] = {"data/MapObject/ground.x", "data/MapObject/church.x", "data/MapObject/kosciol.x",
-                            "data/MapObject/windtower.x", "data/MapObject/sail.x", "data/MapObject/checkpoint.x",
-                            "data/XFile/houki.x", "data/XFile/SkySphere/Sky.x", "data/XFile/aaa/perlita.x",
-                            "data/XFile/velka/velka.x", "data/XFile/mirro/mirro.x"};
+    const char* models[] = {"data/MapObject/ground.x",    "data/MapObject/church.x",    "data/MapObject/kosciol.x",
+                            "data/MapObject/windtower.x", "data/MapObject/sail.x",      "data/MapObject/checkpoint.x",
+                            "data/XFile/houki.x",         "data/XFile/SkySphere/Sky.x", "data/XFile/aaa/perlita.x",
+                            "data/XFile/velka/velka.x",   "data/XFile/mirro/mirro.x"};
     for (const char* path : models) {
         PlainMesh mesh;
         ASSERT_TRUE(ReadFirstMesh(path, &mesh)) << path;
         EXPECT_LT(mesh.positions.size(), 65535u) << path;
         std::string text = ReadText(path);
         std::string dir = std::filesystem::path(path).parent_path().string();
-        for (size_t at = text.find("TextureFilename"); at != std::string::npos; at = text.find("TextureFilename", at + 1)) {
+        for (size_t at = text.find("TextureFilename"); at != std::string::npos;
+             at = text.find("TextureFilename", at + 1)) {
             size_t q0 = text.find('"', at), q1 = text.find('"', q0 + 1);
             std::string file = dir + "/" + text.substr(q0 + 1, q1 - q0 - 1);
             EXPECT_TRUE(std::filesystem::exists(file)) << path << " names " << file;
@@ -175,7 +175,8 @@ TEST(Assets, CharactersAreSkinnedWithTheSeatedSetFirst) {
     for (const char* path : {"data/XFile/aaa/perlita.x", "data/XFile/velka/velka.x", "data/XFile/mirro/mirro.x"}) {
         std::string text = ReadText(path);
         size_t bones = 0;
-        for (size_t at = text.find("SkinWeights"); at != std::string::npos; at = text.find("SkinWeights", at + 1)) ++bones;
+        for (size_t at = text.find("SkinWeights"); at != std::string::npos; at = text.find("SkinWeights", at + 1))
+            ++bones;
         EXPECT_GE(bones, 10u) << path;
         EXPECT_LE(bones, 25u) << path;
         size_t header = text.find("XSkinMeshHeader");
@@ -216,4 +217,4 @@ TEST(Assets, GenerationIsDeterministic) {
     std::filesystem::remove_all(dir);
 }
 
-}  // namespace
+} // namespace

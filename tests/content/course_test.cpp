@@ -48,9 +48,12 @@ protected:
     // The game's bounding radius: farthest vertex with the row lengths of the matrix applied.
     static float Radius(const Placed& p) {
         float s[3];
-        for (int r = 0; r < 3; ++r) s[r] = std::sqrt(p.world.m[r][0] * p.world.m[r][0] + p.world.m[r][1] * p.world.m[r][1] + p.world.m[r][2] * p.world.m[r][2]);
+        for (int r = 0; r < 3; ++r)
+            s[r] = std::sqrt(p.world.m[r][0] * p.world.m[r][0] + p.world.m[r][1] * p.world.m[r][1] +
+                             p.world.m[r][2] * p.world.m[r][2]);
         float best = 0;
-        for (const D3DXVECTOR3& v : Model(p.kind).positions) best = std::max(best, std::hypot(v.x * s[0], v.y * s[1], v.z * s[2]));
+        for (const D3DXVECTOR3& v : Model(p.kind).positions)
+            best = std::max(best, std::hypot(v.x * s[0], v.y * s[1], v.z * s[2]));
         return best;
     }
 
@@ -239,4 +242,4 @@ TEST_F(Course, SceneryStandsOnTheGroundNearTheLine) {
     EXPECT_GE(nearLine, 8) << "scenery should line the course";
 }
 
-}  // namespace
+} // namespace

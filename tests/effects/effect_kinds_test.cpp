@@ -127,7 +127,7 @@ TEST_F(EffectTest, CrossLivesBetween288And307FramesAndHidesOutsideTheView) {
     MapManager::Instance().planePoints[2] = D3DXVECTOR3(0, 0, 0);
     cross->Update();
     EXPECT_FALSE(cross->visible);
-    EXPECT_EQ(cross->alpha, 5); // keeps fading in while unseen
+    EXPECT_EQ(cross->alpha, 5);                         // keeps fading in while unseen
     cross->SetPosition(MatrixTranslation(0, 0, -0.9f)); // within its half width of the plane
     cross->Update();
     EXPECT_TRUE(cross->visible);
@@ -197,7 +197,7 @@ TEST_F(ArrowTest, ArrowsPointAtTheNextTwoCheckPoints) {
     controller->cpIndex = 2;
     manager.UpdateAll();
     EXPECT_NEAR(std::fabs(Yaw(controller->arrows[NextPtArrow::kHead])), D3DX_PI, 1e-5f); // straight behind
-    EXPECT_NEAR(Yaw(controller->arrows[NextPtArrow::kSmall]), 0.0f, 1e-5f);   // wraps to checkpoint 0
+    EXPECT_NEAR(Yaw(controller->arrows[NextPtArrow::kSmall]), 0.0f, 1e-5f);              // wraps to checkpoint 0
 }
 
 TEST_F(ArrowTest, SwitchFadesOutIn26FramesThenBackIn18) {

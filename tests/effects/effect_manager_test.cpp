@@ -36,8 +36,8 @@ public:
 };
 
 TEST_F(EffectTest, CreateKnowsExactlyTheTenKeys) {
-    const char* keys[] = {"lightball", "magiccircle", "broomeffect", "trajectory", "maplightball",
-                          "nextptarrow", "pmcircle", "arrow", "starteffect", "cross"};
+    const char* keys[] = {"lightball",   "magiccircle", "broomeffect", "trajectory",  "maplightball",
+                          "nextptarrow", "pmcircle",    "arrow",       "starteffect", "cross"};
     for (const char* key : keys) {
         std::size_t before = manager.LiveCount();
         BaseEffect* effect = manager.Create(key);
@@ -213,8 +213,9 @@ TEST_F(EffectTest, GraphicsLevelsPickTheGlowTargetOrNone) {
         D3DFORMAT format;
         bool glows;
     };
-    for (Case c : {Case{GraphicsQuality::Fast, D3DFMT_A8R8G8B8, true}, Case{GraphicsQuality::Low, D3DFMT_UNKNOWN, false},
-                   Case{GraphicsQuality::Full, D3DFMT_A16B16G16R16F, true}}) {
+    for (Case c :
+         {Case{GraphicsQuality::Fast, D3DFMT_A8R8G8B8, true}, Case{GraphicsQuality::Low, D3DFMT_UNKNOWN, false},
+          Case{GraphicsQuality::Full, D3DFMT_A16B16G16R16F, true}}) {
         SetGraphicsQuality(c.quality);
         manager.DrawAll();
         EXPECT_EQ(raw->glowBound != nullptr, c.glows) << GraphicsQualityName(c.quality);

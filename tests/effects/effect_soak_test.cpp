@@ -62,8 +62,8 @@ TEST_F(EffectTest, TenThousandFramesKeepTheLiveCountFlat) {
     }
     for (auto& effect : manager.live)
         if (effect->name == "cross") (effect->visible ? crossesSeen : crossesHidden) += 1;
-    std::printf("live effects after frame 1000: %zu..%zu; crosses seen %zu, hidden %zu\n", lowest, highest,
-                crossesSeen, crossesHidden);
+    std::printf("live effects after frame 1000: %zu..%zu; crosses seen %zu, hidden %zu\n", lowest, highest, crossesSeen,
+                crossesHidden);
     // 179 balls, about 52 sparks, about 400 crosses, 21 long-lived effects.
     EXPECT_GT(lowest, 550u);
     EXPECT_LT(highest, 700u);

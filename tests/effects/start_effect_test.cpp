@@ -60,9 +60,7 @@ TEST_F(StartEffectTest, PushOnFrames52_104_156AndGoWithTheThird) {
     for (int frame = 1; frame <= 400; ++frame) {
         manager.UpdateAll();
         for (const std::string& name : SoundManager::Instance().TakePlayedNames()) sounds.emplace_back(frame, name);
-        if (frame == 52) {
-            EXPECT_EQ(marker->circles[0].green, 255);
-        }
+        if (frame == 52) { EXPECT_EQ(marker->circles[0].green, 255); }
         if (frame == 100) {
             EXPECT_EQ(marker->circles[1].params[BaseEffect::kSpin], 5.0f); // the circle being lit turns faster
         }

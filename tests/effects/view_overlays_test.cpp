@@ -35,9 +35,7 @@ TEST_F(OverlayTest, FadeOutDraws3FirstAndEndsOnThe86thFrame) {
         map.DrawFade();
         ++frames;
         colours.push_back(sprite->draws.back().colour);
-        if (frames == 85) {
-            EXPECT_TRUE(map.active);
-        }
+        if (frames == 85) { EXPECT_TRUE(map.active); }
     }
     EXPECT_EQ(frames, 86);
     EXPECT_EQ(colours.front(), 0x03FFFFFFu);

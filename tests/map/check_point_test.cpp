@@ -144,15 +144,22 @@ TEST_F(CourseTest, BrokenCheckPointChainsAreReportedAndLeaveNoCourse) {
         std::size_t kept;
         const char* message;
     } cases[] = {
-        {"gap", {{maptest::At(0, 0, 0), 0}, {maptest::At(0, 0, 1), 1}, {maptest::At(0, 0, 3), 3}}, 0,
+        {"gap",
+         {{maptest::At(0, 0, 0), 0}, {maptest::At(0, 0, 1), 1}, {maptest::At(0, 0, 3), 3}},
+         0,
          "no usable checkpoints: the 3 checkpoint(s) must be numbered 0 to 2, but 2 is missing"},
         {"from one", {{maptest::At(0, 0, 1), 1}, {maptest::At(0, 0, 2), 2}}, 0, "but 0 is missing"},
-        {"repeat", {{maptest::At(0, 0, 0), 0}, {maptest::At(0, 0, 1), 1}, {maptest::At(0, 0, 9), 1},
-                    {maptest::At(0, 0, 2), 2}}, 3,
+        {"repeat",
+         {{maptest::At(0, 0, 0), 0}, {maptest::At(0, 0, 1), 1}, {maptest::At(0, 0, 9), 1}, {maptest::At(0, 0, 2), 2}},
+         3,
          "object 3 (CheckPoint, number 1) dropped: checkpoint number 1 is already taken by object 2"},
-        {"NaN", {{maptest::At(0, 0, 0), 0}, {poisoned, 1}, {maptest::At(0, 0, 2), 2}}, 0,
+        {"NaN",
+         {{maptest::At(0, 0, 0), 0}, {poisoned, 1}, {maptest::At(0, 0, 2), 2}},
+         0,
          "object 2 (CheckPoint, number 1) dropped: its world matrix holds NaN or infinity"},
-        {"no size", {{maptest::At(0, 0, 0), 0}, {MatrixScaling(0, 0, 0), 1}, {maptest::At(0, 0, 2), 2}}, 0,
+        {"no size",
+         {{maptest::At(0, 0, 0), 0}, {MatrixScaling(0, 0, 0), 1}, {maptest::At(0, 0, 2), 2}},
+         0,
          "object 2 (CheckPoint, number 1) dropped: a checkpoint needs a radius above 0"},
     };
     for (const Case& c : cases) {

@@ -18,8 +18,8 @@ protected:
 
     static std::string Entry(const std::string& section, const std::string& map, const std::string& name,
                              const std::string& extra = "") {
-        return "[" + section + "]\nmap = " + map + "\nname = " + name +
-               "\nstart = 1 2 3\nheading = 90\nsky = Sky.x\n" + extra;
+        return "[" + section + "]\nmap = " + map + "\nname = " + name + "\nstart = 1 2 3\nheading = 90\nsky = Sky.x\n" +
+               extra;
     }
 
     ScratchFolder folder{"course_list"};

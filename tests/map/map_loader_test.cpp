@@ -23,7 +23,6 @@ const std::type_info& KindOf(const NEditer::MapObject& object) { return typeid(o
 
 class MapLoaderTest : public maptest::FreshSingletons, public ::testing::Test {
 protected:
-
     MapManager& map = MapManager::Instance();
     D3DXMATRIX placed = D3DXMATRIX(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16);
 };
@@ -81,7 +80,8 @@ TEST_F(MapLoaderTest, ObjectsWithNonFiniteMatricesAreDroppedAndNamed) {
     ASSERT_EQ(map.objects.size(), 1u);
     EXPECT_EQ(map.objects[0]->number, 2);
     EXPECT_NE(log.find("map: object 1 (church, number 1) dropped: its world matrix holds NaN or infinity"),
-              std::string::npos) << log;
+              std::string::npos)
+        << log;
     EXPECT_NE(log.find("map: object 3 (Tree, number 3) dropped"), std::string::npos) << log;
 }
 

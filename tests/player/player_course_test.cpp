@@ -201,7 +201,7 @@ TEST_F(Planner, DetoursOnTheSideTheLinePasses) {
 TEST_F(Planner, TakesTheOtherSideWhenTheDetourIsTooFarOffTheNoseForItsSpeed) {
     AddObstacle("church");
     auto racer = world.AddRacer(1, {0.0f, 0.0f, 0.0f}, 90.0f); // nose along +X, 98 degrees from the detour
-    racer->speed = racer->maxSpeed;                              // accepts 30 degrees
+    racer->speed = racer->maxSpeed;                            // accepts 30 degrees
     D3DXVECTOR3 point;
     racer->PlanWaypoint(target, start, &point);
     EXPECT_NEAR(point.x, 13.0f, 1e-4f);

@@ -42,7 +42,8 @@ protected:
     std::vector<fs::path> SetAsideFiles() const {
         std::vector<fs::path> found;
         for (const auto& entry : fs::directory_iterator(folder))
-            if (entry.path().filename().string().find(".unreadable-") != std::string::npos) found.push_back(entry.path());
+            if (entry.path().filename().string().find(".unreadable-") != std::string::npos)
+                found.push_back(entry.path());
         return found;
     }
 
@@ -109,7 +110,7 @@ TEST_F(SaveFolderTest, SavedRecordLoadsBackAndNoFolderMeansNothing) {
     EXPECT_FALSE(LoadCourseRecord("map2", "normal").HasBest()); // no file yet
     ASSERT_TRUE(SaveCourseRecord(SampleRecord(), "map2", "normal"));
     EXPECT_EQ(LoadCourseRecord("map2", "normal").bestMs, 41168u);
-    EXPECT_FALSE(LoadCourseRecord("map2", "hard").HasBest()); // kept apart per level
+    EXPECT_FALSE(LoadCourseRecord("map2", "hard").HasBest());                           // kept apart per level
     EXPECT_EQ(fs::directory_iterator(folder)->path().filename(), "map2-normal.record"); // no temp file left
 
     records::SetSaveFolder("");

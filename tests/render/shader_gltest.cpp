@@ -352,9 +352,9 @@ TEST_F(ShaderGlTest, CompositeAddsTheGlowOverTheScreen) {
     shaders.blur.DrawTexture(0, 0, shaders.blur.targetB, kWidth, kHeight, D3DXCOLOR(1.3f, 1.3f, 1.3f, 1.0f));
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     device->EndScene();
-    EXPECT_EQ(Red(BackPixel(640, 360)), 255);          // saturated in the middle
-    EXPECT_GT(Red(BackPixel(596, 360)), 0x20 + 10);   // halo beyond the block's edge
-    EXPECT_EQ(Red(BackPixel(100, 100)), 0x20);        // the rest of the screen untouched
+    EXPECT_EQ(Red(BackPixel(640, 360)), 255);       // saturated in the middle
+    EXPECT_GT(Red(BackPixel(596, 360)), 0x20 + 10); // halo beyond the block's edge
+    EXPECT_EQ(Red(BackPixel(100, 100)), 0x20);      // the rest of the screen untouched
 }
 
 // At exit the device is released by the shutdown sequence, and the shader singleton is destroyed
@@ -366,7 +366,6 @@ TEST_F(ShaderGlTest, ShadersCanBeDestroyedAfterTheDevice) {
     GraphicsDevice::Instance().Release();
     ShaderManager::ResetInstance(); // must not touch the released device
 }
-
 
 // Two squares side by side: the left one bound to bone 0, the right one half to bone 1, half to bone 2.
 class SkinnedGlTest : public ShaderGlTest {
@@ -453,11 +452,11 @@ TEST_F(SkinnedGlTest, VerticesFollowTheirBlendedBones) {
         D3DXVECTOR2 s = ScreenOf(D3DXVECTOR3(x, y, 5));
         return Green(BackPixel(int(s.x), int(s.y)));
     };
-    EXPECT_GE(greenAt(-4, 1), 250);  // left square: bone 0 alone
-    EXPECT_GE(greenAt(3, -1), 250);  // right square: halfway between bones 1 and 2
-    EXPECT_EQ(greenAt(3, 0), 0);     // where bone 1 alone would have put it
-    EXPECT_EQ(greenAt(3, -2), 0);    // where bone 2 alone would have put it
-    EXPECT_EQ(greenAt(-1, 0), 0);    // the bind pose
+    EXPECT_GE(greenAt(-4, 1), 250); // left square: bone 0 alone
+    EXPECT_GE(greenAt(3, -1), 250); // right square: halfway between bones 1 and 2
+    EXPECT_EQ(greenAt(3, 0), 0);    // where bone 1 alone would have put it
+    EXPECT_EQ(greenAt(3, -2), 0);   // where bone 2 alone would have put it
+    EXPECT_EQ(greenAt(-1, 0), 0);   // the bind pose
     EXPECT_EQ(greenAt(1, 0), 0);
 }
 

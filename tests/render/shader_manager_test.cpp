@@ -77,8 +77,8 @@ TEST_F(ShaderManagerTest, EveryModelParameterIsKnownByName) {
         EXPECT_EQ(back, v3) << name;
     }
     D3DXVECTOR4 v4(0.1f, 0.2f, 0.3f, 0.4f);
-    for (const char* name : {"LightColor", "LightAmbient", "LightSpecular", "MateDiffuse", "MateSpecular",
-                             "TakeColor"}) {
+    for (const char* name :
+         {"LightColor", "LightAmbient", "LightSpecular", "MateDiffuse", "MateSpecular", "TakeColor"}) {
         effect.SetVector(name, &v4);
         EXPECT_EQ(GetVector(effect, name), v4) << name;
     }
@@ -158,9 +158,9 @@ private:
 TEST_F(ShaderManagerTest, CompileErrorShowsTheCompilerTextAndLeavesNoEffect) {
     auto& shaders = ShaderManager::Instance();
     {
-        BrokenShaderFolder folder(BrokenShaderFolder::Files{
-            {"Sample.fx", "uniform mat4 mW;\nthis is not glsl\n"
-                          "technique Tech { pass P0 { vertex = VS; fragment = PS; } }\n"}});
+        BrokenShaderFolder folder(
+            BrokenShaderFolder::Files{{"Sample.fx", "uniform mat4 mW;\nthis is not glsl\n"
+                                                    "technique Tech { pass P0 { vertex = VS; fragment = PS; } }\n"}});
         shaders.mainShader.Load();
         shaders.blur.Load(); // Blur.fx missing altogether
     }

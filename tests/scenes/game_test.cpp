@@ -43,10 +43,9 @@ protected:
         platform::clock::Reset();
         platform::message_box::SetMode(platform::message_box::Mode::Automatic);
         platform::message_box::ClearAnswers();
-        platform::message_box::SetObserver(
-            [this](const std::string& caption, const std::string& text, int answer) {
-                boxes.push_back({caption, text, answer});
-            });
+        platform::message_box::SetObserver([this](const std::string& caption, const std::string& text, int answer) {
+            boxes.push_back({caption, text, answer});
+        });
     }
 
     void TearDown() override {
@@ -55,9 +54,7 @@ protected:
         Reset();
     }
 
-    static void Reset() {
-        testsupport::ResetSingletons();
-    }
+    static void Reset() { testsupport::ResetSingletons(); }
 
     // The course is generated content; the scene needs its map, models and textures.
     bool HaveCourse() const {
@@ -67,9 +64,7 @@ protected:
         try {
             SimpleLib::CTexture probe;
             probe.Load(GraphicsDevice::Instance().device.get(), "data/MapObject/");
-        } catch (const std::exception&) {
-            return false;
-        }
+        } catch (const std::exception&) { return false; }
         return true;
     }
 

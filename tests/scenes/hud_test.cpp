@@ -108,11 +108,12 @@ protected:
 
 TEST_F(ClockStrip, ExtraMinuteDigitsGrowLeftwardsAtTheGlyphAdvance) {
     // under ten minutes: seven glyphs from x 1000, 30 pixels apart
-    EXPECT_EQ(Draw(9, 59, 990, false), (std::vector<Glyph>{{1000, 9}, {1030, 11}, {1060, 5}, {1090, 9},
-                                                           {1120, 10}, {1150, 9}, {1180, 9}}));
+    EXPECT_EQ(Draw(9, 59, 990, false),
+              (std::vector<Glyph>{{1000, 9}, {1030, 11}, {1060, 5}, {1090, 9}, {1120, 10}, {1150, 9}, {1180, 9}}));
     // 12:34.56: the tens of minutes one advance to the left, everything else where it was
-    EXPECT_EQ(Draw(12, 34, 560, false), (std::vector<Glyph>{{970, 1}, {1000, 2}, {1030, 11}, {1060, 3}, {1090, 4},
-                                                            {1120, 10}, {1150, 5}, {1180, 6}}));
+    EXPECT_EQ(
+        Draw(12, 34, 560, false),
+        (std::vector<Glyph>{{970, 1}, {1000, 2}, {1030, 11}, {1060, 3}, {1090, 4}, {1120, 10}, {1150, 5}, {1180, 6}}));
     // the result layout advances 40 pixels from the screen centre
     const auto result = Draw(99, 59, 990, true);
     ASSERT_EQ(result.size(), 8u);

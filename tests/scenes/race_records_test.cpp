@@ -89,7 +89,8 @@ TEST(RaceStandings, FinishedByTimeThenTheFlyingByTheirPlaceOnTheCourse) {
 TEST(RaceTexts, TimesAndSplitDeltasReadLikeTheClock) {
     EXPECT_EQ(FormatRaceTime(83456), "1:23.45");
     EXPECT_EQ(FormatRaceTime(41168), "0:41.16");
-    EXPECT_EQ(FormatSplitDelta(2100, 2520), "\xE2\x88\x92" "0.42");
+    EXPECT_EQ(FormatSplitDelta(2100, 2520), "\xE2\x88\x92"
+                                            "0.42");
     EXPECT_EQ(FormatSplitDelta(3620, 2520), "+1.10");
     EXPECT_EQ(FormatSplitDelta(2520, 2520), "+0.00");
 }

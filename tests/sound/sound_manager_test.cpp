@@ -238,7 +238,8 @@ TEST_F(SoundManagerTest, DamagedFilesAreSkippedWithAWarning) {
     EXPECT_TRUE(sound.HasSound("cut"));
     EXPECT_NE(warnings.find("sound: data/Sound/cut.wav was cut: its header announces 8820 bytes of samples, only 16 "
                             "(whole sample frames) are there; playing those"),
-              std::string::npos) << warnings;
+              std::string::npos)
+        << warnings;
     EXPECT_TRUE(boxes.empty());
     sound.Play(0, "BGM");
     EXPECT_GT(Energy(1000), 1.0e5);
@@ -288,4 +289,3 @@ TEST_F(SoundManagerTest, WithoutASoundDeviceThePlayerIsToldInOneLineAndTheGamePl
 }
 
 } // namespace
-

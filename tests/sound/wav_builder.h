@@ -26,7 +26,8 @@ inline void PutChunk(std::vector<std::uint8_t>& out, const char* id, const std::
 }
 
 // The 16 bytes every format chunk starts with.
-inline std::vector<std::uint8_t> FormatBody(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, std::uint16_t bits) {
+inline std::vector<std::uint8_t> FormatBody(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate,
+                                            std::uint16_t bits) {
     std::vector<std::uint8_t> body;
     std::uint16_t align = static_cast<std::uint16_t>(channels * bits / 8);
     Put16(body, tag);
@@ -68,7 +69,8 @@ inline std::vector<std::uint8_t> Pcm16(const std::vector<std::int16_t>& samples)
 }
 
 inline void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 } // namespace wav_builder

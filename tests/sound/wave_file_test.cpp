@@ -99,8 +99,8 @@ TEST(WaveFile, RejectsDamagedFiles) {
     PutChunk(hugeExtraChunks, "fmt ", hugeExtra);
     PutChunk(hugeExtraChunks, "data", std::vector<std::uint8_t>(4, 0));
     cases.push_back({"extra size beyond the chunk", Riff(hugeExtraChunks)});
-    std::vector<std::uint8_t> absurd = {'R', 'I', 'F', 'F', 0xFF, 0xFF, 0xFF, 0xFF, 'W', 'A', 'V', 'E',
-                                        'f', 'm', 't', ' ', 0xFF, 0xFF, 0xFF, 0xFF};
+    std::vector<std::uint8_t> absurd = {'R', 'I', 'F', 'F', 0xFF, 0xFF, 0xFF, 0xFF, 'W',  'A',
+                                        'V', 'E', 'f', 'm', 't',  ' ',  0xFF, 0xFF, 0xFF, 0xFF};
     cases.push_back({"absurd chunk sizes", absurd});
 
     for (const auto& [name, bytes] : cases) {
@@ -121,10 +121,11 @@ TEST(WaveFile, PlaysTheWholeFramesOfCutFilesAndFindsDataPastUnpaddedChunks) {
     std::vector<std::uint8_t> streamed;
     PutChunk(streamed, "fmt ", stereo);
     PutChunk(streamed, "data", samples); // 100 frames and 3 stray bytes
-    streamed.pop_back(); // no pad byte at the very end
+    streamed.pop_back();                 // no pad byte at the very end
     std::vector<std::uint8_t> riff = Riff(streamed);
     // The RIFF size and the data size (after "fmt " with its 16 bytes and the id "data") unknown.
-    for (std::size_t at : {std::size_t(4), std::size_t(12 + 24 + 4)}) std::fill_n(riff.begin() + std::ptrdiff_t(at), 4, 0xFF);
+    for (std::size_t at : {std::size_t(4), std::size_t(12 + 24 + 4)})
+        std::fill_n(riff.begin() + std::ptrdiff_t(at), 4, 0xFF);
     std::vector<std::uint8_t> good = Pcm16(Noise(100, 1000));
     struct Case {
         const char* name;

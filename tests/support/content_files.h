@@ -139,4 +139,4 @@ inline bool ReadMapFile(const std::string& path, MapFile* out) {
     }
 }
 
-}  // namespace content_test
+} // namespace content_test

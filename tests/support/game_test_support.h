@@ -76,15 +76,19 @@ public:
     }
     void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) const {
         std::filesystem::create_directories((root / path).parent_path());
-        std::ofstream(root / path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                           std::streamsize(bytes.size()));
+        std::ofstream(root / path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
     // A short 16-bit mono 44.1 kHz WAV of silence that the sound manager can load.
     void WriteWav(const std::string& path) const {
         const std::uint32_t samples = 441, dataBytes = samples * 2;
         std::vector<std::uint8_t> bytes;
-        auto text = [&](const char* s) { for (int i = 0; i < 4; ++i) bytes.push_back(std::uint8_t(s[i])); };
-        auto u32 = [&](std::uint32_t v) { for (int i = 0; i < 4; ++i) bytes.push_back(std::uint8_t(v >> (8 * i))); };
+        auto text = [&](const char* s) {
+            for (int i = 0; i < 4; ++i) bytes.push_back(std::uint8_t(s[i]));
+        };
+        auto u32 = [&](std::uint32_t v) {
+            for (int i = 0; i < 4; ++i) bytes.push_back(std::uint8_t(v >> (8 * i)));
+        };
         auto u16 = [&](std::uint16_t v) { bytes.push_back(std::uint8_t(v)), bytes.push_back(std::uint8_t(v >> 8)); };
         text("RIFF"), u32(36 + dataBytes), text("WAVE");
         text("fmt "), u32(16), u16(1), u16(1), u32(44100), u32(88200), u16(2), u16(16);

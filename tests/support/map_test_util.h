@@ -48,9 +48,7 @@ private:
 // Fresh game singletons for each test. A fixture lists it as its first base, so the references
 // its members take to the singletons are taken after the reset.
 struct FreshSingletons {
-    static void ResetAll() {
-        testsupport::ResetSingletons();
-    }
+    static void ResetAll() { testsupport::ResetSingletons(); }
     FreshSingletons() {
         ResetAll();
         GraphicsDevice::Instance().InitNull(1280, 720);
@@ -70,7 +68,8 @@ inline void WriteFile(const std::string& path, const std::string& bytes) {
 class MapBytes {
 public:
     MapBytes& Int32(std::int32_t v) {
-        for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xFF));
+        for (int i = 0; i < 4; ++i)
+            bytes.push_back(static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xFF));
         return *this;
     }
     MapBytes& Str(const std::string& s) {
@@ -108,8 +107,8 @@ inline std::string XModel(const std::vector<D3DXVECTOR3>& corners, const std::ve
              ";" + (i + 1 < corners.size() ? "," : ";") + "\n";
     s += std::to_string(faces.size()) + ";\n";
     for (std::size_t i = 0; i < faces.size(); ++i)
-        s += "3;" + std::to_string(faces[i][0]) + "," + std::to_string(faces[i][1]) + "," + std::to_string(faces[i][2]) +
-             ";" + (i + 1 < faces.size() ? "," : ";") + "\n";
+        s += "3;" + std::to_string(faces[i][0]) + "," + std::to_string(faces[i][1]) + "," +
+             std::to_string(faces[i][2]) + ";" + (i + 1 < faces.size() ? "," : ";") + "\n";
     return s + "}\n";
 }
 

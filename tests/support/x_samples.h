@@ -13,8 +13,8 @@ namespace xsamples {
 // One folder per test process, removed when the process ends.
 inline std::filesystem::path TempDir() {
     struct Holder {
-        std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                    ("orlenda_model_" + std::to_string(getpid()));
+        std::filesystem::path dir =
+            std::filesystem::temp_directory_path() / ("orlenda_model_" + std::to_string(getpid()));
         Holder() { std::filesystem::create_directories(dir); }
         ~Holder() {
             std::error_code ignored;
@@ -45,12 +45,11 @@ inline std::string SkinnedModel(int bones, bool animation = false, const std::st
     std::string x = "xof 0303txt 0032\n";
     x += "Frame Root {\n FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }\n";
     for (int b = 0; b < bones; ++b)
-        x += " Frame Bone" + std::to_string(b) + " { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, " +
-             Num(b) + ",0,0,1;; } }\n";
+        x += " Frame Bone" + std::to_string(b) + " { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, " + Num(b) +
+             ",0,0,1;; } }\n";
     x += " Mesh Body {\n  " + std::to_string(bones * 3) + ";\n";
     for (int b = 0; b < bones; ++b)
-        x += "  " + Num(b) + ";0;0;, " + Num(b + 0.5) + ";1;0;, " + Num(b) + ";0;1;" +
-             (b + 1 < bones ? ",\n" : ";\n");
+        x += "  " + Num(b) + ";0;0;, " + Num(b + 0.5) + ";1;0;, " + Num(b) + ";0;1;" + (b + 1 < bones ? ",\n" : ";\n");
     x += "  " + std::to_string(bones) + ";\n";
     for (int b = 0; b < bones; ++b)
         x += "  3;" + std::to_string(b * 3) + "," + std::to_string(b * 3 + 1) + "," + std::to_string(b * 3 + 2) +

@@ -11,8 +11,30 @@
 
 namespace {
 
-enum Bone { Hips, Spine, Chest, Neck, Head, Hat, HatTip, Hair, Cape, ArmUpL, ArmLowL, HandL, ArmUpR, ArmLowR, HandR,
-            LegUpL, LegLowL, FootL, LegUpR, LegLowR, FootR, kBoneCount };
+enum Bone {
+    Hips,
+    Spine,
+    Chest,
+    Neck,
+    Head,
+    Hat,
+    HatTip,
+    Hair,
+    Cape,
+    ArmUpL,
+    ArmLowL,
+    HandL,
+    ArmUpR,
+    ArmLowR,
+    HandR,
+    LegUpL,
+    LegLowL,
+    FootL,
+    LegUpR,
+    LegLowR,
+    FootR,
+    kBoneCount
+};
 
 // Atlas cells (4 x 4 of 32 pixels) that parts take their colour from.
 enum Cell { Skin, HairCell, HatCell, Band, Robe, Trim, Boots, Stocking, Face, CapeCell, kCellCount };
@@ -26,21 +48,51 @@ struct Palette {
 };
 
 const Palette kPalettes[] = {
-    {"perlita", "aaa", {0xFFE0C8, 0xF08A2E, 0x5B2A86, 0xF2C230, 0x7B3FB0, 0xF2C230, 0x3A2A22, 0x2E2440, 0xFFE0C8, 0xE8506A}, 0.52f, false},
-    {"velka", "velka", {0xF7DCC4, 0xE8E4D8, 0x1E2A4A, 0xD8283C, 0xC8283C, 0xF4F0E8, 0x20202A, 0x202030, 0xF7DCC4, 0x2A3A6A}, 0.6f, true},
-    {"mirro", "mirro", {0xFFE6D2, 0xF57BB6, 0x17806D, 0xFFE066, 0x2FB39A, 0xFFE066, 0x6A3A2A, 0xF4F4F4, 0xFFE6D2, 0xFF9F43}, 0.44f, false},
+    {"perlita",
+     "aaa",
+     {0xFFE0C8, 0xF08A2E, 0x5B2A86, 0xF2C230, 0x7B3FB0, 0xF2C230, 0x3A2A22, 0x2E2440, 0xFFE0C8, 0xE8506A},
+     0.52f,
+     false},
+    {"velka",
+     "velka",
+     {0xF7DCC4, 0xE8E4D8, 0x1E2A4A, 0xD8283C, 0xC8283C, 0xF4F0E8, 0x20202A, 0x202030, 0xF7DCC4, 0x2A3A6A},
+     0.6f,
+     true},
+    {"mirro",
+     "mirro",
+     {0xFFE6D2, 0xF57BB6, 0x17806D, 0xFFE066, 0x2FB39A, 0xFFE066, 0x6A3A2A, 0xF4F4F4, 0xFFE6D2, 0xFF9F43},
+     0.44f,
+     false},
 };
 
 std::vector<SkinBone> Skeleton() {
-    struct B { const char* name; int parent; Vec3 pivot; };
+    struct B {
+        const char* name;
+        int parent;
+        Vec3 pivot;
+    };
     const B bones[kBoneCount] = {
-        {"Hips", -1, {0, 1.12f, -0.25f}},     {"Spine", Hips, {0, 1.25f, -0.24f}},   {"Chest", Spine, {0, 1.45f, -0.2f}},
-        {"Neck", Chest, {0, 1.66f, -0.16f}},  {"Head", Neck, {0, 1.74f, -0.14f}},    {"Hat", Head, {0, 2.0f, -0.16f}},
-        {"HatTip", Hat, {0, 2.28f, -0.24f}},  {"Hair", Head, {0, 1.86f, -0.27f}},    {"Cape", Chest, {0, 1.62f, -0.3f}},
-        {"ArmUpL", Chest, {-0.19f, 1.6f, -0.17f}}, {"ArmLowL", ArmUpL, {-0.25f, 1.38f, -0.02f}}, {"HandL", ArmLowL, {-0.09f, 1.09f, 0.24f}},
-        {"ArmUpR", Chest, {0.19f, 1.6f, -0.17f}},  {"ArmLowR", ArmUpR, {0.25f, 1.38f, -0.02f}},  {"HandR", ArmLowR, {0.09f, 1.09f, 0.24f}},
-        {"LegUpL", Hips, {-0.11f, 1.06f, -0.2f}},  {"LegLowL", LegUpL, {-0.21f, 0.98f, 0.16f}}, {"FootL", LegLowL, {-0.18f, 0.62f, 0.1f}},
-        {"LegUpR", Hips, {0.11f, 1.06f, -0.2f}},   {"LegLowR", LegUpR, {0.21f, 0.98f, 0.16f}},  {"FootR", LegLowR, {0.18f, 0.62f, 0.1f}},
+        {"Hips", -1, {0, 1.12f, -0.25f}},
+        {"Spine", Hips, {0, 1.25f, -0.24f}},
+        {"Chest", Spine, {0, 1.45f, -0.2f}},
+        {"Neck", Chest, {0, 1.66f, -0.16f}},
+        {"Head", Neck, {0, 1.74f, -0.14f}},
+        {"Hat", Head, {0, 2.0f, -0.16f}},
+        {"HatTip", Hat, {0, 2.28f, -0.24f}},
+        {"Hair", Head, {0, 1.86f, -0.27f}},
+        {"Cape", Chest, {0, 1.62f, -0.3f}},
+        {"ArmUpL", Chest, {-0.19f, 1.6f, -0.17f}},
+        {"ArmLowL", ArmUpL, {-0.25f, 1.38f, -0.02f}},
+        {"HandL", ArmLowL, {-0.09f, 1.09f, 0.24f}},
+        {"ArmUpR", Chest, {0.19f, 1.6f, -0.17f}},
+        {"ArmLowR", ArmUpR, {0.25f, 1.38f, -0.02f}},
+        {"HandR", ArmLowR, {0.09f, 1.09f, 0.24f}},
+        {"LegUpL", Hips, {-0.11f, 1.06f, -0.2f}},
+        {"LegLowL", LegUpL, {-0.21f, 0.98f, 0.16f}},
+        {"FootL", LegLowL, {-0.18f, 0.62f, 0.1f}},
+        {"LegUpR", Hips, {0.11f, 1.06f, -0.2f}},
+        {"LegLowR", LegUpR, {0.21f, 0.98f, 0.16f}},
+        {"FootR", LegLowR, {0.18f, 0.62f, 0.1f}},
     };
     std::vector<SkinBone> out;
     for (const B& b : bones) out.push_back({b.name, b.parent, b.pivot});
@@ -101,7 +153,8 @@ private:
         float cu = (cell % 4 + 0.5f) / 4, cv = (cell / 4 + 0.5f) / 4;
         if (cell == Face) {
             // Planar face mapping: the front of the head shows the painted face.
-            float fx = std::clamp((v.pos.x) / 0.16f, -1.0f, 1.0f), fy = std::clamp((1.86f - v.pos.y) / 0.16f, -1.0f, 1.0f);
+            float fx = std::clamp((v.pos.x) / 0.16f, -1.0f, 1.0f),
+                  fy = std::clamp((1.86f - v.pos.y) / 0.16f, -1.0f, 1.0f);
             if (v.normal.z > 0.2f) {
                 v.u = cu + fx * 0.11f;
                 v.v = cv + fy * 0.11f;
@@ -118,32 +171,73 @@ private:
 
 void BuildBody(RigBuilder& rig, const Palette& pal, const std::vector<SkinBone>& bones) {
     auto P = [&](int b) { return bones[size_t(b)].pivot; };
-    rig.Part(Chest, Robe, [&] { rig.Ball({0, 1.42f, -0.2f}, {0.16f, 0.2f, 0.12f}, 5, 8); }, Spine, P(Spine), 0.18f);
-    rig.Part(Hips, Robe, [&] { rig.Cone({0, 0.88f, -0.17f}, 0.42f, 0.34f, 0.15f, 10); }, Spine, P(Spine), 0.2f);
+    rig.Part(
+        Chest, Robe,
+        [&] {
+            rig.Ball({0, 1.42f, -0.2f}, {0.16f, 0.2f, 0.12f}, 5, 8);
+        },
+        Spine, P(Spine), 0.18f);
+    rig.Part(
+        Hips, Robe,
+        [&] {
+            rig.Cone({0, 0.88f, -0.17f}, 0.42f, 0.34f, 0.15f, 10);
+        },
+        Spine, P(Spine), 0.2f);
     rig.Part(Hips, Trim, [&] { rig.Cone({0, 0.86f, -0.17f}, 0.04f, 0.35f, 0.345f, 10); });
-    rig.Part(Neck, Skin, [&] { rig.Limb(P(Neck), P(Head) + Vec3{0, 0.05f, 0}, 0.05f, 0.045f); }, Chest, P(Neck), 0.06f);
+    rig.Part(
+        Neck, Skin,
+        [&] {
+            rig.Limb(P(Neck), P(Head) + Vec3{0, 0.05f, 0}, 0.05f, 0.045f);
+        },
+        Chest, P(Neck), 0.06f);
     rig.Part(Head, Face, [&] { rig.Ball({0, 1.86f, -0.13f}, {0.15f, 0.16f, 0.15f}, 6, 10); });
-    rig.Part(Hair, HairCell, [&] { rig.Ball({0, 1.88f, -0.2f}, {0.17f, 0.17f, 0.15f}, 5, 8); }, Head, P(Hair), 0.1f);
-    rig.Part(Hair, HairCell, [&] { rig.Ball({0, 1.73f, -0.28f}, {0.15f, 0.16f, 0.09f}, 4, 8); }, Head, P(Hair), 0.12f);
+    rig.Part(
+        Hair, HairCell,
+        [&] {
+            rig.Ball({0, 1.88f, -0.2f}, {0.17f, 0.17f, 0.15f}, 5, 8);
+        },
+        Head, P(Hair), 0.1f);
+    rig.Part(
+        Hair, HairCell,
+        [&] {
+            rig.Ball({0, 1.73f, -0.28f}, {0.15f, 0.16f, 0.09f}, 4, 8);
+        },
+        Head, P(Hair), 0.12f);
     if (pal.ponytail) rig.Part(Hair, HairCell, [&] { rig.Limb({0, 1.9f, -0.33f}, {0, 1.55f, -0.55f}, 0.07f, 0.02f); });
     rig.Part(Hat, HatCell, [&] { rig.Cone({0, 1.98f, -0.15f}, 0.03f, 0.34f, 0.3f, 12); });
     rig.Part(Hat, Band, [&] { rig.Cone({0, 2.0f, -0.15f}, 0.06f, 0.17f, 0.16f, 8); });
     rig.Part(Hat, HatCell, [&] { rig.Limb({0, 2.06f, -0.15f}, P(HatTip), 0.16f, 0.09f, 8); });
-    rig.Part(HatTip, HatCell, [&] { rig.Limb(P(HatTip), {0, 2.0f + pal.hatHeight, -0.45f}, 0.09f, 0.0f, 8); }, Hat,
-             P(HatTip), 0.08f);
-    rig.Part(Cape, CapeCell, [&] { rig.Mesh().Box({-0.17f, 1.05f, -0.36f}, {0.17f, 1.64f, -0.32f}, 0); }, Chest,
-             P(Cape), 0.12f);
+    rig.Part(
+        HatTip, HatCell,
+        [&] {
+            rig.Limb(P(HatTip), {0, 2.0f + pal.hatHeight, -0.45f}, 0.09f, 0.0f, 8);
+        },
+        Hat, P(HatTip), 0.08f);
+    rig.Part(
+        Cape, CapeCell,
+        [&] {
+            rig.Mesh().Box({-0.17f, 1.05f, -0.36f}, {0.17f, 1.64f, -0.32f}, 0);
+        },
+        Chest, P(Cape), 0.12f);
     for (int side : {-1, 1}) {
         int up = side < 0 ? ArmUpL : ArmUpR, low = up + 1, hand = up + 2;
         int thigh = side < 0 ? LegUpL : LegUpR, shin = thigh + 1, foot = thigh + 2;
-        rig.Part(up, Robe, [&] { rig.Limb(P(up), P(low), 0.06f, 0.05f); }, Chest, P(up), 0.08f);
-        rig.Part(low, Robe, [&] { rig.Limb(P(low), P(hand), 0.05f, 0.065f); }, up, P(low), 0.08f);
+        rig.Part(
+            up, Robe, [&] { rig.Limb(P(up), P(low), 0.06f, 0.05f); }, Chest, P(up), 0.08f);
+        rig.Part(
+            low, Robe, [&] { rig.Limb(P(low), P(hand), 0.05f, 0.065f); }, up, P(low), 0.08f);
         rig.Part(low, Trim, [&] { rig.Limb(P(hand) - Normalize(P(hand) - P(low)) * 0.06f, P(hand), 0.068f, 0.07f); });
         rig.Part(hand, Skin, [&] { rig.Ball(P(hand) + Vec3{0, -0.02f, 0.05f}, {0.045f, 0.045f, 0.055f}, 3, 6); });
-        rig.Part(thigh, Stocking, [&] { rig.Limb(P(thigh), P(shin), 0.075f, 0.06f); }, Hips, P(thigh), 0.1f);
-        rig.Part(shin, Stocking, [&] { rig.Limb(P(shin), P(foot), 0.058f, 0.045f); }, thigh, P(shin), 0.08f);
-        rig.Part(foot, Boots, [&] { rig.Ball(P(foot) + Vec3{0, -0.05f, 0.05f}, {0.06f, 0.07f, 0.12f}, 4, 6); }, shin,
-                 P(foot), 0.1f);
+        rig.Part(
+            thigh, Stocking, [&] { rig.Limb(P(thigh), P(shin), 0.075f, 0.06f); }, Hips, P(thigh), 0.1f);
+        rig.Part(
+            shin, Stocking, [&] { rig.Limb(P(shin), P(foot), 0.058f, 0.045f); }, thigh, P(shin), 0.08f);
+        rig.Part(
+            foot, Boots,
+            [&] {
+                rig.Ball(P(foot) + Vec3{0, -0.05f, 0.05f}, {0.06f, 0.07f, 0.12f}, 4, 6);
+            },
+            shin, P(foot), 0.1f);
     }
 }
 
@@ -162,7 +256,7 @@ std::vector<AnimationClip> Clips() {
     AnimationClip seated{"座り", {}};
     for (int b : {Hips, Spine, Chest, Head, HatTip, Hair, Cape}) seated.tracks.push_back(Wave(b, x, 0, 0, 1, 0, 64));
     AnimationClip flying{"飛行", {}};
-    const int len = 120;  // two seconds at 60 ticks a second
+    const int len = 120; // two seconds at 60 ticks a second
     flying.tracks = {Wave(Hips, x, 0, 2, 1, 0, len),        Wave(Spine, x, 4, 2, 1, 0.1f, len),
                      Wave(Chest, x, 4, 2, 1, 0.2f, len),    Wave(Head, y, 0, 6, 1, 0.3f, len),
                      Wave(Hat, x, -4, 4, 2, 0.1f, len),     Wave(HatTip, x, -12, 12, 2, 0.3f, len),
@@ -208,10 +302,11 @@ bool WriteCharacter(const std::string& xfileDir, const Palette& pal) {
     BuildBody(rig, pal, model.bones);
     model.clips = Clips();
     std::string dir = xfileDir + "/" + pal.folder;
-    return WriteSkinnedX(dir + "/" + pal.name + ".x", model, pal.name) && Atlas(pal).SavePng(dir + "/" + pal.name + ".png");
+    return WriteSkinnedX(dir + "/" + pal.name + ".x", model, pal.name) &&
+           Atlas(pal).SavePng(dir + "/" + pal.name + ".png");
 }
 
-}  // namespace
+} // namespace
 
 bool WriteCharacters(const std::string& xfileDir) {
     for (const Palette& pal : kPalettes)

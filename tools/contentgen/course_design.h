@@ -10,15 +10,15 @@
 #include "image.h"
 
 struct CourseDesign {
-    std::string id;                     // map file stem and file-name suffix of its models
-    double halfSize = 1200;             // the ground covers x and z from -halfSize to +halfSize
-    int cells = 100;                    // ground quads per side
-    std::vector<Vec3> line;             // control points: x, height of the racing line's floor, z
+    std::string id;         // map file stem and file-name suffix of its models
+    double halfSize = 1200; // the ground covers x and z from -halfSize to +halfSize
+    int cells = 100;        // ground quads per side
+    std::vector<Vec3> line; // control points: x, height of the racing line's floor, z
     int checkPoints = 14;
-    double clearance = 35;              // checkpoints fly this far above the floor
-    double corridor = 70;               // half-width of the carved floor either side of the line
-    double shoulder = 160;              // width over which the carved floor blends back into `base`
-    std::function<double(double, double)> base;  // the ground before carving
+    double clearance = 35;                      // checkpoints fly this far above the floor
+    double corridor = 70;                       // half-width of the carved floor either side of the line
+    double shoulder = 160;                      // width over which the carved floor blends back into `base`
+    std::function<double(double, double)> base; // the ground before carving
     std::function<Rgba(double x, double z, double h, float slope, float u, float v)> paint;
 };
 
@@ -57,5 +57,4 @@ CourseDesign LongDesign();
 // (`courseDir`/<id>.txt) plus its title preview; `data` is the game's data folder.
 bool WriteCourse(const CourseDesign& design, const std::string& data, const std::string& courseDir);
 // The title preview of the shipped course, from its ground texture and course text.
-bool WriteShippedPreview(const std::string& data, const std::string& courseText, const Image& ground,
-                         double halfSize);
+bool WriteShippedPreview(const std::string& data, const std::string& courseText, const Image& ground, double halfSize);

@@ -17,7 +17,7 @@ Rgba Shade(Rgba c, float u, float v) {
     return {c.r * s, c.g * s, c.b * s, 1};
 }
 
-}  // namespace
+} // namespace
 
 // Narrow valleys between high peaks, two passes, crags standing in the way.
 CourseDesign MountainDesign() {
@@ -25,9 +25,8 @@ CourseDesign MountainDesign() {
     d.id = "mountain";
     d.halfSize = 1200;
     d.cells = 128;
-    d.line = {{0, 40, -800},  {500, 60, -700}, {850, 110, -350}, {900, 170, 100},   {650, 150, 550},
-              {200, 90, 800}, {-300, 60, 750}, {-750, 100, 500}, {-900, 160, 0},    {-750, 90, -450},
-              {-400, 50, -750}};
+    d.line = {{0, 40, -800},   {500, 60, -700},  {850, 110, -350}, {900, 170, 100},  {650, 150, 550}, {200, 90, 800},
+              {-300, 60, 750}, {-750, 100, 500}, {-900, 160, 0},   {-750, 90, -450}, {-400, 50, -750}};
     d.checkPoints = 14;
     d.clearance = 34;
     d.corridor = 75;
@@ -52,7 +51,7 @@ CourseDesign EveningDesign() {
     CourseDesign d;
     d.id = "evening";
     d.halfSize = 1400;
-    d.line = {{0, 10, -900},  {700, 10, -800}, {1050, 10, -300}, {900, 25, 300},   {400, 40, 600},
+    d.line = {{0, 10, -900},   {700, 10, -800}, {1050, 10, -300}, {900, 25, 300},   {400, 40, 600},
               {-200, 25, 500}, {-700, 10, 700}, {-1100, 10, 200}, {-900, 10, -400}, {-450, 10, -700}};
     d.checkPoints = 16;
     d.clearance = 30;
@@ -63,7 +62,8 @@ CourseDesign EveningDesign() {
         double hills = 30 + 35 * std::sin(x / 170 + 0.4) * std::cos(z / 210) + 12 * std::sin((x - z) / 90);
         double island = 0;
         const double islands[][3] = {{300, -350, 220}, {-450, 0, 260}, {650, 200, 160}, {-850, -850, 180}};
-        for (const auto& i : islands) island = std::max(island, 1 - SmoothStep(0, i[2], std::hypot(x - i[0], z - i[1])));
+        for (const auto& i : islands)
+            island = std::max(island, 1 - SmoothStep(0, i[2], std::hypot(x - i[0], z - i[1])));
         double land = std::max(coast * (hills + 40), island * (hills + 10));
         return std::max(-2.0, land - 4);
     };
@@ -84,7 +84,7 @@ CourseDesign LongDesign() {
     d.halfSize = 1900;
     d.cells = 128;
     const double k = 0.78;
-    const double points[][3] = {{-1500, 60, -1600}, {-500, 60, -1600}, {500, 60, -1600}, {1500, 60, -1600},
+    const double points[][3] = {{-1500, 60, -1600}, {-500, 60, -1600}, {500, 60, -1600},  {1500, 60, -1600},
                                 {2000, 80, -1000},  {1900, 120, 0},    {1400, 140, 700},  {1700, 120, 1500},
                                 {900, 100, 1900},   {0, 90, 1400},     {-800, 110, 1900}, {-1700, 100, 1500},
                                 {-2000, 80, 500},   {-1600, 70, -300}, {-2000, 60, -1100}};

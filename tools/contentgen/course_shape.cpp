@@ -21,15 +21,15 @@ Vec3 CatmullRom(Vec3 a, Vec3 b, Vec3 c, Vec3 d, float t) {
     return (b * 2 + (c - a) * t + (a * 2 - b * 5 + c * 4 - d) * t2 + (b * 3 - a - c * 3 + d) * t3) * 0.5f;
 }
 
-}  // namespace
+} // namespace
 
 CourseShape::CourseShape(const CourseDesign& d) : design(d) {
     const auto& p = d.line;
     const int n = int(p.size());
     for (int i = 0; i < n; ++i)
         for (int k = 0; k < kSamplesPerSpan; ++k)
-            samples.push_back(CatmullRom(p[(i + n - 1) % n], p[i], p[(i + 1) % n], p[(i + 2) % n],
-                                         float(k) / kSamplesPerSpan));
+            samples.push_back(
+                CatmullRom(p[(i + n - 1) % n], p[i], p[(i + 1) % n], p[(i + 2) % n], float(k) / kSamplesPerSpan));
     arc.push_back(0);
     for (size_t i = 1; i <= samples.size(); ++i) {
         arc.push_back(arc.back() + ::Length(samples[i % samples.size()] - samples[i - 1]));

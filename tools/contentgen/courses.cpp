@@ -12,7 +12,7 @@
 namespace {
 
 constexpr float kPi = 3.14159265f;
-constexpr double kCheckPointScale = 24;  // the unit checkpoint model scaled to a passage radius of 24
+constexpr double kCheckPointScale = 24; // the unit checkpoint model scaled to a passage radius of 24
 constexpr int kPreviewWidth = 256, kPreviewHeight = 128;
 
 Material Coloured(uint32_t rgb, const char* texture, float specular = 0.05f) {
@@ -46,8 +46,11 @@ MeshBuilder GroundMesh(const CourseShape& shape, const std::string& texture) {
             double x = -half + i * cell, z = -half + j * cell;
             float hx = float(shape.Height(x + 1, z) - shape.Height(x - 1, z)) * 0.5f;
             float hz = float(shape.Height(x, z + 1) - shape.Height(x, z - 1)) * 0.5f;
-            m.AddVertex({{float(x), float(shape.Height(x, z)), float(z)}, Normalize({-hx, 1, -hz}), float(i) / n,
-                         1.0f - float(j) / n, -1});
+            m.AddVertex({{float(x), float(shape.Height(x, z)), float(z)},
+                         Normalize({-hx, 1, -hz}),
+                         float(i) / n,
+                         1.0f - float(j) / n,
+                         -1});
         }
     for (int j = 0; j < n; ++j)
         for (int i = 0; i < n; ++i) {
@@ -102,7 +105,7 @@ struct SkyLook {
     uint32_t zenith, high, horizon, ground;
     float clouds;
     uint32_t cloudTint;
-    float sunX, sunElevation, sunSize;  // sunSize 0: none
+    float sunX, sunElevation, sunSize; // sunSize 0: none
     uint32_t sun;
 };
 
@@ -179,8 +182,8 @@ Layout PlaceCourse(const CourseShape& shape, const std::vector<int>& obstacleAft
         double around = std::max({shape.MeshHeight(x + 6, z), shape.MeshHeight(x - 6, z), shape.MeshHeight(x, z + 6),
                                   shape.MeshHeight(x, z - 6)});
         if (around - ground > 8) continue;
-        out.scenery.push_back({decorKind, {float(x), float(ground), float(z)}, float(Hash(k, 4) * 360),
-                               float(0.8 + Hash(k, 5) * 0.6)});
+        out.scenery.push_back(
+            {decorKind, {float(x), float(ground), float(z)}, float(Hash(k, 4) * 360), float(0.8 + Hash(k, 5) * 0.6)});
         ++placed;
     }
     return out;
@@ -226,7 +229,8 @@ Image Preview(const Image& ground, double halfSize, const std::vector<Vec3>& che
     };
     for (int y = 0; y < kPreviewHeight; ++y)
         for (int x = 0; x < kPreviewWidth; ++x) {
-            double wx = cx + (x + 0.5 - kPreviewWidth / 2.0) * scale, wz = cz - (y + 0.5 - kPreviewHeight / 2.0) * scale;
+            double wx = cx + (x + 0.5 - kPreviewWidth / 2.0) * scale,
+                   wz = cz - (y + 0.5 - kPreviewHeight / 2.0) * scale;
             int gx = std::clamp(int((wx + halfSize) / (2 * halfSize) * ground.Width()), 0, ground.Width() - 1);
             int gy = std::clamp(int((halfSize - wz) / (2 * halfSize) * ground.Height()), 0, ground.Height() - 1);
             Rgba c = ground.At(gx, gy);
@@ -257,14 +261,14 @@ bool WriteText(const std::string& path, const std::string& text) {
 }
 
 SkyLook SkyFor(const std::string& id) {
-    if (id == "evening")  // sunset over the sea: violet overhead, a low orange sun
+    if (id == "evening") // sunset over the sea: violet overhead, a low orange sun
         return {0x1B1840, 0x4B2E6E, 0xF08A4B, 0x3A2A48, 0.6f, 0xC76A7A, 0.08f, 0.06f, 0.045f, 0xFFE2A0};
-    if (id == "mountain")  // thin, clear high-altitude air
+    if (id == "mountain") // thin, clear high-altitude air
         return {0x163E8C, 0x3F78D0, 0xDCEBF7, 0xB8C4CE, 0.35f, 0xFFFFFF, 0.3f, 0.55f, 0.02f, 0xFFFFF0};
     return {0x3A73C0, 0x79A8DC, 0xF3E6C8, 0xC8BFA8, 0.8f, 0xFBF4E8, 0.7f, 0.4f, 0.025f, 0xFFF6D8};
 }
 
-}  // namespace
+} // namespace
 
 bool WriteCourse(const CourseDesign& design, const std::string& data, const std::string& courseDir) {
     CourseShape shape(design);
@@ -303,16 +307,15 @@ bool WriteCourse(const CourseDesign& design, const std::string& data, const std:
             double along = shape.Length() * (0.2 + 0.3 * k);
             Vec3 p = shape.At(along), t = shape.Direction(along);
             double x = p.x - t.z * 190, z = p.z + t.x * 190;
-            layout.scenery.push_back({"church", {float(x), float(shape.MeshHeight(x, z) + 4), float(z)},
-                                      float(k * 70), 0.8f});
+            layout.scenery.push_back(
+                {"church", {float(x), float(shape.MeshHeight(x, z) + 4), float(z)}, float(k * 70), 0.8f});
         }
     }
     if (!WriteText(courseDir + "/" + id + ".txt", CourseText(design, layout, defines))) return false;
     return Preview(ground, design.halfSize, layout.checkPoints).SavePng(data + "/Texture/preview_" + id + ".png");
 }
 
-bool WriteShippedPreview(const std::string& data, const std::string& courseText, const Image& ground,
-                         double halfSize) {
+bool WriteShippedPreview(const std::string& data, const std::string& courseText, const Image& ground, double halfSize) {
     std::ifstream in(courseText);
     std::vector<Vec3> checkPoints;
     std::string line;

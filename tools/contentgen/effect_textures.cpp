@@ -50,19 +50,23 @@ Image MagicCircle() {
         float ca = std::cos(a), sa = std::sin(a);
         int kind = i % 3;
         Line(img, c + ca * r0, c + sa * r0, c + ca * r1, c + sa * r1, 1.6f, kWhite);
-        if (kind == 1) Line(img, c + ca * 117 - sa * 3, c + sa * 117 + ca * 3, c + ca * 117 + sa * 3, c + sa * 117 - ca * 3, 1.4f, kWhite);
+        if (kind == 1)
+            Line(img, c + ca * 117 - sa * 3, c + sa * 117 + ca * 3, c + ca * 117 + sa * 3, c + sa * 117 - ca * 3, 1.4f,
+                 kWhite);
         if (kind == 2) img.FillCircle(c + std::cos(a + 0.13f) * 117, c + std::sin(a + 0.13f) * 117, 1.6f, kWhite);
     }
     // Hexagram from two triangles, and a star of lines to the inner ring.
     for (int t = 0; t < 2; ++t)
         for (int k = 0; k < 3; ++k) {
             float a0 = -kPi / 2 + t * kPi / 3 + 2 * kPi * k / 3, a1 = a0 + 2 * kPi / 3;
-            Line(img, c + std::cos(a0) * 110, c + std::sin(a0) * 110, c + std::cos(a1) * 110, c + std::sin(a1) * 110, 2.5f, kWhite);
+            Line(img, c + std::cos(a0) * 110, c + std::sin(a0) * 110, c + std::cos(a1) * 110, c + std::sin(a1) * 110,
+                 2.5f, kWhite);
         }
     for (int k = 0; k < 6; ++k) {
         float a = -kPi / 2 + k * kPi / 3;
         img.FillCircle(c + std::cos(a) * 110, c + std::sin(a) * 110, 6, kWhite);
-        Line(img, c + std::cos(a) * 30, c + std::sin(a) * 30, c + std::cos(a + kPi / 3) * 55, c + std::sin(a + kPi / 3) * 55, 1.5f, kWhite);
+        Line(img, c + std::cos(a) * 30, c + std::sin(a) * 30, c + std::cos(a + kPi / 3) * 55,
+             c + std::sin(a + kPi / 3) * 55, 1.5f, kWhite);
     }
     // A faint fill so the circle reads as a disc of light.
     for (int y = 0; y < s; ++y)
@@ -122,7 +126,7 @@ Image Arrow() {
     for (int y = 0; y < 128; ++y)
         for (int x = 0; x < 64; ++x) {
             float px = x + 0.5f - 32, py = y + 0.5f;
-            float head = py < 60 ? (py / 60) * 30 - std::fabs(px) : -1;        // triangle, tip at the top
+            float head = py < 60 ? (py / 60) * 30 - std::fabs(px) : -1; // triangle, tip at the top
             float shaft = (py >= 56 && py < 122) ? 11 - std::fabs(px) : -1;
             float edge = std::max(head, shaft);
             float a = std::clamp(edge + 0.5f, 0.0f, 1.0f);
@@ -132,7 +136,7 @@ Image Arrow() {
     return img;
 }
 
-}  // namespace
+} // namespace
 
 Image MagicCircleImage() { return MagicCircle(); }
 

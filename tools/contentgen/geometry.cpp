@@ -22,7 +22,7 @@ void PlanarUv(Vertex& v, float scale) {
         v.v = -v.pos.y * scale;
     }
 }
-}  // namespace
+} // namespace
 
 void MeshBuilder::AddFace(int a, int b, int c, int material, Vec3 outward) {
     Vec3 n = Cross(vertices[b].pos - vertices[a].pos, vertices[c].pos - vertices[a].pos);

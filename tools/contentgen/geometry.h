@@ -33,13 +33,13 @@ struct Material {
     float power = 8;
     float specular = 0.1f;
     float emissive = 0;
-    std::string texture;  // bare file name beside the model, or empty
+    std::string texture; // bare file name beside the model, or empty
 };
 
 struct Vertex {
     Vec3 pos, normal;
     float u = 0, v = 0;
-    int bone = -1;  // skinned models: the part's bone
+    int bone = -1; // skinned models: the part's bone
 };
 
 // Triangles with per-corner normals and uvs, one material index a face. Winding is fixed so that
@@ -56,7 +56,7 @@ public:
     }
     // Adds a face; swaps two corners if the given outward direction disagrees with the winding.
     void AddFace(int a, int b, int c, int material, Vec3 outward);
-    void AddFace(int a, int b, int c, int material);  // outward taken from the corner normals
+    void AddFace(int a, int b, int c, int material); // outward taken from the corner normals
 
     // Flat-shaded primitives with planar uvs scaled by `uvScale` (texture repeats per unit).
     void Quad(Vec3 a, Vec3 b, Vec3 c, Vec3 d, int material, float uvScale = 0.1f, int bone = -1);

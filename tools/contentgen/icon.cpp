@@ -48,7 +48,8 @@ void FillPolygon(Image& image, const std::vector<Point>& polygon, const Rgba& co
 void Stroke(Image& image, Point a, Point b, float width, const Rgba& colour) {
     float dx = b.x - a.x, dy = b.y - a.y, length = std::max(1e-3f, std::hypot(dx, dy));
     float nx = -dy / length * width / 2, ny = dx / length * width / 2;
-    FillPolygon(image, {{a.x + nx, a.y + ny}, {b.x + nx, b.y + ny}, {b.x - nx, b.y - ny}, {a.x - nx, a.y - ny}}, colour);
+    FillPolygon(image, {{a.x + nx, a.y + ny}, {b.x + nx, b.y + ny}, {b.x - nx, b.y - ny}, {a.x - nx, a.y - ny}},
+                colour);
     image.FillCircle(a.x, a.y, width / 2, colour);
     image.FillCircle(b.x, b.y, width / 2, colour);
 }
@@ -87,20 +88,27 @@ void GlowingCircle(Image& image) {
 // Flying to the upper right: bristles trailing at the lower left, the witch sitting just behind
 // the middle of the handle, hat and cloak blown back.
 void WitchOnBroom(Image& image) {
-    Stroke(image, {52, 186}, {222, 128}, 7, kSilhouette);                            // handle
-    for (int i = 0; i < 9; ++i) {                                                   // bristles, fanned out
+    Stroke(image, {52, 186}, {222, 128}, 7, kSilhouette); // handle
+    for (int i = 0; i < 9; ++i) {                         // bristles, fanned out
         float a = 2.55f + 0.09f * float(i - 4);
         Stroke(image, {76, 188}, {76 + 48 * std::cos(a), 188 + 48 * std::sin(a) + 6}, 6, kSilhouette);
     }
     FillPolygon(image, {{80, 178}, {44, 170}, {34, 196}, {48, 214}, {84, 196}}, kSilhouette);
-    FillPolygon(image, {{150, 102}, {168, 146}, {176, 160}, {128, 172}, {74, 160},  // cloak blown back
-                        {96, 146}, {112, 126}, {134, 106}},
+    FillPolygon(image,
+                {{150, 102},
+                 {168, 146},
+                 {176, 160},
+                 {128, 172},
+                 {74, 160}, // cloak blown back
+                 {96, 146},
+                 {112, 126},
+                 {134, 106}},
                 kSilhouette);
-    Stroke(image, {160, 124}, {188, 146}, 8, kSilhouette);                          // arm on the handle
-    Stroke(image, {150, 160}, {176, 176}, 8, kSilhouette);                          // leg
-    Stroke(image, {176, 176}, {188, 174}, 6, kSilhouette);                          // boot
-    image.FillCircle(156, 94, 13, kSilhouette);                                     // head
-    FillPolygon(image, {{130, 88}, {184, 84}, {186, 90}, {132, 96}}, kSilhouette);  // hat brim
+    Stroke(image, {160, 124}, {188, 146}, 8, kSilhouette);                         // arm on the handle
+    Stroke(image, {150, 160}, {176, 176}, 8, kSilhouette);                         // leg
+    Stroke(image, {176, 176}, {188, 174}, 6, kSilhouette);                         // boot
+    image.FillCircle(156, 94, 13, kSilhouette);                                    // head
+    FillPolygon(image, {{130, 88}, {184, 84}, {186, 90}, {132, 96}}, kSilhouette); // hat brim
     FillPolygon(image, {{140, 88}, {172, 84}, {150, 58}, {120, 36}, {106, 34}, {128, 50}}, kSilhouette); // hat
 }
 

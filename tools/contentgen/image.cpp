@@ -15,7 +15,8 @@ Rgba Hex(uint32_t rgb, float alpha) {
     return {((rgb >> 16) & 255) / 255.0f, ((rgb >> 8) & 255) / 255.0f, (rgb & 255) / 255.0f, alpha};
 }
 
-Image::Image(int width, int height, Rgba fill) : width_(width), height_(height), pixels_(size_t(width) * height, fill) {}
+Image::Image(int width, int height, Rgba fill)
+    : width_(width), height_(height), pixels_(size_t(width) * height, fill) {}
 
 void Image::Blend(int x, int y, const Rgba& c, float coverage) {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
@@ -106,7 +107,7 @@ uint32_t Hash(int x, int y, uint32_t seed) {
     h = (h ^ (h >> 13)) * 1274126177u;
     return h ^ (h >> 16);
 }
-}  // namespace
+} // namespace
 
 float ValueNoise(float x, float y, int period, uint32_t seed) {
     int xi = int(std::floor(x)), yi = int(std::floor(y));

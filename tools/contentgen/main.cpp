@@ -25,13 +25,15 @@ bool Step(const char* what, bool ok) {
     return ok;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--icon") return Step(argv[2], WriteIcon(argv[2])) ? 0 : 1;
     if ((argc != 3 && argc != 7) || std::string(argv[1]) != "--out" ||
         (argc == 7 && (std::string(argv[3]) != "--courses" || std::string(argv[5]) != "--shipped"))) {
-        std::fprintf(stderr, "usage: contentgen --out DATA_DIR [--courses COURSE_TEXT_DIR --shipped COURSE.txt] | --icon FILE.png\n");
+        std::fprintf(
+            stderr,
+            "usage: contentgen --out DATA_DIR [--courses COURSE_TEXT_DIR --shipped COURSE.txt] | --icon FILE.png\n");
         return 2;
     }
     auto started = std::chrono::steady_clock::now();
@@ -44,7 +46,8 @@ int main(int argc, char** argv) {
     bool ok = Step("map models", WriteMapModels(data + "/MapObject")) &&
               Step("map textures", WriteMapTextures(data + "/MapObject")) &&
               Step("characters", WriteCharacters(data + "/XFile")) && Step("broom", WriteBroom(data + "/XFile")) &&
-              Step("sky", WriteSky(data + "/XFile/SkySphere")) && Step("textures", WriteUiTextures(data + "/Texture")) &&
+              Step("sky", WriteSky(data + "/XFile/SkySphere")) &&
+              Step("textures", WriteUiTextures(data + "/Texture")) &&
               Step("effects", WriteEffectTextures(data + "/Effect")) && Step("sounds", WriteSounds(data + "/Sound"));
     if (ok && argc == 7) {
         const std::string courses = argv[4];

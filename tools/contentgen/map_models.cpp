@@ -106,7 +106,7 @@ MeshBuilder WindTower() {
     m.Prism({0, 16, 0}, 2, 7.6f, 7.5f, 8, band, 0.1f, -1, true, 3.14159265f / 8);
     m.Prism({0, 38, 0}, 8, 6.5f, 6.5f, 8, wall, 0.1f, -1, true, 3.14159265f / 8);
     m.Prism({0, 46, 0}, 9, 7.5f, 0.4f, 8, cap, 0.12f, -1, true, 3.14159265f / 8);
-    m.Box({5.5f, 41, -1.2f}, {8.4f, 43.4f, 1.2f}, door);  // the axle housing
+    m.Box({5.5f, 41, -1.2f}, {8.4f, 43.4f, 1.2f}, door); // the axle housing
     m.Box({-1.8f, 0, 8.3f}, {1.8f, 6, 8.9f}, door);
     return m;
 }
@@ -140,7 +140,8 @@ MeshBuilder CheckPointModel() {
         Vertex& a = m.vertices[m.indices[f * 3]];
         if (Dot(a.normal, a.pos + m.vertices[m.indices[f * 3 + 1]].pos) < 0) {
             std::swap(m.indices[f * 3 + 1], m.indices[f * 3 + 2]);
-            for (int c = 0; c < 3; ++c) m.vertices[m.indices[f * 3 + c]].normal = m.vertices[m.indices[f * 3 + c]].normal * -1;
+            for (int c = 0; c < 3; ++c)
+                m.vertices[m.indices[f * 3 + c]].normal = m.vertices[m.indices[f * 3 + c]].normal * -1;
         }
     }
     return m;
@@ -172,11 +173,12 @@ MeshBuilder Ground() {
     return m;
 }
 
-}  // namespace
+} // namespace
 
 bool WriteMapModels(const std::string& dir) {
     return WriteStaticX(dir + "/ground.x", Ground(), "Ground") && WriteStaticX(dir + "/church.x", Church(), "Church") &&
            WriteStaticX(dir + "/kosciol.x", Kosciol(), "Kosciol") &&
-           WriteStaticX(dir + "/windtower.x", WindTower(), "WindTower") && WriteStaticX(dir + "/sail.x", Sail(), "Sail") &&
+           WriteStaticX(dir + "/windtower.x", WindTower(), "WindTower") &&
+           WriteStaticX(dir + "/sail.x", Sail(), "Sail") &&
            WriteStaticX(dir + "/checkpoint.x", CheckPointModel(), "CheckPoint");
 }

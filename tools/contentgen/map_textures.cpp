@@ -38,7 +38,7 @@ Rgba GroundColour(double x, double z, float u, float v) {
     return {grass.r * shade, grass.g * shade, grass.b * shade, 1};
 }
 
-}  // namespace
+} // namespace
 
 Image ShippedGroundTexture() {
     const int size = 1024;
@@ -107,7 +107,7 @@ Image Wood() {
     return img;
 }
 
-}  // namespace
+} // namespace
 
 bool WriteMapTextures(const std::string& dir) {
     return ShippedGroundTexture().SavePng(dir + "/ground.png") && Plaster().SavePng(dir + "/plaster.png") &&

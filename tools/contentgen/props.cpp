@@ -38,7 +38,7 @@ MeshBuilder Broom() {
     return m;
 }
 
-}  // namespace
+} // namespace
 
 MeshBuilder SkySphere(const char* texture) {
     MeshBuilder m;
@@ -70,9 +70,10 @@ Image SkyTexture() {
     Image img(w, h);
     Rgba zenith = Hex(0x2F6FD0), high = Hex(0x5F9BE8), horizon = Hex(0xCFE6FA), ground = Hex(0x9FB7C8);
     for (int y = 0; y < h; ++y) {
-        float elev = 1 - 2 * (y + 0.5f) / h;  // 1 up, 0 horizon, -1 down
+        float elev = 1 - 2 * (y + 0.5f) / h; // 1 up, 0 horizon, -1 down
         Rgba base = elev > 0.35f ? Mix(high, zenith, (elev - 0.35f) / 0.65f)
-                                 : (elev > 0 ? Mix(horizon, high, elev / 0.35f) : Mix(horizon, ground, std::min(1.0f, -elev * 4)));
+                                 : (elev > 0 ? Mix(horizon, high, elev / 0.35f)
+                                             : Mix(horizon, ground, std::min(1.0f, -elev * 4)));
         for (int x = 0; x < w; ++x) {
             Rgba c = base;
             if (elev > 0.02f && elev < 0.75f) {
@@ -89,7 +90,7 @@ Image SkyTexture() {
     return img;
 }
 
-}  // namespace
+} // namespace
 
 bool WriteBroom(const std::string& dir) { return WriteStaticX(dir + "/houki.x", Broom(), "Houki"); }
 

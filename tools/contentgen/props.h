@@ -4,7 +4,7 @@
 #include <string>
 
 bool WriteBroom(const std::string& dir);
-bool WriteSky(const std::string& dir);  // Sky.x and its texture into `dir`
+bool WriteSky(const std::string& dir); // Sky.x and its texture into `dir`
 
 #include "geometry.h"
 // The inward-facing sky sphere, painted with `texture` (equirectangular, row 0 straight up).

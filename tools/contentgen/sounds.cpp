@@ -85,17 +85,19 @@ enum class Voice { Lead, Bass, Pad, Bell, Brass };
 float Oscillator(Voice v, double phase, double t) {
     double p = phase - std::floor(phase);
     switch (v) {
-        case Voice::Lead: return float(0.6 * std::sin(2 * kPi * p) + 0.25 * std::sin(4 * kPi * p) + 0.12 * std::sin(6 * kPi * p));
-        case Voice::Bass: return float(p < 0.5 ? 4 * p - 1 : 3 - 4 * p);  // triangle
-        case Voice::Pad: return float(std::sin(2 * kPi * p) + 0.3 * std::sin(2 * kPi * 2.003 * p));
-        case Voice::Bell:
-            return float(std::sin(2 * kPi * p) + 0.5 * std::sin(2 * kPi * 2.76 * p) * std::exp(-t * 6) +
-                         0.25 * std::sin(2 * kPi * 5.4 * p) * std::exp(-t * 9));
-        case Voice::Brass: {
-            double saw = 0;
-            for (int h = 1; h <= 8; ++h) saw += std::sin(2 * kPi * h * p) / h * std::exp(-0.15 * h * (1 - std::min(1.0, t * 8)));
-            return float(saw * 0.6);
-        }
+    case Voice::Lead:
+        return float(0.6 * std::sin(2 * kPi * p) + 0.25 * std::sin(4 * kPi * p) + 0.12 * std::sin(6 * kPi * p));
+    case Voice::Bass: return float(p < 0.5 ? 4 * p - 1 : 3 - 4 * p); // triangle
+    case Voice::Pad: return float(std::sin(2 * kPi * p) + 0.3 * std::sin(2 * kPi * 2.003 * p));
+    case Voice::Bell:
+        return float(std::sin(2 * kPi * p) + 0.5 * std::sin(2 * kPi * 2.76 * p) * std::exp(-t * 6) +
+                     0.25 * std::sin(2 * kPi * 5.4 * p) * std::exp(-t * 9));
+    case Voice::Brass: {
+        double saw = 0;
+        for (int h = 1; h <= 8; ++h)
+            saw += std::sin(2 * kPi * h * p) / h * std::exp(-0.15 * h * (1 - std::min(1.0, t * 8)));
+        return float(saw * 0.6);
+    }
     }
     return 0;
 }
@@ -110,7 +112,8 @@ void AddNote(Stereo& s, Voice v, int midi, double start, double length, float ga
         double env = std::min(1.0, t / attack);
         if (v == Voice::Bell || v == Voice::Bass) env *= std::exp(-t * (v == Voice::Bell ? 3.0 : 2.2));
         if (t > length) env *= std::max(0.0, 1 - (t - length) / release);
-        double vib = v == Voice::Lead || v == Voice::Brass ? 0.004 * std::sin(2 * kPi * 5.5 * t) * std::min(1.0, t * 3) : 0;
+        double vib =
+            v == Voice::Lead || v == Voice::Brass ? 0.004 * std::sin(2 * kPi * 5.5 * t) * std::min(1.0, t * 3) : 0;
         float x = Oscillator(v, f * t * (1 + vib), t) * float(env) * gain;
         size_t k = n0 + i;
         if (k >= s.Size()) {
@@ -133,7 +136,7 @@ void AddDrum(Stereo& s, int kind, double start, Noise& noise, float gain) {
             x = float(std::sin(2 * kPi * (50 * t + 60 * (1 - std::exp(-t * 30)) / 30)) * std::exp(-t * 14));
         } else {
             float w = noise.Next();
-            x = w - hp;  // crude high-pass for crisp snares and hats
+            x = w - hp; // crude high-pass for crisp snares and hats
             hp = hp * 0.6f + w * 0.4f;
             x *= float(std::exp(-t * (kind == 1 ? 22 : 70)));
             if (kind == 1) x += float(0.4 * std::sin(2 * kPi * 190 * t) * std::exp(-t * 30));
@@ -146,16 +149,17 @@ void AddDrum(Stereo& s, int kind, double start, Noise& noise, float gain) {
 }
 
 Stereo Bgm() {
-    const double beat = 0.5;  // 120 beats a minute, 12 bars of 4/4: 24 seconds
+    const double beat = 0.5; // 120 beats a minute, 12 bars of 4/4: 24 seconds
     const int bars = 12;
     Stereo s(size_t(bars * 4 * beat * kRate));
     // Chord roots and qualities for each bar; melody on an eighth-note grid (0 holds, -1 rests).
     const int roots[bars] = {57, 53, 48, 55, 57, 53, 55, 52, 53, 55, 57, 52};
     const int thirds[bars] = {3, 4, 4, 4, 3, 4, 4, 4, 4, 4, 3, 4};
-    const int melody[bars][8] = {{69, 0, 72, 0, 76, 0, 74, 72}, {69, 0, 0, 0, 65, 0, 67, 69}, {67, 0, 64, 0, 67, 0, 72, 0},
-                                 {71, 0, 0, 0, 74, 0, 71, 67}, {69, 0, 72, 0, 76, 0, 81, 0}, {79, 0, 77, 76, 77, 0, 72, 0},
-                                 {74, 0, 71, 0, 74, 0, 79, 0}, {80, 0, 0, 0, 76, 0, -1, 0}, {77, 76, 74, 72, 69, 0, 72, 0},
-                                 {74, 72, 71, 69, 67, 0, 71, 0}, {72, 0, 71, 0, 69, 0, 76, 0}, {76, 0, 74, 0, 71, 0, 68, 0}};
+    const int melody[bars][8] = {
+        {69, 0, 72, 0, 76, 0, 74, 72},  {69, 0, 0, 0, 65, 0, 67, 69}, {67, 0, 64, 0, 67, 0, 72, 0},
+        {71, 0, 0, 0, 74, 0, 71, 67},   {69, 0, 72, 0, 76, 0, 81, 0}, {79, 0, 77, 76, 77, 0, 72, 0},
+        {74, 0, 71, 0, 74, 0, 79, 0},   {80, 0, 0, 0, 76, 0, -1, 0},  {77, 76, 74, 72, 69, 0, 72, 0},
+        {74, 72, 71, 69, 67, 0, 71, 0}, {72, 0, 71, 0, 69, 0, 76, 0}, {76, 0, 74, 0, 71, 0, 68, 0}};
     Noise noise(12345);
     for (int bar = 0; bar < bars; ++bar) {
         double t0 = bar * 4 * beat;
@@ -170,7 +174,9 @@ Stereo Bgm() {
         }
         const int bassPattern[8] = {0, -1, 12, 0, 0, 7, 12, 7};
         for (int step = 0; step < 8; ++step)
-            if (bassPattern[step] >= 0) AddNote(s, Voice::Bass, root - 12 + bassPattern[step], t0 + step * beat / 2, beat * 0.4, 0.34f, 0, true, 0.005, 0.05);
+            if (bassPattern[step] >= 0)
+                AddNote(s, Voice::Bass, root - 12 + bassPattern[step], t0 + step * beat / 2, beat * 0.4, 0.34f, 0, true,
+                        0.005, 0.05);
         for (int tone : {0, thirds[bar], 7, 12})
             AddNote(s, Voice::Pad, root + tone, t0, 4 * beat * 0.95, 0.05f, tone % 2 ? 0.5f : -0.5f, true, 0.3, 0.4);
         for (int b = 0; b < 4; ++b) {
@@ -195,7 +201,8 @@ Stereo Push() {
 Stereo Go() {
     Stereo s(size_t(1.1 * kRate));
     const int arp[] = {72, 76, 79, 84};
-    for (int i = 0; i < 4; ++i) AddNote(s, Voice::Bell, arp[i], i * 0.05, 0.08, 0.35f, -0.3f + 0.2f * i, false, 0.002, 0.3);
+    for (int i = 0; i < 4; ++i)
+        AddNote(s, Voice::Bell, arp[i], i * 0.05, 0.08, 0.35f, -0.3f + 0.2f * i, false, 0.002, 0.3);
     for (int tone : {72, 76, 79, 84}) AddNote(s, Voice::Brass, tone, 0.2, 0.55, 0.2f, 0, false, 0.02, 0.3);
     Normalize(s, 0.8f);
     EdgeFades(s, 0.01);
@@ -208,8 +215,10 @@ Stereo Clear() {
     const double starts[] = {0, 0.15, 0.3, 0.45, 0.75, 0.9};
     const double lens[] = {0.13, 0.13, 0.13, 0.28, 0.13, 1.4};
     for (int i = 0; i < 6; ++i) AddNote(s, Voice::Brass, notes[i] + 5, starts[i], lens[i], 0.35f, 0, false, 0.02, 0.2);
-    for (int tone : {65, 69, 72, 77}) AddNote(s, Voice::Pad, tone, 0.9, 1.4, 0.1f, tone % 2 ? 0.4f : -0.4f, false, 0.05, 0.5);
-    for (int i = 0; i < 8; ++i) AddNote(s, Voice::Bell, 89 + (i % 4) * 3, 0.9 + i * 0.08, 0.05, 0.12f, -0.5f + i * 0.14f, false, 0.002, 0.4);
+    for (int tone : {65, 69, 72, 77})
+        AddNote(s, Voice::Pad, tone, 0.9, 1.4, 0.1f, tone % 2 ? 0.4f : -0.4f, false, 0.05, 0.5);
+    for (int i = 0; i < 8; ++i)
+        AddNote(s, Voice::Bell, 89 + (i % 4) * 3, 0.9 + i * 0.08, 0.05, 0.12f, -0.5f + i * 0.14f, false, 0.002, 0.4);
     Normalize(s, 0.8f);
     EdgeFades(s, 0.02);
     return s;
@@ -244,13 +253,14 @@ Stereo Fly() {
 Stereo Get() {
     Stereo s(size_t(0.8 * kRate));
     const int notes[] = {88, 92, 95, 100};
-    for (int i = 0; i < 4; ++i) AddNote(s, Voice::Bell, notes[i], i * 0.045, 0.05, 0.3f, -0.45f + 0.3f * i, false, 0.001, 0.45);
+    for (int i = 0; i < 4; ++i)
+        AddNote(s, Voice::Bell, notes[i], i * 0.045, 0.05, 0.3f, -0.45f + 0.3f * i, false, 0.001, 0.45);
     Normalize(s, 0.7f);
     EdgeFades(s, 0.01);
     return s;
 }
 
-}  // namespace
+} // namespace
 
 bool WriteSounds(const std::string& dir) {
     return WriteWav(dir + "/BGM.wav", Bgm(), 2) && WriteWav(dir + "/push.wav", Push(), 1) &&

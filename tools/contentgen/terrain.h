@@ -6,9 +6,9 @@
 
 namespace terrain {
 
-constexpr float kHalfSize = 1200.0f;  // the ground covers x and z from -1200 to 1200
-constexpr int kCells = 100;           // quads per side: 20 000 triangles
-constexpr float kLakeLevel = 6.0f;    // height of the lake plain by the start
+constexpr float kHalfSize = 1200.0f; // the ground covers x and z from -1200 to 1200
+constexpr int kCells = 100;          // quads per side: 20 000 triangles
+constexpr float kLakeLevel = 6.0f;   // height of the lake plain by the start
 
 inline double SmoothStep(double e0, double e1, double x) {
     double t = std::clamp((x - e0) / (e1 - e0), 0.0, 1.0);
@@ -22,9 +22,9 @@ struct Flat {
 
 // Village square around the church, the two tower hills' shoulders and the lake by the start grid.
 constexpr Flat kFlats[] = {
-    {-300, 600, 150, 260, 38},    // village
-    {-820, -20, 70, 150, 30},     // valley floor between the wind towers
-    {700, -900, 300, 460, kLakeLevel},  // lake plain at the start
+    {-300, 600, 150, 260, 38},         // village
+    {-820, -20, 70, 150, 30},          // valley floor between the wind towers
+    {700, -900, 300, 460, kLakeLevel}, // lake plain at the start
 };
 
 inline double Hills(double x, double z) {
@@ -60,12 +60,10 @@ inline double MeshHeight(double x, double z) {
     double fz = std::clamp((z + kHalfSize) / cell, 0.0, double(kCells) - 1e-9);
     int ix = int(fx), iz = int(fz);
     double u = fx - ix, v = fz - iz;
-    auto corner = [&](int dx, int dz) {
-        return Height(-kHalfSize + (ix + dx) * cell, -kHalfSize + (iz + dz) * cell);
-    };
+    auto corner = [&](int dx, int dz) { return Height(-kHalfSize + (ix + dx) * cell, -kHalfSize + (iz + dz) * cell); };
     double h00 = corner(0, 0), h10 = corner(1, 0), h01 = corner(0, 1), h11 = corner(1, 1);
     if (u >= v) return h00 + u * (h10 - h00) + v * (h11 - h10);
     return h00 + v * (h01 - h00) + u * (h11 - h01);
 }
 
-}  // namespace terrain
+} // namespace terrain

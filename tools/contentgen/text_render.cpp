@@ -27,9 +27,11 @@ TTF_Font* OpenFont(FontFace face, int size) {
     if (it != gFonts.end()) return it->second;
     TTF_Font* font = nullptr;
     if (face == FontFace::Sans) {
-        for (const char* p : kSansFonts) if (!font) font = TTF_OpenFont(p, size);
+        for (const char* p : kSansFonts)
+            if (!font) font = TTF_OpenFont(p, size);
     } else {
-        for (const char* p : kDisplayFonts) if (!font) font = TTF_OpenFont(p, size);
+        for (const char* p : kDisplayFonts)
+            if (!font) font = TTF_OpenFont(p, size);
     }
     gFonts[key] = font;
     return font;
@@ -53,7 +55,7 @@ std::vector<float> DistanceToInk(const Image& mask, int cap) {
     return dist;
 }
 
-}  // namespace
+} // namespace
 
 bool TextInit() {
     if (TTF_Init() != 0) {
@@ -82,7 +84,8 @@ Image TextMask(const std::string& utf8, int pixelSize, FontFace face, int pad) {
     SDL_FreeSurface(s);
     int x0 = argb->w, y0 = argb->h, x1 = -1, y1 = -1;
     auto alphaAt = [&](int x, int y) {
-        const uint32_t* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) + y * argb->pitch);
+        const uint32_t* row =
+            reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) + y * argb->pitch);
         return (row[x] >> 24) / 255.0f;
     };
     for (int y = 0; y < argb->h; ++y)

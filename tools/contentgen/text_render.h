@@ -15,9 +15,9 @@ enum class FontFace { Sans, Display };
 Image TextMask(const std::string& utf8, int pixelSize, FontFace face, int pad);
 
 struct LetterStyle {
-    Rgba top, bottom;          // vertical fill gradient
+    Rgba top, bottom; // vertical fill gradient
     Rgba outline{0, 0, 0, 1};
-    float outlineWidth = 0;    // pixels
+    float outlineWidth = 0; // pixels
     Rgba glow{0, 0, 0, 0};
     float glowRadius = 0;
 };

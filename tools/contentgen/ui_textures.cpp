@@ -20,10 +20,12 @@ void PaintSky(Image& img) {
     Rgba top = Hex(0x1B1550), mid = Hex(0x6A3F8F), low = Hex(0xF29A76), horizon = Hex(0xFFD9A0);
     for (int y = 0; y < img.Height(); ++y) {
         float t = y / 470.0f;
-        Rgba c = t < 0.5f ? Mix(top, mid, t * 2) : (t < 0.85f ? Mix(mid, low, (t - 0.5f) / 0.35f) : Mix(low, horizon, std::min(1.0f, (t - 0.85f) / 0.15f)));
+        Rgba c = t < 0.5f ? Mix(top, mid, t * 2)
+                          : (t < 0.85f ? Mix(mid, low, (t - 0.5f) / 0.35f)
+                                       : Mix(low, horizon, std::min(1.0f, (t - 0.85f) / 0.15f)));
         for (int x = 0; x < img.Width(); ++x) img.At(x, y) = c;
     }
-    for (int i = 0; i < 220; ++i) {  // stars in the upper sky
+    for (int i = 0; i < 220; ++i) { // stars in the upper sky
         float sx = ValueNoise(i * 1.7f, 3.1f, 0, 71) * img.Width(), sy = ValueNoise(i * 2.3f, 9.7f, 0, 73) * 260;
         float b = 0.4f + 0.6f * ValueNoise(i * 5.1f, 1.3f, 0, 79);
         img.FillCircle(sx, sy, 0.6f + b, {1, 1, 0.9f, b * (1 - sy / 300)});
@@ -32,7 +34,7 @@ void PaintSky(Image& img) {
     img.FillCircle(980, 150, 46, Hex(0xFFF6DA));
     img.FillCircle(995, 140, 9, Hex(0xEDE2C0));
     img.FillCircle(968, 168, 6, Hex(0xEDE2C0));
-    for (int y = 200; y < 430; ++y)  // soft cloud bands
+    for (int y = 200; y < 430; ++y) // soft cloud bands
         for (int x = 0; x < img.Width(); ++x) {
             float n = FractalNoise(x / 160.0f, y / 40.0f, 4, 0, 83);
             float a = std::clamp((n - 0.55f) * 2.2f, 0.0f, 0.55f) * std::sin((y - 200) / 230.0f * kPi);
@@ -41,7 +43,11 @@ void PaintSky(Image& img) {
 }
 
 void PaintLand(Image& img) {
-    struct Layer { float base, amp; uint32_t colour; uint32_t seed; };
+    struct Layer {
+        float base, amp;
+        uint32_t colour;
+        uint32_t seed;
+    };
     const Layer layers[] = {{470, 160, 0x7C5B9A, 91}, {540, 130, 0x4E3F7A, 93}, {610, 110, 0x2E2A58, 97}};
     for (const Layer& l : layers)
         for (int x = 0; x < img.Width(); ++x) {
@@ -70,8 +76,9 @@ void PaintLand(Image& img) {
         float a = kPi / 7 + b * kPi / 2;
         for (float r = 0; r < 95; r += 0.5f)
             for (float w = -5; w <= 5; w += 0.5f)
-                img.Blend(int(hx + std::cos(a) * r - std::sin(a) * w), int(hy - 118 + std::sin(a) * r + std::cos(a) * w),
-                          Hex(0x1E1B40), r > 20 || std::fabs(w) < 2 ? 0.5f : 0.0f);
+                img.Blend(int(hx + std::cos(a) * r - std::sin(a) * w),
+                          int(hy - 118 + std::sin(a) * r + std::cos(a) * w), Hex(0x1E1B40),
+                          r > 20 || std::fabs(w) < 2 ? 0.5f : 0.0f);
     }
     // A witch on her broom crossing the moon.
     float wx = 930, wy = 190;
@@ -172,7 +179,7 @@ Image RankStrip() {
     return img;
 }
 
-}  // namespace
+} // namespace
 
 bool WriteUiTextures(const std::string& dir) {
     return TitleBack().SavePng(dir + "/titleback.png") && TitleLogo().SavePng(dir + "/titlelogo.png") &&

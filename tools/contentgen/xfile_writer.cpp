@@ -55,7 +55,8 @@ void PutMesh(std::string& out, const MeshBuilder& mesh, const std::string& name,
     out += " Mesh " + name + " {\n";
     Put(out, "  %zu;\n", vs.size());
     for (size_t i = 0; i < vs.size(); ++i)
-        out += "  " + F(vs[i].pos.x) + ";" + F(vs[i].pos.y) + ";" + F(vs[i].pos.z) + ";" + (i + 1 < vs.size() ? ",\n" : ";\n");
+        out += "  " + F(vs[i].pos.x) + ";" + F(vs[i].pos.y) + ";" + F(vs[i].pos.z) + ";" +
+               (i + 1 < vs.size() ? ",\n" : ";\n");
     Put(out, "  %zu;\n", faces);
     for (size_t f = 0; f < faces; ++f)
         Put(out, "  3;%d,%d,%d;%s\n", mesh.indices[f * 3], mesh.indices[f * 3 + 1], mesh.indices[f * 3 + 2],
@@ -75,8 +76,9 @@ void PutMesh(std::string& out, const MeshBuilder& mesh, const std::string& name,
         out += "   " + F(vs[i].u) + ";" + F(vs[i].v) + ";" + (i + 1 < vs.size() ? ",\n" : ";\n");
     out += "  }\n  MeshMaterialList {\n";
     Put(out, "   %zu;\n   %zu;\n", mesh.materials.size(), faces);
-    for (size_t f = 0; f < faces; ++f) Put(out, "%s%d", f % 20 == 0 ? "   " : "", mesh.faceMaterials[f]),
-        out += f + 1 < faces ? (f % 20 == 19 ? ",\n" : ",") : ";;\n";
+    for (size_t f = 0; f < faces; ++f)
+        Put(out, "%s%d", f % 20 == 0 ? "   " : "", mesh.faceMaterials[f]),
+            out += f + 1 < faces ? (f % 20 == 19 ? ",\n" : ",") : ";;\n";
     for (const Material& m : mesh.materials) PutMaterial(out, m);
     out += "  }\n";
     out += extra;
@@ -118,7 +120,8 @@ std::string SkinSection(const SkinnedModel& model) {
         out += "  SkinWeights {\n   \"" + model.bones[bone].name + "\";\n";
         Put(out, "   %zu;\n", list.size());
         for (size_t i = 0; i < list.size(); ++i) Put(out, "   %d%s\n", list[i].first, i + 1 < list.size() ? "," : ";");
-        for (size_t i = 0; i < list.size(); ++i) out += "   " + F(list[i].second) + (i + 1 < list.size() ? ",\n" : ";\n");
+        for (size_t i = 0; i < list.size(); ++i)
+            out += "   " + F(list[i].second) + (i + 1 < list.size() ? ",\n" : ";\n");
         float offset[16];
         Translation(offset, model.bones[bone].pivot * -1.0f);
         PutMatrix(out, offset, "   ");
@@ -168,7 +171,7 @@ void PutAnimation(std::string& out, const SkinnedModel& model, const AnimationCl
     out += "}\n";
 }
 
-}  // namespace
+} // namespace
 
 Quat QuatAxisAngle(Vec3 axis, float degrees) {
     Vec3 a = Normalize(axis);

@@ -8,15 +8,15 @@
 #include "geometry.h"
 
 struct Quat {
-    float x = 0, y = 0, z = 0, w = 1;  // the D3DX quaternion of the rotation meant
+    float x = 0, y = 0, z = 0, w = 1; // the D3DX quaternion of the rotation meant
 };
 Quat QuatAxisAngle(Vec3 axis, float degrees);
-Quat QuatMul(const Quat& a, const Quat& b);  // a then b, as D3DXQuaternionMultiply
+Quat QuatMul(const Quat& a, const Quat& b); // a then b, as D3DXQuaternionMultiply
 
 struct SkinBone {
     std::string name;
-    int parent = -1;  // index into the bone list, -1 for a child of the root frame
-    Vec3 pivot;       // joint position in model space in the bind pose
+    int parent = -1; // index into the bone list, -1 for a child of the root frame
+    Vec3 pivot;      // joint position in model space in the bind pose
 };
 
 struct SkinInfluence {
@@ -26,7 +26,7 @@ struct SkinInfluence {
 
 struct BoneTrack {
     int bone = 0;
-    std::vector<std::pair<int, Quat>> rotations;  // (tick, rotation relative to the bind pose)
+    std::vector<std::pair<int, Quat>> rotations; // (tick, rotation relative to the bind pose)
 };
 
 struct AnimationClip {
@@ -37,7 +37,7 @@ struct AnimationClip {
 struct SkinnedModel {
     std::vector<SkinBone> bones;
     MeshBuilder mesh;
-    std::vector<SkinInfluence> influences;  // one per mesh vertex
+    std::vector<SkinInfluence> influences; // one per mesh vertex
     std::vector<AnimationClip> clips;
     int ticksPerSecond = 60;
 };

@@ -150,8 +150,8 @@ int Report(const std::string& course, unsigned seed, const std::vector<RacerRepo
         failures += problems.empty() ? 0 : 1;
         std::printf("%-10s %4u  %-6s %8s %5d %5d %7d %5d %7d %6d %8d  %s\n", course.c_str(), seed,
                     i == 0 ? "player" : ("cpu" + std::to_string(i)).c_str(), LapTime(r).c_str(), r.place,
-                    r.stuckWindows, r.detours, r.nearMisses, r.sceneryTouches, r.groundTouches,
-                    r.collisionOffFrames, problems.empty() ? "ok" : ("FAIL" + problems).c_str());
+                    r.stuckWindows, r.detours, r.nearMisses, r.sceneryTouches, r.groundTouches, r.collisionOffFrames,
+                    problems.empty() ? "ok" : ("FAIL" + problems).c_str());
     }
     return failures;
 }

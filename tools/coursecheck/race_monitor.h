@@ -10,14 +10,14 @@ class Player;
 // What one racer did in one race.
 struct RacerReport {
     bool finished = false;
-    std::int64_t lapFrames = 0;   // race updates from the start to the finish
-    int place = 0;                // finishing order, 1 first; 0 if it never finished
-    int stuckWindows = 0;         // stretches of 600 updates without passing a checkpoint
-    int detours = 0;              // times the automatic pilot turned off its way round an obstacle
-    int nearMisses = 0;           // times it passed within 2 x reach of scenery without touching it
-    int sceneryTouches = 0;       // contacts with anything but the ground
-    int groundTouches = 0;        // frames with a ground contact
-    int collisionOffFrames = 0;   // frames flown with collision switched off (stuck against a wall)
+    std::int64_t lapFrames = 0; // race updates from the start to the finish
+    int place = 0;              // finishing order, 1 first; 0 if it never finished
+    int stuckWindows = 0;       // stretches of 600 updates without passing a checkpoint
+    int detours = 0;            // times the automatic pilot turned off its way round an obstacle
+    int nearMisses = 0;         // times it passed within 2 x reach of scenery without touching it
+    int sceneryTouches = 0;     // contacts with anything but the ground
+    int groundTouches = 0;      // frames with a ground contact
+    int collisionOffFrames = 0; // frames flown with collision switched off (stuck against a wall)
 };
 
 class RaceMonitor {

@@ -35,7 +35,9 @@ bool HasSize(const std::array<float, 16>& m) {
 class Problems {
 public:
     explicit Problems(std::string source) : source_(std::move(source)) {}
-    void Add(int line, const std::string& reason) { list_.emplace_back(line, source_ + ":" + std::to_string(line) + ": " + reason); }
+    void Add(int line, const std::string& reason) {
+        list_.emplace_back(line, source_ + ":" + std::to_string(line) + ": " + reason);
+    }
     void AddWhole(const std::string& reason) { list_.emplace_back(1 << 30, source_ + ": " + reason); }
     std::vector<std::string> Sorted() {
         std::stable_sort(list_.begin(), list_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -86,7 +88,7 @@ void CheckCheckPoints(const CourseMap& map, Problems& problems) {
     }
 }
 
-}  // namespace
+} // namespace
 
 std::vector<std::string> CheckCourse(const CourseMap& map, const std::string& source, const std::string& modelFolder) {
     Problems problems(source);
@@ -95,4 +97,4 @@ std::vector<std::string> CheckCourse(const CourseMap& map, const std::string& so
     return problems.Sorted();
 }
 
-}  // namespace mapc
+} // namespace mapc

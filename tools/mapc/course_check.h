@@ -9,4 +9,4 @@ namespace mapc {
 // line per problem to stdout. Returns 0 when the course passes, 1 when it does not.
 int CheckCourse(const std::string& textPath, const std::string& modelDir);
 
-}  // namespace mapc
+} // namespace mapc

@@ -70,7 +70,8 @@ bool ReadModel(const std::string& path, Model* model, std::string* error) {
         std::vector<int> index(std::size_t(corners), 0);
         for (int& i : index)
             if (!(words >> i) || i < 0 || i >= count) return *error = path + ": face index out of range", false;
-        for (int k = 1; k + 1 < corners; ++k) model->faces.push_back({index[0], index[std::size_t(k)], index[std::size_t(k) + 1]});
+        for (int k = 1; k + 1 < corners; ++k)
+            model->faces.push_back({index[0], index[std::size_t(k)], index[std::size_t(k) + 1]});
     }
     return true;
 }
@@ -187,7 +188,8 @@ private:
         for (const PlacedObject& o : map.objects) {
             for (float v : o.matrix)
                 if (!std::isfinite(v)) Problem("an object of kind " + o.kind + " has a non-finite number");
-            if (!defined.count(o.kind)) Problem("objects of kind " + o.kind + " have no definition"), defined.insert(o.kind);
+            if (!defined.count(o.kind))
+                Problem("objects of kind " + o.kind + " have no definition"), defined.insert(o.kind);
         }
     }
 
@@ -284,7 +286,8 @@ private:
                                              points[std::size_t(f[2])]);
                     if (Len(p - r.centre) < limit) {
                         Problem("a " + o.kind + " at (" + Fixed(o.matrix[12]) + ", " + Fixed(o.matrix[13]) + ", " +
-                                Fixed(o.matrix[14]) + ") reaches into checkpoint " + std::to_string(r.number) + "'s ring");
+                                Fixed(o.matrix[14]) + ") reaches into checkpoint " + std::to_string(r.number) +
+                                "'s ring");
                         break;
                     }
                 }
@@ -305,7 +308,7 @@ private:
     int problems = 0;
 };
 
-}  // namespace
+} // namespace
 
 int CheckCourse(const std::string& textPath, const std::string& modelDir) {
     std::ifstream in(textPath, std::ios::binary);
@@ -315,9 +318,9 @@ int CheckCourse(const std::string& textPath, const std::string& modelDir) {
     }
     std::stringstream text;
     text << in.rdbuf();
-    CourseMap map = ParseCourseText(text.str(), textPath);  // the compiler's own checks: throws on the first
+    CourseMap map = ParseCourseText(text.str(), textPath); // the compiler's own checks: throws on the first
     std::printf("%s\n", textPath.c_str());
     return Checker(map, modelDir).Run();
 }
 
-}  // namespace mapc
+} // namespace mapc

@@ -21,14 +21,14 @@ namespace mapc {
 struct Definition {
     std::string kind;
     std::string modelFile;
-    int line = 0;  // course text line; 0 when read from a map file
+    int line = 0; // course text line; 0 when read from a map file
 };
 
 struct PlacedObject {
     std::string kind;
-    std::array<float, 16> matrix{};  // row-major _11.._44
+    std::array<float, 16> matrix{}; // row-major _11.._44
     int32_t number = 0;
-    int line = 0;  // course text line; 0 when read from a map file
+    int line = 0; // course text line; 0 when read from a map file
 };
 
 struct CourseMap {
@@ -61,4 +61,4 @@ std::vector<std::string> CheckCourse(const CourseMap& map, const std::string& so
 // Placement matrix from position, yaw/pitch/roll in degrees and per-axis scale.
 std::array<float, 16> PlacementMatrix(const float pos[3], const float rotDegrees[3], const float scale[3]);
 
-}  // namespace mapc
+} // namespace mapc

@@ -26,7 +26,10 @@ std::vector<Token> Tokenize(const std::string& line, const std::string& where) {
     size_t i = 0;
     while (i < line.size()) {
         char c = line[i];
-        if (c == ' ' || c == '\t' || c == '\r') { ++i; continue; }
+        if (c == ' ' || c == '\t' || c == '\r') {
+            ++i;
+            continue;
+        }
         if (c == '#') break;
         Token tok;
         if (c == '"') {
@@ -35,10 +38,14 @@ std::vector<Token> Tokenize(const std::string& line, const std::string& where) {
             bool closed = false;
             while (i < line.size()) {
                 char d = line[i++];
-                if (d == '"') { closed = true; break; }
-                if (d == '\\' && i + 2 < line.size() && line[i] == 'x' && std::isxdigit(static_cast<unsigned char>(line[i + 1])) &&
+                if (d == '"') {
+                    closed = true;
+                    break;
+                }
+                if (d == '\\' && i + 2 < line.size() && line[i] == 'x' &&
+                    std::isxdigit(static_cast<unsigned char>(line[i + 1])) &&
                     std::isxdigit(static_cast<unsigned char>(line[i + 2]))) {
-                    d = static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16));  // \xHH: a control byte
+                    d = static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16)); // \xHH: a control byte
                     i += 3;
                 } else if (d == '\\' && i < line.size()) {
                     d = line[i++];
@@ -89,7 +96,8 @@ public:
         const std::string& s = tokens_[pos_++].text;
         char* end = nullptr;
         long long v = std::strtoll(s.c_str(), &end, 10);
-        if (s.empty() || *end != '\0' || v < INT32_MIN || v > INT32_MAX) Fail(std::string("expected an integer for ") + what);
+        if (s.empty() || *end != '\0' || v < INT32_MIN || v > INT32_MAX)
+            Fail(std::string("expected an integer for ") + what);
         return static_cast<int32_t>(v);
     }
     [[noreturn]] void Fail(const std::string& msg) const { throw CourseError(where_ + ": " + msg); }
@@ -174,8 +182,9 @@ std::string QuoteName(const std::string& name) {
 bool FormatPlacement(const std::array<float, 16>& m, std::string& out) {
     if (m[3] != 0 || m[7] != 0 || m[11] != 0 || m[15] != 1) return false;
     double s[3];
-    for (int r = 0; r < 3; ++r) s[r] = std::sqrt(double(m[r * 4]) * m[r * 4] + double(m[r * 4 + 1]) * m[r * 4 + 1] +
-                                                 double(m[r * 4 + 2]) * m[r * 4 + 2]);
+    for (int r = 0; r < 3; ++r)
+        s[r] = std::sqrt(double(m[r * 4]) * m[r * 4] + double(m[r * 4 + 1]) * m[r * 4 + 1] +
+                         double(m[r * 4 + 2]) * m[r * 4 + 2]);
     if (s[0] == 0 || s[1] == 0 || s[2] == 0) return false;
     double pitch = std::asin(std::fmax(-1.0, std::fmin(1.0, -m[9] / s[2])));
     double yaw = std::atan2(m[8] / s[2], m[10] / s[2]);
@@ -201,7 +210,8 @@ bool FormatPlacement(const std::array<float, 16>& m, std::string& out) {
     for (const std::string& y : spellings[0]) {
         for (const std::string& p : spellings[1]) {
             for (const std::string& r : spellings[2]) {
-                float rot[3] = {std::strtof(y.c_str(), nullptr), std::strtof(p.c_str(), nullptr), std::strtof(r.c_str(), nullptr)};
+                float rot[3] = {std::strtof(y.c_str(), nullptr), std::strtof(p.c_str(), nullptr),
+                                std::strtof(r.c_str(), nullptr)};
                 std::array<float, 16> again = PlacementMatrix(pos, rot, scale);
                 if (std::memcmp(again.data(), m.data(), sizeof(float) * 16) == 0) {
                     rotText[0] = y, rotText[1] = p, rotText[2] = r;
@@ -225,7 +235,7 @@ bool FormatPlacement(const std::array<float, 16>& m, std::string& out) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::array<float, 16> PlacementMatrix(const float pos[3], const float rotDegrees[3], const float scale[3]) {
     double yaw = rotDegrees[0] * kDegToRad, pitch = rotDegrees[1] * kDegToRad, roll = rotDegrees[2] * kDegToRad;
@@ -284,7 +294,9 @@ CourseMap ParseCourseText(const std::string& text, const std::string& source) {
 std::string FormatCourseText(const CourseMap& map) {
     std::string out = "# Course map (mapc dump)\n";
     std::vector<std::string> defined;
-    auto isDefined = [&](const std::string& kind) { return std::find(defined.begin(), defined.end(), kind) != defined.end(); };
+    auto isDefined = [&](const std::string& kind) {
+        return std::find(defined.begin(), defined.end(), kind) != defined.end();
+    };
     for (const Definition& d : map.definitions) {
         std::string line = "define " + QuoteName(d.kind) + " " + QuoteName(d.modelFile);
         if (isDefined(d.kind)) {
@@ -314,4 +326,4 @@ std::string FormatCourseText(const CourseMap& map) {
     return out;
 }
 
-}  // namespace mapc
+} // namespace mapc

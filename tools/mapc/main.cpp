@@ -68,7 +68,7 @@ int Dump(const char* mapPath) {
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -89,10 +89,11 @@ int main(int argc, char** argv) {
         std::cerr << "mapc: " << e.what() << "\n";
         return 1;
     }
-    std::cerr << "usage: mapc compile [--models DIR] COURSE.txt MAP.map\n"
-                 "       mapc check [--models DIR] COURSE.txt\n"
-                 "       mapc dump MAP.map\n"
-                 "compile refuses courses the game could not race; check adds geometric checks against the\n"
-                 "course's models; DIR holds the kinds' model files (default: the MapObject folder beside COURSE.txt)\n";
+    std::cerr
+        << "usage: mapc compile [--models DIR] COURSE.txt MAP.map\n"
+           "       mapc check [--models DIR] COURSE.txt\n"
+           "       mapc dump MAP.map\n"
+           "compile refuses courses the game could not race; check adds geometric checks against the\n"
+           "course's models; DIR holds the kinds' model files (default: the MapObject folder beside COURSE.txt)\n";
     return 2;
 }

@@ -35,7 +35,7 @@ public:
         Need(size_t(n), "a name");
         std::string s(reinterpret_cast<const char*>(&bytes_[pos_]), size_t(n));
         pos_ += size_t(n);
-        return s.substr(0, s.find('\0'));  // the game cuts names at the first zero byte
+        return s.substr(0, s.find('\0')); // the game cuts names at the first zero byte
     }
     [[noreturn]] void Fail(const std::string& msg) const {
         throw CourseError("map file offset " + std::to_string(pos_) + ": " + msg);
@@ -49,7 +49,7 @@ private:
     size_t pos_ = 0;
 };
 
-}  // namespace
+} // namespace
 
 std::vector<uint8_t> EncodeMapFile(const CourseMap& map) {
     std::vector<uint8_t> out;
@@ -96,4 +96,4 @@ CourseMap DecodeMapFile(const std::vector<uint8_t>& bytes) {
     return map;
 }
 
-}  // namespace mapc
+} // namespace mapc

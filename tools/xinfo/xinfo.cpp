@@ -30,9 +30,9 @@ void PrintMesh(const MeshData& mesh, int depth, const std::set<std::string>& fra
                     m.textureFilename.c_str());
     }
     for (const SkinWeights& w : mesh.skinWeights)
-        std::printf("%*sbone \"%s\": %zu weights%s\n", depth * 2 + 4, "", w.transformNodeName.c_str(),
-                    w.vertexIndices.size(),
-                    frameNames.contains(w.transformNodeName) ? "" : " (matches no frame: its vertices stay in the bind pose)");
+        std::printf(
+            "%*sbone \"%s\": %zu weights%s\n", depth * 2 + 4, "", w.transformNodeName.c_str(), w.vertexIndices.size(),
+            frameNames.contains(w.transformNodeName) ? "" : " (matches no frame: its vertices stay in the bind pose)");
 }
 
 void PrintFrame(const Frame& frame, int depth, int& number, const std::set<std::string>& frameNames) {

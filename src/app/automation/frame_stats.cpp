@@ -41,9 +41,7 @@ std::string FrameStats::Report() const {
         return std::string(text);
     };
     char tail[96];
-    std::snprintf(tail, sizeof tail, "peak_rss_mb %.1f\nfirst_frame_ms %.1f\n", PeakResidentMegabytes(),
-                  firstFrameMs);
+    std::snprintf(tail, sizeof tail, "peak_rss_mb %.1f\nfirst_frame_ms %.1f\n", PeakResidentMegabytes(), firstFrameMs);
     return "frames " + std::to_string(updateMs.size()) + "\nrendered " + std::to_string(renderMs.size()) + "\n" +
-           line("update_ms", Summarize(updateMs)) +
-           line("render_ms", Summarize(renderMs)) + tail;
+           line("update_ms", Summarize(updateMs)) + line("render_ms", Summarize(renderMs)) + tail;
 }

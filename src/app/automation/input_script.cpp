@@ -149,7 +149,8 @@ std::string FormatScriptEvent(const ScriptEvent& event) {
     case ScriptEvent::Kind::Answer: return frame + " answer " + (event.answer == IDYES ? "yes" : "no");
     case ScriptEvent::Kind::PadConnect: return frame + " pad connect";
     case ScriptEvent::Kind::PadDisconnect: return frame + " pad disconnect";
-    case ScriptEvent::Kind::PadButtonDown: return frame + " pad button " + platform::pad::ButtonName(event.key) + " down";
+    case ScriptEvent::Kind::PadButtonDown:
+        return frame + " pad button " + platform::pad::ButtonName(event.key) + " down";
     case ScriptEvent::Kind::PadButtonUp: return frame + " pad button " + platform::pad::ButtonName(event.key) + " up";
     case ScriptEvent::Kind::PadAxis: {
         // Five decimals bring back the pad's exact 16-bit reading.

@@ -23,8 +23,8 @@ struct ScriptEvent {
     enum class Kind { KeyDown, KeyUp, Answer, PadConnect, PadDisconnect, PadButtonDown, PadButtonUp, PadAxis };
     std::uint64_t frame = 0;
     Kind kind = Kind::KeyDown;
-    int key = 0;       // virtual-key code for KeyDown/KeyUp; button or axis for pad events
-    int answer = 0;    // IDYES or IDNO for Answer
+    int key = 0;        // virtual-key code for KeyDown/KeyUp; button or axis for pad events
+    int answer = 0;     // IDYES or IDNO for Answer
     float value = 0.0f; // PadAxis
     bool operator==(const ScriptEvent&) const = default;
 };

@@ -106,8 +106,7 @@ constexpr UsageRow kKeyRows[] = {
     {"O", "the options screen (title)"},
 };
 
-template <std::size_t N>
-void AppendRows(std::string* text, const UsageRow (&rows)[N]) {
+template <std::size_t N> void AppendRows(std::string* text, const UsageRow (&rows)[N]) {
     std::size_t width = 0;
     for (const UsageRow& row : rows) width = std::max(width, std::strlen(row.name));
     for (const UsageRow& row : rows) {

@@ -22,17 +22,17 @@ struct LaunchFlags {
     bool help = false;
     bool version = false;
     bool listCourses = false;
-    std::string course; // id or display name; empty: the first course of the course file
+    std::string course;       // id or display name; empty: the first course of the course file
     std::uint64_t frames = 0; // 0: no limit
     std::string inputFile;
     std::string recordFile;
     std::string traceFile;
-    std::string graphics; // "full", "fast" or "low"; empty keeps the level in force
+    std::string graphics;   // "full", "fast" or "low"; empty keeps the level in force
     std::string configFile; // empty: the settings file in its usual place
     std::optional<unsigned> seed;
-    std::string dataHome;                  // empty: the default save folder (none in automated runs)
-    std::optional<Difficulty> difficulty;  // unset: the settings' level, else normal
-    std::optional<bool> ghost;             // unset: the settings' choice, else on
+    std::string dataHome;                 // empty: the default save folder (none in automated runs)
+    std::optional<Difficulty> difficulty; // unset: the settings' level, else normal
+    std::optional<bool> ghost;            // unset: the settings' choice, else on
     std::vector<ScreenshotRequest> screenshots;
 };
 

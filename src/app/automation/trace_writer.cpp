@@ -7,7 +7,7 @@
 
 namespace {
 // The order of the documented keys; anything else follows in the order it was set.
-constexpr const char* kKeyOrder[] = {"frame",  "scene", "fade",    "raceStarted", "cleared", "rank",
+constexpr const char* kKeyOrder[] = {"frame",   "scene", "fade",   "raceStarted", "cleared", "rank",
                                      "effects", "clock", "sounds", "playing",     "racers"};
 
 int Rank(const std::string& key) {

@@ -5,8 +5,14 @@
 
 namespace {
 // The pad layout, in action order (it cannot be rebound).
-const char* const kPadActions[] = {"right trigger or A", "left trigger or B", "left stick left", "left stick right",
-                                   "left stick up",      "left stick down",   "X",           "Y"};
+const char* const kPadActions[] = {"right trigger or A",
+                                   "left trigger or B",
+                                   "left stick left",
+                                   "left stick right",
+                                   "left stick up",
+                                   "left stick down",
+                                   "X",
+                                   "Y"};
 
 std::string Spaced(std::string list) {
     std::string out;

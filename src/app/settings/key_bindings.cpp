@@ -13,10 +13,14 @@ constexpr int kPauseKey = 'P';
 
 const std::vector<GameAction>& GameActions() {
     static const std::vector<GameAction> actions = {
-        {"throttle", "Throttle", VK_SPACE},       {"boost", "Boost", VK_SHIFT},
-        {"left", "Turn left", VK_LEFT},           {"right", "Turn right", VK_RIGHT},
-        {"nose_up", "Nose up", VK_UP},            {"nose_down", "Nose down", VK_DOWN},
-        {"swap_pitch", "Swap nose up/down", 'R'}, {"autopilot", "Automatic pilot", 'C'},
+        {"throttle", "Throttle", VK_SPACE},
+        {"boost", "Boost", VK_SHIFT},
+        {"left", "Turn left", VK_LEFT},
+        {"right", "Turn right", VK_RIGHT},
+        {"nose_up", "Nose up", VK_UP},
+        {"nose_down", "Nose down", VK_DOWN},
+        {"swap_pitch", "Swap nose up/down", 'R'},
+        {"autopilot", "Automatic pilot", 'C'},
     };
     return actions;
 }

@@ -57,8 +57,8 @@ void ReadPercent(const Reader& reader, const platform::ini::Entry& entry, int* p
         *percent = *value;
         return;
     }
-    reader.Say(entry.line, entry.key + " is a whole number 0..100, not '" + entry.value + "'; using " +
-                               std::to_string(*percent));
+    reader.Say(entry.line,
+               entry.key + " is a whole number 0..100, not '" + entry.value + "'; using " + std::to_string(*percent));
 }
 
 void ReadVersion(const Reader& reader, const platform::ini::Entry& entry) {
@@ -66,8 +66,9 @@ void ReadVersion(const Reader& reader, const platform::ini::Entry& entry) {
     if (!version || *version < 1) {
         reader.Say(entry.line, "version '" + entry.value + "' is not a version number; ignored");
     } else if (*version > kVersion) {
-        reader.Say(entry.line, "written by a newer game (version " + entry.value + "); reading what this one "
-                               "knows and never overwriting the file");
+        reader.Say(entry.line, "written by a newer game (version " + entry.value +
+                                   "); reading what this one "
+                                   "knows and never overwriting the file");
         reader.out.writable = false;
     }
 }
@@ -185,7 +186,9 @@ LoadedSettings LoadSettings(const std::string& path) {
 }
 
 std::string FormatSettings(const Settings& s) {
-    auto name = [](const std::vector<std::string>& names, auto choice) { return names[static_cast<std::size_t>(choice)]; };
+    auto name = [](const std::vector<std::string>& names, auto choice) {
+        return names[static_cast<std::size_t>(choice)];
+    };
     std::string text = "; Orlenda settings, written by the options screen (keys: see the README)\n";
     text += "version = " + std::to_string(kVersion) + "\n\n";
     text += "[video]\nfullscreen = " + name(FullScreenNames(), s.fullscreen) + "\n";

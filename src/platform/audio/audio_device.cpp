@@ -71,15 +71,16 @@ bool OpenDefault() {
 const ALCint* LoopbackAttributes() {
     static ALCint attributes[7];
     ALCint channels = S().channels == 1 ? ALC_MONO_SOFT : ALC_STEREO_SOFT;
-    const ALCint values[] = {ALC_FORMAT_CHANNELS_SOFT, channels, ALC_FORMAT_TYPE_SOFT, ALC_SHORT_SOFT,
-                             ALC_FREQUENCY, S().frequency, 0};
+    const ALCint values[] = {
+        ALC_FORMAT_CHANNELS_SOFT, channels, ALC_FORMAT_TYPE_SOFT, ALC_SHORT_SOFT, ALC_FREQUENCY, S().frequency, 0};
     std::copy(std::begin(values), std::end(values), attributes);
     return attributes;
 }
 
 bool OpenLoopback() {
     if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback")) return false;
-    auto openLoopback = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+    auto openLoopback =
+        reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
     auto render = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
     if (!openLoopback || !render) return false;
     ALCdevice* device = openLoopback(nullptr);
@@ -179,7 +180,8 @@ bool IsOpen() { return S().device != nullptr; }
 bool IsLoopback() { return S().device != nullptr && S().loopback; }
 
 bool SetPrimaryFormat(std::uint32_t samplesPerSec, std::uint16_t channels, std::uint16_t bitsPerSample) {
-    if (samplesPerSec < 8000 || samplesPerSec > 192000 || channels < 1 || channels > 2 || bitsPerSample != 16) return false;
+    if (samplesPerSec < 8000 || samplesPerSec > 192000 || channels < 1 || channels > 2 || bitsPerSample != 16)
+        return false;
     State& s = S();
     s.frequency = static_cast<int>(samplesPerSec);
     s.channels = channels;

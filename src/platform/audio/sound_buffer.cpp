@@ -23,7 +23,8 @@ int FormatFor(const WaveFormat& format) {
         if (format.wBitsPerSample == 8) return mono ? AL_FORMAT_MONO8 : AL_FORMAT_STEREO8;
         if (format.wBitsPerSample == 16) return mono ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
     }
-    if (format.wFormatTag == WAVE_FORMAT_IEEE_FLOAT && format.wBitsPerSample == 32 && alIsExtensionPresent("AL_EXT_FLOAT32"))
+    if (format.wFormatTag == WAVE_FORMAT_IEEE_FLOAT && format.wBitsPerSample == 32 &&
+        alIsExtensionPresent("AL_EXT_FLOAT32"))
         return mono ? AL_FORMAT_MONO_FLOAT32 : AL_FORMAT_STEREO_FLOAT32;
     return 0;
 }

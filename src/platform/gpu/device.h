@@ -144,8 +144,7 @@ public:
     virtual std::shared_ptr<Surface> GetRenderTarget(DWORD index) const = 0;
     virtual std::shared_ptr<Surface> GetDepthStencilSurface() const = 0;
     // The offscreen back buffer's pixels as 0xAARRGGBB words, row 0 at the top (screenshots, tests).
-    virtual bool ReadBackBuffer(std::vector<std::uint32_t>& pixels, std::uint32_t& width,
-                                std::uint32_t& height) = 0;
+    virtual bool ReadBackBuffer(std::vector<std::uint32_t>& pixels, std::uint32_t& width, std::uint32_t& height) = 0;
     // Level 0 of a render-target texture, same layout (tests of render-to-texture passes).
     virtual bool ReadSurface(Surface& surface, std::vector<float>& rgba) = 0;
 
@@ -196,8 +195,7 @@ class Font {
 public:
     virtual ~Font() = default;
     // With DT_CALCRECT only measures: rect->right/bottom are set from rect->left/top. Returns the height.
-    virtual int DrawTextA(Sprite* sprite, const char* text, int count, RECT* rect, DWORD format,
-                          D3DCOLOR color) = 0;
+    virtual int DrawTextA(Sprite* sprite, const char* text, int count, RECT* rect, DWORD format, D3DCOLOR color) = 0;
     virtual void GetDescA(D3DXFONT_DESCA* desc) const = 0;
 };
 

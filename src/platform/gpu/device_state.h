@@ -19,8 +19,8 @@ inline constexpr int kMaxLights = 8;
 inline constexpr int kMaxRenderTargets = 4;
 
 // D3DRS_ZFUNC values the devices understand (only LESSEQUAL is used by the game).
-inline constexpr DWORD D3DCMP_NEVER = 1, D3DCMP_LESS = 2, D3DCMP_EQUAL = 3, D3DCMP_LESSEQUAL = 4,
-                       D3DCMP_GREATER = 5, D3DCMP_NOTEQUAL = 6, D3DCMP_GREATEREQUAL = 7, D3DCMP_ALWAYS = 8;
+inline constexpr DWORD D3DCMP_NEVER = 1, D3DCMP_LESS = 2, D3DCMP_EQUAL = 3, D3DCMP_LESSEQUAL = 4, D3DCMP_GREATER = 5,
+                       D3DCMP_NOTEQUAL = 6, D3DCMP_GREATEREQUAL = 7, D3DCMP_ALWAYS = 8;
 
 struct DeviceState {
     DeviceState();

@@ -34,9 +34,20 @@ public:
         bool lineStart = true;
         while (pos_ < text_.size()) {
             char c = text_[pos_];
-            if (c == '\n') { ++line_; ++pos_; lineStart = true; continue; }
-            if (std::isspace(static_cast<unsigned char>(c))) { ++pos_; continue; }
-            if (c == '/' && Peek(1) == '/') { SkipToLineEnd(false); continue; }
+            if (c == '\n') {
+                ++line_;
+                ++pos_;
+                lineStart = true;
+                continue;
+            }
+            if (std::isspace(static_cast<unsigned char>(c))) {
+                ++pos_;
+                continue;
+            }
+            if (c == '/' && Peek(1) == '/') {
+                SkipToLineEnd(false);
+                continue;
+            }
             if (c == '/' && Peek(1) == '*') {
                 int startLine = line_;
                 if (!SkipBlockComment()) {
@@ -46,7 +57,10 @@ public:
                 }
                 continue;
             }
-            if (c == '#' && lineStart) { SkipToLineEnd(true); continue; }
+            if (c == '#' && lineStart) {
+                SkipToLineEnd(true);
+                continue;
+            }
             lineStart = false;
             out->push_back(Next());
         }
@@ -58,7 +72,11 @@ private:
 
     void SkipToLineEnd(bool continuation) {
         while (pos_ < text_.size() && text_[pos_] != '\n') {
-            if (continuation && text_[pos_] == '\\' && Peek(1) == '\n') { pos_ += 2; ++line_; continue; }
+            if (continuation && text_[pos_] == '\\' && Peek(1) == '\n') {
+                pos_ += 2;
+                ++line_;
+                continue;
+            }
             ++pos_;
         }
     }
@@ -66,7 +84,10 @@ private:
     bool SkipBlockComment() {
         pos_ += 2;
         while (pos_ < text_.size()) {
-            if (text_[pos_] == '*' && Peek(1) == '/') { pos_ += 2; return true; }
+            if (text_[pos_] == '*' && Peek(1) == '/') {
+                pos_ += 2;
+                return true;
+            }
             if (text_[pos_] == '\n') ++line_;
             ++pos_;
         }
@@ -96,7 +117,10 @@ private:
 };
 
 UniformType TypeFromName(std::string_view name) {
-    struct Entry { std::string_view name; UniformType type; };
+    struct Entry {
+        std::string_view name;
+        UniformType type;
+    };
     static constexpr Entry kTypes[] = {
         {"float", UniformType::Float}, {"vec2", UniformType::Vec2},   {"vec3", UniformType::Vec3},
         {"vec4", UniformType::Vec4},   {"int", UniformType::Int},     {"ivec2", UniformType::IVec2},
@@ -117,7 +141,11 @@ public:
         std::vector<int> openLines;
         for (i_ = 0; i_ < t_.size();) {
             const Token& tok = t_[i_];
-            if (tok.text == "{") { openLines.push_back(tok.line); ++i_; continue; }
+            if (tok.text == "{") {
+                openLines.push_back(tok.line);
+                ++i_;
+                continue;
+            }
             if (tok.text == "}") {
                 if (openLines.empty()) return Fail(tok.line, "unexpected '}'", errorLine, message);
                 openLines.pop_back();
@@ -223,7 +251,10 @@ private:
             if (!ExpectIdent(&u.name, "a uniform name")) return false;
             if (At(i_) && At(i_)->text == "[" && !ParseArraySize(&u)) return false;
             if (type != UniformType::Other) file_->uniforms.push_back(std::move(u));
-            if (At(i_) && At(i_)->text == ",") { ++i_; continue; }
+            if (At(i_) && At(i_)->text == ",") {
+                ++i_;
+                continue;
+            }
             return Expect(";");
         }
     }
@@ -231,7 +262,8 @@ private:
     bool ParseArraySize(EffectUniform* u) {
         ++i_;
         const Token* n = At(i_);
-        if (!n || n->kind != Token::Number) return Error(LineAt(i_), "array size of '" + u->name + "' must be a number");
+        if (!n || n->kind != Token::Number)
+            return Error(LineAt(i_), "array size of '" + u->name + "' must be a number");
         std::string digits(n->text);
         char* end = nullptr;
         unsigned long size = std::strtoul(digits.c_str(), &end, 10);
@@ -263,8 +295,9 @@ private:
             for (const auto& pass : tech.passes)
                 for (const std::string* f : {&pass.vertexFunction, &pass.fragmentFunction})
                     if (!HasFunction(*f))
-                        return Fail(pass.line, "function 'void " + *f + "()' of pass '" + tech.name + "." +
-                                                   pass.name + "' is not defined",
+                        return Fail(pass.line,
+                                    "function 'void " + *f + "()' of pass '" + tech.name + "." + pass.name +
+                                        "' is not defined",
                                     errorLine, message);
         return true;
     }
@@ -380,13 +413,19 @@ std::string FormatCompilerLog(std::string_view log, const std::string& fileName)
 
 std::uint32_t ComponentsOf(UniformType type) {
     switch (type) {
-    case UniformType::Float: case UniformType::Int: case UniformType::Bool: return 1;
-    case UniformType::Vec2: case UniformType::IVec2: return 2;
-    case UniformType::Vec3: case UniformType::IVec3: return 3;
-    case UniformType::Vec4: case UniformType::IVec4: return 4;
+    case UniformType::Float:
+    case UniformType::Int:
+    case UniformType::Bool: return 1;
+    case UniformType::Vec2:
+    case UniformType::IVec2: return 2;
+    case UniformType::Vec3:
+    case UniformType::IVec3: return 3;
+    case UniformType::Vec4:
+    case UniformType::IVec4: return 4;
     case UniformType::Mat3: return 9;
     case UniformType::Mat4: return 16;
-    case UniformType::Sampler2D: case UniformType::Other: return 0;
+    case UniformType::Sampler2D:
+    case UniformType::Other: return 0;
     }
     return 0;
 }

@@ -17,12 +17,12 @@ class EffectParameters {
 public:
     struct Slot {
         EffectUniform uniform;
-        std::uint32_t offset = 0;   // first 32-bit word in the value store
-        std::uint32_t words = 0;    // 32-bit words of the whole (array) value
-        std::uint32_t version = 0;  // bumped by every set
-        int samplerUnit = -1;       // texture unit of a sampler2D
-        Texture* texture = nullptr;     // as set (GetValue reads it back)
-        std::shared_ptr<Texture> hold;  // keeps it alive, as D3DX holds a set texture
+        std::uint32_t offset = 0;      // first 32-bit word in the value store
+        std::uint32_t words = 0;       // 32-bit words of the whole (array) value
+        std::uint32_t version = 0;     // bumped by every set
+        int samplerUnit = -1;          // texture unit of a sampler2D
+        Texture* texture = nullptr;    // as set (GetValue reads it back)
+        std::shared_ptr<Texture> hold; // keeps it alive, as D3DX holds a set texture
     };
 
     explicit EffectParameters(const std::vector<EffectUniform>& uniforms);

@@ -69,8 +69,7 @@ int FontFace::Advance(char32_t cp) {
     int advance = cp < 128 ? height_ / 2 : height_;
     if (font_ && cp <= 0x10FFFF) {
         int minX, maxX, minY, maxY, adv;
-        if (TTF_GlyphMetrics32(font_, static_cast<Uint32>(cp), &minX, &maxX, &minY, &maxY, &adv) == 0)
-            advance = adv;
+        if (TTF_GlyphMetrics32(font_, static_cast<Uint32>(cp), &minX, &maxX, &minY, &maxY, &adv) == 0) advance = adv;
     }
     if (cp < 128) asciiAdvance_[cp] = advance;
     return advance;
@@ -111,8 +110,8 @@ bool FontFace::Render(char32_t cp, GlyphImage* out) {
     out->pixels.resize(std::size_t(argb->w) * argb->h);
     SDL_LockSurface(argb);
     for (int y = 0; y < argb->h; ++y)
-        std::memcpy(&out->pixels[std::size_t(y) * argb->w], static_cast<const std::uint8_t*>(argb->pixels) + y * argb->pitch,
-                    std::size_t(argb->w) * 4);
+        std::memcpy(&out->pixels[std::size_t(y) * argb->w],
+                    static_cast<const std::uint8_t*>(argb->pixels) + y * argb->pitch, std::size_t(argb->w) * 4);
     SDL_UnlockSurface(argb);
     SDL_FreeSurface(argb);
     return out->width > 0 && out->height > 0;

@@ -39,7 +39,7 @@ public:
 
     struct GlyphImage {
         int width = 0, height = 0;
-        int left = 0, top = 0; // offset of the image from the pen position at the line's top
+        int left = 0, top = 0;             // offset of the image from the pen position at the line's top
         std::vector<std::uint32_t> pixels; // 0xAARRGGBB, white with coverage in alpha
     };
     // Renders one glyph; false for blanks and when no real font is open.

@@ -108,8 +108,8 @@ bool DecodePng(const void* data, std::size_t size, Image* out, std::string* erro
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     if (size >= 24 && std::memcmp(bytes + 12, "IHDR", 4) == 0) {
         auto big = [&](std::size_t at) {
-            return std::uint32_t(bytes[at]) << 24 | std::uint32_t(bytes[at + 1]) << 16 | std::uint32_t(bytes[at + 2]) << 8 |
-                   bytes[at + 3];
+            return std::uint32_t(bytes[at]) << 24 | std::uint32_t(bytes[at + 1]) << 16 |
+                   std::uint32_t(bytes[at + 2]) << 8 | bytes[at + 3];
         };
         std::string reason = OversizeReason(big(16), big(20));
         if (!reason.empty()) {
@@ -229,8 +229,10 @@ Image Resize(const Image& source, std::uint32_t width, std::uint32_t height) {
             float sx = std::max(0.0f, (x + 0.5f) * source.width / width - 0.5f);
             std::uint32_t x0 = std::min(std::uint32_t(sx), source.width - 1), x1 = std::min(x0 + 1, source.width - 1);
             float fx = sx - x0;
-            const std::uint32_t c00 = source.pixels[y0 * source.width + x0], c10 = source.pixels[y0 * source.width + x1];
-            const std::uint32_t c01 = source.pixels[y1 * source.width + x0], c11 = source.pixels[y1 * source.width + x1];
+            const std::uint32_t c00 = source.pixels[y0 * source.width + x0],
+                                c10 = source.pixels[y0 * source.width + x1];
+            const std::uint32_t c01 = source.pixels[y1 * source.width + x0],
+                                c11 = source.pixels[y1 * source.width + x1];
             std::uint32_t result = 0;
             for (int shift = 0; shift < 32; shift += 8) {
                 float top = channel(c00, shift) * (1 - fx) + channel(c10, shift) * fx;

@@ -17,7 +17,7 @@ struct Entry {
     std::string section; // "" before the first header
     std::string key;
     std::string value;
-    int line = 0;        // 1-based
+    int line = 0; // 1-based
 };
 
 struct File {

@@ -22,15 +22,39 @@ struct D3DXVECTOR3 {
     constexpr D3DXVECTOR3() = default;
     constexpr D3DXVECTOR3(float x_, float y_, float z_) : x(x_), y(y_), z(z_) {}
 
-    D3DXVECTOR3& operator+=(const D3DXVECTOR3& v) { x += v.x; y += v.y; z += v.z; return *this; }
-    D3DXVECTOR3& operator-=(const D3DXVECTOR3& v) { x -= v.x; y -= v.y; z -= v.z; return *this; }
-    D3DXVECTOR3& operator*=(float s) { x *= s; y *= s; z *= s; return *this; }
-    D3DXVECTOR3& operator/=(float s) { float r = 1.0f / s; x *= r; y *= r; z *= r; return *this; }
+    D3DXVECTOR3& operator+=(const D3DXVECTOR3& v) {
+        x += v.x;
+        y += v.y;
+        z += v.z;
+        return *this;
+    }
+    D3DXVECTOR3& operator-=(const D3DXVECTOR3& v) {
+        x -= v.x;
+        y -= v.y;
+        z -= v.z;
+        return *this;
+    }
+    D3DXVECTOR3& operator*=(float s) {
+        x *= s;
+        y *= s;
+        z *= s;
+        return *this;
+    }
+    D3DXVECTOR3& operator/=(float s) {
+        float r = 1.0f / s;
+        x *= r;
+        y *= r;
+        z *= r;
+        return *this;
+    }
     constexpr D3DXVECTOR3 operator-() const { return {-x, -y, -z}; }
     constexpr D3DXVECTOR3 operator+(const D3DXVECTOR3& v) const { return {x + v.x, y + v.y, z + v.z}; }
     constexpr D3DXVECTOR3 operator-(const D3DXVECTOR3& v) const { return {x - v.x, y - v.y, z - v.z}; }
     constexpr D3DXVECTOR3 operator*(float s) const { return {x * s, y * s, z * s}; }
-    D3DXVECTOR3 operator/(float s) const { float r = 1.0f / s; return {x * r, y * r, z * r}; }
+    D3DXVECTOR3 operator/(float s) const {
+        float r = 1.0f / s;
+        return {x * r, y * r, z * r};
+    }
     constexpr bool operator==(const D3DXVECTOR3& v) const { return x == v.x && y == v.y && z == v.z; }
     constexpr bool operator!=(const D3DXVECTOR3& v) const { return !(*this == v); }
 };
@@ -72,8 +96,8 @@ struct D3DXMATRIX {
     constexpr D3DXMATRIX() : m{} {}
     constexpr D3DXMATRIX(float a11, float a12, float a13, float a14, float a21, float a22, float a23, float a24,
                          float a31, float a32, float a33, float a34, float a41, float a42, float a43, float a44)
-        : _11(a11), _12(a12), _13(a13), _14(a14), _21(a21), _22(a22), _23(a23), _24(a24), _31(a31), _32(a32),
-          _33(a33), _34(a34), _41(a41), _42(a42), _43(a43), _44(a44) {}
+        : _11(a11), _12(a12), _13(a13), _14(a14), _21(a21), _22(a22), _23(a23), _24(a24), _31(a31), _32(a32), _33(a33),
+          _34(a34), _41(a41), _42(a42), _43(a43), _44(a44) {}
 
     float& operator()(int row, int col) { return m[row][col]; }
     float operator()(int row, int col) const { return m[row][col]; }
@@ -103,8 +127,8 @@ D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* out, const D3DXVECTOR3* v, cons
 // Direction transform: ignores row 4.
 D3DXVECTOR3* D3DXVec3TransformNormal(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DXMATRIX* m);
 D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* out, const D3DXVECTOR3* v, const D3DXMATRIX* m);
-D3DXVECTOR3* D3DXVec3CatmullRom(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b,
-                                const D3DXVECTOR3* c, const D3DXVECTOR3* d, float s);
+D3DXVECTOR3* D3DXVec3CatmullRom(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b, const D3DXVECTOR3* c,
+                                const D3DXVECTOR3* d, float s);
 
 // ---- matrices -----------------------------------------------------------------------------------
 D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* out);

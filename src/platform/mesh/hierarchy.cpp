@@ -81,9 +81,9 @@ private:
         for (const xfile::Material& m : data.materials) materials.push_back(ConvertMaterial(m));
         std::shared_ptr<SkinInfo> skin;
         if (!data.skinWeights.empty()) skin = MakeSkin(data, geometry, meshData.pMesh->GetFVF());
-        HRESULT hr = allocator->CreateMeshContainer(data.name.c_str(), &meshData,
-                                                    materials.empty() ? nullptr : materials.data(), nullptr,
-                                                    DWORD(materials.size()), adjacency.data(), skin, out);
+        HRESULT hr =
+            allocator->CreateMeshContainer(data.name.c_str(), &meshData, materials.empty() ? nullptr : materials.data(),
+                                           nullptr, DWORD(materials.size()), adjacency.data(), skin, out);
         if (FAILED(hr)) error = "mesh '" + data.name + "' was refused by the allocator";
         return hr;
     }

@@ -56,9 +56,8 @@ class ID3DXAllocateHierarchy {
 public:
     virtual ~ID3DXAllocateHierarchy() = default;
     virtual HRESULT CreateFrame(const char* name, D3DXFRAME** newFrame) = 0;
-    virtual HRESULT CreateMeshContainer(const char* name, const D3DXMESHDATA* meshData,
-                                        const D3DXMATERIAL* materials, const void* effectInstances,
-                                        DWORD numMaterials, const DWORD* adjacency,
+    virtual HRESULT CreateMeshContainer(const char* name, const D3DXMESHDATA* meshData, const D3DXMATERIAL* materials,
+                                        const void* effectInstances, DWORD numMaterials, const DWORD* adjacency,
                                         std::shared_ptr<platform::mesh::SkinInfo> skinInfo,
                                         D3DXMESHCONTAINER** newMeshContainer) = 0;
     virtual HRESULT DestroyFrame(D3DXFRAME* frame) = 0;

@@ -10,8 +10,8 @@ namespace platform::mesh {
 
 bool Mesh::DescribeFVF(DWORD fvf, Layout* out) {
     Layout l;
-    const DWORD known = D3DFVF_POSITION_MASK | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR |
-                        D3DFVF_TEXCOUNT_MASK | D3DFVF_LASTBETA_UBYTE4;
+    const DWORD known = D3DFVF_POSITION_MASK | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEXCOUNT_MASK |
+                        D3DFVF_LASTBETA_UBYTE4;
     if (fvf & ~known) return false;
     DWORD position = fvf & D3DFVF_POSITION_MASK;
     int betas = 0;
@@ -34,17 +34,25 @@ bool Mesh::DescribeFVF(DWORD fvf, Layout* out) {
         l.indices = offset;
         offset += 4;
     }
-    if (fvf & D3DFVF_NORMAL) { l.normal = offset; offset += 12; }
-    if (fvf & D3DFVF_DIFFUSE) { l.diffuse = offset; offset += 4; }
-    if (fvf & D3DFVF_SPECULAR) { l.specular = offset; offset += 4; }
+    if (fvf & D3DFVF_NORMAL) {
+        l.normal = offset;
+        offset += 12;
+    }
+    if (fvf & D3DFVF_DIFFUSE) {
+        l.diffuse = offset;
+        offset += 4;
+    }
+    if (fvf & D3DFVF_SPECULAR) {
+        l.specular = offset;
+        offset += 4;
+    }
     l.texCount = int((fvf & D3DFVF_TEXCOUNT_MASK) >> 8);
     if (l.texCount > 0) l.texCoord = offset;
     if (out) *out = l;
     return true;
 }
 
-std::shared_ptr<Mesh> Mesh::Create(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf,
-                                   gpu::Device* device) {
+std::shared_ptr<Mesh> Mesh::Create(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf, gpu::Device* device) {
     Layout layout;
     if (numFaces == 0 || numVertices == 0 || numVertices > 0xFFFF || numFaces > (1u << 24)) return nullptr;
     if ((options & D3DXMESH_32BIT) || !DescribeFVF(fvf, &layout)) return nullptr;
@@ -184,8 +192,7 @@ bool Mesh::DrawSubset(DWORD attribId) {
         device->SetFVF(fvf);
         device->SetStreamSource(vertexBuffer.get(), stride);
         device->SetIndices(indexBuffer.get());
-        device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, r.VertexStart, r.VertexCount, r.FaceStart * 3,
-                                     r.FaceCount);
+        device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, r.VertexStart, r.VertexCount, r.FaceStart * 3, r.FaceCount);
         return true;
     }
     return false;

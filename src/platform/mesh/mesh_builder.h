@@ -14,11 +14,11 @@ namespace platform::mesh {
 // normals, and `sourceVertex` remembers the file vertex each came from (for skin weights).
 struct Geometry {
     std::vector<D3DXVECTOR3> positions;
-    std::vector<D3DXVECTOR3> normals;     // empty or one per vertex
-    std::vector<D3DXVECTOR2> texCoords;   // empty or one per vertex
+    std::vector<D3DXVECTOR3> normals;   // empty or one per vertex
+    std::vector<D3DXVECTOR2> texCoords; // empty or one per vertex
     std::vector<std::uint32_t> sourceVertex;
-    std::vector<std::uint32_t> indices;   // 3 per triangle
-    std::vector<DWORD> attributes;        // 1 per triangle
+    std::vector<std::uint32_t> indices; // 3 per triangle
+    std::vector<DWORD> attributes;      // 1 per triangle
 };
 
 void BuildGeometry(const xfile::MeshData& data, Geometry* out);

@@ -29,9 +29,7 @@ std::vector<DWORD> PointReps(const Mesh& mesh, float epsilon) {
     std::vector<DWORD> reps(mesh.GetNumVertices());
     for (DWORD v = 0; v < mesh.GetNumVertices(); ++v) {
         D3DXVECTOR3 p = mesh.Position(v);
-        if (epsilon > 0) {
-            p = {std::round(p.x / epsilon), std::round(p.y / epsilon), std::round(p.z / epsilon)};
-        }
+        if (epsilon > 0) { p = {std::round(p.x / epsilon), std::round(p.y / epsilon), std::round(p.z / epsilon)}; }
         PositionKey key{p.x + 0.0f, p.y + 0.0f, p.z + 0.0f}; // +0 folds -0 into 0
         reps[v] = first.emplace(key, v).first->second;
     }

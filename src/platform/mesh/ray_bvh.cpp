@@ -143,8 +143,7 @@ std::uint32_t RayBvh::BuildNode(std::uint32_t first, std::uint32_t count, std::v
     return index;
 }
 
-std::uint32_t RayBvh::Split(std::uint32_t first, std::uint32_t count, std::vector<D3DXVECTOR3>& centroids,
-                            int depth) {
+std::uint32_t RayBvh::Split(std::uint32_t first, std::uint32_t count, std::vector<D3DXVECTOR3>& centroids, int depth) {
     float axisLo = 0.0f, extent = 0.0f;
     const int axis = WidestCentroidAxis(centroids, first, count, &axisLo, &extent);
     const std::uint32_t half = first + count / 2;
@@ -164,7 +163,8 @@ std::uint32_t RayBvh::Split(std::uint32_t first, std::uint32_t count, std::vecto
     const int bestSplit = CheapestBinSplit(bins);
     std::vector<std::uint32_t> order(count);
     for (std::uint32_t i = 0; i < count; ++i) order[i] = first + i;
-    auto split = std::stable_partition(order.begin(), order.end(), [&](std::uint32_t i) { return binOf(i) < bestSplit; });
+    auto split =
+        std::stable_partition(order.begin(), order.end(), [&](std::uint32_t i) { return binOf(i) < bestSplit; });
     const std::uint32_t leftCount = std::uint32_t(split - order.begin());
     if (leftCount == 0 || leftCount >= count) return half;
     Reorder(first, order, centroids);
@@ -237,8 +237,13 @@ bool RayBvh::Intersect(const D3DXVECTOR3& o, const D3DXVECTOR3& d, RayHit* hit) 
         bool hl = enter(nodes[left], &tl), hr = enter(nodes[right], &tr);
         if (hl && hr) {
             // Push the farther child first so the nearer one is searched first.
-            if (tl <= tr) { stack[top++] = right; stack[top++] = left; }
-            else { stack[top++] = left; stack[top++] = right; }
+            if (tl <= tr) {
+                stack[top++] = right;
+                stack[top++] = left;
+            } else {
+                stack[top++] = left;
+                stack[top++] = right;
+            }
         } else if (hl) {
             stack[top++] = left;
         } else if (hr) {

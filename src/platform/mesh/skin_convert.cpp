@@ -60,9 +60,8 @@ bool PackFaces(const Mesh& mesh, const std::vector<std::vector<Influence>>& infl
 DWORD KeepStrongestInfluences(std::vector<std::vector<Influence>>& influences) {
     DWORD most = 1;
     for (auto& list : influences) {
-        std::stable_sort(list.begin(), list.end(), [](const Influence& a, const Influence& b) {
-            return a.weight > b.weight;
-        });
+        std::stable_sort(list.begin(), list.end(),
+                         [](const Influence& a, const Influence& b) { return a.weight > b.weight; });
         if (list.size() > kMaxInfluencesPerVertex) list.resize(kMaxInfluencesPerVertex);
         float sum = 0;
         for (const Influence& i : list) sum += i.weight;
@@ -169,7 +168,8 @@ bool SkinInfo::ConvertToIndexedBlendedMesh(const Mesh* source, DWORD options, DW
             if (bones[b].weights[i] > 0) influences[bones[b].vertices[i]].push_back({b, bones[b].weights[i]});
     const DWORD most = KeepStrongestInfluences(influences);
     std::vector<Combination> combinations;
-    if (!PackFaces(*source, influences, paletteSize, combinations)) return fail("bone palette is too small for one face");
+    if (!PackFaces(*source, influences, paletteSize, combinations))
+        return fail("bone palette is too small for one face");
     BlendedFaces faces;
     if (!LayOutCombinations(*source, combinations, paletteSize, &faces))
         return fail("blended mesh needs more than 65535 vertices");

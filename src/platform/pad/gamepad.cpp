@@ -10,10 +10,21 @@
 
 namespace platform::pad {
 namespace {
-constexpr const char* kButtonNames[kButtons] = {"A",           "B",         "X",          "Y",
-                                                "BACK",        "GUIDE",     "START",      "LEFTSTICK",
-                                                "RIGHTSTICK",  "LEFTSHOULDER", "RIGHTSHOULDER", "DPAD_UP",
-                                                "DPAD_DOWN",   "DPAD_LEFT", "DPAD_RIGHT"};
+constexpr const char* kButtonNames[kButtons] = {"A",
+                                                "B",
+                                                "X",
+                                                "Y",
+                                                "BACK",
+                                                "GUIDE",
+                                                "START",
+                                                "LEFTSTICK",
+                                                "RIGHTSTICK",
+                                                "LEFTSHOULDER",
+                                                "RIGHTSHOULDER",
+                                                "DPAD_UP",
+                                                "DPAD_DOWN",
+                                                "DPAD_LEFT",
+                                                "DPAD_RIGHT"};
 constexpr const char* kAxisNames[kAxes] = {"LEFTX", "LEFTY", "RIGHTX", "RIGHTY", "TRIGGERLEFT", "TRIGGERRIGHT"};
 constexpr float kDeadZone = 0.2f;
 constexpr float kMenuDeflection = 0.5f; // the stick moves menus once pushed half-way
@@ -22,7 +33,7 @@ constexpr float kAxisScale = 32767.0f;
 bool started = false;
 Source source = Source::Any;
 SDL_GameController* controller = nullptr;
-int virtualIndex = -1;       // device index of our virtual joystick, -1 when none
+int virtualIndex = -1;                // device index of our virtual joystick, -1 when none
 SDL_Joystick* virtualStick = nullptr; // opened so scripts can set it before the game opens it
 State state;
 
@@ -64,8 +75,10 @@ void HandToKeys() {
     SetPadKey(VK_LEFT, x < 0 ? Beyond(x) : 0.0f);
     SetPadKey(VK_UP, y < 0 ? Beyond(y) : 0.0f);
     SetPadKey(VK_DOWN, y > 0 ? Beyond(y) : 0.0f);
-    const bool throttle = state.buttons[SDL_CONTROLLER_BUTTON_A] || state.axes[SDL_CONTROLLER_AXIS_TRIGGERRIGHT] >= kDeadZone;
-    const bool boost = state.buttons[SDL_CONTROLLER_BUTTON_B] || state.axes[SDL_CONTROLLER_AXIS_TRIGGERLEFT] >= kDeadZone;
+    const bool throttle =
+        state.buttons[SDL_CONTROLLER_BUTTON_A] || state.axes[SDL_CONTROLLER_AXIS_TRIGGERRIGHT] >= kDeadZone;
+    const bool boost =
+        state.buttons[SDL_CONTROLLER_BUTTON_B] || state.axes[SDL_CONTROLLER_AXIS_TRIGGERLEFT] >= kDeadZone;
     SetPadKey(VK_SPACE, throttle ? 1.0f : 0.0f);
     SetPadKey(VK_SHIFT, boost ? 1.0f : 0.0f);
     SetPadKey('C', button(SDL_CONTROLLER_BUTTON_Y));
@@ -74,9 +87,12 @@ void HandToKeys() {
     SetPadKey('P', button(SDL_CONTROLLER_BUTTON_START));
     SetPadKey(VK_ESCAPE, button(SDL_CONTROLLER_BUTTON_BACK));
     SetPadKey(VK_NAVIGATION_UP, std::max(button(SDL_CONTROLLER_BUTTON_DPAD_UP), y <= -kMenuDeflection ? 1.0f : 0.0f));
-    SetPadKey(VK_NAVIGATION_DOWN, std::max(button(SDL_CONTROLLER_BUTTON_DPAD_DOWN), y >= kMenuDeflection ? 1.0f : 0.0f));
-    SetPadKey(VK_NAVIGATION_LEFT, std::max(button(SDL_CONTROLLER_BUTTON_DPAD_LEFT), x <= -kMenuDeflection ? 1.0f : 0.0f));
-    SetPadKey(VK_NAVIGATION_RIGHT, std::max(button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), x >= kMenuDeflection ? 1.0f : 0.0f));
+    SetPadKey(VK_NAVIGATION_DOWN,
+              std::max(button(SDL_CONTROLLER_BUTTON_DPAD_DOWN), y >= kMenuDeflection ? 1.0f : 0.0f));
+    SetPadKey(VK_NAVIGATION_LEFT,
+              std::max(button(SDL_CONTROLLER_BUTTON_DPAD_LEFT), x <= -kMenuDeflection ? 1.0f : 0.0f));
+    SetPadKey(VK_NAVIGATION_RIGHT,
+              std::max(button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), x >= kMenuDeflection ? 1.0f : 0.0f));
 }
 } // namespace
 
@@ -173,7 +189,8 @@ void DisconnectVirtual() {
 }
 
 void SetVirtualButton(int button, bool down) {
-    if (virtualStick && button >= 0 && button < kButtons) SDL_JoystickSetVirtualButton(virtualStick, button, down ? 1 : 0);
+    if (virtualStick && button >= 0 && button < kButtons)
+        SDL_JoystickSetVirtualButton(virtualStick, button, down ? 1 : 0);
 }
 
 void SetVirtualAxis(int axis, float value) {
@@ -181,7 +198,8 @@ void SetVirtualAxis(int axis, float value) {
     // A trigger's raw axis runs over the whole range from released to fully pressed.
     float raw = IsTrigger(axis) ? std::clamp(value, 0.0f, 1.0f) * 65535.0f - 32768.0f
                                 : std::clamp(value, -1.0f, 1.0f) * kAxisScale;
-    SDL_JoystickSetVirtualAxis(virtualStick, axis, static_cast<Sint16>(std::lround(std::clamp(raw, -32768.0f, 32767.0f))));
+    SDL_JoystickSetVirtualAxis(virtualStick, axis,
+                               static_cast<Sint16>(std::lround(std::clamp(raw, -32768.0f, 32767.0f))));
 }
 
 } // namespace platform::pad

@@ -14,10 +14,9 @@ struct NamedKey {
 
 const std::vector<NamedKey>& Table() {
     static const std::vector<NamedKey> table = [] {
-        std::vector<NamedKey> all = {{"RETURN", VK_RETURN}, {"ESCAPE", VK_ESCAPE}, {"SPACE", VK_SPACE},
-                                     {"SHIFT", VK_SHIFT},   {"LEFT", VK_LEFT},     {"RIGHT", VK_RIGHT},
-                                     {"UP", VK_UP},         {"DOWN", VK_DOWN},     {"C", 'C'},
-                                     {"R", 'R'}};
+        std::vector<NamedKey> all = {
+            {"RETURN", VK_RETURN}, {"ESCAPE", VK_ESCAPE}, {"SPACE", VK_SPACE}, {"SHIFT", VK_SHIFT}, {"LEFT", VK_LEFT},
+            {"RIGHT", VK_RIGHT},   {"UP", VK_UP},         {"DOWN", VK_DOWN},   {"C", 'C'},          {"R", 'R'}};
         for (char letter = 'A'; letter <= 'Z'; ++letter)
             if (letter != 'C' && letter != 'R') all.push_back({std::string(1, letter), letter});
         for (char digit = '0'; digit <= '9'; ++digit) all.push_back({std::string(1, digit), digit});

@@ -30,7 +30,7 @@ namespace platform::xfile {
 
 struct Material {
     std::string name;
-    D3DXCOLOR faceColor;     // diffuse, with alpha
+    D3DXCOLOR faceColor; // diffuse, with alpha
     float power = 0;
     D3DXVECTOR3 specular;
     D3DXVECTOR3 emissive;
@@ -38,7 +38,7 @@ struct Material {
 };
 
 struct SkinWeights {
-    std::string transformNodeName;        // the bone's frame name
+    std::string transformNodeName;            // the bone's frame name
     std::vector<std::uint32_t> vertexIndices; // into MeshData::positions
     std::vector<float> weights;
     D3DXMATRIX matrixOffset;
@@ -127,8 +127,7 @@ inline constexpr std::uint32_t kMaxNesting = 128;
 inline constexpr std::size_t kMaxFileBytes = 256u << 20;
 
 // Parses `size` bytes; `fileName` is only used in error texts ("file:line: reason").
-bool ParseXFile(const char* data, std::size_t size, const std::string& fileName, Document* out,
-                std::string* error);
+bool ParseXFile(const char* data, std::size_t size, const std::string& fileName, Document* out, std::string* error);
 // Reads and parses a file from disk.
 bool LoadXFile(const std::string& path, Document* out, std::string* error);
 

@@ -11,9 +11,20 @@ namespace {
 
 // Vertex-element layout (D3DDECLTYPE sizes in 32-bit words, D3DDECLUSAGE names) of DeclData.
 constexpr std::uint32_t kDeclTypeWords[] = {1, 2, 3, 4, 1, 1, 1, 2, 1, 1, 2, 1, 2, 1, 1, 1, 2, 0};
-constexpr const char* kDeclUsageNames[] = {"position", "blend weight", "blend indices", "normal", "point size",
-                                           "texture coordinates", "tangent", "binormal", "tessellation factor",
-                                           "transformed position", "colour", "fog", "depth", "sample"};
+constexpr const char* kDeclUsageNames[] = {"position",
+                                           "blend weight",
+                                           "blend indices",
+                                           "normal",
+                                           "point size",
+                                           "texture coordinates",
+                                           "tangent",
+                                           "binormal",
+                                           "tessellation factor",
+                                           "transformed position",
+                                           "colour",
+                                           "fog",
+                                           "depth",
+                                           "sample"};
 constexpr std::uint32_t kDeclFloat2 = 1, kDeclFloat3 = 2, kDeclUsageNormal = 3, kDeclUsageTexCoord = 5;
 constexpr std::uint32_t kMaxDeclElements = 64;
 

@@ -58,8 +58,14 @@ Token Lexer::Scan() {
     if (p >= end) return t;
     const char* start = p;
     switch (*p) {
-    case '{': ++p; t.type = TokenType::OpenBrace; return t;
-    case '}': ++p; t.type = TokenType::CloseBrace; return t;
+    case '{':
+        ++p;
+        t.type = TokenType::OpenBrace;
+        return t;
+    case '}':
+        ++p;
+        t.type = TokenType::CloseBrace;
+        return t;
     case '"': {
         ++p;
         while (p < end && *p != '"') {

@@ -123,8 +123,8 @@ Parser::Child Parser::NextChild(const char* inside, int openLine) {
     case TokenType::Word: {
         char first = t.text.front();
         if ((first >= '0' && first <= '9') || first == '-' || first == '+' || first == '.')
-            throw ParseError(t.line, std::string("unexpected value '") + std::string(t.text.substr(0, 40)) +
-                                         "' in " + inside + " (a count does not match its data)");
+            throw ParseError(t.line, std::string("unexpected value '") + std::string(t.text.substr(0, 40)) + "' in " +
+                                         inside + " (a count does not match its data)");
         c.kind = Child::Object;
         c.type.assign(t.text);
         return c;
@@ -262,8 +262,8 @@ void Parser::ParseFaces(std::uint32_t faceCount, std::uint32_t vertexCount, std:
     for (std::uint32_t f = 0; f < faceCount; ++f) {
         std::uint32_t n = lex.ReadUInt(what);
         if (n < 3 || n > kMaxPolygonCorners)
-            throw ParseError(lex.Line(), std::string(what) + " " + std::to_string(f) + " has " + std::to_string(n) +
-                                             " corners");
+            throw ParseError(lex.Line(),
+                             std::string(what) + " " + std::to_string(f) + " has " + std::to_string(n) + " corners");
         CheckCount(n, kMaxPolygonCorners, 2, what);
         for (std::uint32_t i = 0; i < n; ++i) {
             std::uint32_t index = lex.ReadUInt(what);
@@ -361,8 +361,8 @@ void Parser::ParseMaterialList(MeshData& mesh, int line) {
     for (std::uint32_t i = 0; i < indexCount; ++i) {
         std::uint32_t m = lex.ReadUInt("a face material");
         if (m >= materialCount)
-            throw ParseError(lex.Line(), "face " + std::to_string(i) + " uses material " + std::to_string(m) +
-                                             " of " + std::to_string(materialCount));
+            throw ParseError(lex.Line(), "face " + std::to_string(i) + " uses material " + std::to_string(m) + " of " +
+                                             std::to_string(materialCount));
         mesh.faceMaterials[i] = m;
     }
     // Fewer indices than faces: the last one stands for the rest.
@@ -490,9 +490,8 @@ void Parser::ParseAnimationKey(Animation& anim) {
         float time = lex.ReadFloat("a key time");
         std::uint32_t n = lex.ReadUInt("the key value count");
         if (n != kValueCounts[type])
-            throw ParseError(lex.Line(), "animation key of type " + std::to_string(type) + " has " +
-                                             std::to_string(n) + " values, expected " +
-                                             std::to_string(kValueCounts[type]));
+            throw ParseError(lex.Line(), "animation key of type " + std::to_string(type) + " has " + std::to_string(n) +
+                                             " values, expected " + std::to_string(kValueCounts[type]));
         ParseFlatValues(values, n, "a key value");
         switch (type) {
         case 0: anim.rotationKeys.push_back({time, D3DXQUATERNION(values[1], values[2], values[3], values[0])}); break;

@@ -80,8 +80,8 @@ TEST_F(AutomationRunTest, ScriptedAnswerYesToTheQuitQuestionEndsTheRunAndIsRecor
 
 TEST_F(AutomationRunTest, ARecordingReplaysToTheSameTrace) {
     std::ofstream("script.txt") << "2 down RETURN\n3 up RETURN\n100 down RETURN\n101 up RETURN\n";
-    Run({"--headless", "--frames", "300", "--seed", "5", "--input", "script.txt", "--trace", "first.jsonl",
-         "--record", "rec.txt"});
+    Run({"--headless", "--frames", "300", "--seed", "5", "--input", "script.txt", "--trace", "first.jsonl", "--record",
+         "rec.txt"});
     Application::Instance().Shutdown();
     testsupport::ResetSingletons();
     platform::clock::Reset();
@@ -128,4 +128,3 @@ TEST_F(AutomationRunTest, FilesTheFlagsCannotUseAreFlagErrorsAndUnwritableOutput
 }
 
 } // namespace
-

@@ -55,12 +55,23 @@ TEST(LaunchFlags, ScreenshotsRepeat) {
 
 TEST(LaunchFlags, BadValuesAndUnknownFlagsAreRefusedWithAReason) {
     const std::vector<std::vector<const char*>> bad = {
-        {"--frames"},          {"--frames", "0"},          {"--frames", "12x"},      {"--frames", "-3"},
-        {"--seed", "abc"},     {"--screenshot", "title.png"}, {"--screenshot", "0:a.png"}, {"--screenshot", "5:"},
-        {"--fast"},            {"--windowed", "--fullscreen"}, {"--headless", "--fullscreen"}, {"--seed", "99999999999"},
+        {"--frames"},
+        {"--frames", "0"},
+        {"--frames", "12x"},
+        {"--frames", "-3"},
+        {"--seed", "abc"},
+        {"--screenshot", "title.png"},
+        {"--screenshot", "0:a.png"},
+        {"--screenshot", "5:"},
+        {"--fast"},
+        {"--windowed", "--fullscreen"},
+        {"--headless", "--fullscreen"},
+        {"--seed", "99999999999"},
         {"--headless", "--screenshot", "5:a.png"},
-        {"--graphics", "ultra"}, {"--graphics"},
-        {"--course"},          {"--course", ""},
+        {"--graphics", "ultra"},
+        {"--graphics"},
+        {"--course"},
+        {"--course", ""},
     };
     for (const auto& args : bad) {
         LaunchFlags flags;
@@ -101,7 +112,8 @@ TEST(LaunchFlags, HelpListsEveryDocumentedFlagAndKey) {
     std::regex flag("--[a-z][a-z-]*");
     std::set<std::string> documented, shown;
     for (const std::string& cell : ReadmeTableNames("## Flags"))
-        for (std::sregex_iterator it(cell.begin(), cell.end(), flag), end; it != end; ++it) documented.insert(it->str());
+        for (std::sregex_iterator it(cell.begin(), cell.end(), flag), end; it != end; ++it)
+            documented.insert(it->str());
     for (std::sregex_iterator it(usage.begin(), usage.end(), flag), end; it != end; ++it) shown.insert(it->str());
     EXPECT_GE(documented.size(), 13u);
     EXPECT_EQ(documented, shown);
@@ -134,9 +146,12 @@ TEST(InputScript, ParsesEventsCommentsAndAnyCase) {
 
 TEST(InputScript, BadLinesNameTheirLineNumber) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"1 down RETURN\nx down RETURN\n", "line 2"}, {"5 down F2\n", "unknown key"},
-        {"5 press RETURN\n", "unknown event"},         {"5 answer maybe\n", "yes or no"},
-        {"5 down\n", "line 1"},                        {"5 down RETURN now\n", "unexpected"},
+        {"1 down RETURN\nx down RETURN\n", "line 2"},
+        {"5 down F2\n", "unknown key"},
+        {"5 press RETURN\n", "unknown event"},
+        {"5 answer maybe\n", "yes or no"},
+        {"5 down\n", "line 1"},
+        {"5 down RETURN now\n", "unexpected"},
         {"-5 down RETURN\n", "frame number"},
     };
     for (const auto& [text, expected] : cases) {
@@ -174,7 +189,8 @@ TEST(InputScript, PlaybackAppliesEventsUpToTheFrameInFileOrder) {
     EXPECT_EQ(GetAsyncKeyState(VK_RETURN), 0);
     script.ApplyUpTo(10);
     EXPECT_NE(GetAsyncKeyState(VK_RETURN) & 0x8000, 0);
-    EXPECT_EQ(MessageBoxA(nullptr, "t", "c", MB_YESNO | MB_DEFBUTTON2), IDNO) << "the answer is not due before frame 20";
+    EXPECT_EQ(MessageBoxA(nullptr, "t", "c", MB_YESNO | MB_DEFBUTTON2), IDNO)
+        << "the answer is not due before frame 20";
     script.ApplyUpTo(25);
     EXPECT_EQ(GetAsyncKeyState(VK_RETURN), 0);
     EXPECT_TRUE(script.Finished());

@@ -75,9 +75,7 @@ TEST(SettingsFile, EveryBadValueNamesItsLineAndUsesTheDefault) {
         ASSERT_EQ(loaded.messages.size(), 1u) << c.text;
         EXPECT_NE(loaded.messages[0].find(c.expected), std::string::npos) << loaded.messages[0];
         EXPECT_EQ(loaded.writable, c.writable) << c.text;
-        if (c.allDefault) {
-            EXPECT_EQ(loaded.settings, Settings{}) << "only the default is left: " << c.text;
-        }
+        if (c.allDefault) { EXPECT_EQ(loaded.settings, Settings{}) << "only the default is left: " << c.text; }
     }
 }
 
@@ -160,8 +158,8 @@ protected:
     }
     void Run(const std::string& script, const std::string& config) {
         std::ofstream("script.txt") << script;
-        std::vector<const char*> args = {"orlenda", "--headless", "--frames", "60", "--input", "script.txt",
-                                         "--config", config.c_str()};
+        std::vector<const char*> args = {"orlenda", "--headless", "--frames", "60",
+                                         "--input", "script.txt", "--config", config.c_str()};
         LaunchFlags flags;
         std::string error;
         ASSERT_TRUE(ParseLaunchFlags(int(args.size()), args.data(), &flags, &error)) << error;

@@ -13,8 +13,9 @@ namespace stdfs = std::filesystem;
 class DirectoryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = stdfs::temp_directory_path() / ("orlenda_dir_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root = stdfs::temp_directory_path() /
+               ("orlenda_dir_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         stdfs::remove_all(root);
         stdfs::create_directories(root);
     }

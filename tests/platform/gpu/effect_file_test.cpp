@@ -59,7 +59,8 @@ TEST(EffectFile, TechniqueBlocksAreBlankedKeepingLines) {
 
 TEST(EffectFile, CommentsAndMultipleDeclarators) {
     EffectFile f = ParseOk("/* technique X { } */ uniform float a, b[3]; // uniform vec4 hidden;\n"
-                           "uniform highp vec2 c;\n" + kMinimal);
+                           "uniform highp vec2 c;\n" +
+                           kMinimal);
     ASSERT_EQ(f.uniforms.size(), 3u);
     EXPECT_EQ(f.uniforms[1].name, "b");
     EXPECT_EQ(f.uniforms[1].arraySize, 3u);
@@ -113,9 +114,20 @@ TEST(EffectFile, CompilerLogGetsFileLines) {
 }
 
 TEST(EffectFile, HostileInputNeverCrashes) {
-    const std::string seeds[] = {std::string(gputest::kQuadEffect), kMinimal, "technique", "technique T { pass",
-                                 "uniform", "uniform mat4", "uniform mat4 x[", "uniform mat4 x[99999999999];",
-                                 "/*", "#define a \\\n", "}}}}", "{{{{", std::string(1, '\xff'), "\xe3\x81"};
+    const std::string seeds[] = {std::string(gputest::kQuadEffect),
+                                 kMinimal,
+                                 "technique",
+                                 "technique T { pass",
+                                 "uniform",
+                                 "uniform mat4",
+                                 "uniform mat4 x[",
+                                 "uniform mat4 x[99999999999];",
+                                 "/*",
+                                 "#define a \\\n",
+                                 "}}}}",
+                                 "{{{{",
+                                 std::string(1, '\xff'),
+                                 "\xe3\x81"};
     std::mt19937 rng(1234);
     for (const auto& seed : seeds) {
         EffectFile f;
@@ -135,9 +147,7 @@ TEST(EffectFile, HostileInputNeverCrashes) {
             }
             error.clear();
             bool ok = ParseEffectFile(text, "h.fx", &f, &error);
-            if (!ok) {
-                EXPECT_EQ(error.rfind("h.fx:", 0), 0u) << error;
-            }
+            if (!ok) { EXPECT_EQ(error.rfind("h.fx:", 0), 0u) << error; }
         }
     }
 }

@@ -6,9 +6,8 @@
 namespace {
 
 TEST(IniFile, EntriesKeepSectionsLinesAndDropInlineComments) {
-    platform::ini::File file = platform::ini::Parse(
-        "; settings\n[video]\nfullscreen = ask        ; ask | yes | no\n\n"
-        "this line is wrong\n[keys]\nthrottle = SPACE, W\nthrottle = X\n");
+    platform::ini::File file = platform::ini::Parse("; settings\n[video]\nfullscreen = ask        ; ask | yes | no\n\n"
+                                                    "this line is wrong\n[keys]\nthrottle = SPACE, W\nthrottle = X\n");
     ASSERT_EQ(file.entries.size(), 3u);
     EXPECT_EQ(file.entries[0].section, "video");
     EXPECT_EQ(file.entries[0].value, "ask");

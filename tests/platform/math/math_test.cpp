@@ -49,7 +49,8 @@ TEST(MathConventions, GridStepForHeading270) {
 }
 
 TEST(MathInverse, InverseOfAffineRoundTrips) {
-    D3DXMATRIX m = MatrixScaling(2, 3, 4) * MatrixRotationY(0.7f) * MatrixRotationX(-0.3f) * MatrixTranslation(10, -4, 2);
+    D3DXMATRIX m =
+        MatrixScaling(2, 3, 4) * MatrixRotationY(0.7f) * MatrixRotationX(-0.3f) * MatrixTranslation(10, -4, 2);
     D3DXMATRIX inv;
     ASSERT_NE(D3DXMatrixInverse(&inv, nullptr, &m), nullptr);
     D3DXMATRIX id = m * inv;

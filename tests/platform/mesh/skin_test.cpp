@@ -95,8 +95,7 @@ TEST(Hierarchy, AFailingAllocatorLeavesNothingBehind) {
     D3DXFRAME* root = reinterpret_cast<D3DXFRAME*>(1);
     std::string error;
     std::string path = xsamples::WriteFile("fail.x", xsamples::SkinnedModel(2));
-    EXPECT_EQ(D3DXLoadMeshHierarchyFromX(path, 0, nullptr, &allocator, nullptr, &root, nullptr, &error),
-              E_OUTOFMEMORY);
+    EXPECT_EQ(D3DXLoadMeshHierarchyFromX(path, 0, nullptr, &allocator, nullptr, &root, nullptr, &error), E_OUTOFMEMORY);
     EXPECT_EQ(root, nullptr);
     EXPECT_EQ(allocator.destroyed, 1); // the root frame made before its mesh was refused
     EXPECT_FALSE(error.empty());

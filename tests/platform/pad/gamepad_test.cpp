@@ -33,9 +33,13 @@ TEST_F(Gamepad, ButtonsAndTriggersHoldTheirGameKeys) {
         const char* button;
         std::vector<int> keys;
     };
-    for (const Case& c : std::vector<Case>{{"A", {VK_SPACE}}, {"B", {VK_SHIFT}}, {"Y", {'C'}}, {"X", {'R'}},
-                                          {"START", {VK_RETURN, 'P'}}, {"BACK", {VK_ESCAPE}},
-                                          {"DPAD_DOWN", {VK_NAVIGATION_DOWN}}}) {
+    for (const Case& c : std::vector<Case>{{"A", {VK_SPACE}},
+                                           {"B", {VK_SHIFT}},
+                                           {"Y", {'C'}},
+                                           {"X", {'R'}},
+                                           {"START", {VK_RETURN, 'P'}},
+                                           {"BACK", {VK_ESCAPE}},
+                                           {"DPAD_DOWN", {VK_NAVIGATION_DOWN}}}) {
         SetVirtualButton(ButtonFromName(c.button), true);
         Poll();
         for (int key : c.keys) EXPECT_TRUE(Held(key)) << c.button;

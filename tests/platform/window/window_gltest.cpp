@@ -79,9 +79,15 @@ TEST_F(WindowTest, QuitAndCloseBecomeWmCloseAndTheWheelItsOwnMessage) {
 
 TEST_F(WindowTest, KeysArriveAsVirtualKeyCodes) {
     const std::pair<SDL_Scancode, int> keys[] = {
-        {SDL_SCANCODE_RETURN, VK_RETURN}, {SDL_SCANCODE_ESCAPE, VK_ESCAPE}, {SDL_SCANCODE_SPACE, VK_SPACE},
-        {SDL_SCANCODE_LEFT, VK_LEFT},     {SDL_SCANCODE_UP, VK_UP},         {SDL_SCANCODE_RIGHT, VK_RIGHT},
-        {SDL_SCANCODE_DOWN, VK_DOWN},     {SDL_SCANCODE_C, 'C'},            {SDL_SCANCODE_R, 'R'},
+        {SDL_SCANCODE_RETURN, VK_RETURN},
+        {SDL_SCANCODE_ESCAPE, VK_ESCAPE},
+        {SDL_SCANCODE_SPACE, VK_SPACE},
+        {SDL_SCANCODE_LEFT, VK_LEFT},
+        {SDL_SCANCODE_UP, VK_UP},
+        {SDL_SCANCODE_RIGHT, VK_RIGHT},
+        {SDL_SCANCODE_DOWN, VK_DOWN},
+        {SDL_SCANCODE_C, 'C'},
+        {SDL_SCANCODE_R, 'R'},
     };
     for (auto [code, vk] : keys) {
         auto seen = Pump(Key(code, true));

@@ -67,7 +67,8 @@ TEST(MessageBoxes, AutomaticModeTakesScriptedAnswersThenDefaults) {
         [&](const std::string& caption, const std::string& text, int) { seen.push_back(caption + "|" + text); });
     const unsigned question = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
     EXPECT_EQ(MessageBoxA(nullptr, "ゲームを終了しますか？", "Orlenda", question), IDNO);
-    EXPECT_EQ(MessageBoxA(nullptr, "q", "Orlenda", MB_YESNO), IDYES) << "first button is the default without DEFBUTTON2";
+    EXPECT_EQ(MessageBoxA(nullptr, "q", "Orlenda", MB_YESNO), IDYES)
+        << "first button is the default without DEFBUTTON2";
     EXPECT_EQ(MessageBoxA(nullptr, "Direct3D初期化ミス", "", MB_OK), IDOK);
     platform::message_box::QueueAnswer(IDYES);
     EXPECT_EQ(MessageBoxA(nullptr, "ゲームを終了しますか？", "Orlenda", question), IDYES);

@@ -122,8 +122,7 @@ TEST(XFileParser, MalformedInputNamesFileLineAndReason) {
          "uses material 2 of 1", 3},
         {"xof 0303txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;\n MeshMaterialList { 1; 1; 0;; { Nope } } }",
          "unknown material 'Nope'", 3},
-        {"xof 0303txt 0032\nAnimationSet S { Animation { AnimationKey {\n 0; 1; 0; 3; 1,0,0;;; } } }",
-         "expected 4", 3},
+        {"xof 0303txt 0032\nAnimationSet S { Animation { AnimationKey {\n 0; 1; 0; 3; 1,0,0;;; } } }", "expected 4", 3},
         {"xof 0303txt 0032\nMaterial M { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; TextureFilename { \"abc", "unterminated", 2},
     };
     for (const Case& c : cases) {
@@ -178,7 +177,8 @@ TEST(XFileParser, DeclDataGivesNormalsAndUvsAndSkippedTemplatesAreNamed) {
                              " FVFData { 258; 0; }\n"
                              " MeshVertexColors { 1; 0;1;0;0;1;;; }\n"
                              " DeclData { 3; 2;0;3;0;, 1;0;5;0;, 2;0;6;0;;\n 24; " +
-                             vertex("0", "0") + "," + vertex(one, half) + "," + vertex("0", one) + "; }\n"
+                             vertex("0", "0") + "," + vertex(one, half) + "," + vertex("0", one) +
+                             "; }\n"
                              " FVFData { 258; 0; }\n}\n";
     Document doc;
     std::string error;

@@ -15,9 +15,7 @@ namespace {
 
 std::string TempPath(const std::string& name) { return testing::TempDir() + "mapc_" + name; }
 
-void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
+void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 // A models folder holding every model file the tests' courses name.
 std::string Models() {
@@ -44,12 +42,17 @@ constexpr const char* kChain = "define CheckPoint checkpoint.x\nobject CheckPoin
 TEST(Mapc, CourseSurvivesDumpAndCompileByteForByte) {
     std::string out;
     std::string course = SourceDir() + "/content/course/course.txt";
-    ASSERT_EQ(RunCommand(Tool("mapc") + " compile --models data/MapObject " + course + " " + TempPath("a.map"), &out), 0)
+    ASSERT_EQ(RunCommand(Tool("mapc") + " compile --models data/MapObject " + course + " " + TempPath("a.map"), &out),
+              0)
         << out;
     std::string dump;
     ASSERT_EQ(RunCommand(Tool("mapc") + " dump " + TempPath("a.map"), &dump), 0) << dump;
     WriteText(TempPath("dump.txt"), dump);
-    ASSERT_EQ(RunCommand(Tool("mapc") + " compile --models data/MapObject " + TempPath("dump.txt") + " " + TempPath("b.map"), &out), 0) << out;
+    ASSERT_EQ(
+        RunCommand(Tool("mapc") + " compile --models data/MapObject " + TempPath("dump.txt") + " " + TempPath("b.map"),
+                   &out),
+        0)
+        << out;
     EXPECT_EQ(ReadText(TempPath("a.map")), ReadText(TempPath("b.map")));
     EXPECT_EQ(ReadText(TempPath("a.map")), ReadText("data/Map/map2.map")) << "the built map is the course";
 }
@@ -58,10 +61,10 @@ TEST(Mapc, AwkwardMatricesRoundTripThroughTheMatrixForm) {
     // A shear, a negative zero, a non-unit fourth column and a rotation spelt 270: none of these
     // may change by a bit on the way through the text.
     std::string text = std::string(kChain) +
-        "define \"odd kind\" \"odd model.x\"\n"
-        "define Sail sail.x\n"
-        "object \"odd kind\" matrix 1 0.5 0 0  0 1 -0 0  0 0 1 0.25  1e-7 -3.4e38 0.1 1 number -7\n"
-        "object Sail pos 1 2 3 rot 270 -0 359.5 scale 0.3 2 5 number 2147483647\n";
+                       "define \"odd kind\" \"odd model.x\"\n"
+                       "define Sail sail.x\n"
+                       "object \"odd kind\" matrix 1 0.5 0 0  0 1 -0 0  0 0 1 0.25  1e-7 -3.4e38 0.1 1 number -7\n"
+                       "object Sail pos 1 2 3 rot 270 -0 359.5 scale 0.3 2 5 number 2147483647\n";
     std::string out;
     ASSERT_EQ(Compile(text, &out, TempPath("c.map")), 0) << out;
     std::string dump;
@@ -73,13 +76,12 @@ TEST(Mapc, AwkwardMatricesRoundTripThroughTheMatrixForm) {
 }
 
 TEST(Mapc, TheMapLayoutIsTheGames) {
-    std::string text =
-        "# two kinds, three objects\n"
-        "define church church.x\n"
-        "define CheckPoint checkpoint.x\n"
-        "object CheckPoint pos 10 20 30 scale 2 number 1\n"
-        "object church pos -5 0 7 rot 90 0 0\n"
-        "object CheckPoint pos 1 2 3 number 0   # trailing comment\n";
+    std::string text = "# two kinds, three objects\n"
+                       "define church church.x\n"
+                       "define CheckPoint checkpoint.x\n"
+                       "object CheckPoint pos 10 20 30 scale 2 number 1\n"
+                       "object church pos -5 0 7 rot 90 0 0\n"
+                       "object CheckPoint pos 1 2 3 number 0   # trailing comment\n";
     std::string out;
     ASSERT_EQ(Compile(text, &out, TempPath("g.map")), 0) << out;
     MapFile map;
@@ -125,7 +127,8 @@ TEST(Mapc, RefusesCoursesTheGameCannotRace) {
         std::string text;
         const char* message;
     } cases[] = {
-        {chain3 + "object CheckPoint pos 0 0 0\nobject CheckPoint pos 1 0 0 number 1\nobject CheckPoint pos 2 0 0 number 3\n",
+        {chain3 + "object CheckPoint pos 0 0 0\nobject CheckPoint pos 1 0 0 number 1\nobject CheckPoint pos 2 0 0 "
+                  "number 3\n",
          "in.txt:4: checkpoint number 3 is outside 0 to 2"},
         {chain3 + "object CheckPoint pos 0 0 0 number 1\nobject CheckPoint pos 1 0 0 number 2\n",
          "in.txt:3: checkpoint number 2 is outside 0 to 1"},
@@ -151,10 +154,12 @@ TEST(Mapc, RefusesCoursesTheGameCannotRace) {
     std::filesystem::create_directories(TempPath("beside/MapObject"));
     WriteText(TempPath("beside/course.txt"), kChain);
     std::string out;
-    EXPECT_EQ(RunCommand(Tool("mapc") + " compile " + TempPath("beside/course.txt") + " " + TempPath("beside.map"), &out), 1);
+    EXPECT_EQ(
+        RunCommand(Tool("mapc") + " compile " + TempPath("beside/course.txt") + " " + TempPath("beside.map"), &out), 1);
     EXPECT_NE(out.find("beside/MapObject"), std::string::npos) << out;
     WriteText(TempPath("beside/MapObject/checkpoint.x"), "xof 0303txt 0032\n");
-    EXPECT_EQ(RunCommand(Tool("mapc") + " compile " + TempPath("beside/course.txt") + " " + TempPath("beside.map"), &out), 0)
+    EXPECT_EQ(
+        RunCommand(Tool("mapc") + " compile " + TempPath("beside/course.txt") + " " + TempPath("beside.map"), &out), 0)
         << out;
 }
 
@@ -194,7 +199,8 @@ TEST(Mapc, DumpOfAQuirkyMapCompilesToWhatTheGamePlays) {
 
 TEST(Mapc, DumpRejectsBrokenFilesWithoutCrashing) {
     std::string good;
-    ASSERT_EQ(Compile(std::string(kChain) + "define A a.x\nobject A pos 1 2 3 number 4\n", &good, TempPath("t.map")), 0) << good;
+    ASSERT_EQ(Compile(std::string(kChain) + "define A a.x\nobject A pos 1 2 3 number 4\n", &good, TempPath("t.map")), 0)
+        << good;
     std::string bytes = ReadText(TempPath("t.map"));
     for (size_t cut : {size_t(0), size_t(3), size_t(10), bytes.size() - 1}) {
         WriteText(TempPath("cut.map"), bytes.substr(0, cut));
@@ -203,10 +209,10 @@ TEST(Mapc, DumpRejectsBrokenFilesWithoutCrashing) {
         EXPECT_NE(out.find("mapc:"), std::string::npos);
     }
     std::string negative = bytes;
-    negative[4] = char(0x90);  // a name length above 127
+    negative[4] = char(0x90); // a name length above 127
     WriteText(TempPath("neg.map"), negative);
     std::string out;
     EXPECT_EQ(RunCommand(Tool("mapc") + " dump " + TempPath("neg.map"), &out), 1);
 }
 
-}  // namespace
+} // namespace

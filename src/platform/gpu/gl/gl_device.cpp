@@ -27,8 +27,8 @@ std::unique_ptr<Device> CreateOpenGLDevice(SDL_Window* window, std::uint32_t wid
     return GlDevice::Create(window, width, height, fullScreen, error);
 }
 
-std::unique_ptr<Device> GlDevice::Create(SDL_Window* window, std::uint32_t width, std::uint32_t height,
-                                         bool fullScreen, std::string* error) {
+std::unique_ptr<Device> GlDevice::Create(SDL_Window* window, std::uint32_t width, std::uint32_t height, bool fullScreen,
+                                         std::string* error) {
     std::string reason;
     std::unique_ptr<GlDevice> device(new GlDevice());
     if (!device->Init(window, width, height, fullScreen, &reason)) {
@@ -216,7 +216,9 @@ GLuint GlDevice::DeviceSampler(std::uint32_t levels) {
     samplerDirty_ = false;
     const DWORD* s = state_.samplerStates;
     auto wrap = [](DWORD mode) {
-        return mode == D3DTADDRESS_CLAMP ? GL_CLAMP_TO_EDGE : mode == D3DTADDRESS_MIRROR ? GL_MIRRORED_REPEAT : GL_REPEAT;
+        return mode == D3DTADDRESS_CLAMP    ? GL_CLAMP_TO_EDGE
+               : mode == D3DTADDRESS_MIRROR ? GL_MIRRORED_REPEAT
+                                            : GL_REPEAT;
     };
     bool minLinear = s[D3DSAMP_MINFILTER] >= D3DTEXF_LINEAR;
     GLenum minFilter = minLinear ? GL_LINEAR : GL_NEAREST;
@@ -228,7 +230,8 @@ GLuint GlDevice::DeviceSampler(std::uint32_t levels) {
     for (GLuint sampler : {deviceSampler_, singleLevelSampler_}) {
         GLenum min = sampler == deviceSampler_ ? minFilter : singleMinFilter;
         glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GLint(min));
-        glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, s[D3DSAMP_MAGFILTER] >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+        glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER,
+                            s[D3DSAMP_MAGFILTER] >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
         glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, wrap(s[D3DSAMP_ADDRESSU]));
         glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, wrap(s[D3DSAMP_ADDRESSV]));
         glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, StateAsFloat(s[D3DSAMP_MIPMAPLODBIAS]));

@@ -88,8 +88,8 @@ public:
                               std::uint32_t vertexCount, std::uint32_t startIndex,
                               std::uint32_t primitiveCount) override;
 
-    std::shared_ptr<Texture> CreateTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels,
-                                           DWORD usage, D3DFORMAT format, D3DPOOL pool) override;
+    std::shared_ptr<Texture> CreateTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels, DWORD usage,
+                                           D3DFORMAT format, D3DPOOL pool) override;
     bool SetRenderTarget(DWORD index, std::shared_ptr<Surface> surface) override;
     std::shared_ptr<Surface> GetRenderTarget(DWORD index) const override;
     std::shared_ptr<Surface> GetDepthStencilSurface() const override;

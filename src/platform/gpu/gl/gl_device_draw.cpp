@@ -234,8 +234,8 @@ void GlDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, std::uint32_t primitiveCou
 }
 
 void GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, std::uint32_t minIndex, std::uint32_t vertexCount,
-                                      std::uint32_t primitiveCount, const std::uint16_t* indices,
-                                      const void* vertices, std::uint32_t stride) {
+                                      std::uint32_t primitiveCount, const std::uint16_t* indices, const void* vertices,
+                                      std::uint32_t stride) {
     std::uint32_t count = VertexCountOf(type, primitiveCount);
     if (count == 0 || !indices || !vertices || stride == 0 || vertexCount == 0 || discardDraws_) return;
     std::uint32_t end = minIndex + vertexCount;
@@ -250,8 +250,7 @@ void GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, std::uint32_t minIn
 }
 
 void GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseVertex, std::uint32_t minIndex,
-                                    std::uint32_t vertexCount, std::uint32_t startIndex,
-                                    std::uint32_t primitiveCount) {
+                                    std::uint32_t vertexCount, std::uint32_t startIndex, std::uint32_t primitiveCount) {
     std::uint32_t count = VertexCountOf(type, primitiveCount);
     auto* vb = static_cast<GlGeometryBuffer*>(state_.streamSource);
     auto* ib = static_cast<GlGeometryBuffer*>(state_.indices);
@@ -333,8 +332,8 @@ void GlDevice::DrawSprites(const std::vector<SpriteVertex>& vertices, const std:
             for (std::uint16_t k : {0, 1, 2, 2, 1, 3}) indices.push_back(std::uint16_t((q * 4 + k) & 0xFFFF));
         glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * 2), indices.data(), GL_STATIC_DRAW);
     }
-    std::size_t offset = vertexStream_.Write(vertices.data(), vertices.size() * sizeof(SpriteVertex),
-                                             sizeof(SpriteVertex));
+    std::size_t offset =
+        vertexStream_.Write(vertices.data(), vertices.size() * sizeof(SpriteVertex), sizeof(SpriteVertex));
     GLint base = GLint(offset / sizeof(SpriteVertex));
     BindTargets();
     BlendState blend;

@@ -8,8 +8,7 @@
 
 namespace gpu {
 
-std::unique_ptr<Effect> GlEffect::Load(std::shared_ptr<GlShared> shared, const std::string& path,
-                                       std::string* errors) {
+std::unique_ptr<Effect> GlEffect::Load(std::shared_ptr<GlShared> shared, const std::string& path, std::string* errors) {
     EffectFile file;
     std::string error;
     if (!LoadEffectFile(path, &file, &error)) {
@@ -75,7 +74,8 @@ bool GlEffect::Link(const EffectPass& pass, PassProgram* out, std::string* error
         GLenum type = 0;
         glGetActiveUniform(out->program, GLuint(i), sizeof text, &length, &size, &type, text);
         std::string uniform(text, std::size_t(length));
-        if (uniform.size() > 3 && uniform.compare(uniform.size() - 3, 3, "[0]") == 0) uniform.resize(uniform.size() - 3);
+        if (uniform.size() > 3 && uniform.compare(uniform.size() - 3, 3, "[0]") == 0)
+            uniform.resize(uniform.size() - 3);
         sizes.emplace_back(uniform, size);
     }
     GlStateCache& gl = shared_->device->Gl();
@@ -106,13 +106,15 @@ void GlEffect::UploadSlot(const EffectParameters::Slot& slot, GLint location, GL
     case UniformType::Vec2: glUniform2fv(location, count, f); break;
     case UniformType::Vec3: glUniform3fv(location, count, f); break;
     case UniformType::Vec4: glUniform4fv(location, count, f); break;
-    case UniformType::Int: case UniformType::Bool: glUniform1iv(location, count, i); break;
+    case UniformType::Int:
+    case UniformType::Bool: glUniform1iv(location, count, i); break;
     case UniformType::IVec2: glUniform2iv(location, count, i); break;
     case UniformType::IVec3: glUniform3iv(location, count, i); break;
     case UniformType::IVec4: glUniform4iv(location, count, i); break;
     case UniformType::Mat3: glUniformMatrix3fv(location, count, GL_TRUE, f); break;
     case UniformType::Mat4: glUniformMatrix4fv(location, count, GL_TRUE, f); break;
-    case UniformType::Sampler2D: case UniformType::Other: break;
+    case UniformType::Sampler2D:
+    case UniformType::Other: break;
     }
 }
 
@@ -129,7 +131,8 @@ void GlEffect::Upload(PassProgram& pass) {
 
 void GlEffect::CommitTextures() {
     for (const auto& slot : params_.Slots())
-        if (slot.samplerUnit >= 0 && committed_[slot.samplerUnit] != slot.hold) committed_[slot.samplerUnit] = slot.hold;
+        if (slot.samplerUnit >= 0 && committed_[slot.samplerUnit] != slot.hold)
+            committed_[slot.samplerUnit] = slot.hold;
 }
 
 bool GlEffect::OnBeginPass(int technique, unsigned pass) {

@@ -15,8 +15,7 @@ namespace gpu {
 
 class GlEffect final : public EffectBase {
 public:
-    static std::unique_ptr<Effect> Load(std::shared_ptr<GlShared> shared, const std::string& path,
-                                        std::string* errors);
+    static std::unique_ptr<Effect> Load(std::shared_ptr<GlShared> shared, const std::string& path, std::string* errors);
     GlEffect(std::shared_ptr<GlShared> shared, EffectFile file);
     ~GlEffect() override;
 
@@ -31,8 +30,8 @@ protected:
 private:
     struct PassProgram {
         GLuint program = 0;
-        std::vector<GLint> locations;      // per parameter slot, -1 when the pass does not use it
-        std::vector<GLsizei> counts;       // array elements the program really has
+        std::vector<GLint> locations; // per parameter slot, -1 when the pass does not use it
+        std::vector<GLsizei> counts;  // array elements the program really has
         std::vector<std::uint32_t> versions;
         std::uint32_t seenChanges = 0;
         GLint viewport = -1;

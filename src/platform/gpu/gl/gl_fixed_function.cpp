@@ -150,16 +150,17 @@ void GlFixedFunction::UploadState(const DeviceState& s) {
     glUniform4f(globalAmbient_, ((a >> 16) & 0xFF) / 255.0f, ((a >> 8) & 0xFF) / 255.0f, (a & 0xFF) / 255.0f,
                 ((a >> 24) & 0xFF) / 255.0f);
     D3DXMATRIX inverseView;
-    if (D3DXMatrixInverse(&inverseView, nullptr, &s.view)) glUniform3f(camPos_, inverseView._41, inverseView._42, inverseView._43);
+    if (D3DXMatrixInverse(&inverseView, nullptr, &s.view))
+        glUniform3f(camPos_, inverseView._41, inverseView._42, inverseView._43);
 
     stateFlags_ = 0;
     if (s.renderStates[D3DRS_LIGHTING]) stateFlags_ |= kLighting;
     if (s.lightEnabled[0] && s.lights[0].Type == D3DLIGHT_DIRECTIONAL) stateFlags_ |= kLight0;
     if (s.renderStates[D3DRS_SPECULARENABLE]) stateFlags_ |= kSpecular;
     const DWORD* st = s.stageStates;
-    stageBits_ = int((st[D3DTSS_COLOROP] & 15) | (st[D3DTSS_COLORARG1] & 15) << 4 | (st[D3DTSS_COLORARG2] & 15) << 8 |
-                     (st[D3DTSS_ALPHAOP] & 15) << 12 | (st[D3DTSS_ALPHAARG1] & 15) << 16 |
-                     (st[D3DTSS_ALPHAARG2] & 15) << 20);
+    stageBits_ =
+        int((st[D3DTSS_COLOROP] & 15) | (st[D3DTSS_COLORARG1] & 15) << 4 | (st[D3DTSS_COLORARG2] & 15) << 8 |
+            (st[D3DTSS_ALPHAOP] & 15) << 12 | (st[D3DTSS_ALPHAARG1] & 15) << 16 | (st[D3DTSS_ALPHAARG2] & 15) << 20);
 }
 
 void GlFixedFunction::Apply(const DeviceState& state, DWORD fvf, bool hasTexture, int viewportW, int viewportH,

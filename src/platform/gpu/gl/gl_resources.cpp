@@ -9,8 +9,8 @@
 
 namespace gpu {
 
-GlTexture::GlTexture(std::shared_ptr<GlShared> shared, std::uint32_t width, std::uint32_t height,
-                     std::uint32_t levels, DWORD usage, D3DFORMAT format)
+GlTexture::GlTexture(std::shared_ptr<GlShared> shared, std::uint32_t width, std::uint32_t height, std::uint32_t levels,
+                     DWORD usage, D3DFORMAT format)
     : shared_(std::move(shared)), surface_(width, height, format, this, 0), levels_(levels), usage_(usage) {
     GlDevice* device = shared_->device;
     if (!device) return;

@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-
 namespace gpu {
 
 GlSprite::GlSprite(std::shared_ptr<GlShared> shared) : shared_(std::move(shared)) {

@@ -16,7 +16,9 @@ public:
     explicit GlSprite(std::shared_ptr<GlShared> shared);
     void Begin(DWORD flags) override;
     void SetTransform(const D3DXMATRIX* transform) override;
-    void GetTransform(D3DXMATRIX* transform) const override { if (transform) *transform = transform_; }
+    void GetTransform(D3DXMATRIX* transform) const override {
+        if (transform) *transform = transform_;
+    }
     void Draw(Texture* texture, const RECT* source, const D3DXVECTOR3* center, const D3DXVECTOR3* position,
               D3DCOLOR color) override;
     void Flush() override;
@@ -36,7 +38,9 @@ class GlFont final : public Font {
 public:
     GlFont(std::shared_ptr<GlShared> shared, GlDevice* device, const D3DXFONT_DESCA& desc);
     int DrawTextA(Sprite* sprite, const char* text, int count, RECT* rect, DWORD format, D3DCOLOR color) override;
-    void GetDescA(D3DXFONT_DESCA* desc) const override { if (desc) *desc = desc_; }
+    void GetDescA(D3DXFONT_DESCA* desc) const override {
+        if (desc) *desc = desc_;
+    }
 
 private:
     struct Glyph {

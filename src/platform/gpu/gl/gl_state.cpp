@@ -71,8 +71,8 @@ void GlStateCache::BindSampler(int unit, GLuint sampler) {
 void GlStateCache::SetBlend(const BlendState& b) {
     if (blendKnown_ && b == blend_) return;
     if (!blendKnown_ || b.enable != blend_.enable) b.enable ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
-    bool factorsChanged = !blendKnown_ || b.src != blend_.src || b.dst != blend_.dst ||
-                          b.srcAlpha != blend_.srcAlpha || b.dstAlpha != blend_.dstAlpha;
+    bool factorsChanged = !blendKnown_ || b.src != blend_.src || b.dst != blend_.dst || b.srcAlpha != blend_.srcAlpha ||
+                          b.dstAlpha != blend_.dstAlpha;
     bool opsChanged = !blendKnown_ || b.op != blend_.op || b.opAlpha != blend_.opAlpha;
     if (factorsChanged) glBlendFuncSeparate(b.src, b.dst, b.srcAlpha, b.dstAlpha);
     if (opsChanged) glBlendEquationSeparate(b.op, b.opAlpha);
@@ -95,7 +95,8 @@ void GlStateCache::SetRaster(const RasterState& r) {
     if (rasterKnown_ && r == raster_) return;
     if (!rasterKnown_ || r.cull != raster_.cull) r.cull ? glEnable(GL_CULL_FACE) : glDisable(GL_CULL_FACE);
     if (!rasterKnown_ || r.cullFace != raster_.cullFace) glCullFace(r.cullFace);
-    if (!rasterKnown_ || r.stencil != raster_.stencil) r.stencil ? glEnable(GL_STENCIL_TEST) : glDisable(GL_STENCIL_TEST);
+    if (!rasterKnown_ || r.stencil != raster_.stencil)
+        r.stencil ? glEnable(GL_STENCIL_TEST) : glDisable(GL_STENCIL_TEST);
     raster_ = r;
     rasterKnown_ = true;
     ++stateChanges;

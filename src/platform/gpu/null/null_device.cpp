@@ -137,9 +137,7 @@ std::shared_ptr<GeometryBuffer> NullDevice::CreateVertexBuffer(std::size_t bytes
     return std::make_shared<NullGeometryBuffer>(bytes);
 }
 
-std::shared_ptr<GeometryBuffer> NullDevice::CreateIndexBuffer(std::size_t bytes) {
-    return CreateVertexBuffer(bytes);
-}
+std::shared_ptr<GeometryBuffer> NullDevice::CreateIndexBuffer(std::size_t bytes) { return CreateVertexBuffer(bytes); }
 
 void NullDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseVertex, std::uint32_t minIndex,
                                       std::uint32_t vertexCount, std::uint32_t startIndex,
@@ -148,7 +146,8 @@ void NullDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, std::int32_t baseVe
     if (ok) {
         std::uint64_t indexEnd = (std::uint64_t(startIndex) + VertexCountOf(type, primitiveCount)) * 2;
         std::int64_t firstVertex = std::int64_t(baseVertex) + minIndex;
-        std::uint64_t vertexEnd = std::uint64_t(std::max<std::int64_t>(firstVertex, 0) + vertexCount) * state_.streamStride;
+        std::uint64_t vertexEnd =
+            std::uint64_t(std::max<std::int64_t>(firstVertex, 0) + vertexCount) * state_.streamStride;
         ok = indexEnd <= state_.indices->Size() && firstVertex >= 0 && vertexEnd <= state_.streamSource->Size();
     }
     if (!AcceptDraw(type, primitiveCount, ok)) return;

@@ -22,11 +22,11 @@ class NullEffect;
 
 struct NullSpriteRecord {
     const Texture* texture = nullptr;
-    RECT source;                 // the rectangle drawn (the whole texture when none was given)
-    D3DXMATRIX transform;        // sprite transform at the draw
+    RECT source;          // the rectangle drawn (the whole texture when none was given)
+    D3DXMATRIX transform; // sprite transform at the draw
     D3DCOLOR color = 0;
-    float x = 0, y = 0;          // screen position of the image's top-left corner
-    DWORD beginFlags = 0;        // flags of the enclosing Begin
+    float x = 0, y = 0;   // screen position of the image's top-left corner
+    DWORD beginFlags = 0; // flags of the enclosing Begin
 };
 
 struct NullDrawRecord {
@@ -103,8 +103,8 @@ public:
                               std::uint32_t vertexCount, std::uint32_t startIndex,
                               std::uint32_t primitiveCount) override;
 
-    std::shared_ptr<Texture> CreateTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels,
-                                           DWORD usage, D3DFORMAT format, D3DPOOL pool) override;
+    std::shared_ptr<Texture> CreateTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels, DWORD usage,
+                                           D3DFORMAT format, D3DPOOL pool) override;
     bool SetRenderTarget(DWORD index, std::shared_ptr<Surface> surface) override;
     std::shared_ptr<Surface> GetRenderTarget(DWORD index) const override;
     std::shared_ptr<Surface> GetDepthStencilSurface() const override;

@@ -36,8 +36,9 @@ void NullSprite::Draw(Texture* texture, const RECT* source, const D3DXVECTOR3* c
     }
     NullSpriteRecord r;
     r.texture = texture;
-    r.source = source ? *source
-                      : RECT{0, 0, static_cast<std::int32_t>(texture->Width()), static_cast<std::int32_t>(texture->Height())};
+    r.source =
+        source ? *source
+               : RECT{0, 0, static_cast<std::int32_t>(texture->Width()), static_cast<std::int32_t>(texture->Height())};
     r.transform = transform_;
     r.color = color;
     r.beginFlags = flags_;
@@ -59,7 +60,8 @@ void NullSprite::End() {
     begun_ = false;
 }
 
-NullFont::NullFont(std::shared_ptr<NullDeviceLink> link, const D3DXFONT_DESCA& desc) : link_(std::move(link)), desc_(desc) {}
+NullFont::NullFont(std::shared_ptr<NullDeviceLink> link, const D3DXFONT_DESCA& desc)
+    : link_(std::move(link)), desc_(desc) {}
 
 int NullFont::DrawTextA(Sprite*, const char* text, int count, RECT* rect, DWORD format, D3DCOLOR color) {
     std::string_view s = FontText(text, count);

@@ -17,7 +17,9 @@ public:
     explicit NullSprite(std::shared_ptr<NullDeviceLink> link);
     void Begin(DWORD flags) override;
     void SetTransform(const D3DXMATRIX* transform) override;
-    void GetTransform(D3DXMATRIX* transform) const override { if (transform) *transform = transform_; }
+    void GetTransform(D3DXMATRIX* transform) const override {
+        if (transform) *transform = transform_;
+    }
     void Draw(Texture* texture, const RECT* source, const D3DXVECTOR3* center, const D3DXVECTOR3* position,
               D3DCOLOR color) override;
     void Flush() override;
@@ -36,7 +38,9 @@ class NullFont final : public Font {
 public:
     NullFont(std::shared_ptr<NullDeviceLink> link, const D3DXFONT_DESCA& desc);
     int DrawTextA(Sprite* sprite, const char* text, int count, RECT* rect, DWORD format, D3DCOLOR color) override;
-    void GetDescA(D3DXFONT_DESCA* desc) const override { if (desc) *desc = desc_; }
+    void GetDescA(D3DXFONT_DESCA* desc) const override {
+        if (desc) *desc = desc_;
+    }
 
 private:
     std::shared_ptr<NullDeviceLink> link_;

@@ -58,8 +58,7 @@ bool NullSurface::ReadFloats(std::vector<float>& rgba) {
     return true;
 }
 
-NullTexture::NullTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels, DWORD usage,
-                         D3DFORMAT format)
+NullTexture::NullTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels, DWORD usage, D3DFORMAT format)
     : surface_(width, height, format, this), levels_(levels), usage_(usage) {}
 
 std::shared_ptr<Surface> NullTexture::GetSurfaceLevel(std::uint32_t level) {

@@ -252,8 +252,8 @@ TEST_F(GlDeviceTest, RenderedTargetsKeepTheTopRowFirstWhenSampled) {
     DrawThroughEffect(*effect, quad, identity);
     std::vector<float> rgba;
     ASSERT_TRUE(device->ReadSurface(*target->GetSurfaceLevel(0), rgba));
-    EXPECT_EQ(rgba[0], 1.0f);                        // row 0, column 0 is red
-    EXPECT_EQ(rgba[((kH - 1) * kW) * 4], 0.0f);      // bottom-left is not
+    EXPECT_EQ(rgba[0], 1.0f);                   // row 0, column 0 is red
+    EXPECT_EQ(rgba[((kH - 1) * kW) * 4], 0.0f); // bottom-left is not
 
     device->SetRenderTarget(0, backBuffer);
     device->Clear(D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
@@ -299,8 +299,8 @@ TEST_F(GlDeviceTest, PreTransformedQuadCoversItsPixels) {
     device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
     // What the game's DrawScreenQuad sends: (x, y, w, h) = (8, 4, 16, 8), z 0, rhw 1, as a strip.
     const float x = 8, y = 4, w = 16, h = 8;
-    ScreenVertex quad[4] = {{x, y, 0, 1, 0, 0}, {x + w, y, 0, 1, 1, 0}, {x, y + h, 0, 1, 0, 1},
-                            {x + w, y + h, 0, 1, 1, 1}};
+    ScreenVertex quad[4] = {
+        {x, y, 0, 1, 0, 0}, {x + w, y, 0, 1, 1, 0}, {x, y + h, 0, 1, 0, 1}, {x + w, y + h, 0, 1, 1, 1}};
     device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex));
     EXPECT_EQ(Pixel(8, 4), 0xFFFFFFFFu);
     EXPECT_EQ(Pixel(23, 11), 0xFFFFFFFFu);
@@ -336,8 +336,8 @@ TEST_F(GlDeviceTest, PreTransformedQuadsKeepTheirDepthTest) {
         D3DCOLOR color;
     };
     auto quad = [&](float z, D3DCOLOR color) {
-        ScreenColorVertex v[4] = {{8, 8, z, 1, color}, {24, 8, z, 1, color}, {8, 24, z, 1, color},
-                                  {24, 24, z, 1, color}};
+        ScreenColorVertex v[4] = {
+            {8, 8, z, 1, color}, {24, 8, z, 1, color}, {8, 24, z, 1, color}, {24, 24, z, 1, color}};
         device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(ScreenColorVertex));
     };
     device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
@@ -383,8 +383,10 @@ TEST_F(GlDeviceTest, FixedFunctionLightsWithTheMaterial) {
     device->LightEnable(0, TRUE);
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
     device->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1);
-    LitVertex quad[4] = {{10, 10, 0.5f, 0, 0, -1, 0, 0}, {30, 10, 0.5f, 0, 0, -1, 1, 0},
-                         {30, 30, 0.5f, 0, 0, -1, 1, 1}, {10, 30, 0.5f, 0, 0, -1, 0, 1}};
+    LitVertex quad[4] = {{10, 10, 0.5f, 0, 0, -1, 0, 0},
+                         {30, 10, 0.5f, 0, 0, -1, 1, 0},
+                         {30, 30, 0.5f, 0, 0, -1, 1, 1},
+                         {10, 30, 0.5f, 0, 0, -1, 0, 1}};
     device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
     device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(LitVertex));
     EXPECT_EQ(Pixel(20, 20), 0xFFFF0000u);
@@ -424,8 +426,10 @@ TEST_F(GlDeviceTest, FixedFunctionNormalsFollowTheInverseTransposeOfTheWorld) {
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
     device->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1);
     const float n = 0.70710678f;
-    LitVertex quad[4] = {{10, 10, 0.1f, 0, n, -n, 0, 0}, {30, 10, 0.1f, 0, n, -n, 1, 0},
-                         {30, 30, 0.1f, 0, n, -n, 1, 1}, {10, 30, 0.1f, 0, n, -n, 0, 1}};
+    LitVertex quad[4] = {{10, 10, 0.1f, 0, n, -n, 0, 0},
+                         {30, 10, 0.1f, 0, n, -n, 1, 0},
+                         {30, 30, 0.1f, 0, n, -n, 1, 1},
+                         {10, 30, 0.1f, 0, n, -n, 0, 1}};
     device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
     device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(LitVertex));
     const int red = int((Pixel(20, 20) >> 16) & 0xFF);
@@ -499,15 +503,16 @@ TEST_F(GlDeviceTest, FontMeasuresAndDraws) {
 }
 
 TEST_F(GlDeviceTest, CompileErrorsNameTheFileLine) {
-    std::string path = gputest::WriteTempFile("gl_broken.fx", "uniform vec4 C;\n"
-                                                              "#ifdef ORL_FRAGMENT\n"
-                                                              "layout(location = 0) out vec4 o;\n"
-                                                              "void PS() {\n"
-                                                              "    o = C * undefinedThing;\n"
-                                                              "}\n"
-                                                              "#endif\n"
-                                                              "void VS() { gl_Position = vec4(0.0); }\n"
-                                                              "technique T { pass P { vertex = VS; fragment = PS; } }\n");
+    std::string path =
+        gputest::WriteTempFile("gl_broken.fx", "uniform vec4 C;\n"
+                                               "#ifdef ORL_FRAGMENT\n"
+                                               "layout(location = 0) out vec4 o;\n"
+                                               "void PS() {\n"
+                                               "    o = C * undefinedThing;\n"
+                                               "}\n"
+                                               "#endif\n"
+                                               "void VS() { gl_Position = vec4(0.0); }\n"
+                                               "technique T { pass P { vertex = VS; fragment = PS; } }\n");
     std::string errors;
     EXPECT_EQ(device->CreateEffectFromFile(path, &errors), nullptr);
     EXPECT_EQ(errors.rfind(path + ":5: ", 0), 0u) << errors;

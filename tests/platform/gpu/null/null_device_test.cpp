@@ -71,7 +71,8 @@ TEST_F(NullFixture, TexturesLockFillAndReadBack) {
     EXPECT_EQ(lr.Pitch, 16);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x)
-            reinterpret_cast<std::uint32_t*>(static_cast<char*>(lr.pBits) + y * lr.Pitch)[x] = 0xFF000000u | (y << 8) | x;
+            reinterpret_cast<std::uint32_t*>(static_cast<char*>(lr.pBits) + y * lr.Pitch)[x] =
+                0xFF000000u | (y << 8) | x;
     tex->UnlockRect();
     std::vector<float> rgba;
     ASSERT_TRUE(dev.ReadSurface(*tex->GetSurfaceLevel(0), rgba));
@@ -285,7 +286,8 @@ TEST_F(NullFixture, EffectsParseStoreAndTagDraws) {
 }
 
 TEST_F(NullFixture, EffectErrorsComeBackWithFileAndLine) {
-    std::string path = gputest::WriteTempFile("null_bad.fx", "void V() {}\n\ntechnique T { pass P { vertex = V; fragment = F; } }\n");
+    std::string path =
+        gputest::WriteTempFile("null_bad.fx", "void V() {}\n\ntechnique T { pass P { vertex = V; fragment = F; } }\n");
     std::string errors;
     EXPECT_EQ(dev.CreateEffectFromFile(path, &errors), nullptr);
     EXPECT_EQ(errors, path + ":3: function 'void F()' of pass 'T.P' is not defined");
