@@ -8,6 +8,7 @@
 #include "app/settings/settings_in_force.h"
 #include "map/map_manager.h"
 #include "platform/window/key_names.h"
+#include "scenes/ghost_racer.h"
 #include "scenes/hud_glyphs.h"
 #include "scenes/key_latches.h"
 #include "sound/sound_manager.h"
@@ -126,6 +127,10 @@ void OptionsScreen::Leave() {
     open = false;
     const std::string& path = CurrentSettingsPath();
     if (CurrentSettings() == atOpen) return;
+    // The player's choice here counts from the next picture and race, whatever the flags said.
+    SetGraphicsQuality(CurrentSettings().graphics);
+    SetDifficulty(CurrentSettings().difficulty);
+    SetGhostEnabled(CurrentSettings().ghost);
     if (!SettingsWritable()) {
         std::fprintf(stderr, "settings: changes kept for this run only: %s\n",
                      path.empty() ? "no settings folder (set HOME or use --config)"

@@ -134,8 +134,8 @@ void Title::DrawHint() {
 
 void Title::ChooseCourse() {
     CourseList& list = CourseList::Instance();
-    if (KeyPressed(VK_LEFT, leftLatch)) list.Step(-1);
-    if (KeyPressed(VK_RIGHT, rightLatch)) list.Step(+1);
+    if (KeyPressed(VK_NAVIGATION_LEFT, leftLatch)) list.Step(-1); // arrows and the pad's d-pad
+    if (KeyPressed(VK_NAVIGATION_RIGHT, rightLatch)) list.Step(+1);
 }
 
 void Title::DrawCourse() {
