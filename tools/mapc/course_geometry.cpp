@@ -144,7 +144,7 @@ struct Ring {
 
 class Checker {
 public:
-    Checker(const CourseMap& course, const std::string& models) : map(course), modelDir(models) {}
+    Checker(const CourseMap& course, const std::string& modelFolder) : map(course), modelDir(modelFolder) {}
 
     int Run() {
         CheckKinds();
