@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "course_check.h"
+#include "course_geometry.h"
 #include "course_map.h"
 
 namespace {
@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
             return Compile(args[1], args[2], modelFolder.empty() ? DefaultModelFolder(args[1]) : modelFolder);
         if (args.size() == 2 && args[0] == "dump" && modelFolder.empty()) return Dump(args[1].c_str());
         if (args.size() == 2 && args[0] == "check")
-            return mapc::CheckCourse(args[1], modelFolder.empty() ? DefaultModelFolder(args[1]) : modelFolder);
+            return mapc::CheckCourseGeometry(args[1], modelFolder.empty() ? DefaultModelFolder(args[1]) : modelFolder);
     } catch (const mapc::CourseError& e) {
         std::cerr << "mapc: " << e.what() << "\n";
         return 1;
