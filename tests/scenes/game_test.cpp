@@ -24,6 +24,7 @@
 #include "scenes/game.h"
 #include "scenes/key_latches.h"
 #include "sound/sound_manager.h"
+#include "support/game_test_support.h"
 
 namespace {
 
@@ -34,31 +35,18 @@ struct Box {
     int answer;
 };
 
-class GameScene : public ::testing::Test {
+class GameScene : public RaceSceneTest {
 protected:
     void SetUp() override {
-        Reset();
-        ASSERT_TRUE(GraphicsDevice::Instance().InitNull(1280, 720));
-        platform::clock::SetFixed(true);
-        platform::clock::Reset();
-        platform::message_box::SetMode(platform::message_box::Mode::Automatic);
-        platform::message_box::ClearAnswers();
+        RaceSceneTest::SetUp();
         platform::message_box::SetObserver([this](const std::string& caption, const std::string& text, int answer) {
             boxes.push_back({caption, text, answer});
         });
     }
 
-    void TearDown() override {
-        game.reset();
-        platform::message_box::SetObserver(nullptr);
-        Reset();
-    }
-
-    static void Reset() { testsupport::ResetSingletons(); }
-
     // The course is generated content; the scene needs its map, models and textures.
     bool HaveCourse() const {
-        if (!std::filesystem::exists("data/Map/map2.map")) return false;
+        if (!HaveMap()) return false;
         // Models whose materials name no texture ask for their folder as an image; until the image
         // reader answers that with a plain failure, a whole race cannot be set up here.
         try {
@@ -68,20 +56,11 @@ protected:
         return true;
     }
 
-    // One main-loop frame of the scene: the clock moves 16 ms, then update and render.
-    std::int32_t Frame() {
-        platform::clock::AdvanceFrame();
-        const std::int32_t next = game->Update();
-        game->Render();
-        return next;
-    }
-
     void Start() {
         game = std::make_unique<Game>();
         game->Init();
     }
 
-    std::unique_ptr<Game> game;
     std::vector<Box> boxes;
 };
 

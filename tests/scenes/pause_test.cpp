@@ -16,37 +16,22 @@
 #include "scenes/key_latches.h"
 #include "simplelib/resource_cache.h"
 #include "simplelib/texture.h"
+#include "support/game_test_support.h"
 #include "support/singletons.h"
 
 namespace {
 
-class RaceStop : public ::testing::Test {
+class RaceStop : public RaceSceneTest {
 protected:
     void SetUp() override {
-        Reset();
-        ASSERT_TRUE(GraphicsDevice::Instance().InitNull(1280, 720));
-        platform::clock::SetFixed(true);
-        platform::clock::Reset();
-        platform::message_box::SetMode(platform::message_box::Mode::Automatic);
-        platform::message_box::ClearAnswers();
-        if (!std::filesystem::exists("data/Map/map2.map")) GTEST_SKIP() << "no generated course";
+        RaceSceneTest::SetUp();
+        if (HasFatalFailure()) return;
+        if (!HaveMap()) GTEST_SKIP() << "no generated course";
         game = std::make_unique<Game>();
         game->Init();
         for (int i = 0; i < 400 && !game->raceStarted; ++i) Frame();
         ASSERT_TRUE(game->raceStarted);
         for (int i = 0; i < 30; ++i) Frame();
-    }
-    void TearDown() override {
-        game.reset();
-        platform::message_box::SetObserver(nullptr);
-        Reset();
-    }
-    static void Reset() { testsupport::ResetSingletons(); }
-    std::int32_t Frame() {
-        platform::clock::AdvanceFrame();
-        const std::int32_t next = game->Update();
-        game->Render();
-        return next;
     }
     // One press of a key, held for one frame and let go on the next.
     std::int32_t Press(int key) {
@@ -57,8 +42,6 @@ protected:
     }
     static std::uint32_t Elapsed() { return MapManager::Instance().timer.elapsed; }
     static D3DXVECTOR3 Racer(std::size_t i) { return PlayerManager::Instance().players[i]->Position(); }
-
-    std::unique_ptr<Game> game;
 };
 
 TEST_F(RaceStop, PHoldsTheClockAndEveryRacerThenTheRaceGoesOnWhereItStopped) {

@@ -20,6 +20,7 @@
 #include "scenes/race_results.h"
 #include "scenes/result_board.h"
 #include "simplelib/resource_cache.h"
+#include "support/game_test_support.h"
 
 namespace {
 
@@ -95,30 +96,15 @@ TEST(RaceTexts, TimesAndSplitDeltasReadLikeTheClock) {
     EXPECT_EQ(FormatSplitDelta(2520, 2520), "+0.00");
 }
 
-class RaceScene : public ::testing::Test {
+class RaceScene : public RaceSceneTest {
 protected:
     void SetUp() override {
-        Reset();
-        ASSERT_TRUE(GraphicsDevice::Instance().InitNull(1280, 720));
-        platform::clock::SetFixed(true);
-        platform::clock::Reset();
-        platform::message_box::SetMode(platform::message_box::Mode::Automatic);
-        if (!std::filesystem::exists("data/Map/map2.map")) GTEST_SKIP() << "no generated course";
+        RaceSceneTest::SetUp();
+        if (!HaveMap()) GTEST_SKIP() << "no generated course";
     }
     void TearDown() override {
-        game.reset();
         SetDifficulty(Difficulty::Normal);
-        Reset();
-    }
-    static void Reset() {
-        PlayerManager::ResetInstance();
-        CourseManager::ResetInstance();
-        MapManager::ResetInstance();
-        EffectManager::ResetInstance();
-        ResourceCache::ResetInstance();
-        GraphicsDevice::ResetInstance();
-        platform::input::ReleaseAllKeys();
-        escapeLatch = enterLatch = false;
+        RaceSceneTest::TearDown();
     }
     std::int32_t Step() {
         platform::clock::AdvanceFrame();
@@ -132,7 +118,6 @@ protected:
         game = std::make_unique<Game>();
         game->Init();
     }
-    std::unique_ptr<Game> game;
 };
 
 TEST_F(RaceScene, SpaceOnTheResultScreenRacesAgainButAThrottleHeldOverTheLineDoesNot) {

@@ -20,6 +20,7 @@
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
+#include "scenes/game.h"
 #include "scenes/key_latches.h"
 #include "simplelib/resource_cache.h"
 #include "sound/sound_manager.h"
@@ -124,4 +125,33 @@ protected:
     }
 
     RecordingSprite* sprite = nullptr;
+};
+
+// A race scene on the Null device and the fixed clock, message boxes answered automatically, every
+// singleton fresh before and after.
+class RaceSceneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::ResetSingletons();
+        ASSERT_TRUE(GraphicsDevice::Instance().InitNull(1280, 720));
+        platform::clock::SetFixed(true);
+        platform::clock::Reset();
+        platform::message_box::SetMode(platform::message_box::Mode::Automatic);
+        platform::message_box::ClearAnswers();
+    }
+    void TearDown() override {
+        game.reset();
+        platform::message_box::SetObserver(nullptr);
+        testsupport::ResetSingletons();
+    }
+    static bool HaveMap() { return std::filesystem::exists("data/Map/map2.map"); }
+    // One main-loop frame of the scene: the clock moves 16 ms, then update and render.
+    std::int32_t Frame() {
+        platform::clock::AdvanceFrame();
+        const std::int32_t next = game->Update();
+        game->Render();
+        return next;
+    }
+
+    std::unique_ptr<Game> game;
 };
