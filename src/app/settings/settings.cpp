@@ -6,11 +6,15 @@ const std::vector<std::string>& FullScreenNames() {
     return names;
 }
 const std::vector<std::string>& GraphicsNames() {
-    static const std::vector<std::string> names = {"full", "fast", "low"};
+    // The renderer's and the racers' own words, so the file, the flags and the records agree.
+    static const std::vector<std::string> names = {GraphicsQualityName(GraphicsQuality::Full),
+                                                   GraphicsQualityName(GraphicsQuality::Fast),
+                                                   GraphicsQualityName(GraphicsQuality::Low)};
     return names;
 }
 const std::vector<std::string>& DifficultyNames() {
-    static const std::vector<std::string> names = {"easy", "normal", "hard"};
+    static const std::vector<std::string> names = {DifficultyName(Difficulty::Easy), DifficultyName(Difficulty::Normal),
+                                                   DifficultyName(Difficulty::Hard)};
     return names;
 }
 const std::vector<std::string>& OnOffNames() {
