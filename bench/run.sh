@@ -80,16 +80,16 @@ timing() {
 }
 row() {
     [ -f "$results/$1.stats" ] || return 0
-    printf "  %-26s %-24s %-24s %10s %9s\n" "$2" "$(timing "$1" update_ms)" "$(timing "$1" render_ms)" \
-        "$(stat "$1" rendered_fps)" "$(stat "$1" peak_rss_mb)"
+    printf "  %-26s %-24s %-24s %10s %10s %8s\n" "$2" "$(timing "$1" update_ms)" "$(timing "$1" render_ms)" \
+        "$(stat "$1" rendered_fps)" "$(stat "$1" race_fps)" "$(stat "$1" peak_rss_mb)"
 }
 
 report() {
     echo
     echo "==================== Orlenda bench report (one run) ===================="
     echo "machine: $(nproc) cores; load average before $load_before, after $(cut -d' ' -f1-3 /proc/loadavg)"
-    printf "  %-26s %-24s %-24s %10s %9s\n" "run" "update ms mean/p50/p99" "render ms mean/p50/p99" \
-        "rendered/s" "peak MB"
+    printf "  %-26s %-24s %-24s %10s %10s %8s\n" "run" "update ms mean/p50/p99" "render ms mean/p50/p99" \
+        "rendered/s" "race/s" "peak MB"
     row headless "headless, $frames frames"
     row full "OpenGL full, $gl_frames frames"
     row fast "OpenGL fast, $level_frames frames"
@@ -106,6 +106,7 @@ report() {
         echo "GPU phases at $level (ms over the run):$(grep '^phase_ms' "$results/$level.stats" | sed 's/^phase_ms//')"
     done
     [ -n "${TIMEDEMO_SKIP_GL:-}" ] && echo "(OpenGL runs skipped: TIMEDEMO_SKIP_GL)"
+    echo "(rendered/s: pictures per second of the main loop, title included; race/s: of the race scene alone)"
     echo "========================================================================="
 }
 

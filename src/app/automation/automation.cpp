@@ -174,6 +174,8 @@ void Automation::FramePresented(std::uint64_t frame, bool shown) {
         loopStarted = frameStarted;
     }
     stats.SetLoopMs(Milliseconds(presented - loopStarted));
+    const SceneBase* scene = SceneManager::Instance().scene.get();
+    if (scene && scene->sceneId == kGameScene) stats.AddRaceFrame(Milliseconds(presented - frameStarted), shown);
     std::vector<std::string> sounds = SoundManager::Instance().TakePlayedNames();
     if (trace.IsOpen()) WriteTrace(frame, sounds);
     if (shown) TakeScreenshots(frame);

@@ -55,6 +55,11 @@ double FrameStats::RenderedPerSecond() const {
     return loopMs > 0 ? double(renderMs.size()) * 1000.0 / loopMs : 0.0;
 }
 
+void FrameStats::AddRaceFrame(double frameMs, bool shown) {
+    raceMs += frameMs;
+    if (shown) ++raceRendered;
+}
+
 std::string FrameStats::Report() const {
     auto line = [](const char* name, const TimingSummary& s) {
         char text[160];
@@ -62,9 +67,10 @@ std::string FrameStats::Report() const {
                       s.max);
         return std::string(text);
     };
-    char tail[192];
-    std::snprintf(tail, sizeof tail, "peak_rss_mb %.1f\nfirst_frame_ms %.1f\nlaunch_to_title_ms %.1f\nrendered_fps %.2f\n",
-                  PeakResidentMegabytes(), firstFrameMs, launchToTitleMs, RenderedPerSecond());
+    char tail[224];
+    std::snprintf(tail, sizeof tail,
+                  "peak_rss_mb %.1f\nfirst_frame_ms %.1f\nlaunch_to_title_ms %.1f\nrendered_fps %.2f\nrace_fps %.2f\n",
+                  PeakResidentMegabytes(), firstFrameMs, launchToTitleMs, RenderedPerSecond(), RacePerSecond());
     return "frames " + std::to_string(updateMs.size()) + "\nrendered " + std::to_string(renderMs.size()) + "\n" +
            line("update_ms", Summarize(updateMs)) + line("render_ms", Summarize(renderMs)) + tail;
 }
