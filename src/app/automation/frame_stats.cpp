@@ -51,9 +51,7 @@ void FrameStats::AddFrame(double update, double render) {
     if (render >= 0) renderMs.push_back(render);
 }
 
-double FrameStats::RenderedPerSecond() const {
-    return loopMs > 0 ? double(renderMs.size()) * 1000.0 / loopMs : 0.0;
-}
+double FrameStats::RenderedPerSecond() const { return loopMs > 0 ? double(renderMs.size()) * 1000.0 / loopMs : 0.0; }
 
 void FrameStats::AddRaceFrame(double frameMs, bool shown) {
     raceMs += frameMs;

@@ -27,8 +27,8 @@ TEST(MathConventions, ProductRoundsExactlyAsTheRowTimesColumnSum) {
     // in any other order, and the signed zero survives only in this one.
     const D3DXMATRIX a(0.1f, 1e8f, -1e8f, 0.3f, -0.0f, 2.5f, 1e-7f, 7.0f, 3.3f, -1.1f, 0.7f, 1e7f, 750.0f, 50.0f,
                        -1020.0f, 1.0f);
-    const D3DXMATRIX b(1e-3f, -0.0f, 0.9f, 1.0f, 1e8f, 0.0f, -3.0f, 0.5f, 1e8f, 0.0f, 0.25f, -2.0f, 0.2f, -0.0f,
-                       1e-8f, 1.0f);
+    const D3DXMATRIX b(1e-3f, -0.0f, 0.9f, 1.0f, 1e8f, 0.0f, -3.0f, 0.5f, 1e8f, 0.0f, 0.25f, -2.0f, 0.2f, -0.0f, 1e-8f,
+                       1.0f);
     const D3DXMATRIX product = a * b;
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j) {
