@@ -7,7 +7,7 @@
 #   env: STK (the program; default supertuxkart on PATH or /usr/games/supertuxkart),
 #        STK_PROFILE_SECONDS (30: its drawn races), STK_HEADLESS_SECONDS (60: its headless race),
 #        COMPARE_GL_FRAMES (1200: our drawn races), COMPARE_FRAMES (4200: our headless race),
-#        COMPARE_LOGS=DIR (keep every run's output there)
+#        COMPARE_LOGS=DIR (keep every run's output there), COMPARE_TIMEOUT (1800: seconds one run may take)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -43,18 +43,25 @@ fi
 mkdir -p "$work/home"
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
-# Runs a command with its output in LOG; prints "WALL_SECONDS PEAK_RSS_MB" of the process tree's largest.
+# Runs a command with its output in LOG; prints "WALL_SECONDS PEAK_RSS_MB" of the process tree's largest,
+# or "failed(STATUS)" / "failed(timeout)" in place of the wall time.
+limit=${COMPARE_TIMEOUT:-1800}
 measure() {
     local log=$1; shift
-    python3 - "$log" "$@" <<'EOF'
+    python3 - "$log" "$limit" "$@" <<'EOF'
 import resource, signal, subprocess, sys, time
 with open(sys.argv[1], "wb") as log:
     start = time.monotonic()
-    child = subprocess.Popen(sys.argv[2:], stdout=log, stderr=subprocess.STDOUT)
+    child = subprocess.Popen(sys.argv[3:], stdout=log, stderr=subprocess.STDOUT)
     # Stopping the comparison stops the game it is timing (SuperTuxKart ignores SIGTERM).
     for signum in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
         signal.signal(signum, lambda *_: (child.kill(), sys.exit(1)))
-    code = child.wait()
+    try:
+        code = child.wait(timeout=float(sys.argv[2]))
+    except subprocess.TimeoutExpired:
+        child.kill()
+        child.wait()
+        code = "timeout"
     wall = time.monotonic() - start
 peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024.0
 print(f"{wall:.3f} {peak:.1f}" if code == 0 else f"failed({code}) {peak:.1f}")
@@ -98,7 +105,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a + 0 > 0 && b + 0 > 0) printf "%
 echo
 echo "==================== Orlenda against SuperTuxKart (one run) ===================="
 echo "machine: $(nproc) cores; load average before $load_before, after $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "SuperTuxKart: $("$stk" --version 2>/dev/null | grep -aoE '[0-9]+\.[0-9.]+' | head -1), sandtrack, 5 karts"
+echo "SuperTuxKart: $("$stk" --version 2>/dev/null | grep -aoE '[0-9]+(\.[0-9]+)+' | head -1), sandtrack, 5 karts"
 printf "  %-44s %12s %10s %9s\n" "run" "frames/s" "wall s" "peak MB"
 printf "  %-44s %12s %10s %9s\n" "STK simple pipeline, ${stk_seconds} s" "${simple_fps:--}" "$simple_wall" "$simple_rss"
 printf "  %-44s %12s %10s %9s\n" "STK advanced pipeline + glow, ${stk_seconds} s" "${advanced_fps:--}" "$advanced_wall" "$advanced_rss"
