@@ -57,6 +57,8 @@ public:
     void BeginScene() override {}
     void EndScene() override {}
     void Present() override;
+    // Present's first half: the back buffer scaled into the window's own back buffer, not yet swapped.
+    void BlitToWindow();
     const D3DPRESENT_PARAMETERS& PresentParameters() const override { return present_; }
 
     void SetTransform(D3DTRANSFORMSTATETYPE state, const D3DXMATRIX* matrix) override;
@@ -129,7 +131,6 @@ public:
 private:
     GlDevice() = default;
     bool Init(SDL_Window* window, std::uint32_t width, std::uint32_t height, bool fullScreen, std::string* error);
-    void BlitToWindow();
     bool CreateBackBuffer(std::string* error);
     bool CreateSpriteResources(std::string* error);
     void BindTargets();
