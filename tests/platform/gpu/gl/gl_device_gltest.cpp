@@ -162,8 +162,10 @@ TEST_F(GlDeviceTest, ClearReadsBackEverywhere) {
 TEST_F(GlDeviceTest, PresentFitsThePictureIntoAnyWindowBetweenBlackBars) {
     const int windowW = 2 * kW, windowH = 2 * kH + 48; // twice the picture, 24 rows to spare above and below
     SDL_SetWindowSize(window, windowW, windowH);
-    device->Present(); // the software rasterizer takes up a window's new size at a swap
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);       // whatever was in the window must not show in the bars
+    // The software rasterizer takes up a window's new size at a swap; then the window is filled with
+    // green, which must not show in the bars.
+    device->Present();
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glClearColor(0, 1, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     auto effect = LoadEffect("gl_target.fx", kTargetEffect);
@@ -186,12 +188,12 @@ TEST_F(GlDeviceTest, PresentFitsThePictureIntoAnyWindowBetweenBlackBars) {
         const std::uint8_t* p = &rgba[(std::size_t(windowH - 1 - y) * windowW + std::size_t(x)) * 4];
         return std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2];
     };
-    EXPECT_EQ(shown(5, 5), 0x000000u);                         // top bar
-    EXPECT_EQ(shown(0, 24), 0xFF0000u);                        // the picture's top-left corner, not its bottom
-    EXPECT_EQ(shown(29, 37), 0xFF0000u);                       // the corner quad, doubled in size
+    EXPECT_EQ(shown(5, 5), 0x000000u);   // top bar
+    EXPECT_EQ(shown(0, 24), 0xFF0000u);  // the picture's top-left corner, not its bottom
+    EXPECT_EQ(shown(29, 37), 0xFF0000u); // the corner quad, doubled in size
     EXPECT_EQ(shown(33, 24), 0x0000FFu);
-    EXPECT_EQ(shown(windowW - 1, windowH - 25), 0x0000FFu);   // the picture's last row
-    EXPECT_EQ(shown(windowW - 1, windowH - 24), 0x000000u);   // bottom bar
+    EXPECT_EQ(shown(windowW - 1, windowH - 25), 0x0000FFu); // the picture's last row
+    EXPECT_EQ(shown(windowW - 1, windowH - 24), 0x000000u); // bottom bar
 }
 
 TEST_F(GlDeviceTest, EffectQuadLandsWhereTheMatricesPutIt) {
