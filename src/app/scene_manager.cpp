@@ -2,6 +2,7 @@
 #include "app/scene_manager.h"
 
 #include "map/map_manager.h"
+#include "simplelib/resource_cache.h"
 
 namespace {
 std::unique_ptr<SceneManager>& Holder() {
@@ -16,10 +17,13 @@ void SceneManager::ResetInstance() { Holder() = std::make_unique<SceneManager>()
 
 void SceneManager::ChangeScene(std::int32_t id) {
     scene.reset();
+    ResourceCache& cache = ResourceCache::Instance();
+    cache.BeginScene();
     scene = factory ? factory(id) : nullptr;
     if (!scene) return;
     scene->window = window;
     scene->Init();
+    cache.ReleaseEarlierScenes();
 }
 
 void SceneManager::Update() {
