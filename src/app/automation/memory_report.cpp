@@ -2,6 +2,7 @@
 #include "app/automation/memory_report.h"
 
 #include <cstdio>
+#include <malloc.h>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -30,13 +31,16 @@ std::map<std::string, double> StatusKilobytes() {
 std::string MemoryReport(const gpu::Device* device) {
     std::map<std::string, double> kb = StatusKilobytes();
     gpu::DeviceMemory held = device ? device->Memory() : gpu::DeviceMemory{};
+    // Everything malloc handed out (the driver's storage included) and what it keeps free for reuse.
+    struct mallinfo2 heap = mallinfo2();
     constexpr double kMiB = 1024.0 * 1024.0;
-    char line[256];
+    char line[320];
     std::snprintf(line, sizeof line,
-                  "memory peak_rss_mb=%.1f rss_mb=%.1f anon_mb=%.1f file_mb=%.1f shmem_mb=%.1f images_mb=%.1f "
-                  "geometry_mb=%.1f sounds_mb=%.1f\n",
+                  "memory peak_rss_mb=%.1f rss_mb=%.1f anon_mb=%.1f file_mb=%.1f shmem_mb=%.1f malloc_used_mb=%.1f "
+                  "malloc_free_mb=%.1f images_mb=%.1f geometry_mb=%.1f sounds_mb=%.1f\n",
                   kb["VmHWM"] / 1024.0, kb["VmRSS"] / 1024.0, kb["RssAnon"] / 1024.0, kb["RssFile"] / 1024.0,
-                  kb["RssShmem"] / 1024.0, double(held.imageBytes) / kMiB, double(held.geometryBytes) / kMiB,
+                  kb["RssShmem"] / 1024.0, double(heap.uordblks + heap.hblkhd) / kMiB, double(heap.fordblks) / kMiB,
+                  double(held.imageBytes) / kMiB, double(held.geometryBytes) / kMiB,
                   double(platform::audio::SoundBuffer::MixerBytes()) / kMiB);
     return line;
 }
