@@ -21,7 +21,8 @@ std::map<std::string, double> StatusKilobytes() {
         std::istringstream fields(line);
         std::string name;
         double kilobytes = 0;
-        if (fields >> name >> kilobytes && !name.empty() && name.back() == ':') values[name.substr(0, name.size() - 1)] = kilobytes;
+        if (fields >> name >> kilobytes && !name.empty() && name.back() == ':')
+            values[name.substr(0, name.size() - 1)] = kilobytes;
     }
     return values;
 }
