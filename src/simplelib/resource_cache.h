@@ -1,6 +1,6 @@
 // Path-keyed cache of textures and meshes: a file is loaded once and shared for as long as the
 // scenes that ask for it run. Scenes may hold what they get weakly, so the cache keeps everything the
-// running scene asked for; what only an earlier scene wanted is let go when the next one has started.
+// running scene asked for; what only an earlier scene wanted is let go as the next one starts.
 #pragma once
 
 #include <cstdint>
