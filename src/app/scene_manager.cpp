@@ -2,6 +2,7 @@
 #include "app/scene_manager.h"
 
 #include "map/map_manager.h"
+#include "simplelib/resource_cache.h"
 
 namespace {
 std::unique_ptr<SceneManager>& Holder() {
@@ -16,6 +17,10 @@ void SceneManager::ResetInstance() { Holder() = std::make_unique<SceneManager>()
 
 void SceneManager::ChangeScene(std::int32_t id) {
     scene.reset();
+    // What only the old scene used goes before the new one loads, so the two never fill memory at once.
+    ResourceCache& cache = ResourceCache::Instance();
+    cache.BeginScene();
+    cache.ReleaseEarlierScenes();
     scene = factory ? factory(id) : nullptr;
     if (!scene) return;
     scene->window = window;

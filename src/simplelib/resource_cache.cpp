@@ -3,6 +3,10 @@
 
 #include "simplelib/texture.h"
 
+#include <malloc.h>
+
+#include <iterator>
+
 namespace {
 std::unique_ptr<ResourceCache>& Holder() {
     static std::unique_ptr<ResourceCache> instance = std::make_unique<ResourceCache>();
@@ -23,3 +27,14 @@ std::shared_ptr<SimpleLib::CTexture> ResourceCache::GetTexture(const std::string
 }
 
 void ResourceCache::Clear() { entries.clear(); }
+
+void ResourceCache::ReleaseEarlierScenes() {
+    bool released = false;
+    for (auto it = entries.begin(); it != entries.end();) {
+        bool stale = it->second.scene != scene && it->second.resource.use_count() == 1;
+        released = released || stale;
+        it = stale ? entries.erase(it) : std::next(it);
+    }
+    // Loading leaves freed decode buffers and pixel copies behind; hand those pages back too.
+    if (released) malloc_trim(0);
+}

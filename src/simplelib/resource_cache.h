@@ -1,6 +1,9 @@
-// Path-keyed cache of textures and meshes: every file is loaded once per run and shared.
+// Path-keyed cache of textures and meshes: a file is loaded once and shared for as long as the
+// scenes that ask for it run. Scenes may hold what they get weakly, so the cache keeps everything the
+// running scene asked for; what only an earlier scene wanted is let go as the next one starts.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -24,11 +27,17 @@ public:
     void Clear();
     std::size_t Size() const { return entries.size(); }
 
+    // A scene change: what is asked for from here on belongs to the new scene.
+    void BeginScene() { ++scene; }
+    // Frees what no scene since the last BeginScene asked for and nobody else holds.
+    void ReleaseEarlierScenes();
+
 private:
     enum class Kind { Texture, SkinMesh, Mesh };
     struct Entry {
         Kind kind;
         std::shared_ptr<void> resource;
+        std::uint64_t scene = 0; // the last scene that asked for it
     };
 
     // Returns the cached resource of the path, or stores what `load` makes. A path cached under
@@ -36,11 +45,15 @@ private:
     template <class T>
     std::shared_ptr<T> GetOrLoad(const std::string& path, Kind kind, const std::function<std::shared_ptr<T>()>& load) {
         auto it = entries.find(path);
-        if (it != entries.end() && it->second.kind == kind) return std::static_pointer_cast<T>(it->second.resource);
+        if (it != entries.end() && it->second.kind == kind) {
+            it->second.scene = scene;
+            return std::static_pointer_cast<T>(it->second.resource);
+        }
         std::shared_ptr<T> resource = load();
-        entries[path] = Entry{kind, resource};
+        entries[path] = Entry{kind, resource, scene};
         return resource;
     }
 
     std::unordered_map<std::string, Entry> entries;
+    std::uint64_t scene = 0;
 };

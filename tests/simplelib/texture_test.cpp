@@ -151,4 +151,22 @@ TEST_F(TextureTest, CacheSharesByExactPathAndRemembersFailures) {
     EXPECT_EQ(cache.Size(), 0u);
 }
 
+TEST_F(TextureTest, CacheLetsGoOfWhatOnlyEarlierScenesAskedFor) {
+    folder.WritePng("data/Texture/title.png", 2, 2, 0xFFFFFFFF);
+    folder.WritePng("data/Texture/race.png", 2, 2, 0xFFFFFFFF);
+    folder.WritePng("data/Texture/both.png", 2, 2, 0xFFFFFFFF);
+    ResourceCache& cache = ResourceCache::Instance();
+    std::weak_ptr<SimpleLib::CTexture> title = cache.GetTexture("data/Texture/title.png"); // scenes hold weakly
+    std::weak_ptr<SimpleLib::CTexture> both = cache.GetTexture("data/Texture/both.png");
+    auto held = cache.GetTexture("data/Texture/held.png");
+    cache.BeginScene();
+    std::weak_ptr<SimpleLib::CTexture> race = cache.GetTexture("data/Texture/race.png");
+    cache.GetTexture("data/Texture/both.png");
+    cache.ReleaseEarlierScenes();
+    EXPECT_TRUE(title.expired());
+    EXPECT_FALSE(race.expired()) << "the running scene's weak references stay good";
+    EXPECT_FALSE(both.expired());
+    EXPECT_EQ(cache.GetTexture("data/Texture/held.png"), held) << "what someone still holds stays shared";
+}
+
 } // namespace

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "app/application.h"
+#include "app/automation/memory_report.h"
 #include "app/scene_manager.h"
 #include "map/map_manager.h"
 #include "platform/image/png_image.h"
@@ -150,7 +151,9 @@ void Automation::LoopStarting() {
 }
 
 void Automation::LoopEnded() {
-    if (gpu::Device* device = GraphicsDevice::Instance().device.get()) phaseReport = device->PhaseReport();
+    gpu::Device* device = GraphicsDevice::Instance().device.get();
+    if (device) phaseReport = device->PhaseReport();
+    if (flags.stats) memoryReport = MemoryReport(device);
 }
 
 void Automation::FrameStarting(std::uint64_t frame) {
@@ -258,6 +261,6 @@ bool Automation::Finish() {
     trace.Close();
     ReportWriteFailure(record, &recordReported);
     ReportWriteFailure(trace, &traceReported);
-    if (flags.stats) std::fputs((stats.Report() + phaseReport).c_str(), stdout);
+    if (flags.stats) std::fputs((stats.Report() + phaseReport + memoryReport).c_str(), stdout);
     return !record.Failed() && !trace.Failed() && !screenshotFailed;
 }

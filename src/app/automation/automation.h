@@ -66,6 +66,7 @@ private:
     TraceWriter traceLine;
     FrameStats stats;
     std::string phaseReport;
+    std::string memoryReport;
     KeyBindings scriptBindings;
     std::vector<bool> recordedDown; // per ScriptKeys() entry
     platform::pad::State recordedPad;

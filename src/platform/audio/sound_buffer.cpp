@@ -1,4 +1,4 @@
-// Sample data staged in memory and handed to an OpenAL buffer on Unlock.
+// Sample data staged in memory only until Unlock hands it to an OpenAL buffer.
 #include "platform/audio/sound_buffer.h"
 
 #include "platform/audio/audio_device.h"
@@ -13,6 +13,8 @@ namespace {
 
 // Larger than any sound the game ships by far; guards against sizes read from damaged files.
 constexpr std::uint32_t kMaxBytes = 256u * 1024u * 1024u;
+
+std::uint64_t mixerBytes = 0;
 
 // The OpenAL format for a wave format, 0 when it cannot be played.
 int FormatFor(const WaveFormat& format) {
@@ -51,24 +53,36 @@ std::shared_ptr<SoundBuffer> SoundBuffer::Create(const WaveFormat& format, std::
     buffer->alFormat = alFormat;
     buffer->frequency = format.nSamplesPerSec;
     buffer->blockAlign = format.nBlockAlign;
-    buffer->staging.assign(bytes, format.wBitsPerSample == 8 ? 0x80 : 0);
+    buffer->size = bytes;
+    buffer->silence = format.wBitsPerSample == 8 ? 0x80 : 0;
     return buffer;
 }
 
+std::uint64_t SoundBuffer::MixerBytes() { return mixerBytes; }
+
 SoundBuffer::~SoundBuffer() {
+    mixerBytes -= handedOver;
     if (generation != registry::Generation()) return;
     registry::RemoveBuffer(id);
     alDeleteBuffers(1, &id);
 }
 
-std::span<std::uint8_t> SoundBuffer::Lock() { return staging; }
+std::span<std::uint8_t> SoundBuffer::Lock() {
+    if (staging.size() != size) staging.assign(size, silence);
+    return staging;
+}
 
 bool SoundBuffer::Unlock() {
     if (generation != registry::Generation()) return false;
+    Lock(); // an Unlock without a Lock hands over silence
     std::size_t whole = staging.size() - staging.size() % blockAlign;
     alGetError();
     alBufferData(id, alFormat, staging.data(), static_cast<ALsizei>(whole), static_cast<ALsizei>(frequency));
-    return alGetError() == AL_NO_ERROR;
+    std::vector<std::uint8_t>().swap(staging);
+    if (alGetError() != AL_NO_ERROR) return false;
+    mixerBytes += whole - handedOver;
+    handedOver = static_cast<std::uint32_t>(whole);
+    return true;
 }
 
 } // namespace platform::audio

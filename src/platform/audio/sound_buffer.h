@@ -41,16 +41,19 @@ public:
     SoundBuffer(const SoundBuffer&) = delete;
     SoundBuffer& operator=(const SoundBuffer&) = delete;
 
-    // The whole sample memory, to be filled before Unlock.
+    // The whole sample memory, to be filled before Unlock. The mixer keeps its own copy of what
+    // Unlock hands over and ours is freed then, so a later Lock starts again from silence.
     std::span<std::uint8_t> Lock();
-    // Hands the filled memory to the mixer (a trailing partial frame is dropped).
+    // Hands the filled memory to the mixer (a trailing partial frame is dropped) and frees it.
     bool Unlock();
 
     void SetMode(Mode3D mode) { mode3d = mode; }
     Mode3D GetMode() const { return mode3d; }
-    std::uint32_t Size() const { return static_cast<std::uint32_t>(staging.size()); }
+    std::uint32_t Size() const { return size; }
     std::uint32_t BlockAlign() const { return blockAlign; }
     unsigned Id() const { return id; }
+    // Sample bytes the mixer holds for every live buffer, for --stats.
+    static std::uint64_t MixerBytes();
 
 private:
     SoundBuffer() = default;
@@ -59,6 +62,9 @@ private:
     int alFormat = 0;
     std::uint32_t frequency = 0;
     std::uint32_t blockAlign = 1;
+    std::uint32_t size = 0;
+    std::uint32_t handedOver = 0; // bytes the mixer's copy holds
+    std::uint8_t silence = 0;
     Mode3D mode3d = Mode3D::Normal;
     std::vector<std::uint8_t> staging;
 };

@@ -85,6 +85,12 @@ class Effect;
 class Sprite;
 class Font;
 
+// Bytes of driver-side storage for what the device holds now (mip chains included), for --stats.
+struct DeviceMemory {
+    std::uint64_t imageBytes = 0;    // textures, render targets, the back buffer and its depth
+    std::uint64_t geometryBytes = 0; // static vertex/index buffers and the streaming buffers
+};
+
 // Per-frame counters, read by --stats and by tests.
 struct DeviceCounters {
     std::uint64_t draws = 0;      // primitive draw calls, sprites included
@@ -156,6 +162,8 @@ public:
 
     virtual DeviceCounters& Counters() = 0;
     virtual bool IsNull() const = 0;
+    // Zero on the Null device, whose resources are plain CPU memory.
+    virtual DeviceMemory Memory() const { return {}; }
 
     // ---- profiling ----
     // Names the part of the frame drawn from here on, for the GPU-side phase table (--stats). Does

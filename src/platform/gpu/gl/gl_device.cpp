@@ -261,6 +261,13 @@ std::shared_ptr<GeometryBuffer> GlDevice::CreateVertexBuffer(std::size_t bytes) 
 
 std::shared_ptr<GeometryBuffer> GlDevice::CreateIndexBuffer(std::size_t bytes) { return CreateVertexBuffer(bytes); }
 
+DeviceMemory GlDevice::Memory() const {
+    DeviceMemory memory = shared_ ? shared_->memory : DeviceMemory{};
+    memory.imageBytes += std::uint64_t(present_.BackBufferWidth) * present_.BackBufferHeight * 8; // colour + depth
+    memory.geometryBytes += vertexStream_.Capacity() + indexStream_.Capacity();
+    return memory;
+}
+
 void GlDevice::OnTextureDeleted(GLuint texture) {
     gl_.ForgetTexture(texture);
     auto uses = [texture](const FramebufferEntry& f) {

@@ -35,6 +35,7 @@ public:
     // Copies `bytes` at an offset that is a multiple of `align`; returns that offset.
     std::size_t Write(const void* data, std::size_t bytes, std::size_t align);
     GLuint Id() const { return id_; }
+    std::size_t Capacity() const { return capacity_; }
 
 private:
     GLuint id_ = 0;
@@ -105,6 +106,7 @@ public:
 
     DeviceCounters& Counters() override { return counters_; }
     bool IsNull() const override { return false; }
+    DeviceMemory Memory() const override;
     void BeginPhase(const char* name) override {
         if (!discardDraws_) phaseTimer_.Begin(name);
     }

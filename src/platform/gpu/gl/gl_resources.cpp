@@ -9,6 +9,19 @@
 
 namespace gpu {
 
+namespace {
+// Bytes of a mip chain of `levels` levels, each half the size of the one before (at least 1).
+std::uint64_t ChainBytes(std::uint32_t width, std::uint32_t height, std::uint32_t levels, std::uint32_t texelBytes) {
+    std::uint64_t total = 0;
+    for (std::uint32_t level = 0; level < levels; ++level) {
+        total += std::uint64_t(width) * height * texelBytes;
+        width = std::max(1u, width / 2);
+        height = std::max(1u, height / 2);
+    }
+    return total;
+}
+} // namespace
+
 GlTexture::GlTexture(std::shared_ptr<GlShared> shared, std::uint32_t width, std::uint32_t height, std::uint32_t levels,
                      DWORD usage, D3DFORMAT format)
     : shared_(std::move(shared)), surface_(width, height, format, this, 0), levels_(levels), usage_(usage) {
@@ -23,16 +36,18 @@ GlTexture::GlTexture(std::shared_ptr<GlShared> shared, std::uint32_t width, std:
     if (!IsRenderTarget() && !half) {
         // Storage only: every managed texture is filled through a lock right after creation, and
         // uploading zeros (and building their mipmaps) first doubled the start-up cost of textures.
-        pixels_.assign(std::size_t(width) * height, 0);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
     } else {
         glTexImage2D(GL_TEXTURE_2D, 0, half ? GL_RGBA16F : GL_RGBA8, width, height, 0, GL_RGBA,
                      half ? GL_HALF_FLOAT : GL_UNSIGNED_BYTE, nullptr);
     }
     surface_.SetGlTexture(id_);
+    storedBytes_ = ChainBytes(width, height, levels_, half ? 8 : 4);
+    shared_->memory.imageBytes += storedBytes_;
 }
 
 GlTexture::~GlTexture() {
+    shared_->memory.imageBytes -= storedBytes_;
     if (shared_->device && id_) {
         shared_->device->OnTextureDeleted(id_);
         glDeleteTextures(1, &id_);
@@ -44,8 +59,15 @@ std::shared_ptr<Surface> GlTexture::GetSurfaceLevel(std::uint32_t level) {
     return std::shared_ptr<Surface>(shared_from_this(), &surface_);
 }
 
+bool GlTexture::Lockable() const { return !IsRenderTarget() && Format() != D3DFMT_A16B16G16R16F; }
+
 bool GlTexture::LockRect(LockedRect* out) {
-    if (!out || pixels_.empty()) return false;
+    if (!out || !Lockable() || !shared_->device || !id_) return false;
+    if (!locked_) {
+        // A fresh texture locks as zeros, as it always has; a filled one hands out what it holds.
+        pixels_.assign(std::size_t(Width()) * Height(), 0);
+        if (uploaded_) ReadBack();
+    }
     out->pBits = pixels_.data();
     out->Pitch = static_cast<std::int32_t>(Width() * 4);
     locked_ = true;
@@ -56,6 +78,13 @@ void GlTexture::UnlockRect() {
     if (!locked_) return;
     locked_ = false;
     Upload();
+    std::vector<std::uint32_t>().swap(pixels_);
+}
+
+void GlTexture::ReadBack() {
+    shared_->device->Gl().BindTexture(0, id_);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels_.data());
 }
 
 void GlTexture::Upload() {
@@ -65,6 +94,7 @@ void GlTexture::Upload() {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, Width(), Height(), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels_.data());
     if (levels_ > 1) glGenerateMipmap(GL_TEXTURE_2D);
+    uploaded_ = true;
 }
 
 GlGeometryBuffer::GlGeometryBuffer(std::shared_ptr<GlShared> shared, std::size_t bytes)
@@ -74,9 +104,11 @@ GlGeometryBuffer::GlGeometryBuffer(std::shared_ptr<GlShared> shared, std::size_t
     glGenBuffers(1, &id_);
     device->Gl().BindArrayBuffer(id_);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_STATIC_DRAW);
+    shared_->memory.geometryBytes += size_;
 }
 
 GlGeometryBuffer::~GlGeometryBuffer() {
+    if (id_) shared_->memory.geometryBytes -= size_;
     if (shared_->device && id_) {
         shared_->device->OnBufferDeleted(id_);
         glDeleteBuffers(1, &id_);

@@ -1,5 +1,6 @@
-// OpenGL-device resources: textures (managed with a CPU copy, or render targets), their level-0
-// surfaces, the back buffer and depth surfaces, and static geometry buffers.
+// OpenGL-device resources: textures (managed, or render targets), their level-0 surfaces, the
+// back buffer and depth surfaces, and static geometry buffers. Managed textures hold CPU pixels only
+// while locked: the driver keeps its own copy, and a second one per texture cost tens of megabytes.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -18,6 +19,7 @@ class GlDevice;
 // GL context go away, after which resources only free their CPU memory.
 struct GlShared {
     GlDevice* device = nullptr;
+    DeviceMemory memory; // what the resources alive now asked the driver to store
 };
 
 class GlSurface final : public Surface {
@@ -57,6 +59,8 @@ public:
     bool Valid() const { return id_ != 0; }
 
 private:
+    bool Lockable() const;
+    void ReadBack();
     void Upload();
 
     std::shared_ptr<GlShared> shared_;
@@ -64,8 +68,10 @@ private:
     std::uint32_t levels_;
     DWORD usage_;
     GLuint id_ = 0;
-    std::vector<std::uint32_t> pixels_; // managed 8-bit textures: the CPU copy a lock hands out
+    std::uint64_t storedBytes_ = 0;
+    std::vector<std::uint32_t> pixels_; // managed 8-bit textures: level 0 while a lock is open
     bool locked_ = false;
+    bool uploaded_ = false; // level 0 holds pixels a lock gave (before that its contents are undefined)
 };
 
 class GlGeometryBuffer final : public GeometryBuffer {

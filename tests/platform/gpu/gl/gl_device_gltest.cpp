@@ -508,6 +508,27 @@ TEST_F(GlDeviceTest, StaticGeometryDraws) {
     EXPECT_EQ(device->Counters().draws, 1u);
 }
 
+TEST_F(GlDeviceTest, ManagedTexturesRelockWithTheirPixelsAndAreCountedWhileAlive) {
+    std::uint64_t before = device->Memory().imageBytes;
+    auto texture = SolidTexture(8, 4, 0xFF102030);
+    EXPECT_EQ(device->Memory().imageBytes, before + 8 * 4 * 4);
+    // The first lock's pixels are gone from the CPU after the unlock; a later lock (the font atlas
+    // adding glyphs) must still see them, and its change must reach the GPU.
+    LockedRect locked;
+    ASSERT_TRUE(texture->LockRect(&locked));
+    auto* row = reinterpret_cast<std::uint32_t*>(static_cast<char*>(locked.pBits) + 3 * locked.Pitch);
+    EXPECT_EQ(row[7], 0xFF102030u);
+    row[7] = 0xFFA0B0C0;
+    texture->UnlockRect();
+    ASSERT_TRUE(texture->LockRect(&locked));
+    row = reinterpret_cast<std::uint32_t*>(static_cast<char*>(locked.pBits) + 3 * locked.Pitch);
+    EXPECT_EQ(row[7], 0xFFA0B0C0u);
+    EXPECT_EQ(row[6], 0xFF102030u);
+    texture->UnlockRect();
+    texture.reset();
+    EXPECT_EQ(device->Memory().imageBytes, before);
+}
+
 TEST_F(GlDeviceTest, FontMeasuresAndDraws) {
     D3DXFONT_DESCA desc;
     desc.Height = 12;
