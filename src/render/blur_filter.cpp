@@ -43,6 +43,7 @@ void BlurFilter::CreateTargets(std::uint32_t divisor) {
     targetB.Release();
     targetA.Create(w, h, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
     targetB.Create(w, h, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+    written_ = RECT{0, 0, static_cast<std::int32_t>(w), static_cast<std::int32_t>(h)};
 }
 
 void BlurFilter::Release() {
@@ -97,12 +98,43 @@ void BlurFilter::DrawPass(const char* technique, float x, float y, float width, 
 }
 
 void BlurFilter::Apply(SimpleLib::CTexture& source) {
+    const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
+    Apply(source, RECT{0, 0, static_cast<std::int32_t>(pp.BackBufferWidth), static_cast<std::int32_t>(pp.BackBufferHeight)});
+}
+
+void BlurFilter::ClearTargets(const RECT& next) {
+    const int w = static_cast<int>(targetA.info.Width), h = static_cast<int>(targetA.info.Height);
+    // A pass reads two texels either side of what it writes; the composite one.
+    RECT area = RectUnion(written_, RectExpand(next, 2, w, h));
+    if (RectEmpty(area)) return;
+    gpu::Device& device = *GraphicsDevice::Instance().device;
+    device.SetScissorRect(&area);
+    for (SimpleLib::CTexture* target : {&targetA, &targetB}) {
+        device.SetRenderTarget(0, target->surface);
+        device.Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    }
+    device.SetScissorRect(nullptr);
+}
+
+RECT BlurFilter::Apply(SimpleLib::CTexture& source, const RECT& lit) {
     // Without the effect or its targets there is nothing to blur into; targetB keeps what it had.
-    if (!effect || !targetA.surface || !targetB.surface) return;
+    if (!effect || !targetA.surface || !targetB.surface) return RECT{};
     const BlurShape shape = ShapeFor(CurrentGraphicsQuality());
     CreateTargets(shape.divisor);
-    if (!targetA.surface || !targetB.surface) return;
+    if (!targetA.surface || !targetB.surface) return RECT{};
+    const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
+    const int w = static_cast<int>(targetA.info.Width), h = static_cast<int>(targetA.info.Height);
+    // Each pass pair spreads light two texels along each axis.
+    const RECT work = TargetRectFromScreen(lit, static_cast<int>(pp.BackBufferWidth),
+                                           static_cast<int>(pp.BackBufferHeight), w, h, 2 * shape.passPairs);
     gpu::Device& device = *GraphicsDevice::Instance().device;
+    std::shared_ptr<gpu::Surface> previous = device.GetRenderTarget(0);
+    ClearTargets(work);
+    written_ = work;
+    if (RectEmpty(work)) {
+        device.SetRenderTarget(0, previous);
+        return work;
+    }
     device.SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
     device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
@@ -111,10 +143,10 @@ void BlurFilter::Apply(SimpleLib::CTexture& source) {
     // it off gives the same pixels without reading the target back on a software rasterizer.
     DWORD blending = device.GetRenderState(D3DRS_ALPHABLENDENABLE);
     device.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    std::shared_ptr<gpu::Surface> previous = device.GetRenderTarget(0);
     float aw = static_cast<float>(targetA.info.Width), ah = static_cast<float>(targetA.info.Height);
     float bw = static_cast<float>(targetB.info.Width), bh = static_cast<float>(targetB.info.Height);
 
+    device.SetScissorRect(&work);
     device.SetRenderTarget(0, targetB.surface);
     DrawTexture(0, 0, source, bw, bh, D3DXCOLOR(1, 1, 1, 1));
     for (int i = 0; i < shape.passPairs; ++i) {
@@ -123,6 +155,8 @@ void BlurFilter::Apply(SimpleLib::CTexture& source) {
         device.SetRenderTarget(0, targetB.surface);
         BlurY(0, 0, targetA, bw, bh);
     }
+    device.SetScissorRect(nullptr);
     device.SetRenderTarget(0, previous);
     device.SetRenderState(D3DRS_ALPHABLENDENABLE, blending);
+    return work;
 }

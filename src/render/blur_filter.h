@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/gpu/device.h"
+#include "render/glow_region.h"
 #include "simplelib/texture.h"
 
 class BlurFilter {
@@ -14,7 +15,11 @@ public:
     void DrawTexture(float x, float y, SimpleLib::CTexture& input, float width, float height, const D3DXCOLOR& colour);
     void BlurX(float x, float y, SimpleLib::CTexture& input, float width, float height);
     void BlurY(float x, float y, SimpleLib::CTexture& input, float width, float height);
+    // Blurs the whole of source into targetB.
     void Apply(SimpleLib::CTexture& source);
+    // Blurs only what the pixels of `lit` (the rest of source being black) can reach, keeping the
+    // rest of both targets black; returns the texels of targetB that may be non-black.
+    RECT Apply(SimpleLib::CTexture& source, const RECT& lit);
 
     std::unique_ptr<gpu::Effect> effect;
     SimpleLib::CTexture targetA;
@@ -25,4 +30,8 @@ private:
     void CreateTargets(std::uint32_t divisor);
     void Blur(const char* technique, float x, float y, SimpleLib::CTexture& input, float width, float height);
     void DrawPass(const char* technique, float x, float y, float width, float height);
+    // Blacks out what the last Apply wrote and a ring around `next`, which the passes read.
+    void ClearTargets(const RECT& next);
+
+    RECT written_; // texels of the targets that may not be black; all of them after (re)creation
 };

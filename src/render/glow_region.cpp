@@ -1,0 +1,88 @@
+// The screen bounds of the glowing quads and the blur's rectangles around them.
+#include "render/glow_region.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// A corner this close to the camera plane (or behind it) projects without bound.
+constexpr float kMinDepth = 1e-4f;
+// Pixels added around projected bounds for the rasterizer's and the CPU's different rounding.
+constexpr int kRoundingMargin = 2;
+
+int FloorScaled(int value, int to, int from) {
+    return static_cast<int>(std::floor(static_cast<double>(value) * to / from));
+}
+int CeilScaled(int value, int to, int from) {
+    return static_cast<int>(std::ceil(static_cast<double>(value) * to / from));
+}
+} // namespace
+
+bool RectEmpty(const RECT& rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
+
+RECT RectUnion(const RECT& a, const RECT& b) {
+    if (RectEmpty(a)) return b;
+    if (RectEmpty(b)) return a;
+    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
+}
+
+RECT RectExpand(const RECT& rect, int margin, int width, int height) {
+    if (RectEmpty(rect)) return RECT{};
+    RECT out{std::max(rect.left - margin, 0), std::max(rect.top - margin, 0), std::min(rect.right + margin, width),
+             std::min(rect.bottom + margin, height)};
+    return RectEmpty(out) ? RECT{} : out;
+}
+
+RECT TargetRectFromScreen(const RECT& screen, int screenWidth, int screenHeight, int width, int height, int reach) {
+    if (RectEmpty(screen) || screenWidth <= 0 || screenHeight <= 0) return RECT{};
+    // A texel's bilinear sample reads the two pixels around its centre: one texel more each side
+    // covers every texel that can see a pixel of the rectangle.
+    RECT texels{FloorScaled(screen.left, width, screenWidth) - 1, FloorScaled(screen.top, height, screenHeight) - 1,
+                CeilScaled(screen.right, width, screenWidth) + 1, CeilScaled(screen.bottom, height, screenHeight) + 1};
+    return RectExpand(texels, reach, width, height);
+}
+
+RECT ScreenRectFromTarget(const RECT& target, int width, int height, int screenWidth, int screenHeight) {
+    if (RectEmpty(target) || width <= 0 || height <= 0) return RECT{};
+    // A pixel's bilinear sample reads the two texels around it, so one texel of slack each side.
+    RECT pixels{FloorScaled(target.left - 1, screenWidth, width), FloorScaled(target.top - 1, screenHeight, height),
+                CeilScaled(target.right + 1, screenWidth, width), CeilScaled(target.bottom + 1, screenHeight, height)};
+    return RectExpand(pixels, 0, screenWidth, screenHeight);
+}
+
+void GlowRegion::Begin(const D3DXMATRIX& viewProjection, int width, int height) {
+    viewProjection_ = viewProjection;
+    width_ = width;
+    height_ = height;
+    rect_ = RECT{};
+}
+
+void GlowRegion::AddQuad(const D3DXMATRIX& world, const D3DXVECTOR3 (&corners)[4]) {
+    D3DXMATRIX toClip;
+    D3DXMatrixMultiply(&toClip, &world, &viewProjection_);
+    float left = 0, top = 0, right = 0, bottom = 0;
+    for (int i = 0; i < 4; ++i) {
+        D3DXVECTOR4 clip;
+        D3DXVec3Transform(&clip, &corners[i], &toClip);
+        // Behind the camera the projection wraps around: only the whole screen is sure to hold it.
+        if (!(clip.w > kMinDepth)) {
+            rect_ = RECT{0, 0, width_, height_};
+            return;
+        }
+        float x = (clip.x / clip.w * 0.5f + 0.5f) * static_cast<float>(width_);
+        float y = (0.5f - clip.y / clip.w * 0.5f) * static_cast<float>(height_);
+        if (!std::isfinite(x) || !std::isfinite(y)) {
+            rect_ = RECT{0, 0, width_, height_};
+            return;
+        }
+        left = i ? std::min(left, x) : x, right = i ? std::max(right, x) : x;
+        top = i ? std::min(top, y) : y, bottom = i ? std::max(bottom, y) : y;
+    }
+    // Far off screen the floats exceed int: clamp before converting.
+    auto pixel = [](float v, int limit) { return static_cast<int>(std::clamp(v, -1.0f, static_cast<float>(limit) + 1.0f)); };
+    RECT quad{pixel(std::floor(left), width_), pixel(std::floor(top), height_), pixel(std::ceil(right), width_),
+              pixel(std::ceil(bottom), height_)};
+    rect_ = RectUnion(rect_, RectExpand(RECT{quad.left, quad.top, quad.right + 1, quad.bottom + 1}, kRoundingMargin,
+                                        width_, height_));
+}
