@@ -1,0 +1,92 @@
+// The glow's rectangles: every texel and pixel the blur chain can light lies inside them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "render/glow_region.h"
+
+namespace {
+
+bool Inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+
+// The two taps of a bilinear sample at a centre scaled from `from` to `to` cells, clamped.
+void Taps(int cell, int from, int to, int* a, int* b) {
+    double c = (cell + 0.5) * to / from - 0.5;
+    *a = std::clamp(static_cast<int>(std::floor(c)), 0, to - 1);
+    *b = std::clamp(static_cast<int>(std::floor(c)) + 1, 0, to - 1);
+}
+
+// Lights the cells of a w x h grid that a bilinear sample of `lit` (a W x H grid) reaches.
+std::vector<bool> Resample(const std::vector<bool>& lit, int W, int H, int w, int h) {
+    std::vector<bool> out(std::size_t(w) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            int x0, x1, y0, y1;
+            Taps(x, w, W, &x0, &x1);
+            Taps(y, h, H, &y0, &y1);
+            out[std::size_t(y) * w + x] = lit[std::size_t(y0) * W + x0] || lit[std::size_t(y0) * W + x1] ||
+                                          lit[std::size_t(y1) * W + x0] || lit[std::size_t(y1) * W + x1];
+        }
+    return out;
+}
+
+TEST(GlowRegion, BlurAndCompositeRectanglesHoldAllTheLight) {
+    const int W = 64, H = 36;
+    const RECT cases[] = {{20, 10, 23, 12}, {0, 0, 5, 3}, {60, 30, 64, 36}, {31, 17, 32, 18}};
+    for (int divisor : {2, 4})
+        for (int pairs : {2, 5})
+            for (const RECT& lit : cases) {
+                const int w = W / divisor, h = H / divisor;
+                std::vector<bool> screen(std::size_t(W) * H);
+                for (int y = lit.top; y < lit.bottom; ++y)
+                    for (int x = lit.left; x < lit.right; ++x) screen[std::size_t(y) * W + x] = true;
+                std::vector<bool> texels = Resample(screen, W, H, w, h);
+                for (int pass = 0; pass < 2 * pairs; ++pass) { // a 5-tap box along x, then along y
+                    std::vector<bool> next(texels.size());
+                    for (int y = 0; y < h; ++y)
+                        for (int x = 0; x < w; ++x)
+                            for (int d = -2; d <= 2; ++d) {
+                                int sx = pass % 2 ? x : std::clamp(x + d, 0, w - 1);
+                                int sy = pass % 2 ? std::clamp(y + d, 0, h - 1) : y;
+                                if (texels[std::size_t(sy) * w + sx]) next[std::size_t(y) * w + x] = true;
+                            }
+                    texels = next;
+                }
+                const RECT work = TargetRectFromScreen(lit, W, H, w, h, 2 * pairs);
+                const RECT shown = ScreenRectFromTarget(work, w, h, W, H);
+                std::vector<bool> composite = Resample(texels, w, h, W, H);
+                for (int y = 0; y < h; ++y)
+                    for (int x = 0; x < w; ++x)
+                        ASSERT_TRUE(!texels[std::size_t(y) * w + x] || Inside(work, x, y)) << x << "," << y;
+                for (int y = 0; y < H; ++y)
+                    for (int x = 0; x < W; ++x)
+                        ASSERT_TRUE(!composite[std::size_t(y) * W + x] || Inside(shown, x, y)) << x << "," << y;
+                EXPECT_LE(work.right - work.left, 2 * (4 * pairs + 4) + (lit.right - lit.left)) << "stays local";
+            }
+    EXPECT_TRUE(RectEmpty(TargetRectFromScreen(RECT{}, W, H, 32, 18, 10)));
+}
+
+TEST(GlowRegion, QuadBoundsHoldItsCornersAndBehindTheCameraIsTheWholeScreen) {
+    D3DXMATRIX view, projection, viewProjection, world;
+    D3DXMatrixIdentity(&view);
+    D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 2, 16.0f / 9.0f, 1.0f, 100.0f);
+    D3DXMatrixMultiply(&viewProjection, &view, &projection);
+    D3DXMatrixTranslation(&world, 0, 0, 10);
+    const D3DXVECTOR3 quad[4] = {{-1, 1, 0}, {1, 1, 0}, {1, -1, 0}, {-1, -1, 0}};
+    GlowRegion region;
+    region.Begin(viewProjection, 1280, 720);
+    EXPECT_TRUE(RectEmpty(region.Rect()));
+    region.AddQuad(world, quad);
+    // Half-height 1 at distance 10 under a 90 degree view: a tenth of the half screen around the centre.
+    const RECT r = region.Rect();
+    EXPECT_TRUE(r.left <= 640 - 36 && r.right >= 640 + 36 && r.top <= 360 - 36 && r.bottom >= 360 + 36);
+    EXPECT_TRUE(r.left >= 640 - 44 && r.right <= 640 + 44 && r.top >= 360 - 44 && r.bottom <= 360 + 44);
+
+    D3DXMatrixTranslation(&world, 0, 0, 0.5f); // straddles the camera plane
+    region.AddQuad(world, quad);
+    EXPECT_EQ(region.Rect(), (RECT{0, 0, 1280, 720}));
+}
+
+} // namespace
