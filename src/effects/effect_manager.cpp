@@ -84,7 +84,8 @@ void EffectManager::CreateGlowTarget() {
     const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
     if (GraphicsDevice::Instance().device)
         glowTarget.Create(pp.BackBufferWidth, pp.BackBufferHeight, D3DUSAGE_RENDERTARGET, format, D3DPOOL_DEFAULT);
-    glowWritten_ = RECT{0, 0, static_cast<std::int32_t>(pp.BackBufferWidth), static_cast<std::int32_t>(pp.BackBufferHeight)};
+    glowWritten_.assign(
+        1, RECT{0, 0, static_cast<std::int32_t>(pp.BackBufferWidth), static_cast<std::int32_t>(pp.BackBufferHeight)});
 }
 
 SimpleLib::CTexture* EffectManager::FindTexture(const std::string& name) const {
@@ -137,7 +138,7 @@ void EffectManager::DrawAll() {
     if (glow) {
         device.SetRenderTarget(0, graphics.backBuffer);
         UnbindExtraTargets(device);
-        glowWritten_ = glowRegion.Rect();
+        glowWritten_ = glowRegion.Rects();
         DrawGlow(glowWritten_);
     }
     device.SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
@@ -146,15 +147,17 @@ void EffectManager::DrawAll() {
 void EffectManager::ClearGlowTarget() {
     GraphicsDevice& graphics = GraphicsDevice::Instance();
     gpu::Device& device = *graphics.device;
-    if (!RectEmpty(glowWritten_)) {
+    if (!glowWritten_.empty()) {
         device.SetRenderTarget(0, glowTarget.surface);
-        device.SetScissorRect(&glowWritten_);
-        device.Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        for (const RECT& rect : glowWritten_) {
+            device.SetScissorRect(&rect);
+            device.Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        }
         device.SetScissorRect(nullptr);
         device.SetRenderTarget(0, graphics.backBuffer);
         UnbindExtraTargets(device);
     }
-    glowWritten_ = RECT{};
+    glowWritten_.clear();
 }
 
 void EffectManager::BeginGlowRegion() {
@@ -169,25 +172,24 @@ void EffectManager::BeginGlowRegion() {
     glowRegion.Begin(viewProjection, static_cast<int>(pp.BackBufferWidth), static_cast<int>(pp.BackBufferHeight));
 }
 
-void EffectManager::DrawGlow(const RECT& lit) {
+void EffectManager::DrawGlow(const std::vector<RECT>& lit) {
     GraphicsDevice& graphics = GraphicsDevice::Instance();
     gpu::Device& device = *graphics.device;
     BlurFilter& blur = ShaderManager::Instance().blur;
     device.BeginPhase("blur");
-    // Outside the blurred texels the glow is black, and adding black changes no pixel.
-    const RECT blurred = blur.Apply(glowTarget, lit);
+    // Outside the blurred patches the glow is black, and adding black changes no pixel.
+    const std::vector<GlowArea> patches = blur.Apply(glowTarget, lit);
     device.BeginPhase("glow");
-    if (RectEmpty(blurred)) return;
+    if (patches.empty()) return;
     const D3DPRESENT_PARAMETERS& pp = graphics.presentParameters;
-    const RECT shown =
-        ScreenRectFromTarget(blurred, static_cast<int>(blur.targetB.info.Width), static_cast<int>(blur.targetB.info.Height),
-                             static_cast<int>(pp.BackBufferWidth), static_cast<int>(pp.BackBufferHeight));
     device.SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
     device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-    device.SetScissorRect(&shown);
-    blur.DrawTexture(0, 0, blur.targetB, static_cast<float>(pp.BackBufferWidth),
-                     static_cast<float>(pp.BackBufferHeight), D3DXCOLOR(1.3f, 1.3f, 1.3f, 1.0f));
+    for (const GlowArea& patch : patches) {
+        device.SetScissorRect(&patch.shown);
+        blur.DrawTexture(0, 0, blur.targetB, static_cast<float>(pp.BackBufferWidth),
+                         static_cast<float>(pp.BackBufferHeight), D3DXCOLOR(1.3f, 1.3f, 1.3f, 1.0f));
+    }
     device.SetScissorRect(nullptr);
     device.SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
     device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);

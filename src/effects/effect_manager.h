@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "effects/base_effect.h"
 #include "render/glow_region.h"
@@ -52,14 +53,14 @@ public:
 
 private:
     void ScanEffectFolder(std::vector<std::string>* names);
-    void DrawGlow(const RECT& lit);
+    void DrawGlow(const std::vector<RECT>& lit);
     // Blacks out the glow target where the last frame lit it, which leaves all of it black.
     void ClearGlowTarget();
     void BeginGlowRegion();
     // The glow target in the format of the graphics level in force (kept when it already is).
     void CreateGlowTarget();
 
-    RECT glowWritten_; // where the glow target may not be black; all of it after (re)creation
+    std::vector<RECT> glowWritten_; // where the glow target may not be black; all of it after (re)creation
 
     static std::unique_ptr<EffectManager>& Holder() {
         static std::unique_ptr<EffectManager> instance = std::make_unique<EffectManager>();

@@ -43,7 +43,7 @@ void BlurFilter::CreateTargets(std::uint32_t divisor) {
     targetB.Release();
     targetA.Create(w, h, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
     targetB.Create(w, h, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
-    written_ = RECT{0, 0, static_cast<std::int32_t>(w), static_cast<std::int32_t>(h)};
+    written_.assign(1, RECT{0, 0, static_cast<std::int32_t>(w), static_cast<std::int32_t>(h)});
 }
 
 void BlurFilter::Release() {
@@ -90,7 +90,15 @@ void BlurFilter::DrawPass(const char* technique, float x, float y, float width, 
     effect->SetTechnique(technique);
     effect->Begin(&passes, 0);
     effect->BeginPass(0);
-    GraphicsDevice::Instance().DrawScreenQuad(x, y, width, height, 1.0f, 1.0f);
+    if (!patches_) {
+        GraphicsDevice::Instance().DrawScreenQuad(x, y, width, height, 1.0f, 1.0f);
+    } else {
+        for (const GlowArea& patch : *patches_) {
+            device.SetScissorRect(&patch.work);
+            GraphicsDevice::Instance().DrawScreenQuad(x, y, width, height, 1.0f, 1.0f);
+        }
+        device.SetScissorRect(nullptr);
+    }
     effect->EndPass();
     effect->End();
     device.SetSamplerState(0, D3DSAMP_ADDRESSU, u);
@@ -99,41 +107,46 @@ void BlurFilter::DrawPass(const char* technique, float x, float y, float width, 
 
 void BlurFilter::Apply(SimpleLib::CTexture& source) {
     const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
-    Apply(source, RECT{0, 0, static_cast<std::int32_t>(pp.BackBufferWidth), static_cast<std::int32_t>(pp.BackBufferHeight)});
+    Apply(source, {RECT{0, 0, static_cast<std::int32_t>(pp.BackBufferWidth),
+                        static_cast<std::int32_t>(pp.BackBufferHeight)}});
 }
 
-void BlurFilter::ClearTargets(const RECT& next) {
+void BlurFilter::ClearTargets(const std::vector<GlowArea>& next) {
     const int w = static_cast<int>(targetA.info.Width), h = static_cast<int>(targetA.info.Height);
-    // A pass reads two texels either side of what it writes; the composite one.
-    RECT area = RectUnion(written_, RectExpand(next, 2, w, h));
-    if (RectEmpty(area)) return;
+    std::vector<RECT> areas = written_;
+    // A pass reads two texels either side of what it writes, the composite one.
+    for (const GlowArea& patch : next) areas.push_back(RectExpand(patch.work, 2, w, h));
+    if (areas.empty()) return;
     gpu::Device& device = *GraphicsDevice::Instance().device;
-    device.SetScissorRect(&area);
     for (SimpleLib::CTexture* target : {&targetA, &targetB}) {
         device.SetRenderTarget(0, target->surface);
-        device.Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        for (const RECT& area : areas) {
+            device.SetScissorRect(&area);
+            device.Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        }
     }
     device.SetScissorRect(nullptr);
 }
 
-RECT BlurFilter::Apply(SimpleLib::CTexture& source, const RECT& lit) {
+std::vector<GlowArea> BlurFilter::Apply(SimpleLib::CTexture& source, const std::vector<RECT>& lit) {
     // Without the effect or its targets there is nothing to blur into; targetB keeps what it had.
-    if (!effect || !targetA.surface || !targetB.surface) return RECT{};
+    if (!effect || !targetA.surface || !targetB.surface) return {};
     const BlurShape shape = ShapeFor(CurrentGraphicsQuality());
     CreateTargets(shape.divisor);
-    if (!targetA.surface || !targetB.surface) return RECT{};
+    if (!targetA.surface || !targetB.surface) return {};
     const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
-    const int w = static_cast<int>(targetA.info.Width), h = static_cast<int>(targetA.info.Height);
     // Each pass pair spreads light two texels along each axis.
-    const RECT work = TargetRectFromScreen(lit, static_cast<int>(pp.BackBufferWidth),
-                                           static_cast<int>(pp.BackBufferHeight), w, h, 2 * shape.passPairs);
+    const std::vector<GlowArea> patches =
+        PlanGlowAreas(lit, static_cast<int>(pp.BackBufferWidth), static_cast<int>(pp.BackBufferHeight),
+                      static_cast<int>(targetA.info.Width), static_cast<int>(targetA.info.Height), 2 * shape.passPairs);
     gpu::Device& device = *GraphicsDevice::Instance().device;
     std::shared_ptr<gpu::Surface> previous = device.GetRenderTarget(0);
-    ClearTargets(work);
-    written_ = work;
-    if (RectEmpty(work)) {
+    ClearTargets(patches);
+    written_.clear();
+    for (const GlowArea& patch : patches) written_.push_back(patch.work);
+    if (patches.empty()) {
         device.SetRenderTarget(0, previous);
-        return work;
+        return patches;
     }
     device.SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
     device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
@@ -146,7 +159,7 @@ RECT BlurFilter::Apply(SimpleLib::CTexture& source, const RECT& lit) {
     float aw = static_cast<float>(targetA.info.Width), ah = static_cast<float>(targetA.info.Height);
     float bw = static_cast<float>(targetB.info.Width), bh = static_cast<float>(targetB.info.Height);
 
-    device.SetScissorRect(&work);
+    patches_ = &patches;
     device.SetRenderTarget(0, targetB.surface);
     DrawTexture(0, 0, source, bw, bh, D3DXCOLOR(1, 1, 1, 1));
     for (int i = 0; i < shape.passPairs; ++i) {
@@ -155,8 +168,8 @@ RECT BlurFilter::Apply(SimpleLib::CTexture& source, const RECT& lit) {
         device.SetRenderTarget(0, targetB.surface);
         BlurY(0, 0, targetA, bw, bh);
     }
-    device.SetScissorRect(nullptr);
+    patches_ = nullptr;
     device.SetRenderTarget(0, previous);
     device.SetRenderState(D3DRS_ALPHABLENDENABLE, blending);
-    return work;
+    return patches;
 }

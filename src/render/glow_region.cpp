@@ -3,12 +3,24 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 // A corner this close to the camera plane (or behind it) projects without bound.
 constexpr float kMinDepth = 1e-4f;
 // Pixels added around projected bounds for the rasterizer's and the CPU's different rounding.
 constexpr int kRoundingMargin = 2;
+// Each patch costs a draw per blur pass: past this many, the closest ones are merged.
+constexpr std::size_t kMaxAreas = 8;
+
+bool Overlap(const RECT& a, const RECT& b) {
+    return !RectEmpty(a) && !RectEmpty(b) && a.left < b.right && b.left < a.right && a.top < b.bottom &&
+           b.top < a.bottom;
+}
+
+std::int64_t Area(const RECT& r) {
+    return RectEmpty(r) ? 0 : std::int64_t(r.right - r.left) * std::int64_t(r.bottom - r.top);
+}
 
 int FloorScaled(int value, int to, int from) {
     return static_cast<int>(std::floor(static_cast<double>(value) * to / from));
@@ -51,11 +63,61 @@ RECT ScreenRectFromTarget(const RECT& target, int width, int height, int screenW
     return RectExpand(pixels, 0, screenWidth, screenHeight);
 }
 
+std::vector<GlowArea> PlanGlowAreas(const std::vector<RECT>& lit, int screenWidth, int screenHeight, int width,
+                                    int height, int reach) {
+    std::vector<GlowArea> areas;
+    auto shownOf = [&](const RECT& work) { return ScreenRectFromTarget(work, width, height, screenWidth, screenHeight); };
+    for (const RECT& rect : lit) {
+        RECT work = TargetRectFromScreen(rect, screenWidth, screenHeight, width, height, reach);
+        if (!RectEmpty(work)) areas.push_back({work, shownOf(work)});
+    }
+    auto merge = [&](std::size_t i, std::size_t j) {
+        areas[i].work = RectUnion(areas[i].work, areas[j].work);
+        areas[i].shown = shownOf(areas[i].work);
+        areas.erase(areas.begin() + static_cast<std::ptrdiff_t>(j));
+    };
+    for (;;) {
+        bool merged = false;
+        for (std::size_t i = 0; i < areas.size() && !merged; ++i)
+            for (std::size_t j = i + 1; j < areas.size() && !merged; ++j)
+                if (Overlap(areas[i].shown, areas[j].shown)) merge(i, j), merged = true;
+        if (merged) continue;
+        if (areas.size() <= kMaxAreas) return areas;
+        // Too many patches: merge the pair whose union adds the least area, then look for overlaps again.
+        std::size_t bestI = 0, bestJ = 1;
+        std::int64_t best = INT64_MAX;
+        for (std::size_t i = 0; i < areas.size(); ++i)
+            for (std::size_t j = i + 1; j < areas.size(); ++j) {
+                std::int64_t added = Area(RectUnion(areas[i].work, areas[j].work)) - Area(areas[i].work) -
+                                     Area(areas[j].work);
+                if (added < best) best = added, bestI = i, bestJ = j;
+            }
+        merge(bestI, bestJ);
+    }
+}
+
 void GlowRegion::Begin(const D3DXMATRIX& viewProjection, int width, int height) {
     viewProjection_ = viewProjection;
     width_ = width;
     height_ = height;
-    rect_ = RECT{};
+    rects_.clear();
+}
+
+void GlowRegion::Add(const RECT& rect) {
+    if (RectEmpty(rect)) return;
+    RECT grown = rect;
+    // Fold in every rectangle the new one overlaps, so the list stays short and the glow target's
+    // clear touches each pixel once.
+    for (std::size_t i = 0; i < rects_.size();) {
+        if (Overlap(rects_[i], grown)) {
+            grown = RectUnion(grown, rects_[i]);
+            rects_.erase(rects_.begin() + static_cast<std::ptrdiff_t>(i));
+            i = 0;
+        } else {
+            ++i;
+        }
+    }
+    rects_.push_back(grown);
 }
 
 void GlowRegion::AddQuad(const D3DXMATRIX& world, const D3DXVECTOR3 (&corners)[4]) {
@@ -67,13 +129,13 @@ void GlowRegion::AddQuad(const D3DXMATRIX& world, const D3DXVECTOR3 (&corners)[4
         D3DXVec3Transform(&clip, &corners[i], &toClip);
         // Behind the camera the projection wraps around: only the whole screen is sure to hold it.
         if (!(clip.w > kMinDepth)) {
-            rect_ = RECT{0, 0, width_, height_};
+            Add(RECT{0, 0, width_, height_});
             return;
         }
         float x = (clip.x / clip.w * 0.5f + 0.5f) * static_cast<float>(width_);
         float y = (0.5f - clip.y / clip.w * 0.5f) * static_cast<float>(height_);
         if (!std::isfinite(x) || !std::isfinite(y)) {
-            rect_ = RECT{0, 0, width_, height_};
+            Add(RECT{0, 0, width_, height_});
             return;
         }
         left = i ? std::min(left, x) : x, right = i ? std::max(right, x) : x;
@@ -83,6 +145,5 @@ void GlowRegion::AddQuad(const D3DXMATRIX& world, const D3DXVECTOR3 (&corners)[4
     auto pixel = [](float v, int limit) { return static_cast<int>(std::clamp(v, -1.0f, static_cast<float>(limit) + 1.0f)); };
     RECT quad{pixel(std::floor(left), width_), pixel(std::floor(top), height_), pixel(std::ceil(right), width_),
               pixel(std::ceil(bottom), height_)};
-    rect_ = RectUnion(rect_, RectExpand(RECT{quad.left, quad.top, quad.right + 1, quad.bottom + 1}, kRoundingMargin,
-                                        width_, height_));
+    Add(RectExpand(RECT{quad.left, quad.top, quad.right + 1, quad.bottom + 1}, kRoundingMargin, width_, height_));
 }

@@ -6,6 +6,8 @@
 // pass. The rectangles are conservative: a quad reaching behind the camera counts as the whole screen.
 #pragma once
 
+#include <vector>
+
 #include "platform/gpu/d3d_types.h"
 #include "platform/math/d3dx_math.h"
 
@@ -20,6 +22,16 @@ RECT TargetRectFromScreen(const RECT& screen, int screenWidth, int screenHeight,
 // The screen pixels whose bilinear sample of a width x height target touches a texel of `target`.
 RECT ScreenRectFromTarget(const RECT& target, int width, int height, int screenWidth, int screenHeight);
 
+// One patch of glow: the texels its blur passes write and the screen pixels its composite adds to.
+struct GlowArea {
+    RECT work;
+    RECT shown;
+};
+// Patches that together hold all the light of the `lit` screen rectangles, merged where their screen
+// pixels would overlap (the composite adds, so no pixel may be added twice) and down to a few draws.
+std::vector<GlowArea> PlanGlowAreas(const std::vector<RECT>& lit, int screenWidth, int screenHeight, int width,
+                                    int height, int reach);
+
 class GlowRegion {
 public:
     // Starts an empty region for quads seen through viewProjection (the effect shader's mV * mP)
@@ -27,10 +39,13 @@ public:
     void Begin(const D3DXMATRIX& viewProjection, int width, int height);
     // Adds a quad of four local corners placed by `world`.
     void AddQuad(const D3DXMATRIX& world, const D3DXVECTOR3 (&corners)[4]);
-    const RECT& Rect() const { return rect_; }
+    // The screen rectangles holding every quad since Begin; overlapping quads share one.
+    const std::vector<RECT>& Rects() const { return rects_; }
 
 private:
+    void Add(const RECT& rect);
+
     D3DXMATRIX viewProjection_;
     int width_ = 0, height_ = 0;
-    RECT rect_;
+    std::vector<RECT> rects_;
 };

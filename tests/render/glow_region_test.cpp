@@ -32,16 +32,26 @@ std::vector<bool> Resample(const std::vector<bool>& lit, int W, int H, int w, in
     return out;
 }
 
-TEST(GlowRegion, BlurAndCompositeRectanglesHoldAllTheLight) {
+bool InsideAny(const std::vector<GlowArea>& areas, bool shown, int x, int y) {
+    for (const GlowArea& a : areas)
+        if (Inside(shown ? a.shown : a.work, x, y)) return true;
+    return false;
+}
+
+TEST(GlowRegion, PatchesHoldAllTheBlursLightAndAddEachPixelOnce) {
     const int W = 64, H = 36;
-    const RECT cases[] = {{20, 10, 23, 12}, {0, 0, 5, 3}, {60, 30, 64, 36}, {31, 17, 32, 18}};
+    const std::vector<std::vector<RECT>> cases = {
+        {{20, 10, 23, 12}}, {{0, 0, 5, 3}, {60, 30, 64, 36}}, {{31, 17, 32, 18}, {36, 17, 38, 20}},
+        {{0, 0, 2, 2}, {12, 0, 14, 2}, {24, 0, 26, 2}, {36, 0, 38, 2}, {48, 0, 50, 2}, {60, 0, 62, 2},
+         {0, 30, 2, 32}, {12, 30, 14, 32}, {24, 30, 26, 32}, {36, 30, 38, 32}}};
     for (int divisor : {2, 4})
-        for (int pairs : {2, 5})
-            for (const RECT& lit : cases) {
+        for (int pairs : {1, 2, 5})
+            for (const std::vector<RECT>& lit : cases) {
                 const int w = W / divisor, h = H / divisor;
                 std::vector<bool> screen(std::size_t(W) * H);
-                for (int y = lit.top; y < lit.bottom; ++y)
-                    for (int x = lit.left; x < lit.right; ++x) screen[std::size_t(y) * W + x] = true;
+                for (const RECT& r : lit)
+                    for (int y = r.top; y < r.bottom; ++y)
+                        for (int x = r.left; x < r.right; ++x) screen[std::size_t(y) * W + x] = true;
                 std::vector<bool> texels = Resample(screen, W, H, w, h);
                 for (int pass = 0; pass < 2 * pairs; ++pass) { // a 5-tap box along x, then along y
                     std::vector<bool> next(texels.size());
@@ -54,18 +64,23 @@ TEST(GlowRegion, BlurAndCompositeRectanglesHoldAllTheLight) {
                             }
                     texels = next;
                 }
-                const RECT work = TargetRectFromScreen(lit, W, H, w, h, 2 * pairs);
-                const RECT shown = ScreenRectFromTarget(work, w, h, W, H);
+                const std::vector<GlowArea> areas = PlanGlowAreas(lit, W, H, w, h, 2 * pairs);
                 std::vector<bool> composite = Resample(texels, w, h, W, H);
                 for (int y = 0; y < h; ++y)
                     for (int x = 0; x < w; ++x)
-                        ASSERT_TRUE(!texels[std::size_t(y) * w + x] || Inside(work, x, y)) << x << "," << y;
+                        ASSERT_TRUE(!texels[std::size_t(y) * w + x] || InsideAny(areas, false, x, y)) << x << "," << y;
                 for (int y = 0; y < H; ++y)
-                    for (int x = 0; x < W; ++x)
-                        ASSERT_TRUE(!composite[std::size_t(y) * W + x] || Inside(shown, x, y)) << x << "," << y;
-                EXPECT_LE(work.right - work.left, 2 * (4 * pairs + 4) + (lit.right - lit.left)) << "stays local";
+                    for (int x = 0; x < W; ++x) {
+                        int covering = 0;
+                        for (const GlowArea& a : areas) covering += Inside(a.shown, x, y);
+                        ASSERT_LE(covering, 1) << "added twice at " << x << "," << y;
+                        ASSERT_TRUE(!composite[std::size_t(y) * W + x] || covering == 1) << x << "," << y;
+                    }
+                EXPECT_LE(areas.size(), 8u);
             }
-    EXPECT_TRUE(RectEmpty(TargetRectFromScreen(RECT{}, W, H, 32, 18, 10)));
+    EXPECT_TRUE(PlanGlowAreas({RECT{}}, W, H, 32, 18, 10).empty());
+    // Two far-apart sparks stay two small patches rather than one spanning the screen.
+    EXPECT_EQ(PlanGlowAreas({RECT{0, 0, 2, 2}, RECT{1200, 700, 1202, 702}}, 1280, 720, 640, 360, 10).size(), 2u);
 }
 
 TEST(GlowRegion, QuadBoundsHoldItsCornersAndBehindTheCameraIsTheWholeScreen) {
@@ -77,16 +92,17 @@ TEST(GlowRegion, QuadBoundsHoldItsCornersAndBehindTheCameraIsTheWholeScreen) {
     const D3DXVECTOR3 quad[4] = {{-1, 1, 0}, {1, 1, 0}, {1, -1, 0}, {-1, -1, 0}};
     GlowRegion region;
     region.Begin(viewProjection, 1280, 720);
-    EXPECT_TRUE(RectEmpty(region.Rect()));
+    EXPECT_TRUE(region.Rects().empty());
     region.AddQuad(world, quad);
     // Half-height 1 at distance 10 under a 90 degree view: a tenth of the half screen around the centre.
-    const RECT r = region.Rect();
+    ASSERT_EQ(region.Rects().size(), 1u);
+    const RECT r = region.Rects()[0];
     EXPECT_TRUE(r.left <= 640 - 36 && r.right >= 640 + 36 && r.top <= 360 - 36 && r.bottom >= 360 + 36);
     EXPECT_TRUE(r.left >= 640 - 44 && r.right <= 640 + 44 && r.top >= 360 - 44 && r.bottom <= 360 + 44);
 
     D3DXMatrixTranslation(&world, 0, 0, 0.5f); // straddles the camera plane
     region.AddQuad(world, quad);
-    EXPECT_EQ(region.Rect(), (RECT{0, 0, 1280, 720}));
+    EXPECT_EQ(region.Rects(), (std::vector<RECT>{{0, 0, 1280, 720}}));
 }
 
 } // namespace

@@ -331,7 +331,7 @@ TEST_F(ShaderGlTest, BlurKeptToTheLitRectangleMatchesTheWholeBlur) {
     auto blurred = [&](const RECT* lit) {
         PaintRectangle(device, source, shaders.mainShader.defaultTexture, 600, 340, 80, 40);
         device->SetRenderTarget(0, GraphicsDevice::Instance().backBuffer);
-        if (lit) shaders.blur.Apply(source, *lit);
+        if (lit) shaders.blur.Apply(source, {RECT{0, 0, 8, 8}, *lit});
         else shaders.blur.Apply(source);
         std::vector<float> rgba;
         EXPECT_TRUE(device->ReadSurface(*shaders.blur.targetB.surface, rgba));
@@ -339,7 +339,7 @@ TEST_F(ShaderGlTest, BlurKeptToTheLitRectangleMatchesTheWholeBlur) {
     };
     std::vector<float> whole = blurred(nullptr);
     PaintRectangle(device, source, shaders.mainShader.defaultTexture, 0, 0, 200, 720);
-    shaders.blur.Apply(source, RECT{0, 0, 200, 720});
+    shaders.blur.Apply(source, {RECT{0, 0, 200, 720}});
     const RECT lit{600, 340, 680, 380};
     std::vector<float> kept = blurred(&lit);
     ASSERT_EQ(kept.size(), whole.size());
