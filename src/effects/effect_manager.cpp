@@ -180,7 +180,6 @@ void EffectManager::DrawGlow(const std::vector<RECT>& lit) {
     // Outside the blurred patches the glow is black, and adding black changes no pixel.
     const std::vector<GlowArea> patches = blur.Apply(glowTarget, lit);
     device.BeginPhase("glow");
-    if (patches.empty()) return;
     const D3DPRESENT_PARAMETERS& pp = graphics.presentParameters;
     device.SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
     device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
