@@ -6,7 +6,7 @@
 #include <cstdint>
 
 namespace {
-// A corner this close to the camera plane (or behind it) projects without bound.
+// A corner this close to the camera plane projects without bound.
 constexpr float kMinDepth = 1e-4f;
 // Pixels added around projected bounds for the rasterizer's and the CPU's different rounding.
 constexpr int kRoundingMargin = 2;
@@ -123,24 +123,34 @@ void GlowRegion::Add(const RECT& rect) {
 void GlowRegion::AddQuad(const D3DXMATRIX& world, const D3DXVECTOR3 (&corners)[4]) {
     D3DXMATRIX toClip;
     D3DXMatrixMultiply(&toClip, &world, &viewProjection_);
-    float left = 0, top = 0, right = 0, bottom = 0;
+    D3DXVECTOR4 clip[4];
+    for (int i = 0; i < 4; ++i) D3DXVec3Transform(&clip[i], &corners[i], &toClip);
+    // The rasterizer draws only what lies past the near plane (Direct3D clip z >= 0), so the quad is
+    // cut there first: a spark drifting past the camera then still covers only its visible part.
+    D3DXVECTOR4 visible[8];
+    int count = 0;
     for (int i = 0; i < 4; ++i) {
-        D3DXVECTOR4 clip;
-        D3DXVec3Transform(&clip, &corners[i], &toClip);
-        // Behind the camera the projection wraps around: only the whole screen is sure to hold it.
-        if (!(clip.w > kMinDepth)) {
-            Add(RECT{0, 0, width_, height_});
-            return;
+        const D3DXVECTOR4& a = clip[i];
+        const D3DXVECTOR4& b = clip[(i + 1) % 4];
+        if (a.z >= 0) visible[count++] = a;
+        if ((a.z >= 0) != (b.z >= 0)) {
+            float t = a.z / (a.z - b.z);
+            visible[count++] = D3DXVECTOR4(a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, 0.0f, a.w + (b.w - a.w) * t);
         }
-        float x = (clip.x / clip.w * 0.5f + 0.5f) * static_cast<float>(width_);
-        float y = (0.5f - clip.y / clip.w * 0.5f) * static_cast<float>(height_);
-        if (!std::isfinite(x) || !std::isfinite(y)) {
+    }
+    float left = 0, top = 0, right = 0, bottom = 0;
+    for (int i = 0; i < count; ++i) {
+        // In front of the near plane w is positive; anything else (a broken projection) is unbounded.
+        float x = (visible[i].x / visible[i].w * 0.5f + 0.5f) * static_cast<float>(width_);
+        float y = (0.5f - visible[i].y / visible[i].w * 0.5f) * static_cast<float>(height_);
+        if (!(visible[i].w > kMinDepth) || !std::isfinite(x) || !std::isfinite(y)) {
             Add(RECT{0, 0, width_, height_});
             return;
         }
         left = i ? std::min(left, x) : x, right = i ? std::max(right, x) : x;
         top = i ? std::min(top, y) : y, bottom = i ? std::max(bottom, y) : y;
     }
+    if (count == 0) return; // wholly behind the near plane: nothing is drawn
     // Far off screen the floats exceed int: clamp before converting.
     auto pixel = [](float v, int limit) { return static_cast<int>(std::clamp(v, -1.0f, static_cast<float>(limit) + 1.0f)); };
     RECT quad{pixel(std::floor(left), width_), pixel(std::floor(top), height_), pixel(std::ceil(right), width_),

@@ -83,7 +83,7 @@ TEST(GlowRegion, PatchesHoldAllTheBlursLightAndAddEachPixelOnce) {
     EXPECT_EQ(PlanGlowAreas({RECT{0, 0, 2, 2}, RECT{1200, 700, 1202, 702}}, 1280, 720, 640, 360, 10).size(), 2u);
 }
 
-TEST(GlowRegion, QuadBoundsHoldItsCornersAndBehindTheCameraIsTheWholeScreen) {
+TEST(GlowRegion, QuadBoundsHoldItsCornersAndStopAtTheNearPlane) {
     D3DXMATRIX view, projection, viewProjection, world;
     D3DXMatrixIdentity(&view);
     D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 2, 16.0f / 9.0f, 1.0f, 100.0f);
@@ -100,9 +100,19 @@ TEST(GlowRegion, QuadBoundsHoldItsCornersAndBehindTheCameraIsTheWholeScreen) {
     EXPECT_TRUE(r.left <= 640 - 36 && r.right >= 640 + 36 && r.top <= 360 - 36 && r.bottom >= 360 + 36);
     EXPECT_TRUE(r.left >= 640 - 44 && r.right <= 640 + 44 && r.top >= 360 - 44 && r.bottom <= 360 + 44);
 
-    D3DXMatrixTranslation(&world, 0, 0, 0.5f); // straddles the camera plane
-    region.AddQuad(world, quad);
-    EXPECT_EQ(region.Rects(), (std::vector<RECT>{{0, 0, 1280, 720}}));
+    // Cut at the near plane (z = 1): the half in front of it is drawn and counted, the rest is not.
+    D3DXMatrixTranslation(&world, 0, 0, 0);
+    const D3DXVECTOR3 passing[4] = {{0.2f, 0.2f, 0.5f}, {0.2f, 0.2f, 2}, {0.2f, 0.4f, 2}, {0.2f, 0.4f, 0.5f}};
+    region.Begin(viewProjection, 1280, 720);
+    region.AddQuad(world, passing);
+    ASSERT_EQ(region.Rects().size(), 1u);
+    const RECT cut = region.Rects()[0];
+    EXPECT_TRUE(cut.left >= 640 && cut.bottom <= 360 && cut.right < 1280) << cut.left << " " << cut.right;
+    EXPECT_GT(cut.right - cut.left, 20);
+    const D3DXVECTOR3 behind[4] = {{-1, 1, -3}, {1, 1, -3}, {1, -1, -3}, {-1, -1, -3}};
+    region.Begin(viewProjection, 1280, 720);
+    region.AddQuad(world, behind);
+    EXPECT_TRUE(region.Rects().empty());
 }
 
 } // namespace
