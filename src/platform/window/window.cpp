@@ -66,6 +66,12 @@ void FromWindowEvent(const SDL_WindowEvent& event, Message* out) {
     default: break;
     }
 }
+
+void RestoreWindowed(SDL_Window* window, int width, int height) {
+    SDL_SetWindowBordered(window, SDL_TRUE);
+    SDL_SetWindowSize(window, width, height);
+    SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
 } // namespace
 
 bool InitVideo(std::string* error) {
@@ -99,12 +105,14 @@ bool Window::Create(const char* title, int clientWidth, int clientHeight, std::s
     if (!videoStarted && !InitVideo(error)) return false;
     gpu::PrepareOpenGLWindowAttributes();
     SDL_Window* window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, clientWidth,
-                                          clientHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+                                          clientHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (!window) {
         if (error) *error = std::string("cannot create the window: ") + SDL_GetError();
         return false;
     }
     handle = window;
+    windowedWidth = clientWidth;
+    windowedHeight = clientHeight;
     platform::message_box::SetMainWindow(handle);
     return true;
 }
@@ -118,11 +126,27 @@ void Window::Destroy() {
 bool Window::SetFullScreen(bool fullScreen, std::string* error) {
     auto* window = static_cast<SDL_Window*>(handle);
     if (!window) return false;
-    if (!fullScreen) return SDL_SetWindowFullscreen(window, 0) == 0;
-    // A display that cannot switch modes (a virtual X server) still gets a window covering it.
-    if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0) return true;
+    if (!fullScreen) {
+        if (SDL_SetWindowFullscreen(window, 0) != 0) return false;
+        RestoreWindowed(window, windowedWidth, windowedHeight);
+        return true;
+    }
+    // SDL only asks the window manager for full screen and at once reports the display's size as the
+    // window's. With no window manager (a bare or virtual X server) the real window would stay at its
+    // old size while the picture is drawn for the display's, enlarged and cut off. So the window is
+    // first made to cover the display by itself, which any X server carries out.
+    SDL_Rect display;
+    if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &display) == 0) {
+        SDL_SetWindowBordered(window, SDL_FALSE);
+        SDL_SetWindowPosition(window, display.x, display.y);
+        SDL_SetWindowSize(window, display.w, display.h);
+    }
+    // The desktop's own resolution first: the picture is fitted into any screen anyway, and leaving
+    // the display mode alone spares the monitor a switch and the player's other windows a reshuffle.
     if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) return true;
+    if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0) return true;
     if (error) *error = std::string("cannot switch to full screen: ") + SDL_GetError();
+    RestoreWindowed(window, windowedWidth, windowedHeight);
     return false;
 }
 

@@ -2,10 +2,11 @@
 //
 // Stands in for: RegisterClassEx/CreateWindowEx/MoveWindow (client fit), ShowWindow, ShowCursor,
 // GetClientRect and PeekMessage/DispatchMessage. SDL sizes windows by their client area, so the
-// client is exactly the size asked for without any fitting. The pump turns SDL events into the few
-// window messages the game's window procedure handles; key events update the key state
-// (platform/window/input.h) on the way and reach the procedure as WM_NULL.
-// Does not: several windows, resizing borders, text input, mouse input beyond the wheel message.
+// client is exactly the size asked for without any fitting. The window may be resized or maximised;
+// the picture keeps its own size and is fitted into whatever the window is (platform/window/letterbox.h).
+// The pump turns SDL events into the few window messages the game's window procedure handles; key
+// events update the key state (platform/window/input.h) on the way and reach the procedure as WM_NULL.
+// Does not: several windows, text input, mouse input beyond the wheel message.
 #pragma once
 
 #include <cstdint>
@@ -31,7 +32,7 @@ bool InitVideo(std::string* error);
 bool VideoStarted();
 void QuitVideo();
 
-// One top-level window, created hidden, not resizable, ready for an OpenGL context.
+// One top-level window, created hidden, resizable, ready for an OpenGL context.
 class Window {
 public:
     Window() = default;
@@ -41,13 +42,15 @@ public:
 
     bool Create(const char* title, int clientWidth, int clientHeight, std::string* error);
     void Destroy();
-    // Exclusive full screen at the window's own size (the display mode changes to fit it).
+    // Full screen covering the whole display at the desktop's own resolution (no mode change), even
+    // where no window manager is running to honour the request; false restores the window's size.
     bool SetFullScreen(bool fullScreen, std::string* error);
     void Show();
     void* Handle() const { return handle; }
 
 private:
     void* handle = nullptr; // SDL_Window*
+    int windowedWidth = 0, windowedHeight = 0;
 };
 
 // Client-area size of a window; false for an unknown handle.

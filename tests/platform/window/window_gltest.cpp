@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <epoxy/gl.h>
 
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
@@ -110,6 +111,28 @@ TEST_F(WindowTest, EitherShiftAndEitherEnterHoldTheirKeyUntilBothAreUp) {
     EXPECT_TRUE(Down(VK_RETURN));
     Pump(Key(SDL_SCANCODE_KP_ENTER, false));
     EXPECT_FALSE(Down(VK_RETURN));
+}
+
+// SDL reports a full-screen window at the display's size at once, but with no window manager to
+// carry the request out the real window kept its old size and the picture was drawn too large for
+// it. The GL drawable's first viewport is the real window's size, whatever SDL believes.
+TEST(FullScreenWindow, CoversTheWholeDisplayEvenWithoutAWindowManager) {
+    std::string error;
+    ASSERT_TRUE(platform::window::InitVideo(&error)) << error;
+    platform::window::Window window;
+    ASSERT_TRUE(window.Create("Orlenda", 640, 360, &error)) << error;
+    auto* sdlWindow = static_cast<SDL_Window*>(window.Handle());
+    SDL_Rect display{};
+    ASSERT_EQ(SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(sdlWindow), &display), 0) << SDL_GetError();
+    ASSERT_TRUE(window.SetFullScreen(true, &error)) << error;
+    window.Show();
+    SDL_GLContext context = SDL_GL_CreateContext(sdlWindow);
+    ASSERT_NE(context, nullptr) << SDL_GetError();
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], display.w);
+    EXPECT_EQ(viewport[3], display.h);
+    SDL_GL_DeleteContext(context);
 }
 
 // Boxes opened by services that have no window at hand must still come up over the game's window

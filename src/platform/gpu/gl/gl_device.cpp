@@ -9,6 +9,7 @@
 #include "platform/gpu/gl/gl_effect.h"
 #include "platform/gpu/gl/gl_sprite.h"
 #include "platform/gpu/texture_limits.h"
+#include "platform/window/letterbox.h"
 
 namespace gpu {
 
@@ -379,19 +380,37 @@ void GlDevice::Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
 void GlDevice::Present() {
     if (discardDraws_) return;
     phaseTimer_.Begin("present");
-    GLuint source = presentFbo_;
-    int drawW = 0, drawH = 0;
-    SDL_GL_GetDrawableSize(window_, &drawW, &drawH);
-    int w = int(present_.BackBufferWidth), h = int(present_.BackBufferHeight);
-    gl_.SetScissor(ScissorState{}); // the blit honours the scissor; the picture is shown whole
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glBlitFramebuffer(0, 0, w, h, 0, drawH, drawW, 0, GL_COLOR_BUFFER_BIT,
-                      drawW == w && drawH == h ? GL_NEAREST : GL_LINEAR);
-    gl_.ForgetFramebuffer(gl_.BoundFramebuffer());
+    BlitToWindow();
     SDL_GL_SwapWindow(window_);
     phaseTimer_.EndFrame();
     ++counters_.frames;
+}
+
+// The back buffer keeps the game's size whatever the window's; the window shows it scaled to fit
+// with its shape kept, and the rest of the window black.
+void GlDevice::BlitToWindow() {
+    int drawW = 0, drawH = 0;
+    SDL_GL_GetDrawableSize(window_, &drawW, &drawH);
+    int w = int(present_.BackBufferWidth), h = int(present_.BackBufferHeight);
+    platform::window::PictureRect fit = platform::window::FitPicture(w, h, drawW, drawH);
+    // Scissoring would clip both the clear and the blit; it stays as the frame left it.
+    bool scissor = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
+    if (scissor) glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    if (fit.width != drawW || fit.height != drawH) {
+        // Both swap buffers must lose whatever was under the bars (an earlier size, garbage).
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    if (fit.width > 0) {
+        // GL counts rows from the bottom and the back buffer is stored upside down for it.
+        int bottom = drawH - fit.y - fit.height;
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, presentFbo_);
+        glBlitFramebuffer(0, 0, w, h, fit.x, bottom + fit.height, fit.x + fit.width, bottom, GL_COLOR_BUFFER_BIT,
+                          fit.width == w && fit.height == h ? GL_NEAREST : GL_LINEAR);
+    }
+    if (scissor) glEnable(GL_SCISSOR_TEST);
+    gl_.ForgetFramebuffer(gl_.BoundFramebuffer());
 }
 
 bool GlDevice::ReadBackBuffer(std::vector<std::uint32_t>& pixels, std::uint32_t& width, std::uint32_t& height) {

@@ -1,9 +1,10 @@
 // The OpenGL 3.3 core device: D3D9-shaped calls turned into cached GL state and draws.
 //
 // Renders into an offscreen back buffer (RGBA8 + depth24/stencil8) with row 0 at the top; Present
-// blits it to the window upside down and swaps. Draws from user memory go through one growing
-// streaming buffer; vertex layouts are cached per format; render-target combinations get one
-// framebuffer object each. Outside an effect pass the built-in fixed-function program draws.
+// blits it to the window upside down, scaled to fit with its shape kept and black bars round it, and
+// swaps. Draws from user memory go through one growing streaming buffer; vertex layouts are cached
+// per format; render-target combinations get one framebuffer object each. Outside an effect pass
+// the built-in fixed-function program draws.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -56,6 +57,8 @@ public:
     void BeginScene() override {}
     void EndScene() override {}
     void Present() override;
+    // Present's first half: the back buffer scaled into the window's own back buffer, not yet swapped.
+    void BlitToWindow();
     const D3DPRESENT_PARAMETERS& PresentParameters() const override { return present_; }
 
     void SetTransform(D3DTRANSFORMSTATETYPE state, const D3DXMATRIX* matrix) override;

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <epoxy/gl.h>
 
 #include "platform/gpu/gpu_test_util.h"
 #include "platform/gpu/backends.h"
 #include "platform/gpu/device.h"
 #include "platform/gpu/device_state.h"
+#include "platform/gpu/gl/gl_device.h"
 
 using namespace gpu;
 
@@ -154,6 +156,44 @@ TEST_F(GlDeviceTest, ClearReadsBackEverywhere) {
     for (auto p : pixels) ASSERT_EQ(p, 0xFF336699u);
     device->Present();
     EXPECT_EQ(device->Counters().frames, 1u);
+}
+
+// A window of another shape shows the whole picture scaled to fit, upright, with black bars.
+TEST_F(GlDeviceTest, PresentFitsThePictureIntoAnyWindowBetweenBlackBars) {
+    const int windowW = 2 * kW, windowH = 2 * kH + 48; // twice the picture, 24 rows to spare above and below
+    SDL_SetWindowSize(window, windowW, windowH);
+    // The software rasterizer takes up a window's new size at a swap; then the window is filled with
+    // green, which must not show in the bars.
+    device->Present();
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glClearColor(0, 1, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    auto effect = LoadEffect("gl_target.fx", kTargetEffect);
+    ASSERT_TRUE(effect);
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FF, 1.0f, 0);
+    ColorVertex quad[4];
+    Square(quad, 0, 0, 1);
+    D3DXMATRIX corner;
+    D3DXMatrixScaling(&corner, 16, 8, 1);
+    D3DXVECTOR4 red(1, 0, 0, 1);
+    effect->SetVector("MateDiffuse", &red);
+    DrawThroughEffect(*effect, quad, corner);
+    // Read before the swap: afterwards the window's back buffer is undefined.
+    static_cast<GlDevice&>(*device).BlitToWindow();
+    std::vector<std::uint8_t> rgba(std::size_t(windowW) * windowH * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, windowW, windowH, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    auto shown = [&](int x, int y) { // top-left origin, as the player sees it
+        const std::uint8_t* p = &rgba[(std::size_t(windowH - 1 - y) * windowW + std::size_t(x)) * 4];
+        return std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2];
+    };
+    EXPECT_EQ(shown(5, 5), 0x000000u);   // top bar
+    EXPECT_EQ(shown(0, 24), 0xFF0000u);  // the picture's top-left corner, not its bottom
+    EXPECT_EQ(shown(29, 37), 0xFF0000u); // the corner quad, doubled in size
+    EXPECT_EQ(shown(33, 24), 0x0000FFu);
+    EXPECT_EQ(shown(windowW - 1, windowH - 25), 0x0000FFu); // the picture's last row
+    EXPECT_EQ(shown(windowW - 1, windowH - 24), 0x000000u); // bottom bar
 }
 
 TEST_F(GlDeviceTest, EffectQuadLandsWhereTheMatricesPutIt) {
