@@ -107,8 +107,8 @@ void BlurFilter::DrawPass(const char* technique, float x, float y, float width, 
 
 void BlurFilter::Apply(SimpleLib::CTexture& source) {
     const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
-    Apply(source, {RECT{0, 0, static_cast<std::int32_t>(pp.BackBufferWidth),
-                        static_cast<std::int32_t>(pp.BackBufferHeight)}});
+    Apply(source,
+          {RECT{0, 0, static_cast<std::int32_t>(pp.BackBufferWidth), static_cast<std::int32_t>(pp.BackBufferHeight)}});
 }
 
 void BlurFilter::ClearTargets(const std::vector<GlowArea>& next) {

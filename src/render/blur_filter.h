@@ -34,6 +34,6 @@ private:
     // Blacks out what the last Apply wrote and a ring around the patches, which the passes read.
     void ClearTargets(const std::vector<GlowArea>& next);
 
-    std::vector<RECT> written_;               // texels that may not be black; all after (re)creation
+    std::vector<RECT> written_;              // texels that may not be black; all after (re)creation
     const std::vector<GlowArea>* patches_{}; // while Apply runs: the passes draw only these
 };

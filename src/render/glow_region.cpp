@@ -66,7 +66,9 @@ RECT ScreenRectFromTarget(const RECT& target, int width, int height, int screenW
 std::vector<GlowArea> PlanGlowAreas(const std::vector<RECT>& lit, int screenWidth, int screenHeight, int width,
                                     int height, int reach) {
     std::vector<GlowArea> areas;
-    auto shownOf = [&](const RECT& work) { return ScreenRectFromTarget(work, width, height, screenWidth, screenHeight); };
+    auto shownOf = [&](const RECT& work) {
+        return ScreenRectFromTarget(work, width, height, screenWidth, screenHeight);
+    };
     for (const RECT& rect : lit) {
         RECT work = TargetRectFromScreen(rect, screenWidth, screenHeight, width, height, reach);
         if (!RectEmpty(work)) areas.push_back({work, shownOf(work)});
@@ -88,8 +90,8 @@ std::vector<GlowArea> PlanGlowAreas(const std::vector<RECT>& lit, int screenWidt
         std::int64_t best = INT64_MAX;
         for (std::size_t i = 0; i < areas.size(); ++i)
             for (std::size_t j = i + 1; j < areas.size(); ++j) {
-                std::int64_t added = Area(RectUnion(areas[i].work, areas[j].work)) - Area(areas[i].work) -
-                                     Area(areas[j].work);
+                std::int64_t added =
+                    Area(RectUnion(areas[i].work, areas[j].work)) - Area(areas[i].work) - Area(areas[j].work);
                 if (added < best) best = added, bestI = i, bestJ = j;
             }
         merge(bestI, bestJ);
@@ -152,7 +154,9 @@ void GlowRegion::AddQuad(const D3DXMATRIX& world, const D3DXVECTOR3 (&corners)[4
     }
     if (count == 0) return; // wholly behind the near plane: nothing is drawn
     // Far off screen the floats exceed int: clamp before converting.
-    auto pixel = [](float v, int limit) { return static_cast<int>(std::clamp(v, -1.0f, static_cast<float>(limit) + 1.0f)); };
+    auto pixel = [](float v, int limit) {
+        return static_cast<int>(std::clamp(v, -1.0f, static_cast<float>(limit) + 1.0f));
+    };
     RECT quad{pixel(std::floor(left), width_), pixel(std::floor(top), height_), pixel(std::ceil(right), width_),
               pixel(std::ceil(bottom), height_)};
     Add(RectExpand(RECT{quad.left, quad.top, quad.right + 1, quad.bottom + 1}, kRoundingMargin, width_, height_));

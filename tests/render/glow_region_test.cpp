@@ -40,10 +40,19 @@ bool InsideAny(const std::vector<GlowArea>& areas, bool shown, int x, int y) {
 
 TEST(GlowRegion, PatchesHoldAllTheBlursLightAndAddEachPixelOnce) {
     const int W = 64, H = 36;
-    const std::vector<std::vector<RECT>> cases = {
-        {{20, 10, 23, 12}}, {{0, 0, 5, 3}, {60, 30, 64, 36}}, {{31, 17, 32, 18}, {36, 17, 38, 20}},
-        {{0, 0, 2, 2}, {12, 0, 14, 2}, {24, 0, 26, 2}, {36, 0, 38, 2}, {48, 0, 50, 2}, {60, 0, 62, 2},
-         {0, 30, 2, 32}, {12, 30, 14, 32}, {24, 30, 26, 32}, {36, 30, 38, 32}}};
+    const std::vector<std::vector<RECT>> cases = {{{20, 10, 23, 12}},
+                                                  {{0, 0, 5, 3}, {60, 30, 64, 36}},
+                                                  {{31, 17, 32, 18}, {36, 17, 38, 20}},
+                                                  {{0, 0, 2, 2},
+                                                   {12, 0, 14, 2},
+                                                   {24, 0, 26, 2},
+                                                   {36, 0, 38, 2},
+                                                   {48, 0, 50, 2},
+                                                   {60, 0, 62, 2},
+                                                   {0, 30, 2, 32},
+                                                   {12, 30, 14, 32},
+                                                   {24, 30, 26, 32},
+                                                   {36, 30, 38, 32}}};
     for (int divisor : {2, 4})
         for (int pairs : {1, 2, 5})
             for (const std::vector<RECT>& lit : cases) {

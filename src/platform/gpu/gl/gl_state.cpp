@@ -104,7 +104,8 @@ void GlStateCache::SetRaster(const RasterState& r) {
 
 void GlStateCache::SetScissor(const ScissorState& s) {
     if (scissorKnown_ && s == scissor_) return;
-    if (!scissorKnown_ || s.enable != scissor_.enable) s.enable ? glEnable(GL_SCISSOR_TEST) : glDisable(GL_SCISSOR_TEST);
+    if (!scissorKnown_ || s.enable != scissor_.enable)
+        s.enable ? glEnable(GL_SCISSOR_TEST) : glDisable(GL_SCISSOR_TEST);
     if (s.enable) glScissor(s.x, s.y, s.width, s.height);
     scissor_ = s;
     scissorKnown_ = true;
