@@ -3,8 +3,6 @@
 
 #include <cstring>
 
-#include "render/graphics_quality.h"
-
 namespace {
 std::unique_ptr<GraphicsDevice>& Holder() {
     static std::unique_ptr<GraphicsDevice> instance = std::make_unique<GraphicsDevice>();
@@ -49,7 +47,7 @@ void GraphicsDevice::SetDefaultStates() {
 
     d.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
     d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-    d.SetSamplerState(0, D3DSAMP_MIPFILTER, MipFilterFor(CurrentGraphicsQuality()));
+    d.SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
     d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
     d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
     d.SetSamplerState(0, D3DSAMP_MIPMAPLODBIAS, FloatBits(-1.0f));

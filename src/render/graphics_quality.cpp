@@ -1,23 +1,13 @@
 // The graphics level in force and its names.
 #include "render/graphics_quality.h"
 
-#include "render/graphics_device.h"
-
 namespace {
 GraphicsQuality current = GraphicsQuality::Full;
 } // namespace
 
 GraphicsQuality CurrentGraphicsQuality() { return current; }
 
-void SetGraphicsQuality(GraphicsQuality quality) {
-    current = quality;
-    if (gpu::Device* device = GraphicsDevice::Instance().device.get())
-        device->SetSamplerState(0, D3DSAMP_MIPFILTER, MipFilterFor(quality));
-}
-
-DWORD MipFilterFor(GraphicsQuality quality) {
-    return quality == GraphicsQuality::Full ? D3DTEXF_LINEAR : D3DTEXF_POINT;
-}
+void SetGraphicsQuality(GraphicsQuality quality) { current = quality; }
 
 const char* GraphicsQualityName(GraphicsQuality quality) {
     switch (quality) {

@@ -3,8 +3,6 @@
 
 #include <string_view>
 
-#include "platform/gpu/d3d_types.h"
-
 enum class GraphicsQuality {
     Full, // the glow as the game defines it: 16-bit glow target, half-size blur of five X/Y pass pairs
     Fast, // every effect and a cheaper glow: 8-bit glow target, two pass pairs at quarter size
@@ -12,14 +10,9 @@ enum class GraphicsQuality {
 };
 
 // The level in force; Full until something sets another. The renderer reads it every frame, so a
-// change (the settings screen, the --graphics flag) takes effect at the next picture; the texture
-// filter of a device already made changes at once.
+// change (the settings screen, the --graphics flag) takes effect at the next picture.
 GraphicsQuality CurrentGraphicsQuality();
 void SetGraphicsQuality(GraphicsQuality quality);
-
-// Blending two mipmap levels is a software rasterizer's dearest texture read: the cheaper levels
-// take the nearest level, which shows as a faint seam where the ground's detail steps.
-DWORD MipFilterFor(GraphicsQuality quality);
 
 // "full", "fast", "low": the words of the --graphics flag and of the settings file.
 const char* GraphicsQualityName(GraphicsQuality quality);
