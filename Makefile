@@ -14,7 +14,7 @@ PACKAGES_BENCH = libbenchmark-dev clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps deps-play deps-test deps-bench configure game build run test bench fuzz sanitize install package format format-check clean
+.PHONY: all deps deps-play deps-test deps-bench configure game build run test bench bench-compare fuzz sanitize install package format format-check clean
 
 all: build
 
@@ -63,6 +63,10 @@ test: build
 bench: deps-bench build
 	cmake --build $(BUILD) --target benchmarks -j $(JOBS)
 	bash bench/run.sh $(BUILD)
+
+# Side by side with a locally installed SuperTuxKart (never installed by these targets; not run by CI).
+bench-compare: deps-test game
+	bash bench/compare_supertuxkart.sh $(BUILD)
 
 fuzz: deps-bench
 	bash bench/fuzz.sh

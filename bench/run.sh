@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Benchmarks and timedemo: runs every Google Benchmark program, then the scripted race headless
-# (Null device, fixed clock) and under Xvfb with OpenGL (llvmpipe here), printing --stats.
-# Usage: bench/run.sh [BUILD]   env: TIMEDEMO_FRAMES (4200), TIMEDEMO_GL_FRAMES (same), BENCH_MIN_TIME (0.2),
-#                                     TIMEDEMO_SKIP_GL=1, TIMEDEMO_SKIP_MICRO=1
+# (Null device, fixed clock) and under Xvfb with OpenGL (llvmpipe here) at each graphics level, each
+# with --stats, and ends with one report block that gathers the figures of this one run.
+# Usage: bench/run.sh [BUILD]
+#   env: TIMEDEMO_FRAMES (4200: the headless race), TIMEDEMO_GL_FRAMES (same: the OpenGL race at full),
+#        TIMEDEMO_LEVEL_FRAMES (1200: the OpenGL runs at fast and low), BENCH_MIN_TIME (0.2),
+#        TIMEDEMO_SKIP_GL=1, TIMEDEMO_SKIP_MICRO=1, BENCH_MICRO_LOG=FILE (micro-benchmarks to FILE only)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -10,57 +13,120 @@ export ORLENDA_SOURCE=$root   # benchmarks that read the effect files from the s
 build=${1:-build}
 frames=${TIMEDEMO_FRAMES:-4200}
 gl_frames=${TIMEDEMO_GL_FRAMES:-$frames}
+level_frames=${TIMEDEMO_LEVEL_FRAMES:-1200}
 input=$root/bench/timedemo/race.input
 status=0
+results=$(mktemp -d)
+trap 'rm -rf "$results"' EXIT
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
-# The OpenGL benchmarks need a display and read Shader/ and data/ from the game folder.
-display=()
-if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then display=(xvfb-run -a -s "-screen 0 1280x720x24"); fi
-if [ -z "${TIMEDEMO_SKIP_MICRO:-}" ]; then
+# The OpenGL runs need a display: without one the whole script runs again inside one Xvfb server, so
+# every OpenGL launch is timed alone and not with a server's start-up.
+if [ -z "${DISPLAY:-}" ] && [ -z "${TIMEDEMO_SKIP_GL:-}" ] && command -v xvfb-run >/dev/null; then
+    exec xvfb-run -a -s "-screen 0 1280x720x24" bash "$0" "$@"
+fi
+# The benchmarks read Shader/ and data/ from the game folder.
+micro() {
     for program in "$build"/bench/*; do
         [ -x "$program" ] || continue
         echo "== $(basename "$program")"
         program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
-        (cd "$build/game" && "${display[@]}" "$program" --benchmark_min_time="${BENCH_MIN_TIME:-0.2}" \
+        (cd "$build/game" && "$program" --benchmark_min_time="${BENCH_MIN_TIME:-0.2}" \
             --benchmark_counters_tabular=true 2>&1 | grep -vE '^ALSA lib|^AL lib|XDG_RUNTIME_DIR') || status=1
     done
+}
+if [ -z "${TIMEDEMO_SKIP_MICRO:-}" ]; then
+    if [ -n "${BENCH_MICRO_LOG:-}" ]; then
+        echo "== micro-benchmarks -> $BENCH_MICRO_LOG"
+        micro >"$BENCH_MICRO_LOG" 2>&1
+    else
+        micro
+    fi
 fi
 
-# One timedemo run: label, then the command's arguments after the game; prints the --stats lines
-# with the wall time of the whole process and the speed against real time (16 ms per frame).
+# One timedemo run: key (names its result files), label, frame count, then the command's arguments;
+# prints the --stats lines with the wall and CPU time of the whole process and its speed against real
+# time (16 ms per frame), and keeps the --stats lines in $results/KEY.stats for the report.
 timedemo() {
-    local label=$1 count=$2; shift 2
-    local out; out=$(mktemp)
-    local started ended
-    started=$(date +%s.%N)
-    (cd "$build/game" && "$@" --fixed-clock --seed 1 --frames "$count" --input "$input" --stats >"$out" 2>"$out.err")
+    local key=$1 label=$2 count=$3; shift 3
+    local out=$results/$key.stats err=$results/$key.err times=$results/$key.time
+    local TIMEFORMAT='%R %U %S'
+    { time (cd "$build/game" && "$@" --fixed-clock --seed 1 --frames "$count" --input "$input" --stats \
+        >"$out" 2>"$err"); } 2>"$times"
     local rc=$?
-    ended=$(date +%s.%N)
     echo "== timedemo $label"
     if [ $rc -ne 0 ]; then
-        echo "!! exit $rc"; tail -5 "$out.err"; status=1
+        echo "!! exit $rc"; tail -5 "$err"; status=1
     fi
     sed 's/^/   /' "$out"
-    awk -v s="$started" -v e="$ended" -v n="$count" 'BEGIN {
-        wall = e - s; printf "   wall %.3f s for %d frames = %.1fx real time (%.1f frames/s)\n", wall, n, n * 0.016 / wall, n / wall }'
+    read -r wall user sys <"$times"
+    awk -v wall="$wall" -v cpu="$(awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }')" -v n="$count" 'BEGIN {
+        printf "   wall %.3f s (CPU %.3f s) for %d frames = %.1fx real time (%.1f frames/s)\n",
+               wall, cpu, n, n * 0.016 / wall, n / wall }' | tee "$results/$key.wall"
     # Message-box echoes and the sound libraries' complaints about a machine without a sound card
     # are expected; anything else is shown.
     local noise='^\[|^ALSA lib|^AL lib'
-    local problems; problems=$(grep -vcE "$noise" "$out.err")
-    [ "$problems" -eq 0 ] || { echo "   stderr ($problems lines):"; grep -vE "$noise" "$out.err" | head -5 | sed 's/^/     /'; }
-    rm -f "$out" "$out.err"
+    local problems; problems=$(grep -vcE "$noise" "$err")
+    [ "$problems" -eq 0 ] || { echo "   stderr ($problems lines):"; grep -vE "$noise" "$err" | head -5 | sed 's/^/     /'; }
+}
+
+# The value of a --stats line ("peak_rss_mb 57.8" -> 57.8); "-" when the run did not print it.
+stat() { awk -v k="$2" '$1 == k { print $2; found = 1 } END { if (!found) print "-" }' "$results/$1.stats" 2>/dev/null || echo -; }
+# "mean / p50 / p99" of a timing line.
+timing() {
+    awk -v k="$2" '$1 == k { for (i = 2; i <= 4; ++i) { split($i, kv, "="); v[i] = kv[2] }
+        printf "%.3f / %.3f / %.3f", v[2], v[3], v[4]; found = 1 } END { if (!found) printf "-" }' \
+        "$results/$1.stats" 2>/dev/null
+}
+row() {
+    [ -f "$results/$1.stats" ] || return 0
+    printf "  %-26s %-24s %-24s %10s %10s %8s\n" "$2" "$(timing "$1" update_ms)" "$(timing "$1" render_ms)" \
+        "$(stat "$1" rendered_fps)" "$(stat "$1" race_fps)" "$(stat "$1" peak_rss_mb)"
+}
+
+report() {
+    echo
+    echo "==================== Orlenda bench report (one run) ===================="
+    echo "machine: $(nproc) cores; load average before $load_before, after $(cut -d' ' -f1-3 /proc/loadavg)"
+    printf "  %-26s %-24s %-24s %10s %10s %8s\n" "run" "update ms mean/p50/p99" "render ms mean/p50/p99" \
+        "rendered/s" "race/s" "peak MB"
+    row headless "headless, $frames frames"
+    row full "OpenGL full, $gl_frames frames"
+    row fast "OpenGL fast, $level_frames frames"
+    row low "OpenGL low, $level_frames frames"
+    [ -f "$results/headless.wall" ] && echo "headless race as a whole process:$(sed 's/^ *wall//' "$results/headless.wall")"
+    local launch="headless $(stat headless launch_to_title_ms) ms"
+    [ -f "$results/full.stats" ] && launch="$launch, OpenGL $(stat full launch_to_title_ms) ms"
+    echo "launch to the first title frame (--stats launch_to_title_ms): $launch"
+    local whole="headless $(cut -d' ' -f1 "$results/title_headless.time") s"
+    [ -f "$results/title_gl.time" ] && whole="$whole, OpenGL $(cut -d' ' -f1 "$results/title_gl.time") s"
+    echo "  the whole process with --frames 1 (exec, loader, the title frame, exit): $whole"
+    for level in full fast low; do
+        [ -f "$results/$level.stats" ] || continue
+        echo "GPU phases at $level (ms over the run):$(grep '^phase_ms' "$results/$level.stats" | sed 's/^phase_ms//')"
+    done
+    [ -n "${TIMEDEMO_SKIP_GL:-}" ] && echo "(OpenGL runs skipped: TIMEDEMO_SKIP_GL)"
+    echo "(rendered/s: pictures per second of the main loop, title included; race/s: of the race scene alone)"
+    echo "========================================================================="
 }
 
 if [ ! -x "$build/game/orlenda" ]; then
     echo "!! no game at $build/game/orlenda (build it first)"; exit 1
 fi
-timedemo "headless (Null device, ${frames} frames)" "$frames" ./orlenda --headless
+timedemo headless "headless (Null device, ${frames} frames)" "$frames" ./orlenda --headless
+timedemo title_headless "headless launch to the title (1 frame)" 1 ./orlenda --headless
 if [ -z "${TIMEDEMO_SKIP_GL:-}" ]; then
-    if command -v xvfb-run >/dev/null; then
-        timedemo "OpenGL under Xvfb 1280x720 (${gl_frames} frames)" "$gl_frames" \
-            xvfb-run -a -s "-screen 0 1280x720x24" ./orlenda --windowed
+    if [ -n "${DISPLAY:-}" ]; then
+        timedemo full "OpenGL full, 1280x720 on $DISPLAY (${gl_frames} frames)" "$gl_frames" \
+            ./orlenda --windowed --graphics full
+        for level in fast low; do
+            timedemo "$level" "OpenGL $level, 1280x720 on $DISPLAY (${level_frames} frames)" "$level_frames" \
+                ./orlenda --windowed --graphics "$level"
+        done
+        timedemo title_gl "OpenGL launch to the title (1 frame)" 1 ./orlenda --windowed
     else
-        echo "== timedemo OpenGL skipped: no xvfb-run"
+        echo "== timedemo OpenGL skipped: no display and no xvfb-run"
     fi
 fi
+report
 exit $status

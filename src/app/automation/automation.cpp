@@ -168,7 +168,14 @@ void Automation::SceneStepped(std::uint64_t frame) {
 void Automation::FramePresented(std::uint64_t frame, bool shown) {
     Clock::time_point presented = Clock::now();
     stats.AddFrame(Milliseconds(stepped - frameStarted), shown ? Milliseconds(presented - stepped) : -1.0);
-    if (frame == 1) stats.SetFirstFrameMs(Milliseconds(presented - launched));
+    if (frame == 1) {
+        stats.SetFirstFrameMs(Milliseconds(presented - launched));
+        stats.SetLaunchToTitleMs(MillisecondsSinceProcessStart());
+        loopStarted = frameStarted;
+    }
+    stats.SetLoopMs(Milliseconds(presented - loopStarted));
+    const SceneBase* scene = SceneManager::Instance().scene.get();
+    if (scene && scene->sceneId == kGameScene) stats.AddRaceFrame(Milliseconds(presented - frameStarted), shown);
     std::vector<std::string> sounds = SoundManager::Instance().TakePlayedNames();
     if (trace.IsOpen()) WriteTrace(frame, sounds);
     if (shown) TakeScreenshots(frame);

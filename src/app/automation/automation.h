@@ -71,6 +71,7 @@ private:
     platform::pad::State recordedPad;
     std::uint64_t currentFrame = 0;
     Clock::time_point launched;
+    Clock::time_point loopStarted; // the start of frame 1
     Clock::time_point frameStarted;
     Clock::time_point stepped;
 };

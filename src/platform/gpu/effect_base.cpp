@@ -1,14 +1,20 @@
 // Technique selection and the Begin / BeginPass / EndPass / End sequence of an effect.
 #include "platform/gpu/effect_base.h"
 
+#include <cstring>
+
 namespace gpu {
 
 EffectBase::EffectBase(EffectFile file) : file_(std::move(file)), params_(file_.uniforms) {}
 
 bool EffectBase::SetTechnique(const char* name) {
     if (!name) return false;
+    // Every quad selects its technique again; the one already selected is checked first.
+    if (std::size_t(technique_) < file_.techniques.size() &&
+        std::strcmp(file_.techniques[technique_].name.c_str(), name) == 0)
+        return true;
     for (std::size_t i = 0; i < file_.techniques.size(); ++i) {
-        if (file_.techniques[i].name == name) {
+        if (std::strcmp(file_.techniques[i].name.c_str(), name) == 0) {
             technique_ = static_cast<int>(i);
             return true;
         }

@@ -18,6 +18,7 @@ EffectParameters::EffectParameters(const std::vector<EffectUniform>& uniforms) {
         slot.uniform = u;
         slot.offset = offset;
         slot.words = ComponentsOf(u.type) * u.arraySize;
+        slot.integer = IsIntegerType(u.type);
         if (u.type == UniformType::Sampler2D) slot.samplerUnit = samplerCount_++;
         offset += slot.words;
         slots_.push_back(std::move(slot));
@@ -29,10 +30,15 @@ int EffectParameters::Find(const char* name) const {
     if (!name) return -1;
     // The pointer only picks a cache entry; the name is still compared, since a caller's buffer
     // may later hold another name at the same address.
-    CacheEntry& entry = cache_[(reinterpret_cast<std::uintptr_t>(name) >> 3) % cache_.size()];
-    if (entry.name == name && entry.index >= 0 && slots_[entry.index].uniform.name == name) return entry.index;
+    // Literals a few bytes apart must not share an entry, or two names set in turn every draw would
+    // keep evicting each other: the whole address is mixed. strcmp reads both names once, where
+    // comparing with the std::string would first measure the caller's name.
+    const std::uint64_t mixed = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(name)) * kAddressMix;
+    CacheEntry& entry = cache_[mixed >> (64 - kCacheBits)];
+    if (entry.name == name && entry.index >= 0 && std::strcmp(slots_[entry.index].uniform.name.c_str(), name) == 0)
+        return entry.index;
     for (std::size_t i = 0; i < slots_.size(); ++i) {
-        if (slots_[i].uniform.name == name) {
+        if (std::strcmp(slots_[i].uniform.name.c_str(), name) == 0) {
             entry = {name, static_cast<int>(i)};
             return static_cast<int>(i);
         }
@@ -51,7 +57,7 @@ void EffectParameters::WriteFloats(int index, const float* values, std::uint32_t
     count = std::min(count, slot.words);
     if (count == 0) return;
     std::uint32_t* dst = &values_[slot.offset];
-    if (IsIntegerType(slot.uniform.type)) {
+    if (slot.integer) {
         for (std::uint32_t k = 0; k < count; ++k) {
             std::int32_t v = static_cast<std::int32_t>(values[k]);
             std::memcpy(&dst[k], &v, 4);
@@ -97,7 +103,7 @@ void EffectParameters::SetInt(const char* name, int value) {
     int i = Find(name);
     if (i < 0 || slots_[i].words == 0) return;
     Slot& slot = slots_[i];
-    if (IsIntegerType(slot.uniform.type)) {
+    if (slot.integer) {
         std::memcpy(&values_[slot.offset], &value, 4);
         Touch(slot);
     } else {

@@ -20,6 +20,7 @@ public:
         std::uint32_t offset = 0;      // first 32-bit word in the value store
         std::uint32_t words = 0;       // 32-bit words of the whole (array) value
         std::uint32_t version = 0;     // bumped by every set
+        bool integer = false;          // stored as ints (set once: every write asks)
         int samplerUnit = -1;          // texture unit of a sampler2D
         Texture* texture = nullptr;    // as set (GetValue reads it back)
         std::shared_ptr<Texture> hold; // keeps it alive, as D3DX holds a set texture
@@ -60,7 +61,9 @@ private:
         const char* name = nullptr;
         int index = -1;
     };
-    mutable std::array<CacheEntry, 32> cache_{};
+    static constexpr int kCacheBits = 6;
+    static constexpr std::uint64_t kAddressMix = 0x9E3779B97F4A7C15ull; // Fibonacci hashing
+    mutable std::array<CacheEntry, std::size_t(1) << kCacheBits> cache_{};
 };
 
 } // namespace gpu

@@ -2,12 +2,29 @@
 #include "platform/math/d3dx_math.h"
 
 #include <algorithm>
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
 
 D3DXMATRIX D3DXMATRIX::operator*(const D3DXMATRIX& b) const {
     D3DXMATRIX r;
+#if defined(__SSE__)
+    // Every effect builds its world matrix from products each frame. Four lanes at a time, but each
+    // lane still multiplies and adds in the scalar order below, so the results are bit-identical.
+    const __m128 b0 = _mm_loadu_ps(b.m[0]), b1 = _mm_loadu_ps(b.m[1]);
+    const __m128 b2 = _mm_loadu_ps(b.m[2]), b3 = _mm_loadu_ps(b.m[3]);
+    for (int i = 0; i < 4; ++i) {
+        __m128 row = _mm_mul_ps(_mm_set1_ps(m[i][0]), b0);
+        row = _mm_add_ps(row, _mm_mul_ps(_mm_set1_ps(m[i][1]), b1));
+        row = _mm_add_ps(row, _mm_mul_ps(_mm_set1_ps(m[i][2]), b2));
+        row = _mm_add_ps(row, _mm_mul_ps(_mm_set1_ps(m[i][3]), b3));
+        _mm_storeu_ps(r.m[i], row);
+    }
+#else
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
             r.m[i][j] = m[i][0] * b.m[0][j] + m[i][1] * b.m[1][j] + m[i][2] * b.m[2][j] + m[i][3] * b.m[3][j];
+#endif
     return r;
 }
 

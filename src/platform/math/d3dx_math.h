@@ -5,7 +5,8 @@
 // a point's translation sits in row 4 (_41, _42, _43). Angles in radians unless a name says
 // otherwise. Function names and argument order follow D3DX so game code reads like the original
 // calls: out-pointer first, result pointer returned.
-// Does not: SIMD, half floats, planes, colours other than plain structs, spherical harmonics.
+// Does not: SIMD beyond the matrix product (which keeps the scalar results bit for bit), half floats,
+// planes, colours other than plain structs, spherical harmonics.
 #pragma once
 
 #include <cmath>

@@ -251,6 +251,16 @@ TEST(FrameStats, ReportHasTheLinesScriptsReadAndRenderTimesOnlyOfShownFrames) {
               0u)
         << report;
     EXPECT_GT(PeakResidentMegabytes(), 0);
+    EXPECT_EQ(stats.RenderedPerSecond(), 0) << "no loop time measured yet";
+    stats.SetLoopMs(500);
+    stats.SetLaunchToTitleMs(123.4);
+    // Pictures, not updates, per second of loop time: the caught-up frame drew nothing.
+    EXPECT_DOUBLE_EQ(stats.RenderedPerSecond(), 4.0);
+    stats.AddRaceFrame(30, true);
+    stats.AddRaceFrame(10, false);
+    stats.AddRaceFrame(10, true);
+    EXPECT_NE(stats.Report().find("launch_to_title_ms 123.4\nrendered_fps 4.00\nrace_fps 40.00\n"), std::string::npos);
+    EXPECT_GT(MillisecondsSinceProcessStart(), 0) << "the start is marked before main";
 }
 
 } // namespace

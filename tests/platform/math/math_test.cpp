@@ -1,6 +1,8 @@
 // The math layer is the oracle for every number the game derives, so its conventions are pinned here.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/math/d3dx_math.h"
 
 namespace {
@@ -17,6 +19,26 @@ TEST(MathConventions, ProductAppliesLeftOperandFirst) {
     D3DXVECTOR3 p(0, 0, 1), out;
     D3DXVec3TransformCoord(&out, &p, &m);
     ExpectNear(out, {2, 0, 0});
+}
+
+TEST(MathConventions, ProductRoundsExactlyAsTheRowTimesColumnSum) {
+    // Traces and replays compare positions bit for bit, so the product must keep the scalar order
+    // (((a0 b0 + a1 b1) + a2 b2) + a3 b3) however it is computed; these values round differently
+    // in any other order, and the signed zero survives only in this one.
+    const D3DXMATRIX a(0.1f, 1e8f, -1e8f, 0.3f, -0.0f, 2.5f, 1e-7f, 7.0f, 3.3f, -1.1f, 0.7f, 1e7f, 750.0f, 50.0f,
+                       -1020.0f, 1.0f);
+    const D3DXMATRIX b(1e-3f, -0.0f, 0.9f, 1.0f, 1e8f, 0.0f, -3.0f, 0.5f, 1e8f, 0.0f, 0.25f, -2.0f, 0.2f, -0.0f, 1e-8f,
+                       1.0f);
+    const D3DXMATRIX product = a * b;
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j) {
+            float sum = a.m[i][0] * b.m[0][j];
+            sum = sum + a.m[i][1] * b.m[1][j];
+            sum = sum + a.m[i][2] * b.m[2][j];
+            sum = sum + a.m[i][3] * b.m[3][j];
+            EXPECT_EQ(std::signbit(product.m[i][j]), std::signbit(sum)) << i << "," << j;
+            EXPECT_EQ(product.m[i][j], sum) << i << "," << j;
+        }
 }
 
 TEST(MathConventions, RotationsTurnTheLeftHandedWay) {

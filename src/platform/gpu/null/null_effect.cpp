@@ -20,8 +20,8 @@ NullEffect::NullEffect(std::shared_ptr<NullDeviceLink> link, EffectFile file)
 NullEffect::~NullEffect() { End(); }
 
 bool NullEffect::OnBeginPass(int technique, unsigned pass) {
-    activeTechnique_ = file_.techniques[technique].name;
-    if (link_->device) link_->device->SetActivePass(this, &activeTechnique_, pass);
+    // The file's own name outlives the pass, so the device can point at it: nothing is copied per draw.
+    if (link_->device) link_->device->SetActivePass(this, &file_.techniques[technique].name, pass);
     return true;
 }
 

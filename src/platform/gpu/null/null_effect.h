@@ -25,7 +25,6 @@ protected:
 
 private:
     std::shared_ptr<NullDeviceLink> link_;
-    std::string activeTechnique_;
 };
 
 } // namespace gpu
