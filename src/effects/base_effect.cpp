@@ -55,6 +55,11 @@ void BaseEffect::DrawQuad() {
     // it is drawn as 0 rather than subtracting light from the scene and the float glow target.
     auto unit = [](std::int32_t channel) { return channel < 0 ? 0.0f : channel / 255.0f; };
     ModelShader& shader = ShaderManager::Instance().mainShader;
+    const D3DXVECTOR3 corners[4] = {{vertices[0].x, vertices[0].y, vertices[0].z},
+                                    {vertices[1].x, vertices[1].y, vertices[1].z},
+                                    {vertices[2].x, vertices[2].y, vertices[2].z},
+                                    {vertices[3].x, vertices[3].y, vertices[3].z}};
+    EffectManager::Instance().glowRegion.AddQuad(world, corners);
     shader.SetMatrix("mW", world);
     shader.DrawQuad(texture, vertices, D3DXCOLOR(unit(red), unit(green), unit(blue), unit(alpha)));
 }

@@ -84,6 +84,8 @@ void EffectManager::CreateGlowTarget() {
     const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
     if (GraphicsDevice::Instance().device)
         glowTarget.Create(pp.BackBufferWidth, pp.BackBufferHeight, D3DUSAGE_RENDERTARGET, format, D3DPOOL_DEFAULT);
+    glowWritten_.assign(
+        1, RECT{0, 0, static_cast<std::int32_t>(pp.BackBufferWidth), static_cast<std::int32_t>(pp.BackBufferHeight)});
 }
 
 SimpleLib::CTexture* EffectManager::FindTexture(const std::string& name) const {
@@ -127,12 +129,8 @@ void EffectManager::DrawAll() {
     gpu::Device& device = *graphics.device;
     const bool glow = glowTarget.surface != nullptr && CurrentGraphicsQuality() != GraphicsQuality::Low;
     if (glow) CreateGlowTarget();
-    if (glow) {
-        device.SetRenderTarget(0, glowTarget.surface);
-        device.Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-        device.SetRenderTarget(0, graphics.backBuffer);
-        UnbindExtraTargets(device);
-    }
+    if (glow) ClearGlowTarget();
+    BeginGlowRegion();
     device.SetFVF(BaseEffect::kVertexFormat);
     device.SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     if (glow) device.SetRenderTarget(1, glowTarget.surface);
@@ -140,24 +138,58 @@ void EffectManager::DrawAll() {
     if (glow) {
         device.SetRenderTarget(0, graphics.backBuffer);
         UnbindExtraTargets(device);
-        DrawGlow();
+        glowWritten_ = glowRegion.Rects();
+        DrawGlow(glowWritten_);
     }
     device.SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
 }
 
-void EffectManager::DrawGlow() {
+void EffectManager::ClearGlowTarget() {
+    GraphicsDevice& graphics = GraphicsDevice::Instance();
+    gpu::Device& device = *graphics.device;
+    if (!glowWritten_.empty()) {
+        device.SetRenderTarget(0, glowTarget.surface);
+        for (const RECT& rect : glowWritten_) {
+            device.SetScissorRect(&rect);
+            device.Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        }
+        device.SetScissorRect(nullptr);
+        device.SetRenderTarget(0, graphics.backBuffer);
+        UnbindExtraTargets(device);
+    }
+    glowWritten_.clear();
+}
+
+void EffectManager::BeginGlowRegion() {
+    // The effect quads are placed by the main shader's camera, which the scene set for this frame.
+    D3DXMATRIX view = MatrixIdentity(), projection = MatrixIdentity(), viewProjection;
+    if (gpu::Effect* shader = ShaderManager::Instance().mainShader.effect.get()) {
+        shader->GetValue("mV", &view, sizeof view);
+        shader->GetValue("mP", &projection, sizeof projection);
+    }
+    D3DXMatrixMultiply(&viewProjection, &view, &projection);
+    const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
+    glowRegion.Begin(viewProjection, static_cast<int>(pp.BackBufferWidth), static_cast<int>(pp.BackBufferHeight));
+}
+
+void EffectManager::DrawGlow(const std::vector<RECT>& lit) {
     GraphicsDevice& graphics = GraphicsDevice::Instance();
     gpu::Device& device = *graphics.device;
     BlurFilter& blur = ShaderManager::Instance().blur;
     device.BeginPhase("blur");
-    blur.Apply(glowTarget);
+    // Outside the blurred patches the glow is black, and adding black changes no pixel.
+    const std::vector<GlowArea> patches = blur.Apply(glowTarget, lit);
     device.BeginPhase("glow");
+    const D3DPRESENT_PARAMETERS& pp = graphics.presentParameters;
     device.SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
     device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-    const D3DPRESENT_PARAMETERS& pp = graphics.presentParameters;
-    blur.DrawTexture(0, 0, blur.targetB, static_cast<float>(pp.BackBufferWidth),
-                     static_cast<float>(pp.BackBufferHeight), D3DXCOLOR(1.3f, 1.3f, 1.3f, 1.0f));
+    for (const GlowArea& patch : patches) {
+        device.SetScissorRect(&patch.shown);
+        blur.DrawTexture(0, 0, blur.targetB, static_cast<float>(pp.BackBufferWidth),
+                         static_cast<float>(pp.BackBufferHeight), D3DXCOLOR(1.3f, 1.3f, 1.3f, 1.0f));
+    }
+    device.SetScissorRect(nullptr);
     device.SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
     device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);

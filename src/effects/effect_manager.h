@@ -6,8 +6,10 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "effects/base_effect.h"
+#include "render/glow_region.h"
 #include "simplelib/texture.h"
 
 struct EffectTextureEntry {
@@ -46,12 +48,19 @@ public:
     std::unordered_map<std::string, EffectTextureEntry> registry;
     std::list<std::unique_ptr<BaseEffect>> live;
     SimpleLib::CTexture glowTarget;
+    // The screen bounds of the quads drawn since DrawAll began (every effect quad reports itself).
+    GlowRegion glowRegion;
 
 private:
     void ScanEffectFolder(std::vector<std::string>* names);
-    void DrawGlow();
+    void DrawGlow(const std::vector<RECT>& lit);
+    // Blacks out the glow target where the last frame lit it, which leaves all of it black.
+    void ClearGlowTarget();
+    void BeginGlowRegion();
     // The glow target in the format of the graphics level in force (kept when it already is).
     void CreateGlowTarget();
+
+    std::vector<RECT> glowWritten_; // where the glow target may not be black; all of it after (re)creation
 
     static std::unique_ptr<EffectManager>& Holder() {
         static std::unique_ptr<EffectManager> instance = std::make_unique<EffectManager>();

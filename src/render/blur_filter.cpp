@@ -43,6 +43,7 @@ void BlurFilter::CreateTargets(std::uint32_t divisor) {
     targetB.Release();
     targetA.Create(w, h, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
     targetB.Create(w, h, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+    written_.assign(1, RECT{0, 0, static_cast<std::int32_t>(w), static_cast<std::int32_t>(h)});
 }
 
 void BlurFilter::Release() {
@@ -89,7 +90,15 @@ void BlurFilter::DrawPass(const char* technique, float x, float y, float width, 
     effect->SetTechnique(technique);
     effect->Begin(&passes, 0);
     effect->BeginPass(0);
-    GraphicsDevice::Instance().DrawScreenQuad(x, y, width, height, 1.0f, 1.0f);
+    if (!patches_) {
+        GraphicsDevice::Instance().DrawScreenQuad(x, y, width, height, 1.0f, 1.0f);
+    } else {
+        for (const GlowArea& patch : *patches_) {
+            device.SetScissorRect(&patch.work);
+            GraphicsDevice::Instance().DrawScreenQuad(x, y, width, height, 1.0f, 1.0f);
+        }
+        device.SetScissorRect(nullptr);
+    }
     effect->EndPass();
     effect->End();
     device.SetSamplerState(0, D3DSAMP_ADDRESSU, u);
@@ -97,12 +106,48 @@ void BlurFilter::DrawPass(const char* technique, float x, float y, float width, 
 }
 
 void BlurFilter::Apply(SimpleLib::CTexture& source) {
+    const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
+    Apply(source,
+          {RECT{0, 0, static_cast<std::int32_t>(pp.BackBufferWidth), static_cast<std::int32_t>(pp.BackBufferHeight)}});
+}
+
+void BlurFilter::ClearTargets(const std::vector<GlowArea>& next) {
+    const int w = static_cast<int>(targetA.info.Width), h = static_cast<int>(targetA.info.Height);
+    std::vector<RECT> areas = written_;
+    // A pass reads two texels either side of what it writes, the composite one.
+    for (const GlowArea& patch : next) areas.push_back(RectExpand(patch.work, 2, w, h));
+    if (areas.empty()) return;
+    gpu::Device& device = *GraphicsDevice::Instance().device;
+    for (SimpleLib::CTexture* target : {&targetA, &targetB}) {
+        device.SetRenderTarget(0, target->surface);
+        for (const RECT& area : areas) {
+            device.SetScissorRect(&area);
+            device.Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        }
+    }
+    device.SetScissorRect(nullptr);
+}
+
+std::vector<GlowArea> BlurFilter::Apply(SimpleLib::CTexture& source, const std::vector<RECT>& lit) {
     // Without the effect or its targets there is nothing to blur into; targetB keeps what it had.
-    if (!effect || !targetA.surface || !targetB.surface) return;
+    if (!effect || !targetA.surface || !targetB.surface) return {};
     const BlurShape shape = ShapeFor(CurrentGraphicsQuality());
     CreateTargets(shape.divisor);
-    if (!targetA.surface || !targetB.surface) return;
+    if (!targetA.surface || !targetB.surface) return {};
+    const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
+    // Each pass pair spreads light two texels along each axis.
+    const std::vector<GlowArea> patches =
+        PlanGlowAreas(lit, static_cast<int>(pp.BackBufferWidth), static_cast<int>(pp.BackBufferHeight),
+                      static_cast<int>(targetA.info.Width), static_cast<int>(targetA.info.Height), 2 * shape.passPairs);
     gpu::Device& device = *GraphicsDevice::Instance().device;
+    std::shared_ptr<gpu::Surface> previous = device.GetRenderTarget(0);
+    ClearTargets(patches);
+    written_.clear();
+    for (const GlowArea& patch : patches) written_.push_back(patch.work);
+    if (patches.empty()) {
+        device.SetRenderTarget(0, previous);
+        return patches;
+    }
     device.SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
     device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
@@ -111,10 +156,10 @@ void BlurFilter::Apply(SimpleLib::CTexture& source) {
     // it off gives the same pixels without reading the target back on a software rasterizer.
     DWORD blending = device.GetRenderState(D3DRS_ALPHABLENDENABLE);
     device.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    std::shared_ptr<gpu::Surface> previous = device.GetRenderTarget(0);
     float aw = static_cast<float>(targetA.info.Width), ah = static_cast<float>(targetA.info.Height);
     float bw = static_cast<float>(targetB.info.Width), bh = static_cast<float>(targetB.info.Height);
 
+    patches_ = &patches;
     device.SetRenderTarget(0, targetB.surface);
     DrawTexture(0, 0, source, bw, bh, D3DXCOLOR(1, 1, 1, 1));
     for (int i = 0; i < shape.passPairs; ++i) {
@@ -123,6 +168,8 @@ void BlurFilter::Apply(SimpleLib::CTexture& source) {
         device.SetRenderTarget(0, targetB.surface);
         BlurY(0, 0, targetA, bw, bh);
     }
+    patches_ = nullptr;
     device.SetRenderTarget(0, previous);
     device.SetRenderState(D3DRS_ALPHABLENDENABLE, blending);
+    return patches;
 }

@@ -321,6 +321,34 @@ TEST_F(ShaderGlTest, ApplyBlursIntoTargetBAndRestoresTheTarget) {
     EXPECT_LT(red(5, 5), 0.01f);
 }
 
+// Blurring only around the lit pixels gives the whole blur's texels, even over what an earlier,
+// elsewhere-lit frame left in the targets.
+TEST_F(ShaderGlTest, BlurKeptToTheLitRectangleMatchesTheWholeBlur) {
+    auto& shaders = ShaderManager::Instance();
+    SimpleLib::CTexture source;
+    ASSERT_TRUE(source.Create(kWidth, kHeight, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F, D3DPOOL_DEFAULT));
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    auto blurred = [&](const RECT* lit) {
+        PaintRectangle(device, source, shaders.mainShader.defaultTexture, 600, 340, 80, 40);
+        device->SetRenderTarget(0, GraphicsDevice::Instance().backBuffer);
+        if (lit) shaders.blur.Apply(source, {RECT{0, 0, 8, 8}, *lit});
+        else shaders.blur.Apply(source);
+        std::vector<float> rgba;
+        EXPECT_TRUE(device->ReadSurface(*shaders.blur.targetB.surface, rgba));
+        return rgba;
+    };
+    std::vector<float> whole = blurred(nullptr);
+    PaintRectangle(device, source, shaders.mainShader.defaultTexture, 0, 0, 200, 720);
+    shaders.blur.Apply(source, {RECT{0, 0, 200, 720}});
+    const RECT lit{600, 340, 680, 380};
+    std::vector<float> kept = blurred(&lit);
+    ASSERT_EQ(kept.size(), whole.size());
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < whole.size(); i += 4)
+        differing += whole[i] != kept[i] || whole[i + 1] != kept[i + 1] || whole[i + 2] != kept[i + 2];
+    EXPECT_EQ(differing, 0u);
+}
+
 TEST_F(ShaderGlTest, GlowAtOneEdgeDoesNotWrapToTheOther) {
     auto& shaders = ShaderManager::Instance();
     SimpleLib::CTexture source;

@@ -165,6 +165,12 @@ public:
     // Zero on the Null device, whose resources are plain CPU memory.
     virtual DeviceMemory Memory() const { return {}; }
 
+    // ---- scissor ----
+    // Keeps draws and clears of every target to `rect` (pixels, top-left origin, right/bottom
+    // excluded) until it is called with null. Passes whose result is known to be empty outside some
+    // rectangle use it to skip those pixels; the Null device draws nothing and ignores it.
+    virtual void SetScissorRect(const RECT*) {}
+
     // ---- profiling ----
     // Names the part of the frame drawn from here on, for the GPU-side phase table (--stats). Does
     // nothing unless the phase timer is on, and on the Null device.

@@ -130,7 +130,6 @@ GlDevice::~GlDevice() {
             for (auto& v : *list) glDeleteVertexArrays(1, &v.vao);
         vertexStream_.Release();
         indexStream_.Release();
-        phaseTimer_.Release();
         fixedFunction_.Release();
         glDeleteProgram(spriteProgram_);
         glDeleteVertexArrays(1, &spriteVao_);
@@ -318,7 +317,19 @@ std::shared_ptr<Surface> GlDevice::GetRenderTarget(DWORD index) const {
 
 std::shared_ptr<Surface> GlDevice::GetDepthStencilSurface() const { return depth_; }
 
+void GlDevice::SetScissorRect(const RECT* rect) {
+    scissor_ = ScissorState{};
+    if (!rect) return;
+    // Targets are stored top row first, so GL's window coordinates are the rectangle's own.
+    scissor_.enable = true;
+    scissor_.x = std::max(rect->left, 0);
+    scissor_.y = std::max(rect->top, 0);
+    scissor_.width = std::max(rect->right - scissor_.x, 0);
+    scissor_.height = std::max(rect->bottom - scissor_.y, 0);
+}
+
 void GlDevice::BindTargets() {
+    gl_.SetScissor(scissor_);
     if (!targetsDirty_) {
         gl_.BindFramebuffer(currentFbo_);
         gl_.Viewport(viewportW_, viewportH_);

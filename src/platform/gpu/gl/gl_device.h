@@ -76,6 +76,7 @@ public:
         return state_.SamplerState(sampler, type);
     }
     void SetTexture(DWORD stage, Texture* texture) override;
+    void SetScissorRect(const RECT* rect) override;
     void SetFVF(DWORD fvf) override { state_.fvf = fvf; }
     DWORD GetFVF() const override { return state_.fvf; }
 
@@ -170,6 +171,7 @@ private:
     GLuint currentFbo_ = 0;
     int viewportW_ = 0, viewportH_ = 0;
     bool targetsDirty_ = true;
+    ScissorState scissor_;
 
     std::shared_ptr<Texture> texture0_;
     std::shared_ptr<GeometryBuffer> streamHold_, indexHold_;

@@ -4,7 +4,7 @@
 namespace gpu {
 
 void GlStateCache::Invalidate() {
-    blendKnown_ = depthKnown_ = rasterKnown_ = false;
+    blendKnown_ = depthKnown_ = rasterKnown_ = scissorKnown_ = false;
     program_ = vao_ = arrayBuffer_ = fbo_ = 0xFFFFFFFFu;
     viewportW_ = viewportH_ = -1;
     activeUnit_ = -1;
@@ -99,6 +99,16 @@ void GlStateCache::SetRaster(const RasterState& r) {
         r.stencil ? glEnable(GL_STENCIL_TEST) : glDisable(GL_STENCIL_TEST);
     raster_ = r;
     rasterKnown_ = true;
+    ++stateChanges;
+}
+
+void GlStateCache::SetScissor(const ScissorState& s) {
+    if (scissorKnown_ && s == scissor_) return;
+    if (!scissorKnown_ || s.enable != scissor_.enable)
+        s.enable ? glEnable(GL_SCISSOR_TEST) : glDisable(GL_SCISSOR_TEST);
+    if (s.enable) glScissor(s.x, s.y, s.width, s.height);
+    scissor_ = s;
+    scissorKnown_ = true;
     ++stateChanges;
 }
 

@@ -24,6 +24,13 @@ struct DepthState {
     bool operator==(const DepthState&) const = default;
 };
 
+struct ScissorState {
+    bool enable = false;
+    GLint x = 0, y = 0;
+    GLsizei width = 0, height = 0;
+    bool operator==(const ScissorState&) const = default;
+};
+
 struct RasterState {
     bool cull = true;
     GLenum cullFace = GL_BACK;
@@ -47,6 +54,7 @@ public:
     void SetBlend(const BlendState& blend);
     void SetDepth(const DepthState& depth);
     void SetRaster(const RasterState& raster);
+    void SetScissor(const ScissorState& scissor);
     // Depth writes on and stencil writes unmasked for a clear; the next draw restores its own.
     void PrepareClear(bool depth);
     // A texture or framebuffer was deleted: forget any binding of that name.
@@ -60,7 +68,7 @@ public:
 private:
     void ActiveUnit(int unit);
 
-    bool blendKnown_ = false, depthKnown_ = false, rasterKnown_ = false;
+    bool blendKnown_ = false, depthKnown_ = false, rasterKnown_ = false, scissorKnown_ = false;
     GLuint program_ = ~0u, vao_ = ~0u, arrayBuffer_ = ~0u, fbo_ = ~0u;
     GLint viewportW_ = -1, viewportH_ = -1;
     int activeUnit_ = -1;
@@ -69,6 +77,7 @@ private:
     BlendState blend_;
     DepthState depth_;
     RasterState raster_;
+    ScissorState scissor_;
 };
 
 } // namespace gpu
