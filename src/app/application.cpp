@@ -187,7 +187,9 @@ bool Application::RunFrame(bool shown) {
     bool ended = stopped || quitRequested || FramesExhausted();
     if (ended) shown = true;
     gpu::Device* device = GraphicsDevice::Instance().device.get();
-    if (device) device->DiscardDraws(!shown);
+    // A headless run has no picture anyone could see: its frames still run the scenes' render,
+    // which moves the camera and the fades, but the device throws the drawing away.
+    if (device) device->DiscardDraws(!shown || options.drawNothing);
     if (scenes.scene) scenes.scene->Render();
     if (device) {
         if (shown) device->Present();

@@ -14,6 +14,7 @@ class FrameObserver;
 struct LaunchOptions {
     int fullScreenAnswer = 0;    // IDYES or IDNO answers the full-screen question in advance; 0 asks it
     bool headless = false;       // no window: the Null device, nothing shown
+    bool drawNothing = false;    // the device throws every picture away (a headless run from the command line)
     std::uint64_t maxFrames = 0; // leave the main loop after this many frames; 0 runs until quit
     bool realPad = true;         // open a gamepad plugged into the machine (automation uses its virtual one)
 };

@@ -127,6 +127,10 @@ void EffectManager::DrawAll() {
     GraphicsDevice& graphics = GraphicsDevice::Instance();
     if (!graphics.device) return;
     gpu::Device& device = *graphics.device;
+    // Drawing an effect changes nothing but pixels. A picture that is thrown away leaves the glow
+    // targets as the last shown picture left them, so the record of where they were written must
+    // stay as it is too.
+    if (device.DrawsDiscarded()) return;
     const bool glow = glowTarget.surface != nullptr && CurrentGraphicsQuality() != GraphicsQuality::Low;
     if (glow) CreateGlowTarget();
     if (glow) ClearGlowTarget();

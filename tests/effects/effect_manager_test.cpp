@@ -227,4 +227,17 @@ TEST_F(EffectTest, GraphicsLevelsPickTheGlowTargetOrNone) {
     EXPECT_EQ(CurrentGraphicsQuality(), GraphicsQuality::Full);
 }
 
+TEST_F(EffectTest, APictureThrownAwayDrawsNoEffect) {
+    auto probe = std::make_unique<GlowProbe>();
+    GlowProbe* raw = probe.get();
+    manager.live.push_back(std::move(probe));
+    gpu::Device& device = *GraphicsDevice::Instance().device;
+    device.DiscardDraws(true);
+    manager.DrawAll();
+    device.DiscardDraws(false);
+    EXPECT_EQ(raw->glowBound, nullptr); // never drawn, so the glow record is the last shown picture's
+    manager.DrawAll();
+    EXPECT_EQ(raw->glowBound, manager.glowTarget.surface);
+}
+
 } // namespace

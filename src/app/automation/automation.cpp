@@ -123,6 +123,7 @@ void Automation::Configure(Application& application) {
     GraphicsQuality quality;
     if (ParseGraphicsQuality(flags.graphics, &quality)) SetGraphicsQuality(quality);
     application.options.headless = flags.headless;
+    application.options.drawNothing = flags.headless;
     application.options.maxFrames = flags.frames;
     if (flags.windowed) application.options.fullScreenAnswer = IDNO;
     if (flags.fullscreen) application.options.fullScreenAnswer = IDYES;
