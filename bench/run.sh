@@ -103,7 +103,7 @@ report() {
     echo "  the whole process with --frames 1 (exec, loader, the title frame, exit): $whole"
     for level in full fast low; do
         [ -f "$results/$level.stats" ] || continue
-        echo "GPU phases at $level (ms over the run):$(grep '^phase_ms' "$results/$level.stats" | sed 's/^phase_ms//')"
+        echo "Phases at $level (ms per timed frame, one drawn frame in eight):$(grep '^phase_ms' "$results/$level.stats" | sed 's/^phase_ms//')"
     done
     [ -n "${TIMEDEMO_SKIP_GL:-}" ] && echo "(OpenGL runs skipped: TIMEDEMO_SKIP_GL)"
     echo "(rendered/s: pictures per second of the main loop, title included; race/s: of the race scene alone)"
