@@ -26,7 +26,7 @@ command -v python3 >/dev/null || { echo "!! python3 is needed to time the runs";
 # Every drawn race of both games runs on one Xvfb server, started once.
 if [ -z "${DISPLAY:-}" ]; then
     command -v xvfb-run >/dev/null || { echo "!! no display and no xvfb-run"; exit 1; }
-    exec xvfb-run -a -s "-screen 0 1280x720x24" bash "$0" "$@"
+    exec xvfb-run -a -s "-screen 0 1280x720x24 -noreset" bash "$0" "$@"
 fi
 
 stk_seconds=${STK_PROFILE_SECONDS:-30}

@@ -23,7 +23,8 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 # The OpenGL runs need a display: without one the whole script runs again inside one Xvfb server, so
 # every OpenGL launch is timed alone and not with a server's start-up.
 if [ -z "${DISPLAY:-}" ] && [ -z "${TIMEDEMO_SKIP_GL:-}" ] && command -v xvfb-run >/dev/null; then
-    exec xvfb-run -a -s "-screen 0 1280x720x24" bash "$0" "$@"
+    # -noreset: each run leaves as the last client, and the next must not meet a resetting server.
+    exec xvfb-run -a -s "-screen 0 1280x720x24 -noreset" bash "$0" "$@"
 fi
 # The benchmarks read Shader/ and data/ from the game folder.
 micro() {
