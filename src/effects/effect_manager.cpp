@@ -134,7 +134,7 @@ void EffectManager::DrawAll() {
     const bool glow = glowTarget.surface != nullptr && CurrentGraphicsQuality() != GraphicsQuality::Low;
     if (glow) CreateGlowTarget();
     if (glow) ClearGlowTarget();
-    BeginGlowRegion();
+    if (glow) BeginGlowRegion();
     device.SetFVF(BaseEffect::kVertexFormat);
     device.SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     if (glow) device.SetRenderTarget(1, glowTarget.surface);
@@ -143,6 +143,7 @@ void EffectManager::DrawAll() {
         device.SetRenderTarget(0, graphics.backBuffer);
         UnbindExtraTargets(device);
         glowWritten_ = glowRegion.Rects();
+        glowRegion.End();
         DrawGlow(glowWritten_);
     }
     device.SetRenderState(D3DRS_ZWRITEENABLE, TRUE);

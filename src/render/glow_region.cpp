@@ -102,6 +102,7 @@ void GlowRegion::Begin(const D3DXMATRIX& viewProjection, int width, int height) 
     viewProjection_ = viewProjection;
     width_ = width;
     height_ = height;
+    recording_ = true;
     rects_.clear();
 }
 
@@ -123,6 +124,7 @@ void GlowRegion::Add(const RECT& rect) {
 }
 
 void GlowRegion::AddQuad(const D3DXMATRIX& world, const D3DXVECTOR3 (&corners)[4]) {
+    if (!recording_) return;
     D3DXMATRIX toClip;
     D3DXMatrixMultiply(&toClip, &world, &viewProjection_);
     D3DXVECTOR4 clip[4];

@@ -37,7 +37,10 @@ public:
     // Starts an empty region for quads seen through viewProjection (the effect shader's mV * mP)
     // on a width x height screen.
     void Begin(const D3DXMATRIX& viewProjection, int width, int height);
-    // Adds a quad of four local corners placed by `world`.
+    // Stops recording: quads added until the next Begin (a level without glow, effects drawn outside
+    // the glow pass) cost nothing.
+    void End() { recording_ = false; }
+    // Adds a quad of four local corners placed by `world`, while recording.
     void AddQuad(const D3DXMATRIX& world, const D3DXVECTOR3 (&corners)[4]);
     // The screen rectangles holding every quad since Begin; overlapping quads share one.
     const std::vector<RECT>& Rects() const { return rects_; }
@@ -47,5 +50,6 @@ private:
 
     D3DXMATRIX viewProjection_;
     int width_ = 0, height_ = 0;
+    bool recording_ = false;
     std::vector<RECT> rects_;
 };

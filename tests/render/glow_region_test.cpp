@@ -122,6 +122,9 @@ TEST(GlowRegion, QuadBoundsHoldItsCornersAndStopAtTheNearPlane) {
     region.Begin(viewProjection, 1280, 720);
     region.AddQuad(world, behind);
     EXPECT_TRUE(region.Rects().empty());
+    region.End(); // a frame without glow: quads are not measured
+    region.AddQuad(world, passing);
+    EXPECT_TRUE(region.Rects().empty());
 }
 
 } // namespace
