@@ -49,6 +49,7 @@ bool Application::Create(void* moduleInstance) {
     shaders.mainShader.Load();
     shaders.objectShader.Load();
     shaders.blur.Load();
+    if (GraphicsDevice::Instance().device) GraphicsDevice::Instance().device->ShadersBuilt();
     SceneManager::Instance().changePending = false;
     MapManager::Instance().CreateOverlays();
     mainWindow.Show();

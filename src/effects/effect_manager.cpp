@@ -154,11 +154,7 @@ void EffectManager::ClearGlowTarget() {
     gpu::Device& device = *graphics.device;
     if (!glowWritten_.empty()) {
         device.SetRenderTarget(0, glowTarget.surface);
-        for (const RECT& rect : glowWritten_) {
-            device.SetScissorRect(&rect);
-            device.Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-        }
-        device.SetScissorRect(nullptr);
+        device.ClearRects(glowWritten_, 0xFF000000);
         device.SetRenderTarget(0, graphics.backBuffer);
         UnbindExtraTargets(device);
     }

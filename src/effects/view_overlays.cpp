@@ -21,9 +21,12 @@ void DrawOverlay(SimpleLib::CTexture& texture, D3DCOLOR colour) {
 } // namespace
 
 void MapManager::CreateOverlays() {
+    // One white texel stretched over the screen gives the same picture as a screen-sized white
+    // texture, without 3.5 MB of driver memory.
     const D3DPRESENT_PARAMETERS& screen = GraphicsDevice::Instance().presentParameters;
-    fadeTexture.Create(screen.BackBufferWidth, screen.BackBufferHeight, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+    fadeTexture.Create(1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
     fadeTexture.FillWhite();
+    fadeTexture.rect = RECT{0, 0, std::int32_t(screen.BackBufferWidth), std::int32_t(screen.BackBufferHeight)};
     fadingIn = true;
     cameraRotation = MatrixIdentity();
     camera = nullptr;

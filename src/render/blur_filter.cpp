@@ -120,12 +120,8 @@ void BlurFilter::ClearTargets(const std::vector<GlowArea>& next) {
     gpu::Device& device = *GraphicsDevice::Instance().device;
     for (SimpleLib::CTexture* target : {&targetA, &targetB}) {
         device.SetRenderTarget(0, target->surface);
-        for (const RECT& area : areas) {
-            device.SetScissorRect(&area);
-            device.Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-        }
+        device.ClearRects(areas, 0xFF000000);
     }
-    device.SetScissorRect(nullptr);
 }
 
 std::vector<GlowArea> BlurFilter::Apply(SimpleLib::CTexture& source, const std::vector<RECT>& lit) {

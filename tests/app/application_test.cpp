@@ -82,7 +82,7 @@ TEST_F(ApplicationTest, HeadlessStartUpGivesTheScreenSizeAndEntersTheTitleWithou
     ASSERT_NE(SceneManager::Instance().scene, nullptr);
     EXPECT_EQ(SceneManager::Instance().scene->sceneId, 0);
     EXPECT_FALSE(MapManager::Instance().active);
-    EXPECT_EQ(MapManager::Instance().fadeTexture.info.Width, 1280u);
+    EXPECT_NE(MapManager::Instance().fadeTexture.texture, nullptr);
     EXPECT_FALSE(app.stopped);
     EXPECT_FALSE(app.quitRequested);
 }

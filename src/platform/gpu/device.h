@@ -157,6 +157,9 @@ public:
     // ---- D3DX-side objects created on this device ----
     // On failure returns null and fills *errors with the reason (file, line, compiler text).
     virtual std::unique_ptr<Effect> CreateEffectFromFile(const std::string& path, std::string* errors) = 0;
+    // Every effect the game draws with is built: the driver may let go of its compiler's tables
+    // (megabytes on Mesa). An effect built later still builds, only slower.
+    virtual void ShadersBuilt() {}
     virtual std::unique_ptr<Sprite> CreateSprite() = 0;
     virtual std::unique_ptr<Font> CreateFont(const D3DXFONT_DESCA& desc) = 0;
 
@@ -170,6 +173,9 @@ public:
     // excluded) until it is called with null. Passes whose result is known to be empty outside some
     // rectangle use it to skip those pixels; the Null device draws nothing and ignores it.
     virtual void SetScissorRect(const RECT*) {}
+    // Fills each rectangle of the colour target (callers bind target 0 alone) with `color`, as a
+    // target Clear under that scissor would, and leaves the scissor off.
+    virtual void ClearRects(const std::vector<RECT>& rects, D3DCOLOR color);
 
     // ---- profiling ----
     // Names the part of the frame drawn from here on, for the GPU-side phase table (--stats). Does

@@ -1,6 +1,8 @@
 // Direct3D 9's initial device state and the checked accessors both backends share.
 #include "platform/gpu/device_state.h"
 
+#include "platform/gpu/device.h"
+
 #include <cstring>
 
 namespace gpu {
@@ -100,6 +102,14 @@ float StateAsFloat(DWORD value) {
     float f;
     std::memcpy(&f, &value, sizeof f);
     return f;
+}
+
+void Device::ClearRects(const std::vector<RECT>& rects, D3DCOLOR color) {
+    for (const RECT& rect : rects) {
+        SetScissorRect(&rect);
+        Clear(D3DCLEAR_TARGET, color, 1.0f, 0);
+    }
+    SetScissorRect(nullptr);
 }
 
 } // namespace gpu

@@ -1,4 +1,5 @@
 // OpenGL device: context and back buffer creation, state setters, render targets, present, readback.
+#include <cstdlib>
 #include "platform/gpu/gl/gl_device.h"
 
 #include <SDL.h>
@@ -63,6 +64,7 @@ bool GlDevice::Init(SDL_Window* window, std::uint32_t width, std::uint32_t heigh
         return false;
     }
     SDL_GL_SetSwapInterval(0);
+    clearTexture_ = epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_clear_texture");
     shared_ = std::make_shared<GlShared>();
     shared_->device = this;
     gl_.Invalidate();
@@ -78,8 +80,10 @@ bool GlDevice::Init(SDL_Window* window, std::uint32_t width, std::uint32_t heigh
 
     if (!CreateBackBuffer(error) || !fixedFunction_.Build(error) || !CreateSpriteResources(error)) return false;
     gl_.Invalidate(); // building programs bound things behind the cache's back
-    vertexStream_.Create(4u << 20);
-    indexStream_.Create(1u << 20);
+    // A frame streams well under 100 KB; the buffers start over (orphaned) when full, so a larger
+    // one only holds more driver memory.
+    vertexStream_.Create(1u << 20);
+    indexStream_.Create(256u << 10);
     glGenSamplers(1, &deviceSampler_);
     glGenSamplers(1, &singleLevelSampler_);
     // Attributes a vertex format lacks read these values: no normal, white colour, zero weights.
@@ -326,6 +330,29 @@ void GlDevice::SetScissorRect(const RECT* rect) {
     scissor_.y = std::max(rect->top, 0);
     scissor_.width = std::max(rect->right - scissor_.x, 0);
     scissor_.height = std::max(rect->bottom - scissor_.y, 0);
+}
+
+// Mesa draws a scissored clear as a quad, compiling and keeping a shader variant (megabytes on
+// llvmpipe) for each target format it meets; filling the texture itself costs neither.
+void GlDevice::ClearRects(const std::vector<RECT>& rects, D3DCOLOR color) {
+    const auto* target = targets_[0] ? static_cast<const GlSurface*>(targets_[0].get()) : nullptr;
+    if (!clearTexture_ || !target || !target->GlTexture()) {
+        Device::ClearRects(rects, color);
+        return;
+    }
+    scissor_ = ScissorState{};
+    if (discardDraws_) return;
+    const GLfloat rgba[4] = {((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
+                             ((color >> 24) & 0xFF) / 255.0f};
+    const auto w = static_cast<std::int32_t>(target->Width()), h = static_cast<std::int32_t>(target->Height());
+    for (const RECT& rect : rects) {
+        std::int32_t left = std::clamp(rect.left, 0, w), top = std::clamp(rect.top, 0, h);
+        std::int32_t right = std::clamp(rect.right, left, w), bottom = std::clamp(rect.bottom, top, h);
+        if (right == left || bottom == top) continue;
+        // Targets are stored top row first, so the rectangle's rows are the texture's rows.
+        glClearTexSubImage(target->GlTexture(), 0, left, top, 0, right - left, bottom - top, 1, GL_RGBA, GL_FLOAT,
+                           rgba);
+    }
 }
 
 void GlDevice::BindTargets() {

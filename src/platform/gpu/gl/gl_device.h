@@ -77,6 +77,7 @@ public:
     }
     void SetTexture(DWORD stage, Texture* texture) override;
     void SetScissorRect(const RECT* rect) override;
+    void ClearRects(const std::vector<RECT>& rects, D3DCOLOR color) override;
     void SetFVF(DWORD fvf) override { state_.fvf = fvf; }
     DWORD GetFVF() const override { return state_.fvf; }
 
@@ -102,6 +103,7 @@ public:
     bool ReadSurface(Surface& surface, std::vector<float>& rgba) override;
 
     std::unique_ptr<Effect> CreateEffectFromFile(const std::string& path, std::string* errors) override;
+    void ShadersBuilt() override { glReleaseShaderCompiler(); }
     std::unique_ptr<Sprite> CreateSprite() override;
     std::unique_ptr<Font> CreateFont(const D3DXFONT_DESCA& desc) override;
 
@@ -172,6 +174,7 @@ private:
     int viewportW_ = 0, viewportH_ = 0;
     bool targetsDirty_ = true;
     ScissorState scissor_;
+    bool clearTexture_ = false; // glClearTexSubImage is there
 
     std::shared_ptr<Texture> texture0_;
     std::shared_ptr<GeometryBuffer> streamHold_, indexHold_;

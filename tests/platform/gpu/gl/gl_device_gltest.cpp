@@ -158,6 +158,31 @@ TEST_F(GlDeviceTest, ClearReadsBackEverywhere) {
     EXPECT_EQ(device->Counters().frames, 1u);
 }
 
+// Rectangles are cut to the target and fill only themselves; the scissor is off afterwards.
+TEST_F(GlDeviceTest, ClearRectsFillOnlyTheirPartOfTheTarget) {
+    auto glow = device->CreateTexture(kW, kH, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F, D3DPOOL_DEFAULT);
+    auto backBuffer = device->GetRenderTarget(0);
+    device->SetRenderTarget(0, glow->GetSurfaceLevel(0));
+    device->Clear(D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+    device->ClearRects({RECT{2, 3, 6, 5}, RECT{kW - 2, kH - 2, kW + 9, kH + 9}, RECT{9, 9, 4, 4}}, 0x80FF0000);
+    std::vector<float> rgba;
+    ASSERT_TRUE(device->ReadSurface(*glow->GetSurfaceLevel(0), rgba));
+    auto red = [&](int x, int y) { return rgba[std::size_t(y * kW + x) * 4]; };
+    EXPECT_EQ(red(2, 3), 1.0f);
+    EXPECT_EQ(red(5, 4), 1.0f);
+    EXPECT_NEAR(rgba[std::size_t(3 * kW + 2) * 4 + 3], 128 / 255.0f, 1e-3f);
+    EXPECT_EQ(red(6, 4), 0.0f);
+    EXPECT_EQ(red(5, 5), 0.0f);
+    EXPECT_EQ(red(kW - 1, kH - 1), 1.0f);
+    EXPECT_EQ(red(kW - 3, kH - 1), 0.0f);
+
+    device->SetRenderTarget(0, backBuffer);
+    device->ClearRects({RECT{0, 0, 1, 1}}, 0xFF0000FF);
+    EXPECT_EQ(Pixel(0, 0), 0xFF0000FFu);
+    device->Clear(D3DCLEAR_TARGET, 0xFF336699, 1.0f, 0);
+    EXPECT_EQ(Pixel(kW - 1, kH - 1), 0xFF336699u);
+}
+
 // A window of another shape shows the whole picture scaled to fit, upright, with black bars.
 TEST_F(GlDeviceTest, PresentFitsThePictureIntoAnyWindowBetweenBlackBars) {
     const int windowW = 2 * kW, windowH = 2 * kH + 48; // twice the picture, 24 rows to spare above and below
