@@ -6,6 +6,7 @@
 #include <AL/al.h>
 #include <AL/alc.h>
 #include <AL/alext.h>
+#include <AL/efx.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -55,7 +56,7 @@ bool OpenDefault() {
         alcCloseDevice(device);
         return false;
     }
-    const ALCint attributes[] = {ALC_FREQUENCY, S().frequency, 0};
+    const ALCint attributes[] = {ALC_FREQUENCY, S().frequency, ALC_MAX_AUXILIARY_SENDS, 0, 0};
     ALCcontext* context = alcCreateContext(device, attributes);
     if (!context || !alcMakeContextCurrent(context)) {
         if (context) alcDestroyContext(context);
@@ -69,10 +70,18 @@ bool OpenDefault() {
 }
 
 const ALCint* LoopbackAttributes() {
-    static ALCint attributes[7];
+    static ALCint attributes[9];
     ALCint channels = S().channels == 1 ? ALC_MONO_SOFT : ALC_STEREO_SOFT;
-    const ALCint values[] = {
-        ALC_FORMAT_CHANNELS_SOFT, channels, ALC_FORMAT_TYPE_SOFT, ALC_SHORT_SOFT, ALC_FREQUENCY, S().frequency, 0};
+    // No effect sends (the game uses none): each one costs all of the mixer's voices memory.
+    const ALCint values[] = {ALC_FORMAT_CHANNELS_SOFT,
+                             channels,
+                             ALC_FORMAT_TYPE_SOFT,
+                             ALC_SHORT_SOFT,
+                             ALC_FREQUENCY,
+                             S().frequency,
+                             ALC_MAX_AUXILIARY_SENDS,
+                             0,
+                             0};
     std::copy(std::begin(values), std::end(values), attributes);
     return attributes;
 }
@@ -189,7 +198,7 @@ bool SetPrimaryFormat(std::uint32_t samplesPerSec, std::uint16_t channels, std::
     if (!alcIsExtensionPresent(s.device, "ALC_SOFT_HRTF")) return false;
     auto reset = reinterpret_cast<LPALCRESETDEVICESOFT>(alcGetProcAddress(s.device, "alcResetDeviceSOFT"));
     if (!reset) return false;
-    const ALCint realAttributes[] = {ALC_FREQUENCY, s.frequency, 0};
+    const ALCint realAttributes[] = {ALC_FREQUENCY, s.frequency, ALC_MAX_AUXILIARY_SENDS, 0, 0};
     return reset(s.device, s.loopback ? LoopbackAttributes() : realAttributes) == ALC_TRUE;
 }
 

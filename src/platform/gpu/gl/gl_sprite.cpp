@@ -62,28 +62,53 @@ void GlSprite::End() {
 
 GlFont::GlFont(std::shared_ptr<GlShared> shared, GlDevice* device, const D3DXFONT_DESCA& desc)
     : shared_(std::move(shared)), desc_(desc), face_(desc.Height) {
-    atlas_ = device->CreateTexture(kAtlasSize, kAtlasSize, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+    atlas_ = device->CreateTexture(atlasSize_, atlasSize_, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
 }
 
-bool GlFont::Pack(const FontFace::GlyphImage& image, std::uint32_t* pixels, RECT* rect) {
-    if (image.width + 2 > int(kAtlasSize) || image.height + 2 > int(kAtlasSize)) return false;
-    if (penX_ + image.width + 1 > int(kAtlasSize)) {
-        penX_ = 1;
-        penY_ += rowHeight_ + 1;
-        rowHeight_ = 0;
+GlFont::PackResult GlFont::Pack(const FontFace::GlyphImage& image, std::uint32_t* pixels, RECT* rect) {
+    if (image.width + 2 > int(kAtlasSize) || image.height + 2 > int(kAtlasSize)) return PackResult::TooBig;
+    const int size = int(atlasSize_);
+    int x = penX_, y = penY_, row = rowHeight_;
+    if (x + image.width + 1 > size) {
+        x = 1;
+        y += row + 1;
+        row = 0;
     }
-    if (penY_ + image.height + 1 > int(kAtlasSize)) { // full: start the atlas over
-        glyphs_.clear();
-        std::memset(pixels, 0, std::size_t(kAtlasSize) * kAtlasSize * 4);
-        penX_ = penY_ = 1;
-        rowHeight_ = 0;
+    if (x + image.width + 1 > size || y + image.height + 1 > size) {
+        if (atlasSize_ < kAtlasSize) return PackResult::Full;
+        glyphs_.clear(); // full at the largest size: start the atlas over
+        std::memset(pixels, 0, std::size_t(size) * std::size_t(size) * 4);
+        x = y = 1;
+        row = 0;
     }
-    for (int y = 0; y < image.height; ++y)
-        std::memcpy(&pixels[std::size_t(penY_ + y) * kAtlasSize + penX_], &image.pixels[std::size_t(y) * image.width],
-                    std::size_t(image.width) * 4);
-    *rect = RECT{penX_, penY_, penX_ + image.width, penY_ + image.height};
-    penX_ += image.width + 1;
-    rowHeight_ = std::max(rowHeight_, image.height);
+    for (int line = 0; line < image.height; ++line)
+        std::memcpy(&pixels[std::size_t(y + line) * std::size_t(size) + std::size_t(x)],
+                    &image.pixels[std::size_t(line) * std::size_t(image.width)], std::size_t(image.width) * 4);
+    *rect = RECT{x, y, x + image.width, y + image.height};
+    penX_ = x + image.width + 1;
+    penY_ = y;
+    rowHeight_ = std::max(row, image.height);
+    return PackResult::Packed;
+}
+
+// Twice the size, the glyphs packed so far at the same places; batches still holding the old
+// atlas draw from it.
+bool GlFont::Grow() {
+    GlDevice* device = shared_->device;
+    const std::uint32_t size = atlasSize_ * 2;
+    auto bigger = device ? device->CreateTexture(size, size, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED) : nullptr;
+    LockedRect from, to;
+    if (!bigger || !atlas_->LockRect(&from)) return false;
+    bool copied = bigger->LockRect(&to);
+    for (std::uint32_t y = 0; copied && y < atlasSize_; ++y)
+        std::memcpy(static_cast<std::uint8_t*>(to.pBits) + std::size_t(y) * std::size_t(to.Pitch),
+                    static_cast<const std::uint8_t*>(from.pBits) + std::size_t(y) * std::size_t(from.Pitch),
+                    std::size_t(atlasSize_) * 4);
+    atlas_->UnlockRect();
+    if (!copied) return false;
+    bigger->UnlockRect();
+    atlas_ = std::move(bigger);
+    atlasSize_ = size;
     return true;
 }
 
@@ -97,7 +122,15 @@ void GlFont::AddMissingGlyphs(std::string_view text) {
         FontFace::GlyphImage image;
         if (atlas_ && face_.Render(cp, &image)) {
             if (!open) open = atlas_->LockRect(&locked);
-            if (open) glyph.drawable = Pack(image, static_cast<std::uint32_t*>(locked.pBits), &glyph.rect);
+            while (open) {
+                PackResult result = Pack(image, static_cast<std::uint32_t*>(locked.pBits), &glyph.rect);
+                if (result != PackResult::Full) {
+                    glyph.drawable = result == PackResult::Packed;
+                    break;
+                }
+                atlas_->UnlockRect();
+                open = Grow() && atlas_->LockRect(&locked);
+            }
         }
         glyphs_[cp] = glyph;
     }

@@ -47,15 +47,21 @@ private:
         RECT rect;
         bool drawable = false;
     };
-    static constexpr std::uint32_t kAtlasSize = 512;
+    // The atlas starts small and doubles when a glyph does not fit: most fonts draw a few dozen
+    // glyphs, and a full-size atlas per font held a megabyte of driver memory each.
+    static constexpr std::uint32_t kFirstAtlasSize = 128;
+    static constexpr std::uint32_t kAtlasSize = 512; // at this size a full atlas starts over instead
+    enum class PackResult { Packed, Full, TooBig };
 
     void AddMissingGlyphs(std::string_view text);
-    bool Pack(const FontFace::GlyphImage& image, std::uint32_t* pixels, RECT* rect);
+    PackResult Pack(const FontFace::GlyphImage& image, std::uint32_t* pixels, RECT* rect);
+    bool Grow();
 
     std::shared_ptr<GlShared> shared_;
     D3DXFONT_DESCA desc_;
     FontFace face_;
     std::shared_ptr<Texture> atlas_;
+    std::uint32_t atlasSize_ = kFirstAtlasSize;
     std::unordered_map<char32_t, Glyph> glyphs_;
     int penX_ = 1, penY_ = 1, rowHeight_ = 0;
     std::unique_ptr<GlSprite> ownSprite_;

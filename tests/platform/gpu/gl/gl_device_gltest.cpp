@@ -1,4 +1,5 @@
 // The OpenGL device under a real context: clears, effect draws, render targets, sprites, text.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -586,6 +587,29 @@ TEST_F(GlDeviceTest, FontMeasuresAndDraws) {
         }
     EXPECT_GT(lit, 10);
     EXPECT_EQ(litOutside, 0);
+}
+
+// Glyphs packed before the atlas grows still draw the same after it.
+TEST_F(GlDeviceTest, FontKeepsItsGlyphsWhenItsAtlasGrows) {
+    D3DXFONT_DESCA desc;
+    desc.Height = 40;
+    auto font = device->CreateFont(desc);
+    auto drawA = [&] {
+        device->Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        RECT at{4, 4, 0, 0};
+        font->DrawTextA(nullptr, "A", -1, &at, 0, 0xFFFFFFFF);
+        std::vector<std::uint32_t> pixels;
+        std::uint32_t w, h;
+        device->ReadBackBuffer(pixels, w, h);
+        return pixels;
+    };
+    std::vector<std::uint32_t> before = drawA();
+    std::string many;
+    for (char c = '!'; c <= '~'; ++c) many += c; // far more than a 128-pixel atlas holds at this size
+    RECT at{0, 0, 0, 0};
+    font->DrawTextA(nullptr, many.c_str(), -1, &at, 0, 0xFFFFFFFF);
+    EXPECT_EQ(drawA(), before);
+    EXPECT_NE(std::count(before.begin(), before.end(), 0xFF000000u), std::ptrdiff_t(before.size()));
 }
 
 TEST_F(GlDeviceTest, CompileErrorsNameTheFileLine) {
