@@ -181,6 +181,7 @@ bool Application::RunFrame(bool shown) {
     ++frameNumber;
     if (observer) observer->FrameStarting(frameNumber);
     platform::pad::Poll();
+    SoundManager::Instance().Service();
     SceneManager& scenes = SceneManager::Instance();
     scenes.Update();
     if (scenes.scene && scenes.scene->exitRequested) stopped = true;

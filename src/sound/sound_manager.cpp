@@ -8,6 +8,8 @@
 #include "sound/wave_file.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <cstdio>
 
 namespace {
@@ -15,6 +17,8 @@ namespace {
 const char* const kSoundFolder = "data/Sound";
 constexpr float kRolloffFactor = 0.3f;
 constexpr const char* kMusicName = "BGM"; // the music's volume is set apart from the effects'
+// Sounds longer than this (about a second and a half of CD-quality stereo) stream from their files.
+constexpr std::uint32_t kStreamedBytes = 256u << 10;
 
 std::unique_ptr<SoundManager>& Holder() {
     static std::unique_ptr<SoundManager> instance;
@@ -83,6 +87,7 @@ bool SoundManager::LoadWave(const std::string& path, SoundRecord* record) {
                      "sound: %s was cut: its header announces %u bytes of samples, only %u (whole sample frames) are "
                      "there; playing those\n",
                      path.c_str(), wav.DeclaredSize(), wav.GetSize());
+    if (wav.GetSize() > kStreamedBytes) return StreamWave(path, wav, record);
     record->buffer = platform::audio::SoundBuffer::Create(*wav.GetFormat(), wav.GetSize(), &error);
     if (!record->buffer) {
         std::fprintf(stderr, "sound: %s skipped: %s\n", path.c_str(), error.c_str());
@@ -101,6 +106,24 @@ bool SoundManager::LoadWave(const std::string& path, SoundRecord* record) {
     return true;
 }
 
+// The music runs to megabytes that the mixer would hold all race long; read from the file while
+// it plays, it takes a few small buffers.
+bool SoundManager::StreamWave(const std::string& path, const WaveFile& wav, SoundRecord* record) {
+    std::error_code ignored;
+    std::string file = std::filesystem::absolute(path, ignored).string();
+    const std::uint64_t start = wav.DataOffset();
+    auto reader = [file, start](std::uint32_t offset, std::span<std::uint8_t> out) {
+        std::ifstream in(file, std::ios::binary);
+        in.seekg(static_cast<std::streamoff>(start + offset));
+        in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
+        return in.gcount() == static_cast<std::streamsize>(out.size());
+    };
+    std::string error;
+    record->buffer = platform::audio::SoundBuffer::CreateStreamed(*wav.GetFormat(), wav.GetSize(), reader, &error);
+    if (!record->buffer) std::fprintf(stderr, "sound: %s skipped: %s\n", path.c_str(), error.c_str());
+    return record->buffer != nullptr;
+}
+
 SoundInstance* SoundManager::AddInstance(const std::string& name) {
     const SoundRecord& record = *sounds.at(name);
     auto instance = std::make_unique<SoundInstance>();
@@ -111,6 +134,10 @@ SoundInstance* SoundManager::AddInstance(const std::string& name) {
     auto& pool = instances[name];
     pool.push_back(std::move(instance));
     return pool.back().get();
+}
+
+void SoundManager::Service() {
+    if (device) platform::audio::Service();
 }
 
 void SoundManager::PassTime() {

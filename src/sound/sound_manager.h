@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+class WaveFile;
+
 // One loaded file: the sample data every copy of the sound shares, with its 3D mode.
 struct SoundRecord {
     std::shared_ptr<platform::audio::SoundBuffer> buffer;
@@ -35,6 +37,8 @@ public:
     void Release();
     // Music ("BGM") and every other sound, each 0..100 percent, applied at once to every copy.
     void SetVolumes(int musicPercent, int effectsPercent);
+    // Every frame: refills the streamed sounds that are playing.
+    void Service();
 
     // Names of known sounds passed to Play since the last call, in call order (the per-frame trace).
     std::vector<std::string> TakePlayedNames();
@@ -51,6 +55,7 @@ private:
     void LoadSounds();
     std::vector<std::string> ListSoundFiles();
     bool LoadWave(const std::string& path, SoundRecord* record);
+    bool StreamWave(const std::string& path, const WaveFile& wav, SoundRecord* record);
     SoundInstance* AddInstance(const std::string& name);
     void PassTime();
     float GainOf(const std::string& name) const;

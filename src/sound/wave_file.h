@@ -33,6 +33,8 @@ public:
     // True when the file ends before the data chunk its header announces; DeclaredSize is that size.
     bool IsCut() const { return cut; }
     std::uint32_t DeclaredSize() const { return declaredSize; }
+    // Where the sample data starts in the file.
+    std::uint64_t DataOffset() const { return ck.dwDataOffset; }
 
 private:
     bool ReadHeader(std::string* error);

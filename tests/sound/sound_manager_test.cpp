@@ -189,6 +189,23 @@ TEST_F(SoundManagerTest, PlayingNamesListsEverySoundingNameOnceInOrderUntilItEnd
     EXPECT_EQ(sound.TakePlayedNames(), (std::vector<std::string>{"get", "fly", "get", "BGM"}));
 }
 
+// A long sound streams from its file (the mixer holds none of it) and plays, stops and rewinds as
+// a short one does.
+TEST_F(SoundManagerTest, LongSoundStreamsFromItsFileAndStopsAndRewinds) {
+    AddSound("BGM.wav", Pcm16(Noise(kSampleRate * 4, 8000)));
+    SoundManager& sound = Init();
+    EXPECT_EQ(platform::audio::SoundBuffer::MixerBytes(), 0u);
+    sound.Play(1, "BGM");
+    EXPECT_GT(Energy(30000), 1.0e5);
+    EXPECT_EQ(Status("BGM", 0), DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
+    EXPECT_GT(sound.GetInstance("BGM", 0)->buffer->GetCurrentPosition(), 0u);
+    sound.Stop("BGM");
+    EXPECT_EQ(Status("BGM", 0), 0u);
+    EXPECT_EQ(sound.GetInstance("BGM", 0)->buffer->GetCurrentPosition(), 0u);
+    Energy(4096); // the output limiter's look-ahead
+    EXPECT_LT(Energy(4410), kSilence);
+}
+
 TEST_F(SoundManagerTest, UnknownNamesAndOtherModesPlayNothing) {
     AddSound("get.wav", Pcm16(Noise(kSampleRate, 8000)));
     SoundManager& sound = Init();

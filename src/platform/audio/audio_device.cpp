@@ -2,6 +2,7 @@
 #include "platform/audio/audio_device.h"
 
 #include "platform/audio/audio_registry.h"
+#include "platform/audio/sound_source.h"
 
 #include <AL/al.h>
 #include <AL/alc.h>
@@ -33,6 +34,7 @@ struct State {
     LPALCRENDERSAMPLESSOFT renderSamples = nullptr;
     std::vector<ALuint> sources;
     std::vector<ALuint> buffers;
+    std::vector<SoundSource*> streams;
     std::vector<std::int16_t> scratch;
 };
 
@@ -110,7 +112,11 @@ bool OpenLoopback() {
 // Skips `milliseconds` of playback on every playing source: one-shots that run past their end
 // stop, looping ones wrap.
 void SkipAhead(std::uint32_t milliseconds) {
+    for (SoundSource* stream : S().streams) stream->SkipStream(milliseconds);
     for (ALuint source : S().sources) {
+        if (std::any_of(S().streams.begin(), S().streams.end(),
+                        [source](const SoundSource* stream) { return stream->Id() == source; }))
+            continue;
         ALint state = 0, looping = 0, bufferId = 0, offset = 0;
         alGetSourcei(source, AL_SOURCE_STATE, &state);
         if (state != AL_PLAYING) continue;
@@ -146,6 +152,8 @@ void AddSource(unsigned id) { S().sources.push_back(id); }
 void RemoveSource(unsigned id) { Erase(S().sources, id); }
 void AddBuffer(unsigned id) { S().buffers.push_back(id); }
 void RemoveBuffer(unsigned id) { Erase(S().buffers, id); }
+void AddStream(SoundSource* source) { S().streams.push_back(source); }
+void RemoveStream(SoundSource* source) { std::erase(S().streams, source); }
 } // namespace registry
 
 void ForceLoopback(bool force) { S().forceLoopback = force; }
@@ -175,6 +183,7 @@ void CloseDevice() {
     if (!s.buffers.empty()) alDeleteBuffers(static_cast<ALsizei>(s.buffers.size()), s.buffers.data());
     s.sources.clear();
     s.buffers.clear();
+    s.streams.clear();
     alcMakeContextCurrent(nullptr);
     alcDestroyContext(s.context);
     alcCloseDevice(s.device);
@@ -211,7 +220,13 @@ float RolloffFactor() { return S().rolloff; }
 
 bool RenderLoopback(std::int16_t* out, int frames) {
     if (!IsLoopback() || !out || frames < 0) return false;
-    S().renderSamples(S().device, out, frames);
+    // In pieces shorter than what a streamed sound keeps queued, refilled between them.
+    constexpr int kPiece = 2048;
+    for (int done = 0; done < frames; done += kPiece) {
+        Service();
+        S().renderSamples(S().device, out + static_cast<std::size_t>(done) * static_cast<std::size_t>(S().channels),
+                          std::min(kPiece, frames - done));
+    }
     return true;
 }
 
@@ -221,8 +236,14 @@ void Pump(std::uint32_t milliseconds) {
     std::uint32_t mixed = std::min(milliseconds, kMixedMilliseconds);
     int frames = static_cast<int>(static_cast<std::uint64_t>(mixed) * s.frequency / 1000);
     s.scratch.resize(static_cast<std::size_t>(frames) * s.channels);
+    Service();
     if (frames > 0) s.renderSamples(s.device, s.scratch.data(), frames);
     if (milliseconds > mixed) SkipAhead(milliseconds - mixed);
+    Service();
+}
+
+void Service() {
+    for (SoundSource* stream : S().streams) stream->ServiceStream();
 }
 
 } // namespace platform::audio

@@ -39,4 +39,8 @@ bool RenderLoopback(std::int16_t* out, int frames);
 // long the gap. Does nothing on a real device, whose own clock moves the sources.
 void Pump(std::uint32_t milliseconds);
 
+// Refills the streamed sounds that are playing (a real device plays on by itself, so this is
+// called every frame); Pump does it too.
+void Service();
+
 } // namespace platform::audio

@@ -1,4 +1,5 @@
-// Sample data staged in memory only until Unlock hands it to an OpenAL buffer.
+// Sample data staged in memory only until Unlock hands it to an OpenAL buffer, or read from its
+// file while it plays.
 #include "platform/audio/sound_buffer.h"
 
 #include "platform/audio/audio_device.h"
@@ -6,6 +7,9 @@
 
 #include <AL/al.h>
 #include <AL/alext.h>
+
+#include <algorithm>
+#include <cstdio>
 
 namespace platform::audio {
 
@@ -58,11 +62,31 @@ std::shared_ptr<SoundBuffer> SoundBuffer::Create(const WaveFormat& format, std::
     return buffer;
 }
 
+std::shared_ptr<SoundBuffer> SoundBuffer::CreateStreamed(const WaveFormat& format, std::uint32_t bytes, Reader reader,
+                                                         std::string* error) {
+    std::shared_ptr<SoundBuffer> buffer = Create(format, bytes, error);
+    if (!buffer) return buffer;
+    // The sources queue their own small buffers; the whole-sound one stays empty.
+    registry::RemoveBuffer(buffer->id);
+    alDeleteBuffers(1, &buffer->id);
+    buffer->id = 0;
+    buffer->reader = std::move(reader);
+    return buffer;
+}
+
+void SoundBuffer::Read(std::uint32_t offset, std::span<std::uint8_t> out) const {
+    if (reader && reader(offset, out)) return;
+    std::fill(out.begin(), out.end(), silence);
+    if (!readFailed)
+        std::fprintf(stderr, "audio: a streamed sound could not be read at byte %u: playing silence\n", offset);
+    readFailed = true;
+}
+
 std::uint64_t SoundBuffer::MixerBytes() { return mixerBytes; }
 
 SoundBuffer::~SoundBuffer() {
     mixerBytes -= handedOver;
-    if (generation != registry::Generation()) return;
+    if (id == 0 || generation != registry::Generation()) return;
     registry::RemoveBuffer(id);
     alDeleteBuffers(1, &id);
 }
@@ -73,8 +97,8 @@ std::span<std::uint8_t> SoundBuffer::Lock() {
 }
 
 bool SoundBuffer::Unlock() {
-    if (generation != registry::Generation()) return false;
-    Lock(); // an Unlock without a Lock hands over silence
+    if (id == 0 || generation != registry::Generation()) return false; // a streamed buffer takes no samples
+    Lock();                                                            // an Unlock without a Lock hands over silence
     std::size_t whole = staging.size() - staging.size() % blockAlign;
     alGetError();
     alBufferData(id, alFormat, staging.data(), static_cast<ALsizei>(whole), static_cast<ALsizei>(frequency));

@@ -3,10 +3,13 @@
 // Stands in for: a DirectSound static secondary buffer (its sample memory, Lock/Unlock and the
 // 3D mode of its IDirectSound3DBuffer). Playing happens through SoundSource copies.
 // Formats: PCM 8/16-bit and IEEE float 32-bit, mono or stereo.
-// Does not: streaming, buffer loss (OpenAL never loses a buffer), compressed formats.
+// A long sound (the music) may instead be streamed: its samples stay in the file and are read a
+// little ahead of playing, so the mixer never holds all of them.
+// Does not: buffer loss (OpenAL never loses a buffer), compressed formats.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -37,6 +40,12 @@ public:
     // An empty buffer for `bytes` bytes of `format`. Null, with the reason in `error`, when no
     // device is open, the format cannot be played or the size is out of range.
     static std::shared_ptr<SoundBuffer> Create(const WaveFormat& format, std::uint32_t bytes, std::string* error);
+    // Fills `out` with the sample bytes from `offset`; false when they cannot be read.
+    using Reader = std::function<bool(std::uint32_t offset, std::span<std::uint8_t> out)>;
+    // A buffer of `bytes` bytes of `format` whose samples `reader` gives while it plays; nothing is
+    // locked or handed over. Null, with the reason in `error`, as for Create.
+    static std::shared_ptr<SoundBuffer> CreateStreamed(const WaveFormat& format, std::uint32_t bytes, Reader reader,
+                                                       std::string* error);
     ~SoundBuffer();
     SoundBuffer(const SoundBuffer&) = delete;
     SoundBuffer& operator=(const SoundBuffer&) = delete;
@@ -51,6 +60,11 @@ public:
     Mode3D GetMode() const { return mode3d; }
     std::uint32_t Size() const { return size; }
     std::uint32_t BlockAlign() const { return blockAlign; }
+    std::uint32_t Frequency() const { return frequency; }
+    int AlFormat() const { return alFormat; }
+    bool Streamed() const { return static_cast<bool>(reader); }
+    // Streamed buffers: the bytes from `offset` (silence where they cannot be read).
+    void Read(std::uint32_t offset, std::span<std::uint8_t> out) const;
     unsigned Id() const { return id; }
     // Sample bytes the mixer holds for every live buffer, for --stats.
     static std::uint64_t MixerBytes();
@@ -67,6 +81,8 @@ private:
     std::uint8_t silence = 0;
     Mode3D mode3d = Mode3D::Normal;
     std::vector<std::uint8_t> staging;
+    Reader reader;
+    mutable bool readFailed = false; // told once
 };
 
 } // namespace platform::audio

@@ -3,6 +3,9 @@
 // Stands in for: a duplicated DirectSound secondary buffer (DuplicateSoundBuffer) with its
 // IDirectSound3DBuffer. Stop keeps the position, as DirectSound does; SetCurrentPosition rewinds.
 // Volume is a linear gain (OpenAL's AL_GAIN, 1 = as recorded).
+// A copy of a streamed buffer queues a few short buffers read from the file and refills them as
+// they play (Service, every frame); it keeps its own play state, since the mixer stops a queue
+// that runs dry.
 // Does not: pan, frequency or 3D position controls (the game never sets them).
 #pragma once
 
@@ -42,14 +45,26 @@ public:
     void SetMode(Mode3D mode);
     Mode3D GetMode() const { return mode3d; }
 
+    unsigned Id() const { return id; }
+    // Streamed copies only (the device calls them): refill what has played, and move on by
+    // `milliseconds` without mixing them. The queue is bookkeeping of the play state, which the
+    // const queries bring up to date first.
+    void ServiceStream() const;
+    void SkipStream(std::uint32_t milliseconds);
+
 private:
+    struct Stream;
     SoundSource() = default;
     bool Alive() const;
+    void Requeue(std::uint32_t byteOffset) const;
+    void Fill() const;
+    std::uint32_t StreamPosition() const;
     unsigned id = 0;
     std::uint64_t generation = 0;
     Mode3D mode3d = Mode3D::Normal;
     float gain = 1.0f;
     std::shared_ptr<SoundBuffer> buffer;
+    std::unique_ptr<Stream> stream;
 };
 
 } // namespace platform::audio
