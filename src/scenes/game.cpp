@@ -17,6 +17,7 @@
 #include "player/difficulty.h"
 #include "player/player_manager.h"
 #include "render/graphics_device.h"
+#include "render/graphics_quality.h"
 #include "render/shader_manager.h"
 #include "scenes/hud_glyphs.h"
 #include "scenes/key_latches.h"
@@ -348,6 +349,9 @@ void Game::DrawRaceText() {
 void Game::DrawWorld() {
     gpu::Device* device = Device();
     if (!device) return;
+    // Below full quality each texel comes from one mip level: llvmpipe pays twice for blending two.
+    const bool full = CurrentGraphicsQuality() == GraphicsQuality::Full;
+    device->SetSamplerState(0, D3DSAMP_MIPFILTER, full ? D3DTEXF_LINEAR : D3DTEXF_POINT);
     D3DXMATRIX view, projection, inverseView;
     device->GetTransform(D3DTS_VIEW, &view);
     device->GetTransform(D3DTS_PROJECTION, &projection);
