@@ -49,6 +49,14 @@ void Erase(std::vector<ALuint>& ids, unsigned id) {
     if (it != ids.end()) ids.erase(it);
 }
 
+// No effect sends (the game uses none): each one costs all of the mixer's voices memory.
+const ALCint* RealAttributes() {
+    static ALCint attributes[5];
+    const ALCint values[] = {ALC_FREQUENCY, S().frequency, ALC_MAX_AUXILIARY_SENDS, 0, 0};
+    std::copy(std::begin(values), std::end(values), attributes);
+    return attributes;
+}
+
 bool OpenDefault() {
     ALCdevice* device = alcOpenDevice(nullptr);
     if (!device) return false;
@@ -58,8 +66,7 @@ bool OpenDefault() {
         alcCloseDevice(device);
         return false;
     }
-    const ALCint attributes[] = {ALC_FREQUENCY, S().frequency, ALC_MAX_AUXILIARY_SENDS, 0, 0};
-    ALCcontext* context = alcCreateContext(device, attributes);
+    ALCcontext* context = alcCreateContext(device, RealAttributes());
     if (!context || !alcMakeContextCurrent(context)) {
         if (context) alcDestroyContext(context);
         alcCloseDevice(device);
@@ -71,10 +78,10 @@ bool OpenDefault() {
     return true;
 }
 
+// The same for the loopback device, which also takes its sample format.
 const ALCint* LoopbackAttributes() {
     static ALCint attributes[9];
     ALCint channels = S().channels == 1 ? ALC_MONO_SOFT : ALC_STEREO_SOFT;
-    // No effect sends (the game uses none): each one costs all of the mixer's voices memory.
     const ALCint values[] = {ALC_FORMAT_CHANNELS_SOFT,
                              channels,
                              ALC_FORMAT_TYPE_SOFT,
@@ -114,12 +121,10 @@ bool OpenLoopback() {
 void SkipAhead(std::uint32_t milliseconds) {
     for (SoundSource* stream : S().streams) stream->SkipStream(milliseconds);
     for (ALuint source : S().sources) {
-        if (std::any_of(S().streams.begin(), S().streams.end(),
-                        [source](const SoundSource* stream) { return stream->Id() == source; }))
-            continue;
-        ALint state = 0, looping = 0, bufferId = 0, offset = 0;
+        ALint state = 0, type = 0, looping = 0, bufferId = 0, offset = 0;
         alGetSourcei(source, AL_SOURCE_STATE, &state);
-        if (state != AL_PLAYING) continue;
+        alGetSourcei(source, AL_SOURCE_TYPE, &type);
+        if (state != AL_PLAYING || type == AL_STREAMING) continue; // a streamed copy moved itself above
         alGetSourcei(source, AL_LOOPING, &looping);
         alGetSourcei(source, AL_BUFFER, &bufferId);
         alGetSourcei(source, AL_SAMPLE_OFFSET, &offset);
@@ -207,8 +212,7 @@ bool SetPrimaryFormat(std::uint32_t samplesPerSec, std::uint16_t channels, std::
     if (!alcIsExtensionPresent(s.device, "ALC_SOFT_HRTF")) return false;
     auto reset = reinterpret_cast<LPALCRESETDEVICESOFT>(alcGetProcAddress(s.device, "alcResetDeviceSOFT"));
     if (!reset) return false;
-    const ALCint realAttributes[] = {ALC_FREQUENCY, s.frequency, ALC_MAX_AUXILIARY_SENDS, 0, 0};
-    return reset(s.device, s.loopback ? LoopbackAttributes() : realAttributes) == ALC_TRUE;
+    return reset(s.device, s.loopback ? LoopbackAttributes() : RealAttributes()) == ALC_TRUE;
 }
 
 void SetRolloffFactor(float factor) {

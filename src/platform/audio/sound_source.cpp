@@ -152,17 +152,16 @@ void SoundSource::SkipStream(std::uint32_t milliseconds) {
         return;
     }
     if (size > 0) target %= size;
-    // Inside what is queued, the mixer moves there itself; further on, the queue starts over.
+    // Inside what is queued, ahead of the mixer, it moves there itself; further on, the queue starts over.
+    ALint offset = 0;
+    alGetSourcei(id, AL_BYTE_OFFSET, &offset);
     std::uint32_t before = 0;
     for (const Stream::Queued& chunk : stream->queued) {
-        if (target >= chunk.start && target < chunk.start + chunk.bytes) {
-            ALint offset = 0;
-            alGetSourcei(id, AL_BYTE_OFFSET, &offset);
-            std::uint32_t within = before + static_cast<std::uint32_t>(target - chunk.start);
-            if (within >= static_cast<std::uint32_t>(std::max(offset, 0))) {
-                alSourcei(id, AL_BYTE_OFFSET, static_cast<ALint>(within));
-                return;
-            }
+        std::uint32_t within = before + static_cast<std::uint32_t>(target - chunk.start);
+        if (target >= chunk.start && target < chunk.start + chunk.bytes &&
+            within >= static_cast<std::uint32_t>(std::max(offset, 0))) {
+            alSourcei(id, AL_BYTE_OFFSET, static_cast<ALint>(within));
+            return;
         }
         before += chunk.bytes;
     }

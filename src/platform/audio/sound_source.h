@@ -45,7 +45,6 @@ public:
     void SetMode(Mode3D mode);
     Mode3D GetMode() const { return mode3d; }
 
-    unsigned Id() const { return id; }
     // Streamed copies only (the device calls them): refill what has played, and move on by
     // `milliseconds` without mixing them. The queue is bookkeeping of the play state, which the
     // const queries bring up to date first.

@@ -1,5 +1,4 @@
 // OpenGL device: context and back buffer creation, state setters, render targets, present, readback.
-#include <cstdlib>
 #include "platform/gpu/gl/gl_device.h"
 
 #include <SDL.h>
