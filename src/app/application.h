@@ -7,6 +7,8 @@
 
 #include "app/settings/settings.h"
 #include "platform/window/window.h"
+#include "race/seat.h"
+#include "scenes/scene_base.h"
 
 class FrameObserver;
 
@@ -45,6 +47,9 @@ public:
     Settings settings;
     std::string settingsPath;
     bool settingsWritable = true;
+    // The person at the keyboard and pad, and the seeds of the run's races (--seed, else the clock).
+    race::Seat seat;
+    RaceSeeds seeds;
     FrameObserver* observer = nullptr; // not owned
     std::uint64_t frameNumber = 0;     // frames run since start, numbered from 1
 

@@ -24,6 +24,8 @@ void SceneManager::ChangeScene(std::int32_t id) {
     scene = factory ? factory(id) : nullptr;
     if (!scene) return;
     scene->window = window;
+    scene->seat = seat;
+    scene->seeds = seeds;
     scene->Init();
 }
 
@@ -48,4 +50,10 @@ void SceneManager::Update() {
         map.alpha = 255;
         changePending = false;
     }
+}
+
+void SceneManager::Animate() {
+    if (!scene) return;
+    scene->Animate();
+    MapManager::Instance().StepFade();
 }

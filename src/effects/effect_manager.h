@@ -45,6 +45,10 @@ public:
 
     std::size_t LiveCount() const { return live.size(); }
 
+    // The effects' own random numbers, 0 .. bound - 1 (spark sizes and chances, light balls, trail
+    // crosses): drawn apart from the race's, so that nothing shown can change a race.
+    std::uint32_t Random(std::uint32_t bound);
+
     std::unordered_map<std::string, EffectTextureEntry> registry;
     std::list<std::unique_ptr<BaseEffect>> live;
     SimpleLib::CTexture glowTarget;

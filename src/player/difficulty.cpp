@@ -1,56 +1,13 @@
-// Difficulty levels: a different top speed, pick-up and start reaction for the computer racers.
+// The difficulty in force for the next race.
 #include "player/difficulty.h"
 
-#include "player/player.h"
-
 namespace {
-
-// What a level changes, as factors on the racer's own values (1 = unchanged) and a start delay
-// change in frames (the racer waits a random 0..199 frames at "go" on normal).
-struct Tuning {
-    float topSpeed;
-    float pickUp;
-    float startDelayFactor;
-    int startDelayExtra;
-};
-
-constexpr Tuning kEasy{0.86f, 0.8f, 1.0f, 60};
-constexpr Tuning kHard{1.08f, 1.3f, 0.25f, 0};
-
 Difficulty& Level() {
     static Difficulty level = Difficulty::Normal;
     return level;
 }
-
 } // namespace
 
 Difficulty CurrentDifficulty() { return Level(); }
 
 void SetDifficulty(Difficulty level) { Level() = level; }
-
-const char* DifficultyName(Difficulty level) {
-    switch (level) {
-    case Difficulty::Easy: return "easy";
-    case Difficulty::Hard: return "hard";
-    case Difficulty::Normal: break;
-    }
-    return "normal";
-}
-
-bool ParseDifficulty(const std::string& word, Difficulty* level) {
-    for (Difficulty candidate : {Difficulty::Easy, Difficulty::Normal, Difficulty::Hard}) {
-        if (word != DifficultyName(candidate)) continue;
-        *level = candidate;
-        return true;
-    }
-    return false;
-}
-
-void ApplyDifficulty(Difficulty level, Player& racer) {
-    if (level == Difficulty::Normal) return;
-    const Tuning& tuning = level == Difficulty::Easy ? kEasy : kHard;
-    racer.maxSpeed *= tuning.topSpeed;
-    racer.acceleration *= tuning.pickUp;
-    racer.startDelay = static_cast<std::int32_t>(static_cast<float>(racer.startDelay) * tuning.startDelayFactor) +
-                       tuning.startDelayExtra;
-}

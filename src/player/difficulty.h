@@ -1,19 +1,7 @@
-// How hard the computer racers fly: easy, normal (the racers as the game has always flown them) or
-// hard. Only the computer racers change; the keyboard racer and its automatic pilot never do.
+// The difficulty races use from now on (the flag or the settings file sets it; normal by default).
 #pragma once
 
-#include <string>
+#include "race/difficulty.h"
 
-class Player;
-
-enum class Difficulty { Easy, Normal, Hard };
-
-// The level races use from now on (the flag or the settings file sets it; normal by default).
 Difficulty CurrentDifficulty();
 void SetDifficulty(Difficulty level);
-// "easy", "normal", "hard": the flag's words and the name records are filed under.
-const char* DifficultyName(Difficulty level);
-// false for any other word.
-bool ParseDifficulty(const std::string& word, Difficulty* level);
-// Tunes a freshly created computer racer for the level; normal leaves it untouched.
-void ApplyDifficulty(Difficulty level, Player& computerRacer);

@@ -11,7 +11,6 @@
 #include "player/player_manager.h"
 #include "render/graphics_device.h"
 #include "render/shader_manager.h"
-#include "scenes/key_latches.h"
 #include "simplelib/resource_cache.h"
 #include "sound/sound_manager.h"
 
@@ -30,7 +29,6 @@ void ResetSingletons() {
     Application::ResetInstance();
     platform::input::ReleaseAllKeys();
     platform::input::ClearBindings();
-    ResetKeyLatches();
 }
 
 } // namespace testsupport

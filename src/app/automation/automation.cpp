@@ -1,6 +1,8 @@
 // Automation hooks around the main loop; with no flags they only keep the sound list drained.
 #include "app/automation/automation.h"
 
+#include <chrono>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -108,6 +110,12 @@ bool Automation::ReadScript(std::string* error) {
     return true;
 }
 
+namespace {
+std::uint64_t ClockSeed() {
+    return static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+}
+} // namespace
+
 void Automation::ReportWriteFailure(const OutputFile& file, bool* reported) {
     if (!file.Failed() || *reported) return;
     std::fprintf(stderr, "orlenda: %s\n", file.Error().c_str());
@@ -120,6 +128,10 @@ void Automation::Configure(Application& application) {
     platform::message_box::SetMode(automatic ? platform::message_box::Mode::Automatic
                                              : platform::message_box::Mode::Interactive);
     if (flags.seed) std::srand(*flags.seed);
+    // Races are seeded from --seed; without it a fixed-clock run races the same races every time
+    // and a player's run races new ones.
+    if (flags.seed) application.seeds.base = *flags.seed;
+    else if (!flags.fixedClock && !flags.headless) application.seeds.base = ClockSeed();
     GraphicsQuality quality;
     if (ParseGraphicsQuality(flags.graphics, &quality)) SetGraphicsQuality(quality);
     application.options.headless = flags.headless;
