@@ -10,6 +10,10 @@ constexpr int kKeyC = 0x43; // the automatic pilot
 constexpr int kKeyR = 0x52; // swap the nose keys
 } // namespace
 
+Seat::Seat() {
+    for (int key = 0; key < static_cast<int>(kKeys); ++key) seen[key] = platform::input::KeyPresses(key);
+}
+
 bool Seat::Held(int virtualKey) { return platform::input::KeyAmount(virtualKey) > 0.0f; }
 
 void Seat::Poll() {

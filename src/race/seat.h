@@ -15,6 +15,8 @@ namespace race {
 
 class Seat {
 public:
+    // Presses made before the seat existed are not its presses.
+    Seat();
     // Once a frame, after the key events of the frame: the presses that came in since the last one.
     void Poll();
     // The controls for this update, from the keys as they are now and this frame's taps.

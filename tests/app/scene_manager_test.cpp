@@ -58,6 +58,7 @@ protected:
         SceneManager& scenes = SceneManager::Instance();
         for (frame = frame + 1; frame <= last; ++frame) {
             scenes.Update();
+            scenes.Animate();
             if (scenes.scene) scenes.scene->Render();
         }
         frame = last;
