@@ -1,7 +1,6 @@
 // BroomEffect: the spark's offset from the tail grows by a speed-dependent factor every frame.
 #include "effects/broom_effect.h"
 
-
 #include "effects/effect_manager.h"
 #include "map/map_manager.h"
 #include "player/chara_base.h"

@@ -1,7 +1,6 @@
 // MapLightBall: a random point ahead of and around the owner, in the owner's own axes.
 #include "effects/map_light_ball.h"
 
-
 #include "effects/effect_manager.h"
 #include "player/chara_base.h"
 

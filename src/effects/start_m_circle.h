@@ -9,5 +9,5 @@ public:
     void Update() override;
 
     bool turnedGreen = false; // kept across Init
-    float baseSpin = 0.0f;   // degrees per frame outside colour fades
+    float baseSpin = 0.0f;    // degrees per frame outside colour fades
 };

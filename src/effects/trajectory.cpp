@@ -1,7 +1,6 @@
 // Trajectory: every third frame at speed, one cross near the owner in the owner's own axes.
 #include "effects/trajectory.h"
 
-
 #include "effects/effect_manager.h"
 #include "player/chara_base.h"
 

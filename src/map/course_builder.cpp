@@ -32,8 +32,8 @@ race::Course BuildCourse(const MapManager& map, const CourseManager& checkPoints
         auto& normals = normalsOfKind[placed->name];
         if (!normals) {
             const NEditer::ParentMapObject* kind = map.FindDefinition(placed->name);
-            normals = std::make_shared<const std::vector<D3DXVECTOR3>>(kind ? kind->faceNormals
-                                                                             : std::vector<D3DXVECTOR3>{});
+            normals =
+                std::make_shared<const std::vector<D3DXVECTOR3>>(kind ? kind->faceNormals : std::vector<D3DXVECTOR3>{});
         }
         object.faceNormals = normals;
         course.AddObject(std::move(object));

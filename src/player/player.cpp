@@ -108,7 +108,8 @@ void Player::Init() {
 void Player::Follow(const race::RacerState& now, const race::RacerFx& fx) {
     racer = now;
     if (fx.throttleChance > 0) {
-        if (EffectManager::Instance().Random(fx.throttleChance) == 0) ShedSpark(*this, kThrottleSpark1, fx.sparkRotation);
+        if (EffectManager::Instance().Random(fx.throttleChance) == 0)
+            ShedSpark(*this, kThrottleSpark1, fx.sparkRotation);
         if (fx.throttleBigSpark) ShedSpark(*this, kThrottleSpark2, fx.sparkRotation);
     }
     if (fx.handFlown) {

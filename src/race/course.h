@@ -35,7 +35,7 @@ struct CourseCheckPoint {
 
 class Course {
 public:
-    std::vector<CourseObject> objects;        // in the map's order: contacts are tested in this order
+    std::vector<CourseObject> objects;         // in the map's order: contacts are tested in this order
     std::vector<CourseCheckPoint> checkPoints; // numbered 0 .. n-1 in flying order
     D3DXVECTOR3 start{750.0f, 50.0f, -1020.0f};
     float heading = 270.0f; // degrees; the grid faces this way

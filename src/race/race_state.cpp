@@ -15,8 +15,8 @@ constexpr char kMagic[8] = {'O', 'R', 'L', 'R', 'A', 'C', 'E', '1'};
 // machines only (the map and ghost files assume the same).
 static_assert(sizeof(float) == 4 && sizeof(D3DXVECTOR3) == 12 && sizeof(D3DXMATRIX) == 64);
 
-template <typename T> constexpr bool kPlain = std::is_arithmetic_v<T> || std::is_same_v<T, D3DXVECTOR3> ||
-                                              std::is_same_v<T, D3DXMATRIX>;
+template <typename T>
+constexpr bool kPlain = std::is_arithmetic_v<T> || std::is_same_v<T, D3DXVECTOR3> || std::is_same_v<T, D3DXMATRIX>;
 
 class Writer {
 public:

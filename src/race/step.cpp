@@ -93,8 +93,8 @@ RaceState NewRace(const Course& course, const Grid& grid, Difficulty level, std:
             ApplyDifficulty(level, racer);
         }
         const float n = static_cast<float>(i);
-        racer.positionMatrix = MatrixTranslation(course.start.x + n * step.x, course.start.y + n * step.y,
-                                                 course.start.z + n * step.z);
+        racer.positionMatrix =
+            MatrixTranslation(course.start.x + n * step.x, course.start.y + n * step.y, course.start.z + n * step.z);
         racer.yawMatrix = turn;
         racer.yaw = course.heading;
     }
@@ -120,8 +120,8 @@ RaceEvents Step(RaceState& state, const Course& course, std::span<const Controls
     for (std::size_t i = 0; i < state.racerCount; ++i) Fly(state, course, i, controlsOf(i), events);
 
     for (const RaceEvent& event : events)
-        if (event.kind == EventKind::Finish) state.racers[static_cast<std::size_t>(event.racer)].finishUpdate =
-                                                 state.raceUpdates;
+        if (event.kind == EventKind::Finish)
+            state.racers[static_cast<std::size_t>(event.racer)].finishUpdate = state.raceUpdates;
     StopClockWhenPeopleFinished(state);
     for (std::size_t i = 0; i < state.racerCount; ++i)
         if (!state.racers[i].finished) state.racers[i].place = PlaceOf(state, i);

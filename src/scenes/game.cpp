@@ -256,8 +256,7 @@ void Game::FollowRace() {
     if (!results.Started()) return;
     const bool personWasFlying = !results.KeyboardFinished();
     results.Observe(race, Person());
-    if (Player* view = PersonView(); view && personWasFlying)
-        records.Capture(*view, static_cast<float>(worldSteps));
+    if (Player* view = PersonView(); view && personWasFlying) records.Capture(*view, static_cast<float>(worldSteps));
     ghost.ShowUpdate(results.Updates() - 1);
 }
 

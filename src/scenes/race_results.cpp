@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-
 void RaceResults::Start(std::size_t racerCount) {
     started = true;
     updates = 0;

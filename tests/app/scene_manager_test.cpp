@@ -26,7 +26,7 @@ public:
     void DrawWorld() override {}
     void Render() override {
         MapManager& map = MapManager::Instance();
-        bool drew = map.active;
+        bool drew = map.fadeShown;
         map.DrawFade();
         Note("render" + std::to_string(sceneId) + (drew ? " alpha=" + std::to_string(map.alpha) : ""));
     }
