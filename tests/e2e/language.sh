@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The player's language: the quit question comes in English or Japanese as --lang, the settings file
 # and the locale variables choose (no generated ja_JP locale needed); without a readable catalog the
-# game says so and stays English; every text the code marks has its Japanese in po/ja.po.
+# game says so and stays English; without OpenGL 3.3 the two failure boxes name it in either
+# language, with captions; every text the code marks has its Japanese in po/ja.po.
 # Usage: language.sh GAME_DIR BUILD_DIR
 set -u
 game_dir=$(cd "${1:?game folder}" && pwd)
@@ -60,6 +61,32 @@ grep -q '^language: no Japanese catalog (looked for .*/locale/ja/LC_MESSAGES/orl
 mkdir -p "$work/game/locale/ja/LC_MESSAGES" && printf 'this is text, not a gettext catalog (.mo)' > "$work/game/locale/ja/LC_MESSAGES/orlenda.mo"
 asks "damaged catalog" "$english" "$work/game" -- --lang ja
 grep -q '^language: .*orlenda.mo: not a gettext catalog' "$work/err.txt" || fail "no line names the damaged catalog"
+
+# Without OpenGL 3.3 (Mesa told to offer no more than 3.0) two boxes name OpenGL 3.3, each captioned,
+# and the game ends with 1.
+no_gl_boxes() {
+    name="no OpenGL 3.3, --lang $1"; local expected=$2 rc=0
+    (cd "$game_dir" && MESA_GL_VERSION_OVERRIDE=3.0 timeout 60 xvfb-run -a -s "-screen 0 1280x720x24" \
+        ./orlenda --windowed --frames 5 --input "$work/escape.txt" --lang "$1" >"$work/out.txt" 2>"$work/err.txt") ||
+        rc=$?
+    if ! grep -q '^gpu: OpenGL 3.3 core context not available' "$work/err.txt"; then
+        echo "skip [$name] this driver made a 3.3 context anyway (exit $rc)"; return
+    fi
+    local boxes
+    boxes=$(grep '^\[' "$work/err.txt")
+    if [ $rc -ne 1 ]; then fail "exit $rc, expected 1"
+    elif [ "$boxes" != "$expected" ]; then fail "the boxes were:"$'\n'"$boxes"
+    else echo "ok   [$name] ${boxes//$'\n'/ | }"
+    fi
+}
+if command -v xvfb-run >/dev/null; then
+    no_gl_boxes en "[OpenGL 3.3 initialisation] OpenGL 3.3 could not be initialised. -> OK
+[Orlenda] OpenGL 3.3 initialisation failed; the game cannot start. -> OK"
+    no_gl_boxes ja "[OpenGL 3.3初期化] OpenGL 3.3の初期化に失敗 -> OK
+[Orlenda] OpenGL 3.3初期化ミス -> OK"
+else
+    echo "skip [no OpenGL 3.3] no xvfb-run (make deps-test)"
+fi
 
 name="--lang fr"
 rc=0
