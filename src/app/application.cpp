@@ -10,6 +10,7 @@
 #include "platform/audio/audio_device.h"
 #include "platform/pad/gamepad.h"
 #include "platform/window/clock.h"
+#include "platform/text/translation.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
 #include "render/shader_manager.h"
@@ -87,8 +88,8 @@ bool Application::CreateMainWindow() {
 bool Application::AskFullScreen() {
     if (options.headless) return false;
     if (options.fullScreenAnswer != 0) return options.fullScreenAnswer == IDYES;
-    return MessageBoxA(window, "フルスクリーンにしますか？", "Orlenda", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
-           IDYES;
+    return MessageBoxA(window, platform::text::Translate("Play in full screen?"), "Orlenda",
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 bool Application::StartDevice(bool fullScreen) {
@@ -101,7 +102,8 @@ bool Application::StartDevice(bool fullScreen) {
     std::string error;
     if (fullScreen && !mainWindow.SetFullScreen(true, &error)) std::fprintf(stderr, "orlenda: %s\n", error.c_str());
     if (graphics.Init(window, clientWidth, clientHeight, fullScreen)) return true;
-    MessageBoxA(window, "Direct3D初期化ミス", "", MB_OK);
+    MessageBoxA(window, platform::text::Translate("OpenGL 3.3 initialisation failed; the game cannot start."),
+                "Orlenda", MB_OK);
     std::fprintf(stderr, "orlenda: cannot create the graphics device (OpenGL 3.3 core is needed)\n");
     return false;
 }

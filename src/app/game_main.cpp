@@ -9,6 +9,7 @@
 #include "app/application.h"
 #include "app/automation/automation.h"
 #include "app/content_search.h"
+#include "app/language.h"
 #include "app/version.h"
 #include "app/settings/controls_list.h"
 #include "app/settings/settings_file.h"
@@ -42,6 +43,12 @@ bool FindContent() {
     MessageBoxA(nullptr, message.c_str(), "Orlenda", MB_OK | MB_ICONERROR);
     return false;
 }
+// The folder FindContent made the working directory.
+std::string ContentFolder() {
+    std::error_code ec;
+    return std::filesystem::current_path(ec).string();
+}
+
 // The settings file in force, with one stderr line for each thing in it that could not be used.
 void LoadSettingsInto(Application& application, const LaunchFlags& flags) {
     application.settingsPath = flags.configFile.empty() ? DefaultSettingsPath() : flags.configFile;
@@ -133,6 +140,7 @@ int RunGame(int argc, char** argv) {
     ApplyRaceChoices(flags);
     automation.Configure(application);
     if (!FindContent()) return kFailed;
+    StartLanguage(flags.language.value_or(application.settings.language), ContentFolder());
     if (int chosen = ChooseCourse(flags); chosen >= 0) return chosen;
     if (!application.Create(nullptr)) return kFailed;
     automation.LoopStarting();

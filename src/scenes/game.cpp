@@ -12,6 +12,7 @@
 #include "map/course_list.h"
 #include "map/course_manager.h"
 #include "map/map_manager.h"
+#include "platform/text/translation.h"
 #include "platform/window/clock.h"
 #include "platform/window/message_box.h"
 #include "player/difficulty.h"
@@ -41,8 +42,9 @@ constexpr std::int32_t kDimMost = 150;
 constexpr D3DCOLOR kClearColour = 0xFF0000FF;
 
 constexpr const char* kCaption = "Orlenda";
-constexpr const char* kReturnQuestion = "タイトルに戻りますか？";
-constexpr const char* kNoCourseMessage = "コースにチェックポイントがありません。タイトルに戻ります。";
+constexpr const char* kReturnQuestion = platform::text::Translatable("Return to the title?");
+constexpr const char* kNoCourseMessage =
+    platform::text::Translatable("The course has no checkpoints. Returning to the title.");
 
 gpu::Device* Device() { return GraphicsDevice::Instance().device.get(); }
 
@@ -113,7 +115,7 @@ void Game::Init() {
     RaceTimer& timer = MapManager::Instance().timer;
     if (CourseManager::Instance().checkPoints.empty()) {
         // Every racer steers for and counts checkpoints; without one there is no race to run.
-        MessageBoxA(window, kNoCourseMessage, kCaption, MB_OK | MB_ICONERROR);
+        MessageBoxA(window, platform::text::Translate(kNoCourseMessage), kCaption, MB_OK | MB_ICONERROR);
         noCourse = true;
         timer.Init();
         hud.Init();
@@ -151,7 +153,8 @@ bool Game::AskReturnToTitle() {
     if (!KeyPressed(VK_ESCAPE, escapeLatch)) return false;
     // The race stands still while the question is open, so the time spent answering is not lost.
     Halt();
-    const int answer = MessageBoxA(window, kReturnQuestion, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    const int answer = MessageBoxA(window, platform::text::Translate(kReturnQuestion), kCaption,
+                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     Resume();
     return answer == IDYES;
 }

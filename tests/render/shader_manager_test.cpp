@@ -18,6 +18,7 @@ class ShaderManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         testsupport::ResetSingletons();
+        testsupport::UseJapanese();
         ASSERT_TRUE(GraphicsDevice::Instance().InitNull(1280, 720));
     }
     void TearDown() override { testsupport::ResetSingletons(); }

@@ -39,6 +39,7 @@ class GameScene : public RaceSceneTest {
 protected:
     void SetUp() override {
         RaceSceneTest::SetUp();
+        testsupport::UseJapanese();
         platform::message_box::SetObserver([this](const std::string& caption, const std::string& text, int answer) {
             boxes.push_back({caption, text, answer});
         });

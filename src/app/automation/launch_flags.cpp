@@ -44,6 +44,10 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
     } else if (flag == "--ghost") {
         if (value != "on" && value != "off") return *error = "--ghost needs on or off", false;
         flags->ghost = value == "on";
+    } else if (flag == "--lang") {
+        Language language = Language::Auto;
+        if (!ParseLanguage(value, &language)) return *error = "--lang needs auto, en or ja", false;
+        flags->language = language;
     } else if (flag == "--input") {
         flags->inputFile = value;
     } else if (flag == "--record") {
@@ -87,6 +91,7 @@ constexpr UsageRow kFlagRows[] = {
     {"--data-home DIR", "keep best times and ghosts in DIR (automated runs save nothing without it)"},
     {"--difficulty easy|normal|hard", "how fast the computer racers fly (default normal)"},
     {"--ghost on|off", "race against the ghost of your best run (default on)"},
+    {"--lang auto|en|ja", "the message boxes' language (auto: from LANGUAGE, LC_ALL, LC_MESSAGES or LANG)"},
     {"--course NAME", "race this course (its id or name; see --list-courses)"},
     {"--list-courses", "print the courses, one per line, and exit"},
     {"--help, -h", "print this help and exit"},
@@ -117,7 +122,7 @@ template <std::size_t N> void AppendRows(std::string* text, const UsageRow (&row
 
 bool IsValueFlag(const std::string& flag) {
     for (const char* name : {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace", "--graphics",
-                             "--config", "--data-home", "--difficulty", "--ghost", "--course"})
+                             "--config", "--data-home", "--difficulty", "--ghost", "--lang", "--course"})
         if (flag == name) return true;
     return false;
 }

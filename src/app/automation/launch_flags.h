@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/language.h"
 #include "player/difficulty.h"
 
 struct ScreenshotRequest {
@@ -33,6 +34,7 @@ struct LaunchFlags {
     std::string dataHome;                 // empty: the default save folder (none in automated runs)
     std::optional<Difficulty> difficulty; // unset: the settings' level, else normal
     std::optional<bool> ghost;            // unset: the settings' choice, else on
+    std::optional<Language> language;     // unset: the settings' choice, else auto
     std::vector<ScreenshotRequest> screenshots;
 };
 

@@ -126,6 +126,7 @@ void ReadEntry(const Reader& reader, const platform::ini::Entry& entry) {
     Settings& s = reader.out.settings;
     const std::string section = Lower(entry.section), key = Lower(entry.key);
     if (section.empty() && key == "version") return ReadVersion(reader, entry);
+    if (section == "general" && key == "language") return ReadChoice(reader, entry, LanguageNames(), &s.language);
     if (section == "video" && key == "fullscreen") return ReadChoice(reader, entry, FullScreenNames(), &s.fullscreen);
     if (section == "video" && key == "graphics") return ReadChoice(reader, entry, GraphicsNames(), &s.graphics);
     if (section == "audio" && key == "music") return ReadPercent(reader, entry, &s.music);
@@ -191,6 +192,7 @@ std::string FormatSettings(const Settings& s) {
     };
     std::string text = "; Orlenda settings, written by the options screen (keys: see the README)\n";
     text += "version = " + std::to_string(kVersion) + "\n\n";
+    text += "[general]\nlanguage = " + name(LanguageNames(), s.language) + "\n\n";
     text += "[video]\nfullscreen = " + name(FullScreenNames(), s.fullscreen) + "\n";
     text += "graphics = " + name(GraphicsNames(), s.graphics) + "\n\n";
     text += "[audio]\nmusic = " + std::to_string(s.music) + "\neffects = " + std::to_string(s.effects) + "\n\n";

@@ -25,12 +25,14 @@ TEST(SettingsFile, NoFileMeansTheDefaultsAndAFullFileIsReadWhole) {
     EXPECT_TRUE(none.writable);
     EXPECT_EQ(none.settings, Settings{});
 
-    LoadedSettings full = ParseSettings("version = 1\n[video]\nfullscreen = no ; windowed\ngraphics = LOW\n"
+    LoadedSettings full = ParseSettings("version = 1\n[general]\nlanguage = ja\n"
+                                        "[video]\nfullscreen = no ; windowed\ngraphics = LOW\n"
                                         "[audio]\nmusic = 40\neffects = 0\n[keys]\nthrottle = W, SPACE\nleft = A\n"
                                         "[race]\ndifficulty = hard\nghost = off\n",
                                         "s.ini");
     EXPECT_TRUE(full.messages.empty()) << full.messages.front();
     const Settings& s = full.settings;
+    EXPECT_EQ(s.language, Language::Japanese);
     EXPECT_EQ(s.fullscreen, FullScreenChoice::No);
     EXPECT_EQ(s.graphics, GraphicsLevel::Low);
     EXPECT_EQ(s.music, 40);
@@ -49,6 +51,7 @@ TEST(SettingsFile, EveryBadValueNamesItsLineAndUsesTheDefault) {
         bool allDefault = true; // nothing else in the text was good
     };
     const std::vector<Case> cases = {
+        {"[general]\nlanguage = fr\n", "s.ini:2: language is auto|en|ja, not 'fr'; using auto"},
         {"[video]\nfullscreen = maybe\n", "s.ini:2: fullscreen is ask|yes|no, not 'maybe'; using ask"},
         {"[video]\ngraphics = ultra\n", "s.ini:2: graphics is full|fast|low, not 'ultra'; using full"},
         {"[audio]\nmusic = 150\n", "s.ini:2: music is a whole number 0..100, not '150'; using 100"},
@@ -143,6 +146,7 @@ class OptionsRunTest : public GameShellTest {
 protected:
     void SetUp() override {
         GameShellTest::SetUp();
+        testsupport::UseJapanese();
         GraphicsDevice::ResetInstance();
         SoundManager::ResetInstance();
         folder.WriteWav("data/Sound/BGM.wav");
