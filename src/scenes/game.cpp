@@ -43,6 +43,10 @@ constexpr D3DCOLOR kClearColour = 0xFF0000FF;
 constexpr const char* kCaption = "Orlenda";
 constexpr const char* kReturnQuestion = "タイトルに戻りますか？";
 constexpr const char* kNoCourseMessage = "コースにチェックポイントがありません。タイトルに戻ります。";
+// "No racer has passed a checkpoint for 60 seconds. Return to the title?"
+constexpr const char* kStalledQuestion = "60秒間チェックポイントを通過したレーサーがいません。タイトルに戻りますか？";
+// A minute of race updates (16 ms each) in which no racer passes a checkpoint: the course cannot be flown.
+constexpr std::uint32_t kStalledUpdates = 3750;
 
 gpu::Device* Device() { return GraphicsDevice::Instance().device.get(); }
 
@@ -266,7 +270,36 @@ std::int32_t Game::Update() {
     UpdateClock();
     StepWorld();
     FollowRace();
+    if (NoRacerPasses() && AskTitleForStalledRace()) {
+        StopMusic();
+        SoundManager::Instance().Stop("fly");
+        raceStarted = false;
+        return kTitleScene;
+    }
     return kGameScene;
+}
+
+// Each racer's next checkpoint and whether it has finished: any change is a checkpoint passed.
+bool Game::NoRacerPasses() {
+    if (!raceStarted || warmingUp || cleared) return false;
+    std::vector<std::int32_t> progress;
+    for (const auto& racer : PlayerManager::Instance().players)
+        progress.push_back(racer->nextCheckPoint * 2 + (racer->finished ? 1 : 0));
+    if (progress != lastProgress) {
+        lastProgress = std::move(progress);
+        updatesWithoutPassage = 0;
+        return false;
+    }
+    return ++updatesWithoutPassage >= kStalledUpdates;
+}
+
+// Asked again after another minute when the player stays; the clock stands still while it is open.
+bool Game::AskTitleForStalledRace() {
+    updatesWithoutPassage = 0;
+    Halt();
+    const int answer = MessageBoxA(window, kStalledQuestion, kCaption, MB_YESNO | MB_ICONQUESTION);
+    Resume();
+    return answer == IDYES;
 }
 
 // ---- Render -------------------------------------------------------------------------------------
