@@ -14,8 +14,8 @@ namespace {
 // whole from the second on. The shader fades every effect quad over a few units of depth, which
 // is nothing to a ring the size of a checkpoint: the camera flying through it would see its lines
 // sweep over the screen as broad bands.
-constexpr float kGoneDepth = 0.5f;
-constexpr float kWholeDepth = 1.5f;
+constexpr float kGoneDepth = 0.75f;
+constexpr float kWholeDepth = 2.0f;
 
 float SmoothStep(float from, float to, float x) {
     const float t = std::clamp((x - from) / (to - from), 0.0f, 1.0f);
