@@ -45,6 +45,10 @@ constexpr const char* kCaption = "Orlenda";
 constexpr const char* kReturnQuestion = platform::text::Translatable("Return to the title?");
 constexpr const char* kNoCourseMessage =
     platform::text::Translatable("The course has no checkpoints. Returning to the title.");
+constexpr const char* kStalledQuestion =
+    platform::text::Translatable("No racer has passed a checkpoint for 60 seconds. Return to the title?");
+// A minute of race updates (16 ms each) in which no racer passes a checkpoint: the course cannot be flown.
+constexpr std::uint32_t kStalledUpdates = 3750;
 
 gpu::Device* Device() { return GraphicsDevice::Instance().device.get(); }
 
@@ -269,7 +273,36 @@ std::int32_t Game::Update() {
     UpdateClock();
     StepWorld();
     FollowRace();
+    if (NoRacerPasses() && AskTitleForStalledRace()) {
+        StopMusic();
+        SoundManager::Instance().Stop("fly");
+        raceStarted = false;
+        return kTitleScene;
+    }
     return kGameScene;
+}
+
+// Each racer's next checkpoint and whether it has finished: any change is a checkpoint passed.
+bool Game::NoRacerPasses() {
+    if (!raceStarted || warmingUp || cleared) return false;
+    std::vector<std::int32_t> progress;
+    for (const auto& racer : PlayerManager::Instance().players)
+        progress.push_back(racer->nextCheckPoint * 2 + (racer->finished ? 1 : 0));
+    if (progress != lastProgress) {
+        lastProgress = std::move(progress);
+        updatesWithoutPassage = 0;
+        return false;
+    }
+    return ++updatesWithoutPassage >= kStalledUpdates;
+}
+
+// Asked again after another minute when the player stays; the clock stands still while it is open.
+bool Game::AskTitleForStalledRace() {
+    updatesWithoutPassage = 0;
+    Halt();
+    const int answer = MessageBoxA(window, platform::text::Translate(kStalledQuestion), kCaption, MB_YESNO | MB_ICONQUESTION);
+    Resume();
+    return answer == IDYES;
 }
 
 // ---- Render -------------------------------------------------------------------------------------

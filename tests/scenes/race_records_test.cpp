@@ -93,7 +93,10 @@ TEST(RaceTexts, TimesAndSplitDeltasReadLikeTheClock) {
     EXPECT_EQ(FormatSplitDelta(2100, 2520), "\xE2\x88\x92"
                                             "0.42");
     EXPECT_EQ(FormatSplitDelta(3620, 2520), "+1.10");
-    EXPECT_EQ(FormatSplitDelta(2520, 2520), "+0.00");
+    // a tie reads neither faster nor slower
+    EXPECT_EQ(FormatSplitDelta(2520, 2520), "0.00");
+    EXPECT_EQ(SplitColour(2520, 2520), 0xFFFFFFu);
+    EXPECT_EQ(SplitColour(3620, 2520), 0xFF4040u);
 }
 
 class RaceScene : public RaceSceneTest {

@@ -160,6 +160,10 @@ LoadedSettings FromIni(const platform::ini::File& file, const std::string& fileN
                                       "will not be overwritten");
         out.writable = false;
     }
+    if (file.firstLongLine > 0) {
+        reader.Say(file.firstLongLine, "line too long; only its start is read, and the file will not be overwritten");
+        out.writable = false;
+    }
     std::vector<const platform::ini::Entry*> keyEntries;
     for (const platform::ini::Entry& entry : file.entries) {
         if (Lower(entry.section) == "keys") keyEntries.push_back(&entry);
