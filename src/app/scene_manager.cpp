@@ -24,6 +24,7 @@ void SceneManager::ChangeScene(std::int32_t id) {
     scene = factory ? factory(id) : nullptr;
     if (!scene) return;
     scene->window = window;
+    if (settings) scene->settings = settings;
     scene->Init();
 }
 

@@ -10,6 +10,7 @@
 #include "app/application.h"
 #include "app/automation/memory_report.h"
 #include "app/scene_manager.h"
+#include "map/course_list.h"
 #include "map/map_manager.h"
 #include "platform/image/png_image.h"
 #include "platform/pad/gamepad.h"
@@ -17,7 +18,6 @@
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
-#include "render/graphics_quality.h"
 #include "sound/sound_manager.h"
 
 namespace {
@@ -103,8 +103,29 @@ bool Automation::ReadScript(std::string* error) {
     if (!ReadFile(flags.inputFile, &text, &reason))
         return *error = "cannot read the input script " + flags.inputFile + ": " + reason, false;
     if (!ParseInputScript(text, &parsed, &reason)) return *error = flags.inputFile + ": " + reason, false;
+    if (!TakeScriptChoices(parsed.choices, error)) return false;
     script = std::make_unique<InputScript>(std::move(parsed.events));
     scriptBindings = parsed.bindings;
+    return true;
+}
+
+// A script's header is a flag written into the script; the same flag given with another value would
+// replay another race, so the run is refused.
+bool Automation::TakeScriptChoices(const ScriptChoices& choices, std::string* error) {
+    auto onOff = [](bool on) { return on ? "on" : "off"; };
+    std::string clash;
+    if (choices.difficulty && flags.difficulty && *flags.difficulty != *choices.difficulty)
+        clash = std::string("--difficulty ") + DifficultyName(*flags.difficulty) + " contradicts '@ difficulty " +
+                DifficultyName(*choices.difficulty) + "'";
+    else if (choices.ghost && flags.ghost && *flags.ghost != *choices.ghost)
+        clash = std::string("--ghost ") + onOff(*flags.ghost) + " contradicts '@ ghost " + onOff(*choices.ghost) + "'";
+    else if (choices.seed && flags.seed && *flags.seed != *choices.seed)
+        clash = "--seed " + std::to_string(*flags.seed) + " contradicts '@ seed " + std::to_string(*choices.seed) + "'";
+    if (!clash.empty()) return *error = clash + " in " + flags.inputFile, false;
+    if (choices.difficulty) flags.difficulty = choices.difficulty;
+    if (choices.ghost) flags.ghost = choices.ghost;
+    if (choices.seed) flags.seed = choices.seed;
+    scriptCourse = choices.course;
     return true;
 }
 
@@ -120,21 +141,19 @@ void Automation::Configure(Application& application) {
     platform::message_box::SetMode(automatic ? platform::message_box::Mode::Automatic
                                              : platform::message_box::Mode::Interactive);
     if (flags.seed) std::srand(*flags.seed);
-    GraphicsQuality quality;
-    if (ParseGraphicsQuality(flags.graphics, &quality)) SetGraphicsQuality(quality);
+    ApplySettings(application.settings.values);
     application.options.headless = flags.headless;
     application.options.drawNothing = flags.headless;
     application.options.maxFrames = flags.frames;
+    if (application.settings.values.fullscreen == FullScreenChoice::Yes) application.options.fullScreenAnswer = IDYES;
+    if (application.settings.values.fullscreen == FullScreenChoice::No) application.options.fullScreenAnswer = IDNO;
     if (flags.windowed) application.options.fullScreenAnswer = IDNO;
     if (flags.fullscreen) application.options.fullScreenAnswer = IDYES;
     // Automated runs never depend on a pad that happens to be plugged into the machine.
     application.options.realPad = !automatic;
     application.observer = this;
-    // A script plays with its own bindings, so a recording replays the same under any settings file;
-    // they are the bindings in force for the run (the controls and options screens show them).
-    if (script) application.settings.keys = scriptBindings;
-    application.settings.keys.Apply();
-    if (record.IsOpen()) record.Write(FormatBindingHeaders(application.settings.keys));
+    shell = &application;
+    application.settings.values.keys.Apply();
     if (script) script->ApplyUpTo(0);
     if (record.IsOpen()) {
         platform::message_box::SetObserver([this](const std::string&, const std::string&, int answer) {
@@ -145,7 +164,24 @@ void Automation::Configure(Application& application) {
     }
 }
 
+void Automation::ApplySettings(Settings& values) const {
+    // A script plays with the defaults and its own headers, never the settings file, so a recording
+    // replays the same on any machine; the screens show and edit these bindings and choices.
+    if (script) {
+        values = Settings{};
+        values.keys = scriptBindings;
+    }
+    if (flags.graphics) values.graphics = *flags.graphics;
+    if (flags.difficulty) values.difficulty = *flags.difficulty;
+    if (flags.ghost) values.ghost = *flags.ghost;
+}
+
 void Automation::LoopStarting() {
+    if (record.IsOpen() && shell) {
+        const Settings& values = shell->settings.values;
+        ScriptChoices choices{CourseList::Instance().Selected().id, values.difficulty, values.ghost, flags.seed};
+        record.Write(FormatBindingHeaders(values.keys) + FormatChoiceHeaders(choices));
+    }
     // Plays of start-up (the title's music) belong to no frame.
     SoundManager::Instance().TakePlayedNames();
     if (gpu::Device* device = GraphicsDevice::Instance().device.get()) device->EnablePhaseTimer(flags.stats);

@@ -61,10 +61,13 @@ TEST_F(AutomationRunTest, ScriptedEnterShowsTheFadeInTheTraceAndIsRecorded) {
     EXPECT_NE(trace[87].find("\"frame\":88,\"scene\":0,\"fade\":{\"active\":false,\"alpha\":255"), std::string::npos);
     EXPECT_NE(trace[88].find("\"frame\":89,\"scene\":1,\"fade\":{\"active\":true,\"alpha\":252"), std::string::npos);
     auto recorded = Lines("rec.txt");
-    ASSERT_GE(recorded.size(), 11u);
+    ASSERT_GE(recorded.size(), 14u);
     EXPECT_EQ(recorded[1], "@ key throttle=SPACE") << "the bindings in force head the recording";
-    EXPECT_EQ(recorded[9], "3 down RETURN");
-    EXPECT_EQ(recorded[10], "5 up RETURN");
+    EXPECT_EQ(recorded[9], "@ course map2") << "then the choices that change the race";
+    EXPECT_EQ(recorded[10], "@ difficulty normal");
+    EXPECT_EQ(recorded[11], "@ ghost on");
+    EXPECT_EQ(recorded[12], "3 down RETURN");
+    EXPECT_EQ(recorded[13], "5 up RETURN");
 }
 
 TEST_F(AutomationRunTest, ScriptedAnswerYesToTheQuitQuestionEndsTheRunAndIsRecorded) {
@@ -105,9 +108,11 @@ TEST_F(AutomationRunTest, AMissingOrBadScriptIsRefusedBeforeStarting) {
 
 TEST_F(AutomationRunTest, FilesTheFlagsCannotUseAreFlagErrorsAndUnwritableOutputIsAFailure) {
     std::ofstream("script.txt") << "3 down RETURN\n";
+    std::ofstream("hard.txt") << "@ difficulty hard\n3 down RETURN\n";
     std::filesystem::create_directory("folder");
     const std::vector<std::pair<std::vector<const char*>, int>> cases = {
         {{"--input", "folder"}, 2},
+        {{"--input", "hard.txt", "--difficulty", "easy"}, 2},
         {{"--trace", "same.jsonl", "--record", "./same.jsonl"}, 2},
         {{"--input", "script.txt", "--record", "script.txt"}, 2},
         {{"--trace", "/dev/null/trace.jsonl"}, 1},
