@@ -40,8 +40,7 @@ bool FindContent() {
     return false;
 }
 // The settings file in force, with one stderr line for each thing in it that could not be used.
-// A scripted run plays with settings of its own, so it reads the file only when --config names it;
-// scripted and headless runs save only to a file --config names, never to the player's own.
+// Scripted and headless runs save only to a file --config names, never to the player's own.
 void LoadSettingsInto(SettingsInForce& settings, const LaunchFlags& flags) {
     settings.path = flags.configFile.empty() ? DefaultSettingsPath() : flags.configFile;
     if (settings.path.empty()) {
@@ -52,10 +51,8 @@ void LoadSettingsInto(SettingsInForce& settings, const LaunchFlags& flags) {
     std::error_code ec;
     std::filesystem::path absolute = std::filesystem::absolute(settings.path, ec);
     if (!ec) settings.path = absolute.string();
-    if ((flags.headless || !flags.inputFile.empty()) && flags.configFile.empty()) {
+    if ((flags.headless || !flags.inputFile.empty()) && flags.configFile.empty())
         settings.keptBecause = "a scripted or headless run saves settings only to a file named by --config";
-        if (!flags.inputFile.empty() && !flags.help) return;
-    }
     LoadedSettings loaded = LoadSettings(settings.path);
     for (const std::string& message : loaded.messages) std::fprintf(stderr, "settings: %s\n", message.c_str());
     settings.values = loaded.settings;

@@ -165,11 +165,14 @@ void Automation::Configure(Application& application) {
 }
 
 void Automation::ApplySettings(Settings& values) const {
-    // A script plays with the defaults and its own headers, never the settings file, so a recording
-    // replays the same on any machine; the screens show and edit these bindings and choices.
+    // A script brings its own race: the keys, difficulty and ghost of its headers, else the
+    // defaults, never a settings file's, so a recording replays the same on any machine. How the
+    // run looks and sounds stays the file's. The screens show and edit these values.
     if (script) {
-        values = Settings{};
+        const Settings defaults;
         values.keys = scriptBindings;
+        values.difficulty = defaults.difficulty;
+        values.ghost = defaults.ghost;
     }
     if (flags.graphics) values.graphics = *flags.graphics;
     if (flags.difficulty) values.difficulty = *flags.difficulty;

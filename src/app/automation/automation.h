@@ -61,7 +61,7 @@ private:
     bool CheckFileFlags(std::string* error) const;
     bool ReadScript(std::string* error);
     bool TakeScriptChoices(const ScriptChoices& choices, std::string* error);
-    // The settings in force for this run: a script's own instead of the file's, then the flags.
+    // The settings in force for this run: the file's, a script's race choices, then the flags.
     void ApplySettings(Settings& values) const;
     // Says once on stderr that a file stopped being written.
     void ReportWriteFailure(const OutputFile& file, bool* reported);

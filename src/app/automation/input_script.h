@@ -11,8 +11,8 @@
 //   # comment
 //
 // An event at frame N is in effect when frame N's update reads the keys (frames count from 1).
-// A script plays with the default settings plus its own headers, whatever the settings file says,
-// so a recording replays the same anywhere.
+// A script plays with the default keys, difficulty and ghost plus its own headers, whatever the
+// settings file says, so a recording replays the same anywhere.
 #pragma once
 
 #include <cstdint>
