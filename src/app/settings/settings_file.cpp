@@ -1,4 +1,4 @@
-// Reading the settings file entry by entry, with a message for every bad one, and writing it whole.
+// Reading the settings file entry by entry, with a message for every bad one, and saving changes in place.
 #include "app/settings/settings_file.h"
 
 #include <algorithm>
