@@ -80,8 +80,8 @@ void ChooseSaveFolder(const LaunchFlags& flags) {
     records::SetSaveFolder(folder);
 }
 
-// The course file, then the flags and the script's header that read it. -1 goes on with the game;
-// otherwise the exit status.
+// The course file, then the flag or the script's header that chooses from it. -1 goes on with the
+// game; otherwise the exit status.
 int ChooseCourse(const LaunchFlags& flags, const std::string& scriptCourse) {
     CourseList& list = CourseList::Instance();
     if (!list.Load(CourseList::kPath)) {
@@ -98,17 +98,12 @@ int ChooseCourse(const LaunchFlags& flags, const std::string& scriptCourse) {
         std::fprintf(stderr, "orlenda: no course \"%s\" (orlenda --list-courses shows them)\n", flags.course.c_str());
         return 2;
     }
-    if (scriptCourse.empty()) return -1;
-    const std::string chosen = list.Selected().id;
-    if (!list.Select(scriptCourse)) {
+    if (!scriptCourse.empty() && !list.Select(scriptCourse)) {
         std::fprintf(stderr, "orlenda: %s: no course \"%s\" (orlenda --list-courses shows them)\n",
                      flags.inputFile.c_str(), scriptCourse.c_str());
         return 2;
     }
-    if (flags.course.empty() || list.Selected().id == chosen) return -1;
-    std::fprintf(stderr, "orlenda: --course %s contradicts '@ course %s' in %s\n", flags.course.c_str(),
-                 scriptCourse.c_str(), flags.inputFile.c_str());
-    return 2;
+    return -1;
 }
 } // namespace
 

@@ -103,30 +103,19 @@ bool Automation::ReadScript(std::string* error) {
     if (!ReadFile(flags.inputFile, &text, &reason))
         return *error = "cannot read the input script " + flags.inputFile + ": " + reason, false;
     if (!ParseInputScript(text, &parsed, &reason)) return *error = flags.inputFile + ": " + reason, false;
-    if (!TakeScriptChoices(parsed.choices, error)) return false;
+    TakeScriptChoices(parsed.choices);
     script = std::make_unique<InputScript>(std::move(parsed.events));
     scriptBindings = parsed.bindings;
     return true;
 }
 
-// A script's header is a flag written into the script; the same flag given with another value would
-// replay another race, so the run is refused.
-bool Automation::TakeScriptChoices(const ScriptChoices& choices, std::string* error) {
-    auto onOff = [](bool on) { return on ? "on" : "off"; };
-    std::string clash;
-    if (choices.difficulty && flags.difficulty && *flags.difficulty != *choices.difficulty)
-        clash = std::string("--difficulty ") + DifficultyName(*flags.difficulty) + " contradicts '@ difficulty " +
-                DifficultyName(*choices.difficulty) + "'";
-    else if (choices.ghost && flags.ghost && *flags.ghost != *choices.ghost)
-        clash = std::string("--ghost ") + onOff(*flags.ghost) + " contradicts '@ ghost " + onOff(*choices.ghost) + "'";
-    else if (choices.seed && flags.seed && *flags.seed != *choices.seed)
-        clash = "--seed " + std::to_string(*flags.seed) + " contradicts '@ seed " + std::to_string(*choices.seed) + "'";
-    if (!clash.empty()) return *error = clash + " in " + flags.inputFile, false;
-    if (choices.difficulty) flags.difficulty = choices.difficulty;
-    if (choices.ghost) flags.ghost = choices.ghost;
-    if (choices.seed) flags.seed = choices.seed;
-    scriptCourse = choices.course;
-    return true;
+// A script's header is a flag written into the script; a flag given on the command line wins, so a
+// recording can be replayed with, say, another seed on purpose.
+void Automation::TakeScriptChoices(const ScriptChoices& choices) {
+    if (!flags.difficulty) flags.difficulty = choices.difficulty;
+    if (!flags.ghost) flags.ghost = choices.ghost;
+    if (!flags.seed) flags.seed = choices.seed;
+    if (flags.course.empty()) scriptCourse = choices.course;
 }
 
 void Automation::ReportWriteFailure(const OutputFile& file, bool* reported) {

@@ -26,12 +26,12 @@ public:
 
     // Checks the files the flags name, reads the input script and opens the record and trace
     // files; false with the reason and the exit status: 2 for flags that cannot work (a folder as
-    // script, one file named twice, a bad script, a flag that contradicts a script's header), 1 for
-    // an output file that cannot be written. The script's headers count as flags from here on.
+    // script, one file named twice, a bad script), 1 for an output file that cannot be written. The
+    // script's headers count as flags from here on, where no flag was given.
     bool Open(std::string* error, int* status = nullptr);
     // The flags with the script's choices added.
     const LaunchFlags& Flags() const { return flags; }
-    // The course a script's header chose ("" for none), for the caller to check against --course.
+    // The course a script's header chose ("" for none or when --course was given).
     const std::string& ScriptCourse() const { return scriptCourse; }
     // Clock, message-box mode, random seed, the settings in force (a script's own, then the flags)
     // and the launch options of the application; also answers scripted for boxes before the first
@@ -60,7 +60,7 @@ private:
     void TakeScreenshots(std::uint64_t frame);
     bool CheckFileFlags(std::string* error) const;
     bool ReadScript(std::string* error);
-    bool TakeScriptChoices(const ScriptChoices& choices, std::string* error);
+    void TakeScriptChoices(const ScriptChoices& choices);
     // The settings in force for this run: the file's, a script's race choices, then the flags.
     void ApplySettings(Settings& values) const;
     // Says once on stderr that a file stopped being written.

@@ -106,13 +106,27 @@ TEST_F(AutomationRunTest, AMissingOrBadScriptIsRefusedBeforeStarting) {
     EXPECT_NE(error.find("line 2"), std::string::npos) << error;
 }
 
+TEST_F(AutomationRunTest, AScriptsHeadersCountAsFlagsAndAGivenFlagWins) {
+    std::ofstream("hard.txt") << "@ difficulty hard\n@ seed 9\n@ course mountain\n3 down RETURN\n";
+    for (bool flagged : {false, true}) {
+        std::vector<const char*> args = {"orlenda", "--input", "hard.txt"};
+        if (flagged) args.insert(args.end(), {"--difficulty", "easy", "--course", "map2"});
+        LaunchFlags flags;
+        std::string error;
+        ASSERT_TRUE(ParseLaunchFlags(int(args.size()), args.data(), &flags, &error)) << error;
+        Automation automation(flags);
+        ASSERT_TRUE(automation.Open(&error)) << error;
+        EXPECT_EQ(automation.Flags().difficulty, flagged ? Difficulty::Easy : Difficulty::Hard);
+        EXPECT_EQ(automation.Flags().seed, 9u);
+        EXPECT_EQ(automation.ScriptCourse(), flagged ? "" : "mountain");
+    }
+}
+
 TEST_F(AutomationRunTest, FilesTheFlagsCannotUseAreFlagErrorsAndUnwritableOutputIsAFailure) {
     std::ofstream("script.txt") << "3 down RETURN\n";
-    std::ofstream("hard.txt") << "@ difficulty hard\n3 down RETURN\n";
     std::filesystem::create_directory("folder");
     const std::vector<std::pair<std::vector<const char*>, int>> cases = {
         {{"--input", "folder"}, 2},
-        {{"--input", "hard.txt", "--difficulty", "easy"}, 2},
         {{"--trace", "same.jsonl", "--record", "./same.jsonl"}, 2},
         {{"--input", "script.txt", "--record", "script.txt"}, 2},
         {{"--trace", "/dev/null/trace.jsonl"}, 1},
