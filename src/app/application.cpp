@@ -44,8 +44,9 @@ bool Application::Create(void* moduleInstance) {
     GraphicsDevice::Instance().SetDefaultStates();
     platform::audio::ForceLoopback(options.headless); // headless runs mix silently into memory
     SoundManager::Instance().Init();
-    SoundManager::Instance().SetVolumes(settings.music, settings.effects);
+    SoundManager::Instance().SetVolumes(settings.values.music, settings.values.effects);
     StartPad();
+    GraphicsDevice::Instance().quality = settings.values.graphics;
     ShaderManager& shaders = ShaderManager::Instance();
     shaders.mainShader.Load();
     shaders.objectShader.Load();
@@ -58,6 +59,7 @@ bool Application::Create(void* moduleInstance) {
     quitRequested = false;
     stopped = false;
     SceneManager::Instance().window = window;
+    SceneManager::Instance().settings = &settings;
     SceneManager::Instance().ChangeScene(kTitleScene);
     return true;
 }
@@ -194,6 +196,8 @@ bool Application::RunFrame(bool shown) {
     // A headless run has no picture anyone could see: its frames still run the scenes' render,
     // which moves the camera and the fades, but the device throws the drawing away.
     if (device) device->DiscardDraws(!shown || options.drawNothing);
+    // The options screen may have changed the level this very frame.
+    GraphicsDevice::Instance().quality = settings.values.graphics;
     if (scenes.scene) scenes.scene->Render();
     if (device) {
         if (shown) device->Present();
@@ -226,6 +230,7 @@ void Application::Shutdown() {
     mainWindow.Destroy();
     window = nullptr;
     SceneManager::Instance().window = nullptr;
+    SceneManager::Instance().settings = nullptr;
 }
 
 std::intptr_t Application::WindowProc(void* hwnd, unsigned message, std::uintptr_t, std::intptr_t) {

@@ -27,6 +27,7 @@ void SceneManager::ChangeScene(std::int32_t id) {
     scene->window = window;
     // Before Init: the race's warm-up already polls its keys.
     LatchHeldKeys();
+    if (settings) scene->settings = settings;
     scene->Init();
 }
 

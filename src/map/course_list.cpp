@@ -198,6 +198,9 @@ bool CourseList::Accept(const platform::ini::File& file, const std::string& wher
     selected = 0;
     if (file.firstBadLine > 0)
         std::fprintf(stderr, "courses: %s:%d: not a [section] or key = value line\n", where.c_str(), file.firstBadLine);
+    for (int line : file.longLines)
+        std::fprintf(stderr, "courses: %s:%d: longer than %zu bytes; line ignored\n", where.c_str(), line,
+                     platform::ini::kMostLineBytes);
     for (const Section& section : GroupSections(file, where)) {
         CourseEntry course;
         std::string message;

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/settings/settings_in_force.h"
 #include "effects/base_effect.h"
 #include "effects/effect_manager.h"
 #include "map/check_point.h"
@@ -126,10 +125,10 @@ void Game::Init() {
         return;
     }
 
-    PlayerManager::Instance().Create();
+    PlayerManager::Instance().Create(settings->values.difficulty);
     const CourseEntry& course = Course();
     PlayerManager::Instance().PlaceAtStart(course.start.x, course.start.y, course.start.z, course.heading);
-    records.Load();
+    records.Load(settings->values.difficulty, settings->values.ghost);
     ghost.Begin(records.TakeGhost());
     board.Init();
     StartCountdown();
@@ -183,7 +182,7 @@ bool Game::UpdatePause() {
         return Halted();
     }
     if (KeyPressed(VK_F1, controlsLatch)) {
-        controls.Open(CurrentSettings().keys);
+        controls.Open(settings->values.keys);
         Halt();
         return true;
     }
@@ -378,7 +377,7 @@ void Game::DrawRaceText() {
     summary.standings = results.Standings(PlayerManager::Instance().players);
     summary.bestMs = records.BestMs();
     summary.newRecord = records.NewRecord();
-    summary.difficulty = DifficultyName(CurrentDifficulty());
+    summary.difficulty = DifficultyName(settings->values.difficulty);
     board.DrawResult(summary, timer.alpha);
 }
 
@@ -386,7 +385,7 @@ void Game::DrawWorld() {
     gpu::Device* device = Device();
     if (!device) return;
     // Below full quality each texel comes from one mip level: llvmpipe pays twice for blending two.
-    const bool full = CurrentGraphicsQuality() == GraphicsQuality::Full;
+    const bool full = GraphicsDevice::Instance().quality == GraphicsQuality::Full;
     device->SetSamplerState(0, D3DSAMP_MIPFILTER, full ? D3DTEXF_LINEAR : D3DTEXF_POINT);
     D3DXMATRIX view, projection, inverseView;
     device->GetTransform(D3DTS_VIEW, &view);

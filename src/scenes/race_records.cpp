@@ -1,21 +1,20 @@
 // Loading before the race, capturing during it, saving after the keyboard racer's finish.
 #include "scenes/race_records.h"
 
-#include "player/difficulty.h"
 #include "records/course_key.h"
 #include "records/save_folder.h"
 #include "scenes/ghost_racer.h"
 #include "scenes/race_results.h"
 
-void RaceRecords::Load() {
+void RaceRecords::Load(Difficulty level, bool ghostOn) {
     course = records::CourseId();
-    difficulty = DifficultyName(CurrentDifficulty());
+    difficulty = DifficultyName(level);
     saving = !records::SaveFolder().empty();
     if (!saving) return;
     mapChecksum = records::CourseMapChecksum();
     record = LoadCourseRecord(course, difficulty);
     before = record;
-    if (GhostEnabled() && !LoadGhost(course, difficulty, mapChecksum, &ghost)) ghost = GhostRun{};
+    if (ghostOn && !LoadGhost(course, difficulty, mapChecksum, &ghost)) ghost = GhostRun{};
     flight.course = course;
     flight.mapChecksum = mapChecksum;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "player/difficulty.h"
 #include "records/course_record.h"
 #include "records/ghost_file.h"
 
@@ -13,9 +14,9 @@ class RaceResults;
 
 class RaceRecords {
 public:
-    // Reads the record of the course being raced at the current difficulty, and its ghost (only
-    // when ghosts are on). Nothing is read when there is no save folder.
-    void Load();
+    // Reads the record of the course being raced at `level`, and its ghost when `ghostOn`. Nothing
+    // is read when there is no save folder.
+    void Load(Difficulty level, bool ghostOn);
     // The ghost to fly this race, moved out (empty when there is none).
     GhostRun TakeGhost() { return std::move(ghost); }
     // One update of the keyboard racer for this race's own ghost.

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 
-#include "app/settings/settings_in_force.h"
 #include "map/course_list.h"
 #include "map/map_manager.h"
 #include "platform/text/translation.h"
@@ -79,8 +78,8 @@ std::int32_t Title::Update() {
         SoundManager::Instance().Play(0, "push");
         return kGameScene;
     }
-    if (KeyPressed(VK_F1, controlsLatch)) controls.Open(CurrentSettings().keys);
-    else if (KeyPressed('O', optionsLatch)) options.Open();
+    if (KeyPressed(VK_F1, controlsLatch)) controls.Open(settings->values.keys);
+    else if (KeyPressed('O', optionsLatch)) options.Open(*settings);
     return kTitleScene;
 }
 

@@ -105,20 +105,17 @@ protected:
         RaceSceneTest::SetUp();
         if (!HaveMap()) GTEST_SKIP() << "no generated course";
     }
-    void TearDown() override {
-        SetDifficulty(Difficulty::Normal);
-        RaceSceneTest::TearDown();
-    }
     std::int32_t Step() {
         platform::clock::AdvanceFrame();
         return game->Update();
     }
-    void Start() {
+    void Start(Difficulty level = Difficulty::Normal) {
         game.reset();
         // The racers' own parts of the world go with the scene; the loaded models stay cached.
         PlayerManager::ResetInstance();
         EffectManager::ResetInstance();
         game = std::make_unique<Game>();
+        game->settings->values.difficulty = level;
         game->Init();
     }
 };
@@ -159,9 +156,8 @@ TEST_F(RaceScene, ComputerRacersAreSlowerOnEasyAndFasterOnHardForEverySeed) {
     for (unsigned seed = 1; seed <= 10; ++seed) {
         double mean[3] = {};
         for (Difficulty level : {Difficulty::Easy, Difficulty::Normal, Difficulty::Hard}) {
-            SetDifficulty(level);
             std::srand(seed);
-            Start();
+            Start(level);
             mean[static_cast<int>(level)] = ComputerMeanMs(*game);
         }
         EXPECT_GT(mean[0], mean[1]) << "seed " << seed;

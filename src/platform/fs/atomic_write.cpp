@@ -2,6 +2,7 @@
 #include "platform/fs/atomic_write.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -28,6 +29,20 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
+// The file a path finally names: a symbolic link is followed (a dangling one to where it points), so
+// the link itself stays. Past a few dozen links (a loop) the path is taken as it is.
+std::filesystem::path FollowLinks(std::filesystem::path path) {
+    constexpr int kMostLinks = 40;
+    for (int i = 0; i < kMostLinks; ++i) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec)) || ec) return path;
+        std::filesystem::path target = std::filesystem::read_symlink(path, ec);
+        if (ec) return path;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
+
 void SyncFolder(const std::filesystem::path& folder) {
     int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0) return;
@@ -36,8 +51,9 @@ void SyncFolder(const std::filesystem::path& folder) {
 }
 } // namespace
 
-bool WriteFileAtomically(const std::string& path, const std::string& text, std::string* error) {
-    std::filesystem::path target(path);
+bool WriteFileAtomically(const std::string& linkOrPath, const std::string& text, std::string* error) {
+    const std::filesystem::path target = FollowLinks(linkOrPath);
+    const std::string path = target.string();
     std::filesystem::path folder = target.parent_path();
     std::error_code ec;
     if (!folder.empty()) std::filesystem::create_directories(folder, ec);
@@ -47,7 +63,10 @@ bool WriteFileAtomically(const std::string& path, const std::string& text, std::
     name.push_back('\0');
     int fd = ::mkstemp(name.data());
     if (fd < 0) return Fail(path, errno, error);
-    bool written = WriteAll(fd, text);
+    // The replacement keeps the permissions of the file it replaces (a new file is the owner's alone).
+    struct stat old {};
+    bool written = ::stat(path.c_str(), &old) != 0 || ::fchmod(fd, old.st_mode & 07777) == 0;
+    written = written && WriteAll(fd, text);
     int code = errno;
     if (written && ::fsync(fd) != 0) written = false, code = errno;
     if (::close(fd) != 0 && written) written = false, code = errno;

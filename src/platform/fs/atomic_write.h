@@ -2,8 +2,9 @@
 //
 // Stands in for: the write-temp-then-ReplaceFile idiom. The text goes to a temporary file in the
 // same folder (created with its parents when missing), is flushed and synced, and is renamed over
-// the target; the folder is synced too. On any failure the temporary file is removed and the old
-// file is left as it was.
+// the target; the folder is synced too. A path that is a symbolic link is written through to the
+// file it names (the temporary file goes beside that file), and a replaced file keeps its
+// permissions. On any failure the temporary file is removed and the old file is left as it was.
 // Does not: keep backups, lock against other writers.
 #pragma once
 
