@@ -51,7 +51,7 @@ std::string SavePath(const std::string& name) {
 
 bool LockSaveFolder(platform::fs::FolderLock* lock, bool create, const char* goingOn) {
     const std::string& folder = SaveFolder();
-    if (folder.empty()) return false;
+    if (folder.empty() || (create && Current().refused)) return false;
     std::string error;
     if (create && !platform::fs::MakeFolders(folder, &error)) {
         std::fprintf(stderr, "records: %s; nothing more is saved this run\n", error.c_str());
