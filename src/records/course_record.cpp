@@ -83,8 +83,7 @@ struct LineParser {
         return FileState::Ok;
     }
 
-    FileState ApplyVersionTwo(const std::string& key, const std::string& rest, std::size_t start,
-                              std::string* reason) {
+    FileState ApplyVersionTwo(const std::string& key, const std::string& rest, std::size_t start, std::string* reason) {
         if (key == "map") {
             if (!ParseHex(rest, &record->mapChecksum)) return *reason = "map needs a checksum", FileState::Damaged;
             seen |= kMap;

@@ -44,8 +44,8 @@ struct CourseRecord {
 std::string FormatCourseRecord(const CourseRecord& record, const std::string& course, const std::string& difficulty);
 // Ok, or Damaged / Newer with "line N: reason" when the text is not a whole record of this
 // course and difficulty.
-records::FileState ParseCourseRecord(const std::string& text, const std::string& course,
-                                     const std::string& difficulty, CourseRecord* record, std::string* error);
+records::FileState ParseCourseRecord(const std::string& text, const std::string& course, const std::string& difficulty,
+                                     CourseRecord* record, std::string* error);
 
 // "map2-normal.record"
 std::string CourseRecordName(const std::string& course, const std::string& difficulty);

@@ -74,7 +74,8 @@ std::string EncodeGhost(const GhostRun& run) {
 
 std::uint64_t EncodedGhostChecksum(const std::string& bytes) {
     std::uint64_t stored = 0;
-    if (bytes.size() >= kChecksumBytes) std::memcpy(&stored, bytes.data() + bytes.size() - kChecksumBytes, kChecksumBytes);
+    if (bytes.size() >= kChecksumBytes)
+        std::memcpy(&stored, bytes.data() + bytes.size() - kChecksumBytes, kChecksumBytes);
     return stored;
 }
 
@@ -130,8 +131,7 @@ FileState ReadGhostFile(const std::string& path, GhostRun* run, std::string* err
     if (state != FileState::Ok) return state;
     if (size != header.FileBytes())
         return *error = "its size (" + std::to_string(size) + " bytes) is not the " +
-                        std::to_string(header.FileBytes()) + " its " + std::to_string(header.updates) +
-                        " updates take",
+                        std::to_string(header.FileBytes()) + " its " + std::to_string(header.updates) + " updates take",
                FileState::Damaged;
     std::string bytes;
     if (!platform::fs::ReadWholeFile(path, &bytes, error)) return FileState::Damaged;

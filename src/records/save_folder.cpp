@@ -59,8 +59,13 @@ bool LockSaveFolder(platform::fs::FolderLock* lock, bool create, const char* goi
         return false;
     }
     if (!create && !platform::fs::IsDirectory(folder)) return false;
-    if (lock->Acquire(SavePath(kLockName), kLockWait, &error)) return true;
-    std::fprintf(stderr, "records: %s; %s\n", error.c_str(), goingOn);
+    using Result = platform::fs::FolderLock::Result;
+    const Result result = lock->Acquire(SavePath(kLockName), kLockWait, &error);
+    if (result == Result::Busy) std::fprintf(stderr, "records: %s; %s\n", error.c_str(), goingOn);
+    if (result != Result::Failed) return result == Result::Taken;
+    // A folder where the lock file cannot even be made will not take a save either.
+    if (!Current().refused) std::fprintf(stderr, "records: %s; nothing more is saved this run\n", error.c_str());
+    Current().refused = true;
     return false;
 }
 

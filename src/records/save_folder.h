@@ -30,8 +30,8 @@ std::string DefaultSaveFolder();
 std::string SavePath(const std::string& name);
 // Takes the lock every game holds while it reads, compares and writes saved files. `create`
 // makes the folder first (a save); without it a missing folder is simply not locked (there is
-// nothing to read, and false). False, with one stderr line ending in `goingOn`, when the lock
-// cannot be had.
+// nothing to read, and false). False, with one stderr line ending in `goingOn`, when another
+// game keeps it too long; a lock file that cannot be made stops saving for the run (one line).
 bool LockSaveFolder(platform::fs::FolderLock* lock, bool create, const char* goingOn);
 // Writes SaveFolder()/name atomically, clearing temporary files earlier saves of it left (this
 // game's own, or anyone's older than a minute). The first failure prints one line and stops all

@@ -70,7 +70,8 @@ bool HoldBackNewer(const RecordRead& record, const GhostRead& ghost, const Cours
     const bool newerRecord = record.exists && record.state == FileState::Newer;
     if (!newerRecord && !(ghost.exists && ghost.state == FileState::Newer)) return false;
     if (records::HoldBack(CourseRecordName(key.course, key.difficulty)))
-        std::fprintf(stderr, "%s: %s: written by a newer Orlenda (%s); left as it is, and nothing for %s is saved this run\n",
+        std::fprintf(stderr,
+                     "%s: %s: written by a newer Orlenda (%s); left as it is, and nothing for %s is saved this run\n",
                      newerRecord ? "records" : "ghost", (newerRecord ? record.path : ghost.path).c_str(),
                      (newerRecord ? record.error : ghost.error).c_str(), KeyName(key).c_str());
     return true;
@@ -108,8 +109,7 @@ SavedBest ReadUnlocked(const CourseKey& key, bool sayWhyNoGhost) {
     const bool haveRecord = UseRecord(record, key, raceable);
     if (ghost.exists && !intact) {
         records::SetAside(ghost.path, "unreadable", "ghost", ghost.error, "racing without it");
-    } else if (intact && haveRecord && !record.record.versionOne &&
-               ghost.run.checksum != record.record.ghostChecksum) {
+    } else if (intact && haveRecord && !record.record.versionOne && ghost.run.checksum != record.record.ghostChecksum) {
         // Which one is the truth: the record names the best, so this ghost is not the best's.
         records::SetAside(ghost.path, "unpaired", "ghost",
                           "not the ghost of the best time in " + CourseRecordName(key.course, key.difficulty) +

@@ -93,8 +93,7 @@ TEST_F(SaveFolderTest, TwoGamesFinishingTogetherKeepTheBetterRace) {
             if (children[k] == 0) {
                 ::close(go[1]);
                 char start;
-                while (::read(go[0], &start, 1) < 0) {
-                }
+                while (::read(go[0], &start, 1) < 0) {}
                 const GhostRun ghost = GhostOf(times[k], UpdatesOf(times[k]));
                 const FinishedRace race{times[k], {}, 1, "", ghost.frames.size(), &ghost};
                 ::_exit(SaveFinishedRace(kKey, race, before).saved ? 0 : 1);

@@ -78,8 +78,7 @@ TEST(CourseRecordFile, RejectsWhatIsNotAWholeRecordOfThisCourseAndLevel) {
     EXPECT_EQ(ParseCourseRecord("", "map2", "normal", &record, &error), FileState::Damaged);
     EXPECT_EQ(ParseCourseRecord("orlenda-record 3\nwhatever comes\n", "map2", "normal", &record, &error),
               FileState::Newer);
-    EXPECT_EQ(ParseCourseRecord("orlenda-record 1\nbest 12x\n", "map2", "normal", &record, &error),
-              FileState::Damaged);
+    EXPECT_EQ(ParseCourseRecord("orlenda-record 1\nbest 12x\n", "map2", "normal", &record, &error), FileState::Damaged);
     EXPECT_EQ(error, "line 2: best needs milliseconds");
     EXPECT_EQ(ParseCourseRecord("orlenda-record 1\nsplit 0 100\n", "map2", "normal", &record, &error),
               FileState::Damaged);
@@ -87,8 +86,7 @@ TEST(CourseRecordFile, RejectsWhatIsNotAWholeRecordOfThisCourseAndLevel) {
     // Cut anywhere, even right after a digit of the best time, a record is not a shorter record.
     const std::size_t best = good.find("best 41168") + 7; // "best 41"
     for (std::size_t cut : {best, good.size() - 1, good.find("ghost ")})
-        EXPECT_EQ(ParseCourseRecord(good.substr(0, cut), "map2", "normal", &record, &error), FileState::Damaged)
-            << cut;
+        EXPECT_EQ(ParseCourseRecord(good.substr(0, cut), "map2", "normal", &record, &error), FileState::Damaged) << cut;
     std::string changed = good;
     changed[best] = '2';
     EXPECT_EQ(ParseCourseRecord(changed, "map2", "normal", &record, &error), FileState::Damaged);
@@ -101,8 +99,7 @@ TEST(CourseRecordFile, RejectsWhatIsNotAWholeRecordOfThisCourseAndLevel) {
     EXPECT_EQ(record.bestMs, 43210u);
     EXPECT_EQ(ParseCourseRecord(old.substr(0, old.find("best 43") + 7), "map2", "normal", &record, &error),
               FileState::Damaged);
-    EXPECT_EQ(ParseCourseRecord(old.substr(0, old.size() - 3), "map2", "normal", &record, &error),
-              FileState::Damaged);
+    EXPECT_EQ(ParseCourseRecord(old.substr(0, old.size() - 3), "map2", "normal", &record, &error), FileState::Damaged);
 }
 
 TEST(GhostFile, RoundTripAndEveryDamageIsCaught) {

@@ -15,12 +15,13 @@ namespace {
 constexpr std::chrono::milliseconds kPoll{5};
 }
 
-bool FolderLock::Acquire(const std::string& lockFile, std::chrono::milliseconds wait, std::string* error) {
+FolderLock::Result FolderLock::Acquire(const std::string& lockFile, std::chrono::milliseconds wait,
+                                       std::string* error) {
     Release();
     const int file = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (file < 0) {
         if (error) *error = "cannot open " + lockFile + ": " + std::strerror(errno);
-        return false;
+        return Result::Failed;
     }
     const auto deadline = std::chrono::steady_clock::now() + wait;
     while (::flock(file, LOCK_EX | LOCK_NB) != 0) {
@@ -31,12 +32,12 @@ bool FolderLock::Acquire(const std::string& lockFile, std::chrono::milliseconds 
                 *error = code == EWOULDBLOCK ? lockFile + " is held by another game"
                                              : "cannot lock " + lockFile + ": " + std::strerror(code);
             ::close(file);
-            return false;
+            return code == EWOULDBLOCK ? Result::Busy : Result::Failed;
         }
         std::this_thread::sleep_for(kPoll);
     }
     fd = file;
-    return true;
+    return Result::Taken;
 }
 
 void FolderLock::Release() {

@@ -16,13 +16,19 @@ namespace platform::fs {
 
 class FolderLock {
 public:
+    enum class Result {
+        Taken,
+        Busy,   // another holder kept it for the whole wait
+        Failed, // the lock file cannot be opened or locked at all
+    };
+
     FolderLock() = default;
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
     ~FolderLock() { Release(); }
 
-    // Takes the lock on `lockFile`, waiting up to `wait`; false with the reason.
-    bool Acquire(const std::string& lockFile, std::chrono::milliseconds wait, std::string* error);
+    // Takes the lock on `lockFile`, waiting up to `wait`; otherwise the reason in `error`.
+    Result Acquire(const std::string& lockFile, std::chrono::milliseconds wait, std::string* error);
     void Release();
     bool Held() const { return fd >= 0; }
 
