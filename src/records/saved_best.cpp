@@ -110,7 +110,7 @@ SavedBest ReadUnlocked(const CourseKey& key, bool sayWhyNoGhost) {
     if (ghost.exists && !intact) {
         records::SetAside(ghost.path, "unreadable", "ghost", ghost.error, "racing without it");
     } else if (intact && haveRecord && !record.record.versionOne && ghost.run.checksum != record.record.ghostChecksum) {
-        // Which one is the truth: the record names the best, so this ghost is not the best's.
+        // The record names the best race, so a ghost it does not name is some other race.
         records::SetAside(ghost.path, "unpaired", "ghost",
                           "not the ghost of the best time in " + CourseRecordName(key.course, key.difficulty) +
                               " (a save was cut short)",
