@@ -299,7 +299,8 @@ bool Game::NoRacerPasses() {
 bool Game::AskTitleForStalledRace() {
     updatesWithoutPassage = 0;
     Halt();
-    const int answer = MessageBoxA(window, platform::text::Translate(kStalledQuestion), kCaption, MB_YESNO | MB_ICONQUESTION);
+    const int answer =
+        MessageBoxA(window, platform::text::Translate(kStalledQuestion), kCaption, MB_YESNO | MB_ICONQUESTION);
     Resume();
     return answer == IDYES;
 }

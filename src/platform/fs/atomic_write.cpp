@@ -43,6 +43,20 @@ std::filesystem::path FollowLinks(std::filesystem::path path) {
     return path;
 }
 
+std::string TemporaryPrefix(const std::string& path) { return path + ".tmp-"; }
+
+// The writer's process id from "PATH.tmp-PID-XXXXXX"; 0 for names without one (older saves).
+long TemporaryOwner(const std::string& name, std::size_t prefixLength) {
+    const std::size_t dash = name.find('-', prefixLength);
+    if (dash == std::string::npos || dash == prefixLength) return 0;
+    long pid = 0;
+    for (std::size_t k = prefixLength; k < dash; ++k) {
+        if (name[k] < '0' || name[k] > '9' || pid > 1'000'000'000) return 0;
+        pid = pid * 10 + (name[k] - '0');
+    }
+    return pid;
+}
+
 void SyncFolder(const std::filesystem::path& folder) {
     int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0) return;
@@ -58,7 +72,7 @@ bool WriteFileAtomically(const std::string& linkOrPath, const std::string& text,
     std::error_code ec;
     if (!folder.empty()) std::filesystem::create_directories(folder, ec);
     if (ec) return Fail(folder.string(), ec.value(), error);
-    std::string pattern = path + ".tmp-XXXXXX";
+    std::string pattern = TemporaryPrefix(path) + std::to_string(::getpid()) + "-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     int fd = ::mkstemp(name.data());
@@ -77,5 +91,25 @@ bool WriteFileAtomically(const std::string& linkOrPath, const std::string& text,
     }
     SyncFolder(folder);
     return true;
+}
+
+int RemoveStaleTemporaries(const std::string& path, std::chrono::seconds age) {
+    namespace stdfs = std::filesystem;
+    const stdfs::path target(path);
+    const stdfs::path folder = target.parent_path().empty() ? stdfs::path(".") : target.parent_path();
+    const std::string prefix = TemporaryPrefix(target.filename().string());
+    const auto now = stdfs::file_time_type::clock::now();
+    int removed = 0;
+    std::error_code ec;
+    for (stdfs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.rfind(prefix, 0) != 0) continue;
+        std::error_code timeError;
+        const auto written = stdfs::last_write_time(it->path(), timeError);
+        const bool mine = TemporaryOwner(name, prefix.size()) == ::getpid();
+        const bool old = !timeError && now - written > age;
+        if ((mine || old) && stdfs::remove(it->path(), timeError)) ++removed;
+    }
+    return removed;
 }
 } // namespace platform::fs
