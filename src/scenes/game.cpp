@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/settings/settings_in_force.h"
 #include "effects/base_effect.h"
 #include "effects/effect_manager.h"
 #include "map/check_point.h"
@@ -14,9 +13,10 @@
 #include "map/course_builder.h"
 #include "map/course_manager.h"
 #include "map/map_manager.h"
+#include "platform/text/translation.h"
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
-#include "player/difficulty.h"
+#include "race/difficulty.h"
 #include "player/player_manager.h"
 #include "render/graphics_device.h"
 #include "render/graphics_quality.h"
@@ -43,8 +43,13 @@ constexpr std::int32_t kDimMost = 150;
 constexpr D3DCOLOR kClearColour = 0xFF0000FF;
 
 constexpr const char* kCaption = "Orlenda";
-constexpr const char* kReturnQuestion = "タイトルに戻りますか？";
-constexpr const char* kNoCourseMessage = "コースにチェックポイントがありません。タイトルに戻ります。";
+constexpr const char* kReturnQuestion = platform::text::Translatable("Return to the title?");
+constexpr const char* kNoCourseMessage =
+    platform::text::Translatable("The course has no checkpoints. Returning to the title.");
+constexpr const char* kStalledQuestion =
+    platform::text::Translatable("No racer has passed a checkpoint for 60 seconds. Return to the title?");
+// A minute of race updates (16 ms each) in which no racer passes a checkpoint: the course cannot be flown.
+constexpr std::uint32_t kStalledUpdates = 3750;
 
 gpu::Device* Device() { return GraphicsDevice::Instance().device.get(); }
 
@@ -120,7 +125,7 @@ void Game::Init() {
 
     if (CourseManager::Instance().checkPoints.empty()) {
         // Every racer steers for and counts checkpoints; without one there is no race to run.
-        MessageBoxA(window, kNoCourseMessage, kCaption, MB_OK | MB_ICONERROR);
+        MessageBoxA(window, platform::text::Translate(kNoCourseMessage), kCaption, MB_OK | MB_ICONERROR);
         noCourse = true;
         timer.Init();
         hud.Init();
@@ -128,13 +133,13 @@ void Game::Init() {
     }
 
     course = BuildCourse(map, CourseManager::Instance(), Course());
-    race = race::NewRace(course, race::Grid{}, CurrentDifficulty(), seeds ? seeds->Next() : 1);
+    race = race::NewRace(course, race::Grid{}, settings->values.difficulty, seeds ? seeds->Next() : 1);
     PlayerManager::Instance().Create(race);
     if (const race::RacerState* person = PersonRacer()) {
         camera->Place(*person);
         map.cameraRotation = camera->Rotation();
     }
-    records.Load();
+    records.Load(settings->values.difficulty, settings->values.ghost);
     ghost.Begin(records.TakeGhost());
     board.Init();
     StartCountdown();
@@ -157,7 +162,8 @@ bool Game::AskReturnToTitle() {
     if (!Seat().Pressed(VK_ESCAPE)) return false;
     // The race stands still while the question is open.
     Halt();
-    const int answer = MessageBoxA(window, kReturnQuestion, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    const int answer = MessageBoxA(window, platform::text::Translate(kReturnQuestion), kCaption,
+                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     Resume();
     return answer == IDYES;
 }
@@ -175,7 +181,7 @@ bool Game::UpdatePause() {
         return Halted();
     }
     if (Seat().Pressed(VK_F1)) {
-        controls.Open(CurrentSettings().keys);
+        controls.Open(settings->values.keys);
         Halt();
         return true;
     }
@@ -290,6 +296,11 @@ std::int32_t Game::Update() {
     if (!cleared && UpdatePause()) return kGameScene;
     StepRace();
     FollowRace();
+    if (NoRacerPasses() && AskTitleForStalledRace()) {
+        StopMusic();
+        SoundManager::Instance().Stop("fly");
+        return kTitleScene;
+    }
     return kGameScene;
 }
 
@@ -299,6 +310,30 @@ void Game::Animate() {
     timer.StepResultFade();
     hud.StepResultFade();
     pressEnter.Blink();
+}
+
+// Each racer's next checkpoint and whether it has finished: any change is a checkpoint passed.
+bool Game::NoRacerPasses() {
+    if (!race.started || warmingUp || cleared) return false;
+    std::vector<std::int32_t> progress;
+    for (std::size_t i = 0; i < race.racerCount; ++i)
+        progress.push_back(race.racers[i].nextCheckPoint * 2 + (race.racers[i].finished ? 1 : 0));
+    if (progress != lastProgress) {
+        lastProgress = std::move(progress);
+        updatesWithoutPassage = 0;
+        return false;
+    }
+    return ++updatesWithoutPassage >= kStalledUpdates;
+}
+
+// Asked again after another minute when the player stays; the clock stands still while it is open.
+bool Game::AskTitleForStalledRace() {
+    updatesWithoutPassage = 0;
+    Halt();
+    const int answer =
+        MessageBoxA(window, platform::text::Translate(kStalledQuestion), kCaption, MB_YESNO | MB_ICONQUESTION);
+    Resume();
+    return answer == IDYES;
 }
 
 // ---- Render -------------------------------------------------------------------------------------
@@ -369,7 +404,7 @@ void Game::DrawRaceText() {
     summary.standings = results.Standings(race);
     summary.bestMs = records.BestMs();
     summary.newRecord = records.NewRecord();
-    summary.difficulty = DifficultyName(CurrentDifficulty());
+    summary.difficulty = DifficultyName(settings->values.difficulty);
     board.DrawResult(summary, timer.alpha);
 }
 
@@ -377,7 +412,7 @@ void Game::DrawWorld() {
     gpu::Device* device = Device();
     if (!device) return;
     // Below full quality each texel comes from one mip level: llvmpipe pays twice for blending two.
-    const bool full = CurrentGraphicsQuality() == GraphicsQuality::Full;
+    const bool full = GraphicsDevice::Instance().quality == GraphicsQuality::Full;
     device->SetSamplerState(0, D3DSAMP_MIPFILTER, full ? D3DTEXF_LINEAR : D3DTEXF_POINT);
     D3DXMATRIX view, projection, inverseView;
     device->GetTransform(D3DTS_VIEW, &view);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "app/settings/settings_in_force.h"
 #include "race/seat.h"
 
 class TraceWriter;
@@ -21,6 +22,9 @@ struct RaceSeeds {
 
 class SceneBase {
 public:
+    SceneBase() = default;
+    SceneBase(const SceneBase&) = delete; // `settings` may point into the scene itself
+    SceneBase& operator=(const SceneBase&) = delete;
     virtual ~SceneBase() = default;
 
     // Loads the scene's resources and sets its start state; called once, right after construction.
@@ -50,6 +54,9 @@ public:
     std::int32_t framesPerSecond = 0;
     // The owner of the scene's message boxes (the game window; null without one), set before Init.
     void* window = nullptr;
+    // The settings in force, the shell's, set before Init as `window` is. A scene built on its own
+    // (tests, tools) has the defaults, which it keeps to itself.
+    SettingsInForce* settings = &ownSettings;
     // The shell's seat and race seeds, set before Init (null in a scene built on its own).
     race::Seat* seat = nullptr;
     RaceSeeds* seeds = nullptr;
@@ -57,5 +64,6 @@ public:
     bool exitRequested = false;
 
 private:
+    SettingsInForce ownSettings{{}, "", "no settings file was handed to this scene"};
     race::Seat ownSeat;
 };

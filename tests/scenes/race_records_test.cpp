@@ -12,7 +12,7 @@
 #include "platform/window/clock.h"
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
-#include "player/difficulty.h"
+#include "race/difficulty.h"
 #include "player/player_manager.h"
 #include "render/graphics_device.h"
 #include "scenes/game.h"
@@ -108,7 +108,10 @@ TEST(RaceTexts, TimesAndSplitDeltasReadLikeTheClock) {
     EXPECT_EQ(FormatSplitDelta(2100, 2520), "\xE2\x88\x92"
                                             "0.42");
     EXPECT_EQ(FormatSplitDelta(3620, 2520), "+1.10");
-    EXPECT_EQ(FormatSplitDelta(2520, 2520), "+0.00");
+    // a tie reads neither faster nor slower
+    EXPECT_EQ(FormatSplitDelta(2520, 2520), "0.00");
+    EXPECT_EQ(SplitColour(2520, 2520), 0xFFFFFFu);
+    EXPECT_EQ(SplitColour(3620, 2520), 0xFF4040u);
 }
 
 class RaceScene : public RaceSceneTest {
@@ -117,15 +120,11 @@ protected:
         RaceSceneTest::SetUp();
         if (!HaveMap()) GTEST_SKIP() << "no generated course";
     }
-    void TearDown() override {
-        SetDifficulty(Difficulty::Normal);
-        RaceSceneTest::TearDown();
-    }
     std::int32_t Step() {
         platform::clock::AdvanceFrame();
         return game->Update();
     }
-    void Start(std::uint64_t seed = 1) {
+    void Start(std::uint64_t seed = 1, Difficulty level = Difficulty::Normal) {
         game.reset();
         // The racers' own parts of the world go with the scene; the loaded models stay cached.
         PlayerManager::ResetInstance();
@@ -133,6 +132,7 @@ protected:
         seeds = RaceSeeds{seed, 0};
         game = std::make_unique<Game>();
         game->seeds = &seeds;
+        game->settings->values.difficulty = level;
         game->Init();
     }
     RaceSeeds seeds;
@@ -176,8 +176,7 @@ TEST_F(RaceScene, ComputerRacersAreSlowerOnEasyAndFasterOnHardForEverySeed) {
     for (unsigned seed = 1; seed <= 10; ++seed) {
         double mean[3] = {};
         for (Difficulty level : {Difficulty::Easy, Difficulty::Normal, Difficulty::Hard}) {
-            SetDifficulty(level);
-            Start(seed);
+            Start(seed, level);
             mean[static_cast<int>(level)] = ComputerMeanMs(*game);
         }
         EXPECT_GT(mean[0], mean[1]) << "seed " << seed;
