@@ -61,6 +61,7 @@ bool Application::Create(void* moduleInstance) {
     SceneManager::Instance().window = window;
     SceneManager::Instance().seat = &seat;
     SceneManager::Instance().seeds = &seeds;
+    SceneManager::Instance().checks = &checks;
     SceneManager::Instance().settings = &settings;
     SceneManager::Instance().ChangeScene(kTitleScene);
     return true;
@@ -235,6 +236,7 @@ void Application::Shutdown() {
     SceneManager::Instance().window = nullptr;
     SceneManager::Instance().seat = nullptr;
     SceneManager::Instance().seeds = nullptr;
+    SceneManager::Instance().checks = nullptr;
     SceneManager::Instance().settings = nullptr;
 }
 

@@ -48,6 +48,7 @@ public:
     // The person at the keyboard and pad, and the seeds of the run's races (--seed, else the clock).
     race::Seat seat;
     RaceSeeds seeds;
+    RaceChecks checks;
     FrameObserver* observer = nullptr; // not owned
     std::uint64_t frameNumber = 0;     // frames run since start, numbered from 1
 

@@ -29,6 +29,7 @@ public:
     SettingsInForce* settings = nullptr; // the shell's, handed to every scene; null: each keeps its own
     race::Seat* seat = nullptr;
     RaceSeeds* seeds = nullptr;
+    RaceChecks* checks = nullptr;
     // Builds the scene of an id; tests put scenes of their own here.
     std::function<std::unique_ptr<SceneBase>(std::int32_t)> factory = CreateScene;
 };

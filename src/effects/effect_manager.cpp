@@ -1,8 +1,6 @@
 // EffectManager: texture registry, the kind table, the update walk and the glow composite.
 #include "effects/effect_manager.h"
 
-#include <cstdlib>
-
 #include <vector>
 
 #include "effects/arrow.h"
@@ -197,10 +195,6 @@ void EffectManager::DrawGlow(const std::vector<RECT>& lit) {
     device.SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
     device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-}
-
-std::uint32_t EffectManager::Random(std::uint32_t bound) {
-    return bound == 0 ? 0 : static_cast<std::uint32_t>(std::rand()) % bound;
 }
 
 void EffectManager::Clear() {

@@ -133,8 +133,12 @@ void Game::Init() {
     }
 
     course = BuildCourse(map, CourseManager::Instance(), Course());
-    race = race::NewRace(course, race::Grid{}, settings->values.difficulty, seeds ? seeds->Next() : 1);
+    const std::uint64_t seed = seeds ? seeds->Next() : 1;
+    race = race::NewRace(course, race::Grid{}, settings->values.difficulty, seed);
+    // The sparks draw from a generator of their own, seeded from the race's so a replay shows the same.
+    EffectManager::Instance().SeedRandom(~seed);
     PlayerManager::Instance().Create(race);
+    if (checks && checks->synctest > 0) syncTest = std::make_unique<race::SyncTest>(checks->synctest);
     if (const race::RacerState* person = PersonRacer()) {
         camera->Place(*person);
         map.cameraRotation = camera->Rotation();
@@ -196,7 +200,13 @@ bool Game::UpdatePause() {
 void Game::StepRace() {
     std::vector<race::Controls> steering(race.racerCount);
     if (const std::int32_t person = Person(); person >= 0) steering[static_cast<std::size_t>(person)] = Seat().Read();
+    if (syncTest) syncTest->Before(race, steering);
     const race::RaceEvents events = race::Step(race, course, steering);
+    if (std::string report; syncTest && !syncTest->After(race, course, &report)) {
+        checks->failure = "synctest: " + report;
+        exitRequested = true;
+        syncTest.reset();
+    }
 
     MapManager::Instance().ShowRace(course, race.update);
     ShowEvents(events);

@@ -11,6 +11,7 @@
 #include "race/course.h"
 #include "race/race_events.h"
 #include "race/race_state.h"
+#include "race/sync_test.h"
 #include "scenes/camera.h"
 #include "scenes/controls_screen.h"
 #include "scenes/ghost_racer.h"
@@ -108,6 +109,8 @@ private:
     bool halted = false;
     PauseScreen pauseScreen;
     PilotIndicators indicators;
+    // --synctest: every update is stepped again from a saved state and compared.
+    std::unique_ptr<race::SyncTest> syncTest;
     // Race updates since Init: each racer's animation has played this many updates.
     std::uint32_t worldSteps = 0;
 

@@ -48,4 +48,7 @@ void Game::WriteTrace(TraceWriter& trace) const {
     trace.Set("ghost", ghost.Visible() ? TraceWriter::Array({TraceWriter::Number(g.x), TraceWriter::Number(g.y),
                                                              TraceWriter::Number(g.z)})
                                        : "null");
+    char hash[17];
+    std::snprintf(hash, sizeof hash, "%016" PRIx64, race.Hash());
+    trace.Set("hash", TraceWriter::String(hash));
 }

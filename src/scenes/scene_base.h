@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "app/settings/settings_in_force.h"
 #include "race/seat.h"
@@ -18,6 +19,13 @@ struct RaceSeeds {
     std::uint64_t base = 1;
     std::uint32_t racesStarted = 0;
     std::uint64_t Next();
+};
+
+// What a run checks of its races (--synctest: how many updates each update re-runs; 0 is off) and
+// the first failure found, which ends the run with status 1.
+struct RaceChecks {
+    std::uint32_t synctest = 0;
+    std::string failure;
 };
 
 class SceneBase {
@@ -60,6 +68,7 @@ public:
     // The shell's seat and race seeds, set before Init (null in a scene built on its own).
     race::Seat* seat = nullptr;
     RaceSeeds* seeds = nullptr;
+    RaceChecks* checks = nullptr;
     // Set by the scene to end the program once the current frame is done.
     bool exitRequested = false;
 

@@ -95,7 +95,7 @@ TEST_F(EffectTest, EmitterScattersBallsAroundAStillOwner) {
     BaseEffect* emitter = manager.Create("maplightball");
     emitter->owner = &owner;
     owner.racer.orientation = MatrixTranslation(100, 0, 0);
-    std::srand(7);
+    EffectManager::Instance().SeedRandom(7);
     for (int frame = 0; frame < 300; ++frame) emitter->Update();
     for (auto& effect : manager.live) {
         if (effect.get() == emitter) continue;

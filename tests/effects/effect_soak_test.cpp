@@ -13,7 +13,7 @@ namespace {
 using effecttest::EffectTest;
 
 TEST_F(EffectTest, TenThousandFramesKeepTheLiveCountFlat) {
-    std::srand(1);
+    EffectManager::Instance().SeedRandom(1);
     effecttest::TestOwner racers[5];
     BaseEffect* arrow = manager.Create("nextptarrow");
     arrow->owner = &racers[0];

@@ -139,9 +139,9 @@ void Automation::Configure(Application& application) {
     bool automatic = flags.headless || script;
     platform::message_box::SetMode(automatic ? platform::message_box::Mode::Automatic
                                              : platform::message_box::Mode::Interactive);
-    if (flags.seed) std::srand(*flags.seed);
     // Races are seeded from --seed (or a script's); without it a fixed-clock run races the same races
     // every time and a player's run races new ones.
+    application.checks.synctest = flags.synctest;
     if (flags.seed) application.seeds.base = *flags.seed;
     else if (!flags.fixedClock && !flags.headless) application.seeds.base = ClockSeed();
     ApplySettings(application.settings.values);

@@ -10,6 +10,9 @@
 #include "race/difficulty.h"
 #include "render/graphics_quality.h"
 
+// The deepest re-run --synctest takes (each update then costs that many more).
+inline constexpr std::uint64_t kMostSyncTestDepth = 64;
+
 struct ScreenshotRequest {
     std::uint64_t frame = 0;
     std::string path;
@@ -32,6 +35,7 @@ struct LaunchFlags {
     std::optional<GraphicsQuality> graphics; // unset: the settings' level
     std::string configFile;                  // empty: the settings file in its usual place
     std::optional<unsigned> seed;
+    std::uint32_t synctest = 0; // 0: off; else how many updates each update re-runs
     std::string dataHome; // empty: the default save folder (none in automated runs)
     // Unset: the settings' choice (a script's own, in a scripted run). A flag holds for this run
     // only: the settings file keeps its own value unless the player changes it in the options.
