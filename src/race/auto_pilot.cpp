@@ -59,13 +59,11 @@ bool PlanWaypoint(RacerStep& step, const D3DXVECTOR3& target, const D3DXVECTOR3&
 
     // The nearest object that stands between start and target within its radius of the line.
     std::size_t obstacle = course.objects.size();
-    D3DXMATRIX obstacleWorld = MatrixIdentity();
     float nearest = 0.0f;
     for (std::size_t i = 0; i < course.objects.size(); ++i) {
         const CourseObject& object = course.objects[i];
         if (object.ground) continue;
-        const D3DXMATRIX world = course.WorldAt(i, step.update);
-        const D3DXVECTOR3 centre = MatrixPosition(world);
+        const D3DXVECTOR3& centre = course.PositionOf(i);
         const D3DXVECTOR3 fromStart = Normalized(centre - start);
         const D3DXVECTOR3 fromTarget = Normalized(centre - target);
         if (D3DXVec3Dot(&fromStart, &towardTarget) < kAheadDot) continue;
@@ -77,18 +75,18 @@ bool PlanWaypoint(RacerStep& step, const D3DXVECTOR3& target, const D3DXVECTOR3&
         const float distance = Distance(centre, start);
         if (obstacle == course.objects.size() || distance < nearest) {
             obstacle = i;
-            obstacleWorld = world;
             nearest = distance;
         }
     }
     *point = target;
     if (obstacle == course.objects.size()) return true;
+    const D3DXMATRIX obstacleWorld = course.WorldAt(obstacle, step.update);
     std::uint32_t face = 0;
     float hitDistance = 0.0f;
     if (!RayTest(course.objects[obstacle], obstacleWorld, start, startToTarget, true, &face, &hitDistance)) return true;
 
     // Detour: the point of the obstacle's bounding circle (at its height) on the side the line passes.
-    const D3DXVECTOR3 centre = MatrixPosition(obstacleWorld);
+    const D3DXVECTOR3& centre = course.PositionOf(obstacle);
     const D3DXVECTOR3 startToCentre = centre - start;
     const D3DXVECTOR3 foot = start + towardTarget * D3DXVec3Dot(&startToCentre, &towardTarget);
     const D3DXVECTOR3 side = Normalized(D3DXVECTOR3{foot.x - centre.x, 0.0f, foot.z - centre.z});

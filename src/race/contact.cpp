@@ -49,8 +49,8 @@ void Collide(RacerStep& step, const D3DXVECTOR3& probe) {
     const auto& objects = step.course.objects;
     for (std::size_t i = 0; i < objects.size(); ++i) {
         const CourseObject& object = objects[i];
+        if (Distance(probe, step.course.PositionOf(i)) > p.reach + object.radius) continue;
         const D3DXMATRIX world = step.course.WorldAt(i, step.update);
-        if (Distance(probe, MatrixPosition(world)) > p.reach + object.radius) continue;
         std::uint32_t face = 0;
         float distance = 0.0f;
         if (!RayTest(object, world, probe, direction, false, &face, &distance)) continue;

@@ -17,6 +17,7 @@ void Course::AddObject(CourseObject object) {
         spin.basis = placed;
         spin.basis._41 = spin.basis._42 = spin.basis._43 = 0.0f;
     }
+    positions.push_back(MatrixPosition(object.world));
     objects.push_back(std::move(object));
     spins.push_back(spin);
 }

@@ -44,6 +44,8 @@ public:
     void AddObject(CourseObject object);
     // The object's world matrix at update `update` (1 is the first update of the race set-up).
     D3DXMATRIX WorldAt(std::size_t index, std::uint32_t update) const;
+    // Where the object stands; a spinning object turns in place, so this never moves.
+    const D3DXVECTOR3& PositionOf(std::size_t index) const { return positions[index]; }
     // Builds every model's ray-test tree now, so that no race update builds one.
     void Prepare() const;
 
@@ -53,6 +55,7 @@ private:
         D3DXMATRIX translation = MatrixIdentity(); // the placed position
     };
     std::vector<Spin> spins; // one per object; used by the spinning ones
+    std::vector<D3DXVECTOR3> positions;
 };
 
 } // namespace race

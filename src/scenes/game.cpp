@@ -4,6 +4,7 @@
 #include "scenes/game.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "effects/base_effect.h"
@@ -198,10 +199,11 @@ bool Game::UpdatePause() {
 }
 
 void Game::StepRace() {
-    std::vector<race::Controls> steering(race.racerCount);
+    std::array<race::Controls, race::RaceState::kMostRacers> steering{};
     if (const std::int32_t person = Person(); person >= 0) steering[static_cast<std::size_t>(person)] = Seat().Read();
-    if (syncTest) syncTest->Before(race, steering);
-    const race::RaceEvents events = race::Step(race, course, steering);
+    const std::span<const race::Controls> given(steering.data(), race.racerCount);
+    if (syncTest) syncTest->Before(race, given);
+    const race::RaceEvents events = race::Step(race, course, given);
     if (std::string report; syncTest && !syncTest->After(race, course, &report)) {
         checks->failure = "synctest: " + report;
         exitRequested = true;
