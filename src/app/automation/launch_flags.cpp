@@ -124,8 +124,8 @@ template <std::size_t N> void AppendRows(std::string* text, const UsageRow (&row
 }
 
 bool IsValueFlag(const std::string& flag) {
-    for (const char* name : {"--frames", "--seed", "--synctest", "--screenshot", "--input", "--record", "--trace", "--graphics",
-                             "--config", "--data-home", "--difficulty", "--ghost", "--lang", "--course"})
+    for (const char* name : {"--frames", "--seed", "--synctest", "--screenshot", "--input", "--record", "--trace",
+                             "--graphics", "--config", "--data-home", "--difficulty", "--ghost", "--lang", "--course"})
         if (flag == name) return true;
     return false;
 }

@@ -36,7 +36,7 @@ struct LaunchFlags {
     std::string configFile;                  // empty: the settings file in its usual place
     std::optional<unsigned> seed;
     std::uint32_t synctest = 0; // 0: off; else how many updates each update re-runs
-    std::string dataHome; // empty: the default save folder (none in automated runs)
+    std::string dataHome;       // empty: the default save folder (none in automated runs)
     // Unset: the settings' choice (a script's own, in a scripted run). A flag holds for this run
     // only: the settings file keeps its own value unless the player changes it in the options.
     std::optional<Difficulty> difficulty;
