@@ -5,14 +5,13 @@
 
 #include <memory>
 
+#include "effects/effect_handle.h"
 #include "player/chara_base.h"
 #include "race/race_events.h"
 
 namespace SimpleLib {
 class CMesh;
 }
-class BaseEffect;
-
 class Player : public CharaBase {
 public:
     static constexpr const char* kBroomModel = "data/XFile/houki.x";
@@ -33,7 +32,7 @@ public:
 
     std::weak_ptr<SimpleLib::CMesh> broom;
     D3DXMATRIX broomOffset = MatrixIdentity();
-    BaseEffect* trail = nullptr;
-    BaseEffect* arrow = nullptr;
-    BaseEffect* circle = nullptr;
+    EffectHandle trail;
+    EffectHandle arrow;
+    EffectHandle circle;
 };

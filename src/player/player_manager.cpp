@@ -2,6 +2,7 @@
 #include "player/player_manager.h"
 
 #include "effects/base_effect.h"
+#include "effects/effect_manager.h"
 
 namespace {
 
@@ -38,7 +39,8 @@ void PlayerManager::Create(const race::RaceState& race) {
         view->racer = race.racers[i];
         view->Init();
         view->LoadModel(entry.model);
-        if (entry.hasTrailColour && view->trail) view->trail->SetColor(entry.a, entry.r, entry.g, entry.b);
+        BaseEffect* trail = EffectManager::Instance().Get(view->trail);
+        if (entry.hasTrailColour && trail) trail->SetColor(entry.a, entry.r, entry.g, entry.b);
         players.push_back(view);
     }
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "effects/effect_handle.h"
 #include "platform/math/d3dx_math.h"
 #include "race/course.h"
 #include "race/race_events.h"
@@ -26,7 +27,6 @@
 #include "scenes/scene_base.h"
 #include "simplelib/mesh.h"
 
-class BaseEffect;
 class Player;
 
 class Game : public SceneBase {
@@ -61,7 +61,7 @@ public:
     std::unique_ptr<Camera> camera;
     SimpleLib::CMesh sky;
     D3DXMATRIX skyScale = MatrixIdentity();
-    BaseEffect* startEffect = nullptr;
+    EffectHandle startEffect;
     RankDisplay hud;
     RaceTimer timer;
     PressEnterSprite pressEnter;
