@@ -35,7 +35,7 @@ public:
     std::shared_ptr<gpu::Surface> glowBound;
 };
 
-TEST_F(EffectTest, CreateKnowsExactlyTheTenKeys) {
+TEST_F(EffectTest, CreateKnowsExactlyTheListedKeys) {
     const char* keys[] = {"lightball",   "magiccircle", "broomeffect", "trajectory",  "maplightball",
                           "nextptarrow", "pmcircle",    "arrow",       "starteffect", "cross"};
     for (const char* key : keys) {
