@@ -12,10 +12,12 @@ constexpr float kMapLeft = 1066.0f, kMapTop = 500.0f, kMapSide = 196.0f, kMapMar
 constexpr float kTextX = 1040.0f, kTextTop = 404.0f, kTextStep = 30.0f;
 constexpr D3DCOLOR kPanel = 0x90000000;
 constexpr D3DCOLOR kRing = 0xB0E0E0E0;
-constexpr D3DCOLOR kNextRing = 0xFFFFD040;
+constexpr D3DCOLOR kNextRing = 0xFFFF3030; // red, as the ring to fly through shows in the world
 constexpr D3DCOLOR kGhostDot = 0x90FFFFFF;
 constexpr D3DCOLOR kWhite = 0xFFFFFFFF;
-constexpr float kRingDot = 4.0f, kRacerDot = 8.0f, kPersonDot = 11.0f;
+constexpr float kRingDot = 4.0f, kPathDot = 2.0f, kRacerDot = 8.0f, kPersonDot = 11.0f;
+// Dots between two rings that trace the lap.
+constexpr int kPathDots = 4;
 
 std::string Seconds(std::uint32_t ms) {
     char text[32];
@@ -118,6 +120,11 @@ void RaceHudExtras::DrawMap(const race::RaceState& race, std::int32_t person, co
     DrawDot(D3DXVECTOR3{kMapLeft + kMapSide * 0.5f, kMapTop + kMapSide * 0.5f, 0}, kMapSide, kPanel);
     const race::RacerState& me = race.racers[static_cast<std::size_t>(person)];
     for (std::size_t k = 0; k < checkPoints.size(); ++k) {
+        const D3DXVECTOR3 from = OnMap(checkPoints[k]), to = OnMap(checkPoints[(k + 1) % checkPoints.size()]);
+        for (int d = 1; d <= kPathDots; ++d)
+            DrawDot(from + (to - from) * (static_cast<float>(d) / (kPathDots + 1)), kPathDot, kRing);
+    }
+    for (std::size_t k = 0; k < checkPoints.size(); ++k) {
         const bool next = !me.finished && static_cast<std::int32_t>(k) == me.nextCheckPoint;
         DrawDot(OnMap(checkPoints[k]), next ? kRacerDot : kRingDot, next ? kNextRing : kRing);
     }
@@ -142,7 +149,8 @@ void RaceHudExtras::DrawTexts(const race::RaceState& race, std::int32_t person, 
         y += kTextStep;
         if (!other || !gap) return;
         const RacerLabel label = *other < labels.size() ? labels[*other] : RacerLabel{};
-        text.Draw(label.name + side + Seconds(*gap), kTextX, y, 0xFF000000 | label.colour);
+        text.Draw(label.name, kTextX, y, 0xFF000000 | label.colour);
+        text.Draw(side + Seconds(*gap), kTextX + static_cast<float>(text.Width(label.name)), y, kWhite);
     };
     line(Neighbour(race, me, -1), GapAhead(race, me), " ahead ");
     line(Neighbour(race, me, +1), GapBehind(race, me), " behind ");

@@ -156,7 +156,7 @@ void Standings::DrawPodium(const Championship& championship) {
         const float left = kBlockCentres[k] - kBlockWidth * 0.5f;
         DrawBlock(left, top, kBlockWidth, kBlockHeights[k], kBlockColours[k]);
         const auto place = static_cast<std::int32_t>(k + 1);
-        body.DrawCentred(std::to_string(place) + Suffix(place), kBlockCentres[k], top + 12.0f, 0xFF202020);
+        body.DrawCentred(std::to_string(place) + Suffix(place), kBlockCentres[k], top + 12.0f, kWhite);
         const RacerLabel& label = labels[order[k]];
         body.DrawCentred(label.name, kBlockCentres[k], top - 84.0f, 0xFF000000 | label.colour);
         body.DrawCentred(std::to_string(championship.points[order[k]]) + " pts", kBlockCentres[k], top - 46.0f, kWhite);
