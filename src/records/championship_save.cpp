@@ -64,7 +64,8 @@ FileState ApplyLine(const std::string& key, const std::string& rest, bool* versi
         if (number > kVersion) return *reason = "championship version " + rest, FileState::Newer;
         *versionSeen = true;
     } else if (key == "difficulty") {
-        if (!ParseDifficulty(rest, &out->level)) return *reason = "difficulty is easy, normal or hard", FileState::Damaged;
+        if (!ParseDifficulty(rest, &out->level))
+            return *reason = "difficulty is easy, normal or hard", FileState::Damaged;
     } else if (key == "course") {
         if (rest.empty() || rest.find(' ') != std::string::npos || out->courses.size() >= kMostCourses)
             return *reason = "course needs one course id", FileState::Damaged;
@@ -178,12 +179,13 @@ bool LoadChampionship(Championship* championship) {
     if (!std::filesystem::exists(path, ec)) return false;
     std::string text, error;
     FileState state = platform::fs::ReadWholeFile(path, &text, &error) ? ParseChampionship(text, championship, &error)
-                                                                        : FileState::Damaged;
+                                                                       : FileState::Damaged;
     if (state == FileState::Ok) return true;
     if (state == FileState::Newer) {
         if (records::HoldBack(kChampionshipFile))
-            std::fprintf(stderr, "%s: %s: written by a newer Orlenda (%s); left as it is, and no championship is "
-                                 "saved this run\n",
+            std::fprintf(stderr,
+                         "%s: %s: written by a newer Orlenda (%s); left as it is, and no championship is "
+                         "saved this run\n",
                          kTag, path.c_str(), error.c_str());
         return false;
     }
@@ -207,8 +209,9 @@ bool SaveChampionship(const Championship& championship) {
                                     : FileState::Damaged;
         if (state == FileState::Newer) {
             records::HoldBack(kChampionshipFile);
-            std::fprintf(stderr, "%s: %s: written by a newer Orlenda (%s); left as it is, and this championship is "
-                                 "not saved\n",
+            std::fprintf(stderr,
+                         "%s: %s: written by a newer Orlenda (%s); left as it is, and this championship is "
+                         "not saved\n",
                          kTag, path.c_str(), error.c_str());
             return false;
         }

@@ -98,7 +98,8 @@ D3DXVECTOR3 RaceHudExtras::OnMap(const D3DXVECTOR3& world) const {
 void RaceHudExtras::DrawDot(const D3DXVECTOR3& at, float size, D3DCOLOR colour) {
     gpu::Sprite* sprite = GraphicsDevice::Instance().sprite.get();
     if (!sprite || !dot.texture) return;
-    const D3DXMATRIX place = MatrixScaling(size, size, 1) * MatrixTranslation(at.x - size * 0.5f, at.y - size * 0.5f, 0);
+    const D3DXMATRIX place =
+        MatrixScaling(size, size, 1) * MatrixTranslation(at.x - size * 0.5f, at.y - size * 0.5f, 0);
     sprite->SetTransform(&place);
     const RECT one{0, 0, 1, 1};
     sprite->Draw(dot.texture.get(), &one, nullptr, nullptr, colour);
@@ -142,10 +143,11 @@ void RaceHudExtras::DrawMap(const race::RaceState& race, std::int32_t person, co
 void RaceHudExtras::DrawTexts(const race::RaceState& race, std::int32_t person, const std::vector<RacerLabel>& labels) {
     const auto me = static_cast<std::size_t>(person);
     float y = kTextTop;
-    const std::string counter = "Checkpoint " + std::to_string(Passed(race, me, checkPoints.size())) + "/" +
-                                std::to_string(checkPoints.size());
+    const std::string counter =
+        "Checkpoint " + std::to_string(Passed(race, me, checkPoints.size())) + "/" + std::to_string(checkPoints.size());
     text.Draw(counter, kTextX, y, kWhite);
-    auto line = [&](const std::optional<std::size_t>& other, const std::optional<std::uint32_t>& gap, const char* side) {
+    auto line = [&](const std::optional<std::size_t>& other, const std::optional<std::uint32_t>& gap,
+                    const char* side) {
         y += kTextStep;
         if (!other || !gap) return;
         const RacerLabel label = *other < labels.size() ? labels[*other] : RacerLabel{};

@@ -8,9 +8,8 @@
 bool RaceSession::CanGoOn() const {
     if (!championship || championship->Finished()) return false;
     const std::vector<std::string> known = ChampionshipCourses();
-    return std::all_of(championship->courses.begin(), championship->courses.end(), [&](const std::string& id) {
-        return std::find(known.begin(), known.end(), id) != known.end();
-    });
+    return std::all_of(championship->courses.begin(), championship->courses.end(),
+                       [&](const std::string& id) { return std::find(known.begin(), known.end(), id) != known.end(); });
 }
 
 std::vector<std::string> ChampionshipCourses() {

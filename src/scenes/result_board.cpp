@@ -105,7 +105,8 @@ void ResultBoard::DrawResult(const Summary& summary, std::int32_t alpha) {
         DrawLine(row.finished ? FormatRaceTime(row.timeMs) : "flying", kTableX + kTimeX, y,
                  WithAlpha(row.finished ? kWhite : kGrey, alpha));
         if (row.racer < summary.pointsWon.size())
-            DrawLine("+" + std::to_string(summary.pointsWon[row.racer]), kTableX + kPointsX, y, WithAlpha(kGold, alpha));
+            DrawLine("+" + std::to_string(summary.pointsWon[row.racer]), kTableX + kPointsX, y,
+                     WithAlpha(kGold, alpha));
         y += kRowHeight;
     }
     const float clockX = ScreenWidth() * 0.5f;
@@ -113,9 +114,7 @@ void ResultBoard::DrawResult(const Summary& summary, std::int32_t alpha) {
         DrawLine("Best " + FormatRaceTime(summary.bestMs) + "  (" + summary.difficulty + ")", clockX, kBestY,
                  WithAlpha(kWhite, alpha));
     if (summary.newRecord) DrawLine("NEW RECORD", clockX, kBestY + kRowHeight, WithAlpha(kGold, alpha));
-    if (summary.assisted)
-        DrawLine("ASSISTED: nothing saved", clockX, kBestY + kRowHeight,
-                 WithAlpha(kAssisted, alpha));
+    if (summary.assisted) DrawLine("ASSISTED: nothing saved", clockX, kBestY + kRowHeight, WithAlpha(kAssisted, alpha));
     DrawLine(summary.pointsWon.empty() ? kKeysHint : kChampionshipKeysHint, ScreenWidth() * 0.36f, kKeysY,
              WithAlpha(kGrey, alpha));
 }

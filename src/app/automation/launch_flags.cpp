@@ -129,8 +129,9 @@ template <std::size_t N> void AppendRows(std::string* text, const UsageRow (&row
 }
 
 bool IsValueFlag(const std::string& flag) {
-    for (const char* name : {"--frames", "--seed", "--synctest", "--screenshot", "--input", "--record", "--trace",
-                             "--graphics", "--config", "--data-home", "--difficulty", "--ghost", "--lang", "--course", "--mode"})
+    for (const char* name :
+         {"--frames", "--seed", "--synctest", "--screenshot", "--input", "--record", "--trace", "--graphics",
+          "--config", "--data-home", "--difficulty", "--ghost", "--lang", "--course", "--mode"})
         if (flag == name) return true;
     return false;
 }

@@ -42,7 +42,7 @@ struct LaunchFlags {
     // only: the settings file keeps its own value unless the player changes it in the options.
     std::optional<Difficulty> difficulty;
     std::optional<bool> ghost;
-    std::optional<RaceMode> mode; // unset: the game's own race, as the title starts
+    std::optional<RaceMode> mode;     // unset: the game's own race, as the title starts
     std::optional<Language> language; // unset: the settings' choice, else auto
     std::vector<ScreenshotRequest> screenshots;
 };
