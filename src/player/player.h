@@ -12,6 +12,7 @@
 namespace SimpleLib {
 class CMesh;
 }
+
 class Player : public CharaBase {
 public:
     static constexpr const char* kBroomModel = "data/XFile/houki.x";
@@ -35,4 +36,6 @@ public:
     EffectHandle trail;
     EffectHandle arrow;
     EffectHandle circle;
+    // The colour the model is drawn towards (rgb) and how far (a); zero leaves it as it is.
+    D3DXVECTOR4 tint{0, 0, 0, 0};
 };
