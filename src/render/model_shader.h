@@ -51,9 +51,16 @@ private:
     void BeginTech();
     void EndTech();
     void SetMaterial(const D3DMATERIAL9& material, SimpleLib::CTexture* texture);
+    // Models draw with the blend off where a subset is wholly opaque (see BlendKeepsOpaqueSource).
+    void BeginModelBlend();
+    void SetModelBlend(bool opaque);
+    void EndModelBlend();
     void DrawBoneCombinations(SimpleLib::CMeshObject& skeleton, SimpleLib::MeshContainer& container,
                               platform::mesh::Mesh& mesh);
     static SimpleLib::CTexture* ContainerTexture(SimpleLib::MeshContainer& container, DWORD material);
     static const D3DXMATRIX* BoneSkin(const SimpleLib::CMeshObject& skeleton, const SimpleLib::MeshContainer& container,
                                       DWORD boneId);
+
+    DWORD blendBefore_ = 0, blendNow_ = 0; // D3DRS_ALPHABLENDENABLE around a model draw
+    bool blendSkippable_ = false;          // the usual blend, and the model is not drawn see-through
 };

@@ -71,6 +71,9 @@ public:
     // Returns false for render targets and other formats. Unlock uploads the change.
     virtual bool LockRect(LockedRect* out) = 0;
     virtual void UnlockRect() = 0;
+    // Every texel of every level has full alpha (or the format has none): a draw of it under the
+    // usual src-alpha blend may leave the blend out. False when not known.
+    virtual bool Opaque() const { return false; }
 };
 
 // Static geometry kept on the device (meshes). Contents are replaced whole by Update.
@@ -194,6 +197,11 @@ public:
 protected:
     bool discardDraws_ = false;
 };
+
+// The usual src-alpha blend is in force (colour SRCALPHA / INVSRCALPHA, alpha the same or ONE /
+// INVSRCALPHA): it hands back a source of alpha 1 unchanged, so a draw known to be opaque may go
+// without it and spare a software rasterizer reading the target at every pixel.
+bool BlendKeepsOpaqueSource(const Device& device);
 
 // ID3DXSprite: screen-space textured quads, batched between Begin and End.
 class Sprite {

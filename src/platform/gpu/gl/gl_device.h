@@ -141,6 +141,7 @@ private:
     void BindTargets();
     void ApplyRenderStates();
     bool DepthTestPassesEverywhere(const void* vertices, std::uint32_t count, std::uint32_t stride) const;
+    bool FixedFunctionOpaque(DWORD fvf, const Texture* texture) const;
     bool PrepareDraw(DWORD fvf, GLuint vao);
     GLuint StreamVao(DWORD fvf, std::uint32_t stride);
     GLuint StaticVao(GLuint vertexBuffer, GLuint indexBuffer, DWORD fvf, std::uint32_t stride);

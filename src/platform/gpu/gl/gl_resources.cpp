@@ -95,6 +95,8 @@ void GlTexture::Upload() {
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, Width(), Height(), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels_.data());
     if (levels_ > 1) glGenerateMipmap(GL_TEXTURE_2D);
     uploaded_ = true;
+    opaque_ = Format() == D3DFMT_X8R8G8B8 ||
+              std::all_of(pixels_.begin(), pixels_.end(), [](std::uint32_t texel) { return texel >> 24 == 0xFF; });
 }
 
 GlGeometryBuffer::GlGeometryBuffer(std::shared_ptr<GlShared> shared, std::size_t bytes)

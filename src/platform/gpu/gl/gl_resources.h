@@ -54,6 +54,7 @@ public:
     std::shared_ptr<Surface> GetSurfaceLevel(std::uint32_t level) override;
     bool LockRect(LockedRect* out) override;
     void UnlockRect() override;
+    bool Opaque() const override { return opaque_; }
 
     GLuint Id() const { return id_; }
     bool Valid() const { return id_ != 0; }
@@ -72,6 +73,7 @@ private:
     std::vector<std::uint32_t> pixels_; // managed 8-bit textures: level 0 while a lock is open
     bool locked_ = false;
     bool uploaded_ = false; // level 0 holds pixels a lock gave (before that its contents are undefined)
+    bool opaque_ = false;   // the last upload's texels all had full alpha
 };
 
 class GlGeometryBuffer final : public GeometryBuffer {
