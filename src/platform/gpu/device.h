@@ -152,6 +152,11 @@ public:
     virtual bool SetRenderTarget(DWORD index, std::shared_ptr<Surface> surface) = 0;
     virtual std::shared_ptr<Surface> GetRenderTarget(DWORD index) const = 0;
     virtual std::shared_ptr<Surface> GetDepthStencilSurface() const = 0;
+    // A depth-stencil surface of its own size, for a colour target of that size (null if the size
+    // is zero or too large). The depth surface in force is used wherever target 0 has its size;
+    // elsewhere draws go without depth. Null puts back the back buffer's.
+    virtual std::shared_ptr<Surface> CreateDepthStencilSurface(std::uint32_t width, std::uint32_t height) = 0;
+    virtual void SetDepthStencilSurface(std::shared_ptr<Surface> surface) = 0;
     // The offscreen back buffer's pixels as 0xAARRGGBB words, row 0 at the top (screenshots, tests).
     virtual bool ReadBackBuffer(std::vector<std::uint32_t>& pixels, std::uint32_t& width, std::uint32_t& height) = 0;
     // Level 0 of a render-target texture, same layout (tests of render-to-texture passes).

@@ -40,6 +40,23 @@ private:
     GLuint texture_;
 };
 
+// A depth-stencil renderbuffer of its own size (CreateDepthStencilSurface).
+class GlDepthSurface final : public Surface {
+public:
+    GlDepthSurface(std::shared_ptr<GlShared> shared, std::uint32_t width, std::uint32_t height);
+    ~GlDepthSurface() override;
+    std::uint32_t Width() const override { return width_; }
+    std::uint32_t Height() const override { return height_; }
+    D3DFORMAT Format() const override { return D3DFMT_D24S8; }
+    Texture* OwnerTexture() const override { return nullptr; }
+    GLuint Renderbuffer() const { return id_; }
+
+private:
+    std::shared_ptr<GlShared> shared_;
+    std::uint32_t width_, height_;
+    GLuint id_ = 0;
+};
+
 class GlTexture final : public Texture {
 public:
     GlTexture(std::shared_ptr<GlShared> shared, std::uint32_t width, std::uint32_t height, std::uint32_t levels,
