@@ -11,13 +11,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     CourseRecord record;
     std::string error;
-    if (ParseCourseRecord(bytes, "map2", "normal", &record, &error)) {
+    using records::FileState;
+    if (ParseCourseRecord(bytes, "map2", "normal", &record, &error) == FileState::Ok) {
         // What was accepted must come back the same through the writer.
         CourseRecord again;
-        if (!ParseCourseRecord(FormatCourseRecord(record, "map2", "normal"), "map2", "normal", &again, &error))
+        if (ParseCourseRecord(FormatCourseRecord(record, "map2", "normal"), "map2", "normal", &again, &error) !=
+            FileState::Ok)
             __builtin_trap();
     }
     GhostRun run;
-    if (DecodeGhost(bytes, &run, &error) && run.frames.size() > kMostGhostFrames) __builtin_trap();
+    if (DecodeGhost(bytes, &run, &error) == FileState::Ok && run.frames.size() > kMostGhostFrames) __builtin_trap();
     return 0;
 }

@@ -10,6 +10,7 @@
 #include "platform/audio/audio_device.h"
 #include "platform/pad/gamepad.h"
 #include "platform/window/clock.h"
+#include "platform/text/translation.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
 #include "render/shader_manager.h"
@@ -43,8 +44,9 @@ bool Application::Create(void* moduleInstance) {
     GraphicsDevice::Instance().SetDefaultStates();
     platform::audio::ForceLoopback(options.headless); // headless runs mix silently into memory
     SoundManager::Instance().Init();
-    SoundManager::Instance().SetVolumes(settings.music, settings.effects);
+    SoundManager::Instance().SetVolumes(settings.values.music, settings.values.effects);
     StartPad();
+    GraphicsDevice::Instance().quality = settings.values.graphics;
     ShaderManager& shaders = ShaderManager::Instance();
     shaders.mainShader.Load();
     shaders.objectShader.Load();
@@ -57,6 +59,7 @@ bool Application::Create(void* moduleInstance) {
     quitRequested = false;
     stopped = false;
     SceneManager::Instance().window = window;
+    SceneManager::Instance().settings = &settings;
     SceneManager::Instance().ChangeScene(kTitleScene);
     return true;
 }
@@ -87,8 +90,8 @@ bool Application::CreateMainWindow() {
 bool Application::AskFullScreen() {
     if (options.headless) return false;
     if (options.fullScreenAnswer != 0) return options.fullScreenAnswer == IDYES;
-    return MessageBoxA(window, "フルスクリーンにしますか？", "Orlenda", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
-           IDYES;
+    return MessageBoxA(window, platform::text::Translate("Play in full screen?"), "Orlenda",
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 bool Application::StartDevice(bool fullScreen) {
@@ -101,7 +104,8 @@ bool Application::StartDevice(bool fullScreen) {
     std::string error;
     if (fullScreen && !mainWindow.SetFullScreen(true, &error)) std::fprintf(stderr, "orlenda: %s\n", error.c_str());
     if (graphics.Init(window, clientWidth, clientHeight, fullScreen)) return true;
-    MessageBoxA(window, "Direct3D初期化ミス", "", MB_OK);
+    MessageBoxA(window, platform::text::Translate("OpenGL 3.3 initialisation failed; the game cannot start."),
+                "Orlenda", MB_OK);
     std::fprintf(stderr, "orlenda: cannot create the graphics device (OpenGL 3.3 core is needed)\n");
     return false;
 }
@@ -192,6 +196,8 @@ bool Application::RunFrame(bool shown) {
     // A headless run has no picture anyone could see: its frames still run the scenes' render,
     // which moves the camera and the fades, but the device throws the drawing away.
     if (device) device->DiscardDraws(!shown || options.drawNothing);
+    // The options screen may have changed the level this very frame.
+    GraphicsDevice::Instance().quality = settings.values.graphics;
     if (scenes.scene) scenes.scene->Render();
     if (device) {
         if (shown) device->Present();
@@ -225,6 +231,7 @@ void Application::Shutdown() {
     mainWindow.Destroy();
     window = nullptr;
     SceneManager::Instance().window = nullptr;
+    SceneManager::Instance().settings = nullptr;
 }
 
 std::intptr_t Application::WindowProc(void* hwnd, unsigned message, std::uintptr_t, std::intptr_t) {

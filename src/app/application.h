@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "app/settings/settings.h"
+#include "app/settings/settings_in_force.h"
 #include "platform/window/window.h"
 
 class FrameObserver;
@@ -41,10 +41,8 @@ public:
     std::int32_t frameCount = 0; // frames shown in the current frame-rate window
 
     LaunchOptions options;
-    // The settings in force, the file they came from and whether the options screen may write it.
-    Settings settings;
-    std::string settingsPath;
-    bool settingsWritable = true;
+    // The settings in force (the file's, then the flags'), handed to every scene.
+    SettingsInForce settings;
     FrameObserver* observer = nullptr; // not owned
     std::uint64_t frameNumber = 0;     // frames run since start, numbered from 1
 

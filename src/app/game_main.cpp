@@ -9,16 +9,14 @@
 #include "app/application.h"
 #include "app/automation/automation.h"
 #include "app/content_search.h"
+#include "app/language.h"
 #include "app/version.h"
 #include "app/settings/controls_list.h"
 #include "app/settings/settings_file.h"
 #include "map/course_list.h"
 #include "platform/fs/directory.h"
 #include "platform/window/message_box.h"
-#include "player/difficulty.h"
-#include "render/graphics_quality.h"
 #include "records/save_folder.h"
-#include "scenes/ghost_racer.h"
 
 namespace {
 // Exit statuses: a start-up or automation failure, and flags that cannot be run.
@@ -42,38 +40,43 @@ bool FindContent() {
     MessageBoxA(nullptr, message.c_str(), "Orlenda", MB_OK | MB_ICONERROR);
     return false;
 }
+// The folder FindContent made the working directory.
+std::string ContentFolder() {
+    std::error_code ec;
+    return std::filesystem::current_path(ec).string();
+}
+
 // The settings file in force, with one stderr line for each thing in it that could not be used.
-void LoadSettingsInto(Application& application, const LaunchFlags& flags) {
-    application.settingsPath = flags.configFile.empty() ? DefaultSettingsPath() : flags.configFile;
+// Scripted and headless runs save only to a file --config names, never to the player's own.
+void LoadSettingsInto(SettingsInForce& settings, const LaunchFlags& flags) {
+    settings.path = flags.configFile.empty() ? DefaultSettingsPath() : flags.configFile;
+    if (settings.path.empty()) {
+        settings.keptBecause = "no settings folder (set HOME or use --config)";
+        return;
+    }
     // The game may change its working directory to find its content; the options save where asked.
     std::error_code ec;
-    if (!application.settingsPath.empty()) {
-        std::filesystem::path absolute = std::filesystem::absolute(application.settingsPath, ec);
-        if (!ec) application.settingsPath = absolute.string();
-    }
-    LoadedSettings loaded = LoadSettings(application.settingsPath);
+    std::filesystem::path absolute = std::filesystem::absolute(settings.path, ec);
+    if (!ec) settings.path = absolute.string();
+    if ((flags.headless || !flags.inputFile.empty()) && flags.configFile.empty())
+        settings.keptBecause = "a scripted or headless run saves settings only to a file named by --config";
+    LoadedSettings loaded = LoadSettings(settings.path);
     for (const std::string& message : loaded.messages) std::fprintf(stderr, "settings: %s\n", message.c_str());
-    application.settings = loaded.settings;
-    application.settingsWritable = loaded.writable && !application.settingsPath.empty();
-    // The level and race choices of the file; flags given on the command line override them later.
-    SetGraphicsQuality(application.settings.graphics);
-    SetDifficulty(application.settings.difficulty);
-    SetGhostEnabled(application.settings.ghost);
-    if (application.settings.fullscreen == FullScreenChoice::Yes) application.options.fullScreenAnswer = IDYES;
-    if (application.settings.fullscreen == FullScreenChoice::No) application.options.fullScreenAnswer = IDNO;
+    settings.values = loaded.settings;
+    if (!loaded.writable && settings.keptBecause.empty())
+        settings.keptBecause = settings.path + " could not be read at start, so it is left as it was";
 }
 
-void PrintHelp(const Application& application) {
+void PrintHelp(const SettingsInForce& settings) {
     std::fputs(LaunchFlagsUsage().c_str(), stdout);
-    const std::string& path = application.settingsPath;
+    const std::string& path = settings.path;
     std::printf("\nkeys (%s):\n%s", path.empty() ? "no settings file" : path.c_str(),
-                ControlsText(application.settings.keys).c_str());
+                ControlsText(settings.values.keys).c_str());
 }
 
-// Where saves go, how hard the computer racers fly and whether the ghost comes along. Automated
-// runs (scripted, headless or on the fixed clock) leave a player's saves alone unless given a
-// folder: a replay must not depend on, or change, what an earlier run saved.
-void ApplyRaceChoices(const LaunchFlags& flags) {
+// Where saves go. Automated runs (scripted, headless or on the fixed clock) leave a player's saves
+// alone unless given a folder: a replay must not depend on, or change, what an earlier run saved.
+void ChooseSaveFolder(const LaunchFlags& flags) {
     const bool automated = flags.headless || flags.fixedClock || !flags.inputFile.empty();
     std::string folder = automated ? std::string() : records::DefaultSaveFolder();
     if (!flags.dataHome.empty()) {
@@ -82,12 +85,11 @@ void ApplyRaceChoices(const LaunchFlags& flags) {
         folder = ec ? flags.dataHome : absolute.string();
     }
     records::SetSaveFolder(folder);
-    if (flags.difficulty) SetDifficulty(*flags.difficulty);
-    if (flags.ghost) SetGhostEnabled(*flags.ghost);
 }
 
-// The course file, then the flags that read it. -1 goes on with the game; otherwise the exit status.
-int ChooseCourse(const LaunchFlags& flags) {
+// The course file, then the flag or the script's header that chooses from it. -1 goes on with the
+// game; otherwise the exit status.
+int ChooseCourse(const LaunchFlags& flags, const std::string& scriptCourse) {
     CourseList& list = CourseList::Instance();
     if (!list.Load(CourseList::kPath)) {
         std::fprintf(stderr, "orlenda: no course can be raced: every entry of %s is missing files or invalid\n",
@@ -101,6 +103,11 @@ int ChooseCourse(const LaunchFlags& flags) {
     }
     if (!flags.course.empty() && !list.Select(flags.course)) {
         std::fprintf(stderr, "orlenda: no course \"%s\" (orlenda --list-courses shows them)\n", flags.course.c_str());
+        return 2;
+    }
+    if (!scriptCourse.empty() && !list.Select(scriptCourse)) {
+        std::fprintf(stderr, "orlenda: %s: no course \"%s\" (orlenda --list-courses shows them)\n",
+                     flags.inputFile.c_str(), scriptCourse.c_str());
         return 2;
     }
     return -1;
@@ -119,9 +126,9 @@ int RunGame(int argc, char** argv) {
         return 0;
     }
     Application& application = Application::Instance();
-    LoadSettingsInto(application, flags);
+    LoadSettingsInto(application.settings, flags);
     if (flags.help) {
-        PrintHelp(application);
+        PrintHelp(application.settings);
         return 0;
     }
     Automation automation(flags);
@@ -130,10 +137,11 @@ int RunGame(int argc, char** argv) {
         std::fprintf(stderr, "orlenda: %s\n", error.c_str());
         return status;
     }
-    ApplyRaceChoices(flags);
+    ChooseSaveFolder(flags);
     automation.Configure(application);
     if (!FindContent()) return kFailed;
-    if (int chosen = ChooseCourse(flags); chosen >= 0) return chosen;
+    StartLanguage(flags.language.value_or(application.settings.values.language), ContentFolder());
+    if (int chosen = ChooseCourse(automation.Flags(), automation.ScriptCourse()); chosen >= 0) return chosen;
     if (!application.Create(nullptr)) return kFailed;
     automation.LoopStarting();
     application.Run();

@@ -2,6 +2,7 @@
 #include "app/scene_manager.h"
 
 #include "map/map_manager.h"
+#include "scenes/key_latches.h"
 #include "simplelib/resource_cache.h"
 
 namespace {
@@ -24,6 +25,9 @@ void SceneManager::ChangeScene(std::int32_t id) {
     scene = factory ? factory(id) : nullptr;
     if (!scene) return;
     scene->window = window;
+    // Before Init: the race's warm-up already polls its keys.
+    LatchHeldKeys();
+    if (settings) scene->settings = settings;
     scene->Init();
 }
 

@@ -14,7 +14,7 @@ public:
     static void ResetInstance();
 
     // Deletes the current scene, builds the one of `id` (kTitleScene, kGameScene), hands it the
-    // window and runs its Init. Any other id leaves no scene.
+    // window and the settings and runs its Init. Any other id leaves no scene.
     void ChangeScene(std::int32_t id);
     // The per-frame step: updates the scene unless a fade runs, and starts or completes a change.
     void Update();
@@ -22,7 +22,8 @@ public:
     std::unique_ptr<SceneBase> scene;
     bool changePending = false;
     std::int32_t nextSceneId = kTitleScene;
-    void* window = nullptr; // the owner of the scenes' message boxes
+    void* window = nullptr;              // the owner of the scenes' message boxes
+    SettingsInForce* settings = nullptr; // the shell's, handed to every scene; null: each keeps its own
     // Builds the scene of an id; tests put scenes of their own here.
     std::function<std::unique_ptr<SceneBase>(std::int32_t)> factory = CreateScene;
 };

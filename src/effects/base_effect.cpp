@@ -50,7 +50,7 @@ void BaseEffect::Draw() {
     DrawQuad();
 }
 
-void BaseEffect::DrawQuad() {
+void BaseEffect::DrawQuad(float opacity) {
     // A trail cross can carry a channel below zero (a colour given as 0 minus its spread);
     // it is drawn as 0 rather than subtracting light from the scene and the float glow target.
     auto unit = [](std::int32_t channel) { return channel < 0 ? 0.0f : channel / 255.0f; };
@@ -61,7 +61,7 @@ void BaseEffect::DrawQuad() {
                                     {vertices[3].x, vertices[3].y, vertices[3].z}};
     EffectManager::Instance().glowRegion.AddQuad(world, corners);
     shader.SetMatrix("mW", world);
-    shader.DrawQuad(texture, vertices, D3DXCOLOR(unit(red), unit(green), unit(blue), unit(alpha)));
+    shader.DrawQuad(texture, vertices, D3DXCOLOR(unit(red), unit(green), unit(blue), unit(alpha) * opacity));
 }
 
 void BaseEffect::SetSize(float w, float h) {

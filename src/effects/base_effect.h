@@ -89,6 +89,7 @@ protected:
     // while fading out by `fadeOutStep`, and retire at alpha 0.
     void FadeInThenShrink(float shrink, std::int32_t fadeOutStep);
     void RebuildColors();
-    // The base draw: "mW" = world, then the quad in the current colour (no checks).
-    void DrawQuad();
+    // The base draw: "mW" = world, then the quad in the current colour, its alpha scaled by
+    // `opacity` (no checks).
+    void DrawQuad(float opacity = 1.0f);
 };

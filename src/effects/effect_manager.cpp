@@ -78,7 +78,8 @@ void EffectManager::LoadTextures() {
 void EffectManager::CreateGlowTarget() {
     // The fast graphics level glows from an 8-bit target: brightness past white is lost, memory and
     // bandwidth halve.
-    D3DFORMAT format = CurrentGraphicsQuality() == GraphicsQuality::Fast ? D3DFMT_A8R8G8B8 : D3DFMT_A16B16G16R16F;
+    D3DFORMAT format =
+        GraphicsDevice::Instance().quality == GraphicsQuality::Fast ? D3DFMT_A8R8G8B8 : D3DFMT_A16B16G16R16F;
     if (glowTarget.surface && glowTarget.info.Format == format) return;
     glowTarget.Release();
     const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
@@ -131,7 +132,7 @@ void EffectManager::DrawAll() {
     // targets as the last shown picture left them, so the record of where they were written must
     // stay as it is too.
     if (device.DrawsDiscarded()) return;
-    const bool glow = glowTarget.surface != nullptr && CurrentGraphicsQuality() != GraphicsQuality::Low;
+    const bool glow = glowTarget.surface != nullptr && GraphicsDevice::Instance().quality != GraphicsQuality::Low;
     if (glow) CreateGlowTarget();
     if (glow) ClearGlowTarget();
     if (glow) BeginGlowRegion();

@@ -10,4 +10,8 @@ public:
     void Draw() override;
 
     float angle = 0.0f; // degrees
+
+private:
+    // 0 (not drawn) to 1 by the camera's view depth of the circle, in units of its half width.
+    float NearCameraOpacity() const;
 };

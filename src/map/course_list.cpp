@@ -17,6 +17,8 @@ namespace {
 constexpr const char* kMapFolder = "data/Map/";
 constexpr const char* kSkyFolder = "data/XFile/SkySphere/";
 constexpr const char* kTextureFolder = "data/Texture/";
+// What fits the title's course line.
+constexpr std::size_t kLongestName = 32;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
@@ -31,6 +33,16 @@ bool ParseNumbers(const std::string& text, std::size_t count, float* out) {
     }
     std::string rest;
     return !(in >> rest);
+}
+
+// The first `count` UTF-8 characters of `text` (a character is a lead byte and what follows it).
+std::string FirstCharacters(const std::string& text, std::size_t count) {
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+        if (seen++ == count) return text.substr(0, i);
+    }
+    return text;
 }
 
 bool IsPlainFileName(const std::string& name) {
@@ -108,7 +120,10 @@ bool ReadEntry(const Section& section, const std::string& where, CourseEntry* co
         return false;
     }
     course->id = std::filesystem::path(course->mapPath).stem().string();
-    course->name = name->value;
+    course->name = FirstCharacters(name->value, kLongestName);
+    if (course->name != name->value)
+        std::fprintf(stderr, "courses: %s:%d: course [%s]: name longer than %zu characters; cut to \"%s\"\n",
+                     where.c_str(), name->line, section.name.c_str(), kLongestName, course->name.c_str());
     if (const platform::ini::Entry* music = reader.Get("music"); music && !music->value.empty())
         course->music = music->value;
     if (const platform::ini::Entry* preview = reader.Get("preview"); preview && IsPlainFileName(preview->value))
@@ -121,15 +136,28 @@ bool ReadEntry(const Section& section, const std::string& where, CourseEntry* co
     return true;
 }
 
-// A section named twice is one course: its later lines add to or replace the earlier ones.
-std::vector<Section> GroupSections(const platform::ini::File& file) {
+// A section opened again is left out with one line: it is not the first course's to change.
+std::vector<Section> GroupSections(const platform::ini::File& file, const std::string& where) {
+    std::map<std::string, int> firstLine;
+    std::vector<bool> again; // per header
+    for (const platform::ini::Header& header : file.headers) {
+        auto [first, added] = firstLine.emplace(header.section, header.line);
+        again.push_back(!added);
+        if (!added)
+            std::fprintf(stderr, "courses: %s:%d: course [%s] left out: [%s] is already on line %d\n", where.c_str(),
+                         header.line, header.section.c_str(), header.section.c_str(), first->second);
+    }
     std::vector<Section> sections;
+    std::size_t header = 0; // the header above the entry
     for (const platform::ini::Entry& entry : file.entries) {
         if (entry.section.empty()) continue;
+        while (header + 1 < file.headers.size() && file.headers[header + 1].line <= entry.line) ++header;
+        const bool underHeader = header < file.headers.size() && file.headers[header].section == entry.section;
+        if (underHeader && again[header]) continue;
         auto same =
             std::find_if(sections.begin(), sections.end(), [&](const Section& s) { return s.name == entry.section; });
         if (same == sections.end()) {
-            sections.push_back({entry.section, entry.line, {}});
+            sections.push_back({entry.section, underHeader ? file.headers[header].line : entry.line, {}});
             same = sections.end() - 1;
         }
         same->values[entry.key] = &entry;
@@ -170,7 +198,10 @@ bool CourseList::Accept(const platform::ini::File& file, const std::string& wher
     selected = 0;
     if (file.firstBadLine > 0)
         std::fprintf(stderr, "courses: %s:%d: not a [section] or key = value line\n", where.c_str(), file.firstBadLine);
-    for (const Section& section : GroupSections(file)) {
+    for (int line : file.longLines)
+        std::fprintf(stderr, "courses: %s:%d: longer than %zu bytes; line ignored\n", where.c_str(), line,
+                     platform::ini::kMostLineBytes);
+    for (const Section& section : GroupSections(file, where)) {
         CourseEntry course;
         std::string message;
         if (!ReadEntry(section, where, &course, &message)) {

@@ -17,16 +17,7 @@ struct Tuning {
 constexpr Tuning kEasy{0.86f, 0.8f, 1.0f, 60};
 constexpr Tuning kHard{1.08f, 1.3f, 0.25f, 0};
 
-Difficulty& Level() {
-    static Difficulty level = Difficulty::Normal;
-    return level;
-}
-
 } // namespace
-
-Difficulty CurrentDifficulty() { return Level(); }
-
-void SetDifficulty(Difficulty level) { Level() = level; }
 
 const char* DifficultyName(Difficulty level) {
     switch (level) {

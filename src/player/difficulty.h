@@ -8,9 +8,6 @@ class Player;
 
 enum class Difficulty { Easy, Normal, Hard };
 
-// The level races use from now on (the flag or the settings file sets it; normal by default).
-Difficulty CurrentDifficulty();
-void SetDifficulty(Difficulty level);
 // "easy", "normal", "hard": the flag's words and the name records are filed under.
 const char* DifficultyName(Difficulty level);
 // false for any other word.

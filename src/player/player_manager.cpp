@@ -38,14 +38,14 @@ PlayerManager& PlayerManager::Instance() { return *Holder(); }
 
 void PlayerManager::ResetInstance() { Holder() = std::make_unique<PlayerManager>(); }
 
-void PlayerManager::Create() {
+void PlayerManager::Create(Difficulty level) {
     rank = 1;
     for (const RosterEntry& entry : kRoster) {
         auto racer = std::make_shared<Player>();
         racer->autoPilot = entry.autoPilot;
         racer->Init();
         racer->LoadModel(entry.model);
-        if (entry.autoPilot == 1) ApplyDifficulty(CurrentDifficulty(), *racer);
+        if (entry.autoPilot == 1) ApplyDifficulty(level, *racer);
         if (entry.hasTrailColour && racer->trail) racer->trail->SetColor(entry.a, entry.r, entry.g, entry.b);
         players.push_back(racer);
         if (players.size() == 1) user = racer;

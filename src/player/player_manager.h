@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "player/difficulty.h"
 #include "player/player.h"
 
 class PlayerManager {
@@ -13,7 +14,8 @@ public:
     // Starts from a fresh, empty singleton (tests).
     static void ResetInstance();
 
-    void Create();
+    // The roster, its computer racers tuned for `level`.
+    void Create(Difficulty level);
     void PlaceAtStart(float x, float y, float z, float heading);
     void Update();
     void Draw();

@@ -1,21 +1,22 @@
-// Course id and map checksum, both taken from the map file the race loads.
+// Course id and map checksum, both taken from the course chosen to race.
 #include "records/course_key.h"
 
-#include "map/map_manager.h"
+#include "map/course_list.h"
 #include "platform/fs/atomic_file.h"
-#include "platform/fs/directory.h"
 #include "records/save_folder.h"
 
 namespace records {
 
-std::string CourseMapPath() { return MapManager::kMapPath; }
+std::string CourseMapPath() { return CourseList::Instance().Selected().mapPath; }
 
-std::string CourseId() { return platform::fs::FileStem(CourseMapPath()); }
+std::string CourseId() { return CourseList::Instance().Selected().id; }
 
 std::uint64_t CourseMapChecksum() {
     std::string bytes;
     if (!platform::fs::ReadWholeFile(CourseMapPath(), &bytes, nullptr)) return 0;
     return Checksum(bytes);
 }
+
+CourseKey ChosenCourseKey(const std::string& difficulty) { return {CourseId(), difficulty, CourseMapChecksum()}; }
 
 } // namespace records

@@ -6,12 +6,21 @@
 
 namespace records {
 
-// The map file of the course being raced.
+// What a record and a ghost are filed and checked under.
+struct CourseKey {
+    std::string course;            // the map file's stem: "map2"
+    std::string difficulty;        // "normal"
+    std::uint64_t mapChecksum = 0; // of the map file's bytes (0 when it cannot be read)
+};
+
+// The map file of the course chosen to race.
 std::string CourseMapPath();
-// The map file's stem ("map2" for data/Map/map2.map): records and ghosts are filed under it.
+// The chosen course's id ("map2" for data/Map/map2.map): records and ghosts are filed under it.
 std::string CourseId();
-// Checksum of the map file's bytes (0 when it cannot be read): a ghost flown on another map is
-// worthless even under the same id.
+// Checksum of the chosen course's map file (0 when it cannot be read): a ghost or time flown on
+// another map is worthless even under the same id.
 std::uint64_t CourseMapChecksum();
+// The chosen course at `difficulty`.
+CourseKey ChosenCourseKey(const std::string& difficulty);
 
 } // namespace records

@@ -1,24 +1,30 @@
-// Ghost file encoding with bounds-checked decoding and a whole-file checksum.
+// Ghost file encoding, header-first bounds-checked decoding and the whole-file checksum.
 #include "records/ghost_file.h"
 
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 
 #include "platform/fs/atomic_file.h"
-#include "records/save_folder.h"
 
 namespace {
 
+using records::FileState;
+
 constexpr char kMagic[8] = {'O', 'R', 'L', 'G', 'H', 'O', 'S', 'T'};
-constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kVersion = 2;
 constexpr std::uint32_t kMostCourseIdBytes = 256;
+constexpr std::uint32_t kMostDifficultyBytes = 32;
 constexpr std::size_t kFrameBytes = 8 * sizeof(float);
+constexpr std::size_t kChecksumBytes = sizeof(std::uint64_t);
 
 template <typename T> void Put(std::string& out, T value) {
     char bytes[sizeof(T)];
     std::memcpy(bytes, &value, sizeof(T));
     out.append(bytes, sizeof(T));
+}
+
+void PutText(std::string& out, const std::string& text) {
+    Put(out, static_cast<std::uint32_t>(text.size()));
+    out += text;
 }
 
 class Reader {
@@ -30,13 +36,14 @@ public:
         offset += sizeof(T);
         return true;
     }
-    bool GetText(std::size_t length, std::string* text) {
-        if (bytes.size() - offset < length) return false;
+    bool GetText(std::uint32_t most, std::string* text) {
+        std::uint32_t length = 0;
+        if (!Get(&length) || length > most || bytes.size() - offset < length) return false;
         text->assign(bytes, offset, length);
         offset += length;
         return true;
     }
-    std::size_t Left() const { return bytes.size() - offset; }
+    std::size_t Offset() const { return offset; }
 
 private:
     const std::string& bytes;
@@ -45,11 +52,15 @@ private:
 
 } // namespace
 
+std::uint64_t GhostHeader::FileBytes() const {
+    return headerBytes + std::uint64_t(updates) * kFrameBytes + kChecksumBytes;
+}
+
 std::string EncodeGhost(const GhostRun& run) {
     std::string out(kMagic, sizeof kMagic);
     Put(out, kVersion);
-    Put(out, static_cast<std::uint32_t>(run.course.size()));
-    out += run.course;
+    PutText(out, run.course);
+    PutText(out, run.difficulty);
     Put(out, run.mapChecksum);
     Put(out, static_cast<std::uint32_t>(run.frames.size()));
     for (const GhostFrame& frame : run.frames) {
@@ -61,56 +72,72 @@ std::string EncodeGhost(const GhostRun& run) {
     return out;
 }
 
-bool DecodeGhost(const std::string& bytes, GhostRun* run, std::string* error) {
-    if (bytes.size() < sizeof kMagic + sizeof(std::uint64_t) || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
-        return *error = "not a ghost file", false;
+std::uint64_t EncodedGhostChecksum(const std::string& bytes) {
     std::uint64_t stored = 0;
-    std::memcpy(&stored, bytes.data() + bytes.size() - sizeof stored, sizeof stored);
-    const std::string body = bytes.substr(0, bytes.size() - sizeof stored);
-    if (records::Checksum(body) != stored) return *error = "checksum does not match", false;
+    if (bytes.size() >= kChecksumBytes)
+        std::memcpy(&stored, bytes.data() + bytes.size() - kChecksumBytes, kChecksumBytes);
+    return stored;
+}
 
-    Reader reader(body);
-    std::string magic;
-    std::uint32_t version = 0, idLength = 0, count = 0;
-    reader.GetText(sizeof kMagic, &magic);
-    if (!reader.Get(&version) || version != kVersion) return *error = "ghost version is not known", false;
-    if (!reader.Get(&idLength) || idLength > kMostCourseIdBytes || !reader.GetText(idLength, &run->course))
-        return *error = "bad course id", false;
-    if (!reader.Get(&run->mapChecksum) || !reader.Get(&count) || count > kMostGhostFrames ||
-        reader.Left() != std::size_t(count) * kFrameBytes)
-        return *error = "update count does not match the file size", false;
-    run->frames.assign(count, GhostFrame{});
+FileState DecodeGhostHeader(const std::string& head, GhostHeader* header, std::string* error) {
+    *header = GhostHeader{};
+    if (head.size() < sizeof kMagic || std::memcmp(head.data(), kMagic, sizeof kMagic) != 0)
+        return *error = "not a ghost file", FileState::Damaged;
+    Reader reader(head);
+    std::uint64_t skipMagic = 0;
+    reader.Get(&skipMagic);
+    if (!reader.Get(&header->version) || header->version == 0) return *error = "no ghost version", FileState::Damaged;
+    if (header->version > kVersion)
+        return *error = "ghost version " + std::to_string(header->version), FileState::Newer;
+    if (!reader.GetText(kMostCourseIdBytes, &header->course)) return *error = "bad course id", FileState::Damaged;
+    if (header->version >= 2 && !reader.GetText(kMostDifficultyBytes, &header->difficulty))
+        return *error = "bad difficulty", FileState::Damaged;
+    if (!reader.Get(&header->mapChecksum) || !reader.Get(&header->updates))
+        return *error = "cut short in its header", FileState::Damaged;
+    if (header->updates > kMostGhostFrames)
+        return *error = "update count " + std::to_string(header->updates) + " is over an hour", FileState::Damaged;
+    header->headerBytes = reader.Offset();
+    return FileState::Ok;
+}
+
+FileState DecodeGhost(const std::string& bytes, GhostRun* run, std::string* error) {
+    GhostHeader header;
+    const FileState state = DecodeGhostHeader(bytes, &header, error);
+    if (state != FileState::Ok) return state;
+    if (bytes.size() != header.FileBytes())
+        return *error = "update count does not match the file size", FileState::Damaged;
+    const std::uint64_t stored = EncodedGhostChecksum(bytes);
+    if (records::Checksum(std::string_view(bytes).substr(0, bytes.size() - kChecksumBytes)) != stored)
+        return *error = "checksum does not match", FileState::Damaged;
+
+    *run = GhostRun{header.course, header.difficulty, header.mapChecksum, {}, stored};
+    run->frames.assign(header.updates, GhostFrame{});
+    const char* at = bytes.data() + header.headerBytes;
     for (GhostFrame& frame : run->frames) {
-        for (float& v : frame.position) reader.Get(&v);
-        for (float& v : frame.rotation) reader.Get(&v);
-        reader.Get(&frame.animationTime);
+        std::memcpy(frame.position, at, sizeof frame.position);
+        std::memcpy(frame.rotation, at + sizeof frame.position, sizeof frame.rotation);
+        std::memcpy(&frame.animationTime, at + sizeof frame.position + sizeof frame.rotation, sizeof(float));
+        at += kFrameBytes;
     }
-    return true;
+    return FileState::Ok;
+}
+
+FileState ReadGhostFile(const std::string& path, GhostRun* run, std::string* error) {
+    std::string head;
+    std::uint64_t size = 0;
+    if (!platform::fs::ReadFileHead(path, kMostGhostHeaderBytes, &head, &size, error)) return FileState::Damaged;
+    GhostHeader header;
+    const FileState state = DecodeGhostHeader(head, &header, error);
+    if (state != FileState::Ok) return state;
+    if (size != header.FileBytes())
+        return *error = "its size (" + std::to_string(size) + " bytes) is not the " +
+                        std::to_string(header.FileBytes()) + " its " + std::to_string(header.updates) + " updates take",
+               FileState::Damaged;
+    std::string bytes;
+    if (!platform::fs::ReadWholeFile(path, &bytes, error)) return FileState::Damaged;
+    return DecodeGhost(bytes, run, error);
 }
 
 std::string GhostFileName(const std::string& course, const std::string& difficulty) {
     return course + "-" + difficulty + ".ghost";
-}
-
-bool LoadGhost(const std::string& course, const std::string& difficulty, std::uint64_t mapChecksum, GhostRun* run) {
-    const std::string path = records::SavePath(GhostFileName(course, difficulty));
-    std::error_code ec;
-    if (path.empty() || !std::filesystem::exists(path, ec)) return false;
-    std::string bytes, error;
-    if (!platform::fs::ReadWholeFile(path, &bytes, &error) || !DecodeGhost(bytes, run, &error)) {
-        records::SetAside(path, "ghost", error, "racing without it");
-        return false;
-    }
-    const char* mismatch = run->course != course             ? "it was flown on another course"
-                           : run->mapChecksum != mapChecksum ? "it was flown on another version of the map"
-                                                             : nullptr;
-    if (mismatch) {
-        std::fprintf(stderr, "ghost: %s: %s; racing without it\n", path.c_str(), mismatch);
-        return false;
-    }
-    return true;
-}
-
-bool SaveGhost(const GhostRun& run, const std::string& difficulty) {
-    return records::SaveFile(GhostFileName(run.course, difficulty), EncodeGhost(run));
 }

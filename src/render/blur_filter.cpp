@@ -31,7 +31,7 @@ void BlurFilter::Load() {
     effect.reset();
     effect = LoadEffectFile(kBlurFile);
     if (!effect) return;
-    CreateTargets(ShapeFor(CurrentGraphicsQuality()).divisor);
+    CreateTargets(ShapeFor(GraphicsDevice::Instance().quality).divisor);
 }
 
 void BlurFilter::CreateTargets(std::uint32_t divisor) {
@@ -127,7 +127,7 @@ void BlurFilter::ClearTargets(const std::vector<GlowArea>& next) {
 std::vector<GlowArea> BlurFilter::Apply(SimpleLib::CTexture& source, const std::vector<RECT>& lit) {
     // Without the effect or its targets there is nothing to blur into; targetB keeps what it had.
     if (!effect || !targetA.surface || !targetB.surface) return {};
-    const BlurShape shape = ShapeFor(CurrentGraphicsQuality());
+    const BlurShape shape = ShapeFor(GraphicsDevice::Instance().quality);
     CreateTargets(shape.divisor);
     if (!targetA.surface || !targetB.surface) return {};
     const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/gpu/device.h"
+#include "render/graphics_quality.h"
 
 class GraphicsDevice {
 public:
@@ -30,6 +31,9 @@ public:
     D3DXFONT_DESCA fontDesc;
     std::shared_ptr<gpu::Surface> backBuffer;
     std::shared_ptr<gpu::Surface> depthStencil;
+    // The level pictures are drawn at: the shell hands it over from the settings in force before
+    // each picture, so a change takes effect at the next one.
+    GraphicsQuality quality = GraphicsQuality::Full;
 };
 
 // Width and height of the back buffer, in pixels, for placing 2D images on the screen.

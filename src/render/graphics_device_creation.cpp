@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/gpu/backends.h"
+#include "platform/text/translation.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
 
@@ -34,7 +35,8 @@ bool GraphicsDevice::Init(void* window, std::int32_t width, std::int32_t height,
                                      fullScreen, &error);
     if (!device) {
         std::fprintf(stderr, "gpu: %s\n", error.c_str());
-        MessageBoxA(window, "Direct3Dの初期化に失敗", "Direct3D初期化", MB_ICONERROR);
+        MessageBoxA(window, platform::text::Translate("OpenGL 3.3 could not be initialised."),
+                    platform::text::Translate("OpenGL 3.3 initialisation"), MB_ICONERROR);
         return false;
     }
     AttachDeviceObjects(*this);

@@ -1,13 +1,5 @@
-// The graphics level in force and its names.
+// The graphics levels' names.
 #include "render/graphics_quality.h"
-
-namespace {
-GraphicsQuality current = GraphicsQuality::Full;
-} // namespace
-
-GraphicsQuality CurrentGraphicsQuality() { return current; }
-
-void SetGraphicsQuality(GraphicsQuality quality) { current = quality; }
 
 const char* GraphicsQualityName(GraphicsQuality quality) {
     switch (quality) {

@@ -9,11 +9,6 @@ enum class GraphicsQuality {
     Low,  // effects drawn without the glow chain
 };
 
-// The level in force; Full until something sets another. The renderer reads it every frame, so a
-// change (the settings screen, the --graphics flag) takes effect at the next picture.
-GraphicsQuality CurrentGraphicsQuality();
-void SetGraphicsQuality(GraphicsQuality quality);
-
 // "full", "fast", "low": the words of the --graphics flag and of the settings file.
 const char* GraphicsQualityName(GraphicsQuality quality);
 bool ParseGraphicsQuality(std::string_view name, GraphicsQuality* out);

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/text/translation.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
 
@@ -46,7 +47,7 @@ std::unique_ptr<gpu::Effect> LoadEffectFile(const char* path) {
     if (device) effect = device->CreateEffectFromFile(path, &errors);
     if (effect) return effect;
     // The compiler's text says what went wrong; a missing file or device may leave it empty.
-    if (errors.empty()) errors = std::string(path) + ": エフェクトファイルを読み込めません";
-    MessageBoxA(nullptr, errors.c_str(), "シェーダコンパイルエラー", MB_OK);
+    if (errors.empty()) errors = std::string(path) + ": " + platform::text::Translate("cannot read the effect file");
+    MessageBoxA(nullptr, errors.c_str(), platform::text::Translate("Shader compile error"), MB_OK);
     return nullptr;
 }

@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/settings/settings_in_force.h"
 #include "effects/base_effect.h"
 #include "effects/effect_manager.h"
 #include "map/check_point.h"
 #include "map/course_list.h"
 #include "map/course_manager.h"
 #include "map/map_manager.h"
+#include "platform/text/translation.h"
 #include "platform/window/clock.h"
 #include "platform/window/message_box.h"
 #include "player/difficulty.h"
@@ -41,8 +41,13 @@ constexpr std::int32_t kDimMost = 150;
 constexpr D3DCOLOR kClearColour = 0xFF0000FF;
 
 constexpr const char* kCaption = "Orlenda";
-constexpr const char* kReturnQuestion = "タイトルに戻りますか？";
-constexpr const char* kNoCourseMessage = "コースにチェックポイントがありません。タイトルに戻ります。";
+constexpr const char* kReturnQuestion = platform::text::Translatable("Return to the title?");
+constexpr const char* kNoCourseMessage =
+    platform::text::Translatable("The course has no checkpoints. Returning to the title.");
+constexpr const char* kStalledQuestion =
+    platform::text::Translatable("No racer has passed a checkpoint for 60 seconds. Return to the title?");
+// A minute of race updates (16 ms each) in which no racer passes a checkpoint: the course cannot be flown.
+constexpr std::uint32_t kStalledUpdates = 3750;
 
 gpu::Device* Device() { return GraphicsDevice::Instance().device.get(); }
 
@@ -113,17 +118,17 @@ void Game::Init() {
     RaceTimer& timer = MapManager::Instance().timer;
     if (CourseManager::Instance().checkPoints.empty()) {
         // Every racer steers for and counts checkpoints; without one there is no race to run.
-        MessageBoxA(window, kNoCourseMessage, kCaption, MB_OK | MB_ICONERROR);
+        MessageBoxA(window, platform::text::Translate(kNoCourseMessage), kCaption, MB_OK | MB_ICONERROR);
         noCourse = true;
         timer.Init();
         hud.Init();
         return;
     }
 
-    PlayerManager::Instance().Create();
+    PlayerManager::Instance().Create(settings->values.difficulty);
     const CourseEntry& course = Course();
     PlayerManager::Instance().PlaceAtStart(course.start.x, course.start.y, course.start.z, course.heading);
-    records.Load();
+    records.Load(settings->values.difficulty, settings->values.ghost);
     ghost.Begin(records.TakeGhost());
     board.Init();
     StartCountdown();
@@ -151,7 +156,8 @@ bool Game::AskReturnToTitle() {
     if (!KeyPressed(VK_ESCAPE, escapeLatch)) return false;
     // The race stands still while the question is open, so the time spent answering is not lost.
     Halt();
-    const int answer = MessageBoxA(window, kReturnQuestion, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    const int answer = MessageBoxA(window, platform::text::Translate(kReturnQuestion), kCaption,
+                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     Resume();
     return answer == IDYES;
 }
@@ -176,7 +182,7 @@ bool Game::UpdatePause() {
         return Halted();
     }
     if (KeyPressed(VK_F1, controlsLatch)) {
-        controls.Open(CurrentSettings().keys);
+        controls.Open(settings->values.keys);
         Halt();
         return true;
     }
@@ -266,7 +272,37 @@ std::int32_t Game::Update() {
     UpdateClock();
     StepWorld();
     FollowRace();
+    if (NoRacerPasses() && AskTitleForStalledRace()) {
+        StopMusic();
+        SoundManager::Instance().Stop("fly");
+        raceStarted = false;
+        return kTitleScene;
+    }
     return kGameScene;
+}
+
+// Each racer's next checkpoint and whether it has finished: any change is a checkpoint passed.
+bool Game::NoRacerPasses() {
+    if (!raceStarted || warmingUp || cleared) return false;
+    std::vector<std::int32_t> progress;
+    for (const auto& racer : PlayerManager::Instance().players)
+        progress.push_back(racer->nextCheckPoint * 2 + (racer->finished ? 1 : 0));
+    if (progress != lastProgress) {
+        lastProgress = std::move(progress);
+        updatesWithoutPassage = 0;
+        return false;
+    }
+    return ++updatesWithoutPassage >= kStalledUpdates;
+}
+
+// Asked again after another minute when the player stays; the clock stands still while it is open.
+bool Game::AskTitleForStalledRace() {
+    updatesWithoutPassage = 0;
+    Halt();
+    const int answer =
+        MessageBoxA(window, platform::text::Translate(kStalledQuestion), kCaption, MB_YESNO | MB_ICONQUESTION);
+    Resume();
+    return answer == IDYES;
 }
 
 // ---- Render -------------------------------------------------------------------------------------
@@ -345,7 +381,7 @@ void Game::DrawRaceText() {
     summary.standings = results.Standings(PlayerManager::Instance().players);
     summary.bestMs = records.BestMs();
     summary.newRecord = records.NewRecord();
-    summary.difficulty = DifficultyName(CurrentDifficulty());
+    summary.difficulty = DifficultyName(settings->values.difficulty);
     board.DrawResult(summary, timer.alpha);
 }
 
@@ -353,7 +389,7 @@ void Game::DrawWorld() {
     gpu::Device* device = Device();
     if (!device) return;
     // Below full quality each texel comes from one mip level: llvmpipe pays twice for blending two.
-    const bool full = CurrentGraphicsQuality() == GraphicsQuality::Full;
+    const bool full = GraphicsDevice::Instance().quality == GraphicsQuality::Full;
     device->SetSamplerState(0, D3DSAMP_MIPFILTER, full ? D3DTEXF_LINEAR : D3DTEXF_POINT);
     D3DXMATRIX view, projection, inverseView;
     device->GetTransform(D3DTS_VIEW, &view);

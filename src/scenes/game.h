@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/math/d3dx_math.h"
 #include "scenes/camera.h"
@@ -92,4 +93,11 @@ private:
     PilotIndicators indicators;
     // World steps since Init: each racer's animation has played this many frames.
     std::uint32_t worldSteps = 0;
+
+    // A course no racer can fly (a ring out of reach) would race for ever: after a minute of race
+    // updates in which no racer passes a checkpoint, the player is offered the title.
+    bool NoRacerPasses();
+    bool AskTitleForStalledRace();
+    std::uint32_t updatesWithoutPassage = 0;
+    std::vector<std::int32_t> lastProgress;
 };

@@ -15,16 +15,7 @@
 namespace {
 constexpr float kOpacity = 0.4f;
 const D3DXMATRIX kBroomOffset = MatrixTranslation(0.0f, 1.0f, 0.0f);
-
-bool& Enabled() {
-    static bool enabled = true;
-    return enabled;
-}
 } // namespace
-
-bool GhostEnabled() { return Enabled(); }
-
-void SetGhostEnabled(bool enabled) { Enabled() = enabled; }
 
 GhostFrame GhostRacer::Capture(const Player& racer, float animationTime) {
     GhostFrame frame;

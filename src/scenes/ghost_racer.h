@@ -13,10 +13,6 @@ class CMesh;
 }
 class Player;
 
-// Whether races bring the ghost along (the flag or the settings file sets it; on by default).
-bool GhostEnabled();
-void SetGhostEnabled(bool enabled);
-
 class GhostRacer : public CharaBase {
 public:
     // What a ghost keeps of the racer this update: where it is, how it is turned as drawn, and

@@ -16,6 +16,10 @@ extern bool invertPitchLatch;
 
 // Every latch open again, as at start-up; for tests.
 void ResetKeyLatches();
+// Each latch closed while its key is held: a press that began on the screen before does nothing on
+// the next one until it is let go, whether it came from the keyboard or the pad (whose Start is both
+// Enter and P).
+void LatchHeldKeys();
 
 // Edge detection over GetAsyncKeyState: true once per press. The latch clears when the key is seen
 // up, so it only moves in an Update that polls the key.

@@ -4,11 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/settings/settings_file.h"
-#include "app/settings/settings_in_force.h"
 #include "map/map_manager.h"
 #include "platform/window/key_names.h"
-#include "scenes/ghost_racer.h"
 #include "scenes/hud_glyphs.h"
 #include "scenes/key_latches.h"
 #include "sound/sound_manager.h"
@@ -26,8 +23,6 @@ constexpr D3DCOLOR kChosen = 0xFFFFE060;
 constexpr D3DCOLOR kHeadingColour = 0xFFFFE9A0;
 constexpr D3DCOLOR kHintColour = 0xFFA8C8FF;
 
-Settings& Current() { return CurrentSettings(); }
-
 std::size_t DifficultyRow() { return kFirstKeyRow + GameActions().size(); }
 std::size_t GhostRow() { return DifficultyRow() + 1; }
 bool IsKeyRow(std::size_t row) { return row >= kFirstKeyRow && row < DifficultyRow(); }
@@ -41,7 +36,8 @@ template <typename Enum> void Cycle(Enum* choice, int step, std::size_t count) {
 std::string Percent(int value) { return std::to_string(value) + " %"; }
 } // namespace
 
-void OptionsScreen::Open() {
+void OptionsScreen::Open(SettingsInForce& settings) {
+    inForce = &settings;
     open = true;
     waitingForKey = false;
     selected = 0;
@@ -123,25 +119,11 @@ void OptionsScreen::TakeKey() {
     message.clear();
 }
 
+// The choices made here are in force already; the file gets only what changed while the screen was open.
 void OptionsScreen::Leave() {
     open = false;
-    const std::string& path = CurrentSettingsPath();
-    if (CurrentSettings() == atOpen) return;
-    // The player's choice here counts from the next picture and race, whatever the flags said.
-    SetGraphicsQuality(CurrentSettings().graphics);
-    SetDifficulty(CurrentSettings().difficulty);
-    SetGhostEnabled(CurrentSettings().ghost);
-    if (!SettingsWritable()) {
-        std::fprintf(stderr, "settings: changes kept for this run only: %s\n",
-                     path.empty() ? "no settings folder (set HOME or use --config)"
-                                  : (path + " could not be read at start, so "
-                                            "it is left as it was")
-                                        .c_str());
-        return;
-    }
-    std::string error;
-    if (!SaveSettings(path, CurrentSettings(), &error))
-        std::fprintf(stderr, "settings: not saved: %s\n", error.c_str());
+    std::string problem;
+    if (!inForce->SaveChanges(atOpen, &problem)) std::fprintf(stderr, "settings: %s\n", problem.c_str());
 }
 
 std::string OptionsScreen::Label(std::size_t row) const {

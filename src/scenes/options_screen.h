@@ -1,19 +1,20 @@
 // The options screen over the darkened title: full screen, graphics level, music and effects
 // volume, the eight key bindings, difficulty and the ghost. Up/Down choose a row, Left/Right
 // change it (volumes at once), Enter waits for a new key for an action (a key another action
-// holds is swapped), Escape leaves and saves the settings file when something changed.
+// holds is swapped), Escape leaves and saves what changed to the settings file.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
-#include "app/settings/settings.h"
+#include "app/settings/settings_in_force.h"
 #include "scenes/screen_text.h"
 
 class OptionsScreen {
 public:
-    void Open();
+    // Shows and edits `settings` (the settings in force) until Escape.
+    void Open(SettingsInForce& settings);
     bool IsOpen() const { return open; }
     // One frame of keys (the navigation keys, Enter and Escape, each through its latch).
     void Update();
@@ -32,7 +33,9 @@ private:
     std::string Label(std::size_t row) const;
     std::string Value(std::size_t row) const;
     std::size_t RowCount() const;
+    Settings& Current() const { return inForce->values; }
 
+    SettingsInForce* inForce = nullptr; // while open
     bool open = false;
     bool waitingForKey = false;
     std::size_t selected = 0;

@@ -1,23 +1,17 @@
 // Loading before the race, capturing during it, saving after the keyboard racer's finish.
 #include "scenes/race_records.h"
 
-#include "player/difficulty.h"
-#include "records/course_key.h"
 #include "records/save_folder.h"
 #include "scenes/ghost_racer.h"
 #include "scenes/race_results.h"
 
-void RaceRecords::Load() {
-    course = records::CourseId();
-    difficulty = DifficultyName(CurrentDifficulty());
+void RaceRecords::Load(Difficulty level, bool ghostOn) {
     saving = !records::SaveFolder().empty();
     if (!saving) return;
-    mapChecksum = records::CourseMapChecksum();
-    record = LoadCourseRecord(course, difficulty);
-    before = record;
-    if (GhostEnabled() && !LoadGhost(course, difficulty, mapChecksum, &ghost)) ghost = GhostRun{};
-    flight.course = course;
-    flight.mapChecksum = mapChecksum;
+    key = records::ChosenCourseKey(DifficultyName(level));
+    saved = LoadSavedBest(key, ghostOn);
+    if (ghostOn) ghost = std::move(saved.ghost);
+    saved.ghost = GhostRun{};
 }
 
 void RaceRecords::Capture(const Player& keyboard, float animationTime) {
@@ -28,7 +22,7 @@ void RaceRecords::Capture(const Player& keyboard, float animationTime) {
 
 void RaceRecords::Finish(const RaceResults& results, std::int32_t place) {
     if (!saving) return;
-    newRecord = record.AddRace(results.KeyboardTimeMs(), results.Splits(), place, RecordDateNow());
-    if (!SaveCourseRecord(record, course, difficulty)) return;
-    if (newRecord && flight.frames.size() <= kMostGhostFrames) SaveGhost(flight, difficulty);
+    FinishedRace race{results.KeyboardTimeMs(), results.Splits(), place, RecordDateNow(), flight.frames.size()};
+    if (flight.frames.size() <= kMostGhostFrames) race.ghost = &flight;
+    outcome = SaveFinishedRace(key, race, saved);
 }

@@ -5,17 +5,17 @@
 #include <cstdint>
 #include <string>
 
-#include "records/course_record.h"
-#include "records/ghost_file.h"
+#include "player/difficulty.h"
+#include "records/saved_best.h"
 
 class Player;
 class RaceResults;
 
 class RaceRecords {
 public:
-    // Reads the record of the course being raced at the current difficulty, and its ghost (only
-    // when ghosts are on). Nothing is read when there is no save folder.
-    void Load();
+    // Reads the record and ghost of the course being raced at `level`; the ghost flies only when
+    // `ghostOn`. Nothing is read when there is no save folder.
+    void Load(Difficulty level, bool ghostOn);
     // The ghost to fly this race, moved out (empty when there is none).
     GhostRun TakeGhost() { return std::move(ghost); }
     // One update of the keyboard racer for this race's own ghost.
@@ -25,19 +25,16 @@ public:
     void Finish(const RaceResults& results, std::int32_t place);
 
     // The best time before this race (0: none) — what the splits and the result are measured against.
-    const CourseRecord& Before() const { return before; }
+    const CourseRecord& Before() const { return saved.record; }
     // After Finish: the best time now, and whether this race set it.
-    std::uint32_t BestMs() const { return record.bestMs; }
-    bool NewRecord() const { return newRecord; }
+    std::uint32_t BestMs() const { return outcome.record.bestMs; }
+    bool NewRecord() const { return outcome.newRecord; }
 
 private:
-    std::string course;
-    std::string difficulty;
-    std::uint64_t mapChecksum = 0;
+    records::CourseKey key;
     bool saving = false;
-    CourseRecord record;
-    CourseRecord before;
+    SavedBest saved;
     GhostRun ghost;
     GhostRun flight;
-    bool newRecord = false;
+    SaveOutcome outcome;
 };

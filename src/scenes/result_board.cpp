@@ -60,9 +60,14 @@ std::string FormatRaceTime(std::uint32_t ms) {
 std::string FormatSplitDelta(std::uint32_t splitMs, std::uint32_t bestMs) {
     const bool faster = splitMs < bestMs;
     const std::uint32_t gap = faster ? bestMs - splitMs : splitMs - bestMs;
+    const char* sign = faster ? "\xE2\x88\x92" : splitMs > bestMs ? "+" : "";
     char text[32];
-    std::snprintf(text, sizeof text, "%s%u.%02u", faster ? "\xE2\x88\x92" : "+", gap / 1000, (gap % 1000) / 10);
+    std::snprintf(text, sizeof text, "%s%u.%02u", sign, gap / 1000, (gap % 1000) / 10);
     return text;
+}
+
+D3DCOLOR SplitColour(std::uint32_t splitMs, std::uint32_t bestMs) {
+    return splitMs < bestMs ? kFaster : splitMs > bestMs ? kSlower : kWhite;
 }
 
 void ResultBoard::Init() {
@@ -90,8 +95,8 @@ void ResultBoard::DrawLine(const std::string& text, float x, float y, D3DCOLOR c
 
 void ResultBoard::DrawSplit(const RaceResults::Split& split, std::uint32_t bestSplitMs, std::uint32_t nowMs) {
     if (bestSplitMs == 0 || nowMs - split.passedAtMs >= kSplitShownMs) return;
-    const D3DCOLOR colour = split.splitMs < bestSplitMs ? kFaster : kSlower;
-    DrawLine(FormatSplitDelta(split.splitMs, bestSplitMs), kSplitX, kSplitY, WithAlpha(colour, 255));
+    DrawLine(FormatSplitDelta(split.splitMs, bestSplitMs), kSplitX, kSplitY,
+             WithAlpha(SplitColour(split.splitMs, bestSplitMs), 255));
 }
 
 void ResultBoard::DrawResult(const Summary& summary, std::int32_t alpha) {

@@ -13,8 +13,10 @@
 
 // "1:23.45" (minutes, seconds, hundredths), as the clock shows it.
 std::string FormatRaceTime(std::uint32_t ms);
-// "−0.42" when faster than the best, "+1.10" when slower (the sign is U+2212 or '+').
+// "−0.42" when faster than the best, "+1.10" when slower (the sign is U+2212 or '+'), "0.00" level.
 std::string FormatSplitDelta(std::uint32_t splitMs, std::uint32_t bestMs);
+// Green when faster than the best, red when slower, white when level: red would read as slower.
+D3DCOLOR SplitColour(std::uint32_t splitMs, std::uint32_t bestMs);
 
 class ResultBoard {
 public:
@@ -28,8 +30,8 @@ public:
 
     void Init();
     void Release();
-    // Under the clock for two seconds after a checkpoint: green when faster than the best split,
-    // red when slower; nothing when that split has no best yet.
+    // Under the clock for two seconds after a checkpoint, against the best split (SplitColour);
+    // nothing when that split has no best yet.
     void DrawSplit(const RaceResults::Split& split, std::uint32_t bestSplitMs, std::uint32_t nowMs);
     // The result screen's table and best time, faded in with `alpha` (0..255).
     void DrawResult(const Summary& summary, std::int32_t alpha);

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "app/settings/settings_in_force.h"
+
 class TraceWriter;
 
 // The scene ids, as Update returns them and the scene manager builds them.
@@ -11,6 +13,9 @@ inline constexpr std::int32_t kGameScene = 1;
 
 class SceneBase {
 public:
+    SceneBase() = default;
+    SceneBase(const SceneBase&) = delete; // `settings` may point into the scene itself
+    SceneBase& operator=(const SceneBase&) = delete;
     virtual ~SceneBase() = default;
 
     // Loads the scene's resources and sets its start state; called once, right after construction.
@@ -34,6 +39,12 @@ public:
     std::int32_t framesPerSecond = 0;
     // The owner of the scene's message boxes (the game window; null without one), set before Init.
     void* window = nullptr;
+    // The settings in force, the shell's, set before Init as `window` is. A scene built on its own
+    // (tests, tools) has the defaults, which it keeps to itself.
+    SettingsInForce* settings = &ownSettings;
     // Set by the scene to end the program once the current frame is done.
     bool exitRequested = false;
+
+private:
+    SettingsInForce ownSettings{{}, "", "no settings file was handed to this scene"};
 };

@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
-#include "app/settings/settings_in_force.h"
 #include "map/course_list.h"
 #include "map/map_manager.h"
+#include "platform/text/translation.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
 #include "scenes/key_latches.h"
@@ -65,8 +65,8 @@ bool Title::UpdateScreens() {
 std::int32_t Title::Update() {
     if (UpdateScreens()) return 0;
     if (KeyPressed(VK_ESCAPE, escapeLatch)) {
-        int answer =
-            MessageBoxA(window, "ゲームを終了しますか？", "Orlenda", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+        int answer = MessageBoxA(window, platform::text::Translate("Quit the game?"), "Orlenda",
+                                 MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
         if (answer == IDYES) {
             exitRequested = true;
             return kTitleScene;
@@ -78,8 +78,8 @@ std::int32_t Title::Update() {
         SoundManager::Instance().Play(0, "push");
         return kGameScene;
     }
-    if (KeyPressed(VK_F1, controlsLatch)) controls.Open(CurrentSettings().keys);
-    else if (KeyPressed('O', optionsLatch)) options.Open();
+    if (KeyPressed(VK_F1, controlsLatch)) controls.Open(settings->values.keys);
+    else if (KeyPressed('O', optionsLatch)) options.Open(*settings);
     return kTitleScene;
 }
 

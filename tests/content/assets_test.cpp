@@ -2,6 +2,7 @@
 // PNGs through the game's decoder, WAVs through the game's wave reader, models as .x text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -41,6 +42,28 @@ TEST(Assets, TitleAndHudPicturesHaveTheirSizes) {
         EXPECT_LE(img.width, 1280u) << p;
         EXPECT_LE(img.height, 720u) << p;
         EXPECT_EQ(Alpha(img, 0, 0), 0.0f) << p << " keeps a transparent background";
+    }
+}
+
+// Each course preview fills the title's 256 x 128 box with ground painted for its own pixels: no
+// strip where the ground ran out is smeared sideways as one repeated colour.
+TEST(Assets, CoursePreviewsFillTheirBoxWithoutSmearedStrips) {
+    constexpr std::uint32_t kLapLine = 0xFFFFF4D0;
+    for (const char* id : {"map2", "mountain", "evening", "long"}) {
+        const platform::image::Image img = LoadImage(std::string("data/Texture/preview_") + id + ".png");
+        ASSERT_EQ(img.width, 256u) << id;
+        ASSERT_EQ(img.height, 128u) << id;
+        std::uint32_t longest = 0;
+        for (std::uint32_t y = 2; y < img.height - 2; ++y) {
+            std::uint32_t run = 1;
+            for (std::uint32_t x = 3; x < img.width - 2; ++x) {
+                const std::size_t at = std::size_t(y) * img.width + x;
+                const bool lap = img.pixels[at] == kLapLine; // the line drawn over the ground
+                run = !lap && img.pixels[at] == img.pixels[at - 1] ? run + 1 : 1;
+                longest = std::max(longest, run);
+            }
+        }
+        EXPECT_LT(longest, 12u) << id << ": a strip of one colour";
     }
 }
 

@@ -242,4 +242,34 @@ TEST_F(Course, SceneryStandsOnTheGroundNearTheLine) {
     EXPECT_GE(nearLine, 8) << "scenery should line the course";
 }
 
+// The ground's lowest level, where it lies flat over much of Sunset Coast, is open sea: the
+// scenery's feet all stand on land.
+TEST(GeneratedCourse, SunsetCoastSceneryStandsOnLand) {
+    MapFile map;
+    ASSERT_TRUE(ReadMapFile("data/Map/evening.map", &map));
+    PlainMesh ground;
+    for (const MapDefinition& d : map.definitions) {
+        if (d.kind != "Ground") continue;
+        ASSERT_TRUE(ReadFirstMesh("data/MapObject/" + d.modelFile, &ground));
+    }
+    ASSERT_FALSE(ground.positions.empty());
+    float sea = 1e9f;
+    for (const D3DXVECTOR3& v : ground.positions) sea = std::min(sea, v.y);
+    const auto atSea = std::count_if(ground.positions.begin(), ground.positions.end(),
+                                     [sea](const D3DXVECTOR3& v) { return v.y == sea; });
+    ASSERT_GT(atSea, 1000) << "no sea";
+    int standing = 0;
+    for (const MapEntry& o : map.objects) {
+        if (o.name == "Ground" || o.name == "CheckPoint") continue;
+        const D3DXVECTOR3 foot = MatrixPosition(o.world);
+        const D3DXVECTOR3* nearest = &ground.positions.front();
+        for (const D3DXVECTOR3& v : ground.positions)
+            if (std::hypot(v.x - foot.x, v.z - foot.z) < std::hypot(nearest->x - foot.x, nearest->z - foot.z))
+                nearest = &v;
+        EXPECT_GT(nearest->y, sea) << o.name << " stands in the sea at " << foot.x << "," << foot.z;
+        ++standing;
+    }
+    EXPECT_GE(standing, 20);
+}
+
 } // namespace

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Controls in a real race, headless and scripted: a key bound by a script header throttles and the
 # old key no longer does; the pad's stick turns in proportion to its deflection and a pad pulled out
-# mid-race lets go, and a recording of it replays the same; --help shows the keys of --config; a pause holds the clock and every racer and the race then runs exactly as
-# without it, shifted by the pause's length.
+# mid-race lets go, and a recording of it replays the same; the pad's Start held from the title into
+# the race does not pause it; --help shows the keys of --config; a pause holds the clock and every
+# racer and the race then runs exactly as without it, shifted by the pause's length.
 # Usage: controls_race.sh GAME_DIR BUILD_DIR
 set -u
 game_dir=${1:?game folder}
@@ -29,6 +30,8 @@ run bound_space 600 "@ key throttle=W" "${start[@]}" "400 down SPACE"
 run pad_half 560 "${start[@]}" "10 pad connect" "400 pad button A down" "500 pad axis LEFTX 0.5"
 run pad_full 560 "${start[@]}" "10 pad connect" "400 pad button A down" "500 pad axis LEFTX 1.0"
 run pad_pulled 700 "${start[@]}" "10 pad connect" "400 pad button A down" "500 pad axis LEFTX 1.0" "530 pad disconnect"
+run pad_start_held 520 "1 pad connect" "2 pad button START down" "400 pad button START up" \
+    "450 pad button START down" "451 pad button START up"
 run plain 1200 "${start[@]}" "200 down C" "204 up C"
 run paused 1300 "${start[@]}" "200 down C" "204 up C" "700 down P" "701 up P" "800 down P" "801 up P"
 
@@ -65,6 +68,11 @@ check(me(full, 560)["speed"] > 0.5, "the A button did not throttle")
 check(len(pulled) == 700 and pulled[-1]["scene"] == 1, "the race did not go on after the pad was pulled out")
 check(abs(rate(pulled, 700)) < 0.01, f"still turning at {rate(pulled, 700)} after the pad was pulled out")
 check(me(pulled, 700)["speed"] < me(pulled, 530)["speed"], "still throttling after the pad was pulled out")
+
+held = trace("pad_start_held")
+check(held[398]["scene"] == 1 and held[398]["raceStarted"], "the pad's Start did not start the race")
+check(not any(line.get("paused") for line in held[:399]), "Start held from the title paused the race")
+check(held[460].get("paused") is True, "a fresh press of Start did not pause the race")
 
 plain, paused = trace("plain"), trace("paused")
 strip = lambda line: {k: v for k, v in line.items() if k not in ("frame", "paused")}

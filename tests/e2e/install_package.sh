@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A player's install, from the finished build (nothing is rebuilt): `cmake --install` into a
 # staging root and the .deb unpacked with dpkg -x both give a game that starts from `/` with no
-# flags pointing at its content and reaches the race; the desktop entry and the AppStream
-# metainfo pass their validators; the package depends on runtime libraries only.
+# flags pointing at its content, reaches the race and asks in Japanese under --lang ja; the desktop
+# entry and the AppStream metainfo pass their validators; the package depends on runtime libraries only.
 # Usage: install_package.sh GAME_DIR BUILD_DIR
 set -u
 build_dir=$(cd "${2:?build folder}" && pwd)
@@ -30,11 +30,22 @@ race_from_root() {
     fi
 }
 
+# The installed game finds its Japanese catalog in ../share/locale: Escape on the title asks in Japanese.
+asks_in_japanese() {
+    local binary=$1
+    printf '3 down ESCAPE\n4 up ESCAPE\n' > "$work/escape.txt"
+    (cd / && env -u ORLENDA_DATA timeout 60 "$binary" --headless --lang ja --frames 10 --input "$work/escape.txt" \
+        >"$work/out.txt" 2>"$work/err.txt")
+    if grep -qxF '[Orlenda] ゲームを終了しますか？ -> No' "$work/err.txt"; then echo "ok   $binary asks in Japanese"
+    else fail "$binary --lang ja: $(grep -m1 -e '^\[' -e '^language' "$work/err.txt")"
+    fi
+}
+
 # make install: PREFIX /usr/local under a DESTDIR.
 DESTDIR="$work/stage" cmake --install "$build_dir" --prefix /usr/local >/dev/null || fail "cmake --install"
 root="$work/stage/usr/local"
 for file in bin/orlenda share/orlenda/data/Map/map2.map share/orlenda/Shader/Sample.fx \
-            share/icons/hicolor/256x256/apps/orlenda.png; do
+            share/icons/hicolor/256x256/apps/orlenda.png share/locale/ja/LC_MESSAGES/orlenda.mo; do
     [ -s "$root/$file" ] || fail "$file not installed"
 done
 desktop=$(ls "$root"/share/applications/*.desktop 2>/dev/null | head -1)
@@ -51,6 +62,7 @@ else
     fail "validators (desktop-file-utils and appstream, from make deps-test)"; cat "$work/as.txt"
 fi
 race_from_root "$root/bin/orlenda"
+asks_in_japanese "$root/bin/orlenda"
 
 # make package: the .deb, unpacked as dpkg would.
 if (cd "$work" && cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/package" >"$work/cpack.txt" 2>&1); then
@@ -65,6 +77,7 @@ if (cd "$work" && cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work
     [ "$("$work/deb-root/usr/bin/orlenda" --version)" = "orlenda $(dpkg-deb -f "$deb" Version)" ] ||
         fail "--version does not match the package version"
     race_from_root "$work/deb-root/usr/bin/orlenda"
+    asks_in_japanese "$work/deb-root/usr/bin/orlenda"
 else
     fail "cpack"; tail -20 "$work/cpack.txt"
 fi

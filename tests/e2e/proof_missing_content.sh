@@ -54,7 +54,7 @@ run_case() {
     cp -al "$game_dir" "$copy" || { fail "cannot copy the game"; return; }
     (cd "$copy" && eval "$mutate")
     local rc=0
-    (cd "$copy" && timeout 60 ./orlenda --headless --frames $frames --input "$work/enter.txt" \
+    (cd "$copy" && timeout 60 ./orlenda --headless --lang ja --frames $frames --input "$work/enter.txt" \
         --trace "$work/trace.jsonl" >"$work/out.txt" 2>"$work/err.txt") || rc=$?
     if [ $rc -ge 124 ]; then fail "crashed or hung (exit $rc)"; tail -20 "$work/err.txt"; return; fi
     [ $rc -eq 0 ] || fail "exit $rc"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Saved best times and the ghost, headless, in a scratch save folder: a first race on the automatic
-# pilot saves its record and ghost; a second race, with the keyboard racer left standing, flies the
-# ghost exactly where the first race's racer was, update by update; a damaged ghost is set aside with
-# one line and not raced; --difficulty normal and no saved data leave the trace as without the flags.
+# pilot saves its record and ghost; a race on another course keeps its own files and leaves the
+# first course's alone; a second race, with the keyboard racer left standing, flies the first
+# race's ghost exactly where its racer was, update by update; a damaged ghost is set aside with one
+# line and not raced; --difficulty normal and no saved data leave the trace as without the flags.
 # Usage: records_ghost.sh GAME_DIR BUILD_DIR
 set -u
 game_dir=${1:?game folder}
@@ -39,6 +40,9 @@ race() { # NAME INPUT FRAMES [flags...]
 }
 race plain "$work/autopilot.txt" 3200
 race first "$work/autopilot.txt" 3200 --data-home "$saves" --difficulty normal --ghost on
+cp "$saves/map2-normal.record" "$work/map2.record"
+cp "$saves/map2-normal.ghost" "$work/map2.ghost"
+race mountain "$work/autopilot.txt" 3200 --data-home "$saves" --course mountain
 race second "$work/idle.txt" 3200 --data-home "$saves"
 cp "$saves/map2-normal.ghost" "$work/good.ghost"
 python3 - "$saves/map2-normal.ghost" <<'PY'
@@ -64,9 +68,24 @@ if lines('plain') != lines('first'):
 if any('"ghost":null' not in l for l in lines('plain') if '"racers"' in l):
     problems.append('race frames without a ghost must say "ghost":null')
 
-record = open(os.path.join(saves, 'map2-normal.record')).read()
-if not re.search(r'^orlenda-record 1$', record, re.M) or not re.search(r'^best \d+$', record, re.M):
-    problems.append('record file: ' + record)
+def fnv(path):
+    h = 14695981039346656037
+    for b in open(path, 'rb').read(): h = ((h ^ b) * 1099511628211) & 0xFFFFFFFFFFFFFFFF
+    return f'{h:016x}'
+def read(path): return open(path, 'rb').read()
+# map2's ghost as saved (the one in the folder was damaged on purpose since).
+ghosts = {'map2': os.path.join(work, 'good.ghost'), 'mountain': os.path.join(saves, 'mountain-normal.ghost')}
+for course in ('map2', 'mountain'):
+    record = open(os.path.join(saves, course + '-normal.record')).read()
+    want = [r'^orlenda-record 2$', rf'^course {course}$', rf'^map {fnv("data/Map/" + course + ".map")}$',
+            r'^best \d+$', rf'^ghost {read(ghosts[course])[-8:][::-1].hex()}$',
+            r'^end [0-9a-f]{16}\n\Z']
+    for line in want:
+        if not re.search(line, record, re.M): problems.append(f'{course} record lacks {line}: {record}')
+# Racing the mountain wrote its own pair and left Lakeside's exactly as it was.
+if read(os.path.join(work, 'map2.record')) != read(os.path.join(saves, 'map2-normal.record')) or \
+        read(os.path.join(work, 'map2.ghost')) != read(os.path.join(work, 'good.ghost')):
+    problems.append('racing another course changed map2-normal.record or its ghost')
 first, second = load('first'), load('second')
 def go(trace): return next(i for i, x in enumerate(trace) if 'clock' in x and not x['clock']['stopped'])
 a, b = go(first), go(second)

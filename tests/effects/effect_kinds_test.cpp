@@ -1,4 +1,4 @@
-// The effect kinds' lifetimes, motion and countdown, counted in frames.
+// The effect kinds' lifetimes, motion and countdown, counted in frames; the checkpoint circle's fade.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,6 +13,8 @@
 #include "effects/player_m_circle.h"
 #include "effects/trajectory.h"
 #include "map/check_point.h"
+#include "render/shader_manager.h"
+#include "support/content_files.h"
 
 namespace {
 
@@ -27,6 +29,34 @@ TEST_F(EffectTest, MagicCircleTurnsOnceIn361Frames) {
     circle->SetPosition(MatrixTranslation(1, 2, 3));
     circle->Update();
     EXPECT_EQ(MatrixPosition(circle->world), D3DXVECTOR3(1, 2, 3));
+}
+
+// A checkpoint's circle is as wide as its ring: it fades as the camera comes within its size and is
+// not drawn once the camera is about to fly through it.
+TEST_F(EffectTest, MagicCircleFadesAsTheCameraComesWithinItsSize) {
+    maptest::WriteFile("Shader/Sample.fx",
+                       content_test::ReadText(content_test::SourceDir() + "/content/Shader/Sample.fx"));
+    ModelShader& shader = ShaderManager::Instance().mainShader;
+    shader.Load();
+    ASSERT_TRUE(shader.effect);
+    shader.SetMatrix("mV", MatrixIdentity()); // the camera at the origin, looking along +Z
+    auto* circle = static_cast<MagicCircle*>(manager.Create("magiccircle"));
+    circle->SetBillboardSize(24, 24);
+    circle->SetColor(255, 255, 0, 0);
+    auto drawnAlpha = [&](float depth) {
+        circle->SetPosition(MatrixTranslation(0, 0, depth));
+        circle->Update();
+        const D3DXVECTOR4 unset(0, 0, 0, -1);
+        shader.SetVector("MateDiffuse", unset);
+        circle->Draw();
+        D3DXVECTOR4 drawn;
+        shader.effect->GetValue("MateDiffuse", &drawn, sizeof drawn);
+        return drawn.w;
+    };
+    EXPECT_EQ(drawnAlpha(100), 1.0f);
+    EXPECT_GT(drawnAlpha(40), 0.5f);
+    EXPECT_LT(drawnAlpha(24), 0.5f) << "the ring fills the screen from here on";
+    EXPECT_EQ(drawnAlpha(12), -1.0f) << "drawn with the camera about to fly through";
 }
 
 TEST_F(EffectTest, PlayerCircleRidesHalfAUnitAboveItsOwner) {

@@ -61,6 +61,35 @@ TEST_F(CourseFile, BadEntriesAreLeftOutEachWithOneLineAndTheRestStay) {
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 6);
 }
 
+TEST_F(CourseFile, ASectionOpenedAgainIsLeftOutWithOneLine) {
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(list.LoadText(Entry("a", "a.map", "Ay") + Entry("b", "b.map", "Bee") +
+                                  "[a]\nname = Changed\nfog = 1 1 1 1\n[b]\n[a]\nmusic = tune\n",
+                              "courses.ini"));
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(list.courses.size(), 2u);
+    EXPECT_EQ(list.courses[0].name, "Ay");
+    EXPECT_EQ(list.courses[0].fog, CourseList::BuiltIn().fog);
+    EXPECT_EQ(list.courses[0].music, "BGM");
+    EXPECT_NE(err.find("courses.ini:13: course [a] left out"), std::string::npos) << err;
+    EXPECT_NE(err.find("courses.ini:16: course [b] left out"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 3) << err;
+}
+
+// 70 three-byte characters make a line longer than the reader's 199-byte buffer.
+TEST_F(CourseFile, LongNamesAreCutToWholeCharactersAndNamedByTheirLine) {
+    std::string name, cut;
+    for (int i = 0; i < 70; ++i) name += "\xE3\x81\x82"; // あ
+    for (int i = 0; i < 32; ++i) cut += "\xE3\x81\x82";
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(list.LoadText(Entry("a", "a.map", "Ay") + Entry("long", "b.map", name), "courses.ini"));
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(list.courses.size(), 2u);
+    EXPECT_EQ(list.courses[1].name, cut);
+    EXPECT_NE(err.find("courses.ini:9: course [long]: name longer than 32 characters"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+}
+
 TEST_F(CourseFile, NothingUsableFailsButAMissingFileKeepsTheBuiltInCourse) {
     testing::internal::CaptureStderr();
     EXPECT_FALSE(list.LoadText(Entry("x", "gone.map", "X"), "courses.ini"));

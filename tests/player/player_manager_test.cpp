@@ -12,7 +12,7 @@ constexpr int kKeyC = 0x43;
 TEST(Roster, FiveRacersWithTheKeyboardRacerFirst) {
     RaceWorld world;
     PlayerManager& manager = PlayerManager::Instance();
-    manager.Create();
+    manager.Create(Difficulty::Normal);
     ASSERT_EQ(manager.players.size(), 5u);
     EXPECT_EQ(manager.user.lock(), manager.players[0]);
     EXPECT_EQ(manager.rank, 1);
@@ -70,7 +70,7 @@ TEST(StartGrid, RacersKeepTheirPlacesUntilTheStart) {
     RaceWorld world;
     world.AddCheckPoint({700.0f, 50.0f, -1020.0f}, 15.0f);
     PlayerManager& manager = PlayerManager::Instance();
-    manager.Create();
+    manager.Create(Difficulty::Normal);
     manager.PlaceAtStart(750.0f, 50.0f, -1020.0f, 270.0f);
     std::vector<D3DXVECTOR3> grid;
     for (const auto& racer : manager.players) grid.push_back(racer->Position());

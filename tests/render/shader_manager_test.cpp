@@ -18,6 +18,7 @@ class ShaderManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         testsupport::ResetSingletons();
+        testsupport::UseJapanese();
         ASSERT_TRUE(GraphicsDevice::Instance().InitNull(1280, 720));
     }
     void TearDown() override { testsupport::ResetSingletons(); }
@@ -242,13 +243,13 @@ TEST_F(ShaderManagerTest, FastGraphicsBlurTwoPairsAtQuarterSizeAndTheLevelsHaveN
     gpu::Device& device = *GraphicsDevice::Instance().device;
     SimpleLib::CTexture source;
     source.Create(1280, 720, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
-    SetGraphicsQuality(GraphicsQuality::Fast);
+    GraphicsDevice::Instance().quality = GraphicsQuality::Fast;
     std::uint64_t before = device.Counters().draws;
     blur.Apply(source);
     EXPECT_EQ(device.Counters().draws - before, 5u) << "a copy and two pass pairs";
     EXPECT_EQ(blur.targetB.info.Width, 320u);
     EXPECT_EQ(blur.targetB.info.Height, 180u);
-    SetGraphicsQuality(GraphicsQuality::Full);
+    GraphicsDevice::Instance().quality = GraphicsQuality::Full;
     blur.Apply(source);
     EXPECT_EQ(blur.targetA.info.Width, 640u) << "back to half size for the full glow";
 

@@ -1,5 +1,5 @@
 // The race scene on the Null device: set-up, the countdown and clock, the Escape question, Enter,
-// the result screen's overlay, a course without checkpoints, and release.
+// the result screen's overlay, a course without checkpoints or none can fly, and release.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include "support/singletons.h"
 #include "effects/base_effect.h"
 #include "effects/effect_manager.h"
+#include "map/check_point.h"
 #include "map/course_manager.h"
 #include "map/map_manager.h"
 #include "platform/audio/audio_device.h"
@@ -39,6 +40,7 @@ class GameScene : public RaceSceneTest {
 protected:
     void SetUp() override {
         RaceSceneTest::SetUp();
+        testsupport::UseJapanese();
         platform::message_box::SetObserver([this](const std::string& caption, const std::string& text, int answer) {
             boxes.push_back({caption, text, answer});
         });
@@ -172,6 +174,27 @@ TEST_F(GameScene, CourseWithoutCheckPointsSaysSoAndReturnsToTheTitle) {
     EXPECT_EQ(boxes.back().caption, "Orlenda");
     EXPECT_NE(boxes.back().text.find("チェックポイント"), std::string::npos);
     EXPECT_TRUE(PlayerManager::Instance().players.empty());
+}
+
+// Rings moved out of every racer's reach: no racer passes a checkpoint, and after a minute of race
+// updates the player is offered the title, which a scripted run takes.
+TEST_F(GameScene, ARaceNoRacerCanFlyOffersTheTitleAfterAMinute) {
+    if (!HaveCourse()) GTEST_SKIP() << "no generated course, or its textures cannot be loaded";
+    Start();
+    for (CheckPoint* ring : CourseManager::Instance().checkPoints) ring->world._42 = -5000.0f;
+    auto step = [this] {
+        platform::clock::AdvanceFrame();
+        return game->Update();
+    };
+    while (!game->raceStarted) step();
+    for (int update = 0; update < 3700; ++update) ASSERT_EQ(step(), 1) << update;
+    EXPECT_TRUE(boxes.empty());
+    std::int32_t next = 1;
+    for (int more = 0; more < 100 && next == 1; ++more) next = step();
+    EXPECT_EQ(next, 0) << "still racing after 3800 race updates";
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].answer, IDYES);
+    EXPECT_NE(boxes[0].text.find("チェックポイント"), std::string::npos);
 }
 
 // The boost's looping sound ends with the race, however the race ends.

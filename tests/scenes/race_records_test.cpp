@@ -93,7 +93,10 @@ TEST(RaceTexts, TimesAndSplitDeltasReadLikeTheClock) {
     EXPECT_EQ(FormatSplitDelta(2100, 2520), "\xE2\x88\x92"
                                             "0.42");
     EXPECT_EQ(FormatSplitDelta(3620, 2520), "+1.10");
-    EXPECT_EQ(FormatSplitDelta(2520, 2520), "+0.00");
+    // a tie reads neither faster nor slower
+    EXPECT_EQ(FormatSplitDelta(2520, 2520), "0.00");
+    EXPECT_EQ(SplitColour(2520, 2520), 0xFFFFFFu);
+    EXPECT_EQ(SplitColour(3620, 2520), 0xFF4040u);
 }
 
 class RaceScene : public RaceSceneTest {
@@ -102,20 +105,17 @@ protected:
         RaceSceneTest::SetUp();
         if (!HaveMap()) GTEST_SKIP() << "no generated course";
     }
-    void TearDown() override {
-        SetDifficulty(Difficulty::Normal);
-        RaceSceneTest::TearDown();
-    }
     std::int32_t Step() {
         platform::clock::AdvanceFrame();
         return game->Update();
     }
-    void Start() {
+    void Start(Difficulty level = Difficulty::Normal) {
         game.reset();
         // The racers' own parts of the world go with the scene; the loaded models stay cached.
         PlayerManager::ResetInstance();
         EffectManager::ResetInstance();
         game = std::make_unique<Game>();
+        game->settings->values.difficulty = level;
         game->Init();
     }
 };
@@ -156,9 +156,8 @@ TEST_F(RaceScene, ComputerRacersAreSlowerOnEasyAndFasterOnHardForEverySeed) {
     for (unsigned seed = 1; seed <= 10; ++seed) {
         double mean[3] = {};
         for (Difficulty level : {Difficulty::Easy, Difficulty::Normal, Difficulty::Hard}) {
-            SetDifficulty(level);
             std::srand(seed);
-            Start();
+            Start(level);
             mean[static_cast<int>(level)] = ComputerMeanMs(*game);
         }
         EXPECT_GT(mean[0], mean[1]) << "seed " << seed;

@@ -10,6 +10,7 @@ class TitleTest : public GameShellTest {
 protected:
     void SetUp() override {
         GameShellTest::SetUp();
+        testsupport::UseJapanese();
         folder.WritePng("data/Texture/titleback.png", 64, 32, 0xFF102030);
         folder.WritePng("data/Texture/titlefog.png", 16, 16, 0x80FFFFFF);
         folder.WritePng("data/Texture/titlelogo.png", 400, 120, 0xFFFF0000);

@@ -9,4 +9,8 @@ namespace testsupport {
 // the application last.
 void ResetSingletons();
 
+// The build's Japanese catalog, as `--lang ja` uses it, for tests of the game's own texts (which are
+// Japanese); ResetSingletons goes back to the English texts written in the code.
+void UseJapanese();
+
 } // namespace testsupport

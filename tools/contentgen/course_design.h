@@ -18,6 +18,7 @@ struct CourseDesign {
     double clearance = 35;                      // checkpoints fly this far above the floor
     double corridor = 70;                       // half-width of the carved floor either side of the line
     double shoulder = 160;                      // width over which the carved floor blends back into `base`
+    double sea = -1e9;                          // ground this low is water: no scenery stands on it
     std::function<double(double, double)> base; // the ground before carving
     std::function<Rgba(double x, double z, double h, float slope, float u, float v)> paint;
 };
@@ -56,5 +57,6 @@ CourseDesign LongDesign();
 // Writes the course's ground, its textures, its sky, its scenery models and its course text
 // (`courseDir`/<id>.txt) plus its title preview; `data` is the game's data folder.
 bool WriteCourse(const CourseDesign& design, const std::string& data, const std::string& courseDir);
-// The title preview of the shipped course, from its ground texture and course text.
-bool WriteShippedPreview(const std::string& data, const std::string& courseText, const Image& ground, double halfSize);
+// The title preview of the shipped course, from its ground's colour at a world point and its course text.
+bool WriteShippedPreview(const std::string& data, const std::string& courseText,
+                         const std::function<Rgba(double, double)>& groundAt);

@@ -57,6 +57,7 @@ CourseDesign EveningDesign() {
     d.clearance = 30;
     d.corridor = 60;
     d.shoulder = 120;
+    d.sea = 0.5; // the ground is painted as sea below this
     d.base = [](double x, double z) {
         double coast = SmoothStep(650, 900, z + 120 * std::sin(x / 260));
         double hills = 30 + 35 * std::sin(x / 170 + 0.4) * std::cos(z / 210) + 12 * std::sin((x - z) / 90);

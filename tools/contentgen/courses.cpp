@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "course_design.h"
@@ -14,6 +15,11 @@ namespace {
 constexpr float kPi = 3.14159265f;
 constexpr double kCheckPointScale = 24; // the unit checkpoint model scaled to a passage radius of 24
 constexpr int kPreviewWidth = 256, kPreviewHeight = 128;
+// Each preview pixel averages the ground over a square this many pixels wide round its centre, in
+// kPreviewSamples x kPreviewSamples samples: detail finer than a couple of pixels (Grand Tour's
+// fields) blends instead of standing out as blocks.
+constexpr double kPreviewFootprint = 4.0;
+constexpr int kPreviewSamples = 6;
 
 Material Coloured(uint32_t rgb, const char* texture, float specular = 0.05f) {
     Material m;
@@ -61,17 +67,21 @@ MeshBuilder GroundMesh(const CourseShape& shape, const std::string& texture) {
     return m;
 }
 
+// The ground's colour at (wx, wz), whose texture coordinates are (u, v).
+Rgba PaintAt(const CourseShape& shape, double wx, double wz, float u, float v) {
+    double h = shape.Height(wx, wz);
+    double sx = shape.Height(wx + 3, wz) - shape.Height(wx - 3, wz);
+    double sz = shape.Height(wx, wz + 3) - shape.Height(wx, wz - 3);
+    return shape.design.paint(wx, wz, h, float(std::hypot(sx, sz) / 6.0), u, v);
+}
+
 Image GroundTexture(const CourseShape& shape, int size) {
     Image img(size, size);
     const double half = shape.design.halfSize;
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             float u = (x + 0.5f) / size, v = (y + 0.5f) / size;
-            double wx = -half + u * 2 * half, wz = half - v * 2 * half;
-            double h = shape.Height(wx, wz);
-            double sx = shape.Height(wx + 3, wz) - shape.Height(wx - 3, wz);
-            double sz = shape.Height(wx, wz + 3) - shape.Height(wx, wz - 3);
-            img.At(x, y) = shape.design.paint(wx, wz, h, float(std::hypot(sx, sz) / 6.0), u, v);
+            img.At(x, y) = PaintAt(shape, -half + u * 2 * half, half - v * 2 * half, u, v);
         }
     return img;
 }
@@ -153,6 +163,14 @@ struct Layout {
     std::vector<Placed> scenery;
 };
 
+// The ground under a foot of `radius` round (x, z) is above the sea all round.
+bool OnLand(const CourseShape& shape, double x, double z, double radius) {
+    const double sea = shape.design.sea;
+    return shape.MeshHeight(x, z) > sea && shape.MeshHeight(x + radius, z) > sea &&
+           shape.MeshHeight(x - radius, z) > sea && shape.MeshHeight(x, z + radius) > sea &&
+           shape.MeshHeight(x, z - radius) > sea;
+}
+
 Layout PlaceCourse(const CourseShape& shape, const std::vector<int>& obstacleAfter, const std::string& decorKind,
                    int decorCount) {
     const CourseDesign& d = shape.design;
@@ -181,12 +199,36 @@ Layout PlaceCourse(const CourseShape& shape, const std::vector<int>& obstacleAft
         double ground = shape.MeshHeight(x, z);
         double around = std::max({shape.MeshHeight(x + 6, z), shape.MeshHeight(x - 6, z), shape.MeshHeight(x, z + 6),
                                   shape.MeshHeight(x, z - 6)});
-        if (around - ground > 8) continue;
+        if (around - ground > 8 || !OnLand(shape, x, z, 6)) continue;
         out.scenery.push_back(
             {decorKind, {float(x), float(ground), float(z)}, float(Hash(k, 4) * 360), float(0.8 + Hash(k, 5) * 0.6)});
         ++placed;
     }
     return out;
+}
+
+// A chapel on the first headland well clear of the line (150 units from any of it) and of the other
+// chapels: from `along` on for three tenths of the lap, on either side, 190 to 400 units out.
+void PlaceChapel(const CourseShape& shape, double along, int k, Layout* layout) {
+    constexpr double kChapelFoot = 16, kChapelClear = 150, kChapelsApart = 400;
+    auto apart = [&](double x, double z) {
+        return std::none_of(layout->scenery.begin(), layout->scenery.end(), [&](const Placed& p) {
+            return p.kind == "church" && std::hypot(p.pos.x - x, p.pos.z - z) < kChapelsApart;
+        });
+    };
+    for (double step = 0; step < 0.3; step += 0.01) {
+        Vec3 p = shape.At(along + step * shape.Length()), t = shape.Direction(along + step * shape.Length());
+        for (double off = 190; off <= 400; off += 10)
+            for (double side : {1.0, -1.0}) {
+                double x = p.x - t.z * off * side, z = p.z + t.x * off * side;
+                double fromLine = 0, floor = 0;
+                shape.Nearest(x, z, &fromLine, &floor);
+                if (fromLine < kChapelClear || !OnLand(shape, x, z, kChapelFoot) || !apart(x, z)) continue;
+                layout->scenery.push_back(
+                    {"church", {float(x), float(shape.MeshHeight(x, z) + 4), float(z)}, float(k * 70), 0.8f});
+                return;
+            }
+    }
 }
 
 std::string CourseText(const CourseDesign& d, const Layout& layout, const std::vector<std::string>& defines) {
@@ -213,8 +255,10 @@ std::string CourseText(const CourseDesign& d, const Layout& layout, const std::v
     return out.str();
 }
 
-// Top-down picture of the ground round the lap with the line of checkpoints drawn over it.
-Image Preview(const Image& ground, double halfSize, const std::vector<Vec3>& checkPoints) {
+// Top-down picture of the ground round the lap with the line of checkpoints drawn over it. The
+// ground is painted afresh for every pixel wherever the box reaches, past the ground's edge too, so
+// each preview fills its box at the box's own resolution, whatever the course's size.
+Image Preview(const std::function<Rgba(double, double)>& groundAt, const std::vector<Vec3>& checkPoints) {
     double minX = 1e9, maxX = -1e9, minZ = 1e9, maxZ = -1e9;
     for (const Vec3& p : checkPoints) {
         minX = std::min(minX, double(p.x)), maxX = std::max(maxX, double(p.x));
@@ -229,13 +273,19 @@ Image Preview(const Image& ground, double halfSize, const std::vector<Vec3>& che
     };
     for (int y = 0; y < kPreviewHeight; ++y)
         for (int x = 0; x < kPreviewWidth; ++x) {
-            double wx = cx + (x + 0.5 - kPreviewWidth / 2.0) * scale,
-                   wz = cz - (y + 0.5 - kPreviewHeight / 2.0) * scale;
-            int gx = std::clamp(int((wx + halfSize) / (2 * halfSize) * ground.Width()), 0, ground.Width() - 1);
-            int gy = std::clamp(int((halfSize - wz) / (2 * halfSize) * ground.Height()), 0, ground.Height() - 1);
-            Rgba c = ground.At(gx, gy);
+            Rgba sum{0, 0, 0, 0};
+            for (int j = 0; j < kPreviewSamples; ++j)
+                for (int i = 0; i < kPreviewSamples; ++i) {
+                    const double dx = ((i + 0.5) / kPreviewSamples - 0.5) * kPreviewFootprint;
+                    const double dy = ((j + 0.5) / kPreviewSamples - 0.5) * kPreviewFootprint;
+                    double wx = cx + (x + 0.5 + dx - kPreviewWidth / 2.0) * scale;
+                    double wz = cz - (y + 0.5 + dy - kPreviewHeight / 2.0) * scale;
+                    Rgba c = groundAt(wx, wz);
+                    sum.r += c.r, sum.g += c.g, sum.b += c.b;
+                }
+            const float shade = 0.85f / (kPreviewSamples * kPreviewSamples);
             bool edge = x < 2 || y < 2 || x >= kPreviewWidth - 2 || y >= kPreviewHeight - 2;
-            img.At(x, y) = edge ? Hex(0xF4E9C8) : Rgba{c.r * 0.85f, c.g * 0.85f, c.b * 0.85f, 1};
+            img.At(x, y) = edge ? Hex(0xF4E9C8) : Rgba{sum.r * shade, sum.g * shade, sum.b * shade, 1};
         }
     for (size_t i = 0; i < checkPoints.size(); ++i) {
         const Vec3& a = checkPoints[i];
@@ -302,20 +352,18 @@ bool WriteCourse(const CourseDesign& design, const std::string& data, const std:
     }
     Layout layout = PlaceCourse(shape, obstacles, decor, decorCount);
     if (id == "evening") {
-        // A chapel on each headland, well clear of the line.
-        for (int k = 0; k < 3; ++k) {
-            double along = shape.Length() * (0.2 + 0.3 * k);
-            Vec3 p = shape.At(along), t = shape.Direction(along);
-            double x = p.x - t.z * 190, z = p.z + t.x * 190;
-            layout.scenery.push_back(
-                {"church", {float(x), float(shape.MeshHeight(x, z) + 4), float(z)}, float(k * 70), 0.8f});
-        }
+        for (int k = 0; k < 3; ++k) PlaceChapel(shape, shape.Length() * (0.2 + 0.3 * k), k, &layout);
     }
     if (!WriteText(courseDir + "/" + id + ".txt", CourseText(design, layout, defines))) return false;
-    return Preview(ground, design.halfSize, layout.checkPoints).SavePng(data + "/Texture/preview_" + id + ".png");
+    const double half = design.halfSize;
+    auto groundAt = [&](double x, double z) {
+        return PaintAt(shape, x, z, float((x + half) / (2 * half)), float((half - z) / (2 * half)));
+    };
+    return Preview(groundAt, layout.checkPoints).SavePng(data + "/Texture/preview_" + id + ".png");
 }
 
-bool WriteShippedPreview(const std::string& data, const std::string& courseText, const Image& ground, double halfSize) {
+bool WriteShippedPreview(const std::string& data, const std::string& courseText,
+                         const std::function<Rgba(double, double)>& groundAt) {
     std::ifstream in(courseText);
     std::vector<Vec3> checkPoints;
     std::string line;
@@ -330,5 +378,5 @@ bool WriteShippedPreview(const std::string& data, const std::string& courseText,
         std::fprintf(stderr, "contentgen: no checkpoints in %s\n", courseText.c_str());
         return false;
     }
-    return Preview(ground, halfSize, checkPoints).SavePng(data + "/Texture/preview_map2.png");
+    return Preview(groundAt, checkPoints).SavePng(data + "/Texture/preview_map2.png");
 }

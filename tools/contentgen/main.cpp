@@ -12,7 +12,6 @@
 #include "map_models.h"
 #include "props.h"
 #include "sounds.h"
-#include "terrain.h"
 #include "text_render.h"
 #include "ui_textures.h"
 
@@ -52,7 +51,7 @@ int main(int argc, char** argv) {
     if (ok && argc == 7) {
         const std::string courses = argv[4];
         fs::create_directories(courses, ec);
-        ok = Step("shipped preview", WriteShippedPreview(data, argv[6], ShippedGroundTexture(), terrain::kHalfSize));
+        ok = Step("shipped preview", WriteShippedPreview(data, argv[6], ShippedGroundColour));
         for (const CourseDesign& design : {MountainDesign(), EveningDesign(), LongDesign()})
             ok = ok && Step(design.id.c_str(), WriteCourse(design, data, courses));
     }

@@ -8,5 +8,7 @@ bool WriteMapModels(const std::string& dir);
 bool WriteMapTextures(const std::string& dir);
 
 #include "image.h"
-// The shipped course's ground texture (data/MapObject/ground.png), also the base of its preview.
+// The shipped course's ground texture (data/MapObject/ground.png).
 Image ShippedGroundTexture();
+// The texture's colour at any world point, beyond the ground too (the noise tiles): its preview.
+Rgba ShippedGroundColour(double x, double z);

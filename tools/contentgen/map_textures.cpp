@@ -53,6 +53,11 @@ Image ShippedGroundTexture() {
     return img;
 }
 
+Rgba ShippedGroundColour(double x, double z) {
+    const double size = 2.0 * terrain::kHalfSize;
+    return GroundColour(x, z, float((x + terrain::kHalfSize) / size), float((terrain::kHalfSize - z) / size));
+}
+
 namespace {
 
 // Light plaster: near-white with soft blotches; tinted by each material's colour.

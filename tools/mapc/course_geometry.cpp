@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "course_map.h"
+#include "course_models.h"
 
 namespace mapc {
 namespace {
@@ -21,64 +22,6 @@ constexpr double kLongGap = 1000.0;    // beyond this the automatic pilot flies 
 constexpr double kSharpTurn = 120.0;   // degrees: sharper turns make racers circle the checkpoint
 constexpr double kWideTurn = 90.0;     // degrees: worth a note
 constexpr double kSceneryMargin = 5.0; // the racers' reach: scenery this close to a ring is hit
-
-struct V3 {
-    double x = 0, y = 0, z = 0;
-};
-V3 operator-(V3 a, V3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-V3 operator+(V3 a, V3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-V3 operator*(V3 a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-double Dot(V3 a, V3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-double Len(V3 a) { return std::sqrt(Dot(a, a)); }
-
-struct Model {
-    std::vector<V3> vertices;
-    std::vector<std::array<int, 3>> faces;
-};
-
-// Reads the first mesh of a text .x file: its vertex and face lists (frame transforms are taken as
-// identity, as the game's generated models write them).
-bool ReadModel(const std::string& path, Model* model, std::string* error) {
-    std::ifstream in(path);
-    if (!in) return *error = path + " cannot be opened", false;
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string s = text.str();
-    std::size_t at = 0;
-    while ((at = s.find("Mesh", at)) != std::string::npos) {
-        char after = at + 4 < s.size() ? s[at + 4] : '\0';
-        if (after == ' ' || after == '{' || after == '\t') break;
-        at += 4;
-    }
-    if (at == std::string::npos || (at = s.find('{', at)) == std::string::npos)
-        return *error = path + " holds no mesh", false;
-    for (char& c : s) {
-        if (c == ';' || c == ',') c = ' ';
-    }
-    std::istringstream words(s.substr(at + 1));
-    long count = 0;
-    if (!(words >> count) || count <= 0 || count > 1000000) return *error = path + ": bad vertex count", false;
-    model->vertices.resize(std::size_t(count));
-    for (V3& v : model->vertices)
-        if (!(words >> v.x >> v.y >> v.z)) return *error = path + ": vertices cut short", false;
-    long faces = 0;
-    if (!(words >> faces) || faces <= 0 || faces > 2000000) return *error = path + ": bad face count", false;
-    for (long f = 0; f < faces; ++f) {
-        int corners = 0;
-        if (!(words >> corners) || corners < 3) return *error = path + ": bad face", false;
-        std::vector<int> index(std::size_t(corners), 0);
-        for (int& i : index)
-            if (!(words >> i) || i < 0 || i >= count) return *error = path + ": face index out of range", false;
-        for (int k = 1; k + 1 < corners; ++k)
-            model->faces.push_back({index[0], index[std::size_t(k)], index[std::size_t(k) + 1]});
-    }
-    return true;
-}
-
-V3 Transform(const std::array<float, 16>& m, V3 p) {
-    return {p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12], p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13],
-            p.x * m[2] + p.y * m[6] + p.z * m[10] + m[14]};
-}
 
 double Scale(const std::array<float, 16>& m) {
     return std::max({Len({m[0], m[1], m[2]}), Len({m[4], m[5], m[6]}), Len({m[8], m[9], m[10]})});
@@ -104,36 +47,6 @@ V3 ClosestOnTriangle(V3 p, V3 a, V3 b, V3 c) {
     double denom = 1 / (va + vb + vc);
     return a + ab * (vb * denom) + ac * (vc * denom);
 }
-
-// Highest point of the placed ground under (x, z), or -infinity off the ground.
-class Ground {
-public:
-    Ground(const Model& model, const std::array<float, 16>& world) {
-        for (const V3& v : model.vertices) points.push_back(Transform(world, v));
-        faces = model.faces;
-    }
-    double HeightAt(double x, double z) const {
-        double best = -INFINITY;
-        for (const auto& f : faces) {
-            const V3 &a = points[std::size_t(f[0])], &b = points[std::size_t(f[1])], &c = points[std::size_t(f[2])];
-            if (x < std::min({a.x, b.x, c.x}) || x > std::max({a.x, b.x, c.x}) || z < std::min({a.z, b.z, c.z}) ||
-                z > std::max({a.z, b.z, c.z}))
-                continue;
-            double det = (b.z - c.z) * (a.x - c.x) + (c.x - b.x) * (a.z - c.z);
-            if (std::fabs(det) < 1e-12) continue;
-            double l1 = ((b.z - c.z) * (x - c.x) + (c.x - b.x) * (z - c.z)) / det;
-            double l2 = ((c.z - a.z) * (x - c.x) + (a.x - c.x) * (z - c.z)) / det;
-            double l3 = 1 - l1 - l2;
-            if (l1 < -1e-9 || l2 < -1e-9 || l3 < -1e-9) continue;
-            best = std::max(best, l1 * a.y + l2 * b.y + l3 * c.y);
-        }
-        return best;
-    }
-
-private:
-    std::vector<V3> points;
-    std::vector<std::array<int, 3>> faces;
-};
 
 struct Ring {
     int number;

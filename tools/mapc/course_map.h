@@ -54,7 +54,9 @@ CourseMap DecodeMapFile(const std::vector<uint8_t>& bytes);
 
 // What the game would refuse or misread in a course that parses: kind names that miss the game's
 // classes only by letter case, model files missing from `modelFolder`, non-finite matrices,
-// checkpoints without size, and checkpoint numbers that are not exactly 0 .. n-1 (or none at all).
+// checkpoints without size, checkpoint numbers that are not exactly 0 .. n-1 (or none at all), and
+// what no racer could fly: fewer than 3 checkpoints, a ring centred under the ground, two rings
+// closer than their radius (the last two only when mapc can read the Ground and CheckPoint models).
 // One "source:line: reason" text per problem, in line order; empty when the game can race it.
 std::vector<std::string> CheckCourse(const CourseMap& map, const std::string& source, const std::string& modelFolder);
 

@@ -10,6 +10,7 @@
 #include "app/application.h"
 #include "app/automation/memory_report.h"
 #include "app/scene_manager.h"
+#include "map/course_list.h"
 #include "map/map_manager.h"
 #include "platform/image/png_image.h"
 #include "platform/pad/gamepad.h"
@@ -17,7 +18,6 @@
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
-#include "render/graphics_quality.h"
 #include "sound/sound_manager.h"
 
 namespace {
@@ -103,9 +103,19 @@ bool Automation::ReadScript(std::string* error) {
     if (!ReadFile(flags.inputFile, &text, &reason))
         return *error = "cannot read the input script " + flags.inputFile + ": " + reason, false;
     if (!ParseInputScript(text, &parsed, &reason)) return *error = flags.inputFile + ": " + reason, false;
+    TakeScriptChoices(parsed.choices);
     script = std::make_unique<InputScript>(std::move(parsed.events));
     scriptBindings = parsed.bindings;
     return true;
+}
+
+// A script's header is a flag written into the script; a flag given on the command line wins, so a
+// recording can be replayed with, say, another seed on purpose.
+void Automation::TakeScriptChoices(const ScriptChoices& choices) {
+    if (!flags.difficulty) flags.difficulty = choices.difficulty;
+    if (!flags.ghost) flags.ghost = choices.ghost;
+    if (!flags.seed) flags.seed = choices.seed;
+    if (flags.course.empty()) scriptCourse = choices.course;
 }
 
 void Automation::ReportWriteFailure(const OutputFile& file, bool* reported) {
@@ -120,21 +130,19 @@ void Automation::Configure(Application& application) {
     platform::message_box::SetMode(automatic ? platform::message_box::Mode::Automatic
                                              : platform::message_box::Mode::Interactive);
     if (flags.seed) std::srand(*flags.seed);
-    GraphicsQuality quality;
-    if (ParseGraphicsQuality(flags.graphics, &quality)) SetGraphicsQuality(quality);
+    ApplySettings(application.settings.values);
     application.options.headless = flags.headless;
     application.options.drawNothing = flags.headless;
     application.options.maxFrames = flags.frames;
+    if (application.settings.values.fullscreen == FullScreenChoice::Yes) application.options.fullScreenAnswer = IDYES;
+    if (application.settings.values.fullscreen == FullScreenChoice::No) application.options.fullScreenAnswer = IDNO;
     if (flags.windowed) application.options.fullScreenAnswer = IDNO;
     if (flags.fullscreen) application.options.fullScreenAnswer = IDYES;
     // Automated runs never depend on a pad that happens to be plugged into the machine.
     application.options.realPad = !automatic;
     application.observer = this;
-    // A script plays with its own bindings, so a recording replays the same under any settings file;
-    // they are the bindings in force for the run (the controls and options screens show them).
-    if (script) application.settings.keys = scriptBindings;
-    application.settings.keys.Apply();
-    if (record.IsOpen()) record.Write(FormatBindingHeaders(application.settings.keys));
+    shell = &application;
+    application.settings.values.keys.Apply();
     if (script) script->ApplyUpTo(0);
     if (record.IsOpen()) {
         platform::message_box::SetObserver([this](const std::string&, const std::string&, int answer) {
@@ -145,7 +153,27 @@ void Automation::Configure(Application& application) {
     }
 }
 
+void Automation::ApplySettings(Settings& values) const {
+    // A script brings its own race: the keys, difficulty and ghost of its headers, else the
+    // defaults, never a settings file's, so a recording replays the same on any machine. How the
+    // run looks and sounds stays the file's. The screens show and edit these values.
+    if (script) {
+        const Settings defaults;
+        values.keys = scriptBindings;
+        values.difficulty = defaults.difficulty;
+        values.ghost = defaults.ghost;
+    }
+    if (flags.graphics) values.graphics = *flags.graphics;
+    if (flags.difficulty) values.difficulty = *flags.difficulty;
+    if (flags.ghost) values.ghost = *flags.ghost;
+}
+
 void Automation::LoopStarting() {
+    if (record.IsOpen() && shell) {
+        const Settings& values = shell->settings.values;
+        ScriptChoices choices{CourseList::Instance().Selected().id, values.difficulty, values.ghost, flags.seed};
+        record.Write(FormatBindingHeaders(values.keys) + FormatChoiceHeaders(choices));
+    }
     // Plays of start-up (the title's music) belong to no frame.
     SoundManager::Instance().TakePlayedNames();
     if (gpu::Device* device = GraphicsDevice::Instance().device.get()) device->EnablePhaseTimer(flags.stats);

@@ -14,6 +14,7 @@
 #include "app/automation/output_file.h"
 #include "app/automation/trace_writer.h"
 #include "app/frame_observer.h"
+#include "app/settings/settings.h"
 #include "platform/pad/gamepad.h"
 
 class Application;
@@ -25,12 +26,18 @@ public:
 
     // Checks the files the flags name, reads the input script and opens the record and trace
     // files; false with the reason and the exit status: 2 for flags that cannot work (a folder as
-    // script, one file named twice, a bad script), 1 for an output file that cannot be written.
+    // script, one file named twice, a bad script), 1 for an output file that cannot be written. The
+    // script's headers count as flags from here on, where no flag was given.
     bool Open(std::string* error, int* status = nullptr);
-    // Clock, message-box mode, random seed and the launch options of the application; also answers
-    // scripted for boxes before the first frame (the full-screen question).
+    // The flags with the script's choices added.
+    const LaunchFlags& Flags() const { return flags; }
+    // The course a script's header chose ("" for none or when --course was given).
+    const std::string& ScriptCourse() const { return scriptCourse; }
+    // Clock, message-box mode, random seed, the settings in force (a script's own, then the flags)
+    // and the launch options of the application; also answers scripted for boxes before the first
+    // frame (the full-screen question).
     void Configure(Application& application);
-    // Between start-up and the first frame.
+    // Between start-up and the first frame: a recording starts with the run's choices.
     void LoopStarting();
     void FrameStarting(std::uint64_t frame) override;
     void SceneStepped(std::uint64_t frame) override;
@@ -53,6 +60,9 @@ private:
     void TakeScreenshots(std::uint64_t frame);
     bool CheckFileFlags(std::string* error) const;
     bool ReadScript(std::string* error);
+    void TakeScriptChoices(const ScriptChoices& choices);
+    // The settings in force for this run: the file's, a script's race choices, then the flags.
+    void ApplySettings(Settings& values) const;
     // Says once on stderr that a file stopped being written.
     void ReportWriteFailure(const OutputFile& file, bool* reported);
 
@@ -68,6 +78,8 @@ private:
     std::string phaseReport;
     std::string memoryReport;
     KeyBindings scriptBindings;
+    std::string scriptCourse;
+    Application* shell = nullptr;   // from Configure on
     std::vector<bool> recordedDown; // per ScriptKeys() entry
     platform::pad::State recordedPad;
     std::uint64_t currentFrame = 0;

@@ -83,14 +83,46 @@ bool ParseLine(const std::string& line, ScriptEvent* event, std::string* reason)
     return true;
 }
 
-// "@ key throttle=W,SPACE": the bindings in force from the first frame.
-bool ParseHeader(const std::string& line, KeyBindings* bindings, std::string* reason) {
-    std::istringstream stream(line.substr(1));
-    std::string kind, assignment, extra;
-    stream >> kind >> assignment >> extra;
+// "@ course mountain", "@ difficulty hard", "@ ghost off", "@ seed 7": `value` is the rest of the line.
+bool ParseChoice(const std::string& kind, const std::string& value, ScriptChoices* choices, std::string* reason) {
+    const bool oneWord = !value.empty() && value.find_first_of(" \t") == std::string::npos;
+    if (kind == "course") {
+        if (value.empty()) return Fail(reason, "expected '@ course ID'");
+        choices->course = value;
+    } else if (kind == "difficulty") {
+        Difficulty level = Difficulty::Normal;
+        if (!ParseDifficulty(Lower(value), &level)) return Fail(reason, "expected '@ difficulty easy|normal|hard'");
+        choices->difficulty = level;
+    } else if (kind == "ghost") {
+        if (Lower(value) != "on" && Lower(value) != "off") return Fail(reason, "expected '@ ghost on|off'");
+        choices->ghost = Lower(value) == "on";
+    } else {
+        std::uint64_t seed = 0;
+        if (!oneWord || !ParseFrame(value, &seed) || seed > 0xFFFFFFFFu) return Fail(reason, "expected '@ seed N'");
+        choices->seed = static_cast<unsigned>(seed);
+    }
+    return true;
+}
+
+std::string Trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// "@ key throttle=W,SPACE": the bindings in force from the first frame; or one of the race's choices.
+bool ParseHeader(const std::string& line, ParsedScript* script, std::string* reason) {
+    const std::string body = Trimmed(line.substr(1));
+    const std::size_t split = std::min(body.find_first_of(" \t"), body.size());
+    const std::string kind = Lower(body.substr(0, split)), rest = Trimmed(body.substr(split));
+    if (kind == "course" || kind == "difficulty" || kind == "ghost" || kind == "seed")
+        return ParseChoice(kind, rest, &script->choices, reason);
+    const std::string& assignment = rest;
     std::size_t equals = assignment.find('=');
-    if (Lower(kind) != "key" || equals == std::string::npos || !extra.empty())
-        return Fail(reason, "expected '@ key ACTION=KEY[,KEY]'");
+    if (kind != "key" || equals == std::string::npos || assignment.find_first_of(" \t") != std::string::npos)
+        return Fail(reason, "expected '@ key ACTION=KEY[,KEY]', '@ course ID', '@ difficulty LEVEL', "
+                            "'@ ghost on|off' or '@ seed N'");
+    KeyBindings* bindings = &script->bindings;
     std::optional<std::size_t> action = FindGameAction(Lower(assignment.substr(0, equals)));
     if (!action) return Fail(reason, "unknown action '" + assignment.substr(0, equals) + "'");
     std::vector<int> keys;
@@ -115,7 +147,7 @@ bool ParseInputScript(const std::string& text, ParsedScript* script, std::string
         std::string reason;
         bool ok = false;
         if (line[first] == '@') {
-            ok = ParseHeader(line.substr(first), &script->bindings, &reason);
+            ok = ParseHeader(line.substr(first), script, &reason);
         } else {
             ScriptEvent event;
             ok = ParseLine(line, &event, &reason);
@@ -166,6 +198,15 @@ std::string FormatBindingHeaders(const KeyBindings& bindings) {
     std::string text;
     for (std::size_t i = 0; i < GameActions().size(); ++i)
         text += std::string("@ key ") + GameActions()[i].name + "=" + bindings.KeyList(i) + "\n";
+    return text;
+}
+
+std::string FormatChoiceHeaders(const ScriptChoices& choices) {
+    std::string text;
+    if (!choices.course.empty()) text += "@ course " + choices.course + "\n";
+    if (choices.difficulty) text += std::string("@ difficulty ") + DifficultyName(*choices.difficulty) + "\n";
+    if (choices.ghost) text += std::string("@ ghost ") + (*choices.ghost ? "on" : "off") + "\n";
+    if (choices.seed) text += "@ seed " + std::to_string(*choices.seed) + "\n";
     return text;
 }
 

@@ -1,6 +1,8 @@
 // Input scripts: scripted physical keys, gamepad events and message-box answers, one per line.
 //
 //   @ key ACTION=KEY[,KEY]     header: a key binding in force from the first frame
+//   @ course ID                header: the course chosen at the start (else the first one)
+//   @ difficulty easy|normal|hard, @ ghost on|off, @ seed N   headers: the race's other choices
 //   FRAME down|up KEY          KEY: RETURN ESCAPE SPACE SHIFT LEFT RIGHT UP DOWN A-Z 0-9 TAB CTRL F1
 //   FRAME answer yes|no        answers the next message box opened at or after FRAME
 //   FRAME pad connect|disconnect
@@ -9,15 +11,17 @@
 //   # comment
 //
 // An event at frame N is in effect when frame N's update reads the keys (frames count from 1).
-// A script plays with the default bindings plus its own headers, whatever the settings file binds,
-// so a recording replays the same anywhere.
+// A script plays with the default keys, difficulty and ghost plus its own headers, whatever the
+// settings file says, so a recording replays the same anywhere.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/settings/key_bindings.h"
+#include "player/difficulty.h"
 
 struct ScriptEvent {
     enum class Kind { KeyDown, KeyUp, Answer, PadConnect, PadDisconnect, PadButtonDown, PadButtonUp, PadAxis };
@@ -29,9 +33,18 @@ struct ScriptEvent {
     bool operator==(const ScriptEvent&) const = default;
 };
 
+// What a run chose before its first frame that changes the race; unset: the default.
+struct ScriptChoices {
+    std::string course; // id or name; empty: the first course
+    std::optional<Difficulty> difficulty;
+    std::optional<bool> ghost;
+    std::optional<unsigned> seed;
+};
+
 struct ParsedScript {
     std::vector<ScriptEvent> events;
     KeyBindings bindings; // the defaults with the headers applied
+    ScriptChoices choices;
     bool usesPad = false;
 };
 
@@ -43,6 +56,8 @@ bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>* events,
 std::string FormatScriptEvent(const ScriptEvent& event);
 // The header lines of a set of bindings, one per action.
 std::string FormatBindingHeaders(const KeyBindings& bindings);
+// The header lines of the choices that are set.
+std::string FormatChoiceHeaders(const ScriptChoices& choices);
 // Script name of a virtual-key code ("RETURN"); empty for keys scripts cannot name.
 std::string ScriptKeyName(int virtualKey);
 // The virtual-key codes a script can name: RETURN … DOWN, C, R first, then the others.

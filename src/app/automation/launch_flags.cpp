@@ -5,8 +5,6 @@
 #include <charconv>
 #include <cstring>
 
-#include "render/graphics_quality.h"
-
 namespace {
 bool ParseNumber(const std::string& text, std::uint64_t* out) {
     if (text.empty()) return false;
@@ -44,6 +42,10 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
     } else if (flag == "--ghost") {
         if (value != "on" && value != "off") return *error = "--ghost needs on or off", false;
         flags->ghost = value == "on";
+    } else if (flag == "--lang") {
+        Language language = Language::Auto;
+        if (!ParseLanguage(value, &language)) return *error = "--lang needs auto, en or ja", false;
+        flags->language = language;
     } else if (flag == "--input") {
         flags->inputFile = value;
     } else if (flag == "--record") {
@@ -51,9 +53,9 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
     } else if (flag == "--trace") {
         flags->traceFile = value;
     } else if (flag == "--graphics") {
-        GraphicsQuality ignored;
-        if (!ParseGraphicsQuality(value, &ignored)) return *error = "--graphics needs full, fast or low", false;
-        flags->graphics = value;
+        GraphicsQuality level = GraphicsQuality::Full;
+        if (!ParseGraphicsQuality(value, &level)) return *error = "--graphics needs full, fast or low", false;
+        flags->graphics = level;
     } else if (flag == "--config") {
         if (value.empty()) return *error = "--config needs a file", false;
         flags->configFile = value;
@@ -77,16 +79,17 @@ constexpr UsageRow kFlagRows[] = {
     {"--fixed-clock", "every frame lasts exactly 16 ms of game time; no sleeping"},
     {"--frames N", "leave after N frames"},
     {"--input FILE", "scripted keys and message-box answers"},
-    {"--record FILE", "write this run's keys as an input script"},
+    {"--record FILE", "write this run's keys and race choices as an input script"},
     {"--seed N", "seed the random generator"},
     {"--screenshot N:FILE.png", "save the screen after frame N (repeatable; OpenGL only)"},
     {"--trace FILE", "one JSON line per frame"},
     {"--stats", "print frame timings and peak memory at exit"},
-    {"--graphics full|fast|low", "glow as defined, a cheaper glow, or effects without glow"},
-    {"--config FILE", "read (and save options to) FILE instead of the usual settings file"},
+    {"--graphics full|fast|low", "glow as defined, a cheaper glow, or effects without glow (this run only)"},
+    {"--config FILE", "read and save the settings in FILE (scripted and headless runs save only there)"},
     {"--data-home DIR", "keep best times and ghosts in DIR (automated runs save nothing without it)"},
-    {"--difficulty easy|normal|hard", "how fast the computer racers fly (default normal)"},
-    {"--ghost on|off", "race against the ghost of your best run (default on)"},
+    {"--difficulty easy|normal|hard", "how fast the computer racers fly (default normal; this run only)"},
+    {"--ghost on|off", "race against the ghost of your best run (default on; this run only)"},
+    {"--lang auto|en|ja", "the message boxes' language (auto: from LANGUAGE, LC_ALL, LC_MESSAGES or LANG)"},
     {"--course NAME", "race this course (its id or name; see --list-courses)"},
     {"--list-courses", "print the courses, one per line, and exit"},
     {"--help, -h", "print this help and exit"},
@@ -117,7 +120,7 @@ template <std::size_t N> void AppendRows(std::string* text, const UsageRow (&row
 
 bool IsValueFlag(const std::string& flag) {
     for (const char* name : {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace", "--graphics",
-                             "--config", "--data-home", "--difficulty", "--ghost", "--course"})
+                             "--config", "--data-home", "--difficulty", "--ghost", "--lang", "--course"})
         if (flag == name) return true;
     return false;
 }

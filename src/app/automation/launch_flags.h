@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "app/language.h"
 #include "player/difficulty.h"
+#include "render/graphics_quality.h"
 
 struct ScreenshotRequest {
     std::uint64_t frame = 0;
@@ -27,12 +29,15 @@ struct LaunchFlags {
     std::string inputFile;
     std::string recordFile;
     std::string traceFile;
-    std::string graphics;   // "full", "fast" or "low"; empty keeps the level in force
-    std::string configFile; // empty: the settings file in its usual place
+    std::optional<GraphicsQuality> graphics; // unset: the settings' level
+    std::string configFile;                  // empty: the settings file in its usual place
     std::optional<unsigned> seed;
-    std::string dataHome;                 // empty: the default save folder (none in automated runs)
-    std::optional<Difficulty> difficulty; // unset: the settings' level, else normal
-    std::optional<bool> ghost;            // unset: the settings' choice, else on
+    std::string dataHome; // empty: the default save folder (none in automated runs)
+    // Unset: the settings' choice (a script's own, in a scripted run). A flag holds for this run
+    // only: the settings file keeps its own value unless the player changes it in the options.
+    std::optional<Difficulty> difficulty;
+    std::optional<bool> ghost;
+    std::optional<Language> language; // unset: the settings' choice, else auto
     std::vector<ScreenshotRequest> screenshots;
 };
 

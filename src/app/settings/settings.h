@@ -1,10 +1,11 @@
-// What the player can set: full screen, graphics level, volumes, key bindings and race options.
+// What the player can set: language, full screen, graphics level, volumes, key bindings and race options.
 // The defaults are the game as it starts without a settings file.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "app/language.h"
 #include "app/settings/key_bindings.h"
 #include "player/difficulty.h"
 #include "render/graphics_quality.h"
@@ -13,6 +14,7 @@ enum class FullScreenChoice { Ask, Yes, No };
 using GraphicsLevel = GraphicsQuality;
 
 struct Settings {
+    Language language = Language::Auto;
     FullScreenChoice fullscreen = FullScreenChoice::Ask; // Ask: the start-up question
     GraphicsLevel graphics = GraphicsLevel::Full;
     int music = 100;   // percent

@@ -1,27 +1,43 @@
-// Reading the settings file entry by entry, with a message for every bad one, and writing it whole.
+// Reading the settings file entry by entry, with a message for every bad one, and saving changes in place.
 #include "app/settings/settings_file.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 
-#include "platform/fs/atomic_write.h"
+#include "platform/fs/atomic_file.h"
 #include "platform/ini/ini_file.h"
 #include "platform/window/key_names.h"
 
 namespace {
 constexpr int kVersion = 1;
 constexpr int kMostPercent = 100;
+// A file full of mistakes gets this many lines on stderr, then one that counts the rest.
+constexpr std::size_t kMostMessages = 20;
+// A value quoted back in a message is cut to this many bytes.
+constexpr std::size_t kMostQuoted = 60;
 
 struct Reader {
     const std::string& fileName;
     LoadedSettings& out;
+    int* unsaid; // problems past kMostMessages
     void Say(int line, const std::string& text) const {
-        out.messages.push_back(fileName + ":" + std::to_string(line) + ": " + text);
+        if (out.messages.size() < kMostMessages)
+            out.messages.push_back(fileName + ":" + std::to_string(line) + ": " + text);
+        else ++*unsaid;
     }
 };
+
+// A value as a message quotes it: whole when short, else its start, cut between UTF-8 characters.
+std::string Quoted(const std::string& value) {
+    if (value.size() <= kMostQuoted) return "'" + value + "'";
+    std::size_t cut = kMostQuoted;
+    while (cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80) --cut;
+    return "'" + value.substr(0, cut) + "...'";
+}
 
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -47,7 +63,7 @@ void ReadChoice(const Reader& reader, const platform::ini::Entry& entry, const s
     }
     std::string allowed;
     for (const std::string& name : names) allowed += (allowed.empty() ? "" : "|") + name;
-    reader.Say(entry.line, entry.key + " is " + allowed + ", not '" + entry.value + "'; using " +
+    reader.Say(entry.line, entry.key + " is " + allowed + ", not " + Quoted(entry.value) + "; using " +
                                names[static_cast<std::size_t>(*choice)]);
 }
 
@@ -57,14 +73,14 @@ void ReadPercent(const Reader& reader, const platform::ini::Entry& entry, int* p
         *percent = *value;
         return;
     }
-    reader.Say(entry.line,
-               entry.key + " is a whole number 0..100, not '" + entry.value + "'; using " + std::to_string(*percent));
+    reader.Say(entry.line, entry.key + " is a whole number 0..100, not " + Quoted(entry.value) + "; using " +
+                               std::to_string(*percent));
 }
 
 void ReadVersion(const Reader& reader, const platform::ini::Entry& entry) {
     std::optional<int> version = Integer(entry.value);
     if (!version || *version < 1) {
-        reader.Say(entry.line, "version '" + entry.value + "' is not a version number; ignored");
+        reader.Say(entry.line, "version " + Quoted(entry.value) + " is not a version number; ignored");
     } else if (*version > kVersion) {
         reader.Say(entry.line, "written by a newer game (version " + entry.value +
                                    "); reading what this one "
@@ -105,7 +121,7 @@ void ReadKeys(const Reader& reader, const std::vector<const platform::ini::Entry
     for (const platform::ini::Entry* entry : entries) {
         std::optional<std::size_t> action = FindGameAction(Lower(entry->key));
         if (!action) {
-            reader.Say(entry->line, "unknown action '" + entry->key + "' in [keys]; ignored");
+            reader.Say(entry->line, "unknown action " + Quoted(entry->key) + " in [keys]; ignored");
             continue;
         }
         std::vector<int> parsed;
@@ -126,6 +142,7 @@ void ReadEntry(const Reader& reader, const platform::ini::Entry& entry) {
     Settings& s = reader.out.settings;
     const std::string section = Lower(entry.section), key = Lower(entry.key);
     if (section.empty() && key == "version") return ReadVersion(reader, entry);
+    if (section == "general" && key == "language") return ReadChoice(reader, entry, LanguageNames(), &s.language);
     if (section == "video" && key == "fullscreen") return ReadChoice(reader, entry, FullScreenNames(), &s.fullscreen);
     if (section == "video" && key == "graphics") return ReadChoice(reader, entry, GraphicsNames(), &s.graphics);
     if (section == "audio" && key == "music") return ReadPercent(reader, entry, &s.music);
@@ -137,7 +154,7 @@ void ReadEntry(const Reader& reader, const platform::ini::Entry& entry) {
         s.ghost = ghost == 1;
         return;
     }
-    reader.Say(entry.line, "unknown setting '" + entry.key + "'" +
+    reader.Say(entry.line, "unknown setting " + Quoted(entry.key) +
                                (entry.section.empty() ? "" : " in [" + entry.section + "]") + "; ignored");
 }
 } // namespace
@@ -153,18 +170,22 @@ std::string DefaultSettingsPath() {
 namespace {
 LoadedSettings FromIni(const platform::ini::File& file, const std::string& fileName) {
     LoadedSettings out;
-    Reader reader{fileName, out};
-    if (file.firstBadLine > 0) {
-        reader.Say(file.firstBadLine, "not a 'key = value' line or a [section]; line ignored, and the file "
-                                      "will not be overwritten");
+    int unsaid = 0;
+    Reader reader{fileName, out, &unsaid};
+    for (int line : file.badLines) {
+        reader.Say(line, std::string("not a 'key = value' line or a [section]; line ignored") +
+                             (out.writable ? ", and the file will not be overwritten" : ""));
         out.writable = false;
     }
+    for (int line : file.longLines)
+        reader.Say(line, "longer than " + std::to_string(platform::ini::kMostLineBytes) + " bytes; line ignored");
     std::vector<const platform::ini::Entry*> keyEntries;
     for (const platform::ini::Entry& entry : file.entries) {
         if (Lower(entry.section) == "keys") keyEntries.push_back(&entry);
         else ReadEntry(reader, entry);
     }
     ReadKeys(reader, keyEntries);
+    if (unsaid > 0) out.messages.push_back(fileName + ": ... and " + std::to_string(unsaid) + " more problems");
     return out;
 }
 } // namespace
@@ -185,23 +206,90 @@ LoadedSettings LoadSettings(const std::string& path) {
     return out;
 }
 
-std::string FormatSettings(const Settings& s) {
+std::vector<SettingLine> SettingLines(const Settings& s) {
     auto name = [](const std::vector<std::string>& names, auto choice) {
         return names[static_cast<std::size_t>(choice)];
     };
-    std::string text = "; Orlenda settings, written by the options screen (keys: see the README)\n";
-    text += "version = " + std::to_string(kVersion) + "\n\n";
-    text += "[video]\nfullscreen = " + name(FullScreenNames(), s.fullscreen) + "\n";
-    text += "graphics = " + name(GraphicsNames(), s.graphics) + "\n\n";
-    text += "[audio]\nmusic = " + std::to_string(s.music) + "\neffects = " + std::to_string(s.effects) + "\n\n";
-    text += "[keys]\n";
+    std::vector<SettingLine> lines = {
+        {"general", "language", name(LanguageNames(), s.language)},
+        {"video", "fullscreen", name(FullScreenNames(), s.fullscreen)},
+        {"video", "graphics", name(GraphicsNames(), s.graphics)},
+        {"audio", "music", std::to_string(s.music)},
+        {"audio", "effects", std::to_string(s.effects)},
+    };
     for (std::size_t i = 0; i < GameActions().size(); ++i)
-        text += std::string(GameActions()[i].name) + " = " + s.keys.KeyList(i) + "\n";
-    text += "\n[race]\ndifficulty = " + name(DifficultyNames(), s.difficulty) + "\n";
-    text += "ghost = " + name(OnOffNames(), s.ghost ? 1 : 0) + "\n";
+        lines.push_back({"keys", GameActions()[i].name, s.keys.KeyList(i)});
+    lines.push_back({"race", "difficulty", name(DifficultyNames(), s.difficulty)});
+    lines.push_back({"race", "ghost", name(OnOffNames(), s.ghost ? 1 : 0)});
+    return lines;
+}
+
+namespace {
+std::string FileStart() {
+    return "; Orlenda settings, written by the options screen (keys: see the README)\nversion = " +
+           std::to_string(kVersion) + "\n";
+}
+
+// The lines as a whole file, a blank line before each section.
+std::string Format(const std::vector<SettingLine>& lines) {
+    std::string text = FileStart();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i == 0 || lines[i].section != lines[i - 1].section) text += "\n[" + lines[i].section + "]\n";
+        text += lines[i].key + " = " + lines[i].value + "\n";
+    }
     return text;
 }
+} // namespace
+
+std::string FormatSettings(const Settings& settings) { return Format(SettingLines(settings)); }
 
 bool SaveSettings(const std::string& path, const Settings& settings, std::string* error) {
     return platform::fs::WriteFileAtomically(path, FormatSettings(settings), error);
+}
+
+namespace {
+// An action the file binds to a key that a written action now holds is written too (with its keys
+// in force, which clash with nothing), so that the file never binds one key twice.
+void KeepKeysApart(const KeyBindings& file, const KeyBindings& now, std::size_t firstKeyLine,
+                   std::vector<bool>* write) {
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (std::size_t action = 0; action < GameActions().size(); ++action) {
+            if (!(*write)[firstKeyLine + action]) continue;
+            for (int key : now.Keys(action)) {
+                std::optional<std::size_t> other = file.ActionHolding(key, action);
+                if (other && !(*write)[firstKeyLine + *other]) (*write)[firstKeyLine + *other] = grew = true;
+            }
+        }
+    }
+}
+} // namespace
+
+bool SaveSettingsChanges(const std::string& path, const Settings& before, const Settings& after, std::string* error) {
+    const std::vector<SettingLine> was = SettingLines(before), now = SettingLines(after);
+    std::vector<bool> write(now.size());
+    for (std::size_t i = 0; i < now.size(); ++i) write[i] = was[i].value != now[i].value;
+    if (std::find(write.begin(), write.end(), true) == write.end()) return true;
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(path, ec);
+    if (ec) return *error = path + ": " + ec.message(), false;
+    std::string text;
+    if (!exists) {
+        // A new file holds every setting but those a flag or a script chose for this run alone.
+        const std::vector<SettingLine> defaults = SettingLines(Settings{});
+        std::vector<SettingLine> lines;
+        for (std::size_t i = 0; i < now.size(); ++i)
+            if (write[i] || now[i].value == defaults[i].value) lines.push_back(now[i]);
+        return platform::fs::WriteFileAtomically(path, Format(lines), error);
+    }
+    // The file as it is now, so that what another program changed since the start is kept too.
+    if (!platform::fs::ReadWholeFile(path, &text, error)) return false;
+    const LoadedSettings current = ParseSettings(text, path);
+    if (!current.writable) return *error = path + " holds lines this game cannot read; it is left as it was", false;
+    const auto firstKey =
+        std::find_if(now.begin(), now.end(), [](const SettingLine& l) { return l.section == "keys"; });
+    KeepKeysApart(current.settings.keys, after.keys, static_cast<std::size_t>(firstKey - now.begin()), &write);
+    for (std::size_t i = 0; i < now.size(); ++i)
+        if (write[i]) text = platform::ini::SetValue(text, now[i].section, now[i].key, now[i].value);
+    return platform::fs::WriteFileAtomically(path, text, error);
 }

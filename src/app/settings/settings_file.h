@@ -1,10 +1,12 @@
 // The settings file: an INI file read at start and written only when the player changes
 // something in the options screen.
 //
-// Reading never fails: every bad entry gives one message naming its line and what is used instead,
-// and the rest of the file still counts. A file that exists but cannot be read whole (no access,
-// a line that is not an entry, a newer version) is never overwritten. Writing goes to a temporary
-// file in the same folder, which is flushed, synced and renamed over the old one.
+// Reading never fails: every bad entry gives one message naming its line and what is used instead
+// (at most 20, then one line counting the rest), and the rest of the file still counts. A file that
+// exists but cannot be read whole (no access, a line that is not an entry, a newer version) is never
+// overwritten. Saving changes only the lines of the settings that changed: comments, unknown
+// entries, blank lines and the file's permissions stay. Writing goes to a temporary file beside the
+// file (beside its target, for a symbolic link), which is flushed, synced and renamed over it.
 #pragma once
 
 #include <string>
@@ -23,6 +25,21 @@ std::string DefaultSettingsPath();
 // A missing file gives the defaults without a message.
 LoadedSettings LoadSettings(const std::string& path);
 LoadedSettings ParseSettings(const std::string& text, const std::string& fileName);
+// Every setting as a whole new file.
 std::string FormatSettings(const Settings& settings);
-// Atomic write; false with the reason, the old file untouched.
+// Atomic write of the whole file; false with the reason, the old file untouched.
 bool SaveSettings(const std::string& path, const Settings& settings, std::string* error);
+
+// One entry of the file: where it goes and its value as written.
+struct SettingLine {
+    std::string section, key, value;
+};
+// Every entry for `settings`, in the file's order. A new setting is one more line here and one more
+// case where the file is read.
+std::vector<SettingLine> SettingLines(const Settings& settings);
+// Writes into the file the settings that differ between `before` and `after`, each on the line the
+// file already has for it (else added to its section), and nothing else. A file that does not exist
+// yet gets every setting except those `after` holds for this run alone (different from the default
+// but not changed since `before`: given by a flag). Nothing changed: nothing written. False with the
+// reason, the file untouched, when it cannot be read whole or written.
+bool SaveSettingsChanges(const std::string& path, const Settings& before, const Settings& after, std::string* error);

@@ -1,8 +1,13 @@
-// The application's settings, handed out one accessor at a time.
+// Saving what the player changed in the settings in force.
 #include "app/settings/settings_in_force.h"
 
-#include "app/application.h"
+#include "app/settings/settings_file.h"
 
-Settings& CurrentSettings() { return Application::Instance().settings; }
-const std::string& CurrentSettingsPath() { return Application::Instance().settingsPath; }
-bool SettingsWritable() { return Application::Instance().settingsWritable; }
+bool SettingsInForce::SaveChanges(const Settings& before, std::string* message) const {
+    if (values == before) return true;
+    if (!keptBecause.empty()) return *message = "changes kept for this run only: " + keptBecause, false;
+    std::string error;
+    if (SaveSettingsChanges(path, before, values, &error)) return true;
+    *message = "not saved: " + error;
+    return false;
+}

@@ -1,12 +1,19 @@
-// The settings the application holds for this run, for screens that show or change them without
-// reaching into the application object.
+// The settings of this run: the file's, then the flags'. The shell owns one and hands it to every
+// scene, as it hands the window; every screen shows and edits these values.
 #pragma once
 
 #include <string>
 
 #include "app/settings/settings.h"
 
-Settings& CurrentSettings();
-// The file the options screen saves to ("" when there is none) and whether it may write it there.
-const std::string& CurrentSettingsPath();
-bool SettingsWritable();
+struct SettingsInForce {
+    Settings values;
+    std::string path; // the file the options screen saves to; "" when there is none
+    // Empty when the options screen may write `path`; else why changes last for this run only.
+    std::string keptBecause;
+
+    // Writes to the file the settings that changed since `before` (the values when the options
+    // screen opened), and only those: a value a flag set stays out of the file unless the player
+    // changed it. False with a line for stderr when nothing could be written.
+    bool SaveChanges(const Settings& before, std::string* message) const;
+};

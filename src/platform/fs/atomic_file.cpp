@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -42,8 +43,37 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* err
     return true;
 }
 
-std::string MoveAside(const std::string& path, std::string* error) {
-    const std::string base = path + ".unreadable-" + TimestampNow();
+bool ReadFileHead(const std::string& path, std::size_t most, std::string* head, std::uint64_t* size,
+                  std::string* error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return Fail(error, "cannot open " + path);
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        Fail(error, "cannot read " + path);
+        ::close(fd);
+        return false;
+    }
+    std::string bytes(std::min<std::size_t>(most, static_cast<std::size_t>(status.st_size)), '\0');
+    std::size_t done = 0;
+    bool failed = false;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) failed = true;
+        if (got <= 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    if (failed) Fail(error, "cannot read " + path);
+    ::close(fd);
+    if (failed) return false;
+    bytes.resize(done); // the file shrank while it was read
+    *head = std::move(bytes);
+    *size = static_cast<std::uint64_t>(status.st_size);
+    return true;
+}
+
+std::string MoveAside(const std::string& path, const std::string& label, std::string* error) {
+    const std::string base = path + "." + label + "-" + TimestampNow();
     std::string target = base;
     for (int n = 2; std::filesystem::exists(target); ++n) target = base + "-" + std::to_string(n);
     if (::rename(path.c_str(), target.c_str()) != 0) {

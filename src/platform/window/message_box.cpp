@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <deque>
 
+#include "platform/text/translation.h"
+
 namespace {
 platform::message_box::Mode mode = platform::message_box::Mode::Automatic;
 std::deque<int> answers;
@@ -33,8 +35,8 @@ int ShowWithSdl(HWND owner, const char* text, const char* caption, unsigned type
         bool noDefault = (type & MB_DEFBUTTON2) != 0;
         const Uint32 enter = SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
         const Uint32 escape = SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-        buttons[0] = {noDefault ? 0u : enter, IDYES, "はい"};
-        buttons[1] = {noDefault ? enter | escape : escape, IDNO, "いいえ"};
+        buttons[0] = {noDefault ? 0u : enter, IDYES, platform::text::Translate("Yes")};
+        buttons[1] = {noDefault ? enter | escape : escape, IDNO, platform::text::Translate("No")};
         count = 2;
     } else {
         buttons[0] = {Uint32(SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT) | Uint32(SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT),

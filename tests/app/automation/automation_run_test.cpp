@@ -61,10 +61,13 @@ TEST_F(AutomationRunTest, ScriptedEnterShowsTheFadeInTheTraceAndIsRecorded) {
     EXPECT_NE(trace[87].find("\"frame\":88,\"scene\":0,\"fade\":{\"active\":false,\"alpha\":255"), std::string::npos);
     EXPECT_NE(trace[88].find("\"frame\":89,\"scene\":1,\"fade\":{\"active\":true,\"alpha\":252"), std::string::npos);
     auto recorded = Lines("rec.txt");
-    ASSERT_GE(recorded.size(), 11u);
+    ASSERT_GE(recorded.size(), 14u);
     EXPECT_EQ(recorded[1], "@ key throttle=SPACE") << "the bindings in force head the recording";
-    EXPECT_EQ(recorded[9], "3 down RETURN");
-    EXPECT_EQ(recorded[10], "5 up RETURN");
+    EXPECT_EQ(recorded[9], "@ course map2") << "then the choices that change the race";
+    EXPECT_EQ(recorded[10], "@ difficulty normal");
+    EXPECT_EQ(recorded[11], "@ ghost on");
+    EXPECT_EQ(recorded[12], "3 down RETURN");
+    EXPECT_EQ(recorded[13], "5 up RETURN");
 }
 
 TEST_F(AutomationRunTest, ScriptedAnswerYesToTheQuitQuestionEndsTheRunAndIsRecorded) {
@@ -101,6 +104,22 @@ TEST_F(AutomationRunTest, AMissingOrBadScriptIsRefusedBeforeStarting) {
     ASSERT_TRUE(ParseLaunchFlags(3, bad, &flags, &error));
     EXPECT_FALSE(Automation(flags).Open(&error));
     EXPECT_NE(error.find("line 2"), std::string::npos) << error;
+}
+
+TEST_F(AutomationRunTest, AScriptsHeadersCountAsFlagsAndAGivenFlagWins) {
+    std::ofstream("hard.txt") << "@ difficulty hard\n@ seed 9\n@ course mountain\n3 down RETURN\n";
+    for (bool flagged : {false, true}) {
+        std::vector<const char*> args = {"orlenda", "--input", "hard.txt"};
+        if (flagged) args.insert(args.end(), {"--difficulty", "easy", "--course", "map2"});
+        LaunchFlags flags;
+        std::string error;
+        ASSERT_TRUE(ParseLaunchFlags(int(args.size()), args.data(), &flags, &error)) << error;
+        Automation automation(flags);
+        ASSERT_TRUE(automation.Open(&error)) << error;
+        EXPECT_EQ(automation.Flags().difficulty, flagged ? Difficulty::Easy : Difficulty::Hard);
+        EXPECT_EQ(automation.Flags().seed, 9u);
+        EXPECT_EQ(automation.ScriptCourse(), flagged ? "" : "mountain");
+    }
 }
 
 TEST_F(AutomationRunTest, FilesTheFlagsCannotUseAreFlagErrorsAndUnwritableOutputIsAFailure) {

@@ -1,5 +1,8 @@
-// The settings file (defaults, every bad value, atomic write), key bindings with their swaps,
-// bindings from script headers, and the options screen driven by a script.
+// The settings file (defaults, every bad value, atomic write, saving changes in place), key
+// bindings with their swaps, bindings and choices from script headers, and the options screen
+// driven by a script.
+#include <sys/stat.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -25,12 +28,14 @@ TEST(SettingsFile, NoFileMeansTheDefaultsAndAFullFileIsReadWhole) {
     EXPECT_TRUE(none.writable);
     EXPECT_EQ(none.settings, Settings{});
 
-    LoadedSettings full = ParseSettings("version = 1\n[video]\nfullscreen = no ; windowed\ngraphics = LOW\n"
+    LoadedSettings full = ParseSettings("version = 1\n[general]\nlanguage = ja\n"
+                                        "[video]\nfullscreen = no ; windowed\ngraphics = LOW\n"
                                         "[audio]\nmusic = 40\neffects = 0\n[keys]\nthrottle = W, SPACE\nleft = A\n"
                                         "[race]\ndifficulty = hard\nghost = off\n",
                                         "s.ini");
     EXPECT_TRUE(full.messages.empty()) << full.messages.front();
     const Settings& s = full.settings;
+    EXPECT_EQ(s.language, Language::Japanese);
     EXPECT_EQ(s.fullscreen, FullScreenChoice::No);
     EXPECT_EQ(s.graphics, GraphicsLevel::Low);
     EXPECT_EQ(s.music, 40);
@@ -49,6 +54,7 @@ TEST(SettingsFile, EveryBadValueNamesItsLineAndUsesTheDefault) {
         bool allDefault = true; // nothing else in the text was good
     };
     const std::vector<Case> cases = {
+        {"[general]\nlanguage = fr\n", "s.ini:2: language is auto|en|ja, not 'fr'; using auto"},
         {"[video]\nfullscreen = maybe\n", "s.ini:2: fullscreen is ask|yes|no, not 'maybe'; using ask"},
         {"[video]\ngraphics = ultra\n", "s.ini:2: graphics is full|fast|low, not 'ultra'; using full"},
         {"[audio]\nmusic = 150\n", "s.ini:2: music is a whole number 0..100, not '150'; using 100"},
@@ -101,6 +107,47 @@ TEST(SettingsFile, UnreadableFileIsLeftAloneAndSavingIsAtomic) {
     EXPECT_TRUE(std::filesystem::is_directory("folder.ini"));
 }
 
+TEST(SettingsFile, ALongLineIsOneMessageAndProblemsPastTwentyAreCounted) {
+    std::string text = "[audio]\nmusic = " + std::string(5000, '9') + "\neffects = 30\n";
+    for (int i = 0; i < 25; ++i) text += "effects = loud\n";
+    LoadedSettings loaded = ParseSettings(text, "s.ini");
+    ASSERT_EQ(loaded.messages.size(), 21u);
+    EXPECT_EQ(loaded.messages[0], "s.ini:2: longer than 4096 bytes; line ignored");
+    EXPECT_EQ(loaded.messages[1], "s.ini:4: effects is a whole number 0..100, not 'loud'; using 30");
+    EXPECT_EQ(loaded.messages[20], "s.ini: ... and 6 more problems");
+    EXPECT_EQ(loaded.settings.music, 100);
+    EXPECT_TRUE(loaded.writable) << "a skipped line is kept as it is when the file is saved";
+}
+
+TEST(SettingsFile, SavingChangesOnlyTheChangedLinesThroughALinkAndKeepsTheMode) {
+    ScratchFolder folder("settings_save");
+    const std::string original =
+        "; mine\nversion = 1\n\n[audio]\nmusic=40   ; quiet\nreverb = 3\n\n[keys]\nboost = W\n";
+    std::ofstream("target.ini") << original;
+    ::chmod("target.ini", 0644);
+    std::filesystem::create_symlink("target.ini", "link.ini");
+    Settings before, after;
+    after.music = 70;
+    after.effects = 20;
+    ASSERT_TRUE(after.keys.Rebind(0, 'W', nullptr)); // throttle takes W: the file's boost must give it up
+    std::string error;
+    ASSERT_TRUE(SaveSettingsChanges("link.ini", before, after, &error)) << error;
+    EXPECT_TRUE(std::filesystem::is_symlink("link.ini"));
+    EXPECT_EQ(ReadAll("target.ini"), "; mine\nversion = 1\n\n[audio]\nmusic=70   ; quiet\nreverb = 3\neffects = 20\n\n"
+                                     "[keys]\nboost = SHIFT\nthrottle = W\n");
+    struct stat info {};
+    ASSERT_EQ(::stat("target.ini", &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+
+    // A new file: every setting but one a flag holds for this run (graphics low, unchanged).
+    before.graphics = after.graphics = GraphicsLevel::Low;
+    ASSERT_TRUE(SaveSettingsChanges("new/settings.ini", before, after, &error)) << error;
+    const std::string created = ReadAll("new/settings.ini");
+    EXPECT_EQ(created.find("graphics"), std::string::npos) << created;
+    EXPECT_EQ(ParseSettings(created, "new").settings.music, 70);
+    EXPECT_TRUE(ParseSettings(created, "new").messages.empty()) << created;
+}
+
 TEST(KeyBindings, RebindingSwapsWithTheActionThatHeldTheKey) {
     KeyBindings keys;
     std::string reason;
@@ -138,11 +185,27 @@ TEST(InputScript, KeyHeadersBindBeforeTheFirstFrameAndBadOnesAreRefused) {
     }
 }
 
+TEST(InputScript, ChoiceHeadersNameTheRaceAndBadOnesAreRefused) {
+    ParsedScript script;
+    std::string error;
+    ASSERT_TRUE(ParseInputScript("@ course Mountain Pass\n@ difficulty hard\n@ ghost off\n@ seed 7\n", &script, &error))
+        << error;
+    EXPECT_EQ(script.choices.course, "Mountain Pass");
+    EXPECT_EQ(script.choices.difficulty, Difficulty::Hard);
+    EXPECT_EQ(script.choices.ghost, false);
+    EXPECT_EQ(script.choices.seed, 7u);
+    EXPECT_EQ(FormatChoiceHeaders(script.choices),
+              "@ course Mountain Pass\n@ difficulty hard\n@ ghost off\n@ seed 7\n");
+    for (const std::string bad : {"@ difficulty insane\n", "@ ghost maybe\n", "@ seed -1\n", "@ course\n"})
+        EXPECT_FALSE(ParseInputScript(bad, &script, &error)) << bad;
+}
+
 // The options screen through a whole scripted run: a volume and a key change land in the file.
 class OptionsRunTest : public GameShellTest {
 protected:
     void SetUp() override {
         GameShellTest::SetUp();
+        testsupport::UseJapanese();
         GraphicsDevice::ResetInstance();
         SoundManager::ResetInstance();
         folder.WriteWav("data/Sound/BGM.wav");
@@ -156,18 +219,19 @@ protected:
         KeyBindings{}.Apply();
         GameShellTest::TearDown();
     }
-    void Run(const std::string& script, const std::string& config) {
+    void Run(const std::string& script, const std::string& config, std::vector<const char*> extra = {}) {
         std::ofstream("script.txt") << script;
         std::vector<const char*> args = {"orlenda", "--headless", "--frames", "60",
                                          "--input", "script.txt", "--config", config.c_str()};
+        args.insert(args.end(), extra.begin(), extra.end());
         LaunchFlags flags;
         std::string error;
         ASSERT_TRUE(ParseLaunchFlags(int(args.size()), args.data(), &flags, &error)) << error;
         Application& app = Application::Instance();
-        app.settingsPath = (folder.root / config).string();
-        LoadedSettings loaded = LoadSettings(app.settingsPath);
-        app.settings = loaded.settings;
-        app.settingsWritable = loaded.writable;
+        app.settings.path = (folder.root / config).string();
+        LoadedSettings loaded = LoadSettings(app.settings.path);
+        app.settings.values = loaded.settings;
+        if (!loaded.writable) app.settings.keptBecause = "unreadable";
         Automation automation(flags);
         ASSERT_TRUE(automation.Open(&error)) << error;
         automation.Configure(app);
@@ -204,7 +268,19 @@ TEST_F(OptionsRunTest, AFileThatCouldNotBeReadIsNeverOverwritten) {
     std::ofstream("broken.ini") << "[audio]\nthis is not an entry\nmusic = 20\n";
     Run("2 down O\n3 up O\n5 down LEFT\n6 up LEFT\n8 down ESCAPE\n9 up ESCAPE\n", "broken.ini");
     EXPECT_EQ(ReadAll("broken.ini"), "[audio]\nthis is not an entry\nmusic = 20\n");
-    EXPECT_EQ(Application::Instance().settings.fullscreen, FullScreenChoice::No) << "changed for this run only";
+    EXPECT_EQ(Application::Instance().settings.values.fullscreen, FullScreenChoice::No) << "changed for this run only";
+}
+
+TEST_F(OptionsRunTest, AFlagIsShownAndKeptWhenOnlyTheVolumeChanges) {
+    std::ofstream("flags.ini") << "[video]\ngraphics = full\n[race]\ndifficulty = easy\n";
+    Run("2 down O\n3 up O\n5 down DOWN\n6 up DOWN\n8 down DOWN\n9 up DOWN\n11 down LEFT\n12 up LEFT\n"
+        "14 down ESCAPE\n15 up ESCAPE\n",
+        "flags.ini", {"--graphics", "low", "--difficulty", "hard"});
+    const Settings& inForce = Application::Instance().settings.values;
+    EXPECT_EQ(inForce.graphics, GraphicsLevel::Low) << "what the options screen shows and the run draws with";
+    EXPECT_EQ(GraphicsDevice::Instance().quality, GraphicsQuality::Low) << "the glow stays off";
+    EXPECT_EQ(inForce.difficulty, Difficulty::Hard);
+    EXPECT_EQ(ReadAll("flags.ini"), "[video]\ngraphics = full\n[race]\ndifficulty = easy\n\n[audio]\nmusic = 90\n");
 }
 
 } // namespace

@@ -37,7 +37,9 @@ int CompileFile(const std::string& textPath, const std::string& mapPath, std::st
 }
 
 // The smallest raceable chain, for courses that test something else.
-constexpr const char* kChain = "define CheckPoint checkpoint.x\nobject CheckPoint pos 0 0 0 scale 20\n";
+constexpr const char* kChain = "define CheckPoint checkpoint.x\nobject CheckPoint pos 0 0 0 scale 20\n"
+                               "object CheckPoint pos 100 0 0 scale 20 number 1\n"
+                               "object CheckPoint pos 100 0 100 scale 20 number 2\n";
 
 TEST(Mapc, CourseSurvivesDumpAndCompileByteForByte) {
     std::string out;
@@ -76,18 +78,19 @@ TEST(Mapc, AwkwardMatricesRoundTripThroughTheMatrixForm) {
 }
 
 TEST(Mapc, TheMapLayoutIsTheGames) {
-    std::string text = "# two kinds, three objects\n"
+    std::string text = "# two kinds, four objects\n"
                        "define church church.x\n"
                        "define CheckPoint checkpoint.x\n"
                        "object CheckPoint pos 10 20 30 scale 2 number 1\n"
                        "object church pos -5 0 7 rot 90 0 0\n"
-                       "object CheckPoint pos 1 2 3 number 0   # trailing comment\n";
+                       "object CheckPoint pos 1 2 3 number 0   # trailing comment\n"
+                       "object CheckPoint pos 50 2 3 number 2\n";
     std::string out;
     ASSERT_EQ(Compile(text, &out, TempPath("g.map")), 0) << out;
     MapFile map;
     ASSERT_TRUE(ReadMapFile(TempPath("g.map"), &map));
     ASSERT_EQ(map.definitions.size(), 2u);
-    ASSERT_EQ(map.objects.size(), 3u);
+    ASSERT_EQ(map.objects.size(), 4u);
     EXPECT_EQ(map.objects[0].name, "CheckPoint");
     EXPECT_EQ(map.objects[0].number, 1);
     EXPECT_FLOAT_EQ(map.objects[0].world._11, 2.0f);
@@ -135,12 +138,12 @@ TEST(Mapc, RefusesCoursesTheGameCannotRace) {
         {chain3 + "object CheckPoint pos 0 0 0\nobject CheckPoint pos 1 0 0\n",
          "in.txt:3: checkpoint number 0 is used again (first on line 2)"},
         {chain3 + "object CheckPoint pos 0 0 0 scale 0\n", "in.txt:2: a checkpoint scaled to nothing"},
-        {std::string(kChain) + "define Church church.x\n", "in.txt:3: kind 'Church' differs from the game's 'church'"},
+        {std::string(kChain) + "define Church church.x\n", "in.txt:5: kind 'Church' differs from the game's 'church'"},
         {std::string(kChain) + "define windtower a.x\n", "the game's 'WindTower' only in letter case"},
-        {std::string(kChain) + "define A missing.x\n", "in.txt:3: model file 'missing.x' is not in"},
+        {std::string(kChain) + "define A missing.x\n", "in.txt:5: model file 'missing.x' is not in"},
         {"define A a.x\nobject A pos 0 0 0\n", "in.txt: no CheckPoint objects"},
-        {std::string(kChain) + "define A a.x\nobject A pos nan 0 0\n", "in.txt:4: 'nan' is not a finite number"},
-        {std::string(kChain) + "define A a.x\nobject A matrix 1 0 0 0 0 1 0 0 0 0 1 0 0 inf 0 1\n", "in.txt:4:"},
+        {std::string(kChain) + "define A a.x\nobject A pos nan 0 0\n", "in.txt:6: 'nan' is not a finite number"},
+        {std::string(kChain) + "define A a.x\nobject A matrix 1 0 0 0 0 1 0 0 0 0 1 0 0 inf 0 1\n", "in.txt:6:"},
     };
     for (const Case& c : cases) {
         std::remove(TempPath("refused.map").c_str());
@@ -161,6 +164,49 @@ TEST(Mapc, RefusesCoursesTheGameCannotRace) {
     EXPECT_EQ(
         RunCommand(Tool("mapc") + " compile " + TempPath("beside/course.txt") + " " + TempPath("beside.map"), &out), 0)
         << out;
+}
+
+// With models it can measure (a unit octahedron and flat ground at height 10), compile refuses rings
+// no racer can fly through; check reports the same.
+TEST(Mapc, RefusesRingsNoRacerCanFlyThrough) {
+    const std::string folder = TempPath("measured");
+    std::filesystem::create_directories(folder);
+    WriteText(folder + "/ring.x", "xof 0303txt 0032\nMesh {\n 6;\n 1;0;0;, -1;0;0;, 0;1;0;, 0;-1;0;, 0;0;1;, "
+                                  "0;0;-1;;\n 2;\n 3;0,2,4;, 3;1,3,5;;\n}\n");
+    WriteText(folder + "/flat.x", "xof 0303txt 0032\nMesh {\n 4;\n -500;10;-500;, 500;10;-500;, 500;10;500;, "
+                                  "-500;10;500;;\n 2;\n 3;0,1,2;, 3;0,2,3;;\n}\n");
+    auto course = [](const std::string& rings) {
+        return "define Ground flat.x\ndefine CheckPoint ring.x\nobject Ground pos 0 0 0\n" + rings;
+    };
+    const std::string a = "object CheckPoint pos 0 50 0 scale 24 number 0\n";
+    const std::string b = "object CheckPoint pos 200 50 0 scale 24 number 1\n";
+    struct Case {
+        std::string text;
+        const char* message; // after the file name; nullptr: compiles
+    } cases[] = {
+        {course(a + b + "object CheckPoint pos 200 50 200 scale 24 number 2\n"), nullptr},
+        {course(a + b + "object CheckPoint pos 200 -490 200 scale 24 number 2\n"),
+         ":6: checkpoint 2's centre is 500.0 units under the ground"},
+        {course(a + b), ": only 2 checkpoint(s); a lap needs at least 3"},
+        {course(a + b + "object CheckPoint pos 10 50 20 scale 24 number 2\n"),
+         ":6: checkpoint 2 is 22.4 from checkpoint 0 (line 4), closer than their radius 24.0"},
+    };
+    for (const Case& c : cases) {
+        WriteText(TempPath("rings.txt"), c.text);
+        std::remove(TempPath("rings.map").c_str());
+        std::string out;
+        const int status = RunCommand(Tool("mapc") + " compile --models " + folder + " " + TempPath("rings.txt") + " " +
+                                          TempPath("rings.map"),
+                                      &out);
+        if (!c.message) {
+            EXPECT_EQ(status, 0) << out;
+            continue;
+        }
+        EXPECT_EQ(status, 1) << c.text;
+        EXPECT_NE(out.find(std::string("rings.txt") + c.message), std::string::npos) << c.text << " -> " << out;
+        EXPECT_FALSE(std::filesystem::exists(TempPath("rings.map"))) << c.text;
+        EXPECT_NE(RunCommand(Tool("mapc") + " check --models " + folder + " " + TempPath("rings.txt"), &out), 0);
+    }
 }
 
 // A map the game loads may hold what the course text cannot say: a kind defined twice, objects of
@@ -184,7 +230,8 @@ TEST(Mapc, DumpOfAQuirkyMapCompilesToWhatTheGamePlays) {
     header(quirky);
     str(quirky, "tab\tkind"), str(quirky, "b.x");
     str(played, "enddefine"), str(quirky, "enddefine");
-    object(played, "CheckPoint", 1, 0), object(quirky, "CheckPoint", 1, 0);
+    for (std::int32_t n = 0; n < 3; ++n) object(played, "CheckPoint", 1 + 60.0f * n, n);
+    for (std::int32_t n = 0; n < 3; ++n) object(quirky, "CheckPoint", 1 + 60.0f * n, n);
     object(quirky, "Ghost", 2, 0);
     object(quirky, "tab\tkind", std::numeric_limits<float>::quiet_NaN(), 5);
     object(played, "tab\tkind", 4, 1), object(quirky, "tab\tkind", 4, 1);
