@@ -77,7 +77,8 @@ void ModelShader::BeginModelBlend() {
     blendBefore_ = blendNow_ = device.GetRenderState(D3DRS_ALPHABLENDENABLE);
     float translucency = 0.0f;
     effect->GetValue("Translucency", &translucency, sizeof translucency);
-    blendSkippable_ = translucency == 0.0f && gpu::BlendKeepsOpaqueSource(device);
+    // A model writes a transparent zero to target 1, which only the blend keeps out of it.
+    blendSkippable_ = translucency == 0.0f && !device.GetRenderTarget(1) && gpu::BlendKeepsOpaqueSource(device);
 }
 
 void ModelShader::SetModelBlend(bool opaque) {

@@ -14,7 +14,7 @@ constexpr std::uint32_t kLowDivisor = 2;
 
 void SceneTarget::SizeFor(std::uint32_t width, std::uint32_t height, std::uint32_t* sceneWidth,
                           std::uint32_t* sceneHeight) {
-    const std::uint32_t divisor = CurrentGraphicsQuality() == GraphicsQuality::Low ? kLowDivisor : 1;
+    const std::uint32_t divisor = GraphicsDevice::Instance().quality == GraphicsQuality::Low ? kLowDivisor : 1;
     *sceneWidth = std::max<std::uint32_t>(1, width / divisor);
     *sceneHeight = std::max<std::uint32_t>(1, height / divisor);
 }

@@ -395,13 +395,13 @@ TEST_F(ShaderGlTest, LowLevelStretchesASmallerWorldOverTheScreen) {
     const auto backBuffer = GraphicsDevice::Instance().backBuffer;
     scene.Begin();
     EXPECT_EQ(device->GetRenderTarget(0), backBuffer);
-    SetGraphicsQuality(GraphicsQuality::Low);
+    GraphicsDevice::Instance().quality = GraphicsQuality::Low;
     scene.Begin();
     EXPECT_EQ(device->GetRenderTarget(0)->Width(), std::uint32_t(kWidth / 2));
     EXPECT_EQ(device->GetDepthStencilSurface()->Height(), std::uint32_t(kHeight / 2));
     device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF00FF00, 1.0f, 0);
     scene.End();
-    SetGraphicsQuality(GraphicsQuality::Full);
+    GraphicsDevice::Instance().quality = GraphicsQuality::Full;
     EXPECT_EQ(device->GetRenderTarget(0), backBuffer);
     EXPECT_EQ(device->GetDepthStencilSurface()->Width(), std::uint32_t(kWidth));
     for (auto [x, y] : {std::pair{0, 0}, {kWidth - 1, kHeight - 1}, {kWidth / 2, kHeight / 2}, {kWidth - 1, 0}})

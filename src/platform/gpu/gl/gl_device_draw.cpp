@@ -223,7 +223,9 @@ bool GlDevice::PrepareDraw(DWORD fvf, GLuint vao) {
         fixedStateDirty_ = false;
         // An opaque draw under the usual blend writes its own colour: without the blend a software
         // rasterizer need not read the target at every pixel (the sky, a third of the screen).
-        if (BlendKeepsOpaqueSource(*this) && FixedFunctionOpaque(fvf, texture)) {
+        // Only with target 0 alone: the program's second output is a transparent zero that the blend
+        // keeps out of target 1.
+        if (!targets_[1] && BlendKeepsOpaqueSource(*this) && FixedFunctionOpaque(fvf, texture)) {
             BlendState keep;
             keep.enable = false;
             gl_.SetBlend(keep);
