@@ -98,10 +98,17 @@ void ModelShader::DrawMesh(const StaticMeshParts& mesh) {
     effect->SetInt("CurNumBones", 0);
     BeginTech();
     BeginModelBlend();
+    const std::vector<platform::mesh::Mesh::Piece>* pieces = mesh.pieceInView ? &mesh.mesh->Pieces() : nullptr;
+    if (pieces && pieces->empty()) pieces = nullptr;
     for (std::uint32_t i = 0; i < mesh.materialCount; ++i) {
         SetMaterial(mesh.materials[i], mesh.textures ? &mesh.textures[i] : nullptr);
         effect->CommitChanges();
-        mesh.mesh->DrawSubset(i);
+        if (!pieces) {
+            mesh.mesh->DrawSubset(i);
+            continue;
+        }
+        for (const platform::mesh::Mesh::Piece& piece : *pieces)
+            if (piece.attribId == i && mesh.pieceInView(piece.centre, piece.radius)) mesh.mesh->DrawPiece(piece);
     }
     EndModelBlend();
     EndTech();

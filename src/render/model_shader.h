@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct StaticMeshParts {
     const D3DMATERIAL9* materials = nullptr;
     SimpleLib::CTexture* textures = nullptr;
     std::uint32_t materialCount = 0;
+    // For a mesh split into pieces: whether a piece's sphere (model space) can be seen; the pieces
+    // it turns down are not drawn. Empty: every subset is drawn whole.
+    std::function<bool(const D3DXVECTOR3& centre, float radius)> pieceInView;
 };
 
 class ModelShader {
