@@ -73,6 +73,8 @@ void ModelShader::SetMaterial(const D3DMATERIAL9& material, SimpleLib::CTexture*
 }
 
 void ModelShader::BeginModelBlend() {
+    blendSkippable_ = false;
+    if (!GraphicsDevice::Instance().device) return;
     gpu::Device& device = *GraphicsDevice::Instance().device;
     blendBefore_ = blendNow_ = device.GetRenderState(D3DRS_ALPHABLENDENABLE);
     float translucency = 0.0f;
