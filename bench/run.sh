@@ -36,7 +36,8 @@ micro() {
         echo "== $(basename "$program")"
         program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
         (cd "$build/game" && "$program" --benchmark_min_time="${BENCH_MIN_TIME:-0.2}" \
-            --benchmark_counters_tabular=true 2>&1 | grep -vE '^ALSA lib|^AL lib|XDG_RUNTIME_DIR') || status=1
+            --benchmark_counters_tabular=true 2>&1 | grep -vE '^ALSA lib|^AL lib|XDG_RUNTIME_DIR' |
+            tee "$results/$(basename "$program").out") || status=1
     done
 }
 if [ -z "${TIMEDEMO_SKIP_MICRO:-}" ]; then
@@ -109,6 +110,14 @@ report() {
         [ -f "$results/$level.stats" ] || continue
         echo "Phases at $level (ms per timed frame, one drawn frame in eight):$(grep '^phase_ms' "$results/$level.stats" | sed 's/^phase_ms//')"
     done
+    if [ -f "$results/race_state_bench.out" ]; then
+        # CPU time per iteration (the third column) of each race-state benchmark.
+        # (tabular counters: the saved size is the seventh column, "5.068k" bytes)
+        awk '/^BM_RaceStateSaveLoad/ { save = $4 " " $5; bytes = $7 }
+             /^BM_RaceStateHash/ { hash = $4 " " $5 } /^BM_RaceStep/ { step = $4 " " $5 }
+             END { printf "race state: %s bytes saved; save + load %s, hash %s, one update of five racers %s\n", bytes, save, hash, step }' \
+            "$results/race_state_bench.out"
+    fi
     stk_report
     [ -n "${TIMEDEMO_SKIP_GL:-}" ] && echo "(OpenGL runs skipped: TIMEDEMO_SKIP_GL)"
     echo "(rendered/s: pictures per second of the main loop, title included; race/s: of the race scene alone)"

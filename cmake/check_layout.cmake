@@ -1,13 +1,17 @@
 # The include rules between source folders that the compiler cannot see, checked on every build:
-# the platform includes only itself, game code never names a GPU backend's own headers, the
-# backend factories are named only where the program chooses one, and scenes stay out of the
-# application. Run as: cmake -DSRC=<src folder> -P check_layout.cmake
+# the platform includes only itself, the race includes only itself and the platform's math, meshes
+# and keys, game code never names a GPU backend's own headers, the backend factories are named only
+# where the program chooses one, and scenes stay out of the application. An include is any line
+# that starts with '#', spaces allowed before and after it. Run as: cmake -DSRC=<src folder> -P check_layout.cmake
 file(GLOB_RECURSE files RELATIVE ${SRC} ${SRC}/*.cpp ${SRC}/*.h)
 set(problems "")
 foreach(file ${files})
-  file(STRINGS ${SRC}/${file} includes REGEX "^#include \"")
+  file(STRINGS ${SRC}/${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
   foreach(line ${includes})
-    string(REGEX REPLACE "^#include \"([^\"]*)\".*" "\\1" header "${line}")
+    if(NOT line MATCHES "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\"")
+      continue() # <...>: the stand-in headers of the game library stop the libraries behind the platform
+    endif()
+    set(header "${CMAKE_MATCH_1}")
     if(file MATCHES "^platform/")
       if(NOT header MATCHES "^platform/")
         string(APPEND problems "  ${file}: the platform includes only platform headers (${header})\n")
@@ -19,6 +23,9 @@ foreach(file ${files})
         string(APPEND problems "  ${file}: the Null backend does not include the GL backend (${header})\n")
       endif()
       continue()
+    endif()
+    if(file MATCHES "^race/" AND NOT header MATCHES "^(race/|platform/math/|platform/mesh/|platform/window/input\\.h$)")
+      string(APPEND problems "  ${file}: the race includes only race, math, mesh and key headers (${header})\n")
     endif()
     if(header MATCHES "^platform/gpu/(gl|null)/")
       string(APPEND problems "  ${file}: game code draws through platform/gpu/device.h (${header})\n")

@@ -59,6 +59,9 @@ bool Application::Create(void* moduleInstance) {
     quitRequested = false;
     stopped = false;
     SceneManager::Instance().window = window;
+    SceneManager::Instance().seat = &seat;
+    SceneManager::Instance().seeds = &seeds;
+    SceneManager::Instance().checks = &checks;
     SceneManager::Instance().settings = &settings;
     SceneManager::Instance().ChangeScene(kTitleScene);
     return true;
@@ -185,16 +188,18 @@ bool Application::RunFrame(bool shown) {
     ++frameNumber;
     if (observer) observer->FrameStarting(frameNumber);
     platform::pad::Poll();
+    seat.Poll();
     SoundManager::Instance().Service();
     SceneManager& scenes = SceneManager::Instance();
     scenes.Update();
+    scenes.Animate();
     if (scenes.scene && scenes.scene->exitRequested) stopped = true;
     if (observer) observer->SceneStepped(frameNumber);
     bool ended = stopped || quitRequested || FramesExhausted();
     if (ended) shown = true;
     gpu::Device* device = GraphicsDevice::Instance().device.get();
-    // A headless run has no picture anyone could see: its frames still run the scenes' render,
-    // which moves the camera and the fades, but the device throws the drawing away.
+    // A headless run has no picture anyone could see: its frames still run the scenes' render, but
+    // the device throws the drawing away.
     if (device) device->DiscardDraws(!shown || options.drawNothing);
     // The options screen may have changed the level this very frame.
     GraphicsDevice::Instance().quality = settings.values.graphics;
@@ -212,7 +217,6 @@ void Application::Shutdown() {
     ResourceCache::Instance().Clear();
     MapManager& map = MapManager::Instance();
     map.ClearMap();
-    map.timer.digits.Release();
     map.fadeTexture.Release();
     map.dimTexture.Release();
     SceneManager& scenes = SceneManager::Instance();
@@ -231,6 +235,9 @@ void Application::Shutdown() {
     mainWindow.Destroy();
     window = nullptr;
     SceneManager::Instance().window = nullptr;
+    SceneManager::Instance().seat = nullptr;
+    SceneManager::Instance().seeds = nullptr;
+    SceneManager::Instance().checks = nullptr;
     SceneManager::Instance().settings = nullptr;
 }
 

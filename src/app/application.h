@@ -7,6 +7,8 @@
 
 #include "app/settings/settings_in_force.h"
 #include "platform/window/window.h"
+#include "race/seat.h"
+#include "scenes/scene_base.h"
 
 class FrameObserver;
 
@@ -43,6 +45,10 @@ public:
     LaunchOptions options;
     // The settings in force (the file's, then the flags'), handed to every scene.
     SettingsInForce settings;
+    // The person at the keyboard and pad, and the seeds of the run's races (--seed, else the clock).
+    race::Seat seat;
+    RaceSeeds seeds;
+    RaceChecks checks;
     FrameObserver* observer = nullptr; // not owned
     std::uint64_t frameNumber = 0;     // frames run since start, numbered from 1
 

@@ -147,5 +147,10 @@ int RunGame(int argc, char** argv) {
     application.Run();
     automation.LoopEnded();
     application.Shutdown();
-    return automation.Finish() ? 0 : kFailed;
+    const bool finished = automation.Finish();
+    if (!application.checks.failure.empty()) {
+        std::fprintf(stderr, "orlenda: %s\n", application.checks.failure.c_str());
+        return kFailed;
+    }
+    return finished ? 0 : kFailed;
 }

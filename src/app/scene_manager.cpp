@@ -2,7 +2,6 @@
 #include "app/scene_manager.h"
 
 #include "map/map_manager.h"
-#include "scenes/key_latches.h"
 #include "simplelib/resource_cache.h"
 
 namespace {
@@ -25,9 +24,13 @@ void SceneManager::ChangeScene(std::int32_t id) {
     scene = factory ? factory(id) : nullptr;
     if (!scene) return;
     scene->window = window;
-    // Before Init: the race's warm-up already polls its keys.
-    LatchHeldKeys();
+    scene->seat = seat;
+    scene->seeds = seeds;
+    scene->checks = checks;
     if (settings) scene->settings = settings;
+    // Before Init: the race's warm-up already reads the keys, and a press that began on the screen
+    // before does nothing until it is let go.
+    if (seat) seat->ForgetHeld();
     scene->Init();
 }
 
@@ -52,4 +55,10 @@ void SceneManager::Update() {
         map.alpha = 255;
         changePending = false;
     }
+}
+
+void SceneManager::Animate() {
+    if (!scene) return;
+    scene->Animate();
+    MapManager::Instance().StepFade();
 }

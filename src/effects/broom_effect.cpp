@@ -1,11 +1,14 @@
 // BroomEffect: the spark's offset from the tail grows by a speed-dependent factor every frame.
 #include "effects/broom_effect.h"
 
-#include <cstdlib>
-
 #include "effects/effect_manager.h"
 #include "map/map_manager.h"
 #include "player/chara_base.h"
+
+namespace {
+// One of 0 .. n - 1 from the effects' own generator.
+int Roll(std::uint32_t n) { return static_cast<int>(EffectManager::Instance().Random(n)); }
+} // namespace
 
 void BroomEffect::Init() {
     name = "broomeffect";
@@ -13,8 +16,8 @@ void BroomEffect::Init() {
 }
 
 void BroomEffect::SetSpeed(float v) {
-    float x = static_cast<float>(std::rand() % 8) * 0.1f - 0.4f;
-    float y = static_cast<float>(std::rand() % 8) * 0.1f - 0.4f;
+    float x = static_cast<float>(Roll(8)) * 0.1f - 0.4f;
+    float y = static_cast<float>(Roll(8)) * 0.1f - 0.4f;
     D3DXVECTOR3 spread(x, y, -1.0f), direction;
     D3DXVec3Normalize(&direction, &spread);
     SetParam3(kVelocity, direction * v);
@@ -23,9 +26,9 @@ void BroomEffect::SetSpeed(float v) {
 void BroomEffect::Update() {
     D3DXVECTOR3 velocity = Param3(kVelocity);
     if (owner) {
-        float k = owner->maxSpeed != 0.0f ? owner->speed / owner->maxSpeed * 0.1f + 1.0f : 1.0f;
+        float k = owner->racer.maxSpeed != 0.0f ? owner->racer.speed / owner->racer.maxSpeed * 0.1f + 1.0f : 1.0f;
         velocity *= k;
-        SetParam3(kOffset, owner->broomTail);
+        SetParam3(kOffset, owner->racer.broomTail);
     }
     SetParam3(kVelocity, velocity);
     D3DXVECTOR3 turned;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "effects/base_effect.h"
+#include "race/race_random.h"
 #include "render/glow_region.h"
 #include "simplelib/texture.h"
 
@@ -45,6 +46,11 @@ public:
 
     std::size_t LiveCount() const { return live.size(); }
 
+    // The effects' own random numbers, 0 .. bound - 1 (spark sizes and chances, light balls, trail
+    // crosses): drawn apart from the race's, so that nothing shown can change a race.
+    std::uint32_t Random(std::uint32_t bound) { return cosmetic.Below(bound); }
+    void SeedRandom(std::uint64_t seed) { cosmetic.Seed(seed); }
+
     std::unordered_map<std::string, EffectTextureEntry> registry;
     std::list<std::unique_ptr<BaseEffect>> live;
     SimpleLib::CTexture glowTarget;
@@ -60,7 +66,8 @@ private:
     // The glow target in the format of the graphics level in force (kept when it already is).
     void CreateGlowTarget();
 
-    std::vector<RECT> glowWritten_; // where the glow target may not be black; all of it after (re)creation
+    std::vector<RECT> glowWritten_;
+    race::RaceRandom cosmetic; // where the glow target may not be black; all of it after (re)creation
 
     static std::unique_ptr<EffectManager>& Holder() {
         static std::unique_ptr<EffectManager> instance = std::make_unique<EffectManager>();

@@ -79,10 +79,10 @@ void NextPtArrow::Update() {
     if (!owner || !arrows[kHead]) return;
     if (fading && !arrows[kHead]->fading) { // the fade-out has ended: turn and come back
         FadeArrows(alpha, kFadeInStep);
-        cpIndex = owner->nextCheckPoint;
+        cpIndex = owner->racer.nextCheckPoint;
         fading = false;
     }
-    if (cpIndex != owner->nextCheckPoint) {
+    if (cpIndex != owner->racer.nextCheckPoint) {
         fading = true;
         FadeArrows(0, kFadeOutStep);
     }

@@ -14,5 +14,5 @@ void PlayerMCircle::Update() {
     rotation = rotation * MatrixRotationY(params[kSpin] * kDegToRad);
     if (!owner) return;
     D3DXVECTOR3 at = owner->Position();
-    world = rotation * owner->yawMatrix * owner->pitchMatrix * MatrixTranslation(at.x, at.y + 0.5f, at.z);
+    world = rotation * owner->racer.yawMatrix * owner->racer.pitchMatrix * MatrixTranslation(at.x, at.y + 0.5f, at.z);
 }

@@ -1,7 +1,6 @@
-// StartEffect: lights one circle at a time; "fading" here means the countdown is running.
+// StartEffect: lights one circle at a time; "fading" here means the lights are still turning. The
+// race counts its own countdown; the lights are drawn in step with it, one update at a time.
 #include "effects/start_effect.h"
-
-#include "sound/sound_manager.h"
 
 namespace {
 constexpr std::int32_t kColourStep = 5;
@@ -30,11 +29,10 @@ void StartEffect::Update() {
     if (!fading || lit >= kCircles) return;
     StartMCircle& current = circles[lit];
     current.StartColorFade(255, 0, 255, 0, kColourStep);
-    if (current.pushPlayed) ++lit;
+    if (current.turnedGreen) ++lit;
     if (lit >= kCircles) {
         for (StartMCircle& circle : circles) circle.StartColorFade(0, 0, 0, 0, kColourStep);
         fading = false;
-        SoundManager::Instance().Play(0, "go");
     }
 }
 

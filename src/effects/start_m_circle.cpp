@@ -3,7 +3,6 @@
 
 #include "effects/effect_manager.h"
 #include "map/map_manager.h"
-#include "sound/sound_manager.h"
 
 void StartMCircle::Init() {
     name = "magiccircle";
@@ -15,10 +14,7 @@ void StartMCircle::Update() {
     StepColorFade();
     rotation = rotation * MatrixRotationZ(params[kSpin] * kDegToRad);
     world = rotation * MapManager::Instance().cameraRotation * position;
-    if (red == 0 && green == 255 && blue == 0 && !pushPlayed) {
-        pushPlayed = true;
-        SoundManager::Instance().Play(0, "push");
-    }
+    if (red == 0 && green == 255 && blue == 0) turnedGreen = true;
     params[kSpin] = fading ? baseSpin * 2.5f : baseSpin;
     if (fading && targetAlpha == 0) SetBillboardSize(halfWidth * 1.01f, halfHeight * 1.01f);
 }

@@ -1,4 +1,4 @@
-// StartMCircle: one of the three start-line circles; turns, faces the camera, sounds "push" once.
+// StartMCircle: one of the three start-line circles; turns, faces the camera, and turns green once.
 #pragma once
 
 #include "effects/base_effect.h"
@@ -8,6 +8,6 @@ public:
     void Init() override;
     void Update() override;
 
-    bool pushPlayed = false; // kept across Init
-    float baseSpin = 0.0f;   // degrees per frame outside colour fades
+    bool turnedGreen = false; // kept across Init
+    float baseSpin = 0.0f;    // degrees per frame outside colour fades
 };

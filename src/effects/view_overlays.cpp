@@ -61,7 +61,8 @@ void MapManager::UpdateFrustum() {
     }
 }
 
-void MapManager::DrawFade() {
+void MapManager::StepFade() {
+    fadeShown = active;
     if (!active) return;
     if (fadingIn) {
         alpha -= kFadeStep;
@@ -76,6 +77,10 @@ void MapManager::DrawFade() {
             active = false;
         }
     }
+}
+
+void MapManager::DrawFade() {
+    if (!fadeShown) return;
     DrawOverlay(fadeTexture, WhiteWithAlpha(alpha));
 }
 

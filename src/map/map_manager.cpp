@@ -15,6 +15,7 @@
 #include "map/map_object_factory.h"
 #include "map/object_mesh.h"
 #include "map/parent_map_object.h"
+#include "race/course.h"
 #include "render/shader_manager.h"
 
 namespace {
@@ -291,8 +292,9 @@ NEditer::ParentMapObject* MapManager::FindDefinition(const std::string& kindName
     return it == definitions.end() ? nullptr : it->second.get();
 }
 
-void MapManager::UpdateObjects() {
-    for (NEditer::MapObject* object : objects) object->Update();
+void MapManager::ShowRace(const race::Course& course, std::uint32_t update) {
+    for (std::size_t i = 0; i < objects.size() && i < course.objects.size(); ++i)
+        if (course.objects[i].spins) objects[i]->world = course.WorldAt(i, update);
 }
 
 void MapManager::DrawObjects() {

@@ -1,5 +1,5 @@
-// The map singleton: kinds and placed objects, the race clock, and the view data and screen
-// overlays that effects, culling and the scenes share.
+// The map singleton: kinds and placed objects as the screen shows them, and the view data and
+// screen overlays that effects, culling and the scenes share.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,6 @@
 
 #include "platform/gpu/device.h"
 #include "platform/math/d3dx_math.h"
-#include "scenes/race_timer.h"
 #include "simplelib/texture.h"
 
 namespace NEditer {
@@ -19,6 +18,9 @@ class MapObject;
 class ParentMapObject;
 } // namespace NEditer
 class Camera;
+namespace race {
+class Course;
+}
 
 class MapManager {
 public:
@@ -46,7 +48,8 @@ public:
     // not numbered exactly 0 .. n-1 all of them are, so the course has no checkpoints at all.
     void LoadModels(gpu::Device* device);
     NEditer::ParentMapObject* FindDefinition(const std::string& kindName) const;
-    void UpdateObjects();
+    // The moving objects as they stand at the race's update `update` (objects in the course's order).
+    void ShowRace(const race::Course& course, std::uint32_t update);
     void DrawObjects();
     // Deletes the placed objects (the game scene's release); kinds and models stay loaded.
     void DeleteObjects();
@@ -59,6 +62,8 @@ public:
     void CreateOverlays();
     void SetFrustum(float aspect, float fovY, float far);
     void UpdateFrustum();
+    // One frame of the scene change's white fade, and its drawing.
+    void StepFade();
     void DrawFade();
     void DrawDim(std::int32_t alpha);
     // true when the sphere lies outside one of the four side planes.
@@ -73,12 +78,11 @@ public:
 
     std::string definitionsFrom; // the map whose kinds `definitions` holds
 
-    RaceTimer timer;
-
     SimpleLib::CTexture fadeTexture;
     std::int32_t alpha = 0;
     bool fadingIn = false;
     bool active = false;
+    bool fadeShown = false; // this frame shows the fade (the frame that ends it shows its last step)
     D3DXMATRIX cameraRotation = MatrixIdentity();
     float aspect = 0, fovY = 0, farDistance = 0;
     Camera* camera = nullptr;

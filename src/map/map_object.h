@@ -20,6 +20,10 @@ public:
     virtual void Uninit() { name.clear(); }
     virtual void Init() {}
     virtual void Update() {}
+    // Objects that move during a race (a sail) move as a function of the race's update number; the
+    // world matrix as placed by the map, before any move.
+    virtual bool Spins() const { return false; }
+    virtual D3DXMATRIX PlacedWorld() const { return world; }
 
     // Bounding radius around the position: the farthest vertex with the object's axis scales applied.
     // Leaves `radius` alone when there is no loaded model to measure.

@@ -1,4 +1,5 @@
-// Sail: the windmill sail that spins about its own X axis by one degree a frame.
+// Sail: the windmill sail that spins about its own X axis by one degree an update; the course
+// turns it (race::Course::WorldAt), so every racer and every screen sees the same turn.
 #pragma once
 
 #include "map/map_object.h"
@@ -6,10 +7,9 @@
 class Sail : public NEditer::MapObject {
 public:
     void Init() override;
-    void Update() override;
+    bool Spins() const override { return true; }
+    D3DXMATRIX PlacedWorld() const override { return basis * translation; }
 
-    D3DXMATRIX spinStep = MatrixIdentity();
     D3DXMATRIX translation = MatrixIdentity();
-    D3DXMATRIX spin = MatrixIdentity();
     D3DXMATRIX basis = MatrixIdentity();
 };

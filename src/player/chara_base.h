@@ -1,10 +1,12 @@
-// CharaBase: everything a flying character has — its matrices, flight variables and animated model.
+// CharaBase: a flying character as the screen shows it — the racer as of the latest update, which the
+// effects that follow it, the camera and the HUD read, and its animated model.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
 #include "platform/math/d3dx_math.h"
+#include "race/racer_state.h"
 
 namespace SimpleLib {
 class CSkinMesh;
@@ -26,31 +28,11 @@ public:
     // starts from the seated pose blending into the set stored after it.
     void LoadModel(const char* path);
 
-    // The position of a racer is the translation of positionMatrix.
-    D3DXVECTOR3 Position() const { return MatrixPosition(positionMatrix); }
+    // The position of a racer is the translation of its positionMatrix.
+    D3DXVECTOR3 Position() const { return racer.Position(); }
 
-    std::int32_t autoPilot = 0;
-    D3DXMATRIX orientation = MatrixIdentity();
-    D3DXMATRIX cameraMatrix = MatrixIdentity();
-    D3DXMATRIX positionMatrix = MatrixIdentity();
-    D3DXMATRIX pitchMatrix = MatrixIdentity();
-    D3DXMATRIX yawMatrix = MatrixIdentity();
-    D3DXMATRIX drawMatrix = MatrixIdentity();
-    D3DXVECTOR3 velocity{0, 0, 0};
-    D3DXVECTOR3 broomTail{0, 0, 0};
-    float maxSpeed = 2.2f;
-    float speed = 0.0f;
-    float pitch = 0.0f;
-    float yaw = 0.0f; // set by the start placement
-    float pitchRate = 0.0f;
-    float yawRate = 0.0f;
-    bool boosting = false;
-    bool frozen = true;
-    std::int32_t nextCheckPoint = 0;
-    float turnRateLimit = 0.8f;
-    float boostTurnRateLimit = 2.0f;
-    float reach = 5.0f;
-    float acceleration = 0.01f;
+    // A copy of the race's racer, taken after every update; the race itself never reads it.
+    race::RacerState racer;
     std::shared_ptr<SimpleLib::CSkinMesh> model;
     std::shared_ptr<SimpleLib::CMeshObject> skeleton;
     std::shared_ptr<SimpleLib::CAnimator> animator;

@@ -1,13 +1,8 @@
-// Player: a racer's set-up, its per-frame update and its drawing.
+// Player: a racer's effects, the sparks of its updates, and its drawing.
 #include "player/player.h"
-
-#include <cstdlib>
 
 #include "effects/base_effect.h"
 #include "effects/effect_manager.h"
-#include "map/check_point.h"
-#include "map/course_manager.h"
-#include "map/map_manager.h"
 #include "render/graphics_device.h"
 #include "render/shader_manager.h"
 #include "simplelib/animator.h"
@@ -16,14 +11,52 @@
 #include "simplelib/resource_cache.h"
 
 namespace {
-constexpr int kStartDelayRange = 200; // frames an automatic racer may wait at the start
+
 constexpr int kCircleParamSpin = 9;
+
+// Sparks: size factor, colour (a, r, g, b), speed.
+struct SparkKind {
+    float sizeFactor;
+    int a, r, g, b;
+    bool placedAtBroom;
+    float speed;
+};
+constexpr SparkKind kThrottleSpark1{0.025f, 255, 255, 255, 255, false, 0.1f};
+constexpr SparkKind kThrottleSpark2{0.075f, 255, 255, 255, 255, false, 0.5f};
+constexpr SparkKind kBurstSpark{0.075f, 255, 255, 255, 0, false, 1.2f};
+constexpr SparkKind kBoostSpark{0.02f, 255, 255, 255, 100, true, 0.75f};
+constexpr SparkKind kCheckPointSpark{0.05f, 255, 255, 0, 0, true, 0.1f};
+
+// The circle under a person's racer: spin (degrees per update) and colour target.
+constexpr float kCircleBoostSpin = 10.0f;
+constexpr float kCircleCheckPointSpin = 15.0f;
+constexpr float kCircleSpeedSpin = 4.0f; // added at full speed to the base spin of 1
+constexpr int kCircleFadeStep = 10;
+
+void StartCircleFade(BaseEffect* circle, float spin, int a, int r, int g, int b) {
+    if (!circle) return;
+    circle->params[kCircleParamSpin] = spin;
+    circle->StartColorFade(a, r, g, b, kCircleFadeStep);
+}
+
+void ShedSpark(Player& p, const SparkKind& kind, const D3DXMATRIX& rotation) {
+    EffectManager& effects = EffectManager::Instance();
+    BaseEffect* spark = effects.Create("broomeffect");
+    if (!spark) return;
+    const float size = static_cast<float>(effects.Random(5)) * kind.sizeFactor;
+    spark->SetBillboardSize(size, size);
+    spark->rotation = rotation;
+    spark->owner = &p;
+    spark->SetColor(kind.a, kind.r, kind.g, kind.b);
+    if (kind.placedAtBroom) spark->SetPosition(p.broomOffset);
+    spark->SetSpeed(kind.speed);
+}
+
 } // namespace
 
-Player::Player() { history.fill(MatrixIdentity()); }
+Player::Player() = default;
 
 Player::~Player() {
-    waypoints.clear();
     broom.reset();
     animator.reset();
     skeleton.reset();
@@ -31,28 +64,25 @@ Player::~Player() {
 }
 
 void Player::Init() {
-    orientation = MatrixTranslation(20.0f, 15.0f, 0.0f); // until the start grid places the racer
     broom = ResourceCache::Instance().GetMesh(kBroomModel);
     broomOffset = MatrixTranslation(0.0f, 1.0f, 0.0f);
 
     EffectManager& effects = EffectManager::Instance();
-    if (autoPilot == 1) {
+    if (racer.seat < 0) {
         for (BaseEffect** effect : {&circle, &arrow}) {
             if (*effect) {
                 (*effect)->Retire();
                 *effect = nullptr;
             }
         }
-        waypoints.clear();
         trail = effects.Create("trajectory");
         if (trail) {
             trail->SetBillboardSize(0.15f, 2.0f);
             trail->SetColor(0, 255, 255, 255);
-            trail->SetPosition(positionMatrix);
+            trail->SetPosition(racer.positionMatrix);
             trail->owner = this;
             trail->SetBillboardSize(1.2f, 8.0f);
         }
-        startDelay = std::rand() % kStartDelayRange;
         return;
     }
 
@@ -75,52 +105,47 @@ void Player::Init() {
     trail = nullptr;
 }
 
+void Player::Follow(const race::RacerState& now, const race::RacerFx& fx) {
+    racer = now;
+    if (fx.throttleChance > 0) {
+        if (EffectManager::Instance().Random(fx.throttleChance) == 0)
+            ShedSpark(*this, kThrottleSpark1, fx.sparkRotation);
+        if (fx.throttleBigSpark) ShedSpark(*this, kThrottleSpark2, fx.sparkRotation);
+    }
+    if (fx.handFlown) {
+        const D3DXMATRIX turn = racer.pitchMatrix * racer.yawMatrix;
+        if (fx.burstSpark) ShedSpark(*this, kBurstSpark, turn);
+        if (racer.boosting) {
+            if (fx.boostSpark) ShedSpark(*this, kBoostSpark, turn);
+            StartCircleFade(circle, kCircleBoostSpin, 150, 200, 200, 50);
+        } else {
+            StartCircleFade(circle, racer.speed / racer.maxSpeed * kCircleSpeedSpin + 1.0f, 150, 150, 150, 255);
+        }
+        if (fx.checkPointSpark) {
+            ShedSpark(*this, kCheckPointSpark, turn);
+            StartCircleFade(circle, kCircleCheckPointSpin, 150, 255, 0, 0);
+        }
+    }
+    Update();
+}
+
 void Player::Update() {
-    if (autoPilot == 0) {
-        KeyboardFlightStep();
-    } else {
-        AutoFlightStep();
-    }
-    const auto& checkPoints = CourseManager::Instance().checkPoints;
-    if (nextCheckPoint >= 0 && nextCheckPoint < static_cast<std::int32_t>(checkPoints.size())) {
-        const D3DXVECTOR3 toNext = MatrixPosition(checkPoints[nextCheckPoint]->world) - Position();
-        distanceToNext = D3DXVec3Length(&toNext);
-    }
     if (animator) animator->AdvanceTime(1.0);
-    if (skeleton && !skeleton->bones.empty()) skeleton->UpdateBoneMatrices(skeleton->bones[0].get(), drawMatrix);
+    if (skeleton && !skeleton->bones.empty()) skeleton->UpdateBoneMatrices(skeleton->bones[0].get(), racer.drawMatrix);
 }
 
 void Player::Draw() {
     ModelShader& shader = ShaderManager::Instance().mainShader;
     if (skeleton && !skeleton->bones.empty()) {
-        shader.SetMatrix("mW", drawMatrix);
+        shader.SetMatrix("mW", racer.drawMatrix);
         shader.DrawSkinnedModel(*skeleton);
     }
     gpu::Device* device = GraphicsDevice::Instance().device.get();
     if (std::shared_ptr<SimpleLib::CMesh> mesh = broom.lock(); mesh && device) {
-        const D3DXMATRIX world = broomOffset * drawMatrix;
+        const D3DXMATRIX world = broomOffset * racer.drawMatrix;
         device->SetTransform(D3DTS_WORLD, &world);
         mesh->Draw();
     }
 }
 
 void Player::Release() { trail = nullptr; }
-
-void Player::CameraStep() {
-    CourseManager::Instance().SetCurrentCheckPoint(nextCheckPoint);
-
-    // The camera turns kHistoryLength - 1 frames behind the racer while staying on its position.
-    for (int k = kHistoryLength - 1; k >= 1; --k) history[k] = history[k - 1];
-    history[0] = orientation;
-    history[0]._41 = history[0]._42 = history[0]._43 = 0.0f;
-    cameraMatrix = history.back();
-    cameraMatrix._41 = orientation._41;
-    cameraMatrix._42 = orientation._42;
-    cameraMatrix._43 = orientation._43;
-    MapManager::Instance().cameraRotation = history.back();
-
-    const D3DXVECTOR3 up{0.0f, 1.0f, 0.0f};
-    D3DXVECTOR3 viewPoint;
-    D3DXVec3TransformCoord(&viewPoint, &up, &orientation);
-    MapManager::Instance().UpdateVisibility(viewPoint);
-}

@@ -1,73 +1,39 @@
-// Player: one racer — race state, the effects that follow it, the automatic pilot's controls, and its
-// flight (player_flight.cpp), collision and course following (player_course.cpp).
+// Player: one racer as the screen shows it — its model and broom, the effects that follow it (the
+// trail of a computer racer; the arrow, circle and light balls of a person's racer) and the sparks
+// its updates call for. The race itself lives in the race state; a Player follows it.
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <deque>
 #include <memory>
 
 #include "player/chara_base.h"
+#include "race/race_events.h"
 
 namespace SimpleLib {
 class CMesh;
-}
-namespace NEditer {
-class MapObject;
 }
 class BaseEffect;
 
 class Player : public CharaBase {
 public:
-    static constexpr int kHistoryLength = 15; // the camera looks 14 frames back
     static constexpr const char* kBroomModel = "data/XFile/houki.x";
 
     Player();
     ~Player() override;
 
+    // Creates the effects that follow the racer: `racer` must already hold the racer's state.
     void Init() override;
+    // The animation moves on by one update and the skeleton takes the drawn pose.
     void Update() override;
     void Draw() override;
     void Release() override;
 
-    // ---- flight (one frame), in the order the step runs them ----
-    void KeyboardFlightStep();
-    void AutoFlightStep();
-    void OrientAndMove(float driftFactor);
-    // The camera step of the keyboard racer, run after every racer has flown this frame.
-    void CameraStep();
+    // After a race update: takes the racer's new state, sheds the sparks the update called for and
+    // sets the circle under a person's racer, then moves the animation on.
+    void Follow(const race::RacerState& now, const race::RacerFx& fx);
 
-    // ---- course ----
-    // Ray test along the velocity against the map objects, then checkpoint passage and the finish.
-    void CollideAndPassCheckPoints();
-    // Obstacle check of the segment start→target; returns true when the way is clear. `point` gets
-    // the target itself, or the detour point (which is then also put in front of waypoints).
-    bool PlanWaypoint(const D3DXVECTOR3& target, const D3DXVECTOR3& start, D3DXVECTOR3* point);
-    // The automatic pilot: turns the target into the six inputs (and the small direct corrections).
-    void Steer();
-
-    std::int32_t celebration = 0;
-    float boostTimer = 0.0f;
-    std::int32_t startDelay = 0;
-    float distanceToNext = 0.0f;
-    bool finished = false;
-    bool noCollision = false;
-    // This frame the automatic pilot found the way to its next checkpoint blocked and heads for a detour.
-    bool detouring = false;
-    // The object this frame's collision step pushed the racer off, if any (course checks read it).
-    const NEditer::MapObject* touched = nullptr;
-    std::int32_t pitchSign = -1;
     std::weak_ptr<SimpleLib::CMesh> broom;
     D3DXMATRIX broomOffset = MatrixIdentity();
-    std::array<D3DXMATRIX, kHistoryLength> history;
-    std::deque<D3DXVECTOR3> waypoints;
     BaseEffect* trail = nullptr;
     BaseEffect* arrow = nullptr;
     BaseEffect* circle = nullptr;
-    bool throttleInput = false;
-    bool boostInput = false;
-    bool rightInput = false;
-    bool leftInput = false;
-    bool pitchUpInput = false;
-    bool pitchDownInput = false;
 };

@@ -1,12 +1,14 @@
-// PlayerManager: the five racers — roster, start grid, the per-frame drive, the rank, tear-down.
+// PlayerManager: the racers as the screen shows them — one Player per racer of the race, dressed by
+// its place on the grid, following the race after every update.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-#include "player/difficulty.h"
 #include "player/player.h"
+#include "race/race_events.h"
+#include "race/race_state.h"
 
 class PlayerManager {
 public:
@@ -14,21 +16,18 @@ public:
     // Starts from a fresh, empty singleton (tests).
     static void ResetInstance();
 
-    // The roster, its computer racers tuned for `level`.
-    void Create(Difficulty level);
-    void PlaceAtStart(float x, float y, float z, float heading);
-    void Update();
+    // A Player for every racer of the race, with its model and its effects.
+    void Create(const race::RaceState& race);
+    // After an update: every racer takes its new state and shows what its update called for.
+    void Follow(const race::RaceState& race, const race::RaceEvents& events);
     void Draw();
-    void StartRace();
     void Clear();
 
-    // The keyboard racer's model (the ghost of a best race wears it too).
+    // The first person's racer's model (the ghost of a best race wears it too).
     static constexpr const char* kKeyboardModel = "data/XFile/aaa/perlita.x";
 
-    // The keyboard racer's place among the racers, counted as Update does.
-    std::int32_t ComputeRank() const;
+    // The Player of the racer a person in `seat` flies, or null.
+    Player* OfSeat(std::int32_t seat) const;
 
-    std::int32_t rank = 1;
     std::vector<std::shared_ptr<Player>> players;
-    std::weak_ptr<Player> user;
 };

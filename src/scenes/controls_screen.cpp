@@ -2,8 +2,8 @@
 #include "scenes/controls_screen.h"
 
 #include "map/map_manager.h"
+#include "platform/window/input.h"
 #include "scenes/hud_glyphs.h"
-#include "scenes/key_latches.h"
 #include "render/graphics_device.h"
 
 namespace {
@@ -22,12 +22,12 @@ void ControlsScreen::Open(const KeyBindings& bindings) {
     open = true;
 }
 
-void ControlsScreen::Update() {
+void ControlsScreen::Update(race::Seat& seat) {
     if (!open) return;
     // Each key is polled every frame so its latch follows it, whichever one closes the screen.
-    const bool f1 = KeyPressed(VK_F1, controlsLatch);
-    const bool enter = KeyPressed(VK_RETURN, enterLatch);
-    const bool escape = KeyPressed(VK_ESCAPE, escapeLatch);
+    const bool f1 = seat.Pressed(VK_F1);
+    const bool enter = seat.Pressed(VK_RETURN);
+    const bool escape = seat.Pressed(VK_ESCAPE);
     if (f1 || enter || escape) open = false;
 }
 

@@ -2,6 +2,8 @@
 // darkened title or race. F1 opens it; F1, Enter or Escape close it.
 #pragma once
 
+#include "race/seat.h"
+
 #include <vector>
 
 #include "app/settings/controls_list.h"
@@ -12,7 +14,7 @@ public:
     void Open(const KeyBindings& bindings);
     bool IsOpen() const { return open; }
     // Polls F1, Enter and Escape through their shared latches; any of them closes the screen.
-    void Update();
+    void Update(race::Seat& seat);
     // Inside the scene's sprite batch.
     void Draw();
 

@@ -1,26 +1,29 @@
-// Game: the race scene. Init sets the stage and warms the world up; Update runs the race flow and
-// steps the world in a fixed order; Render draws the world, the glow and the HUD or result screen.
+// Game: the race scene. Init builds the course and the race on its grid and warms it up; Update
+// runs the race flow and steps the race; what the race reports turns into sounds, effects and the
+// HUD; Render draws the world, the glow and the HUD or result screen.
 #include "scenes/game.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "effects/base_effect.h"
 #include "effects/effect_manager.h"
 #include "map/check_point.h"
 #include "map/course_list.h"
+#include "map/course_builder.h"
 #include "map/course_manager.h"
 #include "map/map_manager.h"
 #include "platform/text/translation.h"
-#include "platform/window/clock.h"
+#include "platform/window/input.h"
 #include "platform/window/message_box.h"
-#include "player/difficulty.h"
+#include "race/difficulty.h"
 #include "player/player_manager.h"
 #include "render/graphics_device.h"
 #include "render/graphics_quality.h"
 #include "render/shader_manager.h"
 #include "scenes/hud_glyphs.h"
-#include "scenes/key_latches.h"
+#include "race/step.h"
 #include "sound/sound_manager.h"
 
 namespace {
@@ -51,8 +54,6 @@ constexpr std::uint32_t kStalledUpdates = 3750;
 
 gpu::Device* Device() { return GraphicsDevice::Instance().device.get(); }
 
-std::shared_ptr<Player> KeyboardRacer() { return PlayerManager::Instance().user.lock(); }
-
 const CourseEntry& Course() { return CourseList::Instance().Selected(); }
 
 D3DCOLORVALUE Opaque(const D3DXVECTOR3& rgb) { return D3DCOLORVALUE{rgb.x, rgb.y, rgb.z, 1}; }
@@ -69,14 +70,21 @@ Game::Game() { sceneId = kGameScene; }
 
 Game::~Game() { Release(); }
 
+const race::RacerState* Game::PersonRacer() const {
+    const std::int32_t person = Person();
+    return person < 0 ? nullptr : &race.racers[static_cast<std::size_t>(person)];
+}
+
+Player* Game::PersonView() const { return PlayerManager::Instance().OfSeat(0); }
+
 // ---- Init ---------------------------------------------------------------------------------------
 
 void Game::SetUpView() {
     GraphicsDevice& graphics = GraphicsDevice::Instance();
-    const CourseEntry& course = Course();
-    graphics.SetDirectionalLight(course.lightDirection, Opaque(course.lightDiffuse), Opaque(course.lightAmbient),
+    const CourseEntry& entry = Course();
+    graphics.SetDirectionalLight(entry.lightDirection, Opaque(entry.lightDiffuse), Opaque(entry.lightAmbient),
                                  D3DCOLORVALUE{1, 1, 1, 0});
-    ShaderManager::Instance().SetFog(course.fog, kFarPlane);
+    ShaderManager::Instance().SetFog(entry.fog, kFarPlane);
     camera = std::make_unique<Camera>();
     const float aspect = ScreenWidth() / ScreenHeight();
     MapManager::Instance().SetFrustum(aspect, kFieldOfView, kFarPlane);
@@ -90,11 +98,11 @@ void Game::StartCountdown() {
     startEffect = EffectManager::Instance().Create("starteffect");
     if (!startEffect) return;
     // Worked in double so that the shipped grid's marker lands on exactly the same floats.
-    const CourseEntry& course = Course();
-    const double turn = course.heading * kPi / 180.0;
-    const float x = static_cast<float>(course.start.x + std::sin(turn) * kMarkerAhead);
-    const float y = static_cast<float>(course.start.y + kMarkerRise);
-    const float z = static_cast<float>(course.start.z + std::cos(turn) * kMarkerAhead);
+    const CourseEntry& entry = Course();
+    const double turn = entry.heading * kPi / 180.0;
+    const float x = static_cast<float>(entry.start.x + std::sin(turn) * kMarkerAhead);
+    const float y = static_cast<float>(entry.start.y + kMarkerRise);
+    const float z = static_cast<float>(entry.start.z + std::cos(turn) * kMarkerAhead);
     startEffect->rotation = MatrixRotationY(static_cast<float>(turn));
     startEffect->SetPosition(MatrixTranslation(x, y, z));
     // a second Init places the circles by the rotation and position just given
@@ -111,11 +119,11 @@ void Game::Init() {
         SoundManager::Instance().Play(1, Course().music);
     }
     skyScale = MatrixScaling(kSkyScale, kSkyScale, kSkyScale);
-    MapManager::Instance().LoadMap();
-    MapManager::Instance().LoadModels(Device());
+    MapManager& map = MapManager::Instance();
+    map.LoadMap();
+    map.LoadModels(Device());
     CourseManager::Instance().CollectCheckPoints();
 
-    RaceTimer& timer = MapManager::Instance().timer;
     if (CourseManager::Instance().checkPoints.empty()) {
         // Every racer steers for and counts checkpoints; without one there is no race to run.
         MessageBoxA(window, platform::text::Translate(kNoCourseMessage), kCaption, MB_OK | MB_ICONERROR);
@@ -125,9 +133,17 @@ void Game::Init() {
         return;
     }
 
-    PlayerManager::Instance().Create(settings->values.difficulty);
-    const CourseEntry& course = Course();
-    PlayerManager::Instance().PlaceAtStart(course.start.x, course.start.y, course.start.z, course.heading);
+    course = BuildCourse(map, CourseManager::Instance(), Course());
+    const std::uint64_t seed = seeds ? seeds->Next() : 1;
+    race = race::NewRace(course, race::Grid{}, settings->values.difficulty, seed);
+    // The sparks draw from a generator of their own, seeded from the race's so a replay shows the same.
+    EffectManager::Instance().SeedRandom(~seed);
+    PlayerManager::Instance().Create(race);
+    if (checks && checks->synctest > 0) syncTest = std::make_unique<race::SyncTest>(checks->synctest);
+    if (const race::RacerState* person = PersonRacer()) {
+        camera->Place(*person);
+        map.cameraRotation = camera->Rotation();
+    }
     records.Load(settings->values.difficulty, settings->values.ghost);
     ghost.Begin(records.TakeGhost());
     board.Init();
@@ -137,15 +153,10 @@ void Game::Init() {
     pressEnter.Init();
     pressEnter.translation = MatrixTranslation(ScreenWidth() * 0.35f, ScreenHeight() * 0.8f, 0.0f);
 
-    // Warm-up: the world and its effects run a few frames before the first one is shown.
-    raceStarted = true;
+    // Warm-up: the race and its effects run a few updates before the first picture.
     warmingUp = true;
-    for (int i = 0; i < kWarmUpFrames; ++i) {
-        Update();
-        Render();
-    }
+    for (int i = 0; i < kWarmUpFrames; ++i) Update();
     warmingUp = false;
-    raceStarted = false;
     cleared = false;
     dimAlpha = 0;
 }
@@ -153,8 +164,8 @@ void Game::Init() {
 // ---- Update -------------------------------------------------------------------------------------
 
 bool Game::AskReturnToTitle() {
-    if (!KeyPressed(VK_ESCAPE, escapeLatch)) return false;
-    // The race stands still while the question is open, so the time spent answering is not lost.
+    if (!Seat().Pressed(VK_ESCAPE)) return false;
+    // The race stands still while the question is open.
     Halt();
     const int answer = MessageBoxA(window, platform::text::Translate(kReturnQuestion), kCaption,
                                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
@@ -162,31 +173,24 @@ bool Game::AskReturnToTitle() {
     return answer == IDYES;
 }
 
-void Game::Halt() {
-    if (!haltedAt) haltedAt = timeGetTime();
-}
-
-// The clock counts from its start time, so moving the start by the stop's length takes the stop out.
 void Game::Resume() {
-    if (!haltedAt || paused || controls.IsOpen()) return;
-    RaceTimer& timer = MapManager::Instance().timer;
-    if (!timer.stopped) timer.startTime += timeGetTime() - *haltedAt;
-    haltedAt.reset();
+    if (paused || controls.IsOpen()) return;
+    halted = false;
 }
 
 bool Game::UpdatePause() {
     if (warmingUp) return false;
     if (controls.IsOpen()) {
-        controls.Update();
+        controls.Update(Seat());
         Resume();
         return Halted();
     }
-    if (KeyPressed(VK_F1, controlsLatch)) {
+    if (Seat().Pressed(VK_F1)) {
         controls.Open(settings->values.keys);
         Halt();
         return true;
     }
-    if (KeyPressed('P', pauseLatch)) {
+    if (Seat().Pressed('P')) {
         paused = !paused;
         if (paused) Halt();
         else Resume();
@@ -194,41 +198,83 @@ bool Game::UpdatePause() {
     return Halted();
 }
 
-void Game::UpdateClock() {
-    RaceTimer& timer = MapManager::Instance().timer;
-    if (timer.stopped) return;
-    timer.elapsed = timeGetTime() - timer.startTime;
-    timer.minutes = timer.elapsed / 60000;
-    timer.seconds = (timer.elapsed / 1000) % 60;
-    timer.milliseconds = timer.elapsed % 1000;
-}
+void Game::StepRace() {
+    std::array<race::Controls, race::RaceState::kMostRacers> steering{};
+    if (const std::int32_t person = Person(); person >= 0) steering[static_cast<std::size_t>(person)] = Seat().Read();
+    const std::span<const race::Controls> given(steering.data(), race.racerCount);
+    if (syncTest) syncTest->Before(race, given);
+    const race::RaceEvents events = race::Step(race, course, given);
+    if (std::string report; syncTest && !syncTest->After(race, course, &report)) {
+        checks->failure = "synctest: " + report;
+        exitRequested = true;
+        syncTest.reset();
+    }
 
-void Game::StepWorld() {
-    MapManager::Instance().UpdateObjects();
-    PlayerManager::Instance().Update();
+    MapManager::Instance().ShowRace(course, race.update);
+    ShowEvents(events);
+    PlayerManager::Instance().Follow(race, events);
+    FollowWithCamera();
     for (CheckPoint* checkPoint : CourseManager::Instance().checkPoints) checkPoint->Update();
     EffectManager::Instance().UpdateAll();
+    if (const race::RacerState* person = PersonRacer()) {
+        hud.place = person->place;
+        if (camera) camera->Follow(person->speed);
+        MapManager::Instance().UpdateFrustum();
+    }
+    timer.Show(race.ClockMs());
+}
+
+// The sounds of an update, in the order it reported them.
+void Game::ShowEvents(const race::RaceEvents& events) {
+    SoundManager& sounds = SoundManager::Instance();
+    for (const race::RaceEvent& event : events) {
+        switch (event.kind) {
+        case race::EventKind::CountdownBeep: sounds.Play(0, "push"); break;
+        case race::EventKind::Go: sounds.Play(0, "go"); break;
+        case race::EventKind::CheckPointPassed:
+            if (event.byHand) sounds.Play(0, "get");
+            break;
+        case race::EventKind::BoostStart: sounds.Play(1, "fly"); break;
+        case race::EventKind::BoostStop: sounds.Stop("fly"); break;
+        case race::EventKind::Finish: break;
+        }
+    }
+}
+
+// The person's camera turns after every racer has flown; checkpoints are coloured for their next
+// one, billboards face their camera and the scenery in their view is drawn.
+void Game::FollowWithCamera() {
+    const race::RacerState* person = PersonRacer();
+    if (!person || !camera) return;
+    MapManager& map = MapManager::Instance();
+    CourseManager::Instance().SetCurrentCheckPoint(person->nextCheckPoint);
+    camera->Step(*person);
+    map.cameraRotation = camera->Rotation();
+    const D3DXVECTOR3 up{0.0f, 1.0f, 0.0f};
+    D3DXVECTOR3 viewPoint;
+    D3DXVec3TransformCoord(&viewPoint, &up, &person->orientation);
+    map.UpdateVisibility(viewPoint);
 }
 
 void Game::FinishRace() {
     cleared = true;
     hud.alpha = 0;
-    MapManager::Instance().timer.alpha = 0;
+    timer.alpha = 0;
     SoundManager::Instance().Play(0, "clear");
-    spaceLatch = true;
-    records.Finish(results, PlayerManager::Instance().rank);
+    // Space on the result screen races again; a throttle held over the line is not that press.
+    Seat().ForgetHeld(VK_SPACE);
+    const race::RacerState* person = PersonRacer();
+    records.Finish(results, person ? person->place : 1);
 }
 
-// After each world step: finishing times, splits, this race's ghost updates and the saved ghost.
+// After each update: finishing times, splits, this race's ghost updates and the saved ghost.
 void Game::FollowRace() {
     ++worldSteps;
+    if (race.started && !results.Started()) results.Start(race.racerCount);
     if (!results.Started()) return;
-    const RaceTimer& timer = MapManager::Instance().timer;
-    const auto& racers = PlayerManager::Instance().players;
-    const bool keyboardWasFlying = !results.KeyboardFinished();
-    results.Observe(racers, timeGetTime() - timer.startTime, timer.elapsed);
-    if (std::shared_ptr<Player> keyboard = KeyboardRacer(); keyboard && keyboardWasFlying)
-        records.Capture(*keyboard, static_cast<float>(worldSteps));
+    const bool personWasFlying = !results.KeyboardFinished();
+    results.Observe(race, Person());
+    if (Player* view = PersonView(); view && personWasFlying) records.Capture(*view, static_cast<float>(worldSteps));
     ghost.ShowUpdate(results.Updates() - 1);
 }
 
@@ -246,47 +292,44 @@ std::int32_t Game::Update() {
         StopMusic();
         // a boost held through the question would loop on over the title
         SoundManager::Instance().Stop("fly");
-        raceStarted = false;
         return kTitleScene;
     }
 
-    RaceTimer& timer = MapManager::Instance().timer;
-    std::shared_ptr<Player> keyboard = KeyboardRacer();
-    if (keyboard && keyboard->finished && !cleared) FinishRace();
-    if (cleared && KeyPressed(VK_RETURN, enterLatch)) {
+    const race::RacerState* person = PersonRacer();
+    if (person && person->finished && !cleared) FinishRace();
+    if (cleared && Seat().Pressed(VK_RETURN)) {
         StopMusic();
         return kTitleScene;
     }
-    if (cleared && KeyPressed(VK_SPACE, spaceLatch)) {
+    if (cleared && Seat().Pressed(VK_SPACE)) {
         SoundManager::Instance().Play(0, "push");
         return SceneBase::kAgain;
     }
     if (!cleared && UpdatePause()) return kGameScene;
-    if (startEffect && !startEffect->fading && !raceStarted) {
-        raceStarted = true;
-        PlayerManager::Instance().StartRace();
-        timer.stopped = false;
-        timer.startTime = timeGetTime();
-        results.Start(PlayerManager::Instance().players.size());
-    }
-    UpdateClock();
-    StepWorld();
+    StepRace();
     FollowRace();
     if (NoRacerPasses() && AskTitleForStalledRace()) {
         StopMusic();
         SoundManager::Instance().Stop("fly");
-        raceStarted = false;
         return kTitleScene;
     }
     return kGameScene;
 }
 
+void Game::Animate() {
+    if (!cleared) return;
+    dimAlpha = NextDimAlpha(dimAlpha);
+    timer.StepResultFade();
+    hud.StepResultFade();
+    pressEnter.Blink();
+}
+
 // Each racer's next checkpoint and whether it has finished: any change is a checkpoint passed.
 bool Game::NoRacerPasses() {
-    if (!raceStarted || warmingUp || cleared) return false;
+    if (!race.started || warmingUp || cleared) return false;
     std::vector<std::int32_t> progress;
-    for (const auto& racer : PlayerManager::Instance().players)
-        progress.push_back(racer->nextCheckPoint * 2 + (racer->finished ? 1 : 0));
+    for (std::size_t i = 0; i < race.racerCount; ++i)
+        progress.push_back(race.racers[i].nextCheckPoint * 2 + (race.racers[i].finished ? 1 : 0));
     if (progress != lastProgress) {
         lastProgress = std::move(progress);
         updatesWithoutPassage = 0;
@@ -315,27 +358,23 @@ void Game::Render() {
     scene.Begin();
     device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, kClearColour, 1.0f, 0);
     device->BeginScene();
-    if (camera) camera->Follow(KeyboardRacer().get());
-    MapManager::Instance().UpdateFrustum();
+    if (camera) device->SetTransform(D3DTS_VIEW, &camera->view);
     DrawWorld();
     scene.End();
 
     device->BeginPhase("hud");
     gpu::Sprite* sprite = GraphicsDevice::Instance().sprite.get();
     if (sprite) sprite->Begin(D3DXSPRITE_ALPHABLEND);
-    RaceTimer& timer = MapManager::Instance().timer;
     if (cleared) {
-        dimAlpha = NextDimAlpha(dimAlpha);
         MapManager::Instance().DrawDim(dimAlpha);
         timer.DrawResult();
         hud.DrawResult();
-        pressEnter.Blink();
         pressEnter.Draw();
     } else {
         timer.DrawRacing();
         hud.DrawRacing();
-        if (std::shared_ptr<Player> keyboard = KeyboardRacer())
-            indicators.Draw(keyboard->autoPilot != 0, keyboard->pitchSign != kFirstPitchSign);
+        if (const race::RacerState* person = PersonRacer())
+            indicators.Draw(person->autoPilot != 0, person->pitchSign != kFirstPitchSign);
         DrawOverlays();
     }
     DrawRaceText();
@@ -352,10 +391,10 @@ void Game::DrawOverlays() {
 std::int32_t Game::NextDimAlpha(std::int32_t alpha) { return std::min(alpha + kDimStep, kDimMost); }
 
 void Game::DrawSky() {
-    std::shared_ptr<Player> keyboard = KeyboardRacer();
-    if (!keyboard) return;
+    const race::RacerState* person = PersonRacer();
+    if (!person) return;
     // the sky sphere stays centred on the player wherever it flies
-    const D3DXVECTOR3 centre = MatrixPosition(keyboard->orientation);
+    const D3DXVECTOR3 centre = MatrixPosition(person->orientation);
     const D3DXMATRIX world = skyScale * MatrixTranslation(centre.x, centre.y, centre.z);
     Device()->SetTransform(D3DTS_WORLD, &world);
     sky.Draw();
@@ -370,15 +409,14 @@ void Game::DrawGhost() {
 }
 
 void Game::DrawRaceText() {
-    const RaceTimer& timer = MapManager::Instance().timer;
     if (!cleared) {
         RaceResults::Split split;
         if (results.LastSplit(&split))
-            board.DrawSplit(split, records.Before().BestSplit(split.index), timeGetTime() - timer.startTime);
+            board.DrawSplit(split, records.Before().BestSplit(split.index), race.raceUpdates * race::kUpdateMs);
         return;
     }
     ResultBoard::Summary summary;
-    summary.standings = results.Standings(PlayerManager::Instance().players);
+    summary.standings = results.Standings(race);
     summary.bestMs = records.BestMs();
     summary.newRecord = records.NewRecord();
     summary.difficulty = DifficultyName(settings->values.difficulty);
@@ -424,13 +462,13 @@ void Game::DrawWorld() {
 
 // Everything freed here is emptied or set to none, so a second run does nothing.
 void Game::Release() {
-    // The keyboard racer's boost sound loops until something stops it; nothing will once the race is gone.
+    // The person's boost sound loops until something stops it; nothing will once the race is gone.
     SoundManager::Instance().Stop("fly");
     camera.reset();
     PlayerManager::Instance().Clear();
     MapManager::Instance().camera = nullptr;
     MapManager::Instance().DeleteObjects();
-    MapManager::Instance().timer.digits.Release();
+    timer.digits.Release();
     CourseManager::Instance().DeleteCheckPoints();
     EffectManager::Instance().Clear();
     startEffect = nullptr;

@@ -1,4 +1,5 @@
-// Game: the race scene — set-up, the race flow with its clock, the world's step order and drawing.
+// Game: the race scene — it sets up the course and the race value, steps the race once an update
+// with the seat's controls, and shows it: sounds, effects, camera, HUD and the result screen.
 #pragma once
 
 #include <cstdint>
@@ -7,20 +8,26 @@
 #include <vector>
 
 #include "platform/math/d3dx_math.h"
+#include "race/course.h"
+#include "race/race_events.h"
+#include "race/race_state.h"
+#include "race/sync_test.h"
 #include "scenes/camera.h"
 #include "scenes/controls_screen.h"
+#include "scenes/ghost_racer.h"
 #include "scenes/pause_screen.h"
 #include "scenes/pilot_indicators.h"
-#include "scenes/ghost_racer.h"
 #include "scenes/press_enter_sprite.h"
 #include "scenes/race_records.h"
 #include "scenes/race_results.h"
+#include "scenes/race_timer.h"
 #include "scenes/rank_display.h"
 #include "scenes/result_board.h"
 #include "scenes/scene_base.h"
 #include "simplelib/mesh.h"
 
 class BaseEffect;
+class Player;
 
 class Game : public SceneBase {
 public:
@@ -30,53 +37,64 @@ public:
     void Init() override;
     // 1 to stay, 0 to go back to the title.
     std::int32_t Update() override;
+    // The result screen's dim, clock and place fading in, and its blinking prompt.
+    void Animate() override;
     void DrawWorld() override;
     void Render() override;
     void Release() override;
-    // raceStarted, cleared, rank, live effects, the clock, every racer and the ghost (game_trace.cpp).
+    // raceStarted, cleared, rank, live effects, the clock, every racer, the ghost and the race
+    // state's hash (game_trace.cpp).
     void WriteTrace(TraceWriter& trace) const override;
 
     // One result-screen frame of the darkening overlay: +2 up to 150.
     static std::int32_t NextDimAlpha(std::int32_t alpha);
+
+    // The person's racer on the grid (-1 when the course has no race), its state and its view.
+    std::int32_t Person() const { return race.RacerOfSeat(0); }
+    const race::RacerState* PersonRacer() const;
+    Player* PersonView() const;
+
+    // What decides the race: the course, built once, and the race state, stepped once an update.
+    race::Course course;
+    race::RaceState race;
 
     std::unique_ptr<Camera> camera;
     SimpleLib::CMesh sky;
     D3DXMATRIX skyScale = MatrixIdentity();
     BaseEffect* startEffect = nullptr;
     RankDisplay hud;
+    RaceTimer timer;
     PressEnterSprite pressEnter;
-    bool raceStarted = false;
     bool cleared = false;
     std::int32_t dimAlpha = 0;
     // P (or the pad's Start) pauses; F1 shows the controls, which pauses too.
     bool paused = false;
     ControlsScreen controls;
 
-    // The world stands still this frame: paused, the controls shown, or the Escape question open.
-    bool Halted() const { return haltedAt.has_value(); }
+    // The race stands still this frame: paused, the controls shown, or the Escape question open.
+    bool Halted() const { return halted; }
 
     // Finishing times and splits, the saved best and its ghost, and the text that shows them.
     RaceResults results;
     RaceRecords records;
     GhostRacer ghost;
     ResultBoard board;
-    // Space on the result screen races again; set at the finish so a throttle held over the line
-    // does not count as a press.
-    bool spaceLatch = false;
 
 private:
-    // Stops the race where it is; Resume lets it go on with the clock moved past the stop.
-    void Halt();
+    // Stops the race where it is; Resume lets it go on (unless the pause or the controls still hold it).
+    void Halt() { halted = true; }
     void Resume();
-    // F1 and P during the race; true when the world stands still this frame.
+    // F1 and P during the race; true when the race stands still this frame.
     bool UpdatePause();
     void DrawOverlays();
 
     void SetUpView();
     void StartCountdown();
     bool AskReturnToTitle();
-    void UpdateClock();
-    void StepWorld();
+    // One update of the race: the seats' controls in, the step, then everything that shows it.
+    void StepRace();
+    void ShowEvents(const race::RaceEvents& events);
+    void FollowWithCamera();
     void FinishRace();
     void FollowRace();
     void DrawSky();
@@ -88,10 +106,12 @@ private:
     // The title has been asked for once already (the no-course path); wait for the fade to end.
     bool titleAsked = false;
     bool warmingUp = false;
-    std::optional<std::uint32_t> haltedAt; // clock time when the race last stopped
+    bool halted = false;
     PauseScreen pauseScreen;
     PilotIndicators indicators;
-    // World steps since Init: each racer's animation has played this many frames.
+    // --synctest: every update is stepped again from a saved state and compared.
+    std::unique_ptr<race::SyncTest> syncTest;
+    // Race updates since Init: each racer's animation has played this many updates.
     std::uint32_t worldSteps = 0;
 
     // A course no racer can fly (a ring out of reach) would race for ever: after a minute of race

@@ -1,14 +1,15 @@
 // The race scene's part of the per-frame automation trace.
+#include <cinttypes>
+#include <cstdio>
+
 #include "app/automation/trace_writer.h"
 #include "effects/base_effect.h"
 #include "effects/effect_manager.h"
-#include "map/map_manager.h"
-#include "player/player_manager.h"
 #include "scenes/game.h"
 
 namespace {
 
-std::string RacerFields(const Player& racer) {
+std::string RacerFields(const race::RacerState& racer) {
     const D3DXVECTOR3 p = racer.Position();
     return TraceWriter::Object({
         {"pos", TraceWriter::Array({TraceWriter::Number(p.x), TraceWriter::Number(p.y), TraceWriter::Number(p.z)})},
@@ -26,25 +27,28 @@ std::string RacerFields(const Player& racer) {
 } // namespace
 
 void Game::WriteTrace(TraceWriter& trace) const {
-    const PlayerManager& players = PlayerManager::Instance();
-    const RaceTimer& timer = MapManager::Instance().timer;
-    trace.Set("raceStarted", TraceWriter::Bool(raceStarted));
+    const race::RacerState* person = PersonRacer();
+    trace.Set("raceStarted", TraceWriter::Bool(race.started));
     trace.Set("cleared", TraceWriter::Bool(cleared));
-    trace.Set("rank", TraceWriter::Integer(players.rank));
+    trace.Set("rank", TraceWriter::Integer(person ? person->place : 1));
     trace.Set("effects", TraceWriter::Integer(static_cast<std::int64_t>(EffectManager::Instance().LiveCount())));
+    const std::uint32_t elapsed = race.ClockMs();
     trace.Set("clock", TraceWriter::Object({
-                           {"stopped", TraceWriter::Bool(timer.stopped)},
-                           {"elapsed", TraceWriter::Integer(timer.elapsed)},
+                           {"stopped", TraceWriter::Bool(race.clockStopped)},
+                           {"elapsed", TraceWriter::Integer(elapsed)},
                            {"minutes", TraceWriter::Integer(timer.minutes)},
                            {"seconds", TraceWriter::Integer(timer.seconds)},
                            {"milliseconds", TraceWriter::Integer(timer.milliseconds)},
                        }));
     std::vector<std::string> racers;
-    for (const auto& racer : players.players) racers.push_back(RacerFields(*racer));
+    for (std::size_t i = 0; i < race.racerCount; ++i) racers.push_back(RacerFields(race.racers[i]));
     trace.Set("racers", TraceWriter::Array(racers));
     if (Halted()) trace.Set("paused", TraceWriter::Bool(true));
     const D3DXVECTOR3 g = ghost.Position();
     trace.Set("ghost", ghost.Visible() ? TraceWriter::Array({TraceWriter::Number(g.x), TraceWriter::Number(g.y),
                                                              TraceWriter::Number(g.z)})
                                        : "null");
+    char hash[17];
+    std::snprintf(hash, sizeof hash, "%016" PRIx64, race.Hash());
+    trace.Set("hash", TraceWriter::String(hash));
 }

@@ -23,7 +23,7 @@ GhostFrame GhostRacer::Capture(const Player& racer, float animationTime) {
     frame.position[0] = at.x;
     frame.position[1] = at.y;
     frame.position[2] = at.z;
-    D3DXMATRIX turn = racer.drawMatrix;
+    D3DXMATRIX turn = racer.racer.drawMatrix;
     turn._41 = turn._42 = turn._43 = 0.0f;
     D3DXQUATERNION q;
     D3DXQuaternionRotationMatrix(&q, &turn);
@@ -50,16 +50,16 @@ void GhostRacer::ShowUpdate(std::size_t index) {
     const GhostFrame& frame = run.frames[index];
     position = D3DXVECTOR3{frame.position[0], frame.position[1], frame.position[2]};
     const D3DXQUATERNION q{frame.rotation[0], frame.rotation[1], frame.rotation[2], frame.rotation[3]};
-    D3DXMatrixRotationQuaternion(&drawMatrix, &q);
-    drawMatrix._41 = position.x;
-    drawMatrix._42 = position.y;
-    drawMatrix._43 = position.z;
-    positionMatrix = MatrixTranslation(position.x, position.y, position.z);
+    D3DXMatrixRotationQuaternion(&racer.drawMatrix, &q);
+    racer.drawMatrix._41 = position.x;
+    racer.drawMatrix._42 = position.y;
+    racer.drawMatrix._43 = position.z;
+    racer.positionMatrix = MatrixTranslation(position.x, position.y, position.z);
     if (animator && frame.animationTime > animationShown) {
         animator->AdvanceTime(static_cast<double>(frame.animationTime - animationShown));
         animationShown = frame.animationTime;
     }
-    if (skeleton && !skeleton->bones.empty()) skeleton->UpdateBoneMatrices(skeleton->bones[0].get(), drawMatrix);
+    if (skeleton && !skeleton->bones.empty()) skeleton->UpdateBoneMatrices(skeleton->bones[0].get(), racer.drawMatrix);
 }
 
 void GhostRacer::Draw() {
@@ -67,7 +67,7 @@ void GhostRacer::Draw() {
     ModelShader& shader = ShaderManager::Instance().mainShader;
     if (skeleton && !skeleton->bones.empty()) {
         const float clear = 1.0f - kOpacity;
-        shader.SetMatrix("mW", drawMatrix);
+        shader.SetMatrix("mW", racer.drawMatrix);
         shader.SetValue("Translucency", &clear, sizeof clear);
         shader.DrawSkinnedModel(*skeleton);
         const float solid = 0.0f;
@@ -82,7 +82,7 @@ void GhostRacer::DrawBroom() {
     gpu::Device* device = GraphicsDevice::Instance().device.get();
     std::shared_ptr<SimpleLib::CMesh> mesh = broom.lock();
     if (!mesh || !device) return;
-    const D3DXMATRIX world = kBroomOffset * drawMatrix;
+    const D3DXMATRIX world = kBroomOffset * racer.drawMatrix;
     device->SetTransform(D3DTS_WORLD, &world);
     std::vector<D3DMATERIAL9> kept = mesh->materials;
     for (D3DMATERIAL9& material : mesh->materials) material.Diffuse.a *= kOpacity;

@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "map/map_manager.h"
+#include "platform/window/input.h"
 #include "platform/window/key_names.h"
 #include "scenes/hud_glyphs.h"
-#include "scenes/key_latches.h"
 #include "sound/sound_manager.h"
 #include "render/graphics_device.h"
 
@@ -47,12 +47,12 @@ void OptionsScreen::Open(SettingsInForce& settings) {
 
 std::size_t OptionsScreen::RowCount() const { return GhostRow() + 1; }
 
-void OptionsScreen::Update() {
+void OptionsScreen::Update(race::Seat& seat) {
     if (!open) return;
     // Every key is polled every frame so its latch follows it.
-    const bool up = KeyPressed(VK_NAVIGATION_UP, upLatch), down = KeyPressed(VK_NAVIGATION_DOWN, downLatch);
-    const bool left = KeyPressed(VK_NAVIGATION_LEFT, leftLatch), right = KeyPressed(VK_NAVIGATION_RIGHT, rightLatch);
-    const bool enter = KeyPressed(VK_RETURN, enterLatch), escape = KeyPressed(VK_ESCAPE, escapeLatch);
+    const bool up = seat.Pressed(VK_NAVIGATION_UP), down = seat.Pressed(VK_NAVIGATION_DOWN);
+    const bool left = seat.Pressed(VK_NAVIGATION_LEFT), right = seat.Pressed(VK_NAVIGATION_RIGHT);
+    const bool enter = seat.Pressed(VK_RETURN), escape = seat.Pressed(VK_ESCAPE);
     if (waitingForKey) {
         if (escape) {
             waitingForKey = false;

@@ -4,6 +4,8 @@
 // holds is swapped), Escape leaves and saves what changed to the settings file.
 #pragma once
 
+#include "race/seat.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -17,7 +19,7 @@ public:
     void Open(SettingsInForce& settings);
     bool IsOpen() const { return open; }
     // One frame of keys (the navigation keys, Enter and Escape, each through its latch).
-    void Update();
+    void Update(race::Seat& seat);
     // Inside the scene's sprite batch.
     void Draw();
 
@@ -42,7 +44,6 @@ private:
     Settings atOpen;                  // to tell whether anything changed
     std::vector<bool> keysHeldBefore; // physical keys held when the last frame looked
     std::string message;
-    bool upLatch = false, downLatch = false, leftLatch = false, rightLatch = false;
     ScreenText heading{44};
     ScreenText body{26};
     ScreenText hint{21};

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "player/difficulty.h"
+#include "race/difficulty.h"
 #include "records/saved_best.h"
 
 class Player;

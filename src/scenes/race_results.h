@@ -1,19 +1,19 @@
 // RaceResults: what the result screen and the records need to know of a race — when each racer
-// finished, and the keyboard racer's time to each checkpoint (its splits).
+// finished, and the first person's time to each checkpoint (their splits). It watches the race
+// state after each update and never changes it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
-class Player;
+#include "race/race_state.h"
 
 class RaceResults {
 public:
     // A racer on the result table, best first.
     struct Standing {
-        std::size_t racer = 0;  // index in the roster (0 is the keyboard racer)
+        std::size_t racer = 0;  // index on the grid
         std::int32_t place = 0; // 1..n
         bool finished = false;
         std::uint32_t timeMs = 0; // finishing time when finished
@@ -28,20 +28,18 @@ public:
     // "Go": the racers start, counting from race time 0.
     void Start(std::size_t racerCount);
     bool Started() const { return started; }
-    // After each update of the world once started. `nowMs` is the race time of this update;
-    // `keyboardClockMs` what the race clock shows, which is the keyboard racer's time at its finish.
-    void Observe(const std::vector<std::shared_ptr<Player>>& racers, std::uint32_t nowMs,
-                 std::uint32_t keyboardClockMs);
+    // After each update of the race once started; `person` is the racer whose splits are kept.
+    void Observe(const race::RaceState& race, std::int32_t person);
 
     // Updates observed since "go" (0 before the first).
     std::size_t Updates() const { return updates; }
-    bool KeyboardFinished() const { return !finishMs.empty() && finishMs[0] > 0; }
-    std::uint32_t KeyboardTimeMs() const { return finishMs.empty() ? 0 : finishMs[0]; }
+    bool KeyboardFinished() const { return keyboardMs > 0; }
+    std::uint32_t KeyboardTimeMs() const { return keyboardMs; }
     const std::vector<std::uint32_t>& Splits() const { return splits; }
     // The latest split, if one was flown.
     bool LastSplit(Split* split) const;
     // Finished racers by time, then the others by their place on the course now.
-    std::vector<Standing> Standings(const std::vector<std::shared_ptr<Player>>& racers) const;
+    std::vector<Standing> Standings(const race::RaceState& race) const;
 
 private:
     bool started = false;
@@ -50,4 +48,5 @@ private:
     std::vector<std::uint32_t> splits;
     std::uint32_t lastPassMs = 0;
     std::int32_t keyboardNext = 0;
+    std::uint32_t keyboardMs = 0;
 };

@@ -13,15 +13,20 @@ constexpr float kResultAdvance = 40.0f;
 } // namespace
 
 void RaceTimer::Init() {
-    stopped = true;
-    startTime = 0;
-    elapsed = 0;
     digits.Load(kNumberStrip, true);
     scaling = MatrixScaling(kRacingScale, kRacingScale, 0.0f);
     translation = MatrixTranslation(1000.0f, 10.0f, 0.0f);
     world = scaling * translation;
     minutes = seconds = milliseconds = 0;
 }
+
+void RaceTimer::Show(std::uint32_t elapsedMs) {
+    minutes = elapsedMs / 60000;
+    seconds = (elapsedMs / 1000) % 60;
+    milliseconds = elapsedMs % 1000;
+}
+
+void RaceTimer::StepResultFade() { alpha = hud::StepResultAlpha(alpha); }
 
 namespace {
 
@@ -47,7 +52,6 @@ void RaceTimer::DrawRacing() {
 }
 
 void RaceTimer::DrawResult() {
-    alpha = hud::StepResultAlpha(alpha);
     world = MatrixScaling(kResultScale, kResultScale, 0.0f) *
             MatrixTranslation(ScreenWidth() * 0.5f, ScreenHeight() * 0.5f, 0.0f);
     DrawClock(*this, kResultAdvance, (static_cast<D3DCOLOR>(alpha) << 24) | 0xFFFFFF);

@@ -1,7 +1,6 @@
 // RankDisplay: the place numeral and suffix, small at the top during the race, large on the result.
 #include "scenes/rank_display.h"
 
-#include "player/player_manager.h"
 #include "render/graphics_device.h"
 #include "scenes/hud_glyphs.h"
 
@@ -36,7 +35,6 @@ void RankDisplay::Init() {
 }
 
 void RankDisplay::DrawPlace(const D3DXMATRIX& numeralTransform, const D3DXMATRIX& suffixTransform, D3DCOLOR colour) {
-    const std::int32_t place = PlayerManager::Instance().rank;
     hud::DrawGlyph(digits, NumeralRect(place), numeralTransform, colour);
     hud::DrawGlyph(suffixes, SuffixRect(place), suffixTransform, colour);
 }
@@ -46,10 +44,11 @@ void RankDisplay::DrawRacing() { DrawPlace(world, world * MatrixTranslation(60.0
 void RankDisplay::DrawResult() {
     const D3DXMATRIX placed =
         MatrixScaling(1.0f, 1.0f, 0.0f) * MatrixTranslation(ScreenWidth() * 0.4f, kResultTop, 0.0f);
-    alpha = hud::StepResultAlpha(alpha);
     const D3DCOLOR colour = (static_cast<D3DCOLOR>(alpha) << 24) | 0xFFFFFF;
     DrawPlace(placed, placed * MatrixTranslation(80.0f, 40.0f, 0.0f), colour);
 }
+
+void RankDisplay::StepResultFade() { alpha = hud::StepResultAlpha(alpha); }
 
 void RankDisplay::Release() {
     digits.Release();

@@ -1,4 +1,4 @@
-// RankDisplay: the keyboard racer's place, as a numeral and a suffix from two glyph strips.
+// RankDisplay: a person's place, as a numeral and a suffix from two glyph strips.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,8 @@
 class RankDisplay {
 public:
     void Init();
+    // One update of the result screen's fade-in.
+    void StepResultFade();
     void DrawRacing();
     void DrawResult();
     void Release();
@@ -17,6 +19,7 @@ public:
     static RECT NumeralRect(std::int32_t place);
     static RECT SuffixRect(std::int32_t place);
 
+    std::int32_t place = 1; // the place shown, as the race counts it
     std::int32_t alpha = 0;
     D3DXMATRIX translation = MatrixIdentity();
     D3DXMATRIX scaling = MatrixIdentity();

@@ -7,9 +7,9 @@
 #include "map/course_list.h"
 #include "map/map_manager.h"
 #include "platform/text/translation.h"
+#include "platform/window/input.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
-#include "scenes/key_latches.h"
 #include "simplelib/resource_cache.h"
 #include "sound/sound_manager.h"
 
@@ -55,8 +55,8 @@ void Title::Init() {
 }
 
 bool Title::UpdateScreens() {
-    if (options.IsOpen()) options.Update();
-    else if (controls.IsOpen()) controls.Update();
+    if (options.IsOpen()) options.Update(Seat());
+    else if (controls.IsOpen()) controls.Update(Seat());
     else return false;
     pressEnter.Blink();
     return true;
@@ -64,7 +64,7 @@ bool Title::UpdateScreens() {
 
 std::int32_t Title::Update() {
     if (UpdateScreens()) return 0;
-    if (KeyPressed(VK_ESCAPE, escapeLatch)) {
+    if (Seat().Pressed(VK_ESCAPE)) {
         int answer = MessageBoxA(window, platform::text::Translate("Quit the game?"), "Orlenda",
                                  MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
         if (answer == IDYES) {
@@ -74,12 +74,12 @@ std::int32_t Title::Update() {
     }
     pressEnter.Blink();
     ChooseCourse();
-    if (KeyPressed(VK_RETURN, enterLatch)) {
+    if (Seat().Pressed(VK_RETURN)) {
         SoundManager::Instance().Play(0, "push");
         return kGameScene;
     }
-    if (KeyPressed(VK_F1, controlsLatch)) controls.Open(settings->values.keys);
-    else if (KeyPressed('O', optionsLatch)) options.Open(*settings);
+    if (Seat().Pressed(VK_F1)) controls.Open(settings->values.keys);
+    else if (Seat().Pressed('O')) options.Open(*settings);
     return kTitleScene;
 }
 
@@ -134,8 +134,8 @@ void Title::DrawHint() {
 
 void Title::ChooseCourse() {
     CourseList& list = CourseList::Instance();
-    if (KeyPressed(VK_NAVIGATION_LEFT, leftLatch)) list.Step(-1); // arrows and the pad's d-pad
-    if (KeyPressed(VK_NAVIGATION_RIGHT, rightLatch)) list.Step(+1);
+    if (Seat().Pressed(VK_NAVIGATION_LEFT)) list.Step(-1); // arrows and the pad's d-pad
+    if (Seat().Pressed(VK_NAVIGATION_RIGHT)) list.Step(+1);
 }
 
 void Title::DrawCourse() {

@@ -41,7 +41,5 @@ private:
     void ChooseCourse();
     void DrawCourse();
 
-    bool leftLatch = false;
-    bool rightLatch = false;
     std::weak_ptr<SimpleLib::CTexture> preview;
 };

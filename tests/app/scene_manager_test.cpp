@@ -26,7 +26,7 @@ public:
     void DrawWorld() override {}
     void Render() override {
         MapManager& map = MapManager::Instance();
-        bool drew = map.active;
+        bool drew = map.fadeShown;
         map.DrawFade();
         Note("render" + std::to_string(sceneId) + (drew ? " alpha=" + std::to_string(map.alpha) : ""));
     }
@@ -58,6 +58,7 @@ protected:
         SceneManager& scenes = SceneManager::Instance();
         for (frame = frame + 1; frame <= last; ++frame) {
             scenes.Update();
+            scenes.Animate();
             if (scenes.scene) scenes.scene->Render();
         }
         frame = last;

@@ -62,7 +62,7 @@ TEST_F(EffectTest, MagicCircleFadesAsTheCameraComesWithinItsSize) {
 TEST_F(EffectTest, PlayerCircleRidesHalfAUnitAboveItsOwner) {
     auto* circle = static_cast<PlayerMCircle*>(manager.Create("pmcircle"));
     circle->owner = &owner;
-    owner.positionMatrix = MatrixTranslation(4, 5, 6);
+    owner.racer.positionMatrix = MatrixTranslation(4, 5, 6);
     circle->Update();
     D3DXVECTOR3 at = MatrixPosition(circle->world);
     EXPECT_NEAR(at.y, 5.5f, 1e-5f);
@@ -94,8 +94,8 @@ TEST_F(EffectTest, LightBallLives179FramesAndShrinksTo0975Pow128) {
 TEST_F(EffectTest, EmitterScattersBallsAroundAStillOwner) {
     BaseEffect* emitter = manager.Create("maplightball");
     emitter->owner = &owner;
-    owner.orientation = MatrixTranslation(100, 0, 0);
-    std::srand(7);
+    owner.racer.orientation = MatrixTranslation(100, 0, 0);
+    EffectManager::Instance().SeedRandom(7);
     for (int frame = 0; frame < 300; ++frame) emitter->Update();
     for (auto& effect : manager.live) {
         if (effect.get() == emitter) continue;
@@ -122,19 +122,19 @@ TEST_F(EffectTest, SparkFadesOutOn52ndUpdate) {
     D3DXVECTOR3 v = spark->Param3(BaseEffect::kVelocity);
     EXPECT_NEAR(D3DXVec3Length(&v), 0.5f, 1e-5f);
     EXPECT_LT(v.z, 0.0f);
-    owner.broomTail = D3DXVECTOR3(1, 2, 3);
+    owner.racer.broomTail = D3DXVECTOR3(1, 2, 3);
     spark->Update();
     // At standstill the displacement from the tail stays the first velocity.
-    owner.broomTail = D3DXVECTOR3(10, 2, 3);
+    owner.racer.broomTail = D3DXVECTOR3(10, 2, 3);
     spark->Update();
-    EXPECT_EQ(MatrixPosition(spark->position), owner.broomTail + v);
+    EXPECT_EQ(MatrixPosition(spark->position), owner.racer.broomTail + v);
     EXPECT_EQ(UpdatesUntilRetired(spark), 50);
 }
 
 TEST_F(EffectTest, FastOwnersSparksSpeedUp) {
     BaseEffect* spark = manager.Create("broomeffect");
     spark->owner = &owner;
-    owner.speed = owner.maxSpeed;
+    owner.racer.speed = owner.racer.maxSpeed;
     spark->SetSpeed(1.0f);
     for (int n = 0; n < 10; ++n) spark->Update();
     D3DXVECTOR3 v = spark->Param3(BaseEffect::kVelocity);
@@ -172,12 +172,12 @@ TEST_F(EffectTest, TrailEmitterSpawnsEveryThirdFrameAtSpeed) {
     EXPECT_EQ(trail->alpha, 0);
     EXPECT_EQ(trail->red, -100);
     EXPECT_EQ(trail->blue, 155);
-    owner.speed = 0.5f;
+    owner.racer.speed = 0.5f;
     trail->spawnTimer = 1;
     for (int n = 0; n < 10; ++n) trail->Update();
     EXPECT_EQ(trail->spawnTimer, 1);
     EXPECT_EQ(manager.LiveCount(), 1u);
-    owner.speed = 1.0f;
+    owner.racer.speed = 1.0f;
     trail->Update(); // 1 -> 2
     trail->Update(); // spawns
     ASSERT_EQ(manager.LiveCount(), 2u);
@@ -223,7 +223,7 @@ TEST_F(ArrowTest, ArrowsPointAtTheNextTwoCheckPoints) {
     manager.UpdateAll();
     EXPECT_NEAR(Yaw(controller->arrows[NextPtArrow::kHead]), 0.0f, 1e-5f);
     EXPECT_NEAR(Yaw(controller->arrows[NextPtArrow::kSmall]), D3DX_PI / 2, 1e-5f);
-    owner.nextCheckPoint = 2;
+    owner.racer.nextCheckPoint = 2;
     controller->cpIndex = 2;
     manager.UpdateAll();
     EXPECT_NEAR(std::fabs(Yaw(controller->arrows[NextPtArrow::kHead])), D3DX_PI, 1e-5f); // straight behind
@@ -232,7 +232,7 @@ TEST_F(ArrowTest, ArrowsPointAtTheNextTwoCheckPoints) {
 
 TEST_F(ArrowTest, SwitchFadesOutIn26FramesThenBackIn18) {
     manager.UpdateAll();
-    owner.nextCheckPoint = 1;
+    owner.racer.nextCheckPoint = 1;
     Arrow* head = controller->arrows[NextPtArrow::kHead];
     int frames = 0;
     do {

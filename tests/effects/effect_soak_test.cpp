@@ -13,7 +13,7 @@ namespace {
 using effecttest::EffectTest;
 
 TEST_F(EffectTest, TenThousandFramesKeepTheLiveCountFlat) {
-    std::srand(1);
+    EffectManager::Instance().SeedRandom(1);
     effecttest::TestOwner racers[5];
     BaseEffect* arrow = manager.Create("nextptarrow");
     arrow->owner = &racers[0];
@@ -42,11 +42,11 @@ TEST_F(EffectTest, TenThousandFramesKeepTheLiveCountFlat) {
     for (int frame = 1; frame <= 10000; ++frame) {
         for (int i = 0; i < 5; ++i) {
             float a = frame * 0.002f + i;
-            racers[i].speed = 2.0f;
-            racers[i].positionMatrix = MatrixTranslation(300 * std::cos(a), 50, 300 * std::sin(a));
-            racers[i].orientation = MatrixRotationY(-a) * racers[i].positionMatrix;
-            racers[i].broomTail = MatrixPosition(racers[i].positionMatrix);
-            racers[i].nextCheckPoint = (frame / 700) % 12;
+            racers[i].racer.speed = 2.0f;
+            racers[i].racer.positionMatrix = MatrixTranslation(300 * std::cos(a), 50, 300 * std::sin(a));
+            racers[i].racer.orientation = MatrixRotationY(-a) * racers[i].racer.positionMatrix;
+            racers[i].racer.broomTail = MatrixPosition(racers[i].racer.positionMatrix);
+            racers[i].racer.nextCheckPoint = (frame / 700) % 12;
         }
         BaseEffect* spark = manager.Create("broomeffect");
         spark->owner = &racers[0];

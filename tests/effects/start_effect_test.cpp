@@ -1,10 +1,12 @@
-// The start marker: three circles lit one by one with "push", then "go" and the grow-and-fade.
+// The start marker: three circles lit one by one, in step with the race's countdown, then the
+// grow-and-fade; the marker itself plays nothing (the race reports the beeps).
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "effects/effect_test_util.h"
 #include "effects/start_effect.h"
+#include "race/step.h"
 
 namespace {
 
@@ -54,19 +56,22 @@ TEST_F(StartEffectTest, SecondInitGivesTheCirclesTheirBaseSpinAndPlaces) {
     EXPECT_EQ(marker->lit, 0);
 }
 
-TEST_F(StartEffectTest, PushOnFrames52_104_156AndGoWithTheThird) {
+TEST_F(StartEffectTest, LightsTurnGreenOnUpdates52_104_156LikeTheRacesCountdown) {
     Start();
-    std::vector<std::pair<int, std::string>> sounds;
+    std::vector<int> green;
     for (int frame = 1; frame <= 400; ++frame) {
+        const std::int32_t lit = marker->lit;
         manager.UpdateAll();
-        for (const std::string& name : SoundManager::Instance().TakePlayedNames()) sounds.emplace_back(frame, name);
-        if (frame == 52) { EXPECT_EQ(marker->circles[0].green, 255); }
+        if (marker->lit != lit) green.push_back(frame);
         if (frame == 100) {
             EXPECT_EQ(marker->circles[1].params[BaseEffect::kSpin], 5.0f); // the circle being lit turns faster
         }
     }
-    std::vector<std::pair<int, std::string>> expected = {{52, "push"}, {104, "push"}, {156, "push"}, {156, "go"}};
-    EXPECT_EQ(sounds, expected);
+    const std::vector<int> expected = {static_cast<int>(race::kCountdownLightUpdates),
+                                       static_cast<int>(2 * race::kCountdownLightUpdates),
+                                       static_cast<int>(3 * race::kCountdownLightUpdates)};
+    EXPECT_EQ(green, expected);
+    EXPECT_TRUE(SoundManager::Instance().TakePlayedNames().empty());
     EXPECT_EQ(marker->lit, 3);
     EXPECT_FALSE(marker->fading);
     for (const StartMCircle& circle : marker->circles) {

@@ -31,6 +31,7 @@ TEST_F(OverlayTest, FadeOutDraws3FirstAndEndsOnThe86thFrame) {
     std::vector<D3DCOLOR> colours;
     int frames = 0;
     while (map.active && frames < 200) {
+        map.StepFade();
         map.DrawFade();
         ++frames;
         colours.push_back(sprite->draws.back().colour);
@@ -51,14 +52,20 @@ TEST_F(OverlayTest, FadeInFallsBy3AndAnInactiveFadeDrawsNothing) {
     map.fadingIn = true;
     map.active = true;
     map.alpha = 255;
+    map.StepFade();
     map.DrawFade();
     EXPECT_EQ(sprite->draws.back().colour, (252u << 24) | 0xFFFFFF);
-    for (int i = 0; i < 85; ++i) map.DrawFade();
+    for (int i = 0; i < 85; ++i) {
+        map.StepFade();
+        map.DrawFade();
+        map.DrawFade(); // drawing twice moves nothing
+    }
     EXPECT_FALSE(map.active);
     EXPECT_EQ(map.alpha, 0);
     std::size_t drawn = sprite->draws.size();
-    EXPECT_EQ(drawn, 86u);
+    EXPECT_EQ(drawn, 1u + 85u * 2u);
     map.alpha = 120;
+    map.StepFade();
     map.DrawFade();
     EXPECT_EQ(sprite->draws.size(), drawn) << "inactive: nothing drawn whatever the alpha";
     EXPECT_EQ(map.alpha, 120);

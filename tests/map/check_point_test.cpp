@@ -8,6 +8,7 @@
 #include "map/check_point.h"
 #include "map/course_manager.h"
 #include "map/map_manager.h"
+#include "race/course.h"
 #include "support/map_test_util.h"
 #include "map/sail.h"
 #include "render/graphics_device.h"
@@ -187,7 +188,10 @@ TEST_F(CourseTest, SailTurnsOneDegreeAFrameAtItsPlace) {
     auto* sail = dynamic_cast<Sail*>(MapManager::Instance().objects.at(0));
     ASSERT_NE(sail, nullptr);
     const float radius = sail->radius;
-    for (int frame = 0; frame < 90; ++frame) MapManager::Instance().UpdateObjects();
+    MapManager& map = MapManager::Instance();
+    race::Course raced;
+    raced.AddObject(race::CourseObject{"Sail", sail->PlacedWorld(), sail->radius, false, nullptr, nullptr, true});
+    map.ShowRace(raced, 90);
     D3DXMATRIX expected = MatrixRotationY(D3DX_PI) * MatrixRotationX(D3DX_PI / 2) * maptest::At(100, 20, -5);
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c) EXPECT_NEAR(sail->world(r, c), expected(r, c), 1e-4f) << r << "," << c;

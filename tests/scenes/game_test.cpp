@@ -23,7 +23,6 @@
 #include "simplelib/resource_cache.h"
 #include "simplelib/texture.h"
 #include "scenes/game.h"
-#include "scenes/key_latches.h"
 #include "sound/sound_manager.h"
 #include "support/game_test_support.h"
 
@@ -82,27 +81,25 @@ TEST_F(GameScene, ReleaseIsSafeTwiceAndWithoutInit) {
 
 TEST_F(GameScene, CountdownHoldsTheClockAtZeroThenTheRaceStarts) {
     if (!HaveCourse()) GTEST_SKIP() << "no generated course, or its textures cannot be loaded";
-    RaceTimer& timer = MapManager::Instance().timer;
-    timer.elapsed = 754560; // what the previous race's clock ended on
     Start();
     ASSERT_EQ(PlayerManager::Instance().players.size(), 5u);
-    EXPECT_FALSE(game->raceStarted);
+    EXPECT_FALSE(game->race.started);
     EXPECT_NE(MapManager::Instance().camera, nullptr);
     int frames = 5; // the warm-up passes of Init
-    while (!game->raceStarted && frames < 400) {
-        EXPECT_EQ(timer.elapsed, 0u);
-        EXPECT_TRUE(timer.stopped);
-        EXPECT_TRUE(PlayerManager::Instance().players[1]->frozen);
+    while (!game->race.started && frames < 400) {
+        EXPECT_EQ(game->race.ClockMs(), 0u);
+        EXPECT_TRUE(game->race.clockStopped);
+        EXPECT_TRUE(game->race.racers[1].frozen);
         EXPECT_EQ(Frame(), 1);
         ++frames;
     }
     // "go" plays on the 156th update; the race starts on the next one
     EXPECT_EQ(frames, 157);
-    EXPECT_FALSE(timer.stopped);
-    EXPECT_FALSE(PlayerManager::Instance().players[1]->frozen);
+    EXPECT_FALSE(game->race.clockStopped);
+    EXPECT_FALSE(game->race.racers[1].frozen);
     for (int i = 0; i < 10; ++i) Frame();
-    EXPECT_EQ(timer.elapsed, 160u);
-    EXPECT_EQ(timer.milliseconds, 160u);
+    EXPECT_EQ(game->race.ClockMs(), 160u);
+    EXPECT_EQ(game->timer.milliseconds, 160u);
 }
 
 TEST_F(GameScene, EscapeAnsweredNoKeepsRacingAndDoesNotReopenWhileHeld) {
@@ -131,15 +128,14 @@ TEST_F(GameScene, EnterDuringTheRaceIsNotPolled) {
     Start();
     SetKeyDown(VK_RETURN, true);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(Frame(), 1);
-    EXPECT_FALSE(enterLatch);
+    EXPECT_TRUE(game->Seat().Pressed(VK_RETURN)) << "the press is still there for the result screen";
 }
 
 TEST_F(GameScene, KeyboardRacersFinishShowsTheResultAndEnterLeaves) {
     if (!HaveCourse()) GTEST_SKIP() << "no generated course, or its textures cannot be loaded";
     Start();
-    std::shared_ptr<Player> keyboard = PlayerManager::Instance().user.lock();
-    ASSERT_TRUE(keyboard);
-    keyboard->finished = true;
+    ASSERT_GE(game->Person(), 0);
+    game->race.racers[static_cast<std::size_t>(game->Person())].finished = true;
     game->hud.alpha = 77;
     EXPECT_EQ(Frame(), 1);
     EXPECT_TRUE(game->cleared);
@@ -181,12 +177,12 @@ TEST_F(GameScene, CourseWithoutCheckPointsSaysSoAndReturnsToTheTitle) {
 TEST_F(GameScene, ARaceNoRacerCanFlyOffersTheTitleAfterAMinute) {
     if (!HaveCourse()) GTEST_SKIP() << "no generated course, or its textures cannot be loaded";
     Start();
-    for (CheckPoint* ring : CourseManager::Instance().checkPoints) ring->world._42 = -5000.0f;
+    for (race::CourseCheckPoint& ring : game->course.checkPoints) ring.position.y = -5000.0f;
     auto step = [this] {
         platform::clock::AdvanceFrame();
         return game->Update();
     };
-    while (!game->raceStarted) step();
+    while (!game->race.started) step();
     for (int update = 0; update < 3700; ++update) ASSERT_EQ(step(), 1) << update;
     EXPECT_TRUE(boxes.empty());
     std::int32_t next = 1;
@@ -208,7 +204,7 @@ TEST_F(GameScene, BoostSoundStopsOnTheReturnToTheTitleAndWithTheScene) {
         return std::find(names.begin(), names.end(), "fly") != names.end();
     };
     Start();
-    while (!game->raceStarted) Frame();
+    while (!game->race.started) Frame();
 
     SetKeyDown(VK_SHIFT, true);
     Frame();

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/gpu/null/null_device.h"
-#include "player/player.h"
 #include "render/graphics_device.h"
 #include "scenes/camera.h"
 #include "scenes/hud_glyphs.h"
@@ -48,13 +47,15 @@ TEST(ResultFade, ClockAndPlaceAreOpaqueAfter128Frames) {
     RaceTimer timer;
     RankDisplay rank;
     for (int frame = 1; frame <= 127; ++frame) {
-        timer.DrawResult();
+        timer.StepResultFade();
+        rank.StepResultFade();
+        timer.DrawResult(); // drawing moves nothing
         rank.DrawResult();
     }
     EXPECT_EQ(timer.alpha, 254);
     EXPECT_EQ(rank.alpha, 254);
-    timer.DrawResult();
-    rank.DrawResult();
+    timer.StepResultFade();
+    rank.StepResultFade();
     EXPECT_EQ(timer.alpha, 255);
     EXPECT_EQ(rank.alpha, 255);
 }
@@ -62,8 +63,11 @@ TEST(ResultFade, ClockAndPlaceAreOpaqueAfter128Frames) {
 TEST(RaceTimerLayout, RacingStripStepsThirtyPixelsFromTheTopRight) {
     RaceTimer timer;
     timer.Init();
-    EXPECT_TRUE(timer.stopped);
     EXPECT_EQ(timer.minutes + timer.seconds + timer.milliseconds, 0u);
+    timer.Show(754560);
+    EXPECT_EQ(timer.minutes, 12u);
+    EXPECT_EQ(timer.seconds, 34u);
+    EXPECT_EQ(timer.milliseconds, 560u);
     timer.DrawRacing();
     // the last of seven glyphs starts 6 × 30 pixels right of x 1000
     EXPECT_FLOAT_EQ(timer.world._41, 1180.0f);
@@ -123,22 +127,35 @@ TEST_F(ClockStrip, ExtraMinuteDigitsGrowLeftwardsAtTheGlyphAdvance) {
 }
 
 TEST(FollowCamera, DropsBackWithSpeed) {
-    Player racer;
-    racer.cameraMatrix = MatrixTranslation(10.0f, 20.0f, 30.0f);
-    racer.speed = 2.2f; // maxSpeed
     Camera camera;
-    camera.Follow(&racer);
+    camera.cameraMatrix = MatrixTranslation(10.0f, 20.0f, 30.0f);
+    camera.Follow(2.2f); // maxSpeed
     EXPECT_NEAR(camera.world._41, 10.0f, 1e-5f);
     EXPECT_NEAR(camera.world._42, 22.5f, 1e-5f);
     EXPECT_NEAR(camera.world._43, 30.0f - 7.4f, 1e-5f);
     const D3DXMATRIX product = camera.world * camera.view;
     EXPECT_TRUE(D3DXMatrixIsIdentity(&product) || std::fabs(product._43) < 1e-4f);
 
-    racer.speed = 0.0f;
-    camera.Follow(&racer);
+    camera.Follow(0.0f);
     EXPECT_NEAR(camera.world._43, 27.0f, 1e-5f);
-    camera.Follow(nullptr); // nothing happens
-    EXPECT_NEAR(camera.world._43, 27.0f, 1e-5f);
+}
+
+TEST(FollowCamera, TurnsFourteenUpdatesBehindTheRacerOnItsPosition) {
+    race::RacerState racer;
+    racer.yawMatrix = MatrixRotationY(0.5f);
+    racer.positionMatrix = MatrixTranslation(1.0f, 2.0f, 3.0f);
+    Camera camera;
+    camera.Place(racer);
+    EXPECT_EQ(camera.Rotation(), racer.yawMatrix);
+    EXPECT_EQ(MatrixPosition(camera.cameraMatrix), (D3DXVECTOR3{1.0f, 2.0f, 3.0f}));
+    racer.orientation = MatrixRotationY(1.0f) * MatrixTranslation(5.0f, 6.0f, 7.0f);
+    for (int update = 1; update < Camera::kHistoryLength; ++update) {
+        camera.Step(racer);
+        EXPECT_EQ(camera.Rotation(), racer.yawMatrix) << update;
+    }
+    camera.Step(racer);
+    EXPECT_EQ(camera.Rotation(), MatrixRotationY(1.0f));
+    EXPECT_EQ(MatrixPosition(camera.cameraMatrix), (D3DXVECTOR3{5.0f, 6.0f, 7.0f}));
 }
 
 } // namespace

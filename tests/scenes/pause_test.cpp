@@ -13,7 +13,6 @@
 #include "player/player_manager.h"
 #include "render/graphics_device.h"
 #include "scenes/game.h"
-#include "scenes/key_latches.h"
 #include "simplelib/resource_cache.h"
 #include "simplelib/texture.h"
 #include "support/game_test_support.h"
@@ -29,8 +28,10 @@ protected:
         if (!HaveMap()) GTEST_SKIP() << "no generated course";
         game = std::make_unique<Game>();
         game->Init();
-        for (int i = 0; i < 400 && !game->raceStarted; ++i) Frame();
-        ASSERT_TRUE(game->raceStarted);
+        for (int i = 0; i < 400 && !game->race.started; ++i) Frame();
+        ASSERT_TRUE(game->race.started);
+        // until the last racer has left the grid
+        for (int i = 0; i < 250 && game->race.racers[4].startDelay > 0; ++i) Frame();
         for (int i = 0; i < 30; ++i) Frame();
     }
     // One press of a key, held for one frame and let go on the next.
@@ -40,7 +41,7 @@ protected:
         platform::input::SetKeyDown(key, false);
         return next;
     }
-    static std::uint32_t Elapsed() { return MapManager::Instance().timer.elapsed; }
+    std::uint32_t Elapsed() const { return game->race.ClockMs(); }
     static D3DXVECTOR3 Racer(std::size_t i) { return PlayerManager::Instance().players[i]->Position(); }
 };
 

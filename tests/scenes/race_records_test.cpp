@@ -12,11 +12,10 @@
 #include "platform/window/clock.h"
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
-#include "player/difficulty.h"
+#include "race/difficulty.h"
 #include "player/player_manager.h"
 #include "render/graphics_device.h"
 #include "scenes/game.h"
-#include "scenes/key_latches.h"
 #include "scenes/race_results.h"
 #include "scenes/result_board.h"
 #include "simplelib/resource_cache.h"
@@ -26,24 +25,35 @@ namespace {
 
 using platform::input::SetKeyDown;
 
-std::vector<std::shared_ptr<Player>> Roster(std::size_t count) {
-    std::vector<std::shared_ptr<Player>> racers;
-    for (std::size_t i = 0; i < count; ++i) racers.push_back(std::make_shared<Player>());
-    return racers;
+// A race of `count` racers, the first flown by seat 0, at race update `updates` with the clock on `clock`.
+race::RaceState Race(std::uint8_t count) {
+    race::RaceState state;
+    state.racerCount = count;
+    state.racers[0].seat = 0;
+    return state;
+}
+void At(race::RaceState& state, std::uint32_t updates, std::uint32_t clock) {
+    state.raceUpdates = updates;
+    state.clockUpdates = clock;
 }
 
 TEST(RaceSplits, EachCheckpointGivesTheTimeSinceTheOneBeforeAndTheFinishUsesTheClock) {
-    auto racers = Roster(2);
+    race::RaceState state = Race(2);
     RaceResults results;
-    results.Observe(racers, 100, 100); // before "go": nothing counts
+    At(state, 6, 6);
+    results.Observe(state, 0); // before "go": nothing counts
     EXPECT_EQ(results.Updates(), 0u);
-    results.Start(racers.size());
-    results.Observe(racers, 16, 16);
-    racers[0]->nextCheckPoint = 1;
-    results.Observe(racers, 2848, 2848);
-    results.Observe(racers, 2864, 2864); // no passage: no split
-    racers[0]->nextCheckPoint = 2;
-    results.Observe(racers, 5376, 5376);
+    results.Start(state.racerCount);
+    At(state, 1, 1);
+    results.Observe(state, 0);
+    state.racers[0].nextCheckPoint = 1;
+    At(state, 178, 178);
+    results.Observe(state, 0);
+    At(state, 179, 179);
+    results.Observe(state, 0); // no passage: no split
+    state.racers[0].nextCheckPoint = 2;
+    At(state, 336, 336);
+    results.Observe(state, 0);
     RaceResults::Split last;
     ASSERT_TRUE(results.LastSplit(&last));
     EXPECT_EQ(last.index, 1u);
@@ -51,32 +61,36 @@ TEST(RaceSplits, EachCheckpointGivesTheTimeSinceTheOneBeforeAndTheFinishUsesTheC
     EXPECT_EQ(last.passedAtMs, 5376u);
 
     // The last checkpoint wraps the target to 0 and finishes; the time is the clock's.
-    racers[0]->nextCheckPoint = 0;
-    racers[0]->finished = true;
-    results.Observe(racers, 8210, 8200);
-    EXPECT_EQ(results.Splits(), (std::vector<std::uint32_t>{2848, 2528, 2824}));
-    EXPECT_EQ(results.KeyboardTimeMs(), 8200u);
+    state.racers[0].nextCheckPoint = 0;
+    state.racers[0].finished = true;
+    At(state, 513, 512);
+    results.Observe(state, 0);
+    EXPECT_EQ(results.Splits(), (std::vector<std::uint32_t>{2848, 2528, 2816}));
+    EXPECT_EQ(results.KeyboardTimeMs(), 8192u);
     // Flying on after the finish adds nothing.
-    racers[0]->nextCheckPoint = 1;
-    results.Observe(racers, 9000, 8200);
+    state.racers[0].nextCheckPoint = 1;
+    At(state, 560, 512);
+    results.Observe(state, 0);
     EXPECT_EQ(results.Splits().size(), 3u);
     EXPECT_EQ(results.Updates(), 6u);
 }
 
 TEST(RaceStandings, FinishedByTimeThenTheFlyingByTheirPlaceOnTheCourse) {
-    auto racers = Roster(5);
+    race::RaceState state = Race(5);
     RaceResults results;
-    results.Start(racers.size());
-    racers[3]->finished = true;
-    results.Observe(racers, 40000, 40000);
-    racers[0]->finished = true;
-    racers[2]->finished = true; // same update as the keyboard racer: roster order breaks the tie
-    results.Observe(racers, 41000, 41000);
-    racers[1]->nextCheckPoint = 14;
-    racers[1]->distanceToNext = 50.0f;
-    racers[4]->nextCheckPoint = 14;
-    racers[4]->distanceToNext = 20.0f;
-    const auto table = results.Standings(racers);
+    results.Start(state.racerCount);
+    state.racers[3].finished = true;
+    At(state, 2500, 2500);
+    results.Observe(state, 0);
+    state.racers[0].finished = true;
+    state.racers[2].finished = true; // same update as the person's racer: grid order breaks the tie
+    At(state, 2560, 2560);
+    results.Observe(state, 0);
+    state.racers[1].nextCheckPoint = 14;
+    state.racers[1].distanceToNext = 50.0f;
+    state.racers[4].nextCheckPoint = 14;
+    state.racers[4].distanceToNext = 20.0f;
+    const auto table = results.Standings(state);
     ASSERT_EQ(table.size(), 5u);
     const std::size_t order[] = {3, 0, 2, 4, 1};
     for (std::size_t k = 0; k < 5; ++k) {
@@ -84,6 +98,7 @@ TEST(RaceStandings, FinishedByTimeThenTheFlyingByTheirPlaceOnTheCourse) {
         EXPECT_EQ(table[k].place, static_cast<std::int32_t>(k + 1));
     }
     EXPECT_EQ(table[0].timeMs, 40000u);
+    EXPECT_EQ(table[1].timeMs, 40960u);
     EXPECT_FALSE(table[3].finished);
 }
 
@@ -109,22 +124,25 @@ protected:
         platform::clock::AdvanceFrame();
         return game->Update();
     }
-    void Start(Difficulty level = Difficulty::Normal) {
+    void Start(std::uint64_t seed = 1, Difficulty level = Difficulty::Normal) {
         game.reset();
         // The racers' own parts of the world go with the scene; the loaded models stay cached.
         PlayerManager::ResetInstance();
         EffectManager::ResetInstance();
+        seeds = RaceSeeds{seed, 0};
         game = std::make_unique<Game>();
+        game->seeds = &seeds;
         game->settings->values.difficulty = level;
         game->Init();
     }
+    RaceSeeds seeds;
 };
 
 TEST_F(RaceScene, SpaceOnTheResultScreenRacesAgainButAThrottleHeldOverTheLineDoesNot) {
     Start();
     SetKeyDown(VK_SPACE, true); // flying with the throttle down
     for (int i = 0; i < 200; ++i) ASSERT_EQ(Step(), 1);
-    PlayerManager::Instance().user.lock()->finished = true;
+    game->race.racers[static_cast<std::size_t>(game->Person())].finished = true;
     EXPECT_EQ(Step(), 1);
     ASSERT_TRUE(game->cleared);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(Step(), 1) << "still held from the race";
@@ -137,9 +155,11 @@ TEST_F(RaceScene, SpaceOnTheResultScreenRacesAgainButAThrottleHeldOverTheLineDoe
 
 // Races until every computer racer has finished; the mean of their times in milliseconds.
 double ComputerMeanMs(Game& game) {
-    const auto& racers = PlayerManager::Instance().players;
-    auto allIn = [&racers] {
-        return std::all_of(racers.begin() + 1, racers.end(), [](const auto& r) { return r->finished; });
+    const race::RaceState& state = game.race;
+    auto allIn = [&state] {
+        for (std::size_t i = 0; i < state.racerCount; ++i)
+            if (state.racers[i].seat < 0 && !state.racers[i].finished) return false;
+        return true;
     };
     for (int update = 0; update < 6000 && !allIn(); ++update) {
         platform::clock::AdvanceFrame();
@@ -147,17 +167,16 @@ double ComputerMeanMs(Game& game) {
     }
     EXPECT_TRUE(allIn());
     double sum = 0;
-    for (const auto& row : game.results.Standings(racers))
-        if (row.racer != 0) sum += row.timeMs;
-    return sum / static_cast<double>(racers.size() - 1);
+    for (const auto& row : game.results.Standings(state))
+        if (state.racers[row.racer].seat < 0) sum += row.timeMs;
+    return sum / static_cast<double>(state.racerCount - 1);
 }
 
 TEST_F(RaceScene, ComputerRacersAreSlowerOnEasyAndFasterOnHardForEverySeed) {
     for (unsigned seed = 1; seed <= 10; ++seed) {
         double mean[3] = {};
         for (Difficulty level : {Difficulty::Easy, Difficulty::Normal, Difficulty::Hard}) {
-            std::srand(seed);
-            Start(level);
+            Start(seed, level);
             mean[static_cast<int>(level)] = ComputerMeanMs(*game);
         }
         EXPECT_GT(mean[0], mean[1]) << "seed " << seed;
@@ -166,9 +185,9 @@ TEST_F(RaceScene, ComputerRacersAreSlowerOnEasyAndFasterOnHardForEverySeed) {
 }
 
 TEST(DifficultyLevels, NormalLeavesTheRacerAsItIsAndWordsRoundTrip) {
-    Player racer;
+    race::RacerState racer;
     racer.startDelay = 123;
-    ApplyDifficulty(Difficulty::Normal, racer);
+    race::ApplyDifficulty(Difficulty::Normal, racer);
     EXPECT_EQ(racer.maxSpeed, 2.2f);
     EXPECT_EQ(racer.acceleration, 0.01f);
     EXPECT_EQ(racer.turnRateLimit, 0.8f);

@@ -1,4 +1,4 @@
-// The title scene: the blinking prompt, Enter and Escape with their shared latches, and its drawing.
+// The title scene: the blinking prompt, Enter and Escape with the seat's latches, and its drawing.
 #include "map/course_list.h"
 #include "support/game_test_support.h"
 #include "platform/audio/audio_device.h"
@@ -20,6 +20,7 @@ protected:
         SoundManager::ResetInstance();
         platform::audio::ForceLoopback(true);
         SoundManager::Instance().Init();
+        title.seat = &seat;
         title.Init();
     }
     void TearDown() override {
@@ -30,6 +31,7 @@ protected:
     static void Hold(int key, bool down) { platform::input::SetKeyDown(key, down); }
 
     ScratchFolder folder{"title"};
+    race::Seat seat; // the shell's seat, which the race scene reads next
     Title title;
 };
 
@@ -103,31 +105,29 @@ TEST_F(TitleTest, EscapeAnsweredYesStopsTheApplicationWithoutBlinking) {
     EXPECT_EQ(title.Update(), 0);
     EXPECT_TRUE(title.exitRequested);
     EXPECT_EQ(title.pressEnter.alpha, 0);
-    EXPECT_FALSE(enterLatch) << "the update ended before Enter was read";
+    EXPECT_TRUE(seat.Pressed(VK_RETURN)) << "the update ended before Enter was read";
 }
 
-TEST_F(TitleTest, EnterLatchIsTheOneTheRaceSceneReads) {
+TEST_F(TitleTest, EnterLatchIsTheSeatsOneTheRaceSceneReads) {
     Hold(VK_RETURN, true);
     EXPECT_EQ(title.Update(), 1);
-    EXPECT_TRUE(enterLatch);
-    // The race scene polls Enter through the same latch: the press that left the title is spent.
-    EXPECT_FALSE(KeyPressed(VK_RETURN, enterLatch));
+    // The race scene asks the same seat: the press that left the title is spent.
+    EXPECT_FALSE(seat.Pressed(VK_RETURN));
     Hold(VK_RETURN, false);
-    EXPECT_FALSE(KeyPressed(VK_RETURN, enterLatch));
-    EXPECT_FALSE(enterLatch);
+    EXPECT_FALSE(seat.Pressed(VK_RETURN));
     Hold(VK_RETURN, true);
-    EXPECT_TRUE(KeyPressed(VK_RETURN, enterLatch));
+    EXPECT_TRUE(seat.Pressed(VK_RETURN));
     EXPECT_EQ(title.Update(), 0) << "and back on the title the same press does not act again";
 }
 
 TEST_F(TitleTest, EscapeLatchHoldsAcrossScenesToo) {
     Hold(VK_ESCAPE, true);
     EXPECT_EQ(title.Update(), 0); // asked once, default No
-    EXPECT_TRUE(escapeLatch);
-    EXPECT_FALSE(KeyPressed(VK_ESCAPE, escapeLatch));
+    EXPECT_FALSE(seat.Pressed(VK_ESCAPE));
     Hold(VK_ESCAPE, false);
     title.Update();
-    EXPECT_FALSE(escapeLatch);
+    Hold(VK_ESCAPE, true);
+    EXPECT_TRUE(seat.Pressed(VK_ESCAPE)) << "released on the title, the next press counts";
 }
 
 TEST_F(TitleTest, RenderStretchesBackgroundAndFogCentresLogoAndDrawsThePrompt) {
@@ -158,6 +158,7 @@ TEST_F(TitleTest, FadeIsDrawnAfterThePromptAndMissingImagesDrawNothing) {
     map.fadingIn = false;
     map.alpha = 0;
     sprite->draws.clear();
+    map.StepFade();
     bare.Render();
     ASSERT_EQ(sprite->draws.size(), 1u) << "only the fade: every image is missing";
     EXPECT_EQ(sprite->draws[0].colour, 0x03FFFFFFu);

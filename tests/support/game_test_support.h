@@ -1,5 +1,5 @@
 // Shared set-up of the game-shell tests: the Null device with a sprite that records its draws,
-// fresh singletons, released keys and latches, automatic message boxes and the fixed clock.
+// fresh singletons, released keys, automatic message boxes and the fixed clock.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,7 +21,6 @@
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
 #include "scenes/game.h"
-#include "scenes/key_latches.h"
 #include "simplelib/resource_cache.h"
 #include "sound/sound_manager.h"
 
@@ -145,10 +144,13 @@ protected:
         testsupport::ResetSingletons();
     }
     static bool HaveMap() { return std::filesystem::exists("data/Map/map2.map"); }
-    // One main-loop frame of the scene: the clock moves 16 ms, then update and render.
+    // One main-loop frame of the scene: the clock moves 16 ms, the seat takes the frame's presses,
+    // then update, animation and render.
     std::int32_t Frame() {
         platform::clock::AdvanceFrame();
+        game->Seat().Poll();
         const std::int32_t next = game->Update();
+        game->Animate();
         game->Render();
         return next;
     }

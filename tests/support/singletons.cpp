@@ -17,7 +17,6 @@
 #include "player/player_manager.h"
 #include "render/graphics_device.h"
 #include "render/shader_manager.h"
-#include "scenes/key_latches.h"
 #include "simplelib/resource_cache.h"
 #include "sound/sound_manager.h"
 
@@ -36,7 +35,6 @@ void ResetSingletons() {
     Application::ResetInstance();
     platform::input::ReleaseAllKeys();
     platform::input::ClearBindings();
-    ResetKeyLatches();
     platform::text::UseNoCatalog();
 }
 

@@ -1,5 +1,6 @@
 // coursecheck: races every computer racer (and the player's automatic pilot) round courses headless,
 // one race per seed, prints how each got round and exits non-zero when a course fails its checks.
+// It loads the map as the game does and steps the race itself; nothing is drawn or played.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -7,21 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "effects/base_effect.h"
-#include "effects/effect_manager.h"
+#include "map/course_builder.h"
 #include "map/course_list.h"
 #include "map/course_manager.h"
 #include "map/map_manager.h"
-#include "platform/window/clock.h"
-#include "platform/window/input.h"
-#include "platform/window/message_box.h"
-#include "player/player_manager.h"
 #include "race_monitor.h"
+#include "race/step.h"
 #include "render/graphics_device.h"
-#include "scenes/game.h"
-#include "scenes/key_latches.h"
 #include "simplelib/resource_cache.h"
-#include "sound/sound_manager.h"
 
 namespace {
 
@@ -89,43 +83,32 @@ bool ParseOptions(int argc, char** argv, Options* options) {
     return !options->courses.empty() && options->frameLimit > 0;
 }
 
-void ResetWorld() {
-    PlayerManager::ResetInstance();
+// The chosen course as the race sees it, from its map file.
+race::Course LoadCourse() {
     CourseManager::ResetInstance();
     MapManager::ResetInstance();
-    EffectManager::ResetInstance();
     ResourceCache::ResetInstance();
     GraphicsDevice::ResetInstance();
-    platform::input::ReleaseAllKeys();
-    escapeLatch = enterLatch = false;
+    GraphicsDevice::Instance().InitNull(1280, 720);
+    MapManager& map = MapManager::Instance();
+    map.LoadMap();
+    map.LoadModels(GraphicsDevice::Instance().device.get());
+    CourseManager::Instance().CollectCheckPoints();
+    return BuildCourse(map, CourseManager::Instance(), CourseList::Instance().Selected());
 }
 
-// One race on the chosen course; every racer flies on the automatic pilot from the start.
-std::vector<RacerReport> RunRace(unsigned seed, std::int64_t frameLimit) {
-    ResetWorld();
-    GraphicsDevice::Instance().InitNull(1280, 720);
-    platform::clock::Reset();
-    std::srand(seed);
-    auto game = std::make_unique<Game>();
-    game->Init();
-    std::vector<const Player*> racers;
-    for (const auto& racer : PlayerManager::Instance().players) {
-        racer->autoPilot = 1; // what C does for the keyboard racer
-        racers.push_back(racer.get());
-    }
-    RaceMonitor monitor(racers.size());
+// One race on the course; every racer flies on the automatic pilot from the start.
+std::vector<RacerReport> RunRace(const race::Course& course, unsigned seed, std::int64_t frameLimit) {
+    race::RaceState state = race::NewRace(course, race::Grid{}, Difficulty::Normal, seed);
+    for (std::size_t i = 0; i < state.racerCount; ++i) state.racers[i].autoPilot = 1; // what C does for a person
+    RaceMonitor monitor(course, state.racerCount);
     for (std::int64_t frame = 0; frame < frameLimit + 1000; ++frame) {
-        platform::clock::AdvanceFrame();
-        game->Update();
-        game->Render();
-        if (!game->raceStarted) continue;
-        monitor.Observe(racers);
+        race::Step(state, course, {});
+        if (!state.started) continue;
+        monitor.Observe(state);
         if (monitor.AllFinished()) break;
     }
-    std::vector<RacerReport> reports = monitor.Reports();
-    game.reset();
-    ResetWorld();
-    return reports;
+    return monitor.Reports();
 }
 
 std::string LapTime(const RacerReport& report) {
@@ -177,15 +160,19 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    platform::clock::SetFixed(true);
-    platform::message_box::SetMode(platform::message_box::Mode::Automatic);
-    SoundManager::Instance();
     int failures = 0;
     std::printf("%-10s %4s  %-6s %8s %5s %5s %7s %5s %7s %6s %8s  %s\n", "course", "seed", "racer", "lap", "place",
                 "stuck", "detours", "near", "touches", "ground", "coll-off", "result");
     for (const std::string& id : ids) {
         list.Select(id);
-        for (unsigned seed : options.seeds) failures += Report(id, seed, RunRace(seed, options.frameLimit), options);
+        const race::Course course = LoadCourse();
+        if (course.checkPoints.empty()) {
+            std::fprintf(stderr, "coursecheck: %s has no checkpoints\n", id.c_str());
+            ++failures;
+            continue;
+        }
+        for (unsigned seed : options.seeds)
+            failures += Report(id, seed, RunRace(course, seed, options.frameLimit), options);
     }
     std::printf("%s: %d failed racer run(s)\n", failures == 0 ? "PASS" : "FAIL", failures);
     return failures == 0 ? 0 : 1;

@@ -3,11 +3,8 @@
 
 #include <cmath>
 
-#include "map/map_manager.h"
-#include "map/map_object.h"
-#include "map/object_mesh.h"
 #include "platform/mesh/mesh.h"
-#include "player/player.h"
+#include "platform/mesh/ray_bvh.h"
 
 namespace {
 
@@ -15,10 +12,11 @@ constexpr float kNearMissInReaches = 2.0f;
 constexpr int kProbeDirections = 10;
 
 // Distance from `point` to the object's surface along a few directions, or a large number.
-float SurfaceDistance(const NEditer::MapObject& object, const D3DXVECTOR3& point, float range) {
-    if (!object.mesh || !object.mesh->mesh) return 1e9f;
+float SurfaceDistance(const race::CourseObject& object, const D3DXMATRIX& world, const D3DXVECTOR3& point,
+                      float range) {
+    if (!object.mesh) return 1e9f;
     D3DXMATRIX inverse;
-    if (!D3DXMatrixInverse(&inverse, nullptr, &object.world)) return 1e9f;
+    if (!D3DXMatrixInverse(&inverse, nullptr, &world)) return 1e9f;
     float best = 1e9f;
     for (int i = 0; i < kProbeDirections; ++i) {
         D3DXVECTOR3 direction;
@@ -31,34 +29,34 @@ float SurfaceDistance(const NEditer::MapObject& object, const D3DXVECTOR3& point
         D3DXVECTOR3 origin, local;
         D3DXVec3TransformCoord(&origin, &point, &inverse);
         D3DXVec3TransformNormal(&local, &direction, &inverse);
-        BOOL hit = FALSE;
-        DWORD face = 0;
-        float u = 0, v = 0, dist = 0;
         // the direction stays unnormalised so the distance is in world units
-        D3DXIntersect(object.mesh->mesh.get(), &origin, &local, &hit, &face, &u, &v, &dist);
-        if (hit && dist < best && dist <= range) best = dist;
+        platform::mesh::RayHit hit;
+        if (object.mesh->Bvh().Intersect(origin, local, &hit) && hit.distance < best && hit.distance <= range)
+            best = hit.distance;
     }
     return best;
 }
 
-bool NearScenery(const Player& racer) {
+bool NearScenery(const race::Course& course, std::uint32_t update, const race::RacerState& racer) {
     const D3DXVECTOR3 probe = racer.Position() + D3DXVECTOR3{0, 1, 0};
     const float range = racer.reach * kNearMissInReaches;
-    for (const NEditer::MapObject* object : MapManager::Instance().objects) {
-        if (!object || object->name == "Ground") continue;
-        const D3DXVECTOR3 offset = probe - MatrixPosition(object->world);
-        if (D3DXVec3Length(&offset) > object->radius + range) continue;
-        if (SurfaceDistance(*object, probe, range) <= range) return true;
+    for (std::size_t i = 0; i < course.objects.size(); ++i) {
+        const race::CourseObject& object = course.objects[i];
+        if (object.ground) continue;
+        const D3DXMATRIX world = course.WorldAt(i, update);
+        const D3DXVECTOR3 offset = probe - MatrixPosition(world);
+        if (D3DXVec3Length(&offset) > object.radius + range) continue;
+        if (SurfaceDistance(object, world, probe, range) <= range) return true;
     }
     return false;
 }
 
 } // namespace
 
-void RaceMonitor::Observe(const std::vector<const Player*>& racers) {
+void RaceMonitor::Observe(const race::RaceState& race) {
     ++frame;
-    for (std::size_t i = 0; i < racers.size() && i < reports.size(); ++i) {
-        const Player& racer = *racers[i];
+    for (std::size_t i = 0; i < race.racerCount && i < reports.size(); ++i) {
+        const race::RacerState& racer = race.racers[i];
         RacerReport& report = reports[i];
         Tracking& track = state[i];
         if (racer.finished && !report.finished) {
@@ -76,11 +74,12 @@ void RaceMonitor::Observe(const std::vector<const Player*>& racers) {
         if (racer.detouring && !track.detour) ++report.detours;
         track.detour = racer.detouring;
         if (racer.noCollision) ++report.collisionOffFrames;
-        const bool touchingScenery = racer.touched && racer.touched->name != "Ground";
-        if (racer.touched && !touchingScenery) ++report.groundTouches;
+        const bool touching = racer.touched >= 0;
+        const bool touchingScenery = touching && !course.objects[static_cast<std::size_t>(racer.touched)].ground;
+        if (touching && !touchingScenery) ++report.groundTouches;
         if (touchingScenery && !track.touching) ++report.sceneryTouches;
         track.touching = touchingScenery;
-        const bool near = !touchingScenery && NearScenery(racer);
+        const bool near = !touchingScenery && NearScenery(course, race.update, racer);
         if (near && !track.near) ++report.nearMisses;
         track.near = near;
     }

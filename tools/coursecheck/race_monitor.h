@@ -1,11 +1,12 @@
-// RaceMonitor: watches one headless race frame by frame and sums up how each racer got round.
+// RaceMonitor: watches one headless race update by update and sums up how each racer got round.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-class Player;
+#include "race/course.h"
+#include "race/race_state.h"
 
 // What one racer did in one race.
 struct RacerReport {
@@ -24,9 +25,9 @@ class RaceMonitor {
 public:
     static constexpr std::int64_t kStuckWindow = 600;
 
-    explicit RaceMonitor(std::size_t racers) : reports(racers), state(racers) {}
+    RaceMonitor(const race::Course& raced, std::size_t racers) : course(raced), reports(racers), state(racers) {}
     // After each update of a started race.
-    void Observe(const std::vector<const Player*>& racers);
+    void Observe(const race::RaceState& race);
     const std::vector<RacerReport>& Reports() const { return reports; }
     bool AllFinished() const;
 
@@ -39,6 +40,7 @@ private:
         bool touching = false;
     };
 
+    const race::Course& course;
     std::int64_t frame = 0;
     int finishers = 0;
     std::vector<RacerReport> reports;

@@ -1,6 +1,8 @@
 // Automation hooks around the main loop; with no flags they only keep the sound list drained.
 #include "app/automation/automation.h"
 
+#include <chrono>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -109,6 +111,14 @@ bool Automation::ReadScript(std::string* error) {
     return true;
 }
 
+namespace {
+// A seed that --seed or a script's `@ seed` could also give (32 bits), so a recording replays it.
+std::uint32_t ClockSeed() {
+    const auto ticks = static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    return static_cast<std::uint32_t>(ticks ^ (ticks >> 32));
+}
+} // namespace
+
 // A script's header is a flag written into the script; a flag given on the command line wins, so a
 // recording can be replayed with, say, another seed on purpose.
 void Automation::TakeScriptChoices(const ScriptChoices& choices) {
@@ -129,7 +139,11 @@ void Automation::Configure(Application& application) {
     bool automatic = flags.headless || script;
     platform::message_box::SetMode(automatic ? platform::message_box::Mode::Automatic
                                              : platform::message_box::Mode::Interactive);
-    if (flags.seed) std::srand(*flags.seed);
+    // Races are seeded from --seed (or a script's); without it a fixed-clock run races the same races
+    // every time and a player's run races new ones.
+    application.checks.synctest = flags.synctest;
+    if (flags.seed) application.seeds.base = *flags.seed;
+    else if (!flags.fixedClock && !flags.headless) application.seeds.base = ClockSeed();
     ApplySettings(application.settings.values);
     application.options.headless = flags.headless;
     application.options.drawNothing = flags.headless;
@@ -171,7 +185,9 @@ void Automation::ApplySettings(Settings& values) const {
 void Automation::LoopStarting() {
     if (record.IsOpen() && shell) {
         const Settings& values = shell->settings.values;
-        ScriptChoices choices{CourseList::Instance().Selected().id, values.difficulty, values.ghost, flags.seed};
+        // The races' seed is written even when the clock chose it: the replay races the same races.
+        const auto seed = flags.seed.value_or(static_cast<unsigned>(shell->seeds.base));
+        ScriptChoices choices{CourseList::Instance().Selected().id, values.difficulty, values.ghost, seed};
         record.Write(FormatBindingHeaders(values.keys) + FormatChoiceHeaders(choices));
     }
     // Plays of start-up (the title's music) belong to no frame.

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "app/settings/key_bindings.h"
-#include "player/difficulty.h"
+#include "race/difficulty.h"
 
 struct ScriptEvent {
     enum class Kind { KeyDown, KeyUp, Answer, PadConnect, PadDisconnect, PadButtonDown, PadButtonUp, PadAxis };

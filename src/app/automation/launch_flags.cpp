@@ -28,6 +28,10 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
     } else if (flag == "--seed") {
         if (!ParseNumber(value, &number) || number > 0xFFFFFFFFu) return *error = "--seed needs a number", false;
         flags->seed = unsigned(number);
+    } else if (flag == "--synctest") {
+        if (!ParseNumber(value, &number) || number == 0 || number > kMostSyncTestDepth)
+            return *error = "--synctest needs a number of updates, 1 to " + std::to_string(kMostSyncTestDepth), false;
+        flags->synctest = static_cast<std::uint32_t>(number);
     } else if (flag == "--screenshot") {
         ScreenshotRequest request;
         if (!ParseScreenshot(value, &request)) return *error = "--screenshot needs FRAME:FILE.png", false;
@@ -80,7 +84,8 @@ constexpr UsageRow kFlagRows[] = {
     {"--frames N", "leave after N frames"},
     {"--input FILE", "scripted keys and message-box answers"},
     {"--record FILE", "write this run's keys and race choices as an input script"},
-    {"--seed N", "seed the random generator"},
+    {"--seed N", "seed the races (without it: the clock, or 1 on the fixed clock)"},
+    {"--synctest N", "after every race update, load the state of N updates before, step them again and compare"},
     {"--screenshot N:FILE.png", "save the screen after frame N (repeatable; OpenGL only)"},
     {"--trace FILE", "one JSON line per frame"},
     {"--stats", "print frame timings and peak memory at exit"},
@@ -119,8 +124,8 @@ template <std::size_t N> void AppendRows(std::string* text, const UsageRow (&row
 }
 
 bool IsValueFlag(const std::string& flag) {
-    for (const char* name : {"--frames", "--seed", "--screenshot", "--input", "--record", "--trace", "--graphics",
-                             "--config", "--data-home", "--difficulty", "--ghost", "--lang", "--course"})
+    for (const char* name : {"--frames", "--seed", "--synctest", "--screenshot", "--input", "--record", "--trace",
+                             "--graphics", "--config", "--data-home", "--difficulty", "--ghost", "--lang", "--course"})
         if (flag == name) return true;
     return false;
 }

@@ -7,8 +7,11 @@
 #include <vector>
 
 #include "app/language.h"
-#include "player/difficulty.h"
+#include "race/difficulty.h"
 #include "render/graphics_quality.h"
+
+// The deepest re-run --synctest takes (each update then costs that many more).
+inline constexpr std::uint64_t kMostSyncTestDepth = 64;
 
 struct ScreenshotRequest {
     std::uint64_t frame = 0;
@@ -32,7 +35,8 @@ struct LaunchFlags {
     std::optional<GraphicsQuality> graphics; // unset: the settings' level
     std::string configFile;                  // empty: the settings file in its usual place
     std::optional<unsigned> seed;
-    std::string dataHome; // empty: the default save folder (none in automated runs)
+    std::uint32_t synctest = 0; // 0: off; else how many updates each update re-runs
+    std::string dataHome;       // empty: the default save folder (none in automated runs)
     // Unset: the settings' choice (a script's own, in a scripted run). A flag holds for this run
     // only: the settings file keeps its own value unless the player changes it in the options.
     std::optional<Difficulty> difficulty;

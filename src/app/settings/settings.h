@@ -7,7 +7,7 @@
 
 #include "app/language.h"
 #include "app/settings/key_bindings.h"
-#include "player/difficulty.h"
+#include "race/difficulty.h"
 #include "render/graphics_quality.h"
 
 enum class FullScreenChoice { Ask, Yes, No };

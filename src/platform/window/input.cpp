@@ -7,7 +7,9 @@
 namespace {
 constexpr std::size_t kKeys = 256;
 std::array<bool, kKeys> physicalDown{};
+std::array<std::uint32_t, kKeys> physicalPresses{};
 std::array<float, kKeys> padAmount{};
+std::array<std::uint32_t, kKeys> padPresses{};
 std::array<bool, kKeys> bound{};
 std::array<std::vector<int>, kKeys> bindings{};
 
@@ -38,7 +40,9 @@ std::int16_t GetAsyncKeyState(int virtualKey) {
 
 namespace platform::input {
 void SetKeyDown(int virtualKey, bool down) {
-    if (InRange(virtualKey)) physicalDown[virtualKey] = down;
+    if (!InRange(virtualKey)) return;
+    if (down && !physicalDown[virtualKey]) ++physicalPresses[virtualKey];
+    physicalDown[virtualKey] = down;
 }
 
 bool PhysicalKeyDown(int virtualKey) { return InRange(virtualKey) && physicalDown[virtualKey]; }
@@ -66,7 +70,20 @@ float KeyAmount(int gameKey) {
 }
 
 void SetPadKey(int gameKey, float amount) {
-    if (InRange(gameKey)) padAmount[gameKey] = std::clamp(amount, 0.0f, 1.0f);
+    if (!InRange(gameKey)) return;
+    const float clamped = std::clamp(amount, 0.0f, 1.0f);
+    if (clamped > 0.0f && padAmount[gameKey] == 0.0f) ++padPresses[gameKey];
+    padAmount[gameKey] = clamped;
+}
+
+std::uint32_t KeyPresses(int gameKey) {
+    if (!InRange(gameKey)) return 0;
+    std::uint32_t presses = padPresses[gameKey];
+    if (int arrow = NavigationArrow(gameKey)) return presses + physicalPresses[arrow];
+    if (!bound[gameKey]) return presses + physicalPresses[gameKey];
+    for (int key : bindings[gameKey])
+        if (InRange(key)) presses += physicalPresses[key];
+    return presses;
 }
 
 void ClearPadKeys() { padAmount.fill(0.0f); }

@@ -50,4 +50,8 @@ float KeyAmount(int gameKey);
 // The pad's share of a game key, 0 to 1; the pad sets every key it drives once a frame.
 void SetPadKey(int gameKey, float amount);
 void ClearPadKeys();
+// How many times the game key has been pressed since the program started (any of its physical keys
+// going down, or the pad's share rising from zero), counted as the key events arrive: a press and
+// release between two reads still counts.
+std::uint32_t KeyPresses(int gameKey);
 } // namespace platform::input

@@ -61,13 +61,14 @@ TEST_F(AutomationRunTest, ScriptedEnterShowsTheFadeInTheTraceAndIsRecorded) {
     EXPECT_NE(trace[87].find("\"frame\":88,\"scene\":0,\"fade\":{\"active\":false,\"alpha\":255"), std::string::npos);
     EXPECT_NE(trace[88].find("\"frame\":89,\"scene\":1,\"fade\":{\"active\":true,\"alpha\":252"), std::string::npos);
     auto recorded = Lines("rec.txt");
-    ASSERT_GE(recorded.size(), 14u);
+    ASSERT_GE(recorded.size(), 15u);
     EXPECT_EQ(recorded[1], "@ key throttle=SPACE") << "the bindings in force head the recording";
     EXPECT_EQ(recorded[9], "@ course map2") << "then the choices that change the race";
     EXPECT_EQ(recorded[10], "@ difficulty normal");
     EXPECT_EQ(recorded[11], "@ ghost on");
-    EXPECT_EQ(recorded[12], "3 down RETURN");
-    EXPECT_EQ(recorded[13], "5 up RETURN");
+    EXPECT_EQ(recorded[12], "@ seed 1") << "the races' seed, even when no flag gave it";
+    EXPECT_EQ(recorded[13], "3 down RETURN");
+    EXPECT_EQ(recorded[14], "5 up RETURN");
 }
 
 TEST_F(AutomationRunTest, ScriptedAnswerYesToTheQuitQuestionEndsTheRunAndIsRecorded) {

@@ -1,10 +1,12 @@
 // How hard the computer racers fly: easy, normal (the racers as the game has always flown them) or
-// hard. Only the computer racers change; the keyboard racer and its automatic pilot never do.
+// hard. Only the computer racers change; people's racers and their automatic pilot never do.
 #pragma once
 
 #include <string>
 
-class Player;
+namespace race {
+struct RacerState;
+}
 
 enum class Difficulty { Easy, Normal, Hard };
 
@@ -12,5 +14,9 @@ enum class Difficulty { Easy, Normal, Hard };
 const char* DifficultyName(Difficulty level);
 // false for any other word.
 bool ParseDifficulty(const std::string& word, Difficulty* level);
-// Tunes a freshly created computer racer for the level; normal leaves it untouched.
-void ApplyDifficulty(Difficulty level, Player& computerRacer);
+
+namespace race {
+// Tunes a computer racer freshly put on the grid (its start delay drawn) for the level; normal
+// leaves it untouched.
+void ApplyDifficulty(Difficulty level, RacerState& computerRacer);
+} // namespace race

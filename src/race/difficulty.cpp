@@ -1,12 +1,12 @@
 // Difficulty levels: a different top speed, pick-up and start reaction for the computer racers.
-#include "player/difficulty.h"
+#include "race/difficulty.h"
 
-#include "player/player.h"
+#include "race/racer_state.h"
 
 namespace {
 
 // What a level changes, as factors on the racer's own values (1 = unchanged) and a start delay
-// change in frames (the racer waits a random 0..199 frames at "go" on normal).
+// change in updates (the racer waits a random 0..199 updates at "go" on normal).
 struct Tuning {
     float topSpeed;
     float pickUp;
@@ -37,7 +37,9 @@ bool ParseDifficulty(const std::string& word, Difficulty* level) {
     return false;
 }
 
-void ApplyDifficulty(Difficulty level, Player& racer) {
+namespace race {
+
+void ApplyDifficulty(Difficulty level, RacerState& racer) {
     if (level == Difficulty::Normal) return;
     const Tuning& tuning = level == Difficulty::Easy ? kEasy : kHard;
     racer.maxSpeed *= tuning.topSpeed;
@@ -45,3 +47,5 @@ void ApplyDifficulty(Difficulty level, Player& racer) {
     racer.startDelay = static_cast<std::int32_t>(static_cast<float>(racer.startDelay) * tuning.startDelayFactor) +
                        tuning.startDelayExtra;
 }
+
+} // namespace race

@@ -1,0 +1,43 @@
+// The pieces of one racer's update, shared by the step's files: flight (flight.cpp), contact with
+// the course (contact.cpp) and the automatic pilot (auto_pilot.cpp).
+#pragma once
+
+#include <cstdint>
+
+#include "race/controls.h"
+#include "race/course.h"
+#include "race/race_events.h"
+#include "race/racer_state.h"
+
+namespace race {
+
+// One racer's update: the racer, where it stands in the roster, what it may read and where it
+// reports.
+struct RacerStep {
+    RacerState& racer;
+    std::int32_t index;
+    const Course& course;
+    std::uint32_t update; // the race state's update number, for the moving scenery
+    RaceEvents& events;
+    RacerFx& fx;
+};
+
+// A person flies: the controls turn into yaw, pitch, throttle and boost.
+void HandFlightStep(RacerStep& step, const Controls& controls);
+// The automatic pilot flies: it plans and steers, then the same flight runs on its own inputs.
+void AutoFlightStep(RacerStep& step);
+// Orientation from the angles, then motion with drift and roll.
+void OrientAndMove(RacerState& p, float driftFactor);
+// Ray test along the velocity against the scenery, then checkpoint passage and the finish.
+void CollideAndPassCheckPoints(RacerStep& step);
+// Ray test against an object's model placed at `world`. The direction is taken as given unless
+// `normaliseDirection`, so with an unnormalised direction the distance stays in world units.
+bool RayTest(const CourseObject& object, const D3DXMATRIX& world, const D3DXVECTOR3& worldOrigin,
+             const D3DXVECTOR3& worldDirection, bool normaliseDirection, std::uint32_t* face, float* distance);
+// Obstacle check of the segment start→target; true when the way is clear. `point` gets the target
+// itself, or the detour point (which is then also put in front of the waypoints).
+bool PlanWaypoint(RacerStep& step, const D3DXVECTOR3& target, const D3DXVECTOR3& start, D3DXVECTOR3* point);
+// The automatic pilot: turns the target into the six inputs (and the small direct corrections).
+void Steer(RacerStep& step);
+
+} // namespace race
