@@ -302,20 +302,21 @@ void MapManager::DrawObjects() {
     for (NEditer::MapObject* object : objects) {
         if (!object->visible || !object->HasLoadedMesh()) continue;
         shader.SetMatrix("mW", object->world);
-        StaticMeshParts parts = object->mesh->Parts();
-        if (parts.mesh && parts.mesh->GetNumFaces() >= kPieceFaces) {
-            // The ground: the pieces beside and behind the camera cost vertex work and binning on a
-            // software rasterizer for no pixel.
-            if (parts.mesh->Pieces().empty()) parts.mesh->SplitIntoPieces(kPieceGrid);
-            const D3DXMATRIX& world = object->world;
-            const float scale = MatrixLargestScale(world);
-            parts.pieceInView = [this, &world, scale](const D3DXVECTOR3& centre, float radius) {
-                D3DXVECTOR3 placed;
-                D3DXVec3TransformCoord(&placed, &centre, &world);
-                return !OutsideFrustum(placed, radius * scale + kPieceMargin);
-            };
+        const StaticMeshParts& parts = object->mesh->Parts();
+        if (!parts.mesh || parts.mesh->GetNumFaces() < kPieceFaces) {
+            shader.DrawMesh(parts);
+            continue;
         }
-        shader.DrawMesh(parts);
+        // The ground: the pieces beside and behind the camera cost vertex work and binning on a
+        // software rasterizer for no pixel.
+        if (parts.mesh->Pieces().empty()) parts.mesh->SplitIntoPieces(kPieceGrid);
+        const D3DXMATRIX& world = object->world;
+        const float scale = MatrixLargestScale(world);
+        shader.DrawMesh(parts, [this, &world, scale](const D3DXVECTOR3& centre, float radius) {
+            D3DXVECTOR3 placed;
+            D3DXVec3TransformCoord(&placed, &centre, &world);
+            return !OutsideFrustum(placed, radius * scale + kPieceMargin);
+        });
     }
 }
 

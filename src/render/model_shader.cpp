@@ -95,12 +95,12 @@ void ModelShader::EndModelBlend() {
     blendSkippable_ = false;
 }
 
-void ModelShader::DrawMesh(const StaticMeshParts& mesh) {
+void ModelShader::DrawMesh(const StaticMeshParts& mesh, const PieceInView& inView) {
     if (!effect || !mesh.mesh) return;
     effect->SetInt("CurNumBones", 0);
     BeginTech();
     BeginModelBlend();
-    const std::vector<platform::mesh::Mesh::Piece>* pieces = mesh.pieceInView ? &mesh.mesh->Pieces() : nullptr;
+    const std::vector<platform::mesh::Mesh::Piece>* pieces = inView ? &mesh.mesh->Pieces() : nullptr;
     if (pieces && pieces->empty()) pieces = nullptr;
     for (std::uint32_t i = 0; i < mesh.materialCount; ++i) {
         SetMaterial(mesh.materials[i], mesh.textures ? &mesh.textures[i] : nullptr);
@@ -110,7 +110,7 @@ void ModelShader::DrawMesh(const StaticMeshParts& mesh) {
             continue;
         }
         for (const platform::mesh::Mesh::Piece& piece : *pieces)
-            if (piece.attribId == i && mesh.pieceInView(piece.centre, piece.radius)) mesh.mesh->DrawPiece(piece);
+            if (piece.attribId == i && inView(piece.centre, piece.radius)) mesh.mesh->DrawPiece(piece);
     }
     EndModelBlend();
     EndTech();

@@ -23,10 +23,10 @@ struct StaticMeshParts {
     const D3DMATERIAL9* materials = nullptr;
     SimpleLib::CTexture* textures = nullptr;
     std::uint32_t materialCount = 0;
-    // For a mesh split into pieces: whether a piece's sphere (model space) can be seen; the pieces
-    // it turns down are not drawn. Empty: every subset is drawn whole.
-    std::function<bool(const D3DXVECTOR3& centre, float radius)> pieceInView;
 };
+
+// For a mesh split into pieces: whether a piece's sphere (model space) can be seen.
+using PieceInView = std::function<bool(const D3DXVECTOR3& centre, float radius)>;
 
 class ModelShader {
 public:
@@ -34,7 +34,8 @@ public:
     // failure shows its text in a message box and leaves the instance without an effect.
     void Load();
     void Release();
-    void DrawMesh(const StaticMeshParts& mesh);
+    // With inView, a mesh split into pieces draws only the pieces it accepts.
+    void DrawMesh(const StaticMeshParts& mesh, const PieceInView& inView = {});
     void DrawSkinnedModel(SimpleLib::CMeshObject& skeleton);
     void DrawSkinnedMesh(SimpleLib::CMeshObject& skeleton, SimpleLib::MeshContainer& container);
     // Four 24-byte XYZ|DIFFUSE|TEX1 vertices as a triangle fan; texture may be null.
