@@ -230,6 +230,7 @@ void Application::Shutdown() {
     shaders.mainShader.Release();
     shaders.objectShader.Release();
     shaders.blur.Release();
+    shaders.scene.Release();
     GraphicsDevice::Instance().Release();
     platform::pad::Stop();
     mainWindow.Destroy();

@@ -369,10 +369,13 @@ void Game::Render() {
     gpu::Device* device = Device();
     if (!device) return;
     device->BeginPhase("clear");
+    SceneTarget& scene = ShaderManager::Instance().scene;
+    scene.Begin();
     device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, kClearColour, 1.0f, 0);
     device->BeginScene();
     if (camera) device->SetTransform(D3DTS_VIEW, &camera->view);
     DrawWorld();
+    scene.End();
 
     device->BeginPhase("hud");
     gpu::Sprite* sprite = GraphicsDevice::Instance().sprite.get();
