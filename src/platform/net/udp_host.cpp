@@ -1,0 +1,153 @@
+// UdpHost over ENet: one ENet host, its peers named by their slot in the host's peer array.
+#include "platform/net/udp_host.h"
+
+#include <enet/enet.h>
+
+#include <mutex>
+
+namespace platform::net {
+
+namespace {
+constexpr std::size_t kChannels = 2;
+// A peer that has not acknowledged anything for this long is gone.
+constexpr enet_uint32 kPeerTimeoutMs = 5000;
+
+bool StartEnet(std::string* error) {
+    static std::once_flag once;
+    static bool started = false;
+    std::call_once(once, [] { started = enet_initialize() == 0; });
+    if (!started && error) *error = "the network library could not start";
+    return started;
+}
+} // namespace
+
+struct UdpHost::State {
+    ENetHost* host = nullptr;
+    std::uint64_t sent = 0; // what ENet counted before its own counter was last emptied
+
+    ENetPeer* Peer(std::uint32_t slot) const {
+        if (!host || slot >= host->peerCount) return nullptr;
+        return &host->peers[slot];
+    }
+    std::uint32_t Slot(const ENetPeer* peer) const { return static_cast<std::uint32_t>(peer - host->peers); }
+
+    bool Create(const ENetAddress* address, std::size_t peers, std::string* error) {
+        if (!StartEnet(error)) return false;
+        host = enet_host_create(address, peers, kChannels, 0, 0);
+        if (!host) {
+            if (error) *error = address ? "cannot listen on port " + std::to_string(address->port) : "cannot open a socket";
+            return false;
+        }
+        host->checksum = enet_crc32;
+        host->maximumPacketSize = kMostPacket;
+        host->maximumWaitingData = 4 * kMostPacket;
+        host->duplicatePeers = peers; // machines on one address (tests, a LAN behind one router) are fine
+        return true;
+    }
+};
+
+UdpHost::UdpHost() : state(std::make_unique<State>()) {}
+
+UdpHost::~UdpHost() {
+    if (state->host) enet_host_destroy(state->host);
+}
+
+bool UdpHost::Listen(const std::string& address, std::uint16_t port, std::size_t mostPeers, std::string* error) {
+    if (!StartEnet(error)) return false;
+    ENetAddress where{};
+    where.host = ENET_HOST_ANY;
+    where.port = port;
+    if (!address.empty() && enet_address_set_host_ip(&where, address.c_str()) != 0) {
+        if (error) *error = "not an address: " + address;
+        return false;
+    }
+    return state->Create(&where, mostPeers, error);
+}
+
+bool UdpHost::Connect(const std::string& host, std::uint16_t port, std::string* error) {
+    if (!StartEnet(error)) return false;
+    ENetAddress where{};
+    if (enet_address_set_host(&where, host.c_str()) != 0) {
+        if (error) *error = "cannot find the machine " + host;
+        return false;
+    }
+    where.port = port;
+    if (!state->Create(nullptr, 1, error)) return false;
+    ENetPeer* peer = enet_host_connect(state->host, &where, kChannels, 0);
+    if (!peer) {
+        if (error) *error = "cannot connect to " + host;
+        return false;
+    }
+    enet_peer_timeout(peer, 0, kPeerTimeoutMs, kPeerTimeoutMs);
+    return true;
+}
+
+bool UdpHost::Service(Event* event, std::uint32_t timeoutMs) {
+    if (!state->host) return false;
+    ENetEvent raw;
+    for (;;) {
+        const int got = enet_host_service(state->host, &raw, timeoutMs);
+        if (got <= 0) return false;
+        event->peer = state->Slot(raw.peer);
+        switch (raw.type) {
+        case ENET_EVENT_TYPE_CONNECT:
+            enet_peer_timeout(raw.peer, 0, kPeerTimeoutMs, kPeerTimeoutMs);
+            event->kind = Event::Kind::Connected;
+            event->data.clear();
+            return true;
+        case ENET_EVENT_TYPE_DISCONNECT:
+            event->kind = Event::Kind::Disconnected;
+            event->data.clear();
+            return true;
+        case ENET_EVENT_TYPE_RECEIVE:
+            event->kind = Event::Kind::Received;
+            event->channel = raw.channelID == 0 ? Channel::Reliable : Channel::Inputs;
+            event->data.assign(reinterpret_cast<const char*>(raw.packet->data), raw.packet->dataLength);
+            enet_packet_destroy(raw.packet);
+            return true;
+        case ENET_EVENT_TYPE_NONE: return false;
+        }
+        timeoutMs = 0;
+    }
+}
+
+void UdpHost::Send(std::uint32_t peer, Channel channel, const std::string& bytes) {
+    ENetPeer* to = state->Peer(peer);
+    if (!to || to->state != ENET_PEER_STATE_CONNECTED || bytes.size() > kMostPacket) return;
+    const enet_uint32 flags = channel == Channel::Reliable ? ENET_PACKET_FLAG_RELIABLE : 0;
+    ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), flags);
+    if (packet && enet_peer_send(to, static_cast<enet_uint8>(channel), packet) != 0) enet_packet_destroy(packet);
+}
+
+void UdpHost::Flush() {
+    if (state->host) enet_host_flush(state->host);
+}
+
+void UdpHost::Disconnect(std::uint32_t peer) {
+    if (ENetPeer* to = state->Peer(peer)) enet_peer_disconnect(to, 0);
+}
+
+void UdpHost::DisconnectNow(std::uint32_t peer) {
+    if (ENetPeer* to = state->Peer(peer)) enet_peer_disconnect_now(to, 0);
+}
+
+std::uint32_t UdpHost::RoundTripMs(std::uint32_t peer) const {
+    const ENetPeer* to = state->Peer(peer);
+    return to ? to->roundTripTime : 0;
+}
+
+std::uint16_t UdpHost::Port() const {
+    if (!state->host) return 0;
+    ENetAddress bound{};
+    if (enet_socket_get_address(state->host->socket, &bound) != 0) return state->host->address.port;
+    return bound.port;
+}
+
+std::uint64_t UdpHost::BytesSent() const {
+    if (!state->host) return state->sent;
+    state->sent += state->host->totalSentData;
+    state->host->totalSentData = 0;
+    return state->sent;
+}
+
+} // namespace platform::net
