@@ -35,7 +35,8 @@ struct UdpHost::State {
         if (!StartEnet(error)) return false;
         host = enet_host_create(address, peers, kChannels, 0, 0);
         if (!host) {
-            if (error) *error = address ? "cannot listen on port " + std::to_string(address->port) : "cannot open a socket";
+            if (error)
+                *error = address ? "cannot listen on port " + std::to_string(address->port) : "cannot open a socket";
             return false;
         }
         host->checksum = enet_crc32;

@@ -35,9 +35,7 @@ TEST(UdpHost, CarriesBothChannelsAndHearsTheGoodbye) {
     bool clientConnected = false;
     ASSERT_TRUE(Await(server, client, Event::Kind::Connected, &event, &clientConnected));
     const std::uint32_t peer = event.peer;
-    if (!clientConnected) {
-        ASSERT_TRUE(Await(client, server, Event::Kind::Connected, &event));
-    }
+    if (!clientConnected) { ASSERT_TRUE(Await(client, server, Event::Kind::Connected, &event)); }
 
     const std::string binary("a\0b\xff", 4);
     client.Send(0, Channel::Reliable, binary);
