@@ -181,8 +181,8 @@ template <> constexpr Kind KindOf<DesyncState>() { return Kind::DesyncState; }
 
 bool Get(Reader& r, Hello& m) {
     std::size_t n = 0;
-    if (!r.Text(&m.gameVersion, kMostName, "game version") ||
-        !r.Text(&m.name, kMostName, "name") || !r.U64(&m.flight, "flight") || !r.Count(&n, kMostCourses, "courses"))
+    if (!r.Text(&m.gameVersion, kMostName, "game version") || !r.Text(&m.name, kMostName, "name") ||
+        !r.U64(&m.flight, "flight") || !r.Count(&n, kMostCourses, "courses"))
         return false;
     m.courses.resize(n);
     for (Hello::CourseSum& course : m.courses)
@@ -295,7 +295,8 @@ std::optional<Message> Decode(const std::string& bytes, std::string* error) {
     if (!r.U8(&m0, "head") || !r.U8(&m1, "head") || !r.U8(&version, "version") || !r.U8(&kind, "kind")) return fail();
     if (m0 != kMagic0 || m1 != kMagic1) return r.Fail("head", "is not this game's"), fail();
     // Another protocol's machine may only say hello (to hear why not) or refuse.
-    const bool mustMatch = kind != static_cast<std::uint8_t>(Kind::Hello) && kind != static_cast<std::uint8_t>(Kind::Refuse);
+    const bool mustMatch =
+        kind != static_cast<std::uint8_t>(Kind::Hello) && kind != static_cast<std::uint8_t>(Kind::Refuse);
     if (mustMatch && version != kProtocolVersion) return r.Fail("version", "is another protocol's"), fail();
     // Another protocol's hello is not read further: its version is all the host needs to say no.
     if (!mustMatch && kind == static_cast<std::uint8_t>(Kind::Hello) && version != kProtocolVersion)

@@ -43,7 +43,8 @@ TEST(NetMessages, EveryKindComesBackAsWritten) {
     const auto inputs = std::get<net::Inputs>(*net::Decode(net::Encode(SomeInputs())));
     EXPECT_EQ(inputs.seats[0].Total(), 4u);
     EXPECT_EQ(net::FromWire(inputs.seats[0].runs[0].controls).turn, -1.0f);
-    EXPECT_EQ(net::FromWire(inputs.seats[0].runs[0].controls).pitch, net::FromWire(net::ToWire({false, false, 0.0f, 0.5f, false, false})).pitch);
+    EXPECT_EQ(net::FromWire(inputs.seats[0].runs[0].controls).pitch,
+              net::FromWire(net::ToWire({false, false, 0.0f, 0.5f, false, false})).pitch);
 }
 
 TEST(NetMessages, HostileFieldsAreRefusedByName) {
