@@ -38,7 +38,7 @@ std::uint64_t FlightFingerprint() {
         std::array<race::Controls, race::RaceState::kMostRacers> row{};
         for (std::uint32_t i = 0; i < 400; ++i) {
             row[0] = race::Controls{i % 3 != 0, i % 50 < 5, (i / 20) % 2 ? 1.0f : -0.5f, (i / 30) % 3 ? 0.0f : 1.0f,
-                                    false, i == 250};
+                                    false,      i == 250};
             race::Step(state, course, std::span<const race::Controls>(row.data(), state.racerCount));
         }
         return state.Hash();

@@ -50,8 +50,7 @@ std::unique_ptr<NetRace> NetRace::Open(const NetOptions& options, std::string* e
     if (!net->link.Connect(options.address, options.port, error)) return nullptr;
     const std::string where = options.address + ":" + std::to_string(options.port);
     const std::uint64_t until = net->NowMs() + kConnectMs;
-    while (net->NowMs() < until && !(net->peers.size() == 1 && net->peers[0].connected) &&
-           net->refusedBecause.empty())
+    while (net->NowMs() < until && !(net->peers.size() == 1 && net->peers[0].connected) && net->refusedBecause.empty())
         net->Pump(20);
     if (net->peers.empty() || !net->peers[0].connected) {
         if (error) *error = "no answer from " + where;
@@ -176,8 +175,7 @@ void NetRace::OnHello(std::uint32_t slot, const Hello& hello) {
         why = "the game versions differ (host " + options.gameVersion + ", joining machine " + hello.gameVersion + ")";
     else if (hello.flight != options.flight)
         why = "the flight differs (the host's build and the joining machine's fly differently)";
-    else if (started)
-        why = "a race is under way";
+    else if (started) why = "a race is under way";
     std::uint8_t seat = 1;
     while (why.empty() && seat < kMostPeople &&
            std::any_of(peers.begin(), peers.end(), [&](const Peer& p) { return p.welcomed && p.seat == seat; }))
@@ -212,12 +210,14 @@ std::string NetRace::ContentDifference(const Peer& peer, const Start& start) con
 bool NetRace::Begin(Start* start, std::string* message) {
     const std::uint64_t until = NowMs() + kLobbyMs;
     auto welcomed = [&] {
-        return static_cast<std::uint32_t>(std::count_if(peers.begin(), peers.end(), [](const Peer& p) { return p.welcomed; }));
+        return static_cast<std::uint32_t>(
+            std::count_if(peers.begin(), peers.end(), [](const Peer& p) { return p.welcomed; }));
     };
     if (!options.hosting) {
         while (!started && overBecause.empty() && refusedBecause.empty() && NowMs() < until) Pump(10);
         if (!started) {
-            *message = refusedBecause.empty() ? "The host did not start a race." : "Cannot race: " + refusedBecause + ".";
+            *message =
+                refusedBecause.empty() ? "The host did not start a race." : "Cannot race: " + refusedBecause + ".";
             return false;
         }
         *start = *started;
@@ -441,15 +441,16 @@ void NetRace::WriteReport(std::uint32_t update, const race::RaceState& theirs) {
     if (!options.reportFolder.empty()) {
         const std::string path = options.reportFolder + "/" + DesyncFileName(update);
         std::string error;
-        if (platform::fs::WriteFileAtomically(path, DesyncReport(update, *here, names[localSeat], theirs, other), &error)) {
+        if (platform::fs::WriteFileAtomically(path, DesyncReport(update, *here, names[localSeat], theirs, other),
+                                              &error)) {
             reportPath = path;
             where = "the report is " + path;
         } else {
             where = "the report could not be written: " + error;
         }
     }
-    overBecause = "The machines no longer agree (update " + std::to_string(update) + "): the race cannot go on; " +
-                  where + ".";
+    overBecause =
+        "The machines no longer agree (update " + std::to_string(update) + "): the race cannot go on; " + where + ".";
 }
 
 bool NetRace::Over(std::string* why) const {
@@ -458,14 +459,16 @@ bool NetRace::Over(std::string* why) const {
     return true;
 }
 
-void NetRace::Close(bool stats) {
+void NetRace::Close() {
+    if (closed) return;
+    closed = true;
     for (std::uint32_t slot = 0; slot < peers.size(); ++slot)
         if (peers[slot].connected) link.Disconnect(slot);
     // A moment for the goodbyes to leave, so the others need not wait out the silence.
     const std::uint64_t until = NowMs() + 200;
     Event event;
     while (NowMs() < until) link.Service(&event, 20);
-    if (!stats || !session) return;
+    if (!options.printStats || !session) return;
     const double seconds = static_cast<double>(NowMs() - raceStartMs) / 1000.0;
     std::vector<std::uint32_t> sorted = rerunMicros;
     sorted.resize(std::max<std::size_t>(sorted.size(), static_cast<std::size_t>(frames)), 0);
@@ -473,10 +476,11 @@ void NetRace::Close(bool stats) {
     const double p99 = sorted.empty() ? 0.0 : sorted[sorted.size() * 99 / 100] / 1000.0;
     std::printf("net_updates %u\n", session->Current());
     std::printf("net_confirmed %u %016" PRIx64 "\n", session->Confirmed(), session->ConfirmedHash());
-    std::printf("net_rollbacks_per_s %.2f\n", seconds > 0 ? static_cast<double>(session->totalRollbacks) / seconds : 0.0);
+    std::printf("net_rollbacks_per_s %.2f\n",
+                seconds > 0 ? static_cast<double>(session->totalRollbacks) / seconds : 0.0);
     std::printf("net_mean_depth %.2f\n", session->totalRollbacks ? static_cast<double>(session->totalDepth) /
-                                                                     static_cast<double>(session->totalRollbacks)
-                                                               : 0.0);
+                                                                       static_cast<double>(session->totalRollbacks)
+                                                                 : 0.0);
     std::printf("net_rerun_ms_p99 %.3f\n", p99);
     std::printf("net_sent_bytes_per_s %.0f\n", seconds > 0 ? static_cast<double>(link.BytesSent()) / seconds : 0.0);
 }

@@ -34,6 +34,7 @@ struct NetOptions {
     std::uint32_t peersWanted = 1; // the host starts once this many machines have joined
     std::string gameVersion;
     std::string reportFolder; // where desync reports go ("" : none is written)
+    bool printStats = false;  // Close prints the link's figures (--stats)
     std::uint64_t flight = 0;
     std::vector<Hello::CourseSum> courses; // this machine's courses and their checksums
 };
@@ -68,8 +69,10 @@ public:
     bool Over(std::string* why) const;
     // A desync report was written here (empty: none).
     const std::string& ReportPath() const { return reportPath; }
-    // Says goodbye to every machine and prints the link's figures when `stats`.
-    void Close(bool stats);
+    // Says goodbye to every machine (once) and prints the link's figures when asked to.
+    void Close();
+    // The race ended on a hash that differed.
+    bool Desynced() const { return session && session->Desync().has_value(); }
 
 private:
     struct Peer {
@@ -131,6 +134,7 @@ private:
     std::uint64_t raceStartMs = 0;
     std::vector<std::uint32_t> rerunMicros; // each frame's time spent stepping again
     std::uint64_t frames = 0;
+    bool closed = false;
 };
 
 } // namespace net

@@ -72,7 +72,8 @@ race::RaceEvents Rollback::StepOne() {
     for (std::uint8_t seat = 0; seat < people; ++seat)
         if (leftAfter[seat] && update > *leftAfter[seat] && racerOf[seat] >= 0)
             state.racers[static_cast<std::size_t>(racerOf[seat])].autoPilot = 1;
-    const race::RaceEvents events = race::Step(state, course, std::span<const race::Controls>(row.data(), state.racerCount));
+    const race::RaceEvents events =
+        race::Step(state, course, std::span<const race::Controls>(row.data(), state.racerCount));
     saved[update % kRing] = state;
     used[update % kRing] = row;
     return events;
@@ -158,10 +159,8 @@ SeatInputs Rollback::InputsFrom(std::uint8_t seat, std::uint32_t from) const {
         const WireControls& c = known[update - 1];
         if (!out.runs.empty() && out.runs.back().controls == c && out.runs.back().length < 255)
             ++out.runs.back().length;
-        else if (out.runs.size() < kMostRuns)
-            out.runs.push_back({1, c});
-        else
-            break;
+        else if (out.runs.size() < kMostRuns) out.runs.push_back({1, c});
+        else break;
     }
     return out;
 }

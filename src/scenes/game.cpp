@@ -14,6 +14,7 @@
 #include "map/course_builder.h"
 #include "map/course_manager.h"
 #include "map/map_manager.h"
+#include "net/net_race.h"
 #include "platform/text/translation.h"
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
@@ -76,7 +77,7 @@ const race::RacerState* Game::PersonRacer() const {
     return person < 0 ? nullptr : &race.racers[static_cast<std::size_t>(person)];
 }
 
-Player* Game::PersonView() const { return PlayerManager::Instance().OfSeat(0); }
+Player* Game::PersonView() const { return PlayerManager::Instance().OfSeat(personSeat); }
 
 // ---- Init ---------------------------------------------------------------------------------------
 
@@ -114,6 +115,17 @@ void Game::StartCountdown() {
 }
 
 void Game::Init() {
+    online = session->online;
+    std::uint64_t onlineSeed = 1;
+    Difficulty onlineLevel = Difficulty::Normal;
+    race::Grid onlineGrid;
+    if (online && !BeginOnline(&onlineSeed, &onlineLevel, &onlineGrid)) {
+        SetUpView();
+        noCourse = true;
+        timer.Init();
+        hud.Init();
+        return;
+    }
     SetUpView();
     EffectManager::Instance().LoadTextures();
     sky.Load(Device(), Course().skyPath);
@@ -137,10 +149,11 @@ void Game::Init() {
     }
 
     course = BuildCourse(map, CourseManager::Instance(), Course());
-    const std::uint64_t seed = seeds ? seeds->Next() : 1;
-    mode = session->mode;
-    const Difficulty level = RaceLevel();
-    race = race::NewRace(course, ModeGrid(), level, seed);
+    const std::uint64_t seed = online ? onlineSeed : seeds ? seeds->Next() : 1;
+    mode = online ? RaceMode::Race : session->mode;
+    const Difficulty level = online ? onlineLevel : RaceLevel();
+    race = race::NewRace(course, online ? onlineGrid : ModeGrid(), level, seed);
+    if (online) online->Race(course, race);
     // The sparks draw from a generator of their own, seeded from the race's so a replay shows the same.
     EffectManager::Instance().SeedRandom(~seed);
     PlayerManager::Instance().Create(race);
@@ -204,7 +217,30 @@ bool Game::UpdatePause() {
     return Halted();
 }
 
-void Game::StepRace() {
+bool Game::StepRace() {
+    race::RaceEvents events;
+    if (online) {
+        if (!StepOnline(&events)) return false;
+    } else {
+        events = StepHere();
+    }
+
+    MapManager::Instance().ShowRace(course, race.update);
+    ShowEvents(events);
+    PlayerManager::Instance().Follow(race, events);
+    FollowWithCamera();
+    for (CheckPoint* checkPoint : CourseManager::Instance().checkPoints) checkPoint->Update();
+    EffectManager::Instance().UpdateAll();
+    if (const race::RacerState* person = PersonRacer()) {
+        hud.place = person->place;
+        if (camera) camera->Follow(person->speed);
+        MapManager::Instance().UpdateFrustum();
+    }
+    timer.Show(race.ClockMs());
+    return true;
+}
+
+race::RaceEvents Game::StepHere() {
     std::array<race::Controls, race::RaceState::kMostRacers> steering{};
     if (const std::int32_t person = Person(); person >= 0) {
         race::Controls& mine = steering[static_cast<std::size_t>(person)];
@@ -220,19 +256,7 @@ void Game::StepRace() {
         exitRequested = true;
         syncTest.reset();
     }
-
-    MapManager::Instance().ShowRace(course, race.update);
-    ShowEvents(events);
-    PlayerManager::Instance().Follow(race, events);
-    FollowWithCamera();
-    for (CheckPoint* checkPoint : CourseManager::Instance().checkPoints) checkPoint->Update();
-    EffectManager::Instance().UpdateAll();
-    if (const race::RacerState* person = PersonRacer()) {
-        hud.place = person->place;
-        if (camera) camera->Follow(person->speed);
-        MapManager::Instance().UpdateFrustum();
-    }
-    timer.Show(race.ClockMs());
+    return events;
 }
 
 // The sounds of an update, in the order it reported them.
@@ -316,12 +340,21 @@ std::int32_t Game::Update() {
         return mode == RaceMode::Championship ? kStandingsScene : kTitleScene;
     }
     // A championship race counts once: it is not raced again.
-    if (cleared && mode != RaceMode::Championship && Seat().Pressed(VK_SPACE)) {
+    // An online race is raced once too: the others have gone on.
+    if (cleared && mode != RaceMode::Championship && !online && Seat().Pressed(VK_SPACE)) {
         SoundManager::Instance().Play(0, "push");
         return SceneBase::kAgain;
     }
-    if (!cleared && UpdatePause()) return kGameScene;
-    StepRace();
+    // An online race cannot stand still for one machine.
+    if (!cleared && !online && UpdatePause()) return kGameScene;
+    const bool stepped = StepRace();
+    if (!onlineOver.empty()) {
+        MessageBoxA(window, onlineOver.c_str(), kCaption, MB_OK | MB_ICONERROR);
+        StopMusic();
+        SoundManager::Instance().Stop("fly");
+        return kTitleScene;
+    }
+    if (!stepped) return kGameScene;
     FollowRace();
     if (NoRacerPasses() && AskTitleForStalledRace()) {
         StopMusic();
@@ -394,6 +427,7 @@ void Game::Render() {
         DrawOverlays();
     }
     DrawRaceText();
+    DrawNotice();
     MapManager::Instance().DrawFade();
     if (sprite) sprite->End();
     device->EndScene();
@@ -481,6 +515,12 @@ void Game::DrawWorld() {
 
 // Everything freed here is emptied or set to none, so a second run does nothing.
 void Game::Release() {
+    // An online race is raced once: its link closes with it, and the next race is this machine's own.
+    if (online) {
+        online->Close();
+        session->online = nullptr;
+        online = nullptr;
+    }
     // The person's boost sound loops until something stops it; nothing will once the race is gone.
     SoundManager::Instance().Stop("fly");
     camera.reset();
