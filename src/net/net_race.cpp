@@ -385,6 +385,10 @@ bool NetRace::BeforeStep() {
     if (!session->MayStep(slowest)) {
         SendInputs();
         link.Flush();
+        // A frame that waits lasts an update, even on the fixed clock.
+        const std::uint64_t until = NowMs() + kUpdateMs;
+        for (std::uint64_t now = NowMs(); now < until && overBecause.empty(); now = NowMs())
+            Pump(static_cast<std::uint32_t>(until - now));
         return false;
     }
     const std::uint64_t now = NowMs();

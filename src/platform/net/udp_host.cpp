@@ -125,7 +125,8 @@ void UdpHost::Flush() {
 }
 
 void UdpHost::Disconnect(std::uint32_t peer) {
-    if (ENetPeer* to = state->Peer(peer)) enet_peer_disconnect(to, 0);
+    // Later: what is already queued for the peer (a refusal's reason) still goes out first.
+    if (ENetPeer* to = state->Peer(peer)) enet_peer_disconnect_later(to, 0);
 }
 
 void UdpHost::DisconnectNow(std::uint32_t peer) {
