@@ -7,7 +7,8 @@
 #   env: TIMEDEMO_FRAMES (4200: the headless race), TIMEDEMO_GL_FRAMES (same: the OpenGL race at full),
 #        TIMEDEMO_LEVEL_FRAMES (1200: the OpenGL runs at fast and low), BENCH_MIN_TIME (0.2),
 #        TIMEDEMO_SKIP_GL=1, TIMEDEMO_SKIP_MICRO=1, BENCH_MICRO_LOG=FILE (micro-benchmarks to FILE only),
-#        BENCH_SKIP_STK=1, STK, STK_PROFILE_SECONDS (30: SuperTuxKart's race)
+#        BENCH_SKIP_STK=1, STK, STK_PROFILE_SECONDS (30: SuperTuxKart's race), BENCH_SKIP_ONLINE=1
+#        (bench/online.sh: the online race's figures)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -178,6 +179,9 @@ if [ -z "${TIMEDEMO_SKIP_GL:-}" ]; then
     else
         echo "== timedemo OpenGL skipped: no display and no xvfb-run"
     fi
+fi
+if [ -z "${BENCH_SKIP_ONLINE:-}" ]; then
+    bash "$root/bench/online.sh" "$build" || status=1
 fi
 report
 exit $status

@@ -1,5 +1,6 @@
 # The include rules between source folders that the compiler cannot see, checked on every build:
-# the platform includes only itself (and only its network wrapper sees ENet), the race includes only itself and the platform's math, meshes
+# the platform includes only itself (and only its network wrapper, platform/net/, sees ENet), the race
+# includes only itself and the platform's math, meshes
 # and keys, game code never names a GPU backend's own headers, the backend factories are named only
 # where the program chooses one, and scenes stay out of the application. An include is any line
 # that starts with '#', spaces allowed before and after it. Run as: cmake -DSRC=<src folder> -P check_layout.cmake

@@ -101,7 +101,8 @@ int main(int argc, char** argv) {
             ++dropped;
             return;
         }
-        held.push(Held{Clock::now() + std::chrono::milliseconds(o.delay + spread(random)), socket, where, std::move(bytes)});
+        held.push(
+            Held{Clock::now() + std::chrono::milliseconds(o.delay + spread(random)), socket, where, std::move(bytes)});
     };
 
     while (Clock::now() < end) {
@@ -132,7 +133,8 @@ int main(int argc, char** argv) {
         const Clock::time_point now = Clock::now();
         while (!held.empty() && held.top().due <= now) {
             const Held& h = held.top();
-            sendto(h.socket, h.bytes.data(), h.bytes.size(), 0, reinterpret_cast<const sockaddr*>(&h.where), sizeof h.where);
+            sendto(h.socket, h.bytes.data(), h.bytes.size(), 0, reinterpret_cast<const sockaddr*>(&h.where),
+                   sizeof h.where);
             ++forwarded;
             held.pop();
         }
