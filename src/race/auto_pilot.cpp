@@ -163,7 +163,8 @@ void Steer(RacerStep& step) {
     if (p.nextCheckPoint < 0 || p.nextCheckPoint >= count) p.nextCheckPoint = 0;
 
     const D3DXVECTOR3 probe = p.Position() + kUp;
-    const D3DXVECTOR3 checkPoint = CheckPointPosition(step, p.nextCheckPoint);
+    const D3DXVECTOR3& centre = CheckPointPosition(step, p.nextCheckPoint);
+    const D3DXVECTOR3 checkPoint = p.rival.who < 0 ? centre : RivalAim(step, centre);
     D3DXVECTOR3 target;
     p.detouring = !PlanWaypoint(step, checkPoint, probe, &target);
     if (!p.detouring) {

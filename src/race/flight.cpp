@@ -321,8 +321,14 @@ bool AutoPitch(RacerState& p) {
 
 void AutoThrottle(RacerStep& step, bool turned) {
     RacerState& p = step.racer;
-    if (p.throttleInput) {
+    // A rival holds her leg's share of her top speed: above it she eases off the way coasting would.
+    const bool rival = p.rival.who >= 0;
+    const float pace = rival ? p.maxSpeed * p.rival.pace : p.maxSpeed;
+    if (rival && p.throttleInput && p.speed > pace) {
+        p.speed = std::max(p.speed * kCoastFactor, pace);
+    } else if (p.throttleInput) {
         Accelerate(p, turned);
+        if (rival) p.speed = std::min(p.speed, pace);
         ReportThrottleSparks(step, static_cast<int>((p.maxSpeed + 0.5f - p.speed) * 10.0f));
     } else {
         p.speed *= kCoastFactor;
@@ -335,11 +341,13 @@ void AutoFlightStep(RacerStep& step) {
     RacerState& p = step.racer;
     const float maxPitch = p.speed / p.maxSpeed * kPitchLimitDegrees;
     p.throttleInput = true;
+    if (p.rival.who >= 0) PlanRivalLeg(step);
     Steer(step);
     if (p.startDelay > 0) {
         p.startDelay -= 1;
         p.throttleInput = false;
     }
+    if (p.rival.who >= 0 && RivalLapses(p)) p.throttleInput = false;
     bool turned = AutoYaw(step);
     turned = AutoPitch(p) || turned;
     if (p.frozen) {

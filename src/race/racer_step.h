@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "race/controls.h"
 #include "race/course.h"
@@ -20,6 +21,8 @@ struct RacerStep {
     std::uint32_t update; // the race state's update number, for the moving scenery
     RaceEvents& events;
     RacerFx& fx;
+    // Every racer of the race, this one included, for a rival to see who is close.
+    std::span<const RacerState> field{};
 };
 
 // A person flies: the controls turn into yaw, pitch, throttle and boost.
@@ -39,5 +42,14 @@ bool RayTest(const CourseObject& object, const D3DXMATRIX& world, const D3DXVECT
 bool PlanWaypoint(RacerStep& step, const D3DXVECTOR3& target, const D3DXVECTOR3& start, D3DXVECTOR3* point);
 // The automatic pilot: turns the target into the six inputs (and the small direct corrections).
 void Steer(RacerStep& step);
+
+// A named rival on top of the automatic pilot (rival_pilot.cpp). When she turns for a new ring she
+// draws her plan for the leg: its pace, her line and whether she errs on it.
+void PlanRivalLeg(RacerStep& step);
+// The point she flies for instead of the ring's centre: her line, the inside of the turn when she
+// is contesting it with a racer just ahead, or outside it when she runs wide.
+D3DXVECTOR3 RivalAim(RacerStep& step, const D3DXVECTOR3& centre);
+// True while a mistake has her off the throttle.
+bool RivalLapses(RacerState& p);
 
 } // namespace race
