@@ -321,14 +321,11 @@ bool AutoPitch(RacerState& p) {
 
 void AutoThrottle(RacerStep& step, bool turned) {
     RacerState& p = step.racer;
-    // A rival holds her leg's share of her top speed: above it she eases off the way coasting would.
-    const bool rival = p.rival.who >= 0;
-    const float pace = rival ? p.maxSpeed * p.rival.pace : p.maxSpeed;
-    if (rival && p.throttleInput && p.speed > pace) {
-        p.speed = std::max(p.speed * kCoastFactor, pace);
+    // A rival whose top speed dropped with her pace on a new leg eases off the way coasting would.
+    if (p.rival.who >= 0 && p.throttleInput && p.speed > p.maxSpeed) {
+        p.speed = std::max(p.speed * kCoastFactor, p.maxSpeed);
     } else if (p.throttleInput) {
         Accelerate(p, turned);
-        if (rival) p.speed = std::min(p.speed, pace);
         ReportThrottleSparks(step, static_cast<int>((p.maxSpeed + 0.5f - p.speed) * 10.0f));
     } else {
         p.speed *= kCoastFactor;

@@ -25,7 +25,7 @@ struct RacerState {
     float pitchRate = 0.0f;
     float yawRate = 0.0f;
 
-    // ---- what the racer is made of (set on the grid, fixed for the race) ----
+    // ---- what the racer is made of (set on the grid; a rival flies each leg at her own pace) ----
     float maxSpeed = 2.2f;
     float turnRateLimit = 0.8f;
     float boostTurnRateLimit = 2.0f;

@@ -40,6 +40,8 @@ bool RayTest(const CourseObject& object, const D3DXMATRIX& world, const D3DXVECT
 // Obstacle check of the segment start→target; true when the way is clear. `point` gets the target
 // itself, or the detour point (which is then also put in front of the waypoints).
 bool PlanWaypoint(RacerStep& step, const D3DXVECTOR3& target, const D3DXVECTOR3& start, D3DXVECTOR3* point);
+// True when scenery the automatic pilot flies round stands in the way from start to target.
+bool WayBlocked(const RacerStep& step, const D3DXVECTOR3& start, const D3DXVECTOR3& target);
 // The automatic pilot: turns the target into the six inputs (and the small direct corrections).
 void Steer(RacerStep& step);
 

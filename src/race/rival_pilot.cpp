@@ -10,15 +10,27 @@ namespace race {
 
 namespace {
 
+// The share of a rival's pace range her form decides for the whole race; the rest is drawn per leg.
+constexpr float kFormShare = 0.25f;
+// Twice a lap she pushes and twice she eases off, from a point of the lap of her own: over a whole
+// lap it evens out, but rivals close together pass and re-pass. The share of her range it sweeps:
+constexpr float kSurgeShare = 0.45f;
+constexpr float kSurgesPerLap = 2.0f;
 // A wide line aims this far outside the turn, in ring radii: well off the ideal line, still inside.
 constexpr float kWideLeast = 0.45f;
 constexpr float kWideMost = 0.7f;
+// Running wide, she sees it this many ring radii out and is back on the centre at the nearer.
+constexpr float kWideSeenFrom = 8.0f;
+constexpr float kWideCorrectedAt = 3.0f;
 // A throttle lapse starts up to this many updates into the leg and lasts this long.
 constexpr std::int32_t kLapseLatest = 90;
-constexpr std::int32_t kLapseShortest = 20;
-constexpr std::int32_t kLapseLongest = 55;
+constexpr std::int32_t kLapseShortest = 30;
+constexpr std::int32_t kLapseLongest = 70;
 // A racer this close ahead on the same leg has his line contested.
 constexpr float kContestRange = 40.0f;
+// Her aim slides across the ring at most this many radii an update: a sudden jump of the aim would
+// have the pilot lift off the throttle.
+constexpr float kLeanRate = 0.01f;
 // A next leg bending off this one by less than this share counts as straight on: no inside to take.
 constexpr float kStraightOn = 0.15f;
 
@@ -74,9 +86,23 @@ void PlanRivalLeg(RacerStep& step) {
     const float sizeDraw = r.random.Unit();
 
     const float lap = count > 1 ? static_cast<float>(r.leg) / static_cast<float>(count - 1) : 0.0f;
-    const float share = paceDraw * (1.0f - who.paceRise) + lap * who.paceRise;
+    // A triangle wave over the lap: plain arithmetic, the same on every machine.
+    const float wave = kSurgesPerLap * static_cast<float>(r.leg) / static_cast<float>(count) + r.phase;
+    const float surge = std::fabs(2.0f * (wave - std::floor(wave)) - 1.0f);
+    const float day = r.form * kFormShare + surge * kSurgeShare + paceDraw * (1.0f - kFormShare - kSurgeShare);
+    const float trend = std::fabs(who.paceTrend);
+    const float share = day * (1.0f - trend) + (who.paceTrend < 0.0f ? 1.0f - lap : lap) * trend;
     r.pace = who.paceLow + (who.paceHigh - who.paceLow) * share;
-    r.aim = (aimDraw * 2.0f - 1.0f) * who.wander;
+    // The whole leg flown a little slower turns as tightly: the same line, only later.
+    p.maxSpeed = r.topSpeed * r.pace;
+    p.turnRateLimit = r.turnRate * r.pace;
+    // Off the centre of a ring with a crag behind it, the way round the crag only gets longer: there
+    // she fights nobody for the inside. With one before it, she comes off her detour aiming at the centre.
+    const D3DXVECTOR3& ring = Ring(step, r.leg).position;
+    r.exitBlocked = WayBlocked(step, ring, Ring(step, r.leg + 1).position);
+    const bool entryBlocked = WayBlocked(step, Ring(step, r.leg - 1).position, ring);
+    r.aim = r.exitBlocked || entryBlocked ? 0.0f : (aimDraw * 2.0f - 1.0f) * who.wander;
+    r.lean = 0.0f;
     r.wide = 0.0f;
     r.lapseIn = -1;
     r.lapseFor = 0;
@@ -101,18 +127,23 @@ D3DXVECTOR3 RivalAim(RacerStep& step, const D3DXVECTOR3& centre) {
     const float turn = D3DXVec3Dot(&nextLeg, &across);
     const bool straightOn = std::fabs(turn) < kStraightOn;
 
-    const RacerState* ahead = r.personality.contest > 0.0f ? RacerToContest(step) : nullptr;
+    // Round an obstacle the detour decides the line; there is no inside to fight for.
+    const bool free = r.personality.contest > 0.0f && !p.detouring && !r.exitBlocked;
+    const RacerState* ahead = free ? RacerToContest(step) : nullptr;
     r.contesting = ahead != nullptr;
     float offset = r.aim;
+    const float radius = Ring(step, k).radius;
     if (r.wide > 0.0f) {
-        offset = (straightOn ? SignOf(r.aim) : -SignOf(turn)) * r.wide;
+        const float late = (p.distanceToNext - kWideCorrectedAt * radius) / ((kWideSeenFrom - kWideCorrectedAt) * radius);
+        offset = (straightOn ? SignOf(r.aim) : -SignOf(turn)) * r.wide * std::clamp(late, 0.0f, 1.0f);
     } else if (ahead) {
         // The inside of the turn; straight on, the side away from the racer ahead.
         const D3DXVECTOR3 toAhead = ahead->Position() - p.Position();
         const float side = straightOn ? -SignOf(D3DXVec3Dot(&toAhead, &across)) : SignOf(turn);
         offset = side * r.personality.contest;
     }
-    return centre + across * (offset * Ring(step, k).radius);
+    r.lean = std::clamp(offset, r.lean - kLeanRate, r.lean + kLeanRate);
+    return centre + across * (r.lean * radius);
 }
 
 bool RivalLapses(RacerState& p) {

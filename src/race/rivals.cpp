@@ -7,15 +7,18 @@ namespace race {
 
 namespace {
 
-// Velka: sharp off the line and neat, the one to beat on a clean lap.
-// Brisa: fast and hot-headed: the widest pace, the hardest fighter, the most mistakes.
-// Tamsin: slow to wake, saves her broom for the second half of the lap.
-// Odile: careful and exact: holds the line to the centimetre and rarely errs, but gives away pace.
+// Velka: first off the line and quick early, but she fades as the lap goes on.
+// Brisa: hot-headed: wanders off the line, fights hardest for the inside and makes the most
+//        mistakes; on a clean day she is the one to fear.
+// Tamsin: slow to wake, with the widest pace, and she saves her broom for the second half of the lap.
+// Odile: careful and exact: holds the line to the centimetre and rarely errs, but fights little.
+// Tuned with coursecheck --contest (README, "Rivals"): on every course a steady pilot wins some
+// championship races at normal, and at hard the best of them is at most 3 % faster over a lap.
 constexpr std::array<Rival, kRivalCount> kRivals{{
-    {"Velka", 0xFF4080FFu, 1.030f, 1.10f, -20, 25, Personality{0.95f, 1.00f, 0.0f, 0.05f, 0.04f, 0.35f}},
-    {"Brisa", 0xFFFF5A3Cu, 1.050f, 1.20f, 0, 40, Personality{0.90f, 1.00f, 0.0f, 0.30f, 0.12f, 0.55f}},
-    {"Tamsin", 0xFF3CDC64u, 1.040f, 0.90f, 10, 40, Personality{0.91f, 1.00f, 0.6f, 0.15f, 0.06f, 0.40f}},
-    {"Odile", 0xFFB45AFFu, 1.010f, 1.00f, -10, 30, Personality{0.97f, 1.00f, 0.0f, 0.00f, 0.02f, 0.25f}},
+    {"Velka", 0xFF4080FFu, 1.027f, 1.10f, -156, 30, Personality{0.92f, 1.02f, -0.6f, 0.05f, 0.06f, 0.15f}},
+    {"Brisa", 0xFFFF5A3Cu, 1.031f, 1.20f, -146, 50, Personality{0.91f, 1.01f, 0.0f, 0.30f, 0.15f, 0.25f}},
+    {"Tamsin", 0xFF3CDC64u, 1.066f, 0.90f, -136, 50, Personality{0.88f, 1.02f, 0.7f, 0.15f, 0.10f, 0.20f}},
+    {"Odile", 0xFFB45AFFu, 1.022f, 1.00f, -150, 40, Personality{0.94f, 1.02f, 0.0f, 0.00f, 0.04f, 0.10f}},
 }};
 
 // What a level does to every rival: factors on her top speed and pick-up and on her chance of a
@@ -27,9 +30,9 @@ struct LevelTuning {
     std::int32_t reaction;
 };
 
-constexpr LevelTuning kEasyRivals{0.95f, 0.85f, 1.5f, 30};
+constexpr LevelTuning kEasyRivals{0.996f, 0.9f, 3.0f, 15};
 constexpr LevelTuning kNormalRivals{1.0f, 1.0f, 1.0f, 0};
-constexpr LevelTuning kHardRivals{1.02f, 1.15f, 0.6f, -15};
+constexpr LevelTuning kHardRivals{1.008f, 1.05f, 0.6f, -10};
 
 const LevelTuning& TuningFor(Difficulty level) {
     switch (level) {
@@ -46,6 +49,7 @@ constexpr std::int32_t kUpdatesToGo = static_cast<std::int32_t>(kCountdownLightU
 } // namespace
 
 const std::array<Rival, kRivalCount>& Rivals() { return kRivals; }
+
 
 bool RivalsFly(RaceKind kind, Difficulty level) { return kind == RaceKind::Championship || level != Difficulty::Normal; }
 
@@ -74,7 +78,11 @@ const Rival* RivalOf(const RaceState& state, std::size_t index) {
 void ApplyRival(std::int8_t who, Difficulty level, RacerState& racer, RaceRandom& random) {
     const Rival& rival = kRivals[static_cast<std::size_t>(who)];
     const LevelTuning& tuning = TuningFor(level);
-    racer.maxSpeed *= rival.topSpeed * tuning.topSpeed;
+    // She turns as much faster as she flies, so her turns are as tight as anyone's: her speed
+    // counts as much on a winding course as on an open one.
+    const float speed = rival.topSpeed * tuning.topSpeed;
+    racer.maxSpeed *= speed;
+    racer.turnRateLimit *= speed;
     racer.acceleration *= rival.pickUp * tuning.pickUp;
     const auto spread = static_cast<std::uint32_t>(std::max(rival.reactionSpread, 1));
     const std::int32_t reaction = rival.reaction + tuning.reaction + static_cast<std::int32_t>(random.Below(spread));
@@ -85,8 +93,12 @@ void ApplyRival(std::int8_t who, Difficulty level, RacerState& racer, RaceRandom
     flight.who = who;
     flight.personality = rival.personality;
     flight.personality.mistakeChance = std::min(rival.personality.mistakeChance * tuning.mistakes, 1.0f);
+    flight.topSpeed = racer.maxSpeed;
+    flight.turnRate = racer.turnRateLimit;
     const std::uint64_t high = random.Next();
     flight.random.Seed((high << 32u) | random.Next());
+    flight.form = flight.random.Unit();
+    flight.phase = flight.random.Unit();
 }
 
 } // namespace race

@@ -87,6 +87,25 @@ private:
     bool flagged = false;
 };
 
+// A racer as the per-race line names it.
+std::string NameOf(const race::RaceState& state, std::size_t i) {
+    if (i == 0) return "pilot";
+    if (const race::Rival* rival = race::RivalOf(state, i)) return rival->name;
+    return "cpu" + std::to_string(i);
+}
+
+// "pilot 1 41.02  Velka 3 41.38 ...": every racer's finishing place and lap, in grid order.
+std::string RaceLine(const race::RaceState& state) {
+    std::string line;
+    for (std::size_t i = 0; i < state.racerCount; ++i) {
+        char text[64];
+        std::snprintf(text, sizeof text, "  %s %d %.2f", NameOf(state, i).c_str(), state.racers[i].place,
+                      state.racers[i].finishUpdate * kUpdateSeconds);
+        line += text;
+    }
+    return line;
+}
+
 ContestRace RunOne(const race::Course& course, ContestField field, Difficulty level, unsigned seed,
                    std::int64_t frameLimit) {
     race::RaceState state = race::NewRace(course, GridOf(field, level), level, seed);
@@ -96,7 +115,6 @@ ContestRace RunOne(const race::Course& course, ContestField field, Difficulty le
     std::vector<RingWatch> rings(n);
     std::vector<std::int64_t> launched(n, -1);
     std::int64_t update = 0;
-    ContestRace result;
     for (; update < frameLimit; ++update) {
         race::Step(state, course, {});
         bool all = true;
@@ -109,6 +127,8 @@ ContestRace RunOne(const race::Course& course, ContestField field, Difficulty le
         if (state.started) order.Observe(state, state.raceUpdates >= kChangesFrom);
         if (all) break;
     }
+    ContestRace result;
+    result.seed = seed;
     result.allFinished = update < frameLimit;
     result.placeChanges = order.changes;
     std::vector<std::size_t> byLaunch(n), byFinish(n);
@@ -125,6 +145,7 @@ ContestRace RunOne(const race::Course& course, ContestField field, Difficulty le
         result.bestRivalLapS = std::min(result.bestRivalLapS, state.racers[i].finishUpdate * kUpdateSeconds);
         result.missedRings += rings[i].missed;
     }
+    result.line = RaceLine(state);
     return result;
 }
 
@@ -211,7 +232,7 @@ std::vector<ContestRow> RunContest(const race::Course& course, const std::string
     return rows;
 }
 
-int PrintContest(const std::vector<ContestRow>& rows, ContestField field) {
+int PrintContest(const std::vector<ContestRow>& rows, ContestField field, bool races) {
     std::printf("%-9s %-6s %-12s %-7s %-19s  %-17s %4s %4s\n", "", "", "changes", "order", "pilot's places",
                 "rival lead %", "", "");
     std::printf("%-9s %-6s %4s %-7s %7s %3s %3s %3s %3s %3s  %5s %5s %5s %4s %4s\n", "course", "level", "med",
@@ -222,6 +243,10 @@ int PrintContest(const std::vector<ContestRow>& rows, ContestField field) {
         Tally tally;
         for (const ContestRace& race : row.races) tally.Add(race);
         for (const ContestRace& race : row.races) levels[static_cast<std::size_t>(row.level)].Add(race);
+        if (races)
+            for (const ContestRace& race : row.races)
+                std::printf("  %-8s %-6s seed %-3u changes %-2d%s\n", row.course.c_str(), DifficultyName(row.level),
+                            race.seed, race.placeChanges, race.line.c_str());
         PrintRow(row.course.c_str(), row.level, tally);
         // A single race at normal is the game's own race: neither target is asked of it.
         if (field != ContestField::Race || row.level != Difficulty::Normal) {

@@ -23,6 +23,7 @@ struct ContestOptions {
 
 // One race, summed up.
 struct ContestRace {
+    unsigned seed = 0;
     bool allFinished = false;
     int placeChanges = 0;       // pairs of racers that swapped places (and kept it half a second) after 5 s
     bool orderChanged = false;  // the finishing order is not the order they left the grid in
@@ -30,6 +31,7 @@ struct ContestRace {
     double pilotLapS = 0.0;     // its time from "go" to the finish
     double bestRivalLapS = 0.0; // the fastest computer racer's
     int missedRings = 0;        // times a computer racer flew past its next ring and had to turn back
+    std::string line;           // every racer's name, place and lap
 };
 
 // What a level came to on one course.
@@ -41,5 +43,6 @@ struct ContestRow {
 
 // Races every seed at every level of the options on the course.
 std::vector<ContestRow> RunContest(const race::Course& course, const std::string& id, const ContestOptions& options);
-// The table of every row and, under it, each level's targets met or missed; returns the misses.
-int PrintContest(const std::vector<ContestRow>& rows, ContestField field);
+// The table of every row (with each race's line before it when `races`) and each target missed;
+// returns the misses.
+int PrintContest(const std::vector<ContestRow>& rows, ContestField field, bool races);

@@ -30,20 +30,21 @@ struct Options {
     bool noTouch = false;
     std::int64_t frameLimit = kDefaultFrameLimit;
     bool contest = false;
+    bool races = false;
     ContestOptions contestOptions;
 };
 
 const char* kUsage =
     "usage: coursecheck [--game DIR] [--seeds A-B|A,B,...] [--min-detours N] [--no-touch] [--frames N] COURSE...\n"
-    "       coursecheck --contest [--kind championship|race|unnamed] [--levels easy,normal,hard] [--seeds ...] "
-    "COURSE...\n"
+    "       coursecheck --contest [--kind championship|race|unnamed] [--levels easy,normal,hard] [--races]\n"
+    "                         [--seeds ...] COURSE...\n"
     "  Races each COURSE (id or name from data/Map/courses.ini; `all` for every one) once per seed.\n"
     "  Fails when a racer does not finish, goes 600 updates without passing a checkpoint, flies with\n"
     "  collision off, detours fewer than N times (--min-detours) or touches scenery (--no-touch).\n"
     "  --contest: races each level with the player's racer on the automatic pilot against the rivals\n"
     "  of a championship race or a single race (or the unnamed racers at every level) and prints the\n"
-    "  place changes, finishing against launch order, the pilot's places and the best rival's lead;\n"
-    "  fails when a target is missed.\n";
+    "  place changes, finishing against launch order, the pilot's places and the best rival's lead\n"
+    "  (--races: every race's places and laps too); fails when a target is missed.\n";
 
 bool ParseSeeds(const std::string& text, std::vector<unsigned>* seeds) {
     seeds->clear();
@@ -108,6 +109,8 @@ bool ParseOptions(int argc, char** argv, Options* options) {
             options->noTouch = true;
         } else if (arg == "--contest") {
             options->contest = true;
+        } else if (arg == "--races") {
+            options->races = true;
         } else if (arg == "--kind" && hasValue) {
             if (!ParseField(argv[++i], &options->contestOptions.field)) return false;
         } else if (arg == "--levels" && hasValue) {
@@ -191,7 +194,7 @@ int Contest(CourseList& list, const std::vector<std::string>& ids, Options& opti
         }
         for (ContestRow& row : RunContest(course, id, options.contestOptions)) rows.push_back(std::move(row));
     }
-    return PrintContest(rows, options.contestOptions.field) == 0 ? 0 : 1;
+    return PrintContest(rows, options.contestOptions.field, options.races) == 0 ? 0 : 1;
 }
 
 } // namespace
