@@ -44,9 +44,9 @@ struct RivalFlight {
     float phase = 0.0f;
     // The plan for the leg to ring `leg`, drawn when she turns for it.
     std::int32_t leg = -1;
-    float pace = 1.0f;  // share of her top speed and turn rate she flies this leg with
-    float aim = 0.0f;   // where she aims across the ring, in radii (+: right of the leg)
-    float wide = 0.0f;  // a mistake: aims this far outside the turn, in radii (0: none)
+    float pace = 1.0f;         // share of her top speed and turn rate she flies this leg with
+    float aim = 0.0f;          // where she aims across the ring, in radii (+: right of the leg)
+    float wide = 0.0f;         // a mistake: aims this far outside the turn, in radii (0: none)
     std::int32_t lapseIn = -1; // a mistake: updates until the throttle lapses (-1: none this leg)
     std::int32_t lapseFor = 0; // how long it lapses
     bool exitBlocked = false;  // scenery stands between this leg's ring and the next

@@ -134,7 +134,8 @@ D3DXVECTOR3 RivalAim(RacerStep& step, const D3DXVECTOR3& centre) {
     float offset = r.aim;
     const float radius = Ring(step, k).radius;
     if (r.wide > 0.0f) {
-        const float late = (p.distanceToNext - kWideCorrectedAt * radius) / ((kWideSeenFrom - kWideCorrectedAt) * radius);
+        const float late =
+            (p.distanceToNext - kWideCorrectedAt * radius) / ((kWideSeenFrom - kWideCorrectedAt) * radius);
         offset = (straightOn ? SignOf(r.aim) : -SignOf(turn)) * r.wide * std::clamp(late, 0.0f, 1.0f);
     } else if (ahead) {
         // The inside of the turn; straight on, the side away from the racer ahead.

@@ -50,8 +50,9 @@ constexpr std::int32_t kUpdatesToGo = static_cast<std::int32_t>(kCountdownLightU
 
 const std::array<Rival, kRivalCount>& Rivals() { return kRivals; }
 
-
-bool RivalsFly(RaceKind kind, Difficulty level) { return kind == RaceKind::Championship || level != Difficulty::Normal; }
+bool RivalsFly(RaceKind kind, Difficulty level) {
+    return kind == RaceKind::Championship || level != Difficulty::Normal;
+}
 
 std::span<const Rival> RivalsFor(RaceKind kind, Difficulty level) {
     if (!RivalsFly(kind, level)) return {};

@@ -18,6 +18,7 @@
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
 #include "race/difficulty.h"
+#include "race/rivals.h"
 #include "player/player_manager.h"
 #include "render/graphics_device.h"
 #include "render/graphics_quality.h"
@@ -135,7 +136,8 @@ void Game::Init() {
 
     course = BuildCourse(map, CourseManager::Instance(), Course());
     const std::uint64_t seed = seeds ? seeds->Next() : 1;
-    race = race::NewRace(course, race::Grid{}, settings->values.difficulty, seed);
+    const Difficulty level = settings->values.difficulty;
+    race = race::NewRace(course, race::GridFor(race::RaceKind::Race, level), level, seed);
     // The sparks draw from a generator of their own, seeded from the race's so a replay shows the same.
     EffectManager::Instance().SeedRandom(~seed);
     PlayerManager::Instance().Create(race);

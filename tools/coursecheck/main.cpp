@@ -82,7 +82,8 @@ bool ParseLevels(const std::string& text, std::vector<Difficulty>* levels) {
     while (start <= text.size()) {
         const std::size_t comma = text.find(',', start);
         Difficulty level = Difficulty::Normal;
-        if (!ParseDifficulty(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start), &level))
+        if (!ParseDifficulty(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start),
+                             &level))
             return false;
         levels->push_back(level);
         if (comma == std::string::npos) break;
