@@ -10,7 +10,8 @@ namespace race {
 
 namespace {
 
-// The share of a rival's pace range her form decides for the whole race; the rest is drawn per leg.
+// A leg's pace is a point of her range: this share of it set by her day (drawn once a race), her
+// pushes' share below, and the rest drawn anew for the leg.
 constexpr float kFormShare = 0.25f;
 // Twice a lap she pushes and twice she eases off, from a point of the lap of her own: over a whole
 // lap it evens out, but rivals close together pass and re-pass. The share of her range it sweeps:
@@ -69,6 +70,34 @@ const RacerState* RacerToContest(const RacerStep& step) {
     return nearest;
 }
 
+// Her pace on the leg to ring `r.leg` of `count`: her day, her pushes, her trend over the lap and
+// this leg's draw, as a point of her range.
+float LegPace(const RivalFlight& r, std::int32_t count, float draw) {
+    const Personality& who = r.personality;
+    // A triangle wave over the lap: plain arithmetic, the same on every machine.
+    const float wave = kSurgesPerLap * static_cast<float>(r.leg) / static_cast<float>(count) + r.phase;
+    const float surge = std::fabs(2.0f * (wave - std::floor(wave)) - 1.0f);
+    const float day = r.form * kFormShare + surge * kSurgeShare + draw * (1.0f - kFormShare - kSurgeShare);
+    const float lap = count > 1 ? static_cast<float>(r.leg) / static_cast<float>(count - 1) : 0.0f;
+    const float trend = std::fabs(who.paceTrend);
+    const float share = day * (1.0f - trend) + (who.paceTrend < 0.0f ? 1.0f - lap : lap) * trend;
+    return who.paceLow + (who.paceHigh - who.paceLow) * share;
+}
+
+// Whether this leg goes wrong, and how: running wide of the ring, or a lapse of the throttle.
+void PlanMistake(RivalFlight& r, float chanceDraw, float kindDraw, float sizeDraw) {
+    r.wide = 0.0f;
+    r.lapseIn = -1;
+    r.lapseFor = 0;
+    if (!(chanceDraw < r.personality.mistakeChance)) return;
+    if (kindDraw < 0.5f) {
+        r.wide = kWideLeast + (kWideMost - kWideLeast) * sizeDraw;
+    } else {
+        r.lapseIn = static_cast<std::int32_t>((kindDraw - 0.5f) * 2.0f * static_cast<float>(kLapseLatest));
+        r.lapseFor = kLapseShortest + static_cast<std::int32_t>(sizeDraw * (kLapseLongest - kLapseShortest));
+    }
+}
+
 } // namespace
 
 void PlanRivalLeg(RacerStep& step) {
@@ -77,7 +106,6 @@ void PlanRivalLeg(RacerStep& step) {
     const auto count = static_cast<std::int32_t>(step.course.checkPoints.size());
     if (count == 0 || r.leg == p.nextCheckPoint) return;
     r.leg = p.nextCheckPoint;
-    const Personality& who = r.personality;
     // The same five draws on every leg, so each leg's plan is the same whatever befell the others.
     const float paceDraw = r.random.Unit();
     const float aimDraw = r.random.Unit();
@@ -85,14 +113,7 @@ void PlanRivalLeg(RacerStep& step) {
     const float kindDraw = r.random.Unit();
     const float sizeDraw = r.random.Unit();
 
-    const float lap = count > 1 ? static_cast<float>(r.leg) / static_cast<float>(count - 1) : 0.0f;
-    // A triangle wave over the lap: plain arithmetic, the same on every machine.
-    const float wave = kSurgesPerLap * static_cast<float>(r.leg) / static_cast<float>(count) + r.phase;
-    const float surge = std::fabs(2.0f * (wave - std::floor(wave)) - 1.0f);
-    const float day = r.form * kFormShare + surge * kSurgeShare + paceDraw * (1.0f - kFormShare - kSurgeShare);
-    const float trend = std::fabs(who.paceTrend);
-    const float share = day * (1.0f - trend) + (who.paceTrend < 0.0f ? 1.0f - lap : lap) * trend;
-    r.pace = who.paceLow + (who.paceHigh - who.paceLow) * share;
+    r.pace = LegPace(r, count, paceDraw);
     // The whole leg flown a little slower turns as tightly: the same line, only later.
     p.maxSpeed = r.topSpeed * r.pace;
     p.turnRateLimit = r.turnRate * r.pace;
@@ -101,18 +122,9 @@ void PlanRivalLeg(RacerStep& step) {
     const D3DXVECTOR3& ring = Ring(step, r.leg).position;
     r.exitBlocked = WayBlocked(step, ring, Ring(step, r.leg + 1).position);
     const bool entryBlocked = WayBlocked(step, Ring(step, r.leg - 1).position, ring);
-    r.aim = r.exitBlocked || entryBlocked ? 0.0f : (aimDraw * 2.0f - 1.0f) * who.wander;
+    r.aim = r.exitBlocked || entryBlocked ? 0.0f : (aimDraw * 2.0f - 1.0f) * r.personality.wander;
     r.lean = 0.0f;
-    r.wide = 0.0f;
-    r.lapseIn = -1;
-    r.lapseFor = 0;
-    if (!(mistakeDraw < who.mistakeChance)) return;
-    if (kindDraw < 0.5f) {
-        r.wide = kWideLeast + (kWideMost - kWideLeast) * sizeDraw;
-    } else {
-        r.lapseIn = static_cast<std::int32_t>((kindDraw - 0.5f) * 2.0f * static_cast<float>(kLapseLatest));
-        r.lapseFor = kLapseShortest + static_cast<std::int32_t>(sizeDraw * (kLapseLongest - kLapseShortest));
-    }
+    PlanMistake(r, mistakeDraw, kindDraw, sizeDraw);
 }
 
 // Across the leg into ring k (from ring k - 1), `turn` is how far the leg after it bends to the

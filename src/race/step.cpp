@@ -24,8 +24,8 @@ void Start(RaceState& state) {
 
 void Fly(RaceState& state, const Course& course, std::size_t i, const Controls& controls, RaceEvents& events) {
     RacerState& racer = state.racers[i];
-    RacerStep step{racer,        static_cast<std::int32_t>(i),           course, state.update, events,
-                   events.fx[i], {state.racers.data(), state.racerCount}};
+    RacerStep step{racer, static_cast<std::int32_t>(i), course, state.update, events, events.fx[i]};
+    step.field = {state.racers.data(), state.racerCount};
     if (racer.autoPilot == 0) {
         HandFlightStep(step, controls);
     } else {

@@ -26,8 +26,8 @@ race::Course Field() {
 }
 
 RaceState Championship(const race::Course& course, std::uint64_t seed) {
-    RaceState state = race::NewRace(course, race::GridFor(RaceKind::Championship, Difficulty::Normal),
-                                    Difficulty::Normal, seed);
+    RaceState state =
+        race::NewRace(course, race::GridFor(RaceKind::Championship, Difficulty::Normal), Difficulty::Normal, seed);
     state.racers[0].autoPilot = 1;
     return state;
 }
