@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Benchmarks and timedemo: runs every Google Benchmark program, then the scripted race headless
 # (Null device, fixed clock) and under Xvfb with OpenGL (llvmpipe here) at each graphics level, each
-# with --stats, and ends with one report block that gathers the figures of this one run.
+# with --stats, then SuperTuxKart's race at its lowest settings on the same server if it is installed
+# (bench/supertuxkart.sh), and ends with one report block that gathers the figures of this one run.
 # Usage: bench/run.sh [BUILD]
 #   env: TIMEDEMO_FRAMES (4200: the headless race), TIMEDEMO_GL_FRAMES (same: the OpenGL race at full),
 #        TIMEDEMO_LEVEL_FRAMES (1200: the OpenGL runs at fast and low), BENCH_MIN_TIME (0.2),
 #        TIMEDEMO_SKIP_GL=1, TIMEDEMO_SKIP_MICRO=1, BENCH_MICRO_LOG=FILE (micro-benchmarks to FILE only),
+#        BENCH_SKIP_STK=1, STK, STK_PROFILE_SECONDS (30: SuperTuxKart's race),
 #        BENCH_SKIP_CONTEST=1 (the rivals' contest and ladder tables, bench/contest.sh)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+source "$root/bench/supertuxkart.sh"
 export ORLENDA_SOURCE=$root   # benchmarks that read the effect files from the source tree
 build=${1:-build}
 frames=${TIMEDEMO_FRAMES:-4200}
@@ -120,9 +123,46 @@ report() {
         echo "rivals, championship races on every course, seeds 1-10 (bench/contest.sh; med: place changes after 5 s):"
         awk '/^== for comparison/ { exit } /^all / || /^(PASS|FAIL):/ { print "  " $0 }' "$results/contest.out"
     fi
+    stk_report
     [ -n "${TIMEDEMO_SKIP_GL:-}" ] && echo "(OpenGL runs skipped: TIMEDEMO_SKIP_GL)"
     echo "(rendered/s: pictures per second of the main loop, title included; race/s: of the race scene alone)"
     echo "========================================================================="
+}
+
+# SuperTuxKart at its lowest settings on the same server, after our runs: its own frames/s of the race.
+stk_line=""
+stk_timedemo() {
+    local stk; stk=$(stk_program)
+    if [ -n "${TIMEDEMO_SKIP_GL:-}" ] || [ -z "${DISPLAY:-}" ]; then return; fi
+    if [ -n "${BENCH_SKIP_STK:-}" ]; then stk_line="SuperTuxKart skipped (BENCH_SKIP_STK)"; return; fi
+    if [ -z "$stk" ]; then
+        stk_line="SuperTuxKart is not installed here (Debian package supertuxkart): no side-by-side figures"
+        return
+    fi
+    local seconds=${STK_PROFILE_SECONDS:-30} log=$results/stk.log
+    mkdir -p "$results/stk_home"   # a home of its own: it saves the flags it was given as settings
+    echo "== SuperTuxKart, lowest settings: ${stk_lowest[*]} --profile-time=$seconds"
+    HOME=$results/stk_home timeout 1800 "$stk" "${stk_lowest[@]}" --profile-time="$seconds" >"$log" 2>&1 ||
+        echo "!! SuperTuxKart exited with $?"
+    stk_line="$(stk_fps "$log")"
+    echo "   Average FPS ${stk_line:--}"
+}
+stk_report() {
+    [ -n "$stk_line" ] || return 0
+    case $stk_line in
+    [0-9]*) ;;
+    *) echo "$stk_line"; return ;;
+    esac
+    echo "SuperTuxKart $("$(stk_program)" --version 2>/dev/null | grep -aoE '[0-9]+(\.[0-9]+)+' | head -1)" \
+        "at its lowest settings (sandtrack, 5 karts, 1280x720, same server): $stk_line frames/s"
+    printf "  %-8s %10s %10s   %s\n" "ours" "race/s" "ratio" "aim"
+    local level aim
+    for level in low fast full; do
+        case $level in low) aim="1.0x or more" ;; fast) aim="between low and full" ;; full) aim="0.5x or more" ;; esac
+        [ -f "$results/$level.stats" ] || continue
+        printf "  %-8s %10s %10s   %s\n" "$level" "$(stat "$level" race_fps)" \
+            "$(stk_ratio "$(stat "$level" race_fps)" "$stk_line")" "$aim"
+    done
 }
 
 if [ ! -x "$build/game/orlenda" ]; then
@@ -139,6 +179,7 @@ if [ -z "${TIMEDEMO_SKIP_GL:-}" ]; then
                 ./orlenda --windowed --graphics "$level"
         done
         timedemo title_gl "OpenGL launch to the title (1 frame)" 1 ./orlenda --windowed
+        stk_timedemo
     else
         echo "== timedemo OpenGL skipped: no display and no xvfb-run"
     fi

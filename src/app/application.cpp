@@ -62,6 +62,7 @@ bool Application::Create(void* moduleInstance) {
     SceneManager::Instance().seat = &seat;
     SceneManager::Instance().seeds = &seeds;
     SceneManager::Instance().checks = &checks;
+    SceneManager::Instance().session = &session;
     SceneManager::Instance().settings = &settings;
     SceneManager::Instance().ChangeScene(kTitleScene);
     return true;
@@ -229,6 +230,7 @@ void Application::Shutdown() {
     shaders.mainShader.Release();
     shaders.objectShader.Release();
     shaders.blur.Release();
+    shaders.scene.Release();
     GraphicsDevice::Instance().Release();
     platform::pad::Stop();
     mainWindow.Destroy();
@@ -237,6 +239,7 @@ void Application::Shutdown() {
     SceneManager::Instance().seat = nullptr;
     SceneManager::Instance().seeds = nullptr;
     SceneManager::Instance().checks = nullptr;
+    SceneManager::Instance().session = nullptr;
     SceneManager::Instance().settings = nullptr;
 }
 

@@ -49,6 +49,7 @@ public:
     race::Seat seat;
     RaceSeeds seeds;
     RaceChecks checks;
+    RaceSession session;
     FrameObserver* observer = nullptr; // not owned
     std::uint64_t frameNumber = 0;     // frames run since start, numbered from 1
 

@@ -27,6 +27,7 @@ void SceneManager::ChangeScene(std::int32_t id) {
     scene->seat = seat;
     scene->seeds = seeds;
     scene->checks = checks;
+    if (session) scene->session = session;
     if (settings) scene->settings = settings;
     // Before Init: the race's warm-up already reads the keys, and a press that began on the screen
     // before does nothing until it is let go.

@@ -30,6 +30,7 @@ public:
     race::Seat* seat = nullptr;
     RaceSeeds* seeds = nullptr;
     RaceChecks* checks = nullptr;
+    RaceSession* session = nullptr; // the shell's; null: each scene keeps its own
     // Builds the scene of an id; tests put scenes of their own here.
     std::function<std::unique_ptr<SceneBase>(std::int32_t)> factory = CreateScene;
 };

@@ -2,6 +2,7 @@
 #include "map/map_manager.h"
 
 #include <cmath>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +23,19 @@ namespace {
 // Nothing the game places comes near this; a bigger file is not a map.
 constexpr std::size_t kMaxMapBytes = 64u << 20;
 constexpr std::int32_t kMapVersion = 1;
+// A mesh of this many faces or more (the ground) is drawn in kPieceGrid x kPieceGrid pieces.
+constexpr DWORD kPieceFaces = 4096;
+constexpr int kPieceGrid = 8;
+// World units round a piece's sphere, so that rounding never leaves out a piece at the screen's edge.
+constexpr float kPieceMargin = 1.0f;
+
+// The longest of the three axes a world matrix scales (rows, as D3DX holds them).
+float MatrixLargestScale(const D3DXMATRIX& m) {
+    float largest = 0;
+    for (int row = 0; row < 3; ++row)
+        largest = std::max(largest, std::sqrt(m(row, 0) * m(row, 0) + m(row, 1) * m(row, 1) + m(row, 2) * m(row, 2)));
+    return largest;
+}
 
 // Little-endian reads over the file's bytes that never run past the end.
 class MapReader {
@@ -288,7 +302,21 @@ void MapManager::DrawObjects() {
     for (NEditer::MapObject* object : objects) {
         if (!object->visible || !object->HasLoadedMesh()) continue;
         shader.SetMatrix("mW", object->world);
-        shader.DrawMesh(object->mesh->Parts());
+        const StaticMeshParts& parts = object->mesh->Parts();
+        if (!parts.mesh || parts.mesh->GetNumFaces() < kPieceFaces) {
+            shader.DrawMesh(parts);
+            continue;
+        }
+        // The ground: the pieces beside and behind the camera cost vertex work and binning on a
+        // software rasterizer for no pixel.
+        if (parts.mesh->Pieces().empty()) parts.mesh->SplitIntoPieces(kPieceGrid);
+        const D3DXMATRIX& world = object->world;
+        const float scale = MatrixLargestScale(world);
+        shader.DrawMesh(parts, [this, &world, scale](const D3DXVECTOR3& centre, float radius) {
+            D3DXVECTOR3 placed;
+            D3DXVec3TransformCoord(&placed, &centre, &world);
+            return !OutsideFrustum(placed, radius * scale + kPieceMargin);
+        });
     }
 }
 

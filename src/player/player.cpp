@@ -138,7 +138,9 @@ void Player::Draw() {
     ModelShader& shader = ShaderManager::Instance().mainShader;
     if (skeleton && !skeleton->bones.empty()) {
         shader.SetMatrix("mW", racer.drawMatrix);
+        if (tint.w > 0.0f) shader.SetVector("TakeColor", tint);
         shader.DrawSkinnedModel(*skeleton);
+        if (tint.w > 0.0f) shader.SetVector("TakeColor", D3DXVECTOR4(0, 0, 0, 0));
     }
     gpu::Device* device = GraphicsDevice::Instance().device.get();
     if (std::shared_ptr<SimpleLib::CMesh> mesh = broom.lock(); mesh && device) {

@@ -36,4 +36,6 @@ public:
     BaseEffect* trail = nullptr;
     BaseEffect* arrow = nullptr;
     BaseEffect* circle = nullptr;
+    // The colour the model is drawn towards (rgb) and how far (a); zero leaves it as it is.
+    D3DXVECTOR4 tint{0, 0, 0, 0};
 };

@@ -19,6 +19,9 @@ constexpr RosterEntry kRoster[] = {
     {"data/XFile/mirro/mirro.x", true, 100, 255, 255, 0},
 };
 constexpr std::size_t kRosterSize = sizeof kRoster / sizeof kRoster[0];
+// A dressed racer's trail is as see-through as the roster's, and her model takes a third of her colour.
+constexpr int kTrailAlpha = 100;
+constexpr float kTintShare = 0.35f;
 
 std::unique_ptr<PlayerManager>& Holder() {
     static std::unique_ptr<PlayerManager> instance = std::make_unique<PlayerManager>();
@@ -40,6 +43,18 @@ void PlayerManager::Create(const race::RaceState& race) {
         view->LoadModel(entry.model);
         if (entry.hasTrailColour && view->trail) view->trail->SetColor(entry.a, entry.r, entry.g, entry.b);
         players.push_back(view);
+    }
+}
+
+void PlayerManager::Dress(const std::vector<std::uint32_t>& colours) {
+    for (std::size_t i = 1; i < players.size() && i - 1 < colours.size(); ++i) {
+        Player& view = *players[i];
+        const std::uint32_t c = colours[i - 1];
+        const int r = static_cast<int>((c >> 16) & 0xFF), g = static_cast<int>((c >> 8) & 0xFF);
+        const int b = static_cast<int>(c & 0xFF);
+        if (view.trail) view.trail->SetColor(kTrailAlpha, r, g, b);
+        view.tint = D3DXVECTOR4(static_cast<float>(r) / 255.0f, static_cast<float>(g) / 255.0f,
+                                static_cast<float>(b) / 255.0f, kTintShare);
     }
 }
 

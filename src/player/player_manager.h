@@ -18,6 +18,9 @@ public:
 
     // A Player for every racer of the race, with its model and its effects.
     void Create(const race::RaceState& race);
+    // The computer racers 1, 2, ... wear these colours (0xAARRGGBB): a tint over the model and
+    // their trail.
+    void Dress(const std::vector<std::uint32_t>& colours);
     // After an update: every racer takes its new state and shows what its update called for.
     void Follow(const race::RaceState& race, const race::RaceEvents& events);
     void Draw();

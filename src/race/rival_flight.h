@@ -2,14 +2,16 @@
 // its plan for the leg it is on. Plain data inside the racer, so a saved race keeps its rivals.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "race/race_random.h"
 
 namespace race {
 
-// The named rivals there are (rivals.h names them).
-inline constexpr std::int8_t kRivalCount = 4;
+// The named rivals there are (rivals.h names them), and whether `who` is one of them.
+inline constexpr std::size_t kRivalCount = 4;
+inline bool IsRival(std::int8_t who) { return who >= 0 && static_cast<std::size_t>(who) < kRivalCount; }
 
 // How a rival flies, as the race uses it (the table in rivals.cpp, tuned for the level).
 struct Personality {
@@ -55,7 +57,7 @@ struct RivalFlight {
 
     template <typename Self, typename Visitor> static void Fields(Self& s, Visitor& v) {
         v("rival", s.who);
-        if (s.who < -1 || s.who >= kRivalCount) v.Fail("rival");
+        if (s.who != -1 && !IsRival(s.who)) v.Fail("rival");
         v("paceLow", s.personality.paceLow);
         v("paceHigh", s.personality.paceHigh);
         v("paceTrend", s.personality.paceTrend);

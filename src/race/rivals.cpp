@@ -8,17 +8,17 @@ namespace race {
 namespace {
 
 // Velka: first off the line and quick early, but she fades as the lap goes on.
-// Brisa: hot-headed: wanders off the line, fights hardest for the inside and makes the most
+// Mirro: hot-headed: wanders off the line, fights hardest for the inside and makes the most
 //        mistakes; on a clean day she is the one to fear.
-// Tamsin: slow to wake, with the widest pace, and she saves her broom for the second half of the lap.
-// Odile: careful and exact: holds the line to the centimetre and rarely errs, but fights little.
+// Tansy: slow to wake, with the widest pace, and she saves her broom for the second half of the lap.
+// Ysolde: careful and exact: holds the line to the centimetre and rarely errs, but fights little.
 // Tuned with coursecheck --contest (README, "Rivals"): on every course a steady pilot wins some
 // championship races at normal, and at hard the best of them is at most 3 % faster over a lap.
 constexpr std::array<Rival, kRivalCount> kRivals{{
-    {"Velka", 0xFF4080FFu, 1.027f, 1.10f, -156, 30, Personality{0.92f, 1.02f, -0.6f, 0.05f, 0.06f, 0.15f}},
-    {"Brisa", 0xFFFF5A3Cu, 1.031f, 1.20f, -146, 50, Personality{0.91f, 1.01f, 0.0f, 0.30f, 0.15f, 0.25f}},
-    {"Tamsin", 0xFF3CDC64u, 1.066f, 0.90f, -136, 50, Personality{0.88f, 1.02f, 0.7f, 0.15f, 0.10f, 0.20f}},
-    {"Odile", 0xFFB45AFFu, 1.022f, 1.00f, -150, 40, Personality{0.94f, 1.02f, 0.0f, 0.00f, 0.04f, 0.10f}},
+    {"Velka", 0xFF3C78FFu, 1.027f, 1.10f, -156, 30, Personality{0.92f, 1.02f, -0.6f, 0.05f, 0.06f, 0.15f}},
+    {"Mirro", 0xFFFF40FFu, 1.031f, 1.20f, -146, 50, Personality{0.91f, 1.01f, 0.0f, 0.30f, 0.15f, 0.25f}},
+    {"Tansy", 0xFF40E040u, 1.066f, 0.90f, -136, 50, Personality{0.88f, 1.02f, 0.7f, 0.15f, 0.10f, 0.20f}},
+    {"Ysolde", 0xFFFFD040u, 1.022f, 1.00f, -150, 40, Personality{0.94f, 1.02f, 0.0f, 0.00f, 0.04f, 0.10f}},
 }};
 
 // What a level does to every rival: factors on her top speed and pick-up and on her chance of a
@@ -30,7 +30,7 @@ struct LevelTuning {
     std::int32_t reaction;
 };
 
-constexpr LevelTuning kEasyRivals{0.996f, 0.9f, 3.0f, 15};
+constexpr LevelTuning kEasyRivals{0.986f, 0.9f, 3.0f, 15};
 constexpr LevelTuning kNormalRivals{1.0f, 1.0f, 1.0f, 0};
 constexpr LevelTuning kHardRivals{1.008f, 1.05f, 0.6f, -10};
 
@@ -48,19 +48,14 @@ constexpr std::int32_t kUpdatesToGo = static_cast<std::int32_t>(kCountdownLightU
 
 } // namespace
 
-const std::array<Rival, kRivalCount>& Rivals() { return kRivals; }
+std::array<Rival, kRivalCount> RivalsFor(RivalKind, Difficulty) { return kRivals; }
 
-bool RivalsFly(RaceKind kind, Difficulty level) {
-    return kind == RaceKind::Championship || level != Difficulty::Normal;
+bool RivalsFly(RivalKind kind, Difficulty level) {
+    return kind == RivalKind::Championship || level != Difficulty::Normal;
 }
 
-std::span<const Rival> RivalsFor(RaceKind kind, Difficulty level) {
-    if (!RivalsFly(kind, level)) return {};
-    return kRivals;
-}
-
-Grid GridFor(RaceKind kind, Difficulty level, Grid grid) {
-    const std::size_t count = RivalsFor(kind, level).size();
+Grid GridFor(RivalKind kind, Difficulty level, Grid grid) {
+    const std::size_t count = RivalsFly(kind, level) ? kRivalCount : 0;
     std::size_t next = 0;
     for (std::size_t i = 0; i < RaceState::kMostRacers; ++i) {
         grid.rivals[i] = -1;
@@ -72,7 +67,7 @@ Grid GridFor(RaceKind kind, Difficulty level, Grid grid) {
 const Rival* RivalOf(const RaceState& state, std::size_t index) {
     if (!state.rivalsFly || index >= state.racerCount) return nullptr;
     const std::int8_t who = state.racers[index].rival.who;
-    if (who < 0 || who >= kRivalCount) return nullptr;
+    if (!IsRival(who)) return nullptr;
     return &kRivals[static_cast<std::size_t>(who)];
 }
 

@@ -91,7 +91,7 @@ RaceState NewRace(const Course& course, const Grid& grid, Difficulty level, std:
         racer.autoPilot = racer.seat < 0 ? 1 : 0;
         racer.orientation = MatrixTranslation(kUnplacedX, kUnplacedY, 0.0f);
         const std::int8_t rival = grid.rivals[i];
-        if (racer.seat < 0 && rival >= 0 && rival < kRivalCount) {
+        if (racer.seat < 0 && IsRival(rival)) {
             ApplyRival(rival, level, racer, state.random);
             state.rivalsFly = true;
         } else if (racer.seat < 0) {

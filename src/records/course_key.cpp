@@ -19,4 +19,13 @@ std::uint64_t CourseMapChecksum() {
 
 CourseKey ChosenCourseKey(const std::string& difficulty) { return {CourseId(), difficulty, CourseMapChecksum()}; }
 
+std::string RecordClass(RaceMode mode, Difficulty level) {
+    switch (mode) {
+    case RaceMode::Trial: return "trial";
+    case RaceMode::Championship: return std::string(DifficultyName(level)) + "-championship";
+    case RaceMode::Race: break;
+    }
+    return DifficultyName(level);
+}
+
 } // namespace records

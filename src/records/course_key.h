@@ -4,12 +4,15 @@
 #include <cstdint>
 #include <string>
 
+#include "race/difficulty.h"
+#include "race/race_mode.h"
+
 namespace records {
 
 // What a record and a ghost are filed and checked under.
 struct CourseKey {
     std::string course;            // the map file's stem: "map2"
-    std::string difficulty;        // "normal"
+    std::string difficulty;        // the record's class: "normal", "trial", "normal-championship"
     std::uint64_t mapChecksum = 0; // of the map file's bytes (0 when it cannot be read)
 };
 
@@ -20,7 +23,12 @@ std::string CourseId();
 // Checksum of the chosen course's map file (0 when it cannot be read): a ghost or time flown on
 // another map is worthless even under the same id.
 std::uint64_t CourseMapChecksum();
-// The chosen course at `difficulty`.
+// The chosen course in the record class `difficulty` (RecordClass).
 CourseKey ChosenCourseKey(const std::string& difficulty);
+// What a mode's records are kept under besides the course: the level in the game's own race
+// ("normal"), "trial" in a time trial (no rivals), the level then "-championship" in the
+// championship. File names end in it ("map2-trial.record"), so a Race file always ends in a level
+// and no two modes share one; the files carry it as their difficulty.
+std::string RecordClass(RaceMode mode, Difficulty level);
 
 } // namespace records

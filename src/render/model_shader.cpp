@@ -66,18 +66,53 @@ void ModelShader::SetMaterial(const D3DMATERIAL9& material, SimpleLib::CTexture*
     effect->SetVector("MateSpecular", &specular);
     effect->SetFloat("MateSpePower", material.Power);
     gpu::Texture* image = texture ? texture->texture.get() : nullptr;
-    effect->SetTexture("MateDiffuseTex", image ? image : defaultTexture.texture.get());
+    if (!image) image = defaultTexture.texture.get();
+    effect->SetTexture("MateDiffuseTex", image);
+    // A model's alpha is its texture's times the material's (times what translucency leaves).
+    SetModelBlend(material.Diffuse.a == 1.0f && image && image->Opaque());
 }
 
-void ModelShader::DrawMesh(const StaticMeshParts& mesh) {
+void ModelShader::BeginModelBlend() {
+    blendSkippable_ = false;
+    if (!GraphicsDevice::Instance().device) return;
+    gpu::Device& device = *GraphicsDevice::Instance().device;
+    blendBefore_ = blendNow_ = device.GetRenderState(D3DRS_ALPHABLENDENABLE);
+    float translucency = 0.0f;
+    effect->GetValue("Translucency", &translucency, sizeof translucency);
+    // A model writes a transparent zero to target 1, which only the blend keeps out of it.
+    blendSkippable_ = translucency == 0.0f && !device.GetRenderTarget(1) && gpu::BlendKeepsOpaqueSource(device);
+}
+
+void ModelShader::SetModelBlend(bool opaque) {
+    const DWORD wanted = blendSkippable_ && opaque ? FALSE : blendBefore_;
+    if (wanted == blendNow_) return;
+    GraphicsDevice::Instance().device->SetRenderState(D3DRS_ALPHABLENDENABLE, wanted);
+    blendNow_ = wanted;
+}
+
+void ModelShader::EndModelBlend() {
+    SetModelBlend(false);
+    blendSkippable_ = false;
+}
+
+void ModelShader::DrawMesh(const StaticMeshParts& mesh, const PieceInView& inView) {
     if (!effect || !mesh.mesh) return;
     effect->SetInt("CurNumBones", 0);
     BeginTech();
+    BeginModelBlend();
+    const std::vector<platform::mesh::Mesh::Piece>* pieces = inView ? &mesh.mesh->Pieces() : nullptr;
+    if (pieces && pieces->empty()) pieces = nullptr;
     for (std::uint32_t i = 0; i < mesh.materialCount; ++i) {
         SetMaterial(mesh.materials[i], mesh.textures ? &mesh.textures[i] : nullptr);
         effect->CommitChanges();
-        mesh.mesh->DrawSubset(i);
+        if (!pieces) {
+            mesh.mesh->DrawSubset(i);
+            continue;
+        }
+        for (const platform::mesh::Mesh::Piece& piece : *pieces)
+            if (piece.attribId == i && inView(piece.centre, piece.radius)) mesh.mesh->DrawPiece(piece);
     }
+    EndModelBlend();
     EndTech();
 }
 
@@ -92,6 +127,7 @@ void ModelShader::DrawSkinnedMesh(SimpleLib::CMeshObject& skeleton, SimpleLib::M
     platform::mesh::Mesh* mesh = container.MeshData.pMesh.get();
     if (!effect || !mesh) return;
     BeginTech();
+    BeginModelBlend();
     if (container.pSkinInfo) {
         DrawBoneCombinations(skeleton, container, *mesh);
     } else {
@@ -104,6 +140,7 @@ void ModelShader::DrawSkinnedMesh(SimpleLib::CMeshObject& skeleton, SimpleLib::M
             mesh->DrawSubset(i);
         }
     }
+    EndModelBlend();
     EndTech();
 }
 

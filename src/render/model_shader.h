@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -24,13 +25,17 @@ struct StaticMeshParts {
     std::uint32_t materialCount = 0;
 };
 
+// For a mesh split into pieces: whether a piece's sphere (model space) can be seen.
+using PieceInView = std::function<bool(const D3DXVECTOR3& centre, float radius)>;
+
 class ModelShader {
 public:
     // (Re)creates the effect from "Shader/Sample.fx" and the white default texture; a compile
     // failure shows its text in a message box and leaves the instance without an effect.
     void Load();
     void Release();
-    void DrawMesh(const StaticMeshParts& mesh);
+    // With inView, a mesh split into pieces draws only the pieces it accepts.
+    void DrawMesh(const StaticMeshParts& mesh, const PieceInView& inView = {});
     void DrawSkinnedModel(SimpleLib::CMeshObject& skeleton);
     void DrawSkinnedMesh(SimpleLib::CMeshObject& skeleton, SimpleLib::MeshContainer& container);
     // Four 24-byte XYZ|DIFFUSE|TEX1 vertices as a triangle fan; texture may be null.
@@ -51,9 +56,16 @@ private:
     void BeginTech();
     void EndTech();
     void SetMaterial(const D3DMATERIAL9& material, SimpleLib::CTexture* texture);
+    // Models draw with the blend off where a subset is wholly opaque (see BlendKeepsOpaqueSource).
+    void BeginModelBlend();
+    void SetModelBlend(bool opaque);
+    void EndModelBlend();
     void DrawBoneCombinations(SimpleLib::CMeshObject& skeleton, SimpleLib::MeshContainer& container,
                               platform::mesh::Mesh& mesh);
     static SimpleLib::CTexture* ContainerTexture(SimpleLib::MeshContainer& container, DWORD material);
     static const D3DXMATRIX* BoneSkin(const SimpleLib::CMeshObject& skeleton, const SimpleLib::MeshContainer& container,
                                       DWORD boneId);
+
+    DWORD blendBefore_ = 0, blendNow_ = 0; // D3DRS_ALPHABLENDENABLE around a model draw
+    bool blendSkippable_ = false;          // the usual blend, and the model is not drawn see-through
 };

@@ -1,10 +1,11 @@
-// The two model-shader instances and the glow blur, shared by everything that draws.
+// The two model-shader instances, the glow blur and the world's target, shared by everything that draws.
 #pragma once
 
 #include <memory>
 
 #include "render/blur_filter.h"
 #include "render/model_shader.h"
+#include "render/scene_target.h"
 
 class ShaderManager {
 public:
@@ -20,6 +21,7 @@ public:
     ModelShader mainShader;   // racers and effect quads
     ModelShader objectShader; // map objects
     BlurFilter blur;
+    SceneTarget scene; // the world's smaller target at the low level
 };
 
 // Creates an effect from a file on the application's device. On failure shows the compiler's text

@@ -18,13 +18,13 @@
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
 #include "race/difficulty.h"
-#include "race/rivals.h"
 #include "player/player_manager.h"
 #include "render/graphics_device.h"
 #include "render/graphics_quality.h"
 #include "render/shader_manager.h"
 #include "scenes/hud_glyphs.h"
 #include "race/step.h"
+#include "records/course_key.h"
 #include "sound/sound_manager.h"
 
 namespace {
@@ -136,17 +136,19 @@ void Game::Init() {
 
     course = BuildCourse(map, CourseManager::Instance(), Course());
     const std::uint64_t seed = seeds ? seeds->Next() : 1;
-    const Difficulty level = settings->values.difficulty;
-    race = race::NewRace(course, race::GridFor(race::RaceKind::Race, level), level, seed);
+    mode = session->mode;
+    const Difficulty level = RaceLevel();
+    race = race::NewRace(course, ModeGrid(), level, seed);
     // The sparks draw from a generator of their own, seeded from the race's so a replay shows the same.
     EffectManager::Instance().SeedRandom(~seed);
     PlayerManager::Instance().Create(race);
+    SetUpMode(level);
     if (checks && checks->synctest > 0) syncTest = std::make_unique<race::SyncTest>(checks->synctest);
     if (const race::RacerState* person = PersonRacer()) {
         camera->Place(*person);
         map.cameraRotation = camera->Rotation();
     }
-    records.Load(settings->values.difficulty, settings->values.ghost);
+    records.Load(records::RecordClass(mode, level), settings->values.ghost);
     ghost.Begin(records.TakeGhost());
     board.Init();
     StartCountdown();
@@ -202,7 +204,12 @@ bool Game::UpdatePause() {
 
 void Game::StepRace() {
     std::array<race::Controls, race::RaceState::kMostRacers> steering{};
-    if (const std::int32_t person = Person(); person >= 0) steering[static_cast<std::size_t>(person)] = Seat().Read();
+    if (const std::int32_t person = Person(); person >= 0) {
+        race::Controls& mine = steering[static_cast<std::size_t>(person)];
+        mine = Seat().Read();
+        // A time trial is flown by hand: the automatic pilot stays off.
+        if (mode == RaceMode::Trial) mine.togglePilot = false;
+    }
     const std::span<const race::Controls> given(steering.data(), race.racerCount);
     if (syncTest) syncTest->Before(race, given);
     const race::RaceEvents events = race::Step(race, course, given);
@@ -267,6 +274,7 @@ void Game::FinishRace() {
     Seat().ForgetHeld(VK_SPACE);
     const race::RacerState* person = PersonRacer();
     records.Finish(results, person ? person->place : 1);
+    if (mode == RaceMode::Championship) ScoreChampionshipRace();
 }
 
 // After each update: finishing times, splits, this race's ghost updates and the saved ghost.
@@ -276,7 +284,9 @@ void Game::FollowRace() {
     if (!results.Started()) return;
     const bool personWasFlying = !results.KeyboardFinished();
     results.Observe(race, Person());
-    if (Player* view = PersonView(); view && personWasFlying) records.Capture(*view, static_cast<float>(worldSteps));
+    extras.Observe(race);
+    if (Player* view = PersonView(); view && personWasFlying)
+        records.Capture(*view, static_cast<float>(worldSteps), view->racer.autoPilot != 0);
     ghost.ShowUpdate(results.Updates() - 1);
 }
 
@@ -301,9 +311,10 @@ std::int32_t Game::Update() {
     if (person && person->finished && !cleared) FinishRace();
     if (cleared && Seat().Pressed(VK_RETURN)) {
         StopMusic();
-        return kTitleScene;
+        return mode == RaceMode::Championship ? kStandingsScene : kTitleScene;
     }
-    if (cleared && Seat().Pressed(VK_SPACE)) {
+    // A championship race counts once: it is not raced again.
+    if (cleared && mode != RaceMode::Championship && Seat().Pressed(VK_SPACE)) {
         SoundManager::Instance().Play(0, "push");
         return SceneBase::kAgain;
     }
@@ -356,10 +367,13 @@ void Game::Render() {
     gpu::Device* device = Device();
     if (!device) return;
     device->BeginPhase("clear");
+    SceneTarget& scene = ShaderManager::Instance().scene;
+    scene.Begin();
     device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, kClearColour, 1.0f, 0);
     device->BeginScene();
     if (camera) device->SetTransform(D3DTS_VIEW, &camera->view);
     DrawWorld();
+    scene.End();
 
     device->BeginPhase("hud");
     gpu::Sprite* sprite = GraphicsDevice::Instance().sprite.get();
@@ -367,13 +381,14 @@ void Game::Render() {
     if (cleared) {
         MapManager::Instance().DrawDim(dimAlpha);
         timer.DrawResult();
-        hud.DrawResult();
+        if (mode != RaceMode::Trial) hud.DrawResult();
         pressEnter.Draw();
     } else {
         timer.DrawRacing();
-        hud.DrawRacing();
+        if (mode != RaceMode::Trial) hud.DrawRacing();
         if (const race::RacerState* person = PersonRacer())
             indicators.Draw(person->autoPilot != 0, person->pitchSign != kFirstPitchSign);
+        DrawModeHud();
         DrawOverlays();
     }
     DrawRaceText();
@@ -415,10 +430,13 @@ void Game::DrawRaceText() {
         return;
     }
     ResultBoard::Summary summary;
-    summary.standings = results.Standings(race);
+    summary.standings = scoredOrder.empty() ? results.Standings(race) : scoredOrder;
     summary.bestMs = records.BestMs();
     summary.newRecord = records.NewRecord();
-    summary.difficulty = DifficultyName(settings->values.difficulty);
+    summary.difficulty = RecordLabel();
+    summary.assisted = records.Assisted();
+    summary.labels = labels;
+    summary.pointsWon = pointsWon;
     board.DrawResult(summary, timer.alpha);
 }
 
@@ -475,4 +493,5 @@ void Game::Release() {
     hud.Release();
     ghost.Release();
     board.Release();
+    extras.Release();
 }

@@ -9,6 +9,8 @@
 
 #include "platform/math/d3dx_math.h"
 #include "race/course.h"
+#include "race/difficulty.h"
+#include "race/step.h"
 #include "race/race_events.h"
 #include "race/race_state.h"
 #include "race/sync_test.h"
@@ -18,12 +20,15 @@
 #include "scenes/pause_screen.h"
 #include "scenes/pilot_indicators.h"
 #include "scenes/press_enter_sprite.h"
+#include "scenes/race_hud_extras.h"
 #include "scenes/race_records.h"
+#include "scenes/racer_labels.h"
 #include "scenes/race_results.h"
 #include "scenes/race_timer.h"
 #include "scenes/rank_display.h"
 #include "scenes/result_board.h"
 #include "scenes/scene_base.h"
+#include "scenes/screen_text.h"
 #include "simplelib/mesh.h"
 
 class BaseEffect;
@@ -80,6 +85,18 @@ public:
     GhostRacer ghost;
     ResultBoard board;
 
+    // The mode of this race (the session's), the rivals' identities where they have them, and
+    // what the racers go by on screen.
+    RaceMode mode = RaceMode::Race;
+    RivalSet rivals;
+    std::vector<RacerLabel> labels;
+    // The checkpoint counter, course map and gaps: always in the new modes, by choice in the race.
+    RaceHudExtras extras;
+    bool showExtras = false;
+    // Championship: the order the points were given for at the person's finish, and the points.
+    std::vector<RaceResults::Standing> scoredOrder;
+    std::vector<std::int32_t> pointsWon;
+
 private:
     // Stops the race where it is; Resume lets it go on (unless the pause or the controls still hold it).
     void Halt() { halted = true; }
@@ -100,6 +117,16 @@ private:
     void DrawSky();
     void DrawGhost();
     void DrawRaceText();
+
+    // The modes (game_modes.cpp): who is on the grid, at which level, how they look, what the HUD
+    // adds, and the championship's points at the person's finish.
+    Difficulty RaceLevel() const;
+    race::Grid ModeGrid() const;
+    void SetUpMode(Difficulty level);
+    void ScoreChampionshipRace();
+    void DrawModeHud();
+    std::string RecordLabel() const;
+    ScreenText modeTag{28, true};
 
     // The map has no checkpoint: there is no race to run, and the first Update returns to the title.
     bool noCourse = false;

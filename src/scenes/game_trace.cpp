@@ -9,9 +9,10 @@
 
 namespace {
 
-std::string RacerFields(const race::RacerState& racer) {
+// The new modes add each racer's name and place; the game's own race keeps its trace as it was.
+std::string RacerFields(const race::RacerState& racer, const RacerLabel* label) {
     const D3DXVECTOR3 p = racer.Position();
-    return TraceWriter::Object({
+    std::vector<std::pair<std::string, std::string>> fields = {
         {"pos", TraceWriter::Array({TraceWriter::Number(p.x), TraceWriter::Number(p.y), TraceWriter::Number(p.z)})},
         {"speed", TraceWriter::Number(racer.speed)},
         {"yaw", TraceWriter::Number(racer.yaw)},
@@ -21,7 +22,12 @@ std::string RacerFields(const race::RacerState& racer) {
         {"finished", TraceWriter::Bool(racer.finished)},
         {"noCollision", TraceWriter::Bool(racer.noCollision)},
         {"detour", TraceWriter::Bool(racer.detouring)},
-    });
+    };
+    if (label) {
+        fields.emplace_back("name", TraceWriter::String(label->name));
+        fields.emplace_back("place", TraceWriter::Integer(racer.place));
+    }
+    return TraceWriter::Object(fields);
 }
 
 } // namespace
@@ -41,7 +47,10 @@ void Game::WriteTrace(TraceWriter& trace) const {
                            {"milliseconds", TraceWriter::Integer(timer.milliseconds)},
                        }));
     std::vector<std::string> racers;
-    for (std::size_t i = 0; i < race.racerCount; ++i) racers.push_back(RacerFields(race.racers[i]));
+    const bool named = mode != RaceMode::Race;
+    if (named) trace.Set("mode", TraceWriter::String(RaceModeName(mode)));
+    for (std::size_t i = 0; i < race.racerCount; ++i)
+        racers.push_back(RacerFields(race.racers[i], named && i < labels.size() ? &labels[i] : nullptr));
     trace.Set("racers", TraceWriter::Array(racers));
     if (Halted()) trace.Set("paused", TraceWriter::Bool(true));
     const D3DXVECTOR3 g = ghost.Position();

@@ -25,6 +25,7 @@ constexpr D3DCOLOR kHintColour = 0xFFA8C8FF;
 
 std::size_t DifficultyRow() { return kFirstKeyRow + GameActions().size(); }
 std::size_t GhostRow() { return DifficultyRow() + 1; }
+std::size_t HudExtrasRow() { return GhostRow() + 1; }
 bool IsKeyRow(std::size_t row) { return row >= kFirstKeyRow && row < DifficultyRow(); }
 
 // Steps a choice of `count` values, wrapping round.
@@ -45,7 +46,7 @@ void OptionsScreen::Open(SettingsInForce& settings) {
     atOpen = Current();
 }
 
-std::size_t OptionsScreen::RowCount() const { return GhostRow() + 1; }
+std::size_t OptionsScreen::RowCount() const { return HudExtrasRow() + 1; }
 
 void OptionsScreen::Update(race::Seat& seat) {
     if (!open) return;
@@ -83,6 +84,7 @@ void OptionsScreen::Change(int step) {
     if (selected == kGraphicsRow) Cycle(&s.graphics, step, GraphicsNames().size());
     if (selected == DifficultyRow()) Cycle(&s.difficulty, step, DifficultyNames().size());
     if (selected == GhostRow()) s.ghost = !s.ghost;
+    if (selected == HudExtrasRow()) s.hudExtras = !s.hudExtras;
     if (selected == kMusicRow) s.music = std::clamp(s.music + step * kVolumeStep, 0, 100);
     if (selected == kEffectsRow) s.effects = std::clamp(s.effects + step * kVolumeStep, 0, 100);
     if (selected == kMusicRow || selected == kEffectsRow) SoundManager::Instance().SetVolumes(s.music, s.effects);
@@ -133,7 +135,8 @@ std::string OptionsScreen::Label(std::size_t row) const {
     if (row == kEffectsRow) return "Effects volume";
     if (IsKeyRow(row)) return GameActions()[row - kFirstKeyRow].label;
     if (row == DifficultyRow()) return "Difficulty";
-    return "Ghost";
+    if (row == GhostRow()) return "Ghost";
+    return "Race HUD extras";
 }
 
 std::string OptionsScreen::Value(std::size_t row) const {
@@ -149,6 +152,7 @@ std::string OptionsScreen::Value(std::size_t row) const {
         return list;
     }
     if (row == DifficultyRow()) return DifficultyNames()[static_cast<std::size_t>(s.difficulty)];
+    if (row == HudExtrasRow()) return OnOffNames()[s.hudExtras ? 1 : 0] + "   (map, checkpoints, gaps)";
     return OnOffNames()[s.ghost ? 1 : 0];
 }
 

@@ -1,7 +1,7 @@
 // The options screen over the darkened title: full screen, graphics level, music and effects
-// volume, the eight key bindings, difficulty and the ghost. Up/Down choose a row, Left/Right
-// change it (volumes at once), Enter waits for a new key for an action (a key another action
-// holds is swapped), Escape leaves and saves what changed to the settings file.
+// volume, the eight key bindings, difficulty, the ghost and the race's HUD extras. Up/Down choose
+// a row, Left/Right change it (volumes at once), Enter waits for a new key for an action (a key
+// another action holds is swapped), Escape leaves and saves what changed to the settings file.
 #pragma once
 
 #include "race/seat.h"

@@ -2,10 +2,10 @@
 // it brings along, and the record (and, for a new best, the ghost) written after the finish.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "race/difficulty.h"
 #include "records/saved_best.h"
 
 class Player;
@@ -13,16 +13,22 @@ class RaceResults;
 
 class RaceRecords {
 public:
-    // Reads the record and ghost of the course being raced at `level`; the ghost flies only when
-    // `ghostOn`. Nothing is read when there is no save folder.
-    void Load(Difficulty level, bool ghostOn);
+    // Reads the record and ghost of the course being raced in `recordClass` (records::RecordClass);
+    // the ghost flies only when `ghostOn`. Nothing is read when there is no save folder.
+    void Load(const std::string& recordClass, bool ghostOn);
     // The ghost to fly this race, moved out (empty when there is none).
     GhostRun TakeGhost() { return std::move(ghost); }
-    // One update of the keyboard racer for this race's own ghost.
-    void Capture(const Player& keyboard, float animationTime);
+    // One update of the keyboard racer for this race's own ghost; `pilotFlew`: the automatic pilot
+    // flew it in this update.
+    void Capture(const Player& keyboard, float animationTime, bool pilotFlew);
     // The keyboard racer has finished: the race is folded into the record and saved; a new best
-    // also replaces the ghost. `place` is the one the result screen shows.
+    // also replaces the ghost. `place` is the one the result screen shows. An assisted race is
+    // neither saved nor measured against the best.
     void Finish(const RaceResults& results, std::int32_t place);
+
+    // The automatic pilot flew more than a tenth of the person's updates: the race proves nothing.
+    bool Assisted() const { return pilotUpdates * kAssistedShare > updates; }
+    static constexpr std::size_t kAssistedShare = 10;
 
     // The best time before this race (0: none) — what the splits and the result are measured against.
     const CourseRecord& Before() const { return saved.record; }
@@ -37,4 +43,6 @@ private:
     GhostRun ghost;
     GhostRun flight;
     SaveOutcome outcome;
+    std::size_t updates = 0;      // the person's updates from "go" to the finish
+    std::size_t pilotUpdates = 0; // of them, those the automatic pilot flew
 };

@@ -19,14 +19,7 @@ constexpr D3DCOLOR kGrey = 0xB0B0B0;
 constexpr D3DCOLOR kShadow = 0x000000;
 constexpr float kShadowOffset = 2.0f;
 
-// Racers as the table names them, coloured like their trails (the keyboard racer has none).
-struct RacerLabel {
-    const char* name;
-    D3DCOLOR colour;
-};
-constexpr RacerLabel kLabels[] = {
-    {"You", kWhite}, {"Velka", 0x4080FF}, {"Mirro", 0xFF40FF}, {"Mirro", 0x40FF40}, {"Mirro", 0xFFFF40},
-};
+constexpr D3DCOLOR kAssisted = 0x50F0FF;
 
 // Split text: right under the clock strip (x 1000, y 10, 50-pixel glyphs).
 constexpr float kSplitX = 1010.0f, kSplitY = 62.0f;
@@ -37,6 +30,8 @@ constexpr float kBestY = 450.0f;
 // The keys of the result screen, under the blinking prompt.
 constexpr float kKeysY = 668.0f;
 constexpr const char* kKeysHint = "Space: race again      Enter: title";
+constexpr const char* kChampionshipKeysHint = "Enter: the standings";
+constexpr float kPointsX = 400.0f;
 
 D3DCOLOR WithAlpha(D3DCOLOR rgb, std::int32_t alpha) { return (static_cast<D3DCOLOR>(alpha) << 24) | rgb; }
 
@@ -102,13 +97,16 @@ void ResultBoard::DrawSplit(const RaceResults::Split& split, std::uint32_t bestS
 void ResultBoard::DrawResult(const Summary& summary, std::int32_t alpha) {
     float y = kTableY;
     for (const RaceResults::Standing& row : summary.standings) {
-        const RacerLabel& label = kLabels[row.racer % std::size(kLabels)];
+        const RacerLabel label = row.racer < summary.labels.size() ? summary.labels[row.racer] : RacerLabel{"?", kGrey};
         char place[16];
         std::snprintf(place, sizeof place, "%d%s", row.place, PlaceSuffix(row.place));
         DrawLine(place, kTableX, y, WithAlpha(kWhite, alpha));
         DrawLine(label.name, kTableX + kNameX, y, WithAlpha(label.colour, alpha));
         DrawLine(row.finished ? FormatRaceTime(row.timeMs) : "flying", kTableX + kTimeX, y,
                  WithAlpha(row.finished ? kWhite : kGrey, alpha));
+        if (row.racer < summary.pointsWon.size())
+            DrawLine("+" + std::to_string(summary.pointsWon[row.racer]), kTableX + kPointsX, y,
+                     WithAlpha(kGold, alpha));
         y += kRowHeight;
     }
     const float clockX = ScreenWidth() * 0.5f;
@@ -116,5 +114,7 @@ void ResultBoard::DrawResult(const Summary& summary, std::int32_t alpha) {
         DrawLine("Best " + FormatRaceTime(summary.bestMs) + "  (" + summary.difficulty + ")", clockX, kBestY,
                  WithAlpha(kWhite, alpha));
     if (summary.newRecord) DrawLine("NEW RECORD", clockX, kBestY + kRowHeight, WithAlpha(kGold, alpha));
-    DrawLine(kKeysHint, ScreenWidth() * 0.36f, kKeysY, WithAlpha(kGrey, alpha));
+    if (summary.assisted) DrawLine("ASSISTED: nothing saved", clockX, kBestY + kRowHeight, WithAlpha(kAssisted, alpha));
+    DrawLine(summary.pointsWon.empty() ? kKeysHint : kChampionshipKeysHint, ScreenWidth() * 0.36f, kKeysY,
+             WithAlpha(kGrey, alpha));
 }

@@ -10,6 +10,7 @@
 
 #include "platform/gpu/device.h"
 #include "scenes/race_results.h"
+#include "scenes/racer_labels.h"
 
 // "1:23.45" (minutes, seconds, hundredths), as the clock shows it.
 std::string FormatRaceTime(std::uint32_t ms);
@@ -26,6 +27,9 @@ public:
         std::uint32_t bestMs = 0; // 0: no best time known
         std::string difficulty;   // the level the best time belongs to
         bool newRecord = false;
+        bool assisted = false;               // the automatic pilot flew too much of it to count
+        std::vector<RacerLabel> labels;      // per racer on the grid
+        std::vector<std::int32_t> pointsWon; // per racer on the grid, in the championship; else empty
     };
 
     void Init();

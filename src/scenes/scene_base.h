@@ -6,12 +6,14 @@
 
 #include "app/settings/settings_in_force.h"
 #include "race/seat.h"
+#include "scenes/race_session.h"
 
 class TraceWriter;
 
 // The scene ids, as Update returns them and the scene manager builds them.
 inline constexpr std::int32_t kTitleScene = 0;
 inline constexpr std::int32_t kGameScene = 1;
+inline constexpr std::int32_t kStandingsScene = 2;
 
 // Where the races of a run get their seeds: the n-th race of the run gets the n-th seed of the run's
 // base seed (--seed, or the clock), so a replay races the same races in the same order.
@@ -69,10 +71,13 @@ public:
     race::Seat* seat = nullptr;
     RaceSeeds* seeds = nullptr;
     RaceChecks* checks = nullptr;
+    // The mode and the championship, the shell's like the settings; a scene built on its own keeps its own.
+    RaceSession* session = &ownSession;
     // Set by the scene to end the program once the current frame is done.
     bool exitRequested = false;
 
 private:
     SettingsInForce ownSettings{{}, "", "no settings file was handed to this scene"};
     race::Seat ownSeat;
+    RaceSession ownSession;
 };

@@ -1,14 +1,16 @@
-// The title scene: Enter starts the race, Escape asks whether to quit, F1 shows the controls and O
-// opens the options.
+// The title scene: the mode and course rows, Enter starts the race, Escape asks whether to quit, F1
+// shows the controls and O opens the options.
 #include "scenes/title.h"
 
 #include <cstdio>
+#include <iterator>
 
 #include "map/course_list.h"
 #include "map/map_manager.h"
 #include "platform/text/translation.h"
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
+#include "records/championship_save.h"
 #include "render/graphics_device.h"
 #include "simplelib/resource_cache.h"
 #include "sound/sound_manager.h"
@@ -36,10 +38,32 @@ void DrawLogo(const std::weak_ptr<SimpleLib::CTexture>& reference, gpu::Sprite& 
     sprite.SetTransform(&transform);
     sprite.Draw(image->texture.get(), &image->rect, nullptr, nullptr, kOpaqueWhite);
 }
-// The course chooser: the preview's top edge, the name's line below it and the name's text scale.
-constexpr float kPreviewTop = 384.0f;
-constexpr float kNameTop = 524.0f;
-constexpr float kNameScale = 2.0f;
+// The mode row under the logo, the course's preview below it, the name's line under the preview
+// and the name's text scale.
+constexpr float kModeTop = 374.0f;
+constexpr float kModeGap = 56.0f;
+constexpr float kPreviewTop = 414.0f;
+constexpr float kNameTop = 548.0f;
+constexpr float kNameScale = 1.7f;
+constexpr D3DCOLOR kChosenColour = 0xFFFFE060;
+constexpr D3DCOLOR kOtherColour = 0xC0C8D0E0;
+constexpr D3DCOLOR kDimColour = 0xFFB8C0D0;
+constexpr RaceMode kModes[] = {RaceMode::Race, RaceMode::Trial, RaceMode::Championship};
+
+const char* ModeLabel(RaceMode mode) {
+    switch (mode) {
+    case RaceMode::Trial: return "Time trial";
+    case RaceMode::Championship: return "Championship";
+    case RaceMode::Race: break;
+    }
+    return "Race";
+}
+
+const CourseEntry* CourseById(const std::string& id) {
+    for (const CourseEntry& course : CourseList::Instance().courses)
+        if (course.id == id) return &course;
+    return nullptr;
+}
 } // namespace
 
 Title::~Title() { Release(); }
@@ -52,6 +76,12 @@ void Title::Init() {
     fog = cache.GetTexture("data/Texture/titlefog.png");
     pressEnter.Init();
     pressEnter.translation = MatrixTranslation(ScreenWidth() * 0.35f, ScreenHeight() * 0.8f, 0);
+    // A championship saved by an earlier run can be taken up; one begun this run is in hand already.
+    if (!session->championship) {
+        Championship saved;
+        if (LoadChampionship(&saved)) session->championship = saved;
+    }
+    goOn = session->CanGoOn();
 }
 
 bool Title::UpdateScreens() {
@@ -73,9 +103,11 @@ std::int32_t Title::Update() {
         }
     }
     pressEnter.Blink();
+    ChooseRow();
     ChooseCourse();
     if (Seat().Pressed(VK_RETURN)) {
         SoundManager::Instance().Play(0, "push");
+        if (session->mode == RaceMode::Championship) PrepareChampionship();
         return kGameScene;
     }
     if (Seat().Pressed(VK_F1)) controls.Open(settings->values.keys);
@@ -99,6 +131,7 @@ void Title::Render() {
     if (!options.IsOpen() && !controls.IsOpen()) {
         pressEnter.Draw();
         DrawHint();
+        DrawModes();
         DrawCourse();
     }
     options.Draw();
@@ -129,18 +162,78 @@ void Title::DrawHint() {
         centre = pressEnter.translation._41 + float(prompt->info.Width) * pressEnter.scaling._11 * 0.5f;
         below = pressEnter.translation._42 + float(prompt->info.Height) * pressEnter.scaling._22;
     }
-    hint.DrawCentred("F1: controls  O: options", centre, below + 4.0f, kHintColour);
+    hint.DrawCentred("Up/Down: mode or course   F1: controls   O: options", centre, below + 4.0f, kHintColour);
+}
+
+// Arrows and the pad's d-pad (or stick) alike.
+void Title::ChooseRow() {
+    if (Seat().Pressed(VK_NAVIGATION_UP)) row = Row::Mode;
+    if (Seat().Pressed(VK_NAVIGATION_DOWN)) row = Row::Course;
 }
 
 void Title::ChooseCourse() {
-    CourseList& list = CourseList::Instance();
-    if (Seat().Pressed(VK_NAVIGATION_LEFT)) list.Step(-1); // arrows and the pad's d-pad
-    if (Seat().Pressed(VK_NAVIGATION_RIGHT)) list.Step(+1);
+    const int step = Seat().Pressed(VK_NAVIGATION_LEFT) ? -1 : Seat().Pressed(VK_NAVIGATION_RIGHT) ? 1 : 0;
+    if (step == 0) return;
+    if (row == Row::Mode) return ChooseMode(step);
+    if (session->mode == RaceMode::Championship) goOn = session->CanGoOn() && !goOn;
+    else CourseList::Instance().Step(step);
+}
+
+void Title::ChooseMode(int step) {
+    const int count = static_cast<int>(std::size(kModes));
+    const int now = static_cast<int>(session->mode);
+    session->mode = kModes[(now + step + count) % count];
+    goOn = session->CanGoOn();
+}
+
+void Title::PrepareChampionship() {
+    if (!goOn || !session->CanGoOn())
+        session->championship = NewChampionship(ChampionshipCourses(), settings->values.difficulty);
+    CourseList::Instance().Select(session->championship->NextCourse());
+}
+
+const CourseEntry& Title::ShownCourse() const {
+    if (session->mode == RaceMode::Championship) {
+        const std::vector<std::string> courses = ChampionshipCourses();
+        const std::string next = goOn && session->CanGoOn() ? session->championship->NextCourse() : courses.front();
+        if (const CourseEntry* course = CourseById(next)) return *course;
+    }
+    return CourseList::Instance().Selected();
+}
+
+std::string Title::CourseRowText() const {
+    if (session->mode != RaceMode::Championship) {
+        const std::string& name = CourseList::Instance().Selected().name;
+        return CourseList::Instance().courses.size() > 1 ? "<   " + name + "   >" : name;
+    }
+    const std::size_t count = ChampionshipCourses().size();
+    if (!session->CanGoOn()) return "New championship: " + std::to_string(count) + " races";
+    const Championship& going = *session->championship;
+    const std::string text = goOn ? "Go on: race " + std::to_string(going.raced + 1) + " of " +
+                                        std::to_string(going.courses.size()) + ", " + ShownCourse().name
+                                  : "Start afresh: " + std::to_string(count) + " races";
+    return "<   " + text + "   >";
+}
+
+// The three modes side by side, the chosen one in gold; arrows round the row while it is chosen.
+void Title::DrawModes() {
+    float width = 0.0f;
+    for (RaceMode mode : kModes) width += static_cast<float>(modeText.Width(ModeLabel(mode)));
+    width += kModeGap * static_cast<float>(std::size(kModes) - 1);
+    float x = (ScreenWidth() - width) * 0.5f;
+    if (row == Row::Mode) {
+        modeText.Draw("<", x - kModeGap * 0.6f, kModeTop, kChosenColour);
+        modeText.Draw(">", x + width + kModeGap * 0.4f, kModeTop, kChosenColour);
+    }
+    for (RaceMode mode : kModes) {
+        modeText.Draw(ModeLabel(mode), x, kModeTop, mode == session->mode ? kChosenColour : kOtherColour);
+        x += static_cast<float>(modeText.Width(ModeLabel(mode))) + kModeGap;
+    }
 }
 
 void Title::DrawCourse() {
     GraphicsDevice& graphics = GraphicsDevice::Instance();
-    const CourseEntry& course = CourseList::Instance().Selected();
+    const CourseEntry& course = ShownCourse();
     std::shared_ptr<SimpleLib::CTexture> image = preview.lock();
     if (!course.previewPath.empty() && (!image || image->path != course.previewPath)) {
         preview = ResourceCache::Instance().GetTexture(course.previewPath);
@@ -152,14 +245,15 @@ void Title::DrawCourse() {
         graphics.sprite->Draw(image->texture.get(), &image->rect, nullptr, nullptr, kOpaqueWhite);
     }
     if (!graphics.font) return;
-    const std::string text = CourseList::Instance().courses.size() > 1 ? "<   " + course.name + "   >" : course.name;
+    const std::string text = CourseRowText();
     RECT area{};
     graphics.font->DrawTextA(graphics.sprite.get(), text.c_str(), -1, &area, DT_CALCRECT, kOpaqueWhite);
     const float width = float(area.right - area.left) * kNameScale;
     D3DXMATRIX transform =
         MatrixScaling(kNameScale, kNameScale, 1) * MatrixTranslation((ScreenWidth() - width) * 0.5f, kNameTop, 0);
     graphics.sprite->SetTransform(&transform);
-    graphics.font->DrawTextA(graphics.sprite.get(), text.c_str(), -1, &area, DT_LEFT | DT_TOP, kOpaqueWhite);
+    graphics.font->DrawTextA(graphics.sprite.get(), text.c_str(), -1, &area, DT_LEFT | DT_TOP,
+                             row == Row::Course ? kOpaqueWhite : kDimColour);
 }
 
 void Title::Release() {

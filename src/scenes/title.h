@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "map/course_list.h"
 #include "scenes/controls_screen.h"
 #include "scenes/options_screen.h"
 #include "scenes/press_enter_sprite.h"
@@ -16,7 +17,7 @@ public:
     ~Title() override;
 
     void Init() override;
-    // 1 starts the race, 0 stays.
+    // 1 starts the race (in the mode chosen), 0 stays.
     std::int32_t Update() override;
     void DrawWorld() override {}
     void Render() override;
@@ -37,9 +38,27 @@ private:
 
     ScreenText hint{24};
 
-    // Left and Right step through the courses; the chosen one is shown under the logo.
-    void ChooseCourse();
-    void DrawCourse();
+public:
+    // The two rows of choices: the mode, and under it the course (or, in the championship, whether
+    // to go on with the one saved). Up and Down choose the row, Left and Right change it; the
+    // course row is chosen at first, so Left and Right choose the course as they always have.
+    enum class Row { Mode, Course };
+    Row row = Row::Course;
+    // Championship: go on with the saved one (when there is one) rather than start afresh.
+    bool goOn = true;
 
+private:
+    void ChooseRow();
+    void ChooseCourse();
+    void ChooseMode(int step);
+    // Enter in the championship: the one to race and its next course chosen.
+    void PrepareChampionship();
+    void DrawModes();
+    void DrawCourse();
+    // The course shown under the modes: the chosen one, or the championship's next.
+    const CourseEntry& ShownCourse() const;
+    std::string CourseRowText() const;
+
+    ScreenText modeText{30, true};
     std::weak_ptr<SimpleLib::CTexture> preview;
 };

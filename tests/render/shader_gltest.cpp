@@ -6,6 +6,7 @@
 #include "platform/mesh/mesh.h"
 #include "platform/mesh/skin_info.h"
 #include "platform/window/window.h"
+#include "render/graphics_quality.h"
 #include "render_fixture.h"
 #include "simplelib/mesh_object.h"
 
@@ -387,6 +388,26 @@ TEST_F(ShaderGlTest, CompositeAddsTheGlowOverTheScreen) {
 
 // At exit the device is released by the shutdown sequence, and the shader singleton is destroyed
 // after it with its effects and textures.
+// The low level draws the world into a target of half the size, with its own depth, and stretches
+// it over the whole back buffer; the other levels draw straight into the back buffer.
+TEST_F(ShaderGlTest, LowLevelStretchesASmallerWorldOverTheScreen) {
+    SceneTarget& scene = ShaderManager::Instance().scene;
+    const auto backBuffer = GraphicsDevice::Instance().backBuffer;
+    scene.Begin();
+    EXPECT_EQ(device->GetRenderTarget(0), backBuffer);
+    GraphicsDevice::Instance().quality = GraphicsQuality::Low;
+    scene.Begin();
+    EXPECT_EQ(device->GetRenderTarget(0)->Width(), std::uint32_t(kWidth / 2));
+    EXPECT_EQ(device->GetDepthStencilSurface()->Height(), std::uint32_t(kHeight / 2));
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF00FF00, 1.0f, 0);
+    scene.End();
+    GraphicsDevice::Instance().quality = GraphicsQuality::Full;
+    EXPECT_EQ(device->GetRenderTarget(0), backBuffer);
+    EXPECT_EQ(device->GetDepthStencilSurface()->Width(), std::uint32_t(kWidth));
+    for (auto [x, y] : {std::pair{0, 0}, {kWidth - 1, kHeight - 1}, {kWidth / 2, kHeight / 2}, {kWidth - 1, 0}})
+        EXPECT_EQ(BackPixel(x, y), 0xFF00FF00u) << x << "," << y;
+}
+
 TEST_F(ShaderGlTest, ShadersCanBeDestroyedAfterTheDevice) {
     device->EndScene();
     ASSERT_TRUE(ShaderManager::Instance().blur.targetB.texture);

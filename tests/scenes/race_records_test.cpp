@@ -13,6 +13,7 @@
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
 #include "race/difficulty.h"
+#include "records/save_folder.h"
 #include "player/player_manager.h"
 #include "render/graphics_device.h"
 #include "scenes/game.h"
@@ -151,6 +152,74 @@ TEST_F(RaceScene, SpaceOnTheResultScreenRacesAgainButAThrottleHeldOverTheLineDoe
     SetKeyDown(VK_SPACE, true);
     EXPECT_EQ(Step(), SceneBase::kAgain);
     EXPECT_EQ(Step(), 1) << "once per press";
+}
+
+// Flies `updates` updates (holding the throttle, or on the automatic pilot from the first one),
+// then puts the person over the line: the result screen is up after the next update.
+void FlyAndFinish(Game& game, int updates, bool pilot) {
+    if (pilot) SetKeyDown('C', true);
+    SetKeyDown(VK_SPACE, true);
+    for (int i = 0; i < updates; ++i) {
+        platform::clock::AdvanceFrame();
+        game.Update();
+        SetKeyDown('C', false);
+    }
+    SetKeyDown(VK_SPACE, false);
+    game.race.racers[static_cast<std::size_t>(game.Person())].finished = true;
+    game.results.Observe(game.race, game.Person()); // as after the update that crossed the line
+    platform::clock::AdvanceFrame();
+    game.Update();
+}
+
+TEST_F(RaceScene, ARaceTheAutomaticPilotFlewSavesNothingAndOneFlownByHandDoes) {
+    const std::filesystem::path saves = std::filesystem::temp_directory_path() / "orlenda_assisted_saves";
+    std::filesystem::remove_all(saves);
+    records::SetSaveFolder(saves.string());
+    Start();
+    FlyAndFinish(*game, 400, true);
+    ASSERT_TRUE(game->cleared);
+    EXPECT_TRUE(game->records.Assisted());
+    EXPECT_FALSE(std::filesystem::exists(saves / "map2-normal.record"));
+    EXPECT_FALSE(std::filesystem::exists(saves / "map2-normal.ghost"));
+    Start();
+    FlyAndFinish(*game, 400, false);
+    EXPECT_FALSE(game->records.Assisted());
+    EXPECT_TRUE(std::filesystem::exists(saves / "map2-normal.record"));
+    records::SetSaveFolder("");
+    std::filesystem::remove_all(saves);
+}
+
+TEST_F(RaceScene, ATimeTrialIsFlownAloneByHandAndAChampionshipRaceScoresEveryPlace) {
+    game.reset();
+    PlayerManager::ResetInstance();
+    game = std::make_unique<Game>();
+    game->session->mode = RaceMode::Trial;
+    game->Init();
+    ASSERT_EQ(game->race.racerCount, 1u);
+    FlyAndFinish(*game, 300, true);
+    EXPECT_EQ(game->race.racers[0].autoPilot, 0) << "C does nothing in a time trial";
+    EXPECT_FALSE(game->records.Assisted());
+
+    game.reset();
+    PlayerManager::ResetInstance();
+    EffectManager::ResetInstance();
+    game = std::make_unique<Game>();
+    game->session->mode = RaceMode::Championship;
+    game->Init();
+    ASSERT_EQ(game->race.racerCount, 5u);
+    ASSERT_TRUE(game->rivals);
+    EXPECT_EQ(game->labels[1].name, (*game->rivals)[0].name);
+    FlyAndFinish(*game, 300, false);
+    const Championship& championship = *game->session->championship;
+    EXPECT_EQ(championship.raced, 1u);
+    std::int32_t total = 0;
+    for (std::int32_t points : championship.points) total += points;
+    EXPECT_EQ(total, 10 + 6 + 4 + 3 + 2) << "every place scored once";
+    EXPECT_EQ(championship.points[0], 10) << "the only racer over the line wins";
+    SetKeyDown(VK_RETURN, true);
+    platform::clock::AdvanceFrame();
+    EXPECT_EQ(game->Update(), kStandingsScene);
+    SetKeyDown(VK_RETURN, false);
 }
 
 // Races until every computer racer has finished; the mean of their times in milliseconds.

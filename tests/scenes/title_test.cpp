@@ -194,4 +194,39 @@ TEST_F(TitleTest, LeftAndRightStepThroughTheCoursesOncePerPressAndThePreviewSits
     CourseList::ResetInstance();
 }
 
+TEST_F(TitleTest, UpChoosesTheModeRowWhereLeftAndRightStepTheModesAndEnterBeginsAChampionship) {
+    CourseList& list = CourseList::Instance();
+    CourseEntry a = CourseList::BuiltIn(), b = CourseList::BuiltIn();
+    b.id = "b";
+    list.courses = {a, b};
+    auto press = [this](int key) {
+        Hold(key, true);
+        title.Update();
+        Hold(key, false);
+        title.Update();
+    };
+    EXPECT_EQ(title.session->mode, RaceMode::Race) << "the game's own race comes first";
+    press(VK_RIGHT);
+    EXPECT_EQ(list.selected, 1u) << "the course row is chosen at first";
+    press(VK_UP);
+    press(VK_RIGHT);
+    EXPECT_EQ(title.session->mode, RaceMode::Trial);
+    EXPECT_EQ(list.selected, 1u) << "the mode row leaves the course alone";
+    press(VK_RIGHT);
+    press(VK_RIGHT);
+    EXPECT_EQ(title.session->mode, RaceMode::Race) << "wraps round";
+    press(VK_LEFT);
+    EXPECT_EQ(title.session->mode, RaceMode::Championship);
+    press(VK_DOWN);
+    press(VK_RIGHT);
+    EXPECT_EQ(list.selected, 1u) << "a championship races every course: there is none to choose";
+    Hold(VK_RETURN, true);
+    EXPECT_EQ(title.Update(), kGameScene);
+    ASSERT_TRUE(title.session->championship);
+    EXPECT_EQ(title.session->championship->courses, (std::vector<std::string>{a.id, "b"}));
+    EXPECT_EQ(title.session->championship->raced, 0u);
+    EXPECT_EQ(list.Selected().id, a.id) << "its first race";
+    CourseList::ResetInstance();
+}
+
 } // namespace

@@ -18,8 +18,8 @@ constexpr int kChangeHeld = 31;
 
 race::Grid GridOf(ContestField field, Difficulty level) {
     switch (field) {
-    case ContestField::Race: return race::GridFor(race::RaceKind::Race, level);
-    case ContestField::Championship: return race::GridFor(race::RaceKind::Championship, level);
+    case ContestField::Race: return race::GridFor(race::RivalKind::Race, level);
+    case ContestField::Championship: return race::GridFor(race::RivalKind::Championship, level);
     case ContestField::Unnamed: break;
     }
     return race::Grid{};

@@ -125,6 +125,7 @@ void Automation::TakeScriptChoices(const ScriptChoices& choices) {
     if (!flags.difficulty) flags.difficulty = choices.difficulty;
     if (!flags.ghost) flags.ghost = choices.ghost;
     if (!flags.seed) flags.seed = choices.seed;
+    if (!flags.mode) flags.mode = choices.mode;
     if (flags.course.empty()) scriptCourse = choices.course;
 }
 
@@ -145,6 +146,7 @@ void Automation::Configure(Application& application) {
     if (flags.seed) application.seeds.base = *flags.seed;
     else if (!flags.fixedClock && !flags.headless) application.seeds.base = ClockSeed();
     ApplySettings(application.settings.values);
+    if (flags.mode) application.session.mode = *flags.mode;
     application.options.headless = flags.headless;
     application.options.drawNothing = flags.headless;
     application.options.maxFrames = flags.frames;
@@ -187,7 +189,9 @@ void Automation::LoopStarting() {
         const Settings& values = shell->settings.values;
         // The races' seed is written even when the clock chose it: the replay races the same races.
         const auto seed = flags.seed.value_or(static_cast<unsigned>(shell->seeds.base));
-        ScriptChoices choices{CourseList::Instance().Selected().id, values.difficulty, values.ghost, seed};
+        ScriptChoices choices{CourseList::Instance().Selected().id, values.difficulty, values.ghost, seed,
+                              shell->session.mode == RaceMode::Race ? std::nullopt
+                                                                    : std::optional<RaceMode>(shell->session.mode)};
         record.Write(FormatBindingHeaders(values.keys) + FormatChoiceHeaders(choices));
     }
     // Plays of start-up (the title's music) belong to no frame.

@@ -93,6 +93,10 @@ bool ParseChoice(const std::string& kind, const std::string& value, ScriptChoice
         Difficulty level = Difficulty::Normal;
         if (!ParseDifficulty(Lower(value), &level)) return Fail(reason, "expected '@ difficulty easy|normal|hard'");
         choices->difficulty = level;
+    } else if (kind == "mode") {
+        RaceMode mode = RaceMode::Race;
+        if (!ParseRaceMode(Lower(value), &mode)) return Fail(reason, "expected '@ mode race|trial|championship'");
+        choices->mode = mode;
     } else if (kind == "ghost") {
         if (Lower(value) != "on" && Lower(value) != "off") return Fail(reason, "expected '@ ghost on|off'");
         choices->ghost = Lower(value) == "on";
@@ -115,13 +119,13 @@ bool ParseHeader(const std::string& line, ParsedScript* script, std::string* rea
     const std::string body = Trimmed(line.substr(1));
     const std::size_t split = std::min(body.find_first_of(" \t"), body.size());
     const std::string kind = Lower(body.substr(0, split)), rest = Trimmed(body.substr(split));
-    if (kind == "course" || kind == "difficulty" || kind == "ghost" || kind == "seed")
+    if (kind == "course" || kind == "difficulty" || kind == "ghost" || kind == "seed" || kind == "mode")
         return ParseChoice(kind, rest, &script->choices, reason);
     const std::string& assignment = rest;
     std::size_t equals = assignment.find('=');
     if (kind != "key" || equals == std::string::npos || assignment.find_first_of(" \t") != std::string::npos)
         return Fail(reason, "expected '@ key ACTION=KEY[,KEY]', '@ course ID', '@ difficulty LEVEL', "
-                            "'@ ghost on|off' or '@ seed N'");
+                            "'@ ghost on|off', '@ mode MODE' or '@ seed N'");
     KeyBindings* bindings = &script->bindings;
     std::optional<std::size_t> action = FindGameAction(Lower(assignment.substr(0, equals)));
     if (!action) return Fail(reason, "unknown action '" + assignment.substr(0, equals) + "'");
@@ -207,6 +211,7 @@ std::string FormatChoiceHeaders(const ScriptChoices& choices) {
     if (choices.difficulty) text += std::string("@ difficulty ") + DifficultyName(*choices.difficulty) + "\n";
     if (choices.ghost) text += std::string("@ ghost ") + (*choices.ghost ? "on" : "off") + "\n";
     if (choices.seed) text += "@ seed " + std::to_string(*choices.seed) + "\n";
+    if (choices.mode) text += std::string("@ mode ") + RaceModeName(*choices.mode) + "\n";
     return text;
 }
 

@@ -3,6 +3,7 @@
 //   @ key ACTION=KEY[,KEY]     header: a key binding in force from the first frame
 //   @ course ID                header: the course chosen at the start (else the first one)
 //   @ difficulty easy|normal|hard, @ ghost on|off, @ seed N   headers: the race's other choices
+//   @ mode race|trial|championship                         header: the mode the title starts on
 //   FRAME down|up KEY          KEY: RETURN ESCAPE SPACE SHIFT LEFT RIGHT UP DOWN A-Z 0-9 TAB CTRL F1
 //   FRAME answer yes|no        answers the next message box opened at or after FRAME
 //   FRAME pad connect|disconnect
@@ -22,6 +23,7 @@
 
 #include "app/settings/key_bindings.h"
 #include "race/difficulty.h"
+#include "race/race_mode.h"
 
 struct ScriptEvent {
     enum class Kind { KeyDown, KeyUp, Answer, PadConnect, PadDisconnect, PadButtonDown, PadButtonUp, PadAxis };
@@ -39,6 +41,7 @@ struct ScriptChoices {
     std::optional<Difficulty> difficulty;
     std::optional<bool> ghost;
     std::optional<unsigned> seed;
+    std::optional<RaceMode> mode;
 };
 
 struct ParsedScript {

@@ -43,6 +43,10 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
         Difficulty level = Difficulty::Normal;
         if (!ParseDifficulty(value, &level)) return *error = "--difficulty needs easy, normal or hard", false;
         flags->difficulty = level;
+    } else if (flag == "--mode") {
+        RaceMode mode = RaceMode::Race;
+        if (!ParseRaceMode(value, &mode)) return *error = "--mode needs race, trial or championship", false;
+        flags->mode = mode;
     } else if (flag == "--ghost") {
         if (value != "on" && value != "off") return *error = "--ghost needs on or off", false;
         flags->ghost = value == "on";
@@ -94,6 +98,7 @@ constexpr UsageRow kFlagRows[] = {
     {"--data-home DIR", "keep best times and ghosts in DIR (automated runs save nothing without it)"},
     {"--difficulty easy|normal|hard", "how fast the computer racers fly (default normal; this run only)"},
     {"--ghost on|off", "race against the ghost of your best run (default on; this run only)"},
+    {"--mode race|trial|championship", "the mode the title starts on (default race)"},
     {"--lang auto|en|ja", "the message boxes' language (auto: from LANGUAGE, LC_ALL, LC_MESSAGES or LANG)"},
     {"--course NAME", "race this course (its id or name; see --list-courses)"},
     {"--list-courses", "print the courses, one per line, and exit"},
@@ -102,11 +107,11 @@ constexpr UsageRow kFlagRows[] = {
 };
 constexpr UsageRow kKeyRows[] = {
     {"Enter", "start the race on the title; back to the title after the finish"},
-    {"Left, Right", "choose the course on the title; turn in the race"},
+    {"Up, Down", "choose the mode or the course row on the title; nose up, nose down in the race"},
+    {"Left, Right", "change the title's row (mode, course); turn in the race"},
     {"Escape", "quit from the title, or leave the race for the title (both ask first)"},
     {"Space", "throttle (without it the broom coasts down); race again on the result screen"},
     {"Shift", "boost"},
-    {"Up, Down", "nose up, nose down"},
     {"R", "swap Up and Down"},
     {"C", "automatic pilot on/off"},
     {"P", "pause and go on"},
@@ -124,8 +129,9 @@ template <std::size_t N> void AppendRows(std::string* text, const UsageRow (&row
 }
 
 bool IsValueFlag(const std::string& flag) {
-    for (const char* name : {"--frames", "--seed", "--synctest", "--screenshot", "--input", "--record", "--trace",
-                             "--graphics", "--config", "--data-home", "--difficulty", "--ghost", "--lang", "--course"})
+    for (const char* name :
+         {"--frames", "--seed", "--synctest", "--screenshot", "--input", "--record", "--trace", "--graphics",
+          "--config", "--data-home", "--difficulty", "--ghost", "--lang", "--course", "--mode"})
         if (flag == name) return true;
     return false;
 }

@@ -8,6 +8,7 @@
 
 #include "app/language.h"
 #include "race/difficulty.h"
+#include "race/race_mode.h"
 #include "render/graphics_quality.h"
 
 // The deepest re-run --synctest takes (each update then costs that many more).
@@ -41,6 +42,7 @@ struct LaunchFlags {
     // only: the settings file keeps its own value unless the player changes it in the options.
     std::optional<Difficulty> difficulty;
     std::optional<bool> ghost;
+    std::optional<RaceMode> mode;     // unset: the game's own race, as the title starts
     std::optional<Language> language; // unset: the settings' choice, else auto
     std::vector<ScreenshotRequest> screenshots;
 };

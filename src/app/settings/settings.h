@@ -22,6 +22,7 @@ struct Settings {
     KeyBindings keys;
     Difficulty difficulty = Difficulty::Normal;
     bool ghost = true;
+    bool hudExtras = false; // the race's HUD with the checkpoint counter, course map and gaps
 
     bool operator==(const Settings&) const = default;
 };

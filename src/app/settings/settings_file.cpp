@@ -148,10 +148,11 @@ void ReadEntry(const Reader& reader, const platform::ini::Entry& entry) {
     if (section == "audio" && key == "music") return ReadPercent(reader, entry, &s.music);
     if (section == "audio" && key == "effects") return ReadPercent(reader, entry, &s.effects);
     if (section == "race" && key == "difficulty") return ReadChoice(reader, entry, DifficultyNames(), &s.difficulty);
-    if (section == "race" && key == "ghost") {
-        int ghost = s.ghost ? 1 : 0;
-        ReadChoice(reader, entry, OnOffNames(), &ghost);
-        s.ghost = ghost == 1;
+    if (section == "race" && (key == "ghost" || key == "hud_extras")) {
+        bool& flag = key == "ghost" ? s.ghost : s.hudExtras;
+        int on = flag ? 1 : 0;
+        ReadChoice(reader, entry, OnOffNames(), &on);
+        flag = on == 1;
         return;
     }
     reader.Say(entry.line, "unknown setting " + Quoted(entry.key) +
@@ -221,6 +222,7 @@ std::vector<SettingLine> SettingLines(const Settings& s) {
         lines.push_back({"keys", GameActions()[i].name, s.keys.KeyList(i)});
     lines.push_back({"race", "difficulty", name(DifficultyNames(), s.difficulty)});
     lines.push_back({"race", "ghost", name(OnOffNames(), s.ghost ? 1 : 0)});
+    lines.push_back({"race", "hud_extras", name(OnOffNames(), s.hudExtras ? 1 : 0)});
     return lines;
 }
 

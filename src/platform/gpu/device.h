@@ -71,6 +71,9 @@ public:
     // Returns false for render targets and other formats. Unlock uploads the change.
     virtual bool LockRect(LockedRect* out) = 0;
     virtual void UnlockRect() = 0;
+    // Every texel of every level has full alpha (or the format has none): a draw of it under the
+    // usual src-alpha blend may leave the blend out. False when not known.
+    virtual bool Opaque() const { return false; }
 };
 
 // Static geometry kept on the device (meshes). Contents are replaced whole by Update.
@@ -149,6 +152,11 @@ public:
     virtual bool SetRenderTarget(DWORD index, std::shared_ptr<Surface> surface) = 0;
     virtual std::shared_ptr<Surface> GetRenderTarget(DWORD index) const = 0;
     virtual std::shared_ptr<Surface> GetDepthStencilSurface() const = 0;
+    // A depth-stencil surface of its own size, for a colour target of that size (null if the size
+    // is zero or too large). The depth surface in force is used wherever target 0 has its size;
+    // elsewhere draws go without depth. Null puts back the back buffer's.
+    virtual std::shared_ptr<Surface> CreateDepthStencilSurface(std::uint32_t width, std::uint32_t height) = 0;
+    virtual void SetDepthStencilSurface(std::shared_ptr<Surface> surface) = 0;
     // The offscreen back buffer's pixels as 0xAARRGGBB words, row 0 at the top (screenshots, tests).
     virtual bool ReadBackBuffer(std::vector<std::uint32_t>& pixels, std::uint32_t& width, std::uint32_t& height) = 0;
     // Level 0 of a render-target texture, same layout (tests of render-to-texture passes).
@@ -194,6 +202,11 @@ public:
 protected:
     bool discardDraws_ = false;
 };
+
+// The usual src-alpha blend is in force (colour SRCALPHA / INVSRCALPHA, alpha the same or ONE /
+// INVSRCALPHA): it hands back a source of alpha 1 unchanged, so a draw known to be opaque may go
+// without it and spare a software rasterizer reading the target at every pixel.
+bool BlendKeepsOpaqueSource(const Device& device);
 
 // ID3DXSprite: screen-space textured quads, batched between Begin and End.
 class Sprite {

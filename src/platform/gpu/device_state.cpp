@@ -104,6 +104,16 @@ float StateAsFloat(DWORD value) {
     return f;
 }
 
+bool BlendKeepsOpaqueSource(const Device& device) {
+    auto rs = [&device](D3DRENDERSTATETYPE state) { return device.GetRenderState(state); };
+    if (!rs(D3DRS_ALPHABLENDENABLE) || rs(D3DRS_BLENDOP) != D3DBLENDOP_ADD) return false;
+    if (rs(D3DRS_SRCBLEND) != D3DBLEND_SRCALPHA || rs(D3DRS_DESTBLEND) != D3DBLEND_INVSRCALPHA) return false;
+    if (!rs(D3DRS_SEPARATEALPHABLENDENABLE)) return true;
+    const DWORD src = rs(D3DRS_SRCBLENDALPHA);
+    return rs(D3DRS_BLENDOPALPHA) == D3DBLENDOP_ADD && (src == D3DBLEND_ONE || src == D3DBLEND_SRCALPHA) &&
+           rs(D3DRS_DESTBLENDALPHA) == D3DBLEND_INVSRCALPHA;
+}
+
 void Device::ClearRects(const std::vector<RECT>& rects, D3DCOLOR color) {
     for (const RECT& rect : rects) {
         SetScissorRect(&rect);

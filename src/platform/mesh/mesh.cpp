@@ -119,11 +119,72 @@ bool Mesh::UnlockAttributeBuffer() {
     return true;
 }
 
+// Each face's cell on a pieceGrid x pieceGrid grid over the x-z extent of the vertices, by the mean
+// of its corners.
+std::vector<DWORD> Mesh::PieceCells() const {
+    std::vector<DWORD> cells(numFaces, 0);
+    if (pieceGrid <= 1 || numVertices == 0) return cells;
+    D3DXVECTOR3 low = Position(0), high = low;
+    for (DWORD v = 1; v < numVertices; ++v) {
+        const D3DXVECTOR3 p = Position(v);
+        low = D3DXVECTOR3(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
+        high = D3DXVECTOR3(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
+    }
+    const float sizeX = std::max(high.x - low.x, 1e-6f), sizeZ = std::max(high.z - low.z, 1e-6f);
+    const int last = pieceGrid - 1;
+    for (DWORD f = 0; f < numFaces; ++f) {
+        D3DXVECTOR3 mean(0, 0, 0);
+        for (int c = 0; c < 3; ++c) mean += Position(indices[std::size_t(f) * 3 + c]);
+        const int x = std::clamp(static_cast<int>((mean.x / 3 - low.x) / sizeX * pieceGrid), 0, last);
+        const int z = std::clamp(static_cast<int>((mean.z / 3 - low.z) / sizeZ * pieceGrid), 0, last);
+        cells[f] = DWORD(z * pieceGrid + x);
+    }
+    return cells;
+}
+
+void Mesh::BuildPieces(const std::vector<DWORD>& order, const std::vector<DWORD>& cells) const {
+    pieces.clear();
+    if (pieceGrid <= 1) return;
+    for (DWORD i = 0; i < numFaces; ++i) {
+        const DWORD f = order[i];
+        if (pieces.empty() || pieces.back().attribId != attributes[f] || cells[order[i - 1]] != cells[f]) {
+            Piece piece;
+            piece.attribId = attributes[f];
+            piece.faceStart = i;
+            pieces.push_back(piece);
+        }
+        ++pieces.back().faceCount;
+    }
+    for (Piece& piece : pieces) {
+        DWORD first = 0xFFFFFFFFu, end = 0;
+        D3DXVECTOR3 low(0, 0, 0), high(0, 0, 0);
+        for (std::size_t k = std::size_t(piece.faceStart) * 3; k < std::size_t(piece.faceStart + piece.faceCount) * 3;
+             ++k) {
+            const DWORD v = drawIndices[k];
+            const D3DXVECTOR3 p = Position(v);
+            if (first == 0xFFFFFFFFu) low = high = p;
+            low = D3DXVECTOR3(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
+            high = D3DXVECTOR3(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
+            first = std::min(first, v);
+            end = std::max(end, v + 1);
+        }
+        piece.vertexStart = first;
+        piece.vertexCount = end - first;
+        piece.centre = (low + high) * 0.5f;
+        const D3DXVECTOR3 half = (high - low) * 0.5f;
+        piece.radius = D3DXVec3Length(&half);
+    }
+}
+
 void Mesh::BuildDrawOrder() const {
-    // Stable sort of the faces by attribute: the draw copy groups each subset into one range.
+    // Stable sort of the faces by attribute: the draw copy groups each subset into one range (and,
+    // split into pieces, each piece of it into one run).
     std::vector<DWORD> order(numFaces);
     for (DWORD f = 0; f < numFaces; ++f) order[f] = f;
-    std::stable_sort(order.begin(), order.end(), [&](DWORD a, DWORD b) { return attributes[a] < attributes[b]; });
+    const std::vector<DWORD> cells = PieceCells();
+    std::stable_sort(order.begin(), order.end(), [&](DWORD a, DWORD b) {
+        return attributes[a] != attributes[b] ? attributes[a] < attributes[b] : cells[a] < cells[b];
+    });
     drawIndices.resize(indices.size());
     subsets.clear();
     for (DWORD i = 0; i < numFaces; ++i) {
@@ -151,7 +212,29 @@ void Mesh::BuildDrawOrder() const {
             r.VertexCount = hi - lo;
         }
     }
+    BuildPieces(order, cells);
     drawOrderValid = true;
+}
+
+void Mesh::SplitIntoPieces(int grid) {
+    pieceGrid = std::max(grid, 1);
+    drawOrderValid = false;
+    indexDirty = true;
+}
+
+const std::vector<Mesh::Piece>& Mesh::Pieces() const {
+    if (!drawOrderValid) BuildDrawOrder();
+    return pieces;
+}
+
+bool Mesh::DrawPiece(const Piece& piece) {
+    if (!UploadIfNeeded() || piece.faceCount == 0) return false;
+    device->SetFVF(fvf);
+    device->SetStreamSource(vertexBuffer.get(), stride);
+    device->SetIndices(indexBuffer.get());
+    device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, piece.vertexStart, piece.vertexCount, piece.faceStart * 3,
+                                 piece.faceCount);
+    return true;
 }
 
 const std::vector<D3DXATTRIBUTERANGE>& Mesh::Subsets() const {

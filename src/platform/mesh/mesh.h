@@ -63,6 +63,20 @@ public:
     // False (nothing drawn) when the mesh has no device or no such faces.
     bool DrawSubset(DWORD attribId);
 
+    // A run of one subset's faces lying in one cell of a grid over the mesh's x-z extent, with the
+    // sphere round its corners (model space), so a draw can leave out what is out of view.
+    struct Piece {
+        DWORD attribId = 0, faceStart = 0, faceCount = 0, vertexStart = 0, vertexCount = 0;
+        D3DXVECTOR3 centre{0, 0, 0};
+        float radius = 0;
+    };
+    // Regroups each subset's faces into grid x grid pieces in the draw copy only (the faces, their
+    // numbers and the ray test keep their order); a subset stays one run. 1 puts the plain order back.
+    void SplitIntoPieces(int grid);
+    // In draw order, each subset's pieces together; empty unless split.
+    const std::vector<Piece>& Pieces() const;
+    bool DrawPiece(const Piece& piece);
+
     // Copy with another vertex format: shared components are copied, new ones zero (diffuse white).
     std::shared_ptr<Mesh> CloneMeshFVF(DWORD options, DWORD newFvf, gpu::Device* newDevice) const;
     // Three entries per face: the face across edge (v0,v1), (v1,v2), (v2,v0), or 0xFFFFFFFF.
@@ -91,6 +105,8 @@ public:
 private:
     Mesh() = default;
     void BuildDrawOrder() const;
+    std::vector<DWORD> PieceCells() const;
+    void BuildPieces(const std::vector<DWORD>& order, const std::vector<DWORD>& cells) const;
     bool UploadIfNeeded();
 
     DWORD numFaces = 0, numVertices = 0, fvf = 0, stride = 0, options = 0;
@@ -104,6 +120,8 @@ private:
     mutable bool drawOrderValid = false;
     mutable std::vector<std::uint16_t> drawIndices;
     mutable std::vector<D3DXATTRIBUTERANGE> subsets;
+    mutable std::vector<Piece> pieces;
+    int pieceGrid = 1;
     mutable std::unique_ptr<RayBvh> bvh;
     bool vertexDirty = true, indexDirty = true;
     std::shared_ptr<gpu::GeometryBuffer> vertexBuffer, indexBuffer;

@@ -108,10 +108,10 @@ TEST_F(AutomationRunTest, AMissingOrBadScriptIsRefusedBeforeStarting) {
 }
 
 TEST_F(AutomationRunTest, AScriptsHeadersCountAsFlagsAndAGivenFlagWins) {
-    std::ofstream("hard.txt") << "@ difficulty hard\n@ seed 9\n@ course mountain\n3 down RETURN\n";
+    std::ofstream("hard.txt") << "@ difficulty hard\n@ seed 9\n@ course mountain\n@ mode trial\n3 down RETURN\n";
     for (bool flagged : {false, true}) {
         std::vector<const char*> args = {"orlenda", "--input", "hard.txt"};
-        if (flagged) args.insert(args.end(), {"--difficulty", "easy", "--course", "map2"});
+        if (flagged) args.insert(args.end(), {"--difficulty", "easy", "--course", "map2", "--mode", "championship"});
         LaunchFlags flags;
         std::string error;
         ASSERT_TRUE(ParseLaunchFlags(int(args.size()), args.data(), &flags, &error)) << error;
@@ -120,6 +120,7 @@ TEST_F(AutomationRunTest, AScriptsHeadersCountAsFlagsAndAGivenFlagWins) {
         EXPECT_EQ(automation.Flags().difficulty, flagged ? Difficulty::Easy : Difficulty::Hard);
         EXPECT_EQ(automation.Flags().seed, 9u);
         EXPECT_EQ(automation.ScriptCourse(), flagged ? "" : "mountain");
+        EXPECT_EQ(automation.Flags().mode, flagged ? RaceMode::Championship : RaceMode::Trial);
     }
 }
 

@@ -1,6 +1,7 @@
 // Load-mesh merging, subsets drawn through the device, clones, normals and adjacency.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/gpu/backends.h"
@@ -159,4 +160,54 @@ TEST(MeshFormats, ComputeNormalsGivesTheFrontFaceNormal) {
         std::memcpy(n, mesh->Vertices() + 24 * i + 12, 12);
         EXPECT_NEAR(n[2], -1.0f, 1e-6f); // clockwise corners face -z in a left-handed world
     }
+}
+
+// A 4 x 4 grid of quads in the x-z plane, faces alternating between two subsets, split 2 x 2: every
+// face is drawn once, within its subset's run, and inside its piece's sphere; the faces themselves
+// (what the ray test reads) keep their order.
+TEST(MeshDraw, PiecesRegroupOnlyTheDrawCopy) {
+    constexpr int kQuads = 4, kSide = kQuads + 1;
+    auto mesh = Mesh::Create(kQuads * kQuads * 2, kSide * kSide, 0, D3DFVF_XYZ, nullptr);
+    ASSERT_TRUE(mesh);
+    float* position = nullptr;
+    ASSERT_TRUE(mesh->LockVertexBuffer(0, reinterpret_cast<void**>(&position)));
+    for (int z = 0; z < kSide; ++z)
+        for (int x = 0; x < kSide; ++x, position += 3) position[0] = float(x), position[1] = 0, position[2] = float(z);
+    mesh->UnlockVertexBuffer();
+    std::uint16_t* index = nullptr;
+    DWORD* attribute = nullptr;
+    ASSERT_TRUE(mesh->LockIndexBuffer(0, reinterpret_cast<void**>(&index)));
+    ASSERT_TRUE(mesh->LockAttributeBuffer(0, &attribute));
+    for (int z = 0, face = 0; z < kQuads; ++z)
+        for (int x = 0; x < kQuads; ++x) {
+            const std::uint16_t a = std::uint16_t(z * kSide + x), b = std::uint16_t(a + 1),
+                                c = std::uint16_t(a + kSide), d = std::uint16_t(c + 1);
+            for (std::uint16_t v : {a, c, b, b, c, d}) *index++ = v;
+            attribute[face++] = DWORD(x % 2);
+            attribute[face++] = DWORD(x % 2);
+        }
+    mesh->UnlockAttributeBuffer();
+    mesh->UnlockIndexBuffer();
+    const std::vector<std::uint16_t> faces(mesh->Indices(), mesh->Indices() + kQuads * kQuads * 6);
+
+    EXPECT_TRUE(mesh->Pieces().empty());
+    mesh->SplitIntoPieces(2);
+    const auto& pieces = mesh->Pieces();
+    EXPECT_EQ(pieces.size(), 8u); // two subsets in each of four cells
+    DWORD drawn = 0;
+    for (const Mesh::Piece& piece : pieces) {
+        const D3DXATTRIBUTERANGE* subset = nullptr;
+        for (const auto& range : mesh->Subsets())
+            if (range.AttribId == piece.attribId) subset = &range;
+        ASSERT_NE(subset, nullptr);
+        EXPECT_GE(piece.faceStart, subset->FaceStart);
+        EXPECT_LE(piece.faceStart + piece.faceCount, subset->FaceStart + subset->FaceCount);
+        EXPECT_EQ(piece.faceStart, drawn); // pieces follow each other through the whole draw copy
+        drawn += piece.faceCount;
+        EXPECT_LE(piece.radius, 1.5f); // one cell of 2 x 2 units
+    }
+    EXPECT_EQ(drawn, DWORD(kQuads * kQuads * 2));
+    EXPECT_TRUE(std::equal(faces.begin(), faces.end(), mesh->Indices()));
+    mesh->SplitIntoPieces(1);
+    EXPECT_TRUE(mesh->Pieces().empty());
 }

@@ -127,6 +127,7 @@ GlDevice::~GlDevice() {
         streamHold_.reset();
         indexHold_.reset();
         for (auto& t : targets_) t.reset();
+        depthInForce_.reset();
         shared_->device = nullptr; // resources still alive skip their GL calls from here on
         for (auto& f : framebuffers_) glDeleteFramebuffers(1, &f.fbo);
         for (auto* list : {&streamVaos_, &staticVaos_})
@@ -318,7 +319,42 @@ std::shared_ptr<Surface> GlDevice::GetRenderTarget(DWORD index) const {
     return index < kMaxRenderTargets ? targets_[index] : nullptr;
 }
 
-std::shared_ptr<Surface> GlDevice::GetDepthStencilSurface() const { return depth_; }
+std::shared_ptr<Surface> GlDevice::GetDepthStencilSurface() const {
+    return depthInForce_ ? std::shared_ptr<Surface>(depthInForce_) : std::shared_ptr<Surface>(depth_);
+}
+
+std::shared_ptr<Surface> GlDevice::CreateDepthStencilSurface(std::uint32_t width, std::uint32_t height) {
+    if (width == 0 || height == 0 || width > kMaxTextureSize || height > kMaxTextureSize) return nullptr;
+    auto surface = std::make_shared<GlDepthSurface>(shared_, width, height);
+    return surface->Renderbuffer() ? surface : nullptr;
+}
+
+void GlDevice::SetDepthStencilSurface(std::shared_ptr<Surface> surface) {
+    auto own = std::dynamic_pointer_cast<GlDepthSurface>(surface);
+    if (own == depthInForce_) return;
+    depthInForce_ = std::move(own);
+    targetsDirty_ = true;
+}
+
+void GlDevice::OnRenderbufferDeleted(GLuint renderbuffer) {
+    auto uses = [renderbuffer](const FramebufferEntry& f) { return f.depth == renderbuffer; };
+    for (auto& f : framebuffers_) {
+        if (!uses(f)) continue;
+        gl_.ForgetFramebuffer(f.fbo);
+        if (currentFbo_ == f.fbo) targetsDirty_ = true;
+        glDeleteFramebuffers(1, &f.fbo);
+    }
+    framebuffers_.erase(std::remove_if(framebuffers_.begin(), framebuffers_.end(), uses), framebuffers_.end());
+}
+
+// A target of another size than the depth surface in force (the half-size blur targets) gets none:
+// Direct3D would test against the depth buffer's top-left corner, which no game draw relies on, and
+// the software rasterizer pays dearly for that test on every full-target pass.
+GLuint GlDevice::DepthForTarget0() const {
+    const Surface& depth = depthInForce_ ? static_cast<const Surface&>(*depthInForce_) : *depth_;
+    if (targets_[0]->Width() != depth.Width() || targets_[0]->Height() != depth.Height()) return 0;
+    return depthInForce_ ? depthInForce_->Renderbuffer() : depthRenderbuffer_;
+}
 
 void GlDevice::SetScissorRect(const RECT* rect) {
     scissor_ = ScissorState{};
@@ -364,9 +400,10 @@ void GlDevice::BindTargets() {
     GLuint ids[kMaxRenderTargets] = {};
     for (int i = 0; i < kMaxRenderTargets; ++i)
         if (targets_[i]) ids[i] = static_cast<GlSurface&>(*targets_[i]).GlTexture();
+    const GLuint depth = DepthForTarget0();
     GLuint fbo = 0;
     for (const auto& f : framebuffers_)
-        if (std::equal(std::begin(ids), std::end(ids), std::begin(f.textures))) fbo = f.fbo;
+        if (std::equal(std::begin(ids), std::end(ids), std::begin(f.textures)) && f.depth == depth) fbo = f.fbo;
     if (!fbo) {
         glGenFramebuffers(1, &fbo);
         gl_.BindFramebuffer(fbo);
@@ -375,13 +412,9 @@ void GlDevice::BindTargets() {
             glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + i, GL_TEXTURE_2D, ids[i], 0);
             buffers[i] = ids[i] ? GL_COLOR_ATTACHMENT0 + i : GL_NONE;
         }
-        // A target smaller than the depth buffer (the half-size blur targets) gets none: Direct3D
-        // would test against the depth buffer's top-left corner, which no game draw relies on, and
-        // the software rasterizer pays dearly for that test on every full-target pass.
-        if (targets_[0]->Width() == present_.BackBufferWidth && targets_[0]->Height() == present_.BackBufferHeight)
-            glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depthRenderbuffer_);
+        if (depth) glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth);
         glDrawBuffers(kMaxRenderTargets, buffers);
-        FramebufferEntry entry{{}, fbo};
+        FramebufferEntry entry{{}, depth, fbo};
         std::copy(std::begin(ids), std::end(ids), entry.textures);
         framebuffers_.push_back(entry);
     }
@@ -414,6 +447,9 @@ void GlDevice::Present() {
     if (discardDraws_) return;
     phaseTimer_.Begin("present");
     BlitToWindow();
+    // The copy to the window's own buffer above and the hand-over to the window system below are
+    // timed apart: on a software rasterizer each costs about a full-screen pass.
+    phaseTimer_.Begin("swap");
     SDL_GL_SwapWindow(window_);
     phaseTimer_.EndFrame();
     ++counters_.frames;

@@ -99,6 +99,8 @@ public:
     bool SetRenderTarget(DWORD index, std::shared_ptr<Surface> surface) override;
     std::shared_ptr<Surface> GetRenderTarget(DWORD index) const override;
     std::shared_ptr<Surface> GetDepthStencilSurface() const override;
+    std::shared_ptr<Surface> CreateDepthStencilSurface(std::uint32_t width, std::uint32_t height) override;
+    void SetDepthStencilSurface(std::shared_ptr<Surface> surface) override;
     bool ReadBackBuffer(std::vector<std::uint32_t>& pixels, std::uint32_t& width, std::uint32_t& height) override;
     bool ReadSurface(Surface& surface, std::vector<float>& rgba) override;
 
@@ -120,6 +122,7 @@ public:
     GlStateCache& Gl() { return gl_; }
     void OnTextureDeleted(GLuint texture);
     void OnBufferDeleted(GLuint buffer);
+    void OnRenderbufferDeleted(GLuint renderbuffer);
     void SetActiveEffect(GlEffect* effect) { activeEffect_ = effect; }
     GlEffect* ActiveEffect() const { return activeEffect_; }
     // The sampler built from the device's sampler states for a texture with this many levels. A
@@ -141,6 +144,7 @@ private:
     void BindTargets();
     void ApplyRenderStates();
     bool DepthTestPassesEverywhere(const void* vertices, std::uint32_t count, std::uint32_t stride) const;
+    bool FixedFunctionOpaque(DWORD fvf, const Texture* texture) const;
     bool PrepareDraw(DWORD fvf, GLuint vao);
     GLuint StreamVao(DWORD fvf, std::uint32_t stride);
     GLuint StaticVao(GLuint vertexBuffer, GLuint indexBuffer, DWORD fvf, std::uint32_t stride);
@@ -148,8 +152,10 @@ private:
 
     struct FramebufferEntry {
         GLuint textures[kMaxRenderTargets];
+        GLuint depth; // the renderbuffer attached, 0 for none
         GLuint fbo;
     };
+    GLuint DepthForTarget0() const;
     struct VaoEntry {
         GLuint vertexBuffer, indexBuffer;
         DWORD fvf;
@@ -167,6 +173,7 @@ private:
     GlPhaseTimer phaseTimer_;
 
     std::shared_ptr<GlSurface> backBuffer_, depth_;
+    std::shared_ptr<GlDepthSurface> depthInForce_; // null: the back buffer's
     GLuint backBufferTexture_ = 0, depthRenderbuffer_ = 0, presentFbo_ = 0;
     std::shared_ptr<Surface> targets_[kMaxRenderTargets];
     std::vector<FramebufferEntry> framebuffers_;

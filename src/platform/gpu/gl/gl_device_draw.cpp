@@ -193,6 +193,24 @@ bool GlDevice::DepthTestPassesEverywhere(const void* vertices, std::uint32_t cou
     return true;
 }
 
+// Whether the fixed-function alpha (stage 0 over the texture and the diffuse colour, as the
+// built-in program combines them) is 1 at every pixel of this draw.
+bool GlDevice::FixedFunctionOpaque(DWORD fvf, const Texture* texture) const {
+    const bool preTransformed = (fvf & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW;
+    const bool lit = !preTransformed && state_.renderStates[D3DRS_LIGHTING] != 0;
+    const bool diffuseOne = !(fvf & D3DFVF_DIFFUSE) && (!lit || state_.material.Diffuse.a == 1.0f);
+    const bool textureOne = !texture || texture->Opaque();
+    auto one = [&](DWORD arg) { return arg == D3DTA_TEXTURE ? textureOne : diffuseOne; };
+    const DWORD* st = state_.stageStates;
+    switch (st[D3DTSS_ALPHAOP]) {
+    case D3DTOP_DISABLE: return diffuseOne;
+    case D3DTOP_SELECTARG1: return one(st[D3DTSS_ALPHAARG1]);
+    case D3DTOP_SELECTARG2: return one(st[D3DTSS_ALPHAARG2]);
+    case D3DTOP_MODULATE: return one(st[D3DTSS_ALPHAARG1]) && one(st[D3DTSS_ALPHAARG2]);
+    default: return false;
+    }
+}
+
 bool GlDevice::PrepareDraw(DWORD fvf, GLuint vao) {
     BindTargets();
     ApplyRenderStates();
@@ -203,6 +221,16 @@ bool GlDevice::PrepareDraw(DWORD fvf, GLuint vao) {
         Texture* texture = texture0_.get();
         fixedFunction_.Apply(state_, fvf, texture != nullptr, viewportW_, viewportH_, fixedStateDirty_);
         fixedStateDirty_ = false;
+        // An opaque draw under the usual blend writes its own colour: without the blend a software
+        // rasterizer need not read the target at every pixel (the sky, a third of the screen).
+        // Only with target 0 alone: the program's second output is a transparent zero that the blend
+        // keeps out of target 1.
+        if (!targets_[1] && BlendKeepsOpaqueSource(*this) && FixedFunctionOpaque(fvf, texture)) {
+            BlendState keep;
+            keep.enable = false;
+            gl_.SetBlend(keep);
+            renderStatesDirty_ = true; // the next draw puts the device's blend back
+        }
         if (texture) {
             gl_.BindTexture(0, static_cast<GlTexture*>(texture)->Id());
             gl_.BindSampler(0, DeviceSampler(texture->LevelCount()));

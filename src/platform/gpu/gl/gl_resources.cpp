@@ -95,6 +95,25 @@ void GlTexture::Upload() {
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, Width(), Height(), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels_.data());
     if (levels_ > 1) glGenerateMipmap(GL_TEXTURE_2D);
     uploaded_ = true;
+    opaque_ = Format() == D3DFMT_X8R8G8B8 ||
+              std::all_of(pixels_.begin(), pixels_.end(), [](std::uint32_t texel) { return texel >> 24 == 0xFF; });
+}
+
+GlDepthSurface::GlDepthSurface(std::shared_ptr<GlShared> shared, std::uint32_t width, std::uint32_t height)
+    : shared_(std::move(shared)), width_(width), height_(height) {
+    if (!shared_->device) return;
+    glGenRenderbuffers(1, &id_);
+    glBindRenderbuffer(GL_RENDERBUFFER, id_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, GLsizei(width), GLsizei(height));
+    shared_->memory.imageBytes += std::uint64_t(width) * height * 4;
+}
+
+GlDepthSurface::~GlDepthSurface() {
+    if (!id_) return;
+    shared_->memory.imageBytes -= std::uint64_t(width_) * height_ * 4;
+    if (!shared_->device) return;
+    shared_->device->OnRenderbufferDeleted(id_);
+    glDeleteRenderbuffers(1, &id_);
 }
 
 GlGeometryBuffer::GlGeometryBuffer(std::shared_ptr<GlShared> shared, std::size_t bytes)

@@ -40,6 +40,23 @@ private:
     GLuint texture_;
 };
 
+// A depth-stencil renderbuffer of its own size (CreateDepthStencilSurface).
+class GlDepthSurface final : public Surface {
+public:
+    GlDepthSurface(std::shared_ptr<GlShared> shared, std::uint32_t width, std::uint32_t height);
+    ~GlDepthSurface() override;
+    std::uint32_t Width() const override { return width_; }
+    std::uint32_t Height() const override { return height_; }
+    D3DFORMAT Format() const override { return D3DFMT_D24S8; }
+    Texture* OwnerTexture() const override { return nullptr; }
+    GLuint Renderbuffer() const { return id_; }
+
+private:
+    std::shared_ptr<GlShared> shared_;
+    std::uint32_t width_, height_;
+    GLuint id_ = 0;
+};
+
 class GlTexture final : public Texture {
 public:
     GlTexture(std::shared_ptr<GlShared> shared, std::uint32_t width, std::uint32_t height, std::uint32_t levels,
@@ -54,6 +71,7 @@ public:
     std::shared_ptr<Surface> GetSurfaceLevel(std::uint32_t level) override;
     bool LockRect(LockedRect* out) override;
     void UnlockRect() override;
+    bool Opaque() const override { return opaque_; }
 
     GLuint Id() const { return id_; }
     bool Valid() const { return id_ != 0; }
@@ -72,6 +90,7 @@ private:
     std::vector<std::uint32_t> pixels_; // managed 8-bit textures: level 0 while a lock is open
     bool locked_ = false;
     bool uploaded_ = false; // level 0 holds pixels a lock gave (before that its contents are undefined)
+    bool opaque_ = false;   // the last upload's texels all had full alpha
 };
 
 class GlGeometryBuffer final : public GeometryBuffer {

@@ -185,7 +185,16 @@ std::shared_ptr<Surface> NullDevice::GetRenderTarget(DWORD index) const {
     return index < kMaxRenderTargets ? targets_[index] : nullptr;
 }
 
-std::shared_ptr<Surface> NullDevice::GetDepthStencilSurface() const { return depth_; }
+std::shared_ptr<Surface> NullDevice::GetDepthStencilSurface() const {
+    return depthInForce_ ? depthInForce_ : std::shared_ptr<Surface>(depth_);
+}
+
+std::shared_ptr<Surface> NullDevice::CreateDepthStencilSurface(std::uint32_t width, std::uint32_t height) {
+    if (width == 0 || height == 0 || width > kMaxTextureSize || height > kMaxTextureSize) return nullptr;
+    return std::make_shared<NullSurface>(width, height, D3DFMT_D24S8, nullptr);
+}
+
+void NullDevice::SetDepthStencilSurface(std::shared_ptr<Surface> surface) { depthInForce_ = std::move(surface); }
 
 bool NullDevice::ReadBackBuffer(std::vector<std::uint32_t>& pixels, std::uint32_t& width, std::uint32_t& height) {
     backBuffer_->ReadWords(pixels);

@@ -108,6 +108,8 @@ public:
     bool SetRenderTarget(DWORD index, std::shared_ptr<Surface> surface) override;
     std::shared_ptr<Surface> GetRenderTarget(DWORD index) const override;
     std::shared_ptr<Surface> GetDepthStencilSurface() const override;
+    std::shared_ptr<Surface> CreateDepthStencilSurface(std::uint32_t width, std::uint32_t height) override;
+    void SetDepthStencilSurface(std::shared_ptr<Surface> surface) override;
     bool ReadBackBuffer(std::vector<std::uint32_t>& pixels, std::uint32_t& width, std::uint32_t& height) override;
     bool ReadSurface(Surface& surface, std::vector<float>& rgba) override;
 
@@ -150,6 +152,7 @@ private:
     DeviceCounters counters_;
     std::shared_ptr<NullSurface> backBuffer_;
     std::shared_ptr<NullSurface> depth_;
+    std::shared_ptr<Surface> depthInForce_;
     std::shared_ptr<Surface> targets_[kMaxRenderTargets];
     std::shared_ptr<Texture> texture0_;
     std::shared_ptr<GeometryBuffer> streamHold_, indexHold_;

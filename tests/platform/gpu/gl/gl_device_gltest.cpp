@@ -638,3 +638,92 @@ TEST_F(GlDeviceTest, ShippedEffectFilesCompile) {
         EXPECT_NE(effect, nullptr) << errors;
     }
 }
+
+// Under the usual src-alpha blend an opaque fixed-function draw goes without the blend; the pixels
+// must be those of the blend wherever the texture or the vertex colour can let the scene through.
+TEST_F(GlDeviceTest, FixedFunctionBlendsWhereverAlphaCanFallShortOfOne) {
+    struct TexturedVertex {
+        float x, y, z, rhw;
+        D3DCOLOR color;
+        float u, v;
+    };
+    auto quad = [&](D3DCOLOR color) {
+        TexturedVertex v[4] = {{8, 8, 0, 1, color, 0, 0},
+                               {24, 8, 0, 1, color, 1, 0},
+                               {8, 24, 0, 1, color, 0, 1},
+                               {24, 24, 0, 1, color, 1, 1}};
+        device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TexturedVertex));
+    };
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    device->SetRenderState(D3DRS_SEPARATEALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLENDALPHA, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_DESTBLENDALPHA, D3DBLEND_INVSRCALPHA);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+    auto opaque = SolidTexture(2, 2, 0xFF0000FF);
+    auto halfSeen = SolidTexture(2, 2, 0xFF0000FF);
+    LockedRect lr;
+    ASSERT_TRUE(halfSeen->LockRect(&lr));
+    static_cast<std::uint32_t*>(lr.pBits)[3] = 0x800000FF; // one texel of four lets half through
+    halfSeen->UnlockRect();
+    EXPECT_TRUE(opaque->Opaque());
+    EXPECT_FALSE(halfSeen->Opaque());
+
+    const std::uint32_t red = 0xFFFF0000u, blue = 0xFF0000FFu;
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, red, 1.0f, 0);
+    device->SetTexture(0, opaque.get());
+    quad(0xFFFFFFFF);
+    EXPECT_EQ(Pixel(16, 16), blue);
+    device->Clear(D3DCLEAR_TARGET, red, 1.0f, 0);
+    quad(0x80FFFFFF); // an opaque texture under a half-transparent vertex colour
+    EXPECT_NEAR(static_cast<int>((Pixel(16, 16) >> 16) & 0xFF), 127, 2);
+    device->Clear(D3DCLEAR_TARGET, red, 1.0f, 0);
+    device->SetTexture(0, halfSeen.get());
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    quad(0xFFFFFFFF);
+    EXPECT_EQ(Pixel(9, 9), blue);
+    EXPECT_NEAR(static_cast<int>((Pixel(23, 23) >> 16) & 0xFF), 127, 2);
+}
+
+// A smaller target gets depth only from a depth surface of its own size.
+TEST_F(GlDeviceTest, DepthSurfaceOfItsOwnSizeServesTargetsOfThatSize) {
+    auto target = device->CreateTexture(kW / 2, kH / 2, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+    auto depth = device->CreateDepthStencilSurface(kW / 2, kH / 2);
+    ASSERT_TRUE(target && depth);
+    EXPECT_EQ(device->CreateDepthStencilSurface(0, 4), nullptr);
+    struct ScreenColorVertex {
+        float x, y, z, rhw;
+        D3DCOLOR color;
+    };
+    auto quad = [&](float z, D3DCOLOR color) {
+        ScreenColorVertex v[4] = {
+            {8, 8, z, 1, color}, {24, 8, z, 1, color}, {8, 24, z, 1, color}, {24, 24, z, 1, color}};
+        device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(ScreenColorVertex));
+    };
+    auto centre = [&]() {
+        std::vector<float> rgba;
+        EXPECT_TRUE(device->ReadSurface(*target->GetSurfaceLevel(0), rgba));
+        const std::size_t at = (std::size_t(16) * (kW / 2) + 16) * 4;
+        return D3DXCOLOR(rgba[at], rgba[at + 1], rgba[at + 2], rgba[at + 3]);
+    };
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+    device->SetRenderTarget(0, target->GetSurfaceLevel(0));
+    device->SetDepthStencilSurface(depth);
+    EXPECT_EQ(device->GetDepthStencilSurface(), depth);
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    quad(0.25f, 0xFFFF0000);
+    quad(0.5f, 0xFF00FF00); // behind the red one
+    EXPECT_EQ(centre().r, 1.0f);
+    EXPECT_EQ(centre().g, 0.0f);
+    // With the back buffer's depth in force the smaller target has none: the later quad covers.
+    device->SetDepthStencilSurface(nullptr);
+    quad(0.5f, 0xFF00FF00);
+    EXPECT_EQ(centre().g, 1.0f);
+}

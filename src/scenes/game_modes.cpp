@@ -1,0 +1,93 @@
+// The race scene's modes: the grid and level each mode races, the rivals' looks, the extra HUD,
+// and the championship's points once the person has finished.
+#include <cstdio>
+#include <optional>
+
+#include "player/player_manager.h"
+#include "render/graphics_device.h"
+#include "records/championship_save.h"
+#include "scenes/game.h"
+
+namespace {
+constexpr D3DCOLOR kTrialTagColour = 0xFF50F0FF;
+constexpr float kTrialTagTop = 16.0f;
+
+// The kind of race a mode's rivals would fly; none in a time trial, which the person flies alone.
+std::optional<race::RivalKind> RivalKindOf(RaceMode mode) {
+    switch (mode) {
+    case RaceMode::Trial: return std::nullopt;
+    case RaceMode::Championship: return race::RivalKind::Championship;
+    case RaceMode::Race: break;
+    }
+    return race::RivalKind::Race;
+}
+} // namespace
+
+Difficulty Game::RaceLevel() const {
+    if (mode == RaceMode::Championship && session->championship) return session->championship->level;
+    return settings->values.difficulty;
+}
+
+// A time trial is the person alone; the other modes race the full grid, with the rivals flying the
+// computer racers where the mode and level have them.
+race::Grid Game::ModeGrid() const {
+    race::Grid grid;
+    const std::optional<race::RivalKind> kind = RivalKindOf(mode);
+    if (!kind) {
+        grid.racerCount = 1;
+        return grid;
+    }
+    return race::GridFor(*kind, RaceLevel(), grid);
+}
+
+void Game::SetUpMode(Difficulty level) {
+    // A championship started without the title (a test, or a run straight into the race) is a new one.
+    if (mode == RaceMode::Championship && !session->championship)
+        session->championship = NewChampionship(ChampionshipCourses(), level);
+    rivals.reset();
+    if (const std::optional<race::RivalKind> kind = RivalKindOf(mode); kind && race::RivalsFly(*kind, level))
+        rivals = race::RivalsFor(*kind, level);
+    labels = RacerLabels(race, rivals);
+    if (rivals) {
+        std::vector<std::uint32_t> colours;
+        for (const race::Rival& rival : *rivals) colours.push_back(rival.colour);
+        PlayerManager::Instance().Dress(colours);
+    }
+    showExtras = mode != RaceMode::Race || settings->values.hudExtras;
+    extras.Start(course);
+    scoredOrder.clear();
+    pointsWon.clear();
+}
+
+// The order at the person's finish decides the points: the racers still flying are placed by where
+// they are on the course, as the result table shows them at that moment.
+void Game::ScoreChampionshipRace() {
+    if (!session->championship || session->championship->Finished()) return;
+    scoredOrder = results.Standings(race);
+    std::array<std::int32_t, Championship::kRacers> places{};
+    pointsWon.assign(race.racerCount, 0);
+    for (const RaceResults::Standing& row : scoredOrder) {
+        if (row.racer >= Championship::kRacers) continue;
+        places[row.racer] = row.place;
+        pointsWon[row.racer] = Championship::kPoints[static_cast<std::size_t>(row.place - 1) % Championship::kRacers];
+    }
+    session->championship->AddRace(places);
+    SaveChampionship(*session->championship);
+}
+
+void Game::DrawModeHud() {
+    if (showExtras) {
+        std::optional<D3DXVECTOR3> ghostAt;
+        if (ghost.Visible()) ghostAt = ghost.Position();
+        extras.Draw(race, Person(), labels, ghostAt);
+    }
+    if (mode == RaceMode::Trial)
+        modeTag.DrawCentred("TIME TRIAL   automatic pilot off", ScreenWidth() * 0.5f, kTrialTagTop, kTrialTagColour);
+}
+
+std::string Game::RecordLabel() const {
+    const std::string level = DifficultyName(RaceLevel());
+    if (mode == RaceMode::Trial) return "time trial";
+    if (mode == RaceMode::Championship) return level + " championship";
+    return level;
+}
