@@ -30,7 +30,9 @@ struct LevelTuning {
     std::int32_t reaction;
 };
 
-constexpr LevelTuning kEasyRivals{0.986f, 0.9f, 3.0f, 15};
+// At easy they leave the grid first and are slower than the single race's racers at normal: the
+// person flies past them one by one, and easy stays easier than normal.
+constexpr LevelTuning kEasyRivals{0.965f, 1.0f, 1.5f, -40};
 constexpr LevelTuning kNormalRivals{1.0f, 1.0f, 1.0f, 0};
 constexpr LevelTuning kHardRivals{1.008f, 1.05f, 0.6f, -10};
 
