@@ -48,9 +48,10 @@ void Game::SetUpMode(Difficulty level) {
     if (const std::optional<race::RivalKind> kind = RivalKindOf(mode); kind && race::RivalsFly(*kind, level))
         rivals = race::RivalsFor(*kind, level);
     labels = RacerLabels(race, rivals);
+    // The model and trail wear the colour the table, the standings and the map give the racer.
     if (rivals) {
         std::vector<std::uint32_t> colours;
-        for (const race::Rival& rival : *rivals) colours.push_back(rival.colour);
+        for (std::size_t i = 1; i < labels.size(); ++i) colours.push_back(labels[i].colour);
         PlayerManager::Instance().Dress(colours);
     }
     showExtras = mode != RaceMode::Race || settings->values.hudExtras;
