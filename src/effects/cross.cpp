@@ -12,7 +12,7 @@ void Cross::Init() {
 void Cross::Update() {
     const MapManager& map = MapManager::Instance();
     params[kRise] += 0.05f;
-    world = map.cameraRotation * position * MatrixTranslation(0, params[kRise], 0);
+    world = FaceCamera(position) * MatrixTranslation(0, params[kRise], 0);
 
     // Hidden outside the view, but its life goes on.
     visible = !map.OutsideFrustum(MatrixPosition(world), halfWidth);

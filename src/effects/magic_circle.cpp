@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "effects/effect_manager.h"
-#include "map/map_manager.h"
 #include "render/graphics_device.h"
 #include "render/shader_manager.h"
 
@@ -31,7 +30,7 @@ void MagicCircle::Init() {
 void MagicCircle::Update() {
     angle += 1.0f;
     if (angle > 360.0f) angle = 0.0f;
-    world = MatrixRotationZ(angle * kDegToRad) * MapManager::Instance().cameraRotation * position;
+    world = FaceCamera(MatrixRotationZ(angle * kDegToRad), position);
 }
 
 void MagicCircle::Draw() {
