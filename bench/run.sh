@@ -7,8 +7,9 @@
 #   env: TIMEDEMO_FRAMES (4200: the headless race), TIMEDEMO_GL_FRAMES (same: the OpenGL race at full),
 #        TIMEDEMO_LEVEL_FRAMES (1200: the OpenGL runs at fast and low), BENCH_MIN_TIME (0.2),
 #        TIMEDEMO_SKIP_GL=1, TIMEDEMO_SKIP_MICRO=1, BENCH_MICRO_LOG=FILE (micro-benchmarks to FILE only),
-#        BENCH_SKIP_STK=1, STK, STK_PROFILE_SECONDS (30: SuperTuxKart's race), BENCH_SKIP_ONLINE=1
-#        (bench/online.sh: the online race's figures)
+#        BENCH_SKIP_STK=1, STK, STK_PROFILE_SECONDS (30: SuperTuxKart's race),
+#        BENCH_SKIP_CONTEST=1 (the rivals' contest and ladder tables, bench/contest.sh),
+#        BENCH_SKIP_ONLINE=1 (bench/online.sh: the online race's figures)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -119,6 +120,10 @@ report() {
              END { printf "race state: %s bytes saved; save + load %s, hash %s, one update of five racers %s\n", bytes, save, hash, step }' \
             "$results/race_state_bench.out"
     fi
+    if [ -f "$results/contest.out" ]; then
+        echo "rivals, championship races on every course, seeds 1-10 (bench/contest.sh; med: place changes after 5 s):"
+        awk '/^== for comparison/ { exit } /^all / || /^(PASS|FAIL):/ { print "  " $0 }' "$results/contest.out"
+    fi
     stk_report
     [ -n "${TIMEDEMO_SKIP_GL:-}" ] && echo "(OpenGL runs skipped: TIMEDEMO_SKIP_GL)"
     echo "(rendered/s: pictures per second of the main loop, title included; race/s: of the race scene alone)"
@@ -179,6 +184,11 @@ if [ -z "${TIMEDEMO_SKIP_GL:-}" ]; then
     else
         echo "== timedemo OpenGL skipped: no display and no xvfb-run"
     fi
+fi
+if [ -z "${BENCH_SKIP_CONTEST:-}" ]; then
+    # The race's own figures, not speeds: how much the rivals fight and how fair each level is.
+    bash bench/contest.sh "$build" | tee "$results/contest.out"
+    [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 fi
 if [ -z "${BENCH_SKIP_ONLINE:-}" ]; then
     bash "$root/bench/online.sh" "$build" || status=1

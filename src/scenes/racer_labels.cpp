@@ -28,6 +28,10 @@ std::vector<RacerLabel> GridLabels(std::size_t count, const RivalSet& rivals) {
     return labels;
 }
 
+// A racer a rival flies wears her name and colour whatever her place on the grid.
 std::vector<RacerLabel> RacerLabels(const race::RaceState& race, const RivalSet& rivals) {
-    return GridLabels(race.racerCount, rivals);
+    std::vector<RacerLabel> labels = GridLabels(race.racerCount, rivals);
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        if (const race::Rival* rival = race::RivalOf(race, i)) labels[i] = {rival->name, rival->colour & 0xFFFFFF};
+    return labels;
 }
