@@ -42,6 +42,11 @@ public:
         if (const int n = seen[path]++; n > 0) path += "[" + std::to_string(n) + "]";
         fields.push_back(Field{std::move(path), Value(value)});
     }
+    // Both states list every field, rivals or not, so the lists line up.
+    bool Tail(const char* name, const bool& present) {
+        (*this)(name, present);
+        return true;
+    }
     void Enter(const char* name, std::size_t index) {
         outer = prefix;
         prefix = std::string(name) + "[" + std::to_string(index) + "].";
