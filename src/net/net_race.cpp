@@ -90,7 +90,11 @@ void NetRace::Handle(const Event& event) {
     Peer& peer = peers[event.peer];
     const std::uint64_t now = NowMs();
     switch (event.kind) {
-    case Event::Kind::Connected: peer = Peer{true, false, 0, {}, {}, now, now, 0, 0}; return;
+    case Event::Kind::Connected:
+        peer = Peer{};
+        peer.connected = true;
+        peer.lastHeardMs = peer.windowStartMs = now;
+        return;
     case Event::Kind::Disconnected: {
         const bool wasWelcomed = peer.welcomed;
         peer.connected = false;
@@ -122,7 +126,9 @@ void NetRace::HandleMessage(std::uint32_t slot, Message&& message) {
     Peer& peer = peers[slot];
     if (options.hosting) {
         if (auto* hello = std::get_if<Hello>(&message)) {
-            if (!peer.welcomed) OnHello(slot, *hello);
+            // A second hello, replayed or not, changes nothing: not the seat, not a refusal.
+            if (!peer.greeted) OnHello(slot, *hello);
+            peer.greeted = true;
             return;
         }
         if (!peer.welcomed || !session) return;

@@ -78,6 +78,7 @@ private:
     struct Peer {
         bool connected = false;
         bool welcomed = false;
+        bool greeted = false; // its hello was heard: a connection says hello once
         std::uint8_t seat = 0;
         std::string name;
         Hello hello;

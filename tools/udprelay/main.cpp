@@ -1,8 +1,9 @@
 // udprelay: a bad network on 127.0.0.1 without privileges. Machines send to --listen; each sender
 // gets its own socket towards --to, so the far end sees one address per machine. Every datagram,
 // either way, is dropped with --loss percent or held for --delay ms plus or minus --jitter ms.
-// --hostile MS: every MS milliseconds the far end also gets a garbage datagram, a replay of one of
-// the last 64 sent to it and an oversized one. Leaves after --seconds. Prints what it did at the end.
+// --hostile MS: every MS milliseconds the far end also gets a garbage datagram, a replay (one of the
+// first 64 datagrams sent to it, its handshake among them, or one of the last 64) and an oversized
+// one. Leaves after --seconds. Prints what it did at the end.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -89,8 +90,9 @@ int main(int argc, char** argv) {
     std::map<std::uint64_t, int> upstream; // a sender's address and port -> its socket towards --to
     std::map<int, sockaddr_in> senderOf;
     std::priority_queue<Held, std::vector<Held>, std::greater<Held>> held;
-    std::vector<std::string> seen; // the latest datagrams towards --to, for replays
-    std::size_t seenNext = 0;
+    std::vector<std::string> first; // the first datagrams towards --to, and the latest: for replays
+    std::vector<std::string> latest;
+    std::size_t latestNext = 0;
     long forwarded = 0, dropped = 0, injected = 0;
     const Clock::time_point end = Clock::now() + std::chrono::seconds(o.seconds);
     Clock::time_point nextHostile = Clock::now() + std::chrono::milliseconds(o.hostile);
@@ -123,8 +125,9 @@ int main(int argc, char** argv) {
                     upstream[key] = OpenSocket(0);
                     senderOf[upstream[key]] = from;
                 }
-                if (seen.size() < 64) seen.push_back(bytes);
-                else seen[seenNext++ % seen.size()] = bytes;
+                if (first.size() < 64) first.push_back(bytes);
+                else if (latest.size() < 64) latest.push_back(bytes);
+                else latest[latestNext++ % latest.size()] = bytes;
                 hold(upstream[key], far, std::move(bytes));
             } else {
                 hold(front, senderOf[fd.fd], std::move(bytes));
@@ -144,7 +147,8 @@ int main(int argc, char** argv) {
             std::string garbage(1 + random() % 200, '\0');
             for (char& c : garbage) c = static_cast<char>(random());
             const std::string oversized(60000, 'x');
-            const std::string& replay = seen[random() % seen.size()];
+            const std::vector<std::string>& from = latest.empty() || random() % 2 == 0 ? first : latest;
+            const std::string& replay = from[random() % from.size()];
             for (const std::string* bytes : std::vector<const std::string*>{&garbage, &oversized, &replay}) {
                 sendto(socket, bytes->data(), bytes->size(), 0, reinterpret_cast<const sockaddr*>(&far), sizeof far);
                 ++injected;

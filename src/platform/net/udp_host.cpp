@@ -3,7 +3,10 @@
 
 #include <enet/enet.h>
 
+#include <deque>
+#include <map>
 #include <mutex>
+#include <unordered_set>
 
 namespace platform::net {
 
@@ -18,6 +21,55 @@ bool StartEnet(std::string* error) {
     std::call_once(once, [] { started = enet_initialize() == 0; });
     if (!started && error) *error = "the network library could not start";
     return started;
+}
+
+// Datagrams already received, by fingerprint, so that one played again is dropped before ENet reads
+// it. ENet drops the commands of a replay but still reads its acknowledgements, whose old send times
+// tell it the round trip is seconds long: it then throttles the controls and waits so long to resend
+// a lost reliable message that the peer times out. A datagram that arrives twice carries nothing new.
+class Replays {
+public:
+    // True when this datagram from this address came before (the newest kKept are remembered).
+    bool Seen(const ENetAddress& from, const enet_uint8* data, std::size_t size) {
+        std::uint64_t hash = 14695981039346656037ull;
+        auto mix = [&hash](std::uint8_t byte) { hash = (hash ^ byte) * 1099511628211ull; };
+        for (std::size_t i = 0; i < 4; ++i) mix(static_cast<std::uint8_t>(from.host >> (8 * i)));
+        mix(static_cast<std::uint8_t>(from.port));
+        mix(static_cast<std::uint8_t>(from.port >> 8));
+        for (std::size_t i = 0; i < size; ++i) mix(data[i]);
+        if (!known.insert(hash).second) return true;
+        order.push_back(hash);
+        if (order.size() > kKept) {
+            known.erase(order.front());
+            order.pop_front();
+        }
+        return false;
+    }
+
+private:
+    // Minutes of datagrams from five machines; what is older than that may be heard again.
+    static constexpr std::size_t kKept = 1 << 16;
+    std::unordered_set<std::uint64_t> known;
+    std::deque<std::uint64_t> order;
+};
+
+// ENet's intercept callback has no user pointer: each host's replays, by host.
+std::mutex replaysLock;
+std::map<const ENetHost*, Replays>& ReplaysByHost() {
+    static std::map<const ENetHost*, Replays> byHost;
+    return byHost;
+}
+
+int ENET_CALLBACK DropReplays(ENetHost* host, ENetEvent*) {
+    std::lock_guard<std::mutex> lock(replaysLock);
+    return ReplaysByHost()[host].Seen(host->receivedAddress, host->receivedData, host->receivedDataLength) ? 1 : 0;
+}
+
+// ENet slows a peer's unreliable packets when its round trip rises; a late control is still worth
+// more than none to a rollback race, and the controls are small. Their throttle never falls.
+// Once connected: before, ENet would send the setting ahead of the connection.
+void KeepControlsFlowing(ENetPeer* peer) {
+    enet_peer_throttle_configure(peer, ENET_PEER_PACKET_THROTTLE_INTERVAL, ENET_PEER_PACKET_THROTTLE_ACCELERATION, 0);
 }
 } // namespace
 
@@ -43,6 +95,7 @@ struct UdpHost::State {
         host->maximumPacketSize = kMostPacket;
         host->maximumWaitingData = 4 * kMostPacket;
         host->duplicatePeers = peers; // machines on one address (tests, a LAN behind one router) are fine
+        host->intercept = DropReplays;
         return true;
     }
 };
@@ -50,7 +103,12 @@ struct UdpHost::State {
 UdpHost::UdpHost() : state(std::make_unique<State>()) {}
 
 UdpHost::~UdpHost() {
-    if (state->host) enet_host_destroy(state->host);
+    if (!state->host) return;
+    {
+        std::lock_guard<std::mutex> lock(replaysLock);
+        ReplaysByHost().erase(state->host);
+    }
+    enet_host_destroy(state->host);
 }
 
 bool UdpHost::Listen(const std::string& address, std::uint16_t port, std::size_t mostPeers, std::string* error) {
@@ -93,6 +151,7 @@ bool UdpHost::Service(Event* event, std::uint32_t timeoutMs) {
         switch (raw.type) {
         case ENET_EVENT_TYPE_CONNECT:
             enet_peer_timeout(raw.peer, 0, kPeerTimeoutMs, kPeerTimeoutMs);
+            KeepControlsFlowing(raw.peer);
             event->kind = Event::Kind::Connected;
             event->data.clear();
             return true;
