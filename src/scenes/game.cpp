@@ -163,7 +163,8 @@ void Game::Init() {
         camera->Place(*person);
         map.cameraRotation = camera->Rotation();
     }
-    records.Load(records::RecordClass(mode, level), settings->values.ghost);
+    if (online) records.LoadOnline();
+    else records.Load(records::RecordClass(mode, level), settings->values.ghost);
     ghost.Begin(records.TakeGhost());
     board.Init();
     StartCountdown();
@@ -470,7 +471,7 @@ void Game::DrawRaceText() {
     summary.bestMs = records.BestMs();
     summary.newRecord = records.NewRecord();
     summary.difficulty = RecordLabel();
-    summary.assisted = records.Assisted();
+    summary.nothingSaved = records.NothingSaved();
     summary.labels = labels;
     summary.pointsWon = pointsWon;
     board.DrawResult(summary, timer.alpha);

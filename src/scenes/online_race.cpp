@@ -35,6 +35,9 @@ bool Game::BeginOnline(std::uint64_t* seed, Difficulty* level, race::Grid* grid)
         return false;
     }
     for (std::string& text : online->TakeNotices()) std::fprintf(stderr, "orlenda: %s\n", text.c_str());
+    std::string seats;
+    for (const std::string& name : start.names) seats += (seats.empty() ? "" : ", ") + name;
+    std::fprintf(stderr, "orlenda: the seats: %s\n", seats.c_str());
     *seed = start.seed;
     *level = static_cast<Difficulty>(start.difficulty);
     const auto people = static_cast<std::uint8_t>(start.names.size());
