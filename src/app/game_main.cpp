@@ -122,15 +122,15 @@ std::string ReportFolder(const LaunchFlags& flags) {
 }
 
 // --host or --join: the link is made (and the handshake done) before the first frame.
-std::unique_ptr<net::NetRace> OpenOnline(const LaunchFlags& flags, const std::string& reportFolder,
-                                         std::string* error) {
+std::unique_ptr<net::NetRace> OpenOnline(const LaunchFlags& flags, const SettingsInForce& settings,
+                                         const std::string& reportFolder, std::string* error) {
     if (!flags.hostPort && flags.joinHost.empty()) return nullptr;
     net::NetOptions options;
     options.hosting = flags.hostPort.has_value();
     options.address = options.hosting ? std::string() : flags.joinHost;
     options.port = options.hosting ? *flags.hostPort : flags.joinPort;
     options.name = flags.name;
-    options.inputDelay = flags.inputDelay;
+    options.inputDelay = flags.inputDelay.value_or(static_cast<std::uint32_t>(settings.values.inputDelay));
     options.peersWanted = flags.peers;
     options.gameVersion = kOrlendaVersion;
     options.reportFolder = reportFolder;
@@ -142,6 +142,16 @@ std::unique_ptr<net::NetRace> OpenOnline(const LaunchFlags& flags, const std::st
     for (const CourseEntry& course : courses)
         options.courses.push_back({course.id, net::CourseChecksum(course.mapPath, course.start, course.heading)});
     return net::NetRace::Open(options, error);
+}
+
+// A machine that was let in remembers where, for the next time (saved as the options screen saves).
+void RememberJoin(const LaunchFlags& flags, SettingsInForce& settings) {
+    if (flags.joinHost.empty()) return;
+    const Settings before = settings.values;
+    settings.values.lastJoin = flags.joinHost + ":" + std::to_string(flags.joinPort);
+    std::string message;
+    if (settings.keptBecause.empty() && !settings.SaveChanges(before, &message))
+        std::fprintf(stderr, "settings: %s\n", message.c_str());
 }
 } // namespace
 
@@ -175,11 +185,12 @@ int RunGame(int argc, char** argv) {
     StartLanguage(flags.language.value_or(application.settings.values.language), ContentFolder());
     if (int chosen = ChooseCourse(automation.Flags(), automation.ScriptCourse()); chosen >= 0) return chosen;
     error.clear();
-    std::unique_ptr<net::NetRace> online = OpenOnline(flags, reportFolder, &error);
+    std::unique_ptr<net::NetRace> online = OpenOnline(flags, application.settings, reportFolder, &error);
     if (!online && !error.empty()) {
         std::fprintf(stderr, "orlenda: %s\n", error.c_str());
         return kFailed;
     }
+    if (online) RememberJoin(flags, application.settings);
     if (!application.Create(nullptr)) return kFailed;
     application.session.online = online.get();
     automation.LoopStarting();

@@ -127,7 +127,7 @@ constexpr UsageRow kFlagRows[] = {
     {"--join HOST[:PORT]", "join the online race hosted at HOST (port 47031 unless given)"},
     {"--name NAME", "the name the others see in an online race"},
     {"--peers N", "the host waits for N machines to join before it starts (1 to 4; default 1)"},
-    {"--input-delay N", "online: updates between reading a control and racing it (0 to 4; default 1)"},
+    {"--input-delay N", "online: updates between reading a control and racing it (0 to 4; default: the settings')"},
     {"--help, -h", "print this help and exit"},
     {"--version", "print the version and exit"},
 };

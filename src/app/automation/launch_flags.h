@@ -54,7 +54,7 @@ struct LaunchFlags {
     std::uint16_t joinPort = 0;
     std::string name;
     std::uint32_t peers = 1;
-    std::uint32_t inputDelay = 1;
+    std::optional<std::uint32_t> inputDelay; // unset: the settings'
 };
 
 // Fills `flags` from argv; false with a one-line reason for an unknown flag, a bad value or flags
