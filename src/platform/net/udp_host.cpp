@@ -23,12 +23,46 @@ bool StartEnet(std::string* error) {
     return started;
 }
 
-// Datagrams already received, by fingerprint, so that one played again is dropped before ENet reads
-// it. ENet drops the commands of a replay but still reads its acknowledgements, whose old send times
-// tell it the round trip is seconds long: it then throttles the controls and waits so long to resend
-// a lost reliable message that the peer times out. A datagram that arrives twice carries nothing new.
+// A datagram older than this (by the send times it carries) is dropped unread.
+constexpr enet_uint16 kStaleMs = 2000;
+
+// The age in ms of a 16-bit send time against a newer 16-bit clock (wrapping every 65.5 s).
+enet_uint16 Age(enet_uint16 now, enet_uint16 then) { return static_cast<enet_uint16>(now - then); }
+
+enet_uint16 Read16(const enet_uint8* at) { return static_cast<enet_uint16>((at[0] << 8) | at[1]); }
+
+// The size of each ENet command before its data, by command number.
+std::size_t CommandSize(unsigned command) {
+    switch (command) {
+    case ENET_PROTOCOL_COMMAND_ACKNOWLEDGE: return sizeof(ENetProtocolAcknowledge);
+    case ENET_PROTOCOL_COMMAND_CONNECT: return sizeof(ENetProtocolConnect);
+    case ENET_PROTOCOL_COMMAND_VERIFY_CONNECT: return sizeof(ENetProtocolVerifyConnect);
+    case ENET_PROTOCOL_COMMAND_DISCONNECT: return sizeof(ENetProtocolDisconnect);
+    case ENET_PROTOCOL_COMMAND_PING: return sizeof(ENetProtocolPing);
+    case ENET_PROTOCOL_COMMAND_SEND_RELIABLE: return sizeof(ENetProtocolSendReliable);
+    case ENET_PROTOCOL_COMMAND_SEND_UNRELIABLE: return sizeof(ENetProtocolSendUnreliable);
+    case ENET_PROTOCOL_COMMAND_SEND_FRAGMENT: return sizeof(ENetProtocolSendFragment);
+    case ENET_PROTOCOL_COMMAND_SEND_UNSEQUENCED: return sizeof(ENetProtocolSendUnsequenced);
+    case ENET_PROTOCOL_COMMAND_BANDWIDTH_LIMIT: return sizeof(ENetProtocolBandwidthLimit);
+    case ENET_PROTOCOL_COMMAND_THROTTLE_CONFIGURE: return sizeof(ENetProtocolThrottleConfigure);
+    case ENET_PROTOCOL_COMMAND_SEND_UNRELIABLE_FRAGMENT: return sizeof(ENetProtocolSendFragment);
+    default: return 0;
+    }
+}
+
+// Datagrams played again, or arriving seconds late, are dropped before ENet reads them. ENet drops
+// the commands of a replay but still believes the send times in it: an old acknowledgement tells it
+// the round trip is seconds long, and it echoes an old reliable datagram's send time back, which
+// tells the far end the same. It then throttles the controls and waits so long to resend a lost
+// reliable message that the peer times out. A late or repeated datagram carries nothing the race
+// can use: its controls are stale and its reliable messages were sent again long ago.
 class Replays {
 public:
+    bool Drop(const ENetAddress& from, const enet_uint8* data, std::size_t size, enet_uint32 nowMs, bool checksum) {
+        return Stale(from, data, size, static_cast<enet_uint16>(nowMs), checksum) || Seen(from, data, size);
+    }
+
+private:
     // True when this datagram from this address came before (the newest kKept are remembered).
     bool Seen(const ENetAddress& from, const enet_uint8* data, std::size_t size) {
         std::uint64_t hash = 14695981039346656037ull;
@@ -46,11 +80,55 @@ public:
         return false;
     }
 
-private:
+    // True when the datagram's own send time is well behind the newest from its sender, or it
+    // acknowledges something this end sent seconds ago.
+    bool Stale(const ENetAddress& from, const enet_uint8* data, std::size_t size, enet_uint16 now, bool checksum) {
+        if (size < 2) return false;
+        const enet_uint16 peerId = Read16(data);
+        if (peerId & ENET_PROTOCOL_HEADER_FLAG_COMPRESSED) return false;
+        std::size_t at = 2;
+        if (peerId & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) {
+            if (size < 4) return false;
+            const enet_uint16 sent = Read16(data + 2);
+            if (newest.size() > kMostSenders) newest.clear();
+            const std::uint64_t sender = (std::uint64_t{from.host} << 16) | from.port;
+            auto [it, first] = newest.emplace(sender, sent);
+            const enet_uint16 behind = Age(it->second, sent);
+            if (!first && behind > kStaleMs && behind < 0x8000) return true;
+            if (behind >= 0x8000) it->second = sent; // newer than any before
+            at = 4;
+        }
+        if (checksum) at += sizeof(enet_uint32);
+        while (at + sizeof(ENetProtocolCommandHeader) <= size) {
+            const unsigned command = data[at] & ENET_PROTOCOL_COMMAND_MASK;
+            const std::size_t length = CommandSize(command);
+            if (length == 0 || at + length > size) return false; // ENet itself refuses the rest
+            const ENetProtocol* body = reinterpret_cast<const ENetProtocol*>(data + at);
+            if (command == ENET_PROTOCOL_COMMAND_ACKNOWLEDGE) {
+                const enet_uint16 acked = ENET_NET_TO_HOST_16(body->acknowledge.receivedSentTime);
+                const enet_uint16 age = Age(now, acked);
+                if (age > kStaleMs && age < 0x8000) return true;
+            }
+            at += length;
+            if (command == ENET_PROTOCOL_COMMAND_SEND_RELIABLE)
+                at += ENET_NET_TO_HOST_16(body->sendReliable.dataLength);
+            else if (command == ENET_PROTOCOL_COMMAND_SEND_UNRELIABLE)
+                at += ENET_NET_TO_HOST_16(body->sendUnreliable.dataLength);
+            else if (command == ENET_PROTOCOL_COMMAND_SEND_UNSEQUENCED)
+                at += ENET_NET_TO_HOST_16(body->sendUnsequenced.dataLength);
+            else if (command == ENET_PROTOCOL_COMMAND_SEND_FRAGMENT ||
+                     command == ENET_PROTOCOL_COMMAND_SEND_UNRELIABLE_FRAGMENT)
+                at += ENET_NET_TO_HOST_16(body->sendFragment.dataLength);
+        }
+        return false;
+    }
+
     // Minutes of datagrams from five machines; what is older than that may be heard again.
     static constexpr std::size_t kKept = 1 << 16;
+    static constexpr std::size_t kMostSenders = 64;
     std::unordered_set<std::uint64_t> known;
     std::deque<std::uint64_t> order;
+    std::map<std::uint64_t, enet_uint16> newest; // each sender's latest send time
 };
 
 // ENet's intercept callback has no user pointer: each host's replays, by host.
@@ -62,7 +140,10 @@ std::map<const ENetHost*, Replays>& ReplaysByHost() {
 
 int ENET_CALLBACK DropReplays(ENetHost* host, ENetEvent*) {
     std::lock_guard<std::mutex> lock(replaysLock);
-    return ReplaysByHost()[host].Seen(host->receivedAddress, host->receivedData, host->receivedDataLength) ? 1 : 0;
+    return ReplaysByHost()[host].Drop(host->receivedAddress, host->receivedData, host->receivedDataLength,
+                                      host->serviceTime, host->checksum != nullptr)
+               ? 1
+               : 0;
 }
 
 // ENet slows a peer's unreliable packets when its round trip rises; a late control is still worth
