@@ -4,6 +4,7 @@
 #include "scenes/game.h"
 
 #include <algorithm>
+#include <utility>
 #include <array>
 #include <cmath>
 
@@ -350,7 +351,9 @@ std::int32_t Game::Update() {
     if (!cleared && !online && UpdatePause()) return kGameScene;
     const bool stepped = StepRace();
     if (!onlineOver.empty()) {
-        MessageBoxA(window, onlineOver.c_str(), kCaption, MB_OK | MB_ICONERROR);
+        // Once: the scene goes on updating while it fades out.
+        if (!std::exchange(onlineOverTold, true))
+            MessageBoxA(window, onlineOver.c_str(), kCaption, MB_OK | MB_ICONERROR);
         StopMusic();
         SoundManager::Instance().Stop("fly");
         return kTitleScene;

@@ -119,7 +119,10 @@ private:
     net::NetRace* online = nullptr;
     std::int32_t personSeat = 0; // the seat this machine's person flies (0 offline)
     std::string onlineOver;      // why the online race ended before its time
-    std::string noticeText;      // "Bo left", shown for a few seconds
+    bool onlineOverTold = false; // its message box was shown
+    // Taps read on frames that stepped no update (waiting for the others), for the next update.
+    bool tappedPilot = false, tappedSwap = false;
+    std::string noticeText; // "Bo left", shown for a few seconds
     std::uint32_t noticeFrames = 0;
     ScreenText notice{28, true};
     bool AskReturnToTitle();

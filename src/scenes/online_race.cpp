@@ -3,6 +3,7 @@
 // session, the others' comings and goings, and the trace's `net`.
 #include <cinttypes>
 #include <cstdio>
+#include <utility>
 
 #include "app/automation/trace_writer.h"
 #include "map/course_list.h"
@@ -49,7 +50,16 @@ bool Game::BeginOnline(std::uint64_t* seed, Difficulty* level, race::Grid* grid)
 }
 
 bool Game::StepOnline(race::RaceEvents* events) {
-    const std::optional<race::RaceEvents> stepped = online->Frame([this] { return Seat().Read(); });
+    // The keys are read every frame, as offline: a tap made while this machine waits for the others
+    // counts in the next update instead of being lost with the frame.
+    race::Controls mine = Seat().Read();
+    tappedPilot = tappedPilot || mine.togglePilot;
+    tappedSwap = tappedSwap || mine.swapNose;
+    const std::optional<race::RaceEvents> stepped = online->Frame([&] {
+        mine.togglePilot = std::exchange(tappedPilot, false);
+        mine.swapNose = std::exchange(tappedSwap, false);
+        return mine;
+    });
     race = online->State();
     if (noticeFrames > 0) --noticeFrames;
     for (std::string& text : online->TakeNotices()) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Online races on 127.0.0.1: three headless machines race to the finish, one of them through a relay
 # with 150 ms round trip, +-30 ms jitter, 5 % loss and garbage, replayed and oversized datagrams,
-# another killed mid-race; the two left agree on every confirmed update's hash, and the killed
+# another killed mid-race, both joining at the same moment; the two left agree on every confirmed update's hash, and the killed
 # machine's racer finishes on its automatic pilot. Then a machine whose course differs is refused,
 # with the reason on both sides. Every process runs under a timeout.
 # Usage: online_race.sh GAME_DIR BUILD_DIR
@@ -24,29 +24,30 @@ port=$((20000 + RANDOM % 20000))
 input=$here/bench/timedemo/race.input
 run() { # NAME FRAMES FLAGS...
     local name=$1 frames=$2; shift 2
-    timeout 150 ./orlenda --headless --frames "$frames" --input "$input" --name "$name" \
+    timeout 200 ./orlenda --headless --frames "$frames" --input "$input" --name "$name" \
         --trace "$work/$name.jsonl" "$@" >"$work/$name.out" 2>"$work/$name.err"
 }
 
-"$relay" --listen $((port + 1)) --to "$port" --delay 75 --jitter 30 --loss 5 --hostile "${HOSTILE_MS:-500}" --seconds 120 \
+"$relay" --listen $((port + 1)) --to "$port" --delay 75 --jitter 30 --loss 5 --hostile "${HOSTILE_MS:-500}" --seconds 150 \
     >"$work/relay.out" &
 pids+=($!)
-run Ada 4000 --host "$port" --peers 2 --stats &
+run Ada 5000 --host "$port" --peers 2 --stats &
 host=$!
 sleep 0.5
-run Bo 4000 --join 127.0.0.1:$((port + 1)) --stats &
+# Both join at the same moment; Cy is killed without a goodbye after 15 s.
+run Bo 5000 --join 127.0.0.1:$((port + 1)) --stats &
 joined=$!
-sleep 1
-# Killed without a goodbye after 15 s.
-timeout -s KILL 15 ./orlenda --headless --frames 4000 --input "$input" --name Cy --join 127.0.0.1:"$port" \
-    >/dev/null 2>&1 &
+timeout -s KILL 15 ./orlenda --headless --frames 5000 --input "$input" --name Cy --join 127.0.0.1:"$port" \
+    >/dev/null 2>"$work/Cy.err" &
 pids+=($host $joined $!)
 wait $host || fail "the host ended with $?"
 wait $joined || fail "the machine behind the relay ended with $?"
 grep -q "Cy left" "$work/Ada.err" || fail "the host did not say Cy left: $(tail -3 "$work/Ada.err")"
 grep -q "Cy left" "$work/Bo.err" || fail "Bo's machine did not say Cy left: $(tail -3 "$work/Bo.err")"
-python3 - "$work/Ada.jsonl" "$work/Bo.jsonl" <<'PY' || status=1
-import json, sys
+python3 - "$work/Ada.jsonl" "$work/Bo.jsonl" "$work/Ada.err" <<'PY' || status=1
+import json, re, sys
+seats = re.search(r"the seats: (.*)", open(sys.argv[3]).read())
+killed = seats.group(1).split(", ").index("Cy") if seats and "Cy" in seats.group(1) else -1
 def read(path):
     hashes, last = {}, None
     for line in open(path):
@@ -67,7 +68,7 @@ for name, last in (("host", last_a), ("relayed machine", last_b)):
     racers = last["racers"] if last else []
     if len(racers) != 5 or not all(r["finished"] for r in racers):
         print(f"FAIL: on the {name} not every racer finished"); ok = False
-    elif racers[2]["autoPilot"] != 1:
+    elif killed < 1 or racers[killed]["autoPilot"] != 1:
         print(f"FAIL: on the {name} the killed machine's racer is not on its pilot"); ok = False
 print(f"agreed on {len(common)} confirmed updates up to {common[-1] if common else 0}")
 sys.exit(0 if ok else 1)
