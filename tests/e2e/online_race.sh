@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Online races on 127.0.0.1: three headless machines race to the finish, one of them through a relay
 # with 150 ms round trip, +-30 ms jitter, 5 % loss and garbage, replayed and oversized datagrams,
-# another killed mid-race, both joining at the same moment; the two left agree on every confirmed update's hash, and the killed
-# machine's racer finishes on its automatic pilot. Then a machine whose course differs is refused,
+# another killed mid-race, both joining at the same moment; the two left agree on every confirmed
+# update's hash, and the killed machine's racer finishes on its automatic pilot. Then a machine whose course differs is refused,
 # with the reason on both sides. Every process runs under a timeout.
 # Usage: online_race.sh GAME_DIR BUILD_DIR
 set -u
