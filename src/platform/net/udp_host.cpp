@@ -59,7 +59,7 @@ std::size_t CommandSize(unsigned command) {
 class Replays {
 public:
     bool Drop(const ENetAddress& from, const enet_uint8* data, std::size_t size, enet_uint32 nowMs, bool checksum) {
-        return Stale(from, data, size, static_cast<enet_uint16>(nowMs), checksum) || Seen(from, data, size);
+        return Stale(from, data, size, nowMs, checksum) || Seen(from, data, size);
     }
 
 private:
@@ -80,22 +80,29 @@ private:
         return false;
     }
 
-    // True when the datagram's own send time is well behind the newest from its sender, or it
-    // acknowledges something this end sent seconds ago.
-    bool Stale(const ENetAddress& from, const enet_uint8* data, std::size_t size, enet_uint16 now, bool checksum) {
+    // True when the datagram took seconds longer on its way than the quickest from its sender (its
+    // send time is on the sender's clock: what counts is how far this clock is ahead of it), or it
+    // acknowledges something this end sent seconds ago. The times are 16 bits of milliseconds, so
+    // only a window either side of the expected one is believed: a replay over 32 s old would look
+    // newer than everything, and must not become the measure. In the first seconds of a sender
+    // (when its first datagrams may have waited in the socket while this end was busy starting)
+    // any quicker one becomes the measure; no replay is old enough to look quicker then.
+    bool Stale(const ENetAddress& from, const enet_uint8* data, std::size_t size, enet_uint32 nowMs, bool checksum) {
+        const auto now = static_cast<enet_uint16>(nowMs);
         if (size < 2) return false;
         const enet_uint16 peerId = Read16(data);
         if (peerId & ENET_PROTOCOL_HEADER_FLAG_COMPRESSED) return false;
         std::size_t at = 2;
         if (peerId & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) {
             if (size < 4) return false;
-            const enet_uint16 sent = Read16(data + 2);
-            if (newest.size() > kMostSenders) newest.clear();
+            const enet_uint16 ahead = Age(now, Read16(data + 2)); // this clock minus the sender's
+            if (quickest.size() > kMostSenders) quickest.clear();
             const std::uint64_t sender = (std::uint64_t{from.host} << 16) | from.port;
-            auto [it, first] = newest.emplace(sender, sent);
-            const enet_uint16 behind = Age(it->second, sent);
-            if (!first && behind > kStaleMs && behind < 0x8000) return true;
-            if (behind >= 0x8000) it->second = sent; // newer than any before
+            auto [it, first] = quickest.emplace(sender, Sender{ahead, nowMs});
+            const enet_uint16 slower = Age(ahead, it->second.ahead);
+            const bool learning = nowMs - it->second.sinceMs < kLearningMs;
+            if (!first && slower > kStaleMs && (learning ? slower < 0x8000 : slower <= 0x10000 - kStaleMs)) return true;
+            if (slower > 0x8000) it->second.ahead = ahead; // quicker than any before
             at = 4;
         }
         if (checksum) at += sizeof(enet_uint32);
@@ -106,8 +113,7 @@ private:
             const ENetProtocol* body = reinterpret_cast<const ENetProtocol*>(data + at);
             if (command == ENET_PROTOCOL_COMMAND_ACKNOWLEDGE) {
                 const enet_uint16 acked = ENET_NET_TO_HOST_16(body->acknowledge.receivedSentTime);
-                const enet_uint16 age = Age(now, acked);
-                if (age > kStaleMs && age < 0x8000) return true;
+                if (Age(now, acked) > kStaleMs) return true; // an acknowledgement is never of the future
             }
             at += length;
             if (command == ENET_PROTOCOL_COMMAND_SEND_RELIABLE)
@@ -128,7 +134,12 @@ private:
     static constexpr std::size_t kMostSenders = 64;
     std::unordered_set<std::uint64_t> known;
     std::deque<std::uint64_t> order;
-    std::map<std::uint64_t, enet_uint16> newest; // each sender's latest send time
+    static constexpr enet_uint32 kLearningMs = 10000;
+    struct Sender {
+        enet_uint16 ahead;   // this clock minus the sender's, at the least
+        enet_uint32 sinceMs; // first heard
+    };
+    std::map<std::uint64_t, Sender> quickest;
 };
 
 // ENet's intercept callback has no user pointer: each host's replays, by host.
