@@ -190,7 +190,7 @@ bool Game::UpdatePause() {
         return Halted();
     }
     if (Seat().Pressed(VK_F1)) {
-        controls.Open(settings->values.keys);
+        controls.Open(settings->values.keys, settings->values.keys2);
         Halt();
         return true;
     }

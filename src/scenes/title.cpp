@@ -110,7 +110,7 @@ std::int32_t Title::Update() {
         if (session->mode == RaceMode::Championship) PrepareChampionship();
         return kGameScene;
     }
-    if (Seat().Pressed(VK_F1)) controls.Open(settings->values.keys);
+    if (Seat().Pressed(VK_F1)) controls.Open(settings->values.keys, settings->values.keys2);
     else if (Seat().Pressed('O')) options.Open(*settings);
     return kTitleScene;
 }
