@@ -35,10 +35,12 @@ void BroomEffect::Update() {
     D3DXVec3TransformCoord(&turned, &velocity, &rotation);
     D3DXVECTOR3 at = Param3(kOffset) + turned;
     position = MatrixTranslation(at.x, at.y, at.z);
-    world = MapManager::Instance().cameraRotation * position;
+    Face(MapManager::Instance().cameraRotation);
     SetAlpha(alpha - 5);
     if (alpha < 0) {
         alpha = 0;
         Retire();
     }
 }
+
+void BroomEffect::Face(const D3DXMATRIX& cameraRotation) { world = cameraRotation * position; }

@@ -10,11 +10,14 @@ void Cross::Init() {
 }
 
 void Cross::Update() {
-    const MapManager& map = MapManager::Instance();
     params[kRise] += 0.05f;
-    world = map.cameraRotation * position * MatrixTranslation(0, params[kRise], 0);
-
-    // Hidden outside the view, but its life goes on.
-    visible = !map.OutsideFrustum(MatrixPosition(world), halfWidth);
+    Face(MapManager::Instance().cameraRotation);
     FadeInThenShrink(0.995f, 1);
+}
+
+// Hidden outside the view, but its life goes on.
+void Cross::Face(const D3DXMATRIX& cameraRotation) {
+    if (dead) return;
+    world = cameraRotation * position * MatrixTranslation(0, params[kRise], 0);
+    visible = !MapManager::Instance().OutsideFrustum(MatrixPosition(world), halfWidth);
 }

@@ -11,6 +11,10 @@ void LightBall::Init() {
 
 void LightBall::Update() {
     params[kRise] += 0.05f;
-    world = MapManager::Instance().cameraRotation * position * MatrixTranslation(0, params[kRise], 0);
+    Face(MapManager::Instance().cameraRotation);
     FadeInThenShrink(0.975f, 2);
+}
+
+void LightBall::Face(const D3DXMATRIX& cameraRotation) {
+    world = cameraRotation * position * MatrixTranslation(0, params[kRise], 0);
 }

@@ -31,7 +31,11 @@ void MagicCircle::Init() {
 void MagicCircle::Update() {
     angle += 1.0f;
     if (angle > 360.0f) angle = 0.0f;
-    world = MatrixRotationZ(angle * kDegToRad) * MapManager::Instance().cameraRotation * position;
+    Face(MapManager::Instance().cameraRotation);
+}
+
+void MagicCircle::Face(const D3DXMATRIX& cameraRotation) {
+    world = MatrixRotationZ(angle * kDegToRad) * cameraRotation * position;
 }
 
 void MagicCircle::Draw() {

@@ -13,8 +13,10 @@ void StartMCircle::Init() {
 void StartMCircle::Update() {
     StepColorFade();
     rotation = rotation * MatrixRotationZ(params[kSpin] * kDegToRad);
-    world = rotation * MapManager::Instance().cameraRotation * position;
+    Face(MapManager::Instance().cameraRotation);
     if (red == 0 && green == 255 && blue == 0) turnedGreen = true;
     params[kSpin] = fading ? baseSpin * 2.5f : baseSpin;
     if (fading && targetAlpha == 0) SetBillboardSize(halfWidth * 1.01f, halfHeight * 1.01f);
 }
+
+void StartMCircle::Face(const D3DXMATRIX& cameraRotation) { world = rotation * cameraRotation * position; }

@@ -51,8 +51,7 @@ bool Lineup::Join(const SeatDevice& device) {
         return false;
     // The device's watcher becomes the seat, its latches with it: the press that asked to join is
     // not taken again.
-    Seat& watcher =
-        device.kind == SeatDevice::Kind::Pad ? pads[static_cast<std::size_t>(device.pad)] : secondKeyboard;
+    Seat& watcher = device.kind == SeatDevice::Kind::Pad ? pads[static_cast<std::size_t>(device.pad)] : secondKeyboard;
     entries[count++] = Entry{device, watcher};
     Refit();
     // A pad's Start that joined also reached 1P as Enter this frame.
@@ -71,8 +70,7 @@ void Lineup::Leave(std::size_t seat) {
     const SeatDevice device = entries[seat].device;
     for (std::size_t i = seat; i + 1 < count; ++i) entries[i] = entries[i + 1];
     --count;
-    Seat& watcher =
-        device.kind == SeatDevice::Kind::Pad ? pads[static_cast<std::size_t>(device.pad)] : secondKeyboard;
+    Seat& watcher = device.kind == SeatDevice::Kind::Pad ? pads[static_cast<std::size_t>(device.pad)] : secondKeyboard;
     watcher.Poll();
     watcher.ForgetHeld();
     Refit();

@@ -17,10 +17,11 @@ Difficulty Game::RaceLevel() const {
     return settings->values.difficulty;
 }
 
-// A time trial is the person alone; the other modes race the full grid.
+// A time trial is the people alone; the other modes fill the grid up to five with computer racers.
 race::Grid Game::ModeGrid() const {
     race::Grid grid;
-    if (mode == RaceMode::Trial) grid.racerCount = 1;
+    for (std::size_t seat = 0; seat < seatCount; ++seat) grid.seats[seat] = static_cast<std::int8_t>(seat);
+    if (mode == RaceMode::Trial) grid.racerCount = static_cast<std::uint8_t>(seatCount);
     return grid;
 }
 
@@ -60,11 +61,11 @@ void Game::ScoreChampionshipRace() {
     SaveChampionship(*session->championship);
 }
 
-void Game::DrawModeHud() {
-    if (showExtras) {
+void Game::DrawModeHud(std::int32_t racer) {
+    if (showExtras && racer >= 0) {
         std::optional<D3DXVECTOR3> ghostAt;
         if (ghost.Visible()) ghostAt = ghost.Position();
-        extras.Draw(race, Person(), labels, ghostAt);
+        extras.Draw(race, racer, labels, ghostAt);
     }
     if (mode == RaceMode::Trial)
         modeTag.DrawCentred("TIME TRIAL   automatic pilot off", ScreenWidth() * 0.5f, kTrialTagTop, kTrialTagColour);

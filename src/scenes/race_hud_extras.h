@@ -32,6 +32,11 @@ public:
     // Inside the scene's sprite batch. `ghost` is the ghost's position when one flies.
     void Draw(const race::RaceState& race, std::int32_t person, const std::vector<RacerLabel>& labels,
               const std::optional<D3DXVECTOR3>& ghost);
+    // The map alone, a side of `kMapSide` at (kMapLeft, kMapTop), for the spare quarter of a shared screen.
+    void DrawMapOnly(const race::RaceState& race, std::int32_t person, const std::vector<RacerLabel>& labels) {
+        DrawMap(race, person, labels, std::nullopt);
+    }
+    static constexpr float kMapLeft = 1066.0f, kMapTop = 500.0f, kMapSide = 196.0f;
     void Release();
 
 private:

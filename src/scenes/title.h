@@ -55,6 +55,10 @@ private:
     void PrepareChampionship();
     void DrawModes();
     void DrawCourse();
+    // Joining and leaving, and who has joined.
+    void UpdateJoining();
+    void DrawPeople();
+    ScreenText peopleText{26, true};
     // The course shown under the modes: the chosen one, or the championship's next.
     const CourseEntry& ShownCourse() const;
     std::string CourseRowText() const;

@@ -193,7 +193,10 @@ void Automation::LoopStarting() {
         const Settings& values = shell->settings.values;
         // The races' seed is written even when the clock chose it: the replay races the same races.
         const auto seed = flags.seed.value_or(static_cast<unsigned>(shell->seeds.base));
-        ScriptChoices choices{CourseList::Instance().Selected().id, values.difficulty, values.ghost, seed,
+        ScriptChoices choices{CourseList::Instance().Selected().id,
+                              values.difficulty,
+                              values.ghost,
+                              seed,
                               shell->session.mode == RaceMode::Race ? std::nullopt
                                                                     : std::optional<RaceMode>(shell->session.mode),
                               std::nullopt};

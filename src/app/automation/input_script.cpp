@@ -225,8 +225,8 @@ std::string FormatBindingHeaders(const KeyBindings& bindings) {
     const KeyBindings defaults(bindings.KeySet());
     for (std::size_t i = 0; i < GameActions().size(); ++i)
         if (!second || bindings.Keys(i) != defaults.Keys(i))
-            text += std::string(second ? "@ key.2 " : "@ key ") + GameActions()[i].name + "=" + bindings.KeyList(i) +
-                    "\n";
+            text +=
+                std::string(second ? "@ key.2 " : "@ key ") + GameActions()[i].name + "=" + bindings.KeyList(i) + "\n";
     return text;
 }
 

@@ -44,8 +44,8 @@ struct LaunchFlags {
     // only: the settings file keeps its own value unless the player changes it in the options.
     std::optional<Difficulty> difficulty;
     std::optional<bool> ghost;
-    std::optional<RaceMode> mode;     // unset: the game's own race, as the title starts
-    std::optional<Language> language; // unset: the settings' choice, else auto
+    std::optional<RaceMode> mode;         // unset: the game's own race, as the title starts
+    std::optional<Language> language;     // unset: the settings' choice, else auto
     std::optional<std::uint32_t> players; // unset: 1P alone; else seats joined from the start
     std::vector<ScreenshotRequest> screenshots;
 };

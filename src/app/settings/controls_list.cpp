@@ -48,8 +48,7 @@ std::string ControlsText(const KeyBindings& bindings, const KeyBindings& second)
         if (!row.second.empty())
             line += std::string(keyWidth - row.keyboard.size() + 2, ' ') + "set 2: " + row.second +
                     std::string(secondWidth - row.second.size(), ' ');
-        else if (!row.pad.empty())
-            line += std::string(keyWidth - row.keyboard.size() + 9 + secondWidth, ' ');
+        else if (!row.pad.empty()) line += std::string(keyWidth - row.keyboard.size() + 9 + secondWidth, ' ');
         if (!row.pad.empty()) line += "  pad: " + row.pad;
         text += line + "\n";
     }

@@ -296,8 +296,8 @@ bool SaveSettingsChanges(const std::string& path, const Settings& before, const 
     if (!current.writable) return *error = path + " holds lines this game cannot read; it is left as it was", false;
     for (const auto& [section, file, inForce] : {std::tuple{"keys", &current.settings.keys, &after.keys},
                                                  std::tuple{kSecondKeys, &current.settings.keys2, &after.keys2}}) {
-        const auto firstKey = std::find_if(now.begin(), now.end(),
-                                           [name = section](const SettingLine& l) { return l.section == name; });
+        const auto firstKey =
+            std::find_if(now.begin(), now.end(), [name = section](const SettingLine& l) { return l.section == name; });
         KeepKeysApart(*file, *inForce, static_cast<std::size_t>(firstKey - now.begin()), &write);
     }
     for (std::size_t i = 0; i < now.size(); ++i)

@@ -133,8 +133,7 @@ void HandToKeys(int pad, const State& state) {
     set(VK_NAVIGATION_UP, std::max(button(SDL_CONTROLLER_BUTTON_DPAD_UP), y <= -kMenuDeflection ? 1.0f : 0.0f));
     set(VK_NAVIGATION_DOWN, std::max(button(SDL_CONTROLLER_BUTTON_DPAD_DOWN), y >= kMenuDeflection ? 1.0f : 0.0f));
     set(VK_NAVIGATION_LEFT, std::max(button(SDL_CONTROLLER_BUTTON_DPAD_LEFT), x <= -kMenuDeflection ? 1.0f : 0.0f));
-    set(VK_NAVIGATION_RIGHT,
-        std::max(button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), x >= kMenuDeflection ? 1.0f : 0.0f));
+    set(VK_NAVIGATION_RIGHT, std::max(button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), x >= kMenuDeflection ? 1.0f : 0.0f));
     platform::input::SetPadConnected(pad, state.connected);
 }
 } // namespace
