@@ -105,10 +105,11 @@ std::optional<SeatDevice> Lineup::JoinRequest() {
     for (int pad = 0; pad < platform::input::kPads; ++pad) {
         const SeatDevice device{SeatDevice::Kind::Pad, pad};
         Seat& watcher = pads[static_cast<std::size_t>(pad)];
-        if (SeatOf(device) || own == pad) continue;
-        // Both asked, so that a press of the one does not linger for the other.
+        if (SeatOf(device)) continue;
+        // Both asked, so that a press of the one does not linger for the other. A joins from any
+        // free pad; Start from 1P's own pad is 1P's Enter.
         const bool start = watcher.Pressed(VK_RETURN), a = watcher.Pressed(VK_GAMEPAD_A);
-        if (start || a) return device;
+        if (a || (start && own != pad)) return device;
     }
     return std::nullopt;
 }

@@ -50,8 +50,8 @@ public:
     // Once a frame, after the key events: every seat.
     void Poll();
     // A free device asking to join since the last call (once a frame on the title): Enter of
-    // keyboard set 2, or Start or A on a pad that is not 1P's own (1P's own pad is the
-    // lowest-numbered plugged-in pad nobody else has; its Start is 1P's Enter). The press is taken.
+    // keyboard set 2, A on a free pad, or Start on a free pad that is not 1P's own (1P's own pad is
+    // the lowest-numbered plugged-in pad nobody else has; its Start is 1P's Enter). The press is taken.
     std::optional<SeatDevice> JoinRequest();
     // A new screen starts: keys held now do nothing until released, on every seat.
     void ForgetHeld();

@@ -153,7 +153,7 @@ private:
     // The racer whose view is being drawn (the sky stays round it); -1: the person's.
     std::int32_t viewRacer = -1;
     std::array<RaceResults, race::Lineup::kMostSeats - 1> otherSplits;
-    ScreenText viewTag{28, true};
+    ScreenText viewTag{44, true};
 
     // The modes (game_modes.cpp): who is on the grid, at which level, how they look, what the HUD
     // adds, and the championship's points at the person's finish.

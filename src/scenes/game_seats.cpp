@@ -22,6 +22,7 @@ constexpr float kFarPlane = 2000.0f;
 constexpr D3DCOLOR kClearColour = 0xFF0000FF;
 constexpr D3DCOLOR kReconnectColour = 0xFFFF8060;
 constexpr D3DCOLOR kBorderColour = 0xFF101018;
+constexpr float kQuarterClockScale = 0.7f, kQuarterClockRight = 160.0f, kQuarterClockTop = 8.0f;
 // A view's HUD is laid out on a screen 720 high, drawn at the view's height.
 constexpr float kHudHeight = 720.0f;
 // Checkpoint colours (RGB) for a view's person: the one to reach, the one after it, the others.
@@ -35,7 +36,9 @@ gpu::Device* Device() { return GraphicsDevice::Instance().device.get(); }
 void ColourCheckPointsFor(std::int32_t next) {
     for (CheckPoint* point : CourseManager::Instance().checkPoints) {
         if (!point->effect) continue;
-        const std::int32_t* rgb = point->number == next ? kCurrentRgb : point->number == next + 1 ? kNextRgb : kOtherRgb;
+        const std::int32_t* rgb = point->number == next       ? kCurrentRgb
+                                  : point->number == next + 1 ? kNextRgb
+                                                              : kOtherRgb;
         point->effect->SetColor(255, rgb[0], rgb[1], rgb[2]);
     }
 }
@@ -176,7 +179,8 @@ void Game::RenderViews() {
         pressEnter.Draw();
         DrawRaceText();
     } else {
-        for (std::size_t seat = 0; seat < seatCount; ++seat) DrawViewHud(seat, ViewArea(seat, seatCount, width, height));
+        for (std::size_t seat = 0; seat < seatCount; ++seat)
+            DrawViewHud(seat, ViewArea(seat, seatCount, width, height));
         if (seatCount == 3) DrawSpareQuarter(ViewArea(3, 4, width, height));
         DrawSharedHud();
     }
@@ -193,7 +197,8 @@ void Game::DrawViewWorld(std::size_t seat, const RECT& area) {
     const std::int32_t racer = race.RacerOfSeat(static_cast<std::int32_t>(seat));
     if (!view || racer < 0) return;
     const race::RacerState& state = race.racers[static_cast<std::size_t>(racer)];
-    const float aspect = static_cast<float>(area.right - area.left) / static_cast<float>(std::max<std::int32_t>(area.bottom - area.top, 1));
+    const float aspect = static_cast<float>(area.right - area.left) /
+                         static_cast<float>(std::max<std::int32_t>(area.bottom - area.top, 1));
     D3DXMATRIX projection;
     D3DXMatrixPerspectiveFovLH(&projection, kFieldOfView, aspect, kNearPlane, kFarPlane);
     device->SetTransform(D3DTS_PROJECTION, &projection);
@@ -241,7 +246,8 @@ void Game::DrawViewHud(std::size_t seat, const RECT& area) {
         board.DrawSplitTime(split, race.raceUpdates * race::kUpdateMs);
     viewTag.Draw(PersonLabel(seat), 24.0f, kHudHeight - 60.0f, PersonColour(seat));
     if (!People().Connected(seat))
-        viewTag.DrawCentred(PersonLabel(seat) + ": reconnect the pad", width * 0.5f, kHudHeight * 0.5f, kReconnectColour);
+        viewTag.DrawCentred(PersonLabel(seat) + ": reconnect the pad", width * 0.5f, kHudHeight * 0.5f,
+                            kReconnectColour);
     graphics.EndHudArea();
     hud.PlaceOnScreen();
 }
@@ -262,8 +268,17 @@ void Game::DrawSpareQuarter(const RECT& area) {
 
 // What belongs to nobody's view: the clock where the views meet, and the pause or controls screen.
 void Game::DrawSharedHud() {
-    const float width = ScreenWidth(), height = ScreenHeight();
-    timer.translation = MatrixTranslation(width * 0.5f - 150.0f, height * 0.5f - 24.0f, 0.0f);
-    timer.DrawRacing();
+    // Two views: where 1P's clock always is, at the top right of the upper view, which keeps that
+    // corner free. Quarters: smaller, at the top right of the upper right quarter, clear of its place.
+    if (seatCount == 2) {
+        timer.DrawRacing();
+    } else {
+        const D3DXMATRIX kept = timer.scaling, keptAt = timer.translation;
+        timer.scaling = kept * MatrixScaling(kQuarterClockScale, kQuarterClockScale, 1.0f);
+        timer.translation = MatrixTranslation(ScreenWidth() - kQuarterClockRight, kQuarterClockTop, 0.0f);
+        timer.DrawRacing();
+        timer.scaling = kept;
+        timer.translation = keptAt;
+    }
     DrawOverlays();
 }

@@ -59,6 +59,7 @@ public:
 
     // The people at the game: the shell's lineup, or the scene's own when it has none.
     race::Lineup& People() { return lineup ? *lineup : ownLineup; }
+    const race::Lineup& People() const { return lineup ? *lineup : ownLineup; }
     // 1P, who answers the menus.
     race::Seat& Seat() { return People().At(0); }
 

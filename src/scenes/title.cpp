@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <iterator>
 
+#include "app/automation/trace_writer.h"
 #include "map/course_list.h"
 #include "map/map_manager.h"
 #include "platform/text/translation.h"
@@ -290,6 +291,15 @@ void Title::DrawPeople() {
     }
     peopleText.Draw(people.Count() < race::Lineup::kMostSeats ? "more: Start on a pad" : "every seat taken",
                     kPeopleLeft, y, kDimColour);
+}
+
+void Title::WriteTrace(TraceWriter& trace) const {
+    const race::Lineup& people = People();
+    if (people.Count() < 2) return;
+    std::vector<std::string> names;
+    for (std::size_t seat = 0; seat < people.Count(); ++seat)
+        names.push_back(TraceWriter::String(people.DeviceOf(seat).Name()));
+    trace.Set("people", TraceWriter::Array(names));
 }
 
 void Title::Release() {

@@ -22,6 +22,8 @@ public:
     void DrawWorld() override {}
     void Render() override;
     void Release() override;
+    // Who has joined, when anyone has ("people": ["keyboard", "pad 1"]); alone, nothing.
+    void WriteTrace(TraceWriter& trace) const override;
 
     std::weak_ptr<SimpleLib::CTexture> background;
     std::weak_ptr<SimpleLib::CTexture> logo;
