@@ -8,7 +8,8 @@
 #        TIMEDEMO_LEVEL_FRAMES (1200: the OpenGL runs at fast and low, and the split-screen runs:
 #        two people at full, four at fast), BENCH_MIN_TIME (0.2),
 #        TIMEDEMO_SKIP_GL=1, TIMEDEMO_SKIP_MICRO=1, BENCH_MICRO_LOG=FILE (micro-benchmarks to FILE only),
-#        BENCH_SKIP_STK=1, STK, STK_PROFILE_SECONDS (30: SuperTuxKart's race)
+#        BENCH_SKIP_STK=1, STK, STK_PROFILE_SECONDS (30: SuperTuxKart's race),
+#        BENCH_SKIP_CONTEST=1 (the rivals' contest and ladder tables, bench/contest.sh)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -122,6 +123,10 @@ report() {
              END { printf "race state: %s bytes saved; save + load %s, hash %s, one update of five racers %s\n", bytes, save, hash, step }' \
             "$results/race_state_bench.out"
     fi
+    if [ -f "$results/contest.out" ]; then
+        echo "rivals, championship races on every course, seeds 1-10 (bench/contest.sh; med: place changes after 5 s):"
+        awk '/^== for comparison/ { exit } /^all / || /^(PASS|FAIL):/ { print "  " $0 }' "$results/contest.out"
+    fi
     stk_report
     [ -n "${TIMEDEMO_SKIP_GL:-}" ] && echo "(OpenGL runs skipped: TIMEDEMO_SKIP_GL)"
     echo "(rendered/s: pictures per second of the main loop, title included; race/s: of the race scene alone)"
@@ -198,6 +203,11 @@ if [ -z "${TIMEDEMO_SKIP_GL:-}" ]; then
     else
         echo "== timedemo OpenGL skipped: no display and no xvfb-run"
     fi
+fi
+if [ -z "${BENCH_SKIP_CONTEST:-}" ]; then
+    # The race's own figures, not speeds: how much the rivals fight and how fair each level is.
+    bash bench/contest.sh "$build" | tee "$results/contest.out"
+    [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 fi
 report
 exit $status

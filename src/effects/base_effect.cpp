@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "effects/effect_manager.h"
+#include "map/map_manager.h"
 #include "render/shader_manager.h"
 
 namespace {
@@ -114,6 +115,14 @@ void BaseEffect::StartColorFade(std::int32_t a, std::int32_t r, std::int32_t g, 
 void BaseEffect::ReleaseResources() {
     name.clear();
     owner = nullptr;
+}
+
+// The scene leaves the camera's turn in the map manager after each update. A quad built in the X-Y
+// plane faces along Z; turned as the camera is, it stands square to the view.
+D3DXMATRIX BaseEffect::FaceCamera(const D3DXMATRIX& at) { return MapManager::Instance().cameraRotation * at; }
+
+D3DXMATRIX BaseEffect::FaceCamera(const D3DXMATRIX& spin, const D3DXMATRIX& at) {
+    return spin * MapManager::Instance().cameraRotation * at;
 }
 
 void BaseEffect::FadeInThenShrink(float shrink, std::int32_t fadeOutStep) {

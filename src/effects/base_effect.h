@@ -88,6 +88,10 @@ public:
     CharaBase* owner = nullptr; // the racer followed, not owned
 
 protected:
+    // The world matrix of a quad built upright (SetBillboardSize) that stands at `at` and faces the
+    // camera of this frame; the second form first turns it by `spin` in its own plane.
+    static D3DXMATRIX FaceCamera(const D3DXMATRIX& at);
+    static D3DXMATRIX FaceCamera(const D3DXMATRIX& spin, const D3DXMATRIX& at);
     // The rising sparkles' life: fade in by 5 a frame to opaque, then shrink by `shrink` a frame
     // while fading out by `fadeOutStep`, and retire at alpha 0.
     void FadeInThenShrink(float shrink, std::int32_t fadeOutStep);

@@ -2,7 +2,6 @@
 #include "effects/broom_effect.h"
 
 #include "effects/effect_manager.h"
-#include "map/map_manager.h"
 #include "player/chara_base.h"
 
 namespace {
@@ -35,7 +34,7 @@ void BroomEffect::Update() {
     D3DXVec3TransformCoord(&turned, &velocity, &rotation);
     D3DXVECTOR3 at = Param3(kOffset) + turned;
     position = MatrixTranslation(at.x, at.y, at.z);
-    Face(MapManager::Instance().cameraRotation);
+    world = FaceCamera(position);
     SetAlpha(alpha - 5);
     if (alpha < 0) {
         alpha = 0;

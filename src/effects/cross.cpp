@@ -10,12 +10,16 @@ void Cross::Init() {
 }
 
 void Cross::Update() {
+    const MapManager& map = MapManager::Instance();
     params[kRise] += 0.05f;
-    Face(MapManager::Instance().cameraRotation);
+    world = FaceCamera(position) * MatrixTranslation(0, params[kRise], 0);
+
+    // Hidden outside the view, but its life goes on.
+    visible = !map.OutsideFrustum(MatrixPosition(world), halfWidth);
     FadeInThenShrink(0.995f, 1);
 }
 
-// Hidden outside the view, but its life goes on.
+// Each view hides the crosses outside its own frustum.
 void Cross::Face(const D3DXMATRIX& cameraRotation) {
     if (dead) return;
     world = cameraRotation * position * MatrixTranslation(0, params[kRise], 0);

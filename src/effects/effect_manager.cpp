@@ -94,33 +94,62 @@ SimpleLib::CTexture* EffectManager::FindTexture(const std::string& name) const {
     return it == registry.end() ? nullptr : it->second.texture.get();
 }
 
-BaseEffect* EffectManager::Create(const std::string& kindName) {
+EffectHandle EffectManager::Create(const std::string& kindName) {
     for (const KindEntry& kind : kKinds) {
         if (kindName != kind.key) continue;
         std::unique_ptr<BaseEffect> effect(kind.make());
         effect->Init();
-        BaseEffect* result = effect.get();
-        live.push_back(std::move(effect));
-        return result;
+        return Add(std::move(effect));
     }
-    return nullptr;
+    return {};
+}
+
+EffectHandle EffectManager::Add(std::unique_ptr<BaseEffect> effect) {
+    std::uint32_t index;
+    if (freeSlots.empty()) {
+        index = static_cast<std::uint32_t>(slots.size());
+        slots.emplace_back();
+    } else {
+        index = freeSlots.back();
+        freeSlots.pop_back();
+    }
+    slots[index].effect = std::move(effect);
+    order.push_back(index);
+    return EffectHandle{index, slots[index].generation};
+}
+
+BaseEffect* EffectManager::Get(EffectHandle handle) const {
+    if (!handle || handle.index >= slots.size()) return nullptr;
+    const Slot& slot = slots[handle.index];
+    if (slot.generation != handle.generation || !slot.effect || slot.effect->dead) return nullptr;
+    return slot.effect.get();
+}
+
+void EffectManager::FreeSlot(std::uint32_t index) {
+    Slot& slot = slots[index];
+    slot.effect.reset();
+    if (++slot.generation == 0) slot.generation = 1;
+    freeSlots.push_back(index);
 }
 
 std::size_t EffectManager::UpdateAll() {
-    std::size_t updated = 0;
-    // std::list keeps the iterator valid while Update appends new effects behind it.
-    for (auto it = live.begin(); it != live.end();) {
-        BaseEffect& effect = **it;
+    std::size_t updated = 0, kept = 0;
+    // Walked by position: an Update may append new effects, which this pass updates too. The live
+    // ones close up behind the walk, so the order stays that of creation.
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const std::uint32_t index = order[i];
+        BaseEffect& effect = *slots[index].effect;
         if (effect.dead) {
             effect.OnRetired();
             effect.ReleaseResources();
-            it = live.erase(it);
+            FreeSlot(index);
             continue;
         }
         effect.Update();
         ++updated;
-        ++it;
+        order[kept++] = index;
     }
+    order.resize(kept);
     return updated;
 }
 
@@ -141,7 +170,7 @@ void EffectManager::DrawAll() {
     device.SetFVF(BaseEffect::kVertexFormat);
     device.SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     if (glow) device.SetRenderTarget(1, glowTarget.surface);
-    for (const auto& effect : live) effect->Draw();
+    for (std::uint32_t index : order) slots[index].effect->Draw();
     if (glow) {
         device.SetRenderTarget(0, graphics.backBuffer);
         UnbindExtraTargets(device);
@@ -153,7 +182,7 @@ void EffectManager::DrawAll() {
 }
 
 void EffectManager::FaceAll(const D3DXMATRIX& cameraRotation) {
-    for (const auto& effect : live) effect->Face(cameraRotation);
+    for (std::uint32_t index : order) slots[index].effect->Face(cameraRotation);
 }
 
 void EffectManager::ClearGlowTarget() {
@@ -215,6 +244,10 @@ void EffectManager::DrawGlow(const std::vector<RECT>& lit) {
 
 void EffectManager::Clear() {
     registry.clear();
-    for (auto& effect : live) effect->ReleaseResources();
-    live.clear();
+    // The slots stay, each a generation on, so no handle given out before names a later effect.
+    for (std::uint32_t index : order) {
+        slots[index].effect->ReleaseResources();
+        FreeSlot(index);
+    }
+    order.clear();
 }

@@ -2,7 +2,6 @@
 #include "effects/light_ball.h"
 
 #include "effects/effect_manager.h"
-#include "map/map_manager.h"
 
 void LightBall::Init() {
     name = "lightball";
@@ -11,7 +10,7 @@ void LightBall::Init() {
 
 void LightBall::Update() {
     params[kRise] += 0.05f;
-    Face(MapManager::Instance().cameraRotation);
+    world = FaceCamera(position) * MatrixTranslation(0, params[kRise], 0);
     FadeInThenShrink(0.975f, 2);
 }
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "effects/effect_manager.h"
-#include "map/map_manager.h"
 #include "render/graphics_device.h"
 #include "render/shader_manager.h"
 
@@ -31,11 +30,7 @@ void MagicCircle::Init() {
 void MagicCircle::Update() {
     angle += 1.0f;
     if (angle > 360.0f) angle = 0.0f;
-    Face(MapManager::Instance().cameraRotation);
-}
-
-void MagicCircle::Face(const D3DXMATRIX& cameraRotation) {
-    world = MatrixRotationZ(angle * kDegToRad) * cameraRotation * position;
+    world = FaceCamera(MatrixRotationZ(angle * kDegToRad), position);
 }
 
 void MagicCircle::Draw() {
@@ -60,4 +55,8 @@ float MagicCircle::NearCameraOpacity() const {
     D3DXVECTOR3 inView;
     D3DXVec3TransformCoord(&inView, &centre, &view);
     return SmoothStep(kGoneDepth * halfWidth, kWholeDepth * halfWidth, inView.z);
+}
+
+void MagicCircle::Face(const D3DXMATRIX& cameraRotation) {
+    world = MatrixRotationZ(angle * kDegToRad) * cameraRotation * position;
 }

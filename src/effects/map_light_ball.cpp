@@ -19,7 +19,8 @@ void MapLightBall::Update() {
     D3DXVECTOR3 local(x, y, z), p;
     D3DXVec3TransformCoord(&p, &local, &owner->racer.orientation);
 
-    BaseEffect* ball = EffectManager::Instance().Create("lightball");
+    EffectManager& effects = EffectManager::Instance();
+    BaseEffect* ball = effects.Get(effects.Create("lightball"));
     if (!ball) return;
     float s = static_cast<float>(Roll(10)) * 0.075f;
     ball->SetBillboardSize(s, s);

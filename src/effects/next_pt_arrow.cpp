@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "effects/arrow.h"
 #include "effects/effect_manager.h"
 #include "map/check_point.h"
 #include "map/course_manager.h"
@@ -19,42 +18,53 @@ constexpr float kHeightAboveOwner = 0.6f;
 void NextPtArrow::Init() {
     name = "nextptarrow";
     EffectManager& manager = EffectManager::Instance();
-    for (Arrow*& arrow : arrows) {
-        if (arrow) arrow->Retire(); // a second Init replaces the arrows instead of orphaning them
-        arrow = static_cast<Arrow*>(manager.Create("arrow"));
+    for (EffectHandle& arrow : arrows) {
+        // a second Init replaces the arrows instead of orphaning them
+        if (BaseEffect* old = manager.Get(arrow)) old->Retire();
+        arrow = manager.Create("arrow");
     }
     cpIndex = 0;
-    lengthOffset = MatrixTranslation(0, 0, arrows[kHead]->halfHeight);
+    if (BaseEffect* head = ArrowAt(kHead)) lengthOffset = MatrixTranslation(0, 0, head->halfHeight);
+}
+
+BaseEffect* NextPtArrow::ArrowAt(int which) const { return EffectManager::Instance().Get(arrows[which]); }
+
+bool NextPtArrow::Arrows(BaseEffect* (&out)[3]) const {
+    for (int i : {kHead, kSmall, kSecond})
+        if (!(out[i] = ArrowAt(i))) return false;
+    return true;
 }
 
 void NextPtArrow::OnRetired() {
-    for (Arrow*& arrow : arrows) {
-        if (arrow) arrow->Retire();
-        arrow = nullptr;
+    for (EffectHandle& arrow : arrows) {
+        if (BaseEffect* shown = EffectManager::Instance().Get(arrow)) shown->Retire();
+        arrow = {};
     }
 }
 
 void NextPtArrow::SetSize(float w, float h) {
     BaseEffect::SetSize(w, h);
-    if (!arrows[kHead]) return;
-    arrows[kHead]->SetSize(w, h);
-    arrows[kSmall]->SetSize(0.5f * w, 0.5f * h);
-    arrows[kSecond]->SetSize(w, h);
-    lengthOffset = MatrixTranslation(0, 0, arrows[kHead]->halfHeight);
+    BaseEffect* shown[3];
+    if (!Arrows(shown)) return;
+    shown[kHead]->SetSize(w, h);
+    shown[kSmall]->SetSize(0.5f * w, 0.5f * h);
+    shown[kSecond]->SetSize(w, h);
+    lengthOffset = MatrixTranslation(0, 0, shown[kHead]->halfHeight);
 }
 
 void NextPtArrow::SetPosition(const D3DXMATRIX& m) {
     BaseEffect::SetPosition(m);
-    if (!arrows[kHead]) return;
-    arrows[kHead]->SetPosition(position);
-    arrows[kSecond]->SetPosition(position * lengthOffset);
-    arrows[kSmall]->SetPosition(position);
+    BaseEffect* shown[3];
+    if (!Arrows(shown)) return;
+    shown[kHead]->SetPosition(position);
+    shown[kSecond]->SetPosition(position * lengthOffset);
+    shown[kSmall]->SetPosition(position);
 }
 
 void NextPtArrow::SetColor(std::int32_t a, std::int32_t r, std::int32_t g, std::int32_t b) {
     BaseEffect::SetColor(a, r, g, b);
-    for (Arrow* arrow : arrows)
-        if (arrow) arrow->SetColor(a, r, g, b);
+    for (int i : {kHead, kSmall, kSecond})
+        if (BaseEffect* arrow = ArrowAt(i)) arrow->SetColor(a, r, g, b);
 }
 
 D3DXMATRIX NextPtArrow::YawToward(const D3DXVECTOR3& target) const {
@@ -64,38 +74,39 @@ D3DXMATRIX NextPtArrow::YawToward(const D3DXVECTOR3& target) const {
     return MatrixRotationY(d.x > 0 ? a * kDegToRad : a * -kDegToRad);
 }
 
-void NextPtArrow::Steer(Arrow* arrow, const D3DXVECTOR3& offset, const D3DXMATRIX* turn) {
-    arrow->SetParam3(kOffset, offset);
-    if (turn) arrow->rotation = *turn;
-    arrow->Update();
-    arrow->StepColorFade();
+void NextPtArrow::Steer(BaseEffect& arrow, const D3DXVECTOR3& offset, const D3DXMATRIX* turn) {
+    arrow.SetParam3(kOffset, offset);
+    if (turn) arrow.rotation = *turn;
+    arrow.Update();
+    arrow.StepColorFade();
 }
 
-void NextPtArrow::FadeArrows(std::int32_t a, std::int32_t step) {
-    for (int i : {kHead, kSecond, kSmall}) arrows[i]->StartColorFade(a, red, green, blue, step);
+void NextPtArrow::FadeArrows(BaseEffect* const (&shown)[3], std::int32_t a, std::int32_t step) {
+    for (int i : {kHead, kSecond, kSmall}) shown[i]->StartColorFade(a, red, green, blue, step);
 }
 
 void NextPtArrow::Update() {
-    if (!owner || !arrows[kHead]) return;
-    if (fading && !arrows[kHead]->fading) { // the fade-out has ended: turn and come back
-        FadeArrows(alpha, kFadeInStep);
+    BaseEffect* shown[3];
+    if (!owner || !Arrows(shown)) return;
+    if (fading && !shown[kHead]->fading) { // the fade-out has ended: turn and come back
+        FadeArrows(shown, alpha, kFadeInStep);
         cpIndex = owner->racer.nextCheckPoint;
         fading = false;
     }
     if (cpIndex != owner->racer.nextCheckPoint) {
         fading = true;
-        FadeArrows(0, kFadeOutStep);
+        FadeArrows(shown, 0, kFadeOutStep);
     }
     D3DXVECTOR3 offset = owner->Position() + D3DXVECTOR3(0, kHeightAboveOwner, 0);
     SetParam3(kOffset, offset);
     if (fading) {
-        for (int i : {kHead, kSecond, kSmall}) Steer(arrows[i], offset, nullptr);
+        for (int i : {kHead, kSecond, kSmall}) Steer(*shown[i], offset, nullptr);
         return;
     }
-    PointAtCheckPoints(offset);
+    PointAtCheckPoints(shown, offset);
 }
 
-void NextPtArrow::PointAtCheckPoints(const D3DXVECTOR3& offset) {
+void NextPtArrow::PointAtCheckPoints(BaseEffect* const (&shown)[3], const D3DXVECTOR3& offset) {
     const auto& points = CourseManager::Instance().checkPoints;
     const std::int32_t count = static_cast<std::int32_t>(points.size());
     // Without a checkpoint to point at the arrows keep their directions.
@@ -104,12 +115,12 @@ void NextPtArrow::PointAtCheckPoints(const D3DXVECTOR3& offset) {
         SetParam3(kTarget, MatrixPosition(points[cpIndex]->world));
         rotation = YawToward(Param3(kTarget));
     }
-    Steer(arrows[kHead], offset, valid ? &rotation : nullptr);
-    Steer(arrows[kSecond], offset, valid ? &rotation : nullptr);
+    Steer(*shown[kHead], offset, valid ? &rotation : nullptr);
+    Steer(*shown[kSecond], offset, valid ? &rotation : nullptr);
     if (valid) {
         std::int32_t after = cpIndex + 1 > count - 1 ? 0 : cpIndex + 1;
         SetParam3(kTarget, MatrixPosition(points[after]->world));
         rotation = YawToward(Param3(kTarget));
     }
-    Steer(arrows[kSmall], offset, valid ? &rotation : nullptr);
+    Steer(*shown[kSmall], offset, valid ? &rotation : nullptr);
 }

@@ -4,8 +4,7 @@
 #include <cstdint>
 
 #include "effects/base_effect.h"
-
-class Arrow;
+#include "effects/effect_handle.h"
 
 class NextPtArrow : public BaseEffect {
 public:
@@ -18,14 +17,19 @@ public:
     void SetColor(std::int32_t a, std::int32_t r, std::int32_t g, std::int32_t b) override;
     void OnRetired() override;
 
+    // One of the arrows (kHead, kSmall, kSecond), or null once it is gone.
+    BaseEffect* ArrowAt(int which) const;
+
     std::int32_t cpIndex = 0;
-    Arrow* arrows[3] = {};
+    EffectHandle arrows[3] = {};
     D3DXMATRIX lengthOffset = MatrixIdentity();
 
 private:
+    // The three arrows, or false when any of them is gone (they are made and retired together).
+    bool Arrows(BaseEffect* (&out)[3]) const;
     D3DXMATRIX YawToward(const D3DXVECTOR3& target) const;
     // Offset, own update and colour fade step of one arrow; rotation only when pointing.
-    void Steer(Arrow* arrow, const D3DXVECTOR3& offset, const D3DXMATRIX* turn);
-    void FadeArrows(std::int32_t a, std::int32_t step);
-    void PointAtCheckPoints(const D3DXVECTOR3& offset);
+    void Steer(BaseEffect& arrow, const D3DXVECTOR3& offset, const D3DXMATRIX* turn);
+    void FadeArrows(BaseEffect* const (&shown)[3], std::int32_t a, std::int32_t step);
+    void PointAtCheckPoints(BaseEffect* const (&shown)[3], const D3DXVECTOR3& offset);
 };

@@ -2,7 +2,6 @@
 #include "effects/start_m_circle.h"
 
 #include "effects/effect_manager.h"
-#include "map/map_manager.h"
 
 void StartMCircle::Init() {
     name = "magiccircle";
@@ -13,7 +12,7 @@ void StartMCircle::Init() {
 void StartMCircle::Update() {
     StepColorFade();
     rotation = rotation * MatrixRotationZ(params[kSpin] * kDegToRad);
-    Face(MapManager::Instance().cameraRotation);
+    world = FaceCamera(rotation, position);
     if (red == 0 && green == 255 && blue == 0) turnedGreen = true;
     params[kSpin] = fading ? baseSpin * 2.5f : baseSpin;
     if (fading && targetAlpha == 0) SetBillboardSize(halfWidth * 1.01f, halfHeight * 1.01f);

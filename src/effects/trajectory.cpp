@@ -36,8 +36,8 @@ void Trajectory::Update() {
     D3DXVECTOR3 local(x, y, z), p;
     D3DXVec3TransformCoord(&p, &local, &owner->racer.orientation);
 
-    BaseEffect* cross = EffectManager::Instance().Create("cross");
-    if (cross) {
+    EffectManager& effects = EffectManager::Instance();
+    if (BaseEffect* cross = effects.Get(effects.Create("cross"))) {
         float s = static_cast<float>(Roll(5) + 1) * 0.3f;
         cross->SetBillboardSize(s, s);
         std::int32_t a = alpha + Roll(100);

@@ -9,21 +9,23 @@ constexpr std::int32_t kColourStep = 5;
 }
 
 void CheckPoint::Init() {
-    effect = EffectManager::Instance().Create("magiccircle");
-    if (!effect) return;
-    effect->SetBillboardSize(radius, radius);
-    effect->SetPosition(world);
+    EffectManager& effects = EffectManager::Instance();
+    effect = effects.Create("magiccircle");
+    BaseEffect* circle = effects.Get(effect);
+    if (!circle) return;
+    circle->SetBillboardSize(radius, radius);
+    circle->SetPosition(world);
     if (number == 0) {
         state = kCurrent;
-        effect->SetColor(255, 255, 0, 0);
+        circle->SetColor(255, 255, 0, 0);
         red = 255, green = 0, blue = 0;
     } else if (number == 1) {
         state = kNext;
-        effect->SetColor(255, 255, 255, 0);
+        circle->SetColor(255, 255, 255, 0);
         red = 255, green = 255, blue = 0;
     } else {
         state = kOther;
-        effect->SetColor(255, 255, 255, 255);
+        circle->SetColor(255, 255, 255, 255);
         red = 255, green = 255, blue = 255;
     }
 }
@@ -41,5 +43,5 @@ void CheckPoint::Update() {
         green = blue;
         if (blue > 255) blue = green = 255, fading = false;
     }
-    if (effect) effect->SetColor(255, red, green, blue);
+    if (BaseEffect* circle = EffectManager::Instance().Get(effect)) circle->SetColor(255, red, green, blue);
 }

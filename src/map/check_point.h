@@ -3,9 +3,8 @@
 
 #include <cstdint>
 
+#include "effects/effect_handle.h"
 #include "map/map_object.h"
-
-class BaseEffect;
 
 class CheckPoint : public NEditer::MapObject {
 public:
@@ -17,7 +16,7 @@ public:
     void Init() override;
     void Update() override;
 
-    BaseEffect* effect = nullptr; // the "magiccircle"; owned by the EffectManager
+    EffectHandle effect; // the "magiccircle"
     std::int32_t state = kOther;
     std::int32_t red = 0, green = 0, blue = 0;
     bool fading = false;

@@ -33,7 +33,8 @@ constexpr float kCircleCheckPointSpin = 15.0f;
 constexpr float kCircleSpeedSpin = 4.0f; // added at full speed to the base spin of 1
 constexpr int kCircleFadeStep = 10;
 
-void StartCircleFade(BaseEffect* circle, float spin, int a, int r, int g, int b) {
+void StartCircleFade(EffectHandle handle, float spin, int a, int r, int g, int b) {
+    BaseEffect* circle = EffectManager::Instance().Get(handle);
     if (!circle) return;
     circle->params[kCircleParamSpin] = spin;
     circle->StartColorFade(a, r, g, b, kCircleFadeStep);
@@ -41,7 +42,7 @@ void StartCircleFade(BaseEffect* circle, float spin, int a, int r, int g, int b)
 
 void ShedSpark(Player& p, const SparkKind& kind, const D3DXMATRIX& rotation) {
     EffectManager& effects = EffectManager::Instance();
-    BaseEffect* spark = effects.Create("broomeffect");
+    BaseEffect* spark = effects.Get(effects.Create("broomeffect"));
     if (!spark) return;
     const float size = static_cast<float>(effects.Random(5)) * kind.sizeFactor;
     spark->SetBillboardSize(size, size);
@@ -69,40 +70,38 @@ void Player::Init() {
 
     EffectManager& effects = EffectManager::Instance();
     if (racer.seat < 0) {
-        for (BaseEffect** effect : {&circle, &arrow}) {
-            if (*effect) {
-                (*effect)->Retire();
-                *effect = nullptr;
-            }
+        for (EffectHandle* held : {&circle, &arrow}) {
+            if (BaseEffect* effect = effects.Get(*held)) effect->Retire();
+            *held = {};
         }
         trail = effects.Create("trajectory");
-        if (trail) {
-            trail->SetBillboardSize(0.15f, 2.0f);
-            trail->SetColor(0, 255, 255, 255);
-            trail->SetPosition(racer.positionMatrix);
-            trail->owner = this;
-            trail->SetBillboardSize(1.2f, 8.0f);
+        if (BaseEffect* shown = effects.Get(trail)) {
+            shown->SetBillboardSize(0.15f, 2.0f);
+            shown->SetColor(0, 255, 255, 255);
+            shown->SetPosition(racer.positionMatrix);
+            shown->owner = this;
+            shown->SetBillboardSize(1.2f, 8.0f);
         }
         return;
     }
 
     arrow = effects.Create("nextptarrow");
-    if (arrow) {
-        arrow->SetSize(0.7f, 1.0f);
-        arrow->SetColor(255, 0, 150, 255);
-        arrow->SetPosition(MatrixTranslation(0.0f, 0.0f, 2.5f));
-        arrow->owner = this;
+    if (BaseEffect* shown = effects.Get(arrow)) {
+        shown->SetSize(0.7f, 1.0f);
+        shown->SetColor(255, 0, 150, 255);
+        shown->SetPosition(MatrixTranslation(0.0f, 0.0f, 2.5f));
+        shown->owner = this;
     }
     circle = effects.Create("pmcircle");
-    if (circle) {
-        circle->SetSize(1.5f, 1.5f);
-        circle->rotation = MatrixRotationY(1.0f * kDegToRad);
-        circle->params[kCircleParamSpin] = 1.0f;
-        circle->SetColor(200, 150, 150, 255);
-        circle->owner = this;
+    if (BaseEffect* shown = effects.Get(circle)) {
+        shown->SetSize(1.5f, 1.5f);
+        shown->rotation = MatrixRotationY(1.0f * kDegToRad);
+        shown->params[kCircleParamSpin] = 1.0f;
+        shown->SetColor(200, 150, 150, 255);
+        shown->owner = this;
     }
-    if (BaseEffect* lights = effects.Create("maplightball")) lights->owner = this;
-    trail = nullptr;
+    if (BaseEffect* lights = effects.Get(effects.Create("maplightball"))) lights->owner = this;
+    trail = {};
 }
 
 void Player::Follow(const race::RacerState& now, const race::RacerFx& fx) {
@@ -150,4 +149,4 @@ void Player::Draw() {
     }
 }
 
-void Player::Release() { trail = nullptr; }
+void Player::Release() { trail = {}; }

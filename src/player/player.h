@@ -5,13 +5,13 @@
 
 #include <memory>
 
+#include "effects/effect_handle.h"
 #include "player/chara_base.h"
 #include "race/race_events.h"
 
 namespace SimpleLib {
 class CMesh;
 }
-class BaseEffect;
 
 class Player : public CharaBase {
 public:
@@ -33,9 +33,9 @@ public:
 
     std::weak_ptr<SimpleLib::CMesh> broom;
     D3DXMATRIX broomOffset = MatrixIdentity();
-    BaseEffect* trail = nullptr;
-    BaseEffect* arrow = nullptr;
-    BaseEffect* circle = nullptr;
+    EffectHandle trail;
+    EffectHandle arrow;
+    EffectHandle circle;
     // The colour the model is drawn towards (rgb) and how far (a); zero leaves it as it is.
     D3DXVECTOR4 tint{0, 0, 0, 0};
 };

@@ -2,6 +2,7 @@
 #include "player/player_manager.h"
 
 #include "effects/base_effect.h"
+#include "effects/effect_manager.h"
 
 namespace {
 
@@ -41,7 +42,8 @@ void PlayerManager::Create(const race::RaceState& race) {
         view->racer = race.racers[i];
         view->Init();
         view->LoadModel(entry.model);
-        if (entry.hasTrailColour && view->trail) view->trail->SetColor(entry.a, entry.r, entry.g, entry.b);
+        BaseEffect* trail = EffectManager::Instance().Get(view->trail);
+        if (entry.hasTrailColour && trail) trail->SetColor(entry.a, entry.r, entry.g, entry.b);
         players.push_back(view);
     }
 }
@@ -52,7 +54,7 @@ void PlayerManager::Dress(const std::vector<std::uint32_t>& colours) {
         const std::uint32_t c = colours[i - 1];
         const int r = static_cast<int>((c >> 16) & 0xFF), g = static_cast<int>((c >> 8) & 0xFF);
         const int b = static_cast<int>(c & 0xFF);
-        if (view.trail) view.trail->SetColor(kTrailAlpha, r, g, b);
+        if (BaseEffect* trail = EffectManager::Instance().Get(view.trail)) trail->SetColor(kTrailAlpha, r, g, b);
         view.tint = D3DXVECTOR4(static_cast<float>(r) / 255.0f, static_cast<float>(g) / 255.0f,
                                 static_cast<float>(b) / 255.0f, kTintShare);
     }

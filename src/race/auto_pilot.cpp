@@ -47,17 +47,13 @@ const D3DXVECTOR3& CheckPointPosition(const RacerStep& step, std::int32_t index)
     return step.course.checkPoints[static_cast<std::size_t>(index)].position;
 }
 
-} // namespace
-
-bool PlanWaypoint(RacerStep& step, const D3DXVECTOR3& target, const D3DXVECTOR3& start, D3DXVECTOR3* point) {
-    RacerState& p = step.racer;
-    const Course& course = step.course;
+// The nearest object that stands between start and target within its radius of the line, or the
+// number of objects when none does.
+std::size_t NearestObstacle(const Course& course, const D3DXVECTOR3& start, const D3DXVECTOR3& target) {
     const D3DXVECTOR3 startToTarget = target - start;
     const D3DXVECTOR3 towardTarget = Normalized(startToTarget);
     const D3DXVECTOR3 towardStart = Normalized(start - target);
     const float length = D3DXVec3Length(&startToTarget);
-
-    // The nearest object that stands between start and target within its radius of the line.
     std::size_t obstacle = course.objects.size();
     float nearest = 0.0f;
     for (std::size_t i = 0; i < course.objects.size(); ++i) {
@@ -78,6 +74,26 @@ bool PlanWaypoint(RacerStep& step, const D3DXVECTOR3& target, const D3DXVECTOR3&
             nearest = distance;
         }
     }
+    return obstacle;
+}
+
+} // namespace
+
+bool WayBlocked(const RacerStep& step, const D3DXVECTOR3& start, const D3DXVECTOR3& target) {
+    const std::size_t obstacle = NearestObstacle(step.course, start, target);
+    if (obstacle == step.course.objects.size()) return false;
+    std::uint32_t face = 0;
+    float hitDistance = 0.0f;
+    return RayTest(step.course.objects[obstacle], step.course.WorldAt(obstacle, step.update), start, target - start,
+                   true, &face, &hitDistance);
+}
+
+bool PlanWaypoint(RacerStep& step, const D3DXVECTOR3& target, const D3DXVECTOR3& start, D3DXVECTOR3* point) {
+    RacerState& p = step.racer;
+    const Course& course = step.course;
+    const D3DXVECTOR3 startToTarget = target - start;
+    const D3DXVECTOR3 towardTarget = Normalized(startToTarget);
+    const std::size_t obstacle = NearestObstacle(course, start, target);
     *point = target;
     if (obstacle == course.objects.size()) return true;
     const D3DXMATRIX obstacleWorld = course.WorldAt(obstacle, step.update);
@@ -163,7 +179,8 @@ void Steer(RacerStep& step) {
     if (p.nextCheckPoint < 0 || p.nextCheckPoint >= count) p.nextCheckPoint = 0;
 
     const D3DXVECTOR3 probe = p.Position() + kUp;
-    const D3DXVECTOR3 checkPoint = CheckPointPosition(step, p.nextCheckPoint);
+    const D3DXVECTOR3& centre = CheckPointPosition(step, p.nextCheckPoint);
+    const D3DXVECTOR3 checkPoint = p.rival.who < 0 ? centre : RivalAim(step, centre);
     D3DXVECTOR3 target;
     p.detouring = !PlanWaypoint(step, checkPoint, probe, &target);
     if (!p.detouring) {

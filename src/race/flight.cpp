@@ -321,7 +321,10 @@ bool AutoPitch(RacerState& p) {
 
 void AutoThrottle(RacerStep& step, bool turned) {
     RacerState& p = step.racer;
-    if (p.throttleInput) {
+    // A rival whose top speed dropped with her pace on a new leg eases off the way coasting would.
+    if (p.rival.who >= 0 && p.throttleInput && p.speed > p.maxSpeed) {
+        p.speed = std::max(p.speed * kCoastFactor, p.maxSpeed);
+    } else if (p.throttleInput) {
         Accelerate(p, turned);
         ReportThrottleSparks(step, static_cast<int>((p.maxSpeed + 0.5f - p.speed) * 10.0f));
     } else {
@@ -335,11 +338,13 @@ void AutoFlightStep(RacerStep& step) {
     RacerState& p = step.racer;
     const float maxPitch = p.speed / p.maxSpeed * kPitchLimitDegrees;
     p.throttleInput = true;
+    if (p.rival.who >= 0) PlanRivalLeg(step);
     Steer(step);
     if (p.startDelay > 0) {
         p.startDelay -= 1;
         p.throttleInput = false;
     }
+    if (p.rival.who >= 0 && RivalLapses(p)) p.throttleInput = false;
     bool turned = AutoYaw(step);
     turned = AutoPitch(p) || turned;
     if (p.frozen) {

@@ -39,6 +39,9 @@ public:
         }
     }
 
+    // 0 <= u < 1 in steps of 2^-24, so every number is exact in a float on every machine.
+    float Unit() { return static_cast<float>(Next() >> 8u) * (1.0f / 16777216.0f); }
+
     std::uint64_t state = 0;
 
 private:

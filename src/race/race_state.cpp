@@ -31,6 +31,11 @@ public:
             bytes.append(raw, sizeof(T));
         }
     }
+    // The rival fields follow only when rivals fly.
+    bool Tail(const char* name, const bool& present) {
+        if (present) (*this)(name, present);
+        return present;
+    }
     void Enter(const char*, std::size_t) {}
     void Leave() {}
     void Fail(const char*) {}
@@ -52,6 +57,14 @@ public:
             std::memcpy(&value, bytes.data() + offset, sizeof(T));
         }
         offset += size;
+    }
+    // Bytes left after the racers open the rivals' tail; it is never written saying "none".
+    bool Tail(const char* name, bool& present) {
+        present = false;
+        if (!error.empty() || offset == bytes.size()) return false;
+        (*this)(name, present);
+        if (error.empty() && !present) Fail(name);
+        return present;
     }
     void Enter(const char*, std::size_t) {}
     void Leave() {}
@@ -77,6 +90,11 @@ public:
         Writer one;
         one(name, value);
         fields.push_back(Field{prefix + name, std::move(one.bytes)});
+    }
+    // Both states list every field, so a race with rivals and one without differ at the flag.
+    bool Tail(const char* name, const bool& present) {
+        (*this)(name, present);
+        return true;
     }
     void Enter(const char* name, std::size_t index) {
         outer = prefix;

@@ -30,6 +30,9 @@ struct RaceState {
     RaceRandom random;
     std::uint8_t racerCount = 0;
     std::array<RacerState, kMostRacers> racers{};
+    // Named rivals fly some of the computer racers. A race without them saves no rival fields, so its
+    // bytes and hash are those of a race from before rivals existed.
+    bool rivalsFly = false;
 
     std::uint32_t ClockMs() const { return clockUpdates * kUpdateMs; }
     // The racer a person in `seat` flies, or -1.
@@ -58,6 +61,12 @@ struct RaceState {
         for (std::size_t i = 0; i < s.racers.size(); ++i) {
             v.Enter("racers", i);
             RacerState::Fields(s.racers[i], v);
+            v.Leave();
+        }
+        if (!v.Tail("rivalsFly", s.rivalsFly)) return;
+        for (std::size_t i = 0; i < s.racers.size(); ++i) {
+            v.Enter("racers", i);
+            RivalFlight::Fields(s.racers[i].rival, v);
             v.Leave();
         }
     }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/math/d3dx_math.h"
+#include "race/rival_flight.h"
 #include "race/waypoint_list.h"
 
 namespace race {
@@ -24,7 +25,7 @@ struct RacerState {
     float pitchRate = 0.0f;
     float yawRate = 0.0f;
 
-    // ---- what the racer is made of (set on the grid, fixed for the race) ----
+    // ---- what the racer is made of (set on the grid; a rival flies each leg at her own pace) ----
     float maxSpeed = 2.2f;
     float turnRateLimit = 0.8f;
     float boostTurnRateLimit = 2.0f;
@@ -60,6 +61,9 @@ struct RacerState {
     std::uint32_t finishUpdate = 0; // race updates from "go" to the finish; 0 while flying
     std::int32_t place = 1;         // on the course now, as the HUD shows it; kept from the finish on
     std::int8_t seat = -1;          // the person flying it (0..3), or -1 for a computer racer
+
+    // ---- a named rival's personality and plan (saved only in races with rivals: see RaceState) ----
+    RivalFlight rival;
 
     D3DXVECTOR3 Position() const { return MatrixPosition(positionMatrix); }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "race/controls.h"
 #include "race/course.h"
@@ -20,6 +21,8 @@ struct RacerStep {
     std::uint32_t update; // the race state's update number, for the moving scenery
     RaceEvents& events;
     RacerFx& fx;
+    // Every racer of the race, this one included, for a rival to see who is close.
+    std::span<const RacerState> field{};
 };
 
 // A person flies: the controls turn into yaw, pitch, throttle and boost.
@@ -37,7 +40,18 @@ bool RayTest(const CourseObject& object, const D3DXMATRIX& world, const D3DXVECT
 // Obstacle check of the segment start→target; true when the way is clear. `point` gets the target
 // itself, or the detour point (which is then also put in front of the waypoints).
 bool PlanWaypoint(RacerStep& step, const D3DXVECTOR3& target, const D3DXVECTOR3& start, D3DXVECTOR3* point);
+// True when scenery the automatic pilot flies round stands in the way from start to target.
+bool WayBlocked(const RacerStep& step, const D3DXVECTOR3& start, const D3DXVECTOR3& target);
 // The automatic pilot: turns the target into the six inputs (and the small direct corrections).
 void Steer(RacerStep& step);
+
+// A named rival on top of the automatic pilot (rival_pilot.cpp). When she turns for a new ring she
+// draws her plan for the leg: its pace, her line and whether she errs on it.
+void PlanRivalLeg(RacerStep& step);
+// The point she flies for instead of the ring's centre: her line, the inside of the turn when she
+// is contesting it with a racer just ahead, or outside it when she runs wide.
+D3DXVECTOR3 RivalAim(RacerStep& step, const D3DXVECTOR3& centre);
+// True while a mistake has her off the throttle.
+bool RivalLapses(RacerState& p);
 
 } // namespace race

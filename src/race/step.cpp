@@ -3,6 +3,7 @@
 #include "race/step.h"
 
 #include "race/racer_step.h"
+#include "race/rivals.h"
 
 namespace race {
 
@@ -24,6 +25,7 @@ void Start(RaceState& state) {
 void Fly(RaceState& state, const Course& course, std::size_t i, const Controls& controls, RaceEvents& events) {
     RacerState& racer = state.racers[i];
     RacerStep step{racer, static_cast<std::int32_t>(i), course, state.update, events, events.fx[i]};
+    step.field = {state.racers.data(), state.racerCount};
     if (racer.autoPilot == 0) {
         HandFlightStep(step, controls);
     } else {
@@ -88,7 +90,11 @@ RaceState NewRace(const Course& course, const Grid& grid, Difficulty level, std:
         racer.seat = grid.seats[i];
         racer.autoPilot = racer.seat < 0 ? 1 : 0;
         racer.orientation = MatrixTranslation(kUnplacedX, kUnplacedY, 0.0f);
-        if (racer.seat < 0) {
+        const std::int8_t rival = grid.rivals[i];
+        if (racer.seat < 0 && IsRival(rival)) {
+            ApplyRival(rival, level, racer, state.random);
+            state.rivalsFly = true;
+        } else if (racer.seat < 0) {
             racer.startDelay = static_cast<std::int32_t>(state.random.Below(kStartDelayRange));
             ApplyDifficulty(level, racer);
         }

@@ -17,14 +17,18 @@
 
 namespace race {
 
-// Who is on the grid, in grid order: each racer's seat (-1 for a computer racer).
+// Who is on the grid, in grid order: each racer's seat (-1 for a computer racer) and, for a computer
+// racer, the named rival flying it (-1: an unnamed computer racer as the game has always had;
+// rivals.h fills these for the races that have rivals).
 struct Grid {
     std::uint8_t racerCount = 5;
     std::int8_t seats[RaceState::kMostRacers] = {0, -1, -1, -1, -1, -1, -1, -1};
+    std::int8_t rivals[RaceState::kMostRacers] = {-1, -1, -1, -1, -1, -1, -1, -1};
 };
 
 // A race on its grid before the countdown: every racer placed, the computer racers tuned for
-// `level`, their start delays drawn from the race's own generator seeded with `seed`.
+// `level` (a rival by her personality), their start delays drawn from the race's own generator
+// seeded with `seed`.
 RaceState NewRace(const Course& course, const Grid& grid, Difficulty level, std::uint64_t seed);
 
 // One update. `controls[i]` is racer i's (missing entries count as nothing pressed).

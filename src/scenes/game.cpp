@@ -97,19 +97,21 @@ void Game::SetUpView() {
 }
 
 void Game::StartCountdown() {
-    startEffect = EffectManager::Instance().Create("starteffect");
-    if (!startEffect) return;
+    EffectManager& effects = EffectManager::Instance();
+    startEffect = effects.Create("starteffect");
+    BaseEffect* marker = effects.Get(startEffect);
+    if (!marker) return;
     // Worked in double so that the shipped grid's marker lands on exactly the same floats.
     const CourseEntry& entry = Course();
     const double turn = entry.heading * kPi / 180.0;
     const float x = static_cast<float>(entry.start.x + std::sin(turn) * kMarkerAhead);
     const float y = static_cast<float>(entry.start.y + kMarkerRise);
     const float z = static_cast<float>(entry.start.z + std::cos(turn) * kMarkerAhead);
-    startEffect->rotation = MatrixRotationY(static_cast<float>(turn));
-    startEffect->SetPosition(MatrixTranslation(x, y, z));
+    marker->rotation = MatrixRotationY(static_cast<float>(turn));
+    marker->SetPosition(MatrixTranslation(x, y, z));
     // a second Init places the circles by the rotation and position just given
-    startEffect->Init();
-    startEffect->fading = true;
+    marker->Init();
+    marker->fading = true;
 }
 
 void Game::Init() {
@@ -496,7 +498,7 @@ void Game::Release() {
     timer.digits.Release();
     CourseManager::Instance().DeleteCheckPoints();
     EffectManager::Instance().Clear();
-    startEffect = nullptr;
+    startEffect = {};
     sky.Release();
     hud.Release();
     ghost.Release();

@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "effects/effect_handle.h"
 #include "platform/math/d3dx_math.h"
 #include "race/course.h"
 #include "race/difficulty.h"
@@ -34,7 +35,6 @@
 #include "scenes/screen_text.h"
 #include "simplelib/mesh.h"
 
-class BaseEffect;
 class Player;
 
 class Game : public SceneBase {
@@ -70,7 +70,7 @@ public:
     std::unique_ptr<Camera> camera;
     SimpleLib::CMesh sky;
     D3DXMATRIX skyScale = MatrixIdentity();
-    BaseEffect* startEffect = nullptr;
+    EffectHandle startEffect;
     RankDisplay hud;
     RaceTimer timer;
     PressEnterSprite pressEnter;

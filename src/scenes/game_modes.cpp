@@ -1,6 +1,7 @@
 // The race scene's modes: the grid and level each mode races, the rivals' looks, the extra HUD,
 // and the championship's points once the person has finished.
 #include <cstdio>
+#include <optional>
 
 #include "player/player_manager.h"
 #include "render/graphics_device.h"
@@ -10,6 +11,16 @@
 namespace {
 constexpr D3DCOLOR kTrialTagColour = 0xFF50F0FF;
 constexpr float kTrialTagTop = 16.0f;
+
+// The kind of race a mode's rivals would fly; none in a time trial, which the person flies alone.
+std::optional<race::RivalKind> RivalKindOf(RaceMode mode) {
+    switch (mode) {
+    case RaceMode::Trial: return std::nullopt;
+    case RaceMode::Championship: return race::RivalKind::Championship;
+    case RaceMode::Race: break;
+    }
+    return race::RivalKind::Race;
+}
 } // namespace
 
 Difficulty Game::RaceLevel() const {
@@ -17,12 +28,17 @@ Difficulty Game::RaceLevel() const {
     return settings->values.difficulty;
 }
 
-// A time trial is the people alone; the other modes fill the grid up to five with computer racers.
+// A time trial is the people alone; the other modes fill the grid up to five with computer racers,
+// the rivals flying them where the mode and level have them.
 race::Grid Game::ModeGrid() const {
     race::Grid grid;
     for (std::size_t seat = 0; seat < seatCount; ++seat) grid.seats[seat] = static_cast<std::int8_t>(seat);
-    if (mode == RaceMode::Trial) grid.racerCount = static_cast<std::uint8_t>(seatCount);
-    return grid;
+    const std::optional<race::RivalKind> kind = RivalKindOf(mode);
+    if (!kind) {
+        grid.racerCount = static_cast<std::uint8_t>(seatCount);
+        return grid;
+    }
+    return race::GridFor(*kind, RaceLevel(), grid);
 }
 
 void Game::SetUpMode(Difficulty level) {
@@ -30,13 +46,13 @@ void Game::SetUpMode(Difficulty level) {
     if (mode == RaceMode::Championship && !session->championship)
         session->championship = NewChampionship(ChampionshipCourses(), level);
     rivals.reset();
-    if (mode == RaceMode::Championship || (mode == RaceMode::Race && level != Difficulty::Normal))
-        rivals = race::RivalsFor(mode == RaceMode::Championship ? race::RivalKind::Championship : race::RivalKind::Race,
-                                 level);
+    if (const std::optional<race::RivalKind> kind = RivalKindOf(mode); kind && race::RivalsFly(*kind, level))
+        rivals = race::RivalsFor(*kind, level);
     labels = RacerLabels(race, rivals);
+    // The model and trail wear the colour the table, the standings and the map give the racer.
     if (rivals) {
         std::vector<std::uint32_t> colours;
-        for (const race::Rival& rival : *rivals) colours.push_back(rival.colour);
+        for (std::size_t i = 1; i < labels.size(); ++i) colours.push_back(labels[i].colour);
         PlayerManager::Instance().Dress(colours);
     }
     showExtras = mode != RaceMode::Race || settings->values.hudExtras;

@@ -35,18 +35,20 @@ gpu::Device* Device() { return GraphicsDevice::Instance().device.get(); }
 // Each checkpoint's circle in the colour it has for the person whose next checkpoint is `next`.
 void ColourCheckPointsFor(std::int32_t next) {
     for (CheckPoint* point : CourseManager::Instance().checkPoints) {
-        if (!point->effect) continue;
+        BaseEffect* circle = EffectManager::Instance().Get(point->effect);
+        if (!circle) continue;
         const std::int32_t* rgb = point->number == next       ? kCurrentRgb
                                   : point->number == next + 1 ? kNextRgb
                                                               : kOtherRgb;
-        point->effect->SetColor(255, rgb[0], rgb[1], rgb[2]);
+        circle->SetColor(255, rgb[0], rgb[1], rgb[2]);
     }
 }
 
 // Back to the colours the checkpoints are fading through for 1P.
 void RestoreCheckPointColours() {
     for (CheckPoint* point : CourseManager::Instance().checkPoints)
-        if (point->effect) point->effect->SetColor(255, point->red, point->green, point->blue);
+        if (BaseEffect* circle = EffectManager::Instance().Get(point->effect))
+            circle->SetColor(255, point->red, point->green, point->blue);
 }
 
 } // namespace

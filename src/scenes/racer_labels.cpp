@@ -33,9 +33,12 @@ std::vector<RacerLabel> GridLabels(std::size_t count, const RivalSet& rivals) {
     return labels;
 }
 
-// Alone, the person is "You" as always; among several, each person's racer carries their label.
+// A racer a rival flies wears her name and colour whatever her place on the grid. Alone, the person
+// is "You" as always; among several, each person's racer carries their label.
 std::vector<RacerLabel> RacerLabels(const race::RaceState& race, const RivalSet& rivals) {
     std::vector<RacerLabel> labels = GridLabels(race.racerCount, rivals);
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        if (const race::Rival* rival = race::RivalOf(race, i)) labels[i] = {rival->name, rival->colour & 0xFFFFFF};
     std::size_t people = 0;
     for (std::size_t i = 0; i < race.racerCount; ++i) people += race.racers[i].seat >= 0 ? 1 : 0;
     if (people < 2) return labels;

@@ -3,7 +3,6 @@
 
 #include <cmath>
 
-#include "effects/arrow.h"
 #include "effects/broom_effect.h"
 #include "effects/cross.h"
 #include "effects/effect_test_util.h"
@@ -21,7 +20,7 @@ namespace {
 using effecttest::EffectTest;
 
 TEST_F(EffectTest, MagicCircleTurnsOnceIn361Frames) {
-    auto* circle = static_cast<MagicCircle*>(manager.Create("magiccircle"));
+    auto* circle = static_cast<MagicCircle*>(New("magiccircle"));
     for (int frame = 1; frame <= 360; ++frame) circle->Update();
     EXPECT_EQ(circle->angle, 360.0f);
     circle->Update();
@@ -40,7 +39,7 @@ TEST_F(EffectTest, MagicCircleFadesAsTheCameraComesWithinItsSize) {
     shader.Load();
     ASSERT_TRUE(shader.effect);
     shader.SetMatrix("mV", MatrixIdentity()); // the camera at the origin, looking along +Z
-    auto* circle = static_cast<MagicCircle*>(manager.Create("magiccircle"));
+    auto* circle = static_cast<MagicCircle*>(New("magiccircle"));
     circle->SetBillboardSize(24, 24);
     circle->SetColor(255, 255, 0, 0);
     auto drawnAlpha = [&](float depth) {
@@ -60,7 +59,7 @@ TEST_F(EffectTest, MagicCircleFadesAsTheCameraComesWithinItsSize) {
 }
 
 TEST_F(EffectTest, PlayerCircleRidesHalfAUnitAboveItsOwner) {
-    auto* circle = static_cast<PlayerMCircle*>(manager.Create("pmcircle"));
+    auto* circle = static_cast<PlayerMCircle*>(New("pmcircle"));
     circle->owner = &owner;
     owner.racer.positionMatrix = MatrixTranslation(4, 5, 6);
     circle->Update();
@@ -77,7 +76,7 @@ TEST_F(EffectTest, PlayerCircleRidesHalfAUnitAboveItsOwner) {
 }
 
 TEST_F(EffectTest, LightBallLives179FramesAndShrinksTo0975Pow128) {
-    BaseEffect* ball = manager.Create("lightball");
+    BaseEffect* ball = New("lightball");
     ball->SetBillboardSize(0.5f, 0.5f);
     ball->SetColor(0, 150, 220, 230);
     for (int n = 1; n <= 51; ++n) ball->Update();
@@ -92,13 +91,14 @@ TEST_F(EffectTest, LightBallLives179FramesAndShrinksTo0975Pow128) {
 }
 
 TEST_F(EffectTest, EmitterScattersBallsAroundAStillOwner) {
-    BaseEffect* emitter = manager.Create("maplightball");
+    BaseEffect* emitter = New("maplightball");
     emitter->owner = &owner;
     owner.racer.orientation = MatrixTranslation(100, 0, 0);
     EffectManager::Instance().SeedRandom(7);
     for (int frame = 0; frame < 300; ++frame) emitter->Update();
-    for (auto& effect : manager.live) {
-        if (effect.get() == emitter) continue;
+    for (std::size_t i = 0; i < manager.LiveCount(); ++i) {
+        const BaseEffect* effect = manager.Live(i);
+        if (effect == emitter) continue;
         D3DXVECTOR3 p = MatrixPosition(effect->position);
         EXPECT_GE(p.x, 50.0f);
         EXPECT_LE(p.x, 149.0f);
@@ -115,7 +115,7 @@ TEST_F(EffectTest, EmitterScattersBallsAroundAStillOwner) {
 }
 
 TEST_F(EffectTest, SparkFadesOutOn52ndUpdate) {
-    BaseEffect* spark = manager.Create("broomeffect");
+    BaseEffect* spark = New("broomeffect");
     spark->owner = &owner;
     spark->SetColor(255, 255, 255, 255);
     spark->SetSpeed(0.5f);
@@ -132,7 +132,7 @@ TEST_F(EffectTest, SparkFadesOutOn52ndUpdate) {
 }
 
 TEST_F(EffectTest, FastOwnersSparksSpeedUp) {
-    BaseEffect* spark = manager.Create("broomeffect");
+    BaseEffect* spark = New("broomeffect");
     spark->owner = &owner;
     owner.racer.speed = owner.racer.maxSpeed;
     spark->SetSpeed(1.0f);
@@ -143,14 +143,14 @@ TEST_F(EffectTest, FastOwnersSparksSpeedUp) {
 
 TEST_F(EffectTest, CrossLivesBetween288And307FramesAndHidesOutsideTheView) {
     for (int a = 0; a < 100; a += 33) {
-        BaseEffect* cross = manager.Create("cross");
+        BaseEffect* cross = New("cross");
         cross->SetBillboardSize(1, 1);
         cross->SetColor(a, 155, 155, 155);
         int lived = UpdatesUntilRetired(cross);
         EXPECT_GE(lived, 288);
         EXPECT_LE(lived, 307);
     }
-    BaseEffect* cross = manager.Create("cross");
+    BaseEffect* cross = New("cross");
     cross->SetBillboardSize(1, 1);
     cross->SetPosition(MatrixTranslation(0, 0, -10));
     MapManager::Instance().planeNormals[2] = D3DXVECTOR3(0, 0, 1);
@@ -165,7 +165,7 @@ TEST_F(EffectTest, CrossLivesBetween288And307FramesAndHidesOutsideTheView) {
 }
 
 TEST_F(EffectTest, TrailEmitterSpawnsEveryThirdFrameAtSpeed) {
-    auto* trail = static_cast<Trajectory*>(manager.Create("trajectory"));
+    auto* trail = static_cast<Trajectory*>(New("trajectory"));
     trail->owner = &owner;
     trail->SetColor(0, 255, 255, 255);
     trail->SetColor(100, 0, 100, 255);
@@ -181,7 +181,7 @@ TEST_F(EffectTest, TrailEmitterSpawnsEveryThirdFrameAtSpeed) {
     trail->Update(); // 1 -> 2
     trail->Update(); // spawns
     ASSERT_EQ(manager.LiveCount(), 2u);
-    BaseEffect* cross = manager.live.back().get();
+    BaseEffect* cross = manager.Live(manager.LiveCount() - 1);
     EXPECT_GE(cross->red, -100);
     EXPECT_LE(cross->red, -1);
     EXPECT_GE(cross->alpha, 0);
@@ -203,7 +203,7 @@ protected:
         MapManager::Instance().LoadMap();
         MapManager::Instance().LoadModels(GraphicsDevice::Instance().device.get());
         CourseManager::Instance().CollectCheckPoints();
-        controller = static_cast<NextPtArrow*>(manager.Create("nextptarrow"));
+        controller = static_cast<NextPtArrow*>(New("nextptarrow"));
         controller->SetSize(0.7f, 1.0f);
         controller->SetColor(255, 0, 150, 255);
         controller->SetPosition(MatrixTranslation(0, 0, 2.5f));
@@ -218,22 +218,22 @@ protected:
 };
 
 TEST_F(ArrowTest, ArrowsPointAtTheNextTwoCheckPoints) {
-    EXPECT_EQ(controller->arrows[NextPtArrow::kSmall]->halfWidth, 0.35f);
-    EXPECT_EQ(MatrixPosition(controller->arrows[NextPtArrow::kSecond]->position), D3DXVECTOR3(0, 0, 3.5f));
+    EXPECT_EQ(controller->ArrowAt(NextPtArrow::kSmall)->halfWidth, 0.35f);
+    EXPECT_EQ(MatrixPosition(controller->ArrowAt(NextPtArrow::kSecond)->position), D3DXVECTOR3(0, 0, 3.5f));
     manager.UpdateAll();
-    EXPECT_NEAR(Yaw(controller->arrows[NextPtArrow::kHead]), 0.0f, 1e-5f);
-    EXPECT_NEAR(Yaw(controller->arrows[NextPtArrow::kSmall]), D3DX_PI / 2, 1e-5f);
+    EXPECT_NEAR(Yaw(controller->ArrowAt(NextPtArrow::kHead)), 0.0f, 1e-5f);
+    EXPECT_NEAR(Yaw(controller->ArrowAt(NextPtArrow::kSmall)), D3DX_PI / 2, 1e-5f);
     owner.racer.nextCheckPoint = 2;
     controller->cpIndex = 2;
     manager.UpdateAll();
-    EXPECT_NEAR(std::fabs(Yaw(controller->arrows[NextPtArrow::kHead])), D3DX_PI, 1e-5f); // straight behind
-    EXPECT_NEAR(Yaw(controller->arrows[NextPtArrow::kSmall]), 0.0f, 1e-5f);              // wraps to checkpoint 0
+    EXPECT_NEAR(std::fabs(Yaw(controller->ArrowAt(NextPtArrow::kHead))), D3DX_PI, 1e-5f); // straight behind
+    EXPECT_NEAR(Yaw(controller->ArrowAt(NextPtArrow::kSmall)), 0.0f, 1e-5f);              // wraps to checkpoint 0
 }
 
 TEST_F(ArrowTest, SwitchFadesOutIn26FramesThenBackIn18) {
     manager.UpdateAll();
     owner.racer.nextCheckPoint = 1;
-    Arrow* head = controller->arrows[NextPtArrow::kHead];
+    BaseEffect* head = controller->ArrowAt(NextPtArrow::kHead);
     int frames = 0;
     do {
         manager.UpdateAll();
@@ -253,7 +253,7 @@ TEST_F(ArrowTest, SwitchFadesOutIn26FramesThenBackIn18) {
     }
     EXPECT_EQ(frames, 18);
     EXPECT_EQ(head->alpha, 255);
-    EXPECT_EQ(controller->arrows[NextPtArrow::kSmall]->vertices[0].color, D3DCOLOR_ARGB(255, 0, 150, 255));
+    EXPECT_EQ(controller->ArrowAt(NextPtArrow::kSmall)->vertices[0].color, D3DCOLOR_ARGB(255, 0, 150, 255));
 }
 
 TEST_F(ArrowTest, RetiredControllerTakesItsArrowsAlong) {

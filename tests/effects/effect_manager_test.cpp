@@ -35,27 +35,27 @@ public:
     std::shared_ptr<gpu::Surface> glowBound;
 };
 
-TEST_F(EffectTest, CreateKnowsExactlyTheTenKeys) {
+TEST_F(EffectTest, CreateKnowsExactlyTheListedKeys) {
     const char* keys[] = {"lightball",   "magiccircle", "broomeffect", "trajectory",  "maplightball",
                           "nextptarrow", "pmcircle",    "arrow",       "starteffect", "cross"};
     for (const char* key : keys) {
         std::size_t before = manager.LiveCount();
-        BaseEffect* effect = manager.Create(key);
+        BaseEffect* effect = New(key);
         ASSERT_NE(effect, nullptr) << key;
         EXPECT_EQ(effect->name, key);
-        EXPECT_EQ(manager.live.back().get(), effect);
+        EXPECT_EQ(manager.Live(manager.LiveCount() - 1), effect);
         // The arrow controller brings its three arrows along, ahead of itself.
         EXPECT_EQ(manager.LiveCount(), before + (std::string(key) == "nextptarrow" ? 4u : 1u));
     }
     std::size_t count = manager.LiveCount();
-    EXPECT_EQ(manager.Create("Arrow"), nullptr);
-    EXPECT_EQ(manager.Create("arrow "), nullptr);
-    EXPECT_EQ(manager.Create(""), nullptr);
+    EXPECT_FALSE(manager.Create("Arrow"));
+    EXPECT_FALSE(manager.Create("arrow "));
+    EXPECT_FALSE(manager.Create(""));
     EXPECT_EQ(manager.LiveCount(), count);
 }
 
 TEST_F(EffectTest, NewEffectHasTheConstructedDefaults) {
-    BaseEffect* e = manager.Create("arrow");
+    BaseEffect* e = New("arrow");
     EXPECT_EQ(typeid(*e), typeid(Arrow));
     EXPECT_EQ(e->vertices[0].color, 0xFFFFFFE1u);
     EXPECT_EQ(e->vertices[2].u, 1.0f);
@@ -71,7 +71,7 @@ TEST_F(EffectTest, NewEffectHasTheConstructedDefaults) {
 }
 
 TEST_F(EffectTest, QuadsLieFlatOrStandUpright) {
-    BaseEffect* e = manager.Create("arrow");
+    BaseEffect* e = New("arrow");
     e->SetSize(2, 3);
     EXPECT_EQ(e->vertices[0].x, -2.0f);
     EXPECT_EQ(e->vertices[0].z, 3.0f);
@@ -88,7 +88,7 @@ TEST_F(EffectTest, QuadsLieFlatOrStandUpright) {
 }
 
 TEST_F(EffectTest, SetColorClampsEachChannelBeforePacking) {
-    BaseEffect* e = manager.Create("arrow");
+    BaseEffect* e = New("arrow");
     e->SetColor(255, 300, 0, 0);
     EXPECT_EQ(e->red, 300);
     EXPECT_EQ(e->vertices[0].color, 0xFFFF0000u);
@@ -104,7 +104,7 @@ TEST_F(EffectTest, SetColorClampsEachChannelBeforePacking) {
 }
 
 TEST_F(EffectTest, ColourFadeEndsOneCallAfterLandingExactly) {
-    BaseEffect* e = manager.Create("arrow");
+    BaseEffect* e = New("arrow");
     e->SetColor(0, 10, 20, 30);
     e->StartColorFade(150, 10, 20, 30, 10);
     for (int call = 1; call <= 15; ++call) {
@@ -128,8 +128,8 @@ TEST_F(EffectTest, ColourFadeEndsOneCallAfterLandingExactly) {
 
 TEST_F(EffectTest, RetiredEffectIsDeletedByTheNextWalkInListOrder) {
     std::vector<int> log;
-    for (int id = 0; id < 3; ++id) manager.live.push_back(std::make_unique<Probe>(&log, id));
-    BaseEffect* middle = std::next(manager.live.begin())->get();
+    for (int id = 0; id < 3; ++id) manager.Add(std::make_unique<Probe>(&log, id));
+    BaseEffect* middle = manager.Live(1);
     EXPECT_EQ(manager.UpdateAll(), 3u);
     middle->Retire();
     EXPECT_FALSE(middle->visible);
@@ -140,19 +140,39 @@ TEST_F(EffectTest, RetiredEffectIsDeletedByTheNextWalkInListOrder) {
 }
 
 TEST_F(EffectTest, EffectCreatedDuringTheWalkIsUpdatedInTheSamePass) {
-    BaseEffect* emitter = manager.Create("maplightball");
+    BaseEffect* emitter = New("maplightball");
     emitter->owner = &owner;
     EXPECT_EQ(manager.UpdateAll(), 2u);
     ASSERT_EQ(manager.LiveCount(), 2u);
-    BaseEffect* ball = manager.live.back().get();
+    BaseEffect* ball = manager.Live(1);
     EXPECT_EQ(typeid(*ball), typeid(LightBall));
     EXPECT_EQ(ball->alpha, 5); // spawned at alpha 0 and already stepped once
 }
 
+// A holder keeps a handle: once its effect retires, is deleted or cleared, or its slot serves a
+// newer effect, the handle finds nothing.
+TEST_F(EffectTest, AHandleFindsItsEffectOnlyWhileItLives) {
+    const EffectHandle first = manager.Create("cross");
+    BaseEffect* cross = manager.Get(first);
+    ASSERT_NE(cross, nullptr);
+    cross->Retire();
+    EXPECT_EQ(manager.Get(first), nullptr) << "retired, not yet deleted";
+    manager.UpdateAll();
+    EXPECT_EQ(manager.Get(first), nullptr);
+    const EffectHandle second = manager.Create("cross");
+    EXPECT_EQ(second.index, first.index) << "the freed slot serves again";
+    EXPECT_EQ(manager.Get(first), nullptr);
+    EXPECT_NE(manager.Get(second), nullptr);
+    manager.Clear();
+    EXPECT_EQ(manager.Get(second), nullptr);
+    EXPECT_EQ(manager.Get(EffectHandle{}), nullptr);
+    EXPECT_EQ(manager.Get(EffectHandle{99, 1}), nullptr);
+}
+
 TEST_F(EffectTest, ClearDeletesEverythingAndDropsTheTextures) {
-    manager.Create("nextptarrow");
-    manager.Create("starteffect");
-    manager.live.front()->Retire();
+    New("nextptarrow");
+    New("starteffect");
+    manager.Live(0)->Retire();
     manager.Clear();
     EXPECT_EQ(manager.LiveCount(), 0u);
     EXPECT_TRUE(manager.registry.empty());
@@ -184,7 +204,7 @@ TEST_F(EffectTest, MissingEffectFolderShowsTheErrorBoxAndGoesOn) {
     platform::message_box::SetObserver(nullptr);
     EXPECT_EQ(boxes, (std::vector<std::string>{"msg|Effect:Error"}));
     EXPECT_TRUE(manager.registry.empty());
-    BaseEffect* e = manager.Create("cross");
+    BaseEffect* e = New("cross");
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(e->texture, nullptr);
     manager.UpdateAll();
@@ -192,7 +212,7 @@ TEST_F(EffectTest, MissingEffectFolderShowsTheErrorBoxAndGoesOn) {
 }
 
 TEST_F(EffectTest, DrawAllLeavesTheDeviceStatesAsFound) {
-    manager.Create("magiccircle")->SetBillboardSize(1, 1);
+    New("magiccircle")->SetBillboardSize(1, 1);
     manager.UpdateAll();
     gpu::Device& device = *GraphicsDevice::Instance().device;
     manager.DrawAll();
@@ -207,7 +227,7 @@ TEST_F(EffectTest, DrawAllLeavesTheDeviceStatesAsFound) {
 TEST_F(EffectTest, GraphicsLevelsPickTheGlowTargetOrNone) {
     auto probe = std::make_unique<GlowProbe>();
     GlowProbe* raw = probe.get();
-    manager.live.push_back(std::move(probe));
+    manager.Add(std::move(probe));
     struct Case {
         GraphicsQuality quality;
         D3DFORMAT format;
@@ -229,7 +249,7 @@ TEST_F(EffectTest, GraphicsLevelsPickTheGlowTargetOrNone) {
 TEST_F(EffectTest, APictureThrownAwayDrawsNoEffect) {
     auto probe = std::make_unique<GlowProbe>();
     GlowProbe* raw = probe.get();
-    manager.live.push_back(std::move(probe));
+    manager.Add(std::move(probe));
     gpu::Device& device = *GraphicsDevice::Instance().device;
     device.DiscardDraws(true);
     manager.DrawAll();

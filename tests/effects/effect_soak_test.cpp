@@ -15,22 +15,22 @@ using effecttest::EffectTest;
 TEST_F(EffectTest, TenThousandFramesKeepTheLiveCountFlat) {
     EffectManager::Instance().SeedRandom(1);
     effecttest::TestOwner racers[5];
-    BaseEffect* arrow = manager.Create("nextptarrow");
+    BaseEffect* arrow = New("nextptarrow");
     arrow->owner = &racers[0];
-    BaseEffect* circle = manager.Create("pmcircle");
+    BaseEffect* circle = New("pmcircle");
     circle->owner = &racers[0];
     circle->params[BaseEffect::kSpin] = 1.0f;
-    manager.Create("maplightball")->owner = &racers[0];
+    New("maplightball")->owner = &racers[0];
     for (int i = 1; i < 5; ++i) {
-        BaseEffect* trail = manager.Create("trajectory");
+        BaseEffect* trail = New("trajectory");
         trail->owner = &racers[i];
         trail->SetColor(100, 0, 100, 255);
     }
-    auto* marker = manager.Create("starteffect");
+    auto* marker = New("starteffect");
     marker->Init();
     marker->fading = true;
     for (int i = 0; i < 12; ++i) {
-        BaseEffect* gate = manager.Create("magiccircle");
+        BaseEffect* gate = New("magiccircle");
         gate->SetBillboardSize(20, 20);
         gate->SetPosition(MatrixTranslation(i * 100.0f, 50, 0));
     }
@@ -48,7 +48,7 @@ TEST_F(EffectTest, TenThousandFramesKeepTheLiveCountFlat) {
             racers[i].racer.broomTail = MatrixPosition(racers[i].racer.positionMatrix);
             racers[i].racer.nextCheckPoint = (frame / 700) % 12;
         }
-        BaseEffect* spark = manager.Create("broomeffect");
+        BaseEffect* spark = New("broomeffect");
         spark->owner = &racers[0];
         spark->SetColor(255, 255, 255, 255);
         spark->SetSpeed(0.5f);
@@ -60,8 +60,8 @@ TEST_F(EffectTest, TenThousandFramesKeepTheLiveCountFlat) {
         }
         if (frame % 2000 == 0) std::printf("frame %d: %zu live effects\n", frame, manager.LiveCount());
     }
-    for (auto& effect : manager.live)
-        if (effect->name == "cross") (effect->visible ? crossesSeen : crossesHidden) += 1;
+    for (std::size_t i = 0; i < manager.LiveCount(); ++i)
+        if (manager.Live(i)->name == "cross") (manager.Live(i)->visible ? crossesSeen : crossesHidden) += 1;
     std::printf("live effects after frame 1000: %zu..%zu; crosses seen %zu, hidden %zu\n", lowest, highest, crossesSeen,
                 crossesHidden);
     // 179 balls, about 52 sparks, about 400 crosses, 21 long-lived effects.

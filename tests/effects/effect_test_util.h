@@ -71,6 +71,8 @@ protected:
             MapManager::Instance().planePoints[i] = D3DXVECTOR3(0, 0, -1e6f);
         }
     }
+    // A new effect of the kind, as the manager keeps it.
+    BaseEffect* New(const char* kind) { return manager.Get(manager.Create(kind)); }
     // Updates until the effect retires; returns the number of updates it lived.
     int UpdatesUntilRetired(BaseEffect* effect, int limit = 100000) {
         for (int n = 1; n <= limit; ++n) {

@@ -20,7 +20,7 @@ protected:
         SoundManager::ResetInstance();
         SoundManager::Instance().Init();
         SoundManager::Instance().TakePlayedNames();
-        marker = static_cast<StartEffect*>(manager.Create("starteffect"));
+        marker = static_cast<StartEffect*>(New("starteffect"));
     }
     void TearDown() override {
         SoundManager::Instance().Release();

@@ -38,14 +38,15 @@ protected:
         course.SetCurrentCheckPoint(current);
         for (CheckPoint* point : course.checkPoints) point->Update();
     }
+    static const BaseEffect* Circle(const CheckPoint* point) { return EffectManager::Instance().Get(point->effect); }
     static void ExpectColour(const CheckPoint* point, int r, int g, int b) {
         EXPECT_EQ(point->red, r);
         EXPECT_EQ(point->green, g);
         EXPECT_EQ(point->blue, b);
-        EXPECT_EQ(point->effect->red, r);
-        EXPECT_EQ(point->effect->green, g);
-        EXPECT_EQ(point->effect->blue, b);
-        EXPECT_EQ(point->effect->alpha, 255);
+        EXPECT_EQ(Circle(point)->red, r);
+        EXPECT_EQ(Circle(point)->green, g);
+        EXPECT_EQ(Circle(point)->blue, b);
+        EXPECT_EQ(Circle(point)->alpha, 255);
     }
 
     maptest::TempGameDir dir;
@@ -91,12 +92,12 @@ TEST_F(CourseTest, ColoursAtStartAndCircleSizedByRadius) {
     for (CheckPoint* point : course.checkPoints) {
         EXPECT_FALSE(point->fading);
         EXPECT_FLOAT_EQ(point->radius, 9.0f); // model reaches 3, scaled by 3
-        EXPECT_FLOAT_EQ(point->effect->halfWidth, point->radius);
-        EXPECT_FLOAT_EQ(point->effect->halfHeight, point->radius);
-        EXPECT_EQ(point->effect->name, "magiccircle");
+        EXPECT_FLOAT_EQ(Circle(point)->halfWidth, point->radius);
+        EXPECT_FLOAT_EQ(Circle(point)->halfHeight, point->radius);
+        EXPECT_EQ(Circle(point)->name, "magiccircle");
     }
-    EXPECT_EQ(MatrixPosition(course.checkPoints[2]->effect->position), D3DXVECTOR3(0, 0, 20));
-    EXPECT_EQ(course.checkPoints[0]->effect->vertices[0].color, 0xFFFF0000u);
+    EXPECT_EQ(MatrixPosition(Circle(course.checkPoints[2])->position), D3DXVECTOR3(0, 0, 20));
+    EXPECT_EQ(Circle(course.checkPoints[0])->vertices[0].color, 0xFFFF0000u);
 }
 
 TEST_F(CourseTest, MovingOnFadesEveryChangedStateIn52Frames) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "effects/base_effect.h"
+#include "effects/effect_manager.h"
 #include "player/player_manager.h"
 #include "scenes/camera.h"
 #include "support/race_fixture.h"
@@ -25,22 +26,23 @@ TEST_F(Views, FiveRacersWithThePersonsRacerFirst) {
     ASSERT_EQ(manager.players.size(), 5u);
     EXPECT_EQ(manager.OfSeat(0), manager.players[0].get());
 
+    const EffectManager& effects = EffectManager::Instance();
     const Player& person = *manager.players[0];
-    ASSERT_NE(person.arrow, nullptr);
-    ASSERT_NE(person.circle, nullptr);
-    EXPECT_EQ(person.trail, nullptr);
-    EXPECT_EQ(person.circle->params[9], 1.0f);
-    EXPECT_EQ(person.arrow->owner, &person);
+    ASSERT_NE(effects.Get(person.arrow), nullptr);
+    ASSERT_NE(effects.Get(person.circle), nullptr);
+    EXPECT_FALSE(person.trail);
+    EXPECT_EQ(effects.Get(person.circle)->params[9], 1.0f);
+    EXPECT_EQ(effects.Get(person.arrow)->owner, &person);
 
     for (std::size_t i = 1; i < 5; ++i) {
         const Player& rival = *manager.players[i];
-        EXPECT_EQ(rival.arrow, nullptr);
-        EXPECT_EQ(rival.circle, nullptr);
-        ASSERT_NE(rival.trail, nullptr);
-        EXPECT_EQ(rival.trail->owner, &rival);
+        EXPECT_FALSE(rival.arrow);
+        EXPECT_FALSE(rival.circle);
+        ASSERT_NE(effects.Get(rival.trail), nullptr);
+        EXPECT_EQ(effects.Get(rival.trail)->owner, &rival);
     }
     // the trail stores each colour channel 100 below the one given: (100, 0, 100, 255) for racer 2
-    const BaseEffect& trail = *manager.players[1]->trail;
+    const BaseEffect& trail = *effects.Get(manager.players[1]->trail);
     EXPECT_EQ(trail.alpha, 0);
     EXPECT_EQ(trail.red, -100);
     EXPECT_EQ(trail.green, 0);
@@ -57,7 +59,7 @@ TEST_F(Views, CircleSpinsWithSpeedTurnsYellowWhenBoostingAndRedAfterACheckPoint)
     race::RacerState& racer = race.AddRacer(0, {0.0f, 50.0f, 0.0f}, 0.0f);
     PlayerManager& manager = PlayerManager::Instance();
     manager.Create(race.state);
-    const BaseEffect* circle = manager.players[0]->circle;
+    const BaseEffect* circle = EffectManager::Instance().Get(manager.players[0]->circle);
     ASSERT_NE(circle, nullptr);
     auto update = [&](const race::Controls& controls) { manager.Follow(race.state, race.Step(1, controls)); };
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "contest.h"
 #include "map/course_builder.h"
 #include "map/course_list.h"
 #include "map/course_manager.h"
@@ -28,13 +29,22 @@ struct Options {
     int minDetours = 0;
     bool noTouch = false;
     std::int64_t frameLimit = kDefaultFrameLimit;
+    bool contest = false;
+    bool races = false;
+    ContestOptions contestOptions;
 };
 
 const char* kUsage =
     "usage: coursecheck [--game DIR] [--seeds A-B|A,B,...] [--min-detours N] [--no-touch] [--frames N] COURSE...\n"
+    "       coursecheck --contest [--kind championship|race|unnamed] [--levels easy,normal,hard] [--races]\n"
+    "                         [--seeds ...] COURSE...\n"
     "  Races each COURSE (id or name from data/Map/courses.ini; `all` for every one) once per seed.\n"
     "  Fails when a racer does not finish, goes 600 updates without passing a checkpoint, flies with\n"
-    "  collision off, detours fewer than N times (--min-detours) or touches scenery (--no-touch).\n";
+    "  collision off, detours fewer than N times (--min-detours) or touches scenery (--no-touch).\n"
+    "  --contest: races each level with the player's racer on the automatic pilot against the rivals\n"
+    "  of a championship race or a single race (or the unnamed racers at every level) and prints the\n"
+    "  place changes, finishing against launch order, the pilot's places and the best rival's lead\n"
+    "  (--races: every race's places and laps too); fails when a target is missed.\n";
 
 bool ParseSeeds(const std::string& text, std::vector<unsigned>* seeds) {
     seeds->clear();
@@ -58,6 +68,30 @@ bool ParseSeeds(const std::string& text, std::vector<unsigned>* seeds) {
     return !seeds->empty();
 }
 
+bool ParseField(const std::string& word, ContestField* field) {
+    if (word == "championship") *field = ContestField::Championship;
+    else if (word == "race") *field = ContestField::Race;
+    else if (word == "unnamed") *field = ContestField::Unnamed;
+    else return false;
+    return true;
+}
+
+bool ParseLevels(const std::string& text, std::vector<Difficulty>* levels) {
+    levels->clear();
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = text.find(',', start);
+        Difficulty level = Difficulty::Normal;
+        if (!ParseDifficulty(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start),
+                             &level))
+            return false;
+        levels->push_back(level);
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return true;
+}
+
 bool ParseOptions(int argc, char** argv, Options* options) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -74,6 +108,14 @@ bool ParseOptions(int argc, char** argv, Options* options) {
             options->frameLimit = std::atoll(argv[++i]);
         } else if (arg == "--no-touch") {
             options->noTouch = true;
+        } else if (arg == "--contest") {
+            options->contest = true;
+        } else if (arg == "--races") {
+            options->races = true;
+        } else if (arg == "--kind" && hasValue) {
+            if (!ParseField(argv[++i], &options->contestOptions.field)) return false;
+        } else if (arg == "--levels" && hasValue) {
+            if (!ParseLevels(argv[++i], &options->contestOptions.levels)) return false;
         } else if (!arg.empty() && arg[0] != '-') {
             options->courses.push_back(arg);
         } else {
@@ -139,6 +181,23 @@ int Report(const std::string& course, unsigned seed, const std::vector<RacerRepo
     return failures;
 }
 
+// The contest and ladder tables over every course; exit 1 when a target is missed.
+int Contest(CourseList& list, const std::vector<std::string>& ids, Options& options) {
+    options.contestOptions.seeds = options.seeds;
+    options.contestOptions.frameLimit = options.frameLimit;
+    std::vector<ContestRow> rows;
+    for (const std::string& id : ids) {
+        list.Select(id);
+        const race::Course course = LoadCourse();
+        if (course.checkPoints.empty()) {
+            std::fprintf(stderr, "coursecheck: %s has no checkpoints\n", id.c_str());
+            return 1;
+        }
+        for (ContestRow& row : RunContest(course, id, options.contestOptions)) rows.push_back(std::move(row));
+    }
+    return PrintContest(rows, options.contestOptions.field, options.races) == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -160,6 +219,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    if (options.contest) return Contest(list, ids, options);
     int failures = 0;
     std::printf("%-10s %4s  %-6s %8s %5s %5s %7s %5s %7s %6s %8s  %s\n", "course", "seed", "racer", "lap", "place",
                 "stuck", "detours", "near", "touches", "ground", "coll-off", "result");

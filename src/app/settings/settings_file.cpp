@@ -304,3 +304,11 @@ bool SaveSettingsChanges(const std::string& path, const Settings& before, const 
         if (write[i]) text = platform::ini::SetValue(text, now[i].section, now[i].key, now[i].value);
     return platform::fs::WriteFileAtomically(path, text, error);
 }
+
+bool LockSettingsFile(const std::string& path, platform::fs::FolderLock* lock, std::chrono::milliseconds wait,
+                      std::string* error) {
+    if (path.empty()) return *error = "no settings file", false;
+    const std::filesystem::path file = platform::fs::FileBehindLinks(path);
+    if (file.has_parent_path() && !platform::fs::MakeFolders(file.parent_path().string(), error)) return false;
+    return lock->Acquire(file.string() + ".lock", wait, error) == platform::fs::FolderLock::Result::Taken;
+}

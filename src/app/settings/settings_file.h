@@ -6,13 +6,16 @@
 // exists but cannot be read whole (no access, a line that is not an entry, a newer version) is never
 // overwritten. Saving changes only the lines of the settings that changed: comments, unknown
 // entries, blank lines and the file's permissions stay. Writing goes to a temporary file beside the
-// file (beside its target, for a symbolic link), which is flushed, synced and renamed over it.
+// file (beside its target, for a symbolic link), which is flushed, synced and renamed over it, while
+// the game holds the lock beside it that other games take to save the same file.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "app/settings/settings.h"
+#include "platform/fs/folder_lock.h"
 
 struct LoadedSettings {
     Settings settings;
@@ -43,3 +46,9 @@ std::vector<SettingLine> SettingLines(const Settings& settings);
 // but not changed since `before`: given by a flag). Nothing changed: nothing written. False with the
 // reason, the file untouched, when it cannot be read whole or written.
 bool SaveSettingsChanges(const std::string& path, const Settings& before, const Settings& after, std::string* error);
+// The lock games sharing a settings file hold around saving it, so that one game's save never
+// drops what another wrote between its read and its write: "FILE.lock" beside the file the path
+// names (links followed), made with its folder when missing. False with the reason when another
+// game held it for the whole `wait` or it cannot be made.
+bool LockSettingsFile(const std::string& path, platform::fs::FolderLock* lock, std::chrono::milliseconds wait,
+                      std::string* error);

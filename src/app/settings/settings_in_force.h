@@ -14,6 +14,8 @@ struct SettingsInForce {
 
     // Writes to the file the settings that changed since `before` (the values when the options
     // screen opened), and only those: a value a flag set stays out of the file unless the player
-    // changed it. False with a line for stderr when nothing could be written.
+    // changed it. The read, compare and write happen under the file's lock (LockSettingsFile); when
+    // another game keeps it, the change lasts for this run only. False with a line for stderr when
+    // nothing could be written.
     bool SaveChanges(const Settings& before, std::string* message) const;
 };

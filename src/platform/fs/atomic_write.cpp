@@ -65,6 +65,8 @@ void SyncFolder(const std::filesystem::path& folder) {
 }
 } // namespace
 
+std::string FileBehindLinks(const std::string& path) { return FollowLinks(path).string(); }
+
 bool WriteFileAtomically(const std::string& linkOrPath, const std::string& text, std::string* error) {
     const std::filesystem::path target = FollowLinks(linkOrPath);
     const std::string path = target.string();

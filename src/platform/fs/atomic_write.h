@@ -16,6 +16,9 @@
 namespace platform::fs {
 // False with "PATH: reason" in `error`.
 bool WriteFileAtomically(const std::string& path, const std::string& text, std::string* error);
+// The file WriteFileAtomically writes for `path`: symbolic links followed (a dangling one to where
+// it points; past a few dozen, a loop, the path as it is).
+std::string FileBehindLinks(const std::string& path);
 // Removes the temporary files WriteFileAtomically left for `path` that are this process's own or
 // were last written more than `age` ago; another writer's fresh file may still be about to be
 // renamed into place. Returns how many went.

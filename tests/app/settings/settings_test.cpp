@@ -8,6 +8,7 @@
 
 #include "app/automation/automation.h"
 #include "app/settings/settings_file.h"
+#include "app/settings/settings_in_force.h"
 #include "support/game_test_support.h"
 #include "scenes/title.h"
 
@@ -146,6 +147,28 @@ TEST(SettingsFile, SavingChangesOnlyTheChangedLinesThroughALinkAndKeepsTheMode) 
     EXPECT_EQ(created.find("graphics"), std::string::npos) << created;
     EXPECT_EQ(ParseSettings(created, "new").settings.music, 70);
     EXPECT_TRUE(ParseSettings(created, "new").messages.empty()) << created;
+}
+
+// Two games share the file: while another holds its lock, a change lasts for this run only and the
+// file stays as that game left it; once the lock is free the change is saved.
+TEST(SettingsFile, AChangeWaitsForAnotherGamesSaveAndIsKeptForTheRunWhenItNeverEnds) {
+    ScratchFolder folder("settings_lock");
+    std::ofstream("settings.ini") << "version = 1\n[audio]\nmusic = 40\n";
+    platform::fs::FolderLock other;
+    std::string error;
+    ASSERT_EQ(other.Acquire("settings.ini.lock", std::chrono::milliseconds(0), &error),
+              platform::fs::FolderLock::Result::Taken)
+        << error;
+    SettingsInForce inForce;
+    inForce.path = "settings.ini";
+    inForce.values.music = 70;
+    std::string message;
+    EXPECT_FALSE(inForce.SaveChanges(Settings{}, &message));
+    EXPECT_EQ(message, "changes kept for this run only: settings.ini.lock is held by another game");
+    EXPECT_EQ(ReadAll("settings.ini"), "version = 1\n[audio]\nmusic = 40\n");
+    other.Release();
+    ASSERT_TRUE(inForce.SaveChanges(Settings{}, &message)) << message;
+    EXPECT_EQ(ParseSettings(ReadAll("settings.ini"), "s").settings.music, 70);
 }
 
 TEST(KeyBindings, RebindingSwapsWithTheActionThatHeldTheKey) {
