@@ -22,7 +22,7 @@ constexpr float kFarPlane = 2000.0f;
 constexpr D3DCOLOR kClearColour = 0xFF0000FF;
 constexpr D3DCOLOR kReconnectColour = 0xFFFF8060;
 constexpr D3DCOLOR kBorderColour = 0xFF101018;
-constexpr float kQuarterClockScale = 0.7f, kQuarterClockRight = 160.0f, kQuarterClockTop = 8.0f;
+constexpr float kQuarterClockWidth = 218.0f, kClockTop = 10.0f;
 // A view's HUD is laid out on a screen 720 high, drawn at the view's height.
 constexpr float kHudHeight = 720.0f;
 // Checkpoint colours (RGB) for a view's person: the one to reach, the one after it, the others.
@@ -270,17 +270,11 @@ void Game::DrawSpareQuarter(const RECT& area) {
 
 // What belongs to nobody's view: the clock where the views meet, and the pause or controls screen.
 void Game::DrawSharedHud() {
-    // Two views: where 1P's clock always is, at the top right of the upper view, which keeps that
-    // corner free. Quarters: smaller, at the top right of the upper right quarter, clear of its place.
-    if (seatCount == 2) {
-        timer.DrawRacing();
-    } else {
-        const D3DXMATRIX kept = timer.scaling, keptAt = timer.translation;
-        timer.scaling = kept * MatrixScaling(kQuarterClockScale, kQuarterClockScale, 1.0f);
-        timer.translation = MatrixTranslation(ScreenWidth() - kQuarterClockRight, kQuarterClockTop, 0.0f);
-        timer.DrawRacing();
-        timer.scaling = kept;
-        timer.translation = keptAt;
-    }
+    // The top right of the upper (right) view, a corner no view uses: where 1P's clock always is,
+    // and with quarters a little further right, clear of that quarter's place.
+    const D3DXMATRIX kept = timer.translation;
+    if (seatCount > 2) timer.translation = MatrixTranslation(ScreenWidth() - kQuarterClockWidth, kClockTop, 0.0f);
+    timer.DrawRacing();
+    timer.translation = kept;
     DrawOverlays();
 }

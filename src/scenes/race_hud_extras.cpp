@@ -106,12 +106,21 @@ void RaceHudExtras::DrawDot(const D3DXVECTOR3& at, float size, D3DCOLOR colour) 
     sprite->Draw(dot.texture.get(), &one, nullptr, nullptr, colour);
 }
 
+void RaceHudExtras::MakeDot() {
+    if (dotTried) return;
+    dotTried = true;
+    if (dot.Create(1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED)) dot.FillWhite();
+}
+
+void RaceHudExtras::DrawMapOnly(const race::RaceState& race, std::int32_t person,
+                                const std::vector<RacerLabel>& labels) {
+    MakeDot();
+    if (person >= 0 && !checkPoints.empty()) DrawMap(race, person, labels, std::nullopt);
+}
+
 void RaceHudExtras::Draw(const race::RaceState& race, std::int32_t person, const std::vector<RacerLabel>& labels,
                          const std::optional<D3DXVECTOR3>& ghost) {
-    if (!dotTried) {
-        dotTried = true;
-        if (dot.Create(1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED)) dot.FillWhite();
-    }
+    MakeDot();
     if (person < 0 || checkPoints.empty()) return;
     DrawMap(race, person, labels, ghost);
     DrawTexts(race, person, labels);
