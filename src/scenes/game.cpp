@@ -27,6 +27,7 @@
 #include "scenes/hud_glyphs.h"
 #include "race/step.h"
 #include "records/course_key.h"
+#include "scenes/racer_labels.h"
 #include "sound/sound_manager.h"
 
 namespace {
@@ -152,6 +153,8 @@ void Game::Init() {
     course = BuildCourse(map, CourseManager::Instance(), Course());
     const std::uint64_t seed = online ? onlineSeed : seeds ? seeds->Next() : 1;
     mode = online ? RaceMode::Race : session->mode;
+    // Online, one person per machine.
+    seatCount = online ? 1 : People().Count();
     const Difficulty level = online ? onlineLevel : RaceLevel();
     race = race::NewRace(course, online ? onlineGrid : ModeGrid(), level, seed);
     if (online) online->Race(course, race);
@@ -164,8 +167,11 @@ void Game::Init() {
         camera->Place(*person);
         map.cameraRotation = camera->Rotation();
     }
+    CreateOtherCameras();
+    // Records and ghosts are one person's: a shared screen races without them, and so does an
+    // online race.
     if (online) records.LoadOnline();
-    else records.Load(records::RecordClass(mode, level), settings->values.ghost);
+    else if (!Shared()) records.Load(records::RecordClass(mode, level), settings->values.ghost);
     ghost.Begin(records.TakeGhost());
     board.Init();
     StartCountdown();
@@ -185,11 +191,13 @@ void Game::Init() {
 // ---- Update -------------------------------------------------------------------------------------
 
 bool Game::AskReturnToTitle() {
-    if (!Seat().Pressed(VK_ESCAPE)) return false;
-    // The race stands still while the question is open.
+    const std::optional<std::size_t> asker = AnyonePressed(VK_ESCAPE);
+    if (!asker) return false;
+    // The race stands still while the question is open; on a shared screen it names who asked.
     Halt();
-    const int answer = MessageBoxA(window, platform::text::Translate(kReturnQuestion), kCaption,
-                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    std::string question = platform::text::Translate(kReturnQuestion);
+    if (Shared()) question = PersonLabel(*asker) + ": " + question;
+    const int answer = MessageBoxA(window, question.c_str(), kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     Resume();
     return answer == IDYES;
 }
@@ -207,11 +215,12 @@ bool Game::UpdatePause() {
         return Halted();
     }
     if (Seat().Pressed(VK_F1)) {
-        controls.Open(settings->values.keys);
+        controls.Open(settings->values.keys, settings->values.keys2);
         Halt();
         return true;
     }
-    if (Seat().Pressed('P')) {
+    // Anyone's pause holds the race for everyone, and anyone's lets it go on.
+    if (AnyonePressed('P')) {
         paused = !paused;
         if (paused) Halt();
         else Resume();
@@ -231,6 +240,7 @@ bool Game::StepRace() {
     ShowEvents(events);
     PlayerManager::Instance().Follow(race, events);
     FollowWithCamera();
+    FollowWithOtherCameras();
     for (CheckPoint* checkPoint : CourseManager::Instance().checkPoints) checkPoint->Update();
     EffectManager::Instance().UpdateAll();
     if (const race::RacerState* person = PersonRacer()) {
@@ -244,12 +254,7 @@ bool Game::StepRace() {
 
 race::RaceEvents Game::StepHere() {
     std::array<race::Controls, race::RaceState::kMostRacers> steering{};
-    if (const std::int32_t person = Person(); person >= 0) {
-        race::Controls& mine = steering[static_cast<std::size_t>(person)];
-        mine = Seat().Read();
-        // A time trial is flown by hand: the automatic pilot stays off.
-        if (mode == RaceMode::Trial) mine.togglePilot = false;
-    }
+    ReadSeats(steering);
     const std::span<const race::Controls> given(steering.data(), race.racerCount);
     if (syncTest) syncTest->Before(race, given);
     const race::RaceEvents events = race::Step(race, course, given);
@@ -272,7 +277,10 @@ void Game::ShowEvents(const race::RaceEvents& events) {
             if (event.byHand) sounds.Play(0, "get");
             break;
         case race::EventKind::BoostStart: sounds.Play(1, "fly"); break;
-        case race::EventKind::BoostStop: sounds.Stop("fly"); break;
+        case race::EventKind::BoostStop:
+            // One loop for everyone's boost: it stops when nobody boosts any more.
+            if (!Shared() || !AnyPersonBoosting()) sounds.Stop("fly");
+            break;
         case race::EventKind::Finish: break;
         }
     }
@@ -299,9 +307,9 @@ void Game::FinishRace() {
     timer.alpha = 0;
     SoundManager::Instance().Play(0, "clear");
     // Space on the result screen races again; a throttle held over the line is not that press.
-    Seat().ForgetHeld(VK_SPACE);
+    for (std::size_t seat = 0; seat < seatCount; ++seat) People().At(seat).ForgetHeld(VK_SPACE);
     const race::RacerState* person = PersonRacer();
-    records.Finish(results, person ? person->place : 1);
+    if (!Shared()) records.Finish(results, person ? person->place : 1);
     if (mode == RaceMode::Championship) ScoreChampionshipRace();
 }
 
@@ -313,7 +321,8 @@ void Game::FollowRace() {
     const bool personWasFlying = !results.KeyboardFinished();
     results.Observe(race, Person());
     extras.Observe(race);
-    if (Player* view = PersonView(); view && personWasFlying)
+    ObserveOtherSplits();
+    if (Player* view = PersonView(); view && personWasFlying && !Shared())
         records.Capture(*view, static_cast<float>(worldSteps), view->racer.autoPilot != 0);
     ghost.ShowUpdate(results.Updates() - 1);
 }
@@ -335,15 +344,14 @@ std::int32_t Game::Update() {
         return kTitleScene;
     }
 
-    const race::RacerState* person = PersonRacer();
-    if (person && person->finished && !cleared) FinishRace();
-    if (cleared && Seat().Pressed(VK_RETURN)) {
+    if (PeopleFinished() && !cleared) FinishRace();
+    if (cleared && AnyonePressed(VK_RETURN)) {
         StopMusic();
         return mode == RaceMode::Championship ? kStandingsScene : kTitleScene;
     }
     // A championship race counts once: it is not raced again.
     // An online race is raced once too: the others have gone on.
-    if (cleared && mode != RaceMode::Championship && !online && Seat().Pressed(VK_SPACE)) {
+    if (cleared && mode != RaceMode::Championship && !online && AnyonePressed(VK_SPACE)) {
         SoundManager::Instance().Play(0, "push");
         return SceneBase::kAgain;
     }
@@ -405,6 +413,7 @@ bool Game::AskTitleForStalledRace() {
 void Game::Render() {
     gpu::Device* device = Device();
     if (!device) return;
+    if (Shared()) return RenderViews();
     device->BeginPhase("clear");
     SceneTarget& scene = ShaderManager::Instance().scene;
     scene.Begin();
@@ -427,7 +436,7 @@ void Game::Render() {
         if (mode != RaceMode::Trial) hud.DrawRacing();
         if (const race::RacerState* person = PersonRacer())
             indicators.Draw(person->autoPilot != 0, person->pitchSign != kFirstPitchSign);
-        DrawModeHud();
+        DrawModeHud(Person());
         DrawOverlays();
     }
     DrawRaceText();
@@ -445,7 +454,7 @@ void Game::DrawOverlays() {
 std::int32_t Game::NextDimAlpha(std::int32_t alpha) { return std::min(alpha + kDimStep, kDimMost); }
 
 void Game::DrawSky() {
-    const race::RacerState* person = PersonRacer();
+    const race::RacerState* person = viewRacer >= 0 ? &race.racers[static_cast<std::size_t>(viewRacer)] : PersonRacer();
     if (!person) return;
     // the sky sphere stays centred on the player wherever it flies
     const D3DXVECTOR3 centre = MatrixPosition(person->orientation);
@@ -477,6 +486,7 @@ void Game::DrawRaceText() {
     summary.nothingSaved = records.NothingSaved();
     summary.labels = labels;
     summary.pointsWon = pointsWon;
+    if (Shared()) summary.note = "Split-screen: records and ghosts stay single-player";
     board.DrawResult(summary, timer.alpha);
 }
 

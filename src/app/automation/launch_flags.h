@@ -15,6 +15,8 @@
 inline constexpr std::uint64_t kMostSyncTestDepth = 64;
 // The port an online race is hosted on unless --host or --join names another.
 inline constexpr std::uint16_t kDefaultNetPort = 47031;
+// The most people at one screen.
+inline constexpr std::uint64_t kMostPlayers = 4;
 
 struct ScreenshotRequest {
     std::uint64_t frame = 0;
@@ -44,8 +46,9 @@ struct LaunchFlags {
     // only: the settings file keeps its own value unless the player changes it in the options.
     std::optional<Difficulty> difficulty;
     std::optional<bool> ghost;
-    std::optional<RaceMode> mode;     // unset: the game's own race, as the title starts
-    std::optional<Language> language; // unset: the settings' choice, else auto
+    std::optional<RaceMode> mode;         // unset: the game's own race, as the title starts
+    std::optional<Language> language;     // unset: the settings' choice, else auto
+    std::optional<std::uint32_t> players; // unset: 1P alone; else seats joined from the start
     std::vector<ScreenshotRequest> screenshots;
     // Online: host on a port, or join HOST:PORT; the name the others see; the host's number of
     // machines to wait for; updates between reading a control and racing it.
