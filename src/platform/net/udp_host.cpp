@@ -24,7 +24,7 @@ bool StartEnet(std::string* error) {
 }
 
 // A datagram older than this (by the send times it carries) is dropped unread.
-constexpr enet_uint16 kStaleMs = 2000;
+constexpr enet_uint16 kStaleMs = 3000;
 
 // The age in ms of a 16-bit send time against a newer 16-bit clock (wrapping every 65.5 s).
 enet_uint16 Age(enet_uint16 now, enet_uint16 then) { return static_cast<enet_uint16>(now - then); }
@@ -59,7 +59,7 @@ std::size_t CommandSize(unsigned command) {
 class Replays {
 public:
     bool Drop(const ENetAddress& from, const enet_uint8* data, std::size_t size, enet_uint32 nowMs, bool checksum) {
-        return Stale(from, data, size, nowMs, checksum) || Seen(from, data, size);
+        return Stale(data, size, nowMs, checksum) || Seen(from, data, size);
     }
 
 private:
@@ -80,31 +80,16 @@ private:
         return false;
     }
 
-    // True when the datagram took seconds longer on its way than the quickest from its sender (its
-    // send time is on the sender's clock: what counts is how far this clock is ahead of it), or it
-    // acknowledges something this end sent seconds ago. The times are 16 bits of milliseconds, so
-    // only a window either side of the expected one is believed: a replay over 32 s old would look
-    // newer than everything, and must not become the measure. In the first seconds of a sender
-    // (when its first datagrams may have waited in the socket while this end was busy starting)
-    // any quicker one becomes the measure; no replay is old enough to look quicker then.
-    bool Stale(const ENetAddress& from, const enet_uint8* data, std::size_t size, enet_uint32 nowMs, bool checksum) {
+    // True when the datagram acknowledges something this end sent seconds ago (the time is this
+    // end's own, 16 bits of milliseconds). Only acknowledgements are judged: a datagram's own send
+    // time is the sender's clock, and this end's pauses (starting, a busy machine) would make every
+    // datagram queued meanwhile look late. A dropped acknowledgement of a real message costs a resend.
+    bool Stale(const enet_uint8* data, std::size_t size, enet_uint32 nowMs, bool checksum) {
         const auto now = static_cast<enet_uint16>(nowMs);
         if (size < 2) return false;
         const enet_uint16 peerId = Read16(data);
         if (peerId & ENET_PROTOCOL_HEADER_FLAG_COMPRESSED) return false;
-        std::size_t at = 2;
-        if (peerId & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) {
-            if (size < 4) return false;
-            const enet_uint16 ahead = Age(now, Read16(data + 2)); // this clock minus the sender's
-            if (quickest.size() > kMostSenders) quickest.clear();
-            const std::uint64_t sender = (std::uint64_t{from.host} << 16) | from.port;
-            auto [it, first] = quickest.emplace(sender, Sender{ahead, nowMs});
-            const enet_uint16 slower = Age(ahead, it->second.ahead);
-            const bool learning = nowMs - it->second.sinceMs < kLearningMs;
-            if (!first && slower > kStaleMs && (learning ? slower < 0x8000 : slower <= 0x10000 - kStaleMs)) return true;
-            if (slower > 0x8000) it->second.ahead = ahead; // quicker than any before
-            at = 4;
-        }
+        std::size_t at = (peerId & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) ? 4 : 2;
         if (checksum) at += sizeof(enet_uint32);
         while (at + sizeof(ENetProtocolCommandHeader) <= size) {
             const unsigned command = data[at] & ENET_PROTOCOL_COMMAND_MASK;
@@ -131,15 +116,8 @@ private:
 
     // Minutes of datagrams from five machines; what is older than that may be heard again.
     static constexpr std::size_t kKept = 1 << 16;
-    static constexpr std::size_t kMostSenders = 64;
     std::unordered_set<std::uint64_t> known;
     std::deque<std::uint64_t> order;
-    static constexpr enet_uint32 kLearningMs = 10000;
-    struct Sender {
-        enet_uint16 ahead;   // this clock minus the sender's, at the least
-        enet_uint32 sinceMs; // first heard
-    };
-    std::map<std::uint64_t, Sender> quickest;
 };
 
 // ENet's intercept callback has no user pointer: each host's replays, by host.

@@ -152,9 +152,9 @@ TEST(UdpHost, DatagramsReplayedFromTheStartChangeNothing) {
     const std::uint32_t peer = heard[0].peer;
     client.Send(0, Channel::Reliable, "hello");
     for (int i = 0; i < 5; ++i) server.Send(peer, Channel::Reliable, "welcome");
-    Exchange(server, client, recorder, 1000);
+    Exchange(server, client, recorder, 300);
     recorder.losing = false;
-    Exchange(server, client, recorder, 1500); // what is played again now is over two seconds old
+    Exchange(server, client, recorder, 3200); // what is played again now is over three seconds old
 
     for (int i = 0; i < 4; ++i) {
         recorder.Replay();
