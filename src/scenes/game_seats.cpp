@@ -163,6 +163,7 @@ void Game::RenderViews() {
         DrawViewWorld(seat, ViewArea(seat, seatCount, targetWidth, targetHeight));
     // Back to 1P's view for what the next update reads (the culling and the billboards).
     EffectManager::Instance().viewArea.reset();
+    EffectManager::Instance().viewSeat.reset();
     RestoreCheckPointColours();
     if (camera) {
         MapManager::Instance().cameraRotation = camera->Rotation();
@@ -218,6 +219,7 @@ void Game::DrawViewWorld(std::size_t seat, const RECT& area) {
     EffectManager& effects = EffectManager::Instance();
     effects.FaceAll(view->Rotation());
     effects.viewArea = area;
+    effects.viewSeat = static_cast<std::int32_t>(seat);
     device->SetViewport(area);
     viewRacer = racer;
     DrawWorld();
