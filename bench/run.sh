@@ -5,7 +5,8 @@
 # (bench/supertuxkart.sh), and ends with one report block that gathers the figures of this one run.
 # Usage: bench/run.sh [BUILD]
 #   env: TIMEDEMO_FRAMES (4200: the headless race), TIMEDEMO_GL_FRAMES (same: the OpenGL race at full),
-#        TIMEDEMO_LEVEL_FRAMES (1200: the OpenGL runs at fast and low), BENCH_MIN_TIME (0.2),
+#        TIMEDEMO_LEVEL_FRAMES (1200: the OpenGL runs at fast and low, and the split-screen runs:
+#        two people at full, four at fast), BENCH_MIN_TIME (0.2),
 #        TIMEDEMO_SKIP_GL=1, TIMEDEMO_SKIP_MICRO=1, BENCH_MICRO_LOG=FILE (micro-benchmarks to FILE only),
 #        BENCH_SKIP_STK=1, STK, STK_PROFILE_SECONDS (30: SuperTuxKart's race),
 #        BENCH_SKIP_CONTEST=1 (the rivals' contest and ladder tables, bench/contest.sh)
@@ -100,6 +101,8 @@ report() {
     row full "OpenGL full, $gl_frames frames"
     row fast "OpenGL fast, $level_frames frames"
     row low "OpenGL low, $level_frames frames"
+    row full2p "2 people full, $level_frames fr."
+    row fast4p "4 people fast, $level_frames fr."
     [ -f "$results/headless.wall" ] && echo "headless race as a whole process:$(sed 's/^ *wall//' "$results/headless.wall")"
     local launch="headless $(stat headless launch_to_title_ms) ms"
     [ -f "$results/full.stats" ] && launch="$launch, OpenGL $(stat full launch_to_title_ms) ms"
@@ -107,7 +110,8 @@ report() {
     local whole="headless $(cut -d' ' -f1 "$results/title_headless.time") s"
     [ -f "$results/title_gl.time" ] && whole="$whole, OpenGL $(cut -d' ' -f1 "$results/title_gl.time") s"
     echo "  the whole process with --frames 1 (exec, loader, the title frame, exit): $whole"
-    for level in full fast low; do
+    split_report
+    for level in full fast low full2p fast4p; do
         [ -f "$results/$level.stats" ] || continue
         echo "Phases at $level (ms per timed frame, one drawn frame in eight):$(grep '^phase_ms' "$results/$level.stats" | sed 's/^phase_ms//')"
     done
@@ -127,6 +131,16 @@ report() {
     [ -n "${TIMEDEMO_SKIP_GL:-}" ] && echo "(OpenGL runs skipped: TIMEDEMO_SKIP_GL)"
     echo "(rendered/s: pictures per second of the main loop, title included; race/s: of the race scene alone)"
     echo "========================================================================="
+}
+
+# Split-screen against one person at full, from the same run: race pictures per second and memory.
+split_report() {
+    [ -f "$results/full2p.stats" ] && [ -f "$results/full.stats" ] || return 0
+    local one; one=$(stat full race_fps)
+    awk -v one="$one" -v two="$(stat full2p race_fps)" -v four="$(stat fast4p race_fps)" \
+        -v rss="$(stat fast4p peak_rss_mb)" 'BEGIN {
+        printf "split-screen: 2 people at full %s race/s = %.2fx one at full (aim 0.6x or more); 4 at fast %s = %.2fx (aim 0.5x or more); peak RSS with 4: %s MB (aim 170 or less)\n",
+               two, two / one, four, four / one, rss }'
 }
 
 # SuperTuxKart at its lowest settings on the same server, after our runs: its own frames/s of the race.
@@ -178,6 +192,12 @@ if [ -z "${TIMEDEMO_SKIP_GL:-}" ]; then
             timedemo "$level" "OpenGL $level, 1280x720 on $DISPLAY (${level_frames} frames)" "$level_frames" \
                 ./orlenda --windowed --graphics "$level"
         done
+        input=$root/bench/timedemo/split.input timedemo full2p \
+            "OpenGL full, 2 people, 1280x720 on $DISPLAY (${level_frames} frames)" "$level_frames" \
+            ./orlenda --windowed --graphics full --players 2
+        input=$root/bench/timedemo/split.input timedemo fast4p \
+            "OpenGL fast, 4 people, 1280x720 on $DISPLAY (${level_frames} frames)" "$level_frames" \
+            ./orlenda --windowed --graphics fast --players 4
         timedemo title_gl "OpenGL launch to the title (1 frame)" 1 ./orlenda --windowed
         stk_timedemo
     else

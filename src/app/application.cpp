@@ -59,7 +59,7 @@ bool Application::Create(void* moduleInstance) {
     quitRequested = false;
     stopped = false;
     SceneManager::Instance().window = window;
-    SceneManager::Instance().seat = &seat;
+    SceneManager::Instance().lineup = &lineup;
     SceneManager::Instance().seeds = &seeds;
     SceneManager::Instance().checks = &checks;
     SceneManager::Instance().session = &session;
@@ -189,7 +189,7 @@ bool Application::RunFrame(bool shown) {
     ++frameNumber;
     if (observer) observer->FrameStarting(frameNumber);
     platform::pad::Poll();
-    seat.Poll();
+    lineup.Poll();
     SoundManager::Instance().Service();
     SceneManager& scenes = SceneManager::Instance();
     scenes.Update();
@@ -236,7 +236,7 @@ void Application::Shutdown() {
     mainWindow.Destroy();
     window = nullptr;
     SceneManager::Instance().window = nullptr;
-    SceneManager::Instance().seat = nullptr;
+    SceneManager::Instance().lineup = nullptr;
     SceneManager::Instance().seeds = nullptr;
     SceneManager::Instance().checks = nullptr;
     SceneManager::Instance().session = nullptr;

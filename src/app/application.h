@@ -7,7 +7,7 @@
 
 #include "app/settings/settings_in_force.h"
 #include "platform/window/window.h"
-#include "race/seat.h"
+#include "race/lineup.h"
 #include "scenes/scene_base.h"
 
 class FrameObserver;
@@ -45,8 +45,8 @@ public:
     LaunchOptions options;
     // The settings in force (the file's, then the flags'), handed to every scene.
     SettingsInForce settings;
-    // The person at the keyboard and pad, and the seeds of the run's races (--seed, else the clock).
-    race::Seat seat;
+    // The people at the keyboard and pads, and the seeds of the run's races (--seed, else the clock).
+    race::Lineup lineup;
     RaceSeeds seeds;
     RaceChecks checks;
     RaceSession session;

@@ -71,7 +71,7 @@ void PrintHelp(const SettingsInForce& settings) {
     std::fputs(LaunchFlagsUsage().c_str(), stdout);
     const std::string& path = settings.path;
     std::printf("\nkeys (%s):\n%s", path.empty() ? "no settings file" : path.c_str(),
-                ControlsText(settings.values.keys).c_str());
+                ControlsText(settings.values.keys, settings.values.keys2).c_str());
 }
 
 // Where saves go. Automated runs (scripted, headless or on the fixed clock) leave a player's saves

@@ -24,14 +24,14 @@ void SceneManager::ChangeScene(std::int32_t id) {
     scene = factory ? factory(id) : nullptr;
     if (!scene) return;
     scene->window = window;
-    scene->seat = seat;
+    scene->lineup = lineup;
     scene->seeds = seeds;
     scene->checks = checks;
     if (session) scene->session = session;
     if (settings) scene->settings = settings;
     // Before Init: the race's warm-up already reads the keys, and a press that began on the screen
     // before does nothing until it is let go.
-    if (seat) seat->ForgetHeld();
+    if (lineup) lineup->ForgetHeld();
     scene->Init();
 }
 

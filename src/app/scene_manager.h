@@ -14,7 +14,7 @@ public:
     static void ResetInstance();
 
     // Deletes the current scene, builds the one of `id` (kTitleScene, kGameScene), hands it the
-    // window, the settings, the seat and the race seeds and runs its Init. Any other id leaves no scene.
+    // window, the settings, the lineup and the race seeds and runs its Init. Any other id leaves no scene.
     void ChangeScene(std::int32_t id);
     // The per-frame step: updates the scene unless a fade runs, and starts or completes a change.
     void Update();
@@ -27,7 +27,7 @@ public:
     std::int32_t nextSceneId = kTitleScene;
     void* window = nullptr;              // the owner of the scenes' message boxes
     SettingsInForce* settings = nullptr; // the shell's, handed to every scene; null: each keeps its own
-    race::Seat* seat = nullptr;
+    race::Lineup* lineup = nullptr;
     RaceSeeds* seeds = nullptr;
     RaceChecks* checks = nullptr;
     RaceSession* session = nullptr; // the shell's; null: each scene keeps its own

@@ -38,6 +38,9 @@ public:
     virtual void Init() = 0;
     virtual void Draw();
     virtual void Update() {}
+    // Camera-facing kinds turn their quad to a camera turned by `cameraRotation` (each view of a
+    // shared screen has its own); the others keep theirs.
+    virtual void Face(const D3DXMATRIX&) {}
     // A flat quad in the X-Z plane.
     virtual void SetSize(float w, float h);
     // Keeps only the translation row of m.

@@ -41,3 +41,5 @@ void BroomEffect::Update() {
         Retire();
     }
 }
+
+void BroomEffect::Face(const D3DXMATRIX& cameraRotation) { world = cameraRotation * position; }

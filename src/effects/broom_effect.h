@@ -7,6 +7,7 @@ class BroomEffect : public BaseEffect {
 public:
     void Init() override;
     void Update() override;
+    void Face(const D3DXMATRIX& cameraRotation) override;
     // A backward velocity of length v with a random sideways and vertical spread.
     void SetSpeed(float v) override;
 };

@@ -18,3 +18,10 @@ void Cross::Update() {
     visible = !map.OutsideFrustum(MatrixPosition(world), halfWidth);
     FadeInThenShrink(0.995f, 1);
 }
+
+// Each view hides the crosses outside its own frustum.
+void Cross::Face(const D3DXMATRIX& cameraRotation) {
+    if (dead) return;
+    world = cameraRotation * position * MatrixTranslation(0, params[kRise], 0);
+    visible = !MapManager::Instance().OutsideFrustum(MatrixPosition(world), halfWidth);
+}

@@ -165,6 +165,8 @@ void EffectManager::DrawAll() {
     if (glow) CreateGlowTarget();
     if (glow) ClearGlowTarget();
     if (glow) BeginGlowRegion();
+    // Clearing the glow bound another target, which took the view's area with it.
+    if (viewArea) device.SetViewport(*viewArea);
     device.SetFVF(BaseEffect::kVertexFormat);
     device.SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     if (glow) device.SetRenderTarget(1, glowTarget.surface);
@@ -177,6 +179,10 @@ void EffectManager::DrawAll() {
         DrawGlow(glowWritten_);
     }
     device.SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+}
+
+void EffectManager::FaceAll(const D3DXMATRIX& cameraRotation) {
+    for (std::uint32_t index : order) slots[index].effect->Face(cameraRotation);
 }
 
 void EffectManager::ClearGlowTarget() {
@@ -200,6 +206,16 @@ void EffectManager::BeginGlowRegion() {
     }
     D3DXMatrixMultiply(&viewProjection, &view, &projection);
     const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
+    if (viewArea) {
+        // The view's clip space squeezed into its area of the screen's, where its pixels land.
+        const float width = static_cast<float>(pp.BackBufferWidth), height = static_cast<float>(pp.BackBufferHeight);
+        const RECT& a = *viewArea;
+        const float sx = static_cast<float>(a.right - a.left) / width,
+                    sy = static_cast<float>(a.bottom - a.top) / height;
+        const float ox = static_cast<float>(a.left + a.right) / width - 1.0f;
+        const float oy = 1.0f - static_cast<float>(a.top + a.bottom) / height;
+        viewProjection = viewProjection * MatrixScaling(sx, sy, 1.0f) * MatrixTranslation(ox, oy, 0.0f);
+    }
     glowRegion.Begin(viewProjection, static_cast<int>(pp.BackBufferWidth), static_cast<int>(pp.BackBufferHeight));
 }
 

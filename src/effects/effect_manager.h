@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -50,6 +51,11 @@ public:
     // are updated in the same pass. Returns the number updated.
     std::size_t UpdateAll();
     void DrawAll();
+    // A shared screen: the effects of one view are drawn into `viewArea` (pixels of the back buffer)
+    // and its glow gathered there; unset, the whole screen.
+    std::optional<RECT> viewArea;
+    // Every camera-facing effect turns to face a view's camera (turned by `cameraRotation`).
+    void FaceAll(const D3DXMATRIX& cameraRotation);
     // Drops the textures and deletes every effect (the game scene's end).
     void Clear();
 

@@ -13,3 +13,7 @@ void LightBall::Update() {
     world = FaceCamera(position) * MatrixTranslation(0, params[kRise], 0);
     FadeInThenShrink(0.975f, 2);
 }
+
+void LightBall::Face(const D3DXMATRIX& cameraRotation) {
+    world = cameraRotation * position * MatrixTranslation(0, params[kRise], 0);
+}

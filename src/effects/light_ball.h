@@ -7,4 +7,5 @@ class LightBall : public BaseEffect {
 public:
     void Init() override;
     void Update() override;
+    void Face(const D3DXMATRIX& cameraRotation) override;
 };

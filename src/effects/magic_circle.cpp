@@ -56,3 +56,7 @@ float MagicCircle::NearCameraOpacity() const {
     D3DXVec3TransformCoord(&inView, &centre, &view);
     return SmoothStep(kGoneDepth * halfWidth, kWholeDepth * halfWidth, inView.z);
 }
+
+void MagicCircle::Face(const D3DXMATRIX& cameraRotation) {
+    world = MatrixRotationZ(angle * kDegToRad) * cameraRotation * position;
+}

@@ -7,6 +7,7 @@ class MagicCircle : public BaseEffect {
 public:
     void Init() override;
     void Update() override;
+    void Face(const D3DXMATRIX& cameraRotation) override;
     void Draw() override;
 
     float angle = 0.0f; // degrees

@@ -17,3 +17,5 @@ void StartMCircle::Update() {
     params[kSpin] = fading ? baseSpin * 2.5f : baseSpin;
     if (fading && targetAlpha == 0) SetBillboardSize(halfWidth * 1.01f, halfHeight * 1.01f);
 }
+
+void StartMCircle::Face(const D3DXMATRIX& cameraRotation) { world = rotation * cameraRotation * position; }

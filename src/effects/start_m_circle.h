@@ -7,6 +7,7 @@ class StartMCircle : public BaseEffect {
 public:
     void Init() override;
     void Update() override;
+    void Face(const D3DXMATRIX& cameraRotation) override;
 
     bool turnedGreen = false; // kept across Init
     float baseSpin = 0.0f;    // degrees per frame outside colour fades

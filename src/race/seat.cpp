@@ -10,15 +10,23 @@ constexpr int kKeyC = 0x43; // the automatic pilot
 constexpr int kKeyR = 0x52; // swap the nose keys
 } // namespace
 
-Seat::Seat() {
-    for (int key = 0; key < static_cast<int>(kKeys); ++key) seen[key] = platform::input::KeyPresses(key);
+Seat::Seat(const platform::input::Source& keys) : source(keys) { TakeCounts(); }
+
+void Seat::Listen(const platform::input::Source& keys) {
+    if (keys == source) return;
+    source = keys;
+    TakeCounts();
 }
 
-bool Seat::Held(int virtualKey) { return platform::input::KeyAmount(virtualKey) > 0.0f; }
+void Seat::TakeCounts() {
+    for (int key = 0; key < static_cast<int>(kKeys); ++key) seen[key] = platform::input::KeyPresses(source, key);
+}
+
+bool Seat::Held(int virtualKey) const { return platform::input::KeyAmount(source, virtualKey) > 0.0f; }
 
 void Seat::Poll() {
     for (int key = 0; key < static_cast<int>(kKeys); ++key) {
-        const std::uint32_t now = platform::input::KeyPresses(key);
+        const std::uint32_t now = platform::input::KeyPresses(source, key);
         freshLevel[key] = freshQuestion[key] = now != seen[key];
         seen[key] = now;
     }
@@ -45,12 +53,11 @@ bool Seat::Level(int virtualKey) {
 }
 
 Controls Seat::Read() {
-    using platform::input::KeyAmount;
     Controls c;
     c.throttle = Level(VK_SPACE);
     c.boost = Level(VK_SHIFT);
     // A stick gives its deflection; a key, or a tap already let go, gives all of it.
-    auto amount = [](int key) { return Held(key) ? KeyAmount(key) : 1.0f; };
+    auto amount = [this](int key) { return Held(key) ? platform::input::KeyAmount(source, key) : 1.0f; };
     const bool right = Level(VK_RIGHT), left = Level(VK_LEFT);
     if (right) c.turn = amount(VK_RIGHT);
     else if (left) c.turn = -amount(VK_LEFT);

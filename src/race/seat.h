@@ -9,14 +9,19 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/window/input.h"
 #include "race/controls.h"
 
 namespace race {
 
 class Seat {
 public:
-    // Presses made before the seat existed are not its presses.
-    Seat();
+    // Presses made before the seat existed are not its presses. Without a source: the lone
+    // player's, keyboard set 1 and every pad.
+    explicit Seat(const platform::input::Source& keys = {});
+    // From now on the seat listens to other keys; presses made before are not its presses.
+    void Listen(const platform::input::Source& keys);
+    const platform::input::Source& Keys() const { return source; }
     // Once a frame, after the key events of the frame: the presses that came in since the last one.
     void Poll();
     // The controls for this update, from the keys as they are now and this frame's taps.
@@ -32,10 +37,13 @@ public:
 private:
     static constexpr std::size_t kKeys = 256;
     static bool InRange(int virtualKey) { return virtualKey >= 0 && virtualKey < static_cast<int>(kKeys); }
-    static bool Held(int virtualKey);
+    bool Held(int virtualKey) const;
+    // The press counts of the source as they stand, taken as already seen.
+    void TakeCounts();
     // Held now, or pressed this frame and already let go.
     bool Level(int virtualKey);
 
+    platform::input::Source source;
     std::array<std::uint32_t, kKeys> seen{}; // the platform's press count at the last Poll
     // Pressed this frame and not yet taken: apart for the flying levels and the once-per-press questions.
     std::array<bool, kKeys> freshLevel{};

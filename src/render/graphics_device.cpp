@@ -1,5 +1,6 @@
 // The graphics device singleton: the fixed render states, light 0, the screen quad and release.
 #include "render/graphics_device.h"
+#include "render/placed_sprite.h"
 
 #include <cstring>
 
@@ -94,6 +95,32 @@ void GraphicsDevice::Release() {
     device.reset();
 }
 
-float ScreenWidth() { return static_cast<float>(GraphicsDevice::Instance().presentParameters.BackBufferWidth); }
+float ScreenWidth() {
+    const GraphicsDevice& graphics = GraphicsDevice::Instance();
+    return graphics.hudWidth > 0.0f ? graphics.hudWidth
+                                    : static_cast<float>(graphics.presentParameters.BackBufferWidth);
+}
 
-float ScreenHeight() { return static_cast<float>(GraphicsDevice::Instance().presentParameters.BackBufferHeight); }
+float ScreenHeight() {
+    const GraphicsDevice& graphics = GraphicsDevice::Instance();
+    return graphics.hudHeight > 0.0f ? graphics.hudHeight
+                                     : static_cast<float>(graphics.presentParameters.BackBufferHeight);
+}
+
+void GraphicsDevice::BeginHudArea(const RECT& area, float scale) {
+    BeginHudArea(MatrixScaling(scale, scale, 1.0f) *
+                     MatrixTranslation(static_cast<float>(area.left), static_cast<float>(area.top), 0.0f),
+                 static_cast<float>(area.right - area.left) / scale,
+                 static_cast<float>(area.bottom - area.top) / scale);
+}
+
+void GraphicsDevice::BeginHudArea(const D3DXMATRIX& placement, float width, float height) {
+    hudWidth = width;
+    hudHeight = height;
+    if (auto* placed = dynamic_cast<PlacedSprite*>(sprite.get())) placed->Place(placement);
+}
+
+void GraphicsDevice::EndHudArea() {
+    hudWidth = hudHeight = 0.0f;
+    if (auto* placed = dynamic_cast<PlacedSprite*>(sprite.get())) placed->Unplace();
+}

@@ -34,6 +34,15 @@ public:
     // The level pictures are drawn at: the shell hands it over from the settings in force before
     // each picture, so a change takes effect at the next one.
     GraphicsQuality quality = GraphicsQuality::Full;
+
+    // One view's HUD on a shared screen: until EndHudArea, sprites land in `area` (pixels of the back
+    // buffer) and ScreenWidth/ScreenHeight give the screen the HUD lays itself out on, the area's
+    // size divided by `scale`.
+    void BeginHudArea(const RECT& area, float scale);
+    // The same with any placement after the sprites' own transforms, on a width x height screen.
+    void BeginHudArea(const D3DXMATRIX& placement, float width, float height);
+    void EndHudArea();
+    float hudWidth = 0.0f, hudHeight = 0.0f; // 0 outside a HUD area
 };
 
 // Width and height of the back buffer, in pixels, for placing 2D images on the screen.

@@ -7,6 +7,7 @@
 #include "platform/text/translation.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
+#include "render/placed_sprite.h"
 
 namespace {
 D3DXFONT_DESCA FrameRateFont() {
@@ -21,7 +22,8 @@ D3DXFONT_DESCA FrameRateFont() {
 void AttachDeviceObjects(GraphicsDevice& graphics) {
     gpu::Device& device = *graphics.device;
     graphics.presentParameters = device.PresentParameters();
-    graphics.sprite = device.CreateSprite();
+    if (std::unique_ptr<gpu::Sprite> sprite = device.CreateSprite())
+        graphics.sprite = std::make_unique<PlacedSprite>(std::move(sprite));
     graphics.font = device.CreateFont(FrameRateFont());
     if (graphics.font) graphics.font->GetDescA(&graphics.fontDesc);
     graphics.backBuffer = device.GetRenderTarget(0);

@@ -14,11 +14,11 @@ constexpr D3DCOLOR kColumnColour = 0xFFA8C8FF;
 constexpr float kTop = 60.0f;
 constexpr float kRowStep = 34.0f;
 // Columns as shares of the screen width.
-constexpr float kWhatColumn = 0.18f, kKeyColumn = 0.50f, kPadColumn = 0.68f;
+constexpr float kWhatColumn = 0.06f, kKeyColumn = 0.40f, kSecondColumn = 0.54f, kPadColumn = 0.66f;
 } // namespace
 
-void ControlsScreen::Open(const KeyBindings& bindings) {
-    rows = ControlRows(bindings);
+void ControlsScreen::Open(const KeyBindings& bindings, const KeyBindings& second) {
+    rows = ControlRows(bindings, second);
     open = true;
 }
 
@@ -38,11 +38,13 @@ void ControlsScreen::Draw() {
     heading.DrawCentred("CONTROLS", w * 0.5f, kTop, kHeadingColour);
     float y = kTop + 80.0f;
     body.Draw("keyboard", w * kKeyColumn, y, kColumnColour);
+    body.Draw("set 2", w * kSecondColumn, y, kColumnColour);
     body.Draw("gamepad", w * kPadColumn, y, kColumnColour);
     y += kRowStep + 6.0f;
     for (const ControlRow& row : rows) {
         body.Draw(row.what, w * kWhatColumn, y, kWhite);
         body.Draw(row.keyboard, w * kKeyColumn, y, kWhite);
+        body.Draw(row.second, w * kSecondColumn, y, kWhite);
         body.Draw(row.pad, w * kPadColumn, y, kWhite);
         y += kRowStep;
     }

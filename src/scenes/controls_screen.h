@@ -1,5 +1,5 @@
-// The controls screen: every action with its keys as bound now and its gamepad control, over the
-// darkened title or race. F1 opens it; F1, Enter or Escape close it.
+// The controls screen: every action with its keys as bound now in both keyboard sets and its
+// gamepad control, over the darkened title or race. F1 opens it; F1, Enter or Escape close it.
 #pragma once
 
 #include "race/seat.h"
@@ -11,7 +11,7 @@
 
 class ControlsScreen {
 public:
-    void Open(const KeyBindings& bindings);
+    void Open(const KeyBindings& bindings, const KeyBindings& second);
     bool IsOpen() const { return open; }
     // Polls F1, Enter and Escape through their shared latches; any of them closes the screen.
     void Update(race::Seat& seat);

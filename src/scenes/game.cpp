@@ -25,6 +25,7 @@
 #include "scenes/hud_glyphs.h"
 #include "race/step.h"
 #include "records/course_key.h"
+#include "scenes/racer_labels.h"
 #include "sound/sound_manager.h"
 
 namespace {
@@ -139,6 +140,7 @@ void Game::Init() {
     course = BuildCourse(map, CourseManager::Instance(), Course());
     const std::uint64_t seed = seeds ? seeds->Next() : 1;
     mode = session->mode;
+    seatCount = People().Count();
     const Difficulty level = RaceLevel();
     race = race::NewRace(course, ModeGrid(), level, seed);
     // The sparks draw from a generator of their own, seeded from the race's so a replay shows the same.
@@ -150,7 +152,9 @@ void Game::Init() {
         camera->Place(*person);
         map.cameraRotation = camera->Rotation();
     }
-    records.Load(records::RecordClass(mode, level), settings->values.ghost);
+    CreateOtherCameras();
+    // Records and ghosts are one person's: a shared screen races without them.
+    if (!Shared()) records.Load(records::RecordClass(mode, level), settings->values.ghost);
     ghost.Begin(records.TakeGhost());
     board.Init();
     StartCountdown();
@@ -170,11 +174,13 @@ void Game::Init() {
 // ---- Update -------------------------------------------------------------------------------------
 
 bool Game::AskReturnToTitle() {
-    if (!Seat().Pressed(VK_ESCAPE)) return false;
-    // The race stands still while the question is open.
+    const std::optional<std::size_t> asker = AnyonePressed(VK_ESCAPE);
+    if (!asker) return false;
+    // The race stands still while the question is open; on a shared screen it names who asked.
     Halt();
-    const int answer = MessageBoxA(window, platform::text::Translate(kReturnQuestion), kCaption,
-                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    std::string question = platform::text::Translate(kReturnQuestion);
+    if (Shared()) question = PersonLabel(*asker) + ": " + question;
+    const int answer = MessageBoxA(window, question.c_str(), kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     Resume();
     return answer == IDYES;
 }
@@ -192,11 +198,12 @@ bool Game::UpdatePause() {
         return Halted();
     }
     if (Seat().Pressed(VK_F1)) {
-        controls.Open(settings->values.keys);
+        controls.Open(settings->values.keys, settings->values.keys2);
         Halt();
         return true;
     }
-    if (Seat().Pressed('P')) {
+    // Anyone's pause holds the race for everyone, and anyone's lets it go on.
+    if (AnyonePressed('P')) {
         paused = !paused;
         if (paused) Halt();
         else Resume();
@@ -206,12 +213,7 @@ bool Game::UpdatePause() {
 
 void Game::StepRace() {
     std::array<race::Controls, race::RaceState::kMostRacers> steering{};
-    if (const std::int32_t person = Person(); person >= 0) {
-        race::Controls& mine = steering[static_cast<std::size_t>(person)];
-        mine = Seat().Read();
-        // A time trial is flown by hand: the automatic pilot stays off.
-        if (mode == RaceMode::Trial) mine.togglePilot = false;
-    }
+    ReadSeats(steering);
     const std::span<const race::Controls> given(steering.data(), race.racerCount);
     if (syncTest) syncTest->Before(race, given);
     const race::RaceEvents events = race::Step(race, course, given);
@@ -225,6 +227,7 @@ void Game::StepRace() {
     ShowEvents(events);
     PlayerManager::Instance().Follow(race, events);
     FollowWithCamera();
+    FollowWithOtherCameras();
     for (CheckPoint* checkPoint : CourseManager::Instance().checkPoints) checkPoint->Update();
     EffectManager::Instance().UpdateAll();
     if (const race::RacerState* person = PersonRacer()) {
@@ -246,7 +249,10 @@ void Game::ShowEvents(const race::RaceEvents& events) {
             if (event.byHand) sounds.Play(0, "get");
             break;
         case race::EventKind::BoostStart: sounds.Play(1, "fly"); break;
-        case race::EventKind::BoostStop: sounds.Stop("fly"); break;
+        case race::EventKind::BoostStop:
+            // One loop for everyone's boost: it stops when nobody boosts any more.
+            if (!Shared() || !AnyPersonBoosting()) sounds.Stop("fly");
+            break;
         case race::EventKind::Finish: break;
         }
     }
@@ -273,9 +279,9 @@ void Game::FinishRace() {
     timer.alpha = 0;
     SoundManager::Instance().Play(0, "clear");
     // Space on the result screen races again; a throttle held over the line is not that press.
-    Seat().ForgetHeld(VK_SPACE);
+    for (std::size_t seat = 0; seat < seatCount; ++seat) People().At(seat).ForgetHeld(VK_SPACE);
     const race::RacerState* person = PersonRacer();
-    records.Finish(results, person ? person->place : 1);
+    if (!Shared()) records.Finish(results, person ? person->place : 1);
     if (mode == RaceMode::Championship) ScoreChampionshipRace();
 }
 
@@ -287,7 +293,8 @@ void Game::FollowRace() {
     const bool personWasFlying = !results.KeyboardFinished();
     results.Observe(race, Person());
     extras.Observe(race);
-    if (Player* view = PersonView(); view && personWasFlying)
+    ObserveOtherSplits();
+    if (Player* view = PersonView(); view && personWasFlying && !Shared())
         records.Capture(*view, static_cast<float>(worldSteps), view->racer.autoPilot != 0);
     ghost.ShowUpdate(results.Updates() - 1);
 }
@@ -309,14 +316,13 @@ std::int32_t Game::Update() {
         return kTitleScene;
     }
 
-    const race::RacerState* person = PersonRacer();
-    if (person && person->finished && !cleared) FinishRace();
-    if (cleared && Seat().Pressed(VK_RETURN)) {
+    if (PeopleFinished() && !cleared) FinishRace();
+    if (cleared && AnyonePressed(VK_RETURN)) {
         StopMusic();
         return mode == RaceMode::Championship ? kStandingsScene : kTitleScene;
     }
     // A championship race counts once: it is not raced again.
-    if (cleared && mode != RaceMode::Championship && Seat().Pressed(VK_SPACE)) {
+    if (cleared && mode != RaceMode::Championship && AnyonePressed(VK_SPACE)) {
         SoundManager::Instance().Play(0, "push");
         return SceneBase::kAgain;
     }
@@ -368,6 +374,7 @@ bool Game::AskTitleForStalledRace() {
 void Game::Render() {
     gpu::Device* device = Device();
     if (!device) return;
+    if (Shared()) return RenderViews();
     device->BeginPhase("clear");
     SceneTarget& scene = ShaderManager::Instance().scene;
     scene.Begin();
@@ -390,7 +397,7 @@ void Game::Render() {
         if (mode != RaceMode::Trial) hud.DrawRacing();
         if (const race::RacerState* person = PersonRacer())
             indicators.Draw(person->autoPilot != 0, person->pitchSign != kFirstPitchSign);
-        DrawModeHud();
+        DrawModeHud(Person());
         DrawOverlays();
     }
     DrawRaceText();
@@ -407,7 +414,7 @@ void Game::DrawOverlays() {
 std::int32_t Game::NextDimAlpha(std::int32_t alpha) { return std::min(alpha + kDimStep, kDimMost); }
 
 void Game::DrawSky() {
-    const race::RacerState* person = PersonRacer();
+    const race::RacerState* person = viewRacer >= 0 ? &race.racers[static_cast<std::size_t>(viewRacer)] : PersonRacer();
     if (!person) return;
     // the sky sphere stays centred on the player wherever it flies
     const D3DXVECTOR3 centre = MatrixPosition(person->orientation);
@@ -439,6 +446,7 @@ void Game::DrawRaceText() {
     summary.assisted = records.Assisted();
     summary.labels = labels;
     summary.pointsWon = pointsWon;
+    if (Shared()) summary.note = "Split-screen: records and ghosts stay single-player";
     board.DrawResult(summary, timer.alpha);
 }
 

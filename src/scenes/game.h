@@ -2,15 +2,18 @@
 // with the seat's controls, and shows it: sounds, effects, camera, HUD and the result screen.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "effects/effect_handle.h"
 #include "platform/math/d3dx_math.h"
 #include "race/course.h"
 #include "race/difficulty.h"
+#include "race/lineup.h"
 #include "race/step.h"
 #include "race/race_events.h"
 #include "race/race_state.h"
@@ -54,7 +57,8 @@ public:
     // One result-screen frame of the darkening overlay: +2 up to 150.
     static std::int32_t NextDimAlpha(std::int32_t alpha);
 
-    // The person's racer on the grid (-1 when the course has no race), its state and its view.
+    // The person's racer on the grid (-1 when the course has no race), its state and its view; with
+    // several people, 1P's.
     std::int32_t Person() const { return race.RacerOfSeat(0); }
     const race::RacerState* PersonRacer() const;
     Player* PersonView() const;
@@ -97,6 +101,18 @@ public:
     std::vector<RaceResults::Standing> scoredOrder;
     std::vector<std::int32_t> pointsWon;
 
+    // ---- people sharing the screen (game_seats.cpp) ----
+    // How many people race, 1P to 4P, each on their own seat, racer, camera and view.
+    std::size_t seatCount = 1;
+    bool Shared() const { return seatCount > 1; }
+    // The camera of a person's view (1P's is `camera`).
+    Camera* CameraOf(std::size_t seat) const { return seat == 0 ? camera.get() : otherCameras[seat - 1].get(); }
+    // A person's view on the screen, in pixels of the back buffer: one above the other for two,
+    // quarters for three and four.
+    static RECT ViewArea(std::size_t seat, std::size_t seats, float width, float height);
+    // The seat whose pad is out, its racer handed to the automatic pilot until the pad is back.
+    std::array<bool, race::Lineup::kMostSeats> handedOver{};
+
 private:
     // Stops the race where it is; Resume lets it go on (unless the pause or the controls still hold it).
     void Halt() { halted = true; }
@@ -118,13 +134,35 @@ private:
     void DrawGhost();
     void DrawRaceText();
 
+    // game_seats.cpp: each person's controls (a pad that is out hands its racer to the automatic
+    // pilot and takes it back when it returns); the first person who pressed `key` this frame
+    // (every seat's press is taken); whether every person has finished; the views and their HUDs.
+    void ReadSeats(std::span<race::Controls> steering);
+    std::optional<std::size_t> AnyonePressed(int key);
+    bool PeopleFinished() const;
+    bool AnyPersonBoosting() const;
+    void CreateOtherCameras();
+    void FollowWithOtherCameras();
+    void ObserveOtherSplits();
+    void RenderViews();
+    void DrawViewWorld(std::size_t seat, const RECT& area);
+    void DrawViewHud(std::size_t seat, const RECT& area);
+    void DrawSpareQuarter(const RECT& area);
+    void DrawSharedHud();
+    std::array<std::unique_ptr<Camera>, race::Lineup::kMostSeats - 1> otherCameras;
+    // The racer whose view is being drawn (the sky stays round it); -1: the person's.
+    std::int32_t viewRacer = -1;
+    std::array<RaceResults, race::Lineup::kMostSeats - 1> otherSplits;
+    ScreenText viewTag{44, true};
+
     // The modes (game_modes.cpp): who is on the grid, at which level, how they look, what the HUD
     // adds, and the championship's points at the person's finish.
     Difficulty RaceLevel() const;
     race::Grid ModeGrid() const;
     void SetUpMode(Difficulty level);
     void ScoreChampionshipRace();
-    void DrawModeHud();
+    // The extras for `racer`'s view (the person's, alone).
+    void DrawModeHud(std::int32_t racer);
     std::string RecordLabel() const;
     ScreenText modeTag{28, true};
 

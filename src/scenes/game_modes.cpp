@@ -28,13 +28,14 @@ Difficulty Game::RaceLevel() const {
     return settings->values.difficulty;
 }
 
-// A time trial is the person alone; the other modes race the full grid, with the rivals flying the
-// computer racers where the mode and level have them.
+// A time trial is the people alone; the other modes fill the grid up to five with computer racers,
+// the rivals flying them where the mode and level have them.
 race::Grid Game::ModeGrid() const {
     race::Grid grid;
+    for (std::size_t seat = 0; seat < seatCount; ++seat) grid.seats[seat] = static_cast<std::int8_t>(seat);
     const std::optional<race::RivalKind> kind = RivalKindOf(mode);
     if (!kind) {
-        grid.racerCount = 1;
+        grid.racerCount = static_cast<std::uint8_t>(seatCount);
         return grid;
     }
     return race::GridFor(*kind, RaceLevel(), grid);
@@ -76,11 +77,11 @@ void Game::ScoreChampionshipRace() {
     SaveChampionship(*session->championship);
 }
 
-void Game::DrawModeHud() {
-    if (showExtras) {
+void Game::DrawModeHud(std::int32_t racer) {
+    if (showExtras && racer >= 0) {
         std::optional<D3DXVECTOR3> ghostAt;
         if (ghost.Visible()) ghostAt = ghost.Position();
-        extras.Draw(race, Person(), labels, ghostAt);
+        extras.Draw(race, racer, labels, ghostAt);
     }
     if (mode == RaceMode::Trial)
         modeTag.DrawCentred("TIME TRIAL   automatic pilot off", ScreenWidth() * 0.5f, kTrialTagTop, kTrialTagColour);

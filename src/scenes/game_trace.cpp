@@ -9,8 +9,9 @@
 
 namespace {
 
-// The new modes add each racer's name and place; the game's own race keeps its trace as it was.
-std::string RacerFields(const race::RacerState& racer, const RacerLabel* label) {
+// The new modes add each racer's name and place, a shared screen each racer's seat (null for a
+// computer racer); the game's own race alone keeps its trace as it was.
+std::string RacerFields(const race::RacerState& racer, const RacerLabel* label, bool seats) {
     const D3DXVECTOR3 p = racer.Position();
     std::vector<std::pair<std::string, std::string>> fields = {
         {"pos", TraceWriter::Array({TraceWriter::Number(p.x), TraceWriter::Number(p.y), TraceWriter::Number(p.z)})},
@@ -27,6 +28,7 @@ std::string RacerFields(const race::RacerState& racer, const RacerLabel* label) 
         fields.emplace_back("name", TraceWriter::String(label->name));
         fields.emplace_back("place", TraceWriter::Integer(racer.place));
     }
+    if (seats) fields.emplace_back("seat", racer.seat < 0 ? "null" : TraceWriter::Integer(racer.seat));
     return TraceWriter::Object(fields);
 }
 
@@ -50,7 +52,7 @@ void Game::WriteTrace(TraceWriter& trace) const {
     const bool named = mode != RaceMode::Race;
     if (named) trace.Set("mode", TraceWriter::String(RaceModeName(mode)));
     for (std::size_t i = 0; i < race.racerCount; ++i)
-        racers.push_back(RacerFields(race.racers[i], named && i < labels.size() ? &labels[i] : nullptr));
+        racers.push_back(RacerFields(race.racers[i], named && i < labels.size() ? &labels[i] : nullptr, Shared()));
     trace.Set("racers", TraceWriter::Array(racers));
     if (Halted()) trace.Set("paused", TraceWriter::Bool(true));
     const D3DXVECTOR3 g = ghost.Position();

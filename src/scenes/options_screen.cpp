@@ -116,7 +116,7 @@ void OptionsScreen::TakeKey() {
         message = reason;
         return;
     }
-    bindings.Apply();
+    ApplyKeySets(bindings, Current().keys2);
     waitingForKey = false;
     message.clear();
 }

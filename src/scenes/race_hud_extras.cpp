@@ -8,7 +8,8 @@
 
 namespace {
 // The map's box: its left-top corner and side, and the margin the course keeps inside it.
-constexpr float kMapLeft = 1066.0f, kMapTop = 500.0f, kMapSide = 196.0f, kMapMargin = 12.0f;
+constexpr float kMapLeft = RaceHudExtras::kMapLeft, kMapTop = RaceHudExtras::kMapTop;
+constexpr float kMapSide = RaceHudExtras::kMapSide, kMapMargin = 12.0f;
 constexpr float kTextX = 1040.0f, kTextTop = 404.0f, kTextStep = 30.0f;
 constexpr D3DCOLOR kPanel = 0x90000000;
 constexpr D3DCOLOR kRing = 0xB0E0E0E0;
@@ -105,12 +106,21 @@ void RaceHudExtras::DrawDot(const D3DXVECTOR3& at, float size, D3DCOLOR colour) 
     sprite->Draw(dot.texture.get(), &one, nullptr, nullptr, colour);
 }
 
+void RaceHudExtras::MakeDot() {
+    if (dotTried) return;
+    dotTried = true;
+    if (dot.Create(1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED)) dot.FillWhite();
+}
+
+void RaceHudExtras::DrawMapOnly(const race::RaceState& race, std::int32_t person,
+                                const std::vector<RacerLabel>& labels) {
+    MakeDot();
+    if (person >= 0 && !checkPoints.empty()) DrawMap(race, person, labels, std::nullopt);
+}
+
 void RaceHudExtras::Draw(const race::RaceState& race, std::int32_t person, const std::vector<RacerLabel>& labels,
                          const std::optional<D3DXVECTOR3>& ghost) {
-    if (!dotTried) {
-        dotTried = true;
-        if (dot.Create(1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED)) dot.FillWhite();
-    }
+    MakeDot();
     if (person < 0 || checkPoints.empty()) return;
     DrawMap(race, person, labels, ghost);
     DrawTexts(race, person, labels);

@@ -32,9 +32,14 @@ public:
     // Inside the scene's sprite batch. `ghost` is the ghost's position when one flies.
     void Draw(const race::RaceState& race, std::int32_t person, const std::vector<RacerLabel>& labels,
               const std::optional<D3DXVECTOR3>& ghost);
+    // The map alone, a side of `kMapSide` at (kMapLeft, kMapTop), for the spare quarter of a shared screen.
+    void DrawMapOnly(const race::RaceState& race, std::int32_t person, const std::vector<RacerLabel>& labels);
+    static constexpr float kMapLeft = 1066.0f, kMapTop = 500.0f, kMapSide = 196.0f;
     void Release();
 
 private:
+    // The white texel the panel and the dots are drawn with, made on first use.
+    void MakeDot();
     std::optional<std::size_t> Neighbour(const race::RaceState& race, std::size_t racer, int direction) const;
     D3DXVECTOR3 OnMap(const D3DXVECTOR3& world) const;
     void DrawDot(const D3DXVECTOR3& at, float size, D3DCOLOR colour);

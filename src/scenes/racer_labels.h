@@ -1,7 +1,7 @@
 // How the racers go by on screen: a name and a colour each, for the result table, the standings,
-// the course map and the trace. The person is "You" in white; the computer racers are the game's
-// own (Velka and three Mirros, coloured like their trails) or, where rivals have identities, the
-// four witches in their own colours.
+// the course map and the trace. A lone person is "You" in white; people sharing the screen are
+// "1P" to "4P" in their colours; the computer racers are the game's own (Velka and three Mirros,
+// coloured like their trails) or, where rivals have identities, the four witches in their own colours.
 #pragma once
 
 #include <array>
@@ -20,6 +20,11 @@ struct RacerLabel {
 };
 
 using RivalSet = std::optional<std::array<race::Rival, race::kRivalCount>>;
+
+// Each person at a shared screen: "1P" .. "4P", and their colour (opaque ARGB) on the title, their
+// view's HUD and the result table.
+std::string PersonLabel(std::size_t seat);
+D3DCOLOR PersonColour(std::size_t seat);
 
 // One label per racer of the race, in grid order; `rivals` unset gives the game's own racers.
 std::vector<RacerLabel> RacerLabels(const race::RaceState& race, const RivalSet& rivals);

@@ -28,10 +28,14 @@ RECT RankDisplay::SuffixRect(std::int32_t place) {
 
 void RankDisplay::Init() {
     digits.Load(kNumberStrip, true);
+    PlaceOnScreen();
+    suffixes.Load(kSuffixStrip, true);
+}
+
+void RankDisplay::PlaceOnScreen() {
     scaling = MatrixScaling(kRacingScale, kRacingScale, 0.0f);
     translation = MatrixTranslation(ScreenWidth() * 0.5f, kRacingTop, 0.0f);
     world = scaling * translation;
-    suffixes.Load(kSuffixStrip, true);
 }
 
 void RankDisplay::DrawPlace(const D3DXMATRIX& numeralTransform, const D3DXMATRIX& suffixTransform, D3DCOLOR colour) {

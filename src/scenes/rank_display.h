@@ -9,6 +9,8 @@
 class RankDisplay {
 public:
     void Init();
+    // The racing place at the top centre of the screen as it is now (a view's, on a shared screen).
+    void PlaceOnScreen();
     // One update of the result screen's fade-in.
     void StepResultFade();
     void DrawRacing();

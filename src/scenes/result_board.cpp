@@ -94,6 +94,11 @@ void ResultBoard::DrawSplit(const RaceResults::Split& split, std::uint32_t bestS
              WithAlpha(SplitColour(split.splitMs, bestSplitMs), 255));
 }
 
+void ResultBoard::DrawSplitTime(const RaceResults::Split& split, std::uint32_t nowMs) {
+    if (nowMs - split.passedAtMs >= kSplitShownMs) return;
+    DrawLine(FormatRaceTime(split.splitMs), kSplitX, kSplitY, WithAlpha(kWhite, 255));
+}
+
 void ResultBoard::DrawResult(const Summary& summary, std::int32_t alpha) {
     float y = kTableY;
     for (const RaceResults::Standing& row : summary.standings) {
@@ -115,6 +120,7 @@ void ResultBoard::DrawResult(const Summary& summary, std::int32_t alpha) {
                  WithAlpha(kWhite, alpha));
     if (summary.newRecord) DrawLine("NEW RECORD", clockX, kBestY + kRowHeight, WithAlpha(kGold, alpha));
     if (summary.assisted) DrawLine("ASSISTED: nothing saved", clockX, kBestY + kRowHeight, WithAlpha(kAssisted, alpha));
+    if (!summary.note.empty()) DrawLine(summary.note, clockX, kBestY, WithAlpha(kGrey, alpha));
     DrawLine(summary.pointsWon.empty() ? kKeysHint : kChampionshipKeysHint, ScreenWidth() * 0.36f, kKeysY,
              WithAlpha(kGrey, alpha));
 }

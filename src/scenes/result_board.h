@@ -30,6 +30,7 @@ public:
         bool assisted = false;               // the automatic pilot flew too much of it to count
         std::vector<RacerLabel> labels;      // per racer on the grid
         std::vector<std::int32_t> pointsWon; // per racer on the grid, in the championship; else empty
+        std::string note;                    // a line under the best time (a shared screen's)
     };
 
     void Init();
@@ -37,6 +38,8 @@ public:
     // Under the clock for two seconds after a checkpoint, against the best split (SplitColour);
     // nothing when that split has no best yet.
     void DrawSplit(const RaceResults::Split& split, std::uint32_t bestSplitMs, std::uint32_t nowMs);
+    // A shared screen's split, which has no best to be measured against: its own time, as long.
+    void DrawSplitTime(const RaceResults::Split& split, std::uint32_t nowMs);
     // The result screen's table and best time, faded in with `alpha` (0..255).
     void DrawResult(const Summary& summary, std::int32_t alpha);
 

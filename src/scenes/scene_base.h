@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/settings/settings_in_force.h"
-#include "race/seat.h"
+#include "race/lineup.h"
 #include "scenes/race_session.h"
 
 class TraceWriter;
@@ -57,8 +57,11 @@ public:
     // Adds the scene's own fields to the per-frame automation trace; most scenes have none.
     virtual void WriteTrace(TraceWriter&) const {}
 
-    // The person at the keyboard (and pad): the shell's seat, or the scene's own when it has none.
-    race::Seat& Seat() { return seat ? *seat : ownSeat; }
+    // The people at the game: the shell's lineup, or the scene's own when it has none.
+    race::Lineup& People() { return lineup ? *lineup : ownLineup; }
+    const race::Lineup& People() const { return lineup ? *lineup : ownLineup; }
+    // 1P, who answers the menus.
+    race::Seat& Seat() { return People().At(0); }
 
     std::int32_t sceneId = 0;
     std::int32_t framesPerSecond = 0;
@@ -67,8 +70,8 @@ public:
     // The settings in force, the shell's, set before Init as `window` is. A scene built on its own
     // (tests, tools) has the defaults, which it keeps to itself.
     SettingsInForce* settings = &ownSettings;
-    // The shell's seat and race seeds, set before Init (null in a scene built on its own).
-    race::Seat* seat = nullptr;
+    // The shell's lineup and race seeds, set before Init (null in a scene built on its own).
+    race::Lineup* lineup = nullptr;
     RaceSeeds* seeds = nullptr;
     RaceChecks* checks = nullptr;
     // The mode and the championship, the shell's like the settings; a scene built on its own keeps its own.
@@ -78,6 +81,6 @@ public:
 
 private:
     SettingsInForce ownSettings{{}, "", "no settings file was handed to this scene"};
-    race::Seat ownSeat;
+    race::Lineup ownLineup;
     RaceSession ownSession;
 };

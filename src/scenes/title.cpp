@@ -5,12 +5,14 @@
 #include <cstdio>
 #include <iterator>
 
+#include "app/automation/trace_writer.h"
 #include "map/course_list.h"
 #include "map/map_manager.h"
 #include "platform/text/translation.h"
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
 #include "records/championship_save.h"
+#include "scenes/racer_labels.h"
 #include "render/graphics_device.h"
 #include "simplelib/resource_cache.h"
 #include "sound/sound_manager.h"
@@ -48,6 +50,9 @@ constexpr float kNameScale = 1.7f;
 constexpr D3DCOLOR kChosenColour = 0xFFFFE060;
 constexpr D3DCOLOR kOtherColour = 0xC0C8D0E0;
 constexpr D3DCOLOR kDimColour = 0xFFB8C0D0;
+// The joined people's list at the left, level with the mode row.
+constexpr float kPeopleLeft = 40.0f;
+constexpr float kPeopleTop = 374.0f;
 constexpr RaceMode kModes[] = {RaceMode::Race, RaceMode::Trial, RaceMode::Championship};
 
 const char* ModeLabel(RaceMode mode) {
@@ -103,6 +108,7 @@ std::int32_t Title::Update() {
         }
     }
     pressEnter.Blink();
+    UpdateJoining();
     ChooseRow();
     ChooseCourse();
     if (Seat().Pressed(VK_RETURN)) {
@@ -110,7 +116,7 @@ std::int32_t Title::Update() {
         if (session->mode == RaceMode::Championship) PrepareChampionship();
         return kGameScene;
     }
-    if (Seat().Pressed(VK_F1)) controls.Open(settings->values.keys);
+    if (Seat().Pressed(VK_F1)) controls.Open(settings->values.keys, settings->values.keys2);
     else if (Seat().Pressed('O')) options.Open(*settings);
     return kTitleScene;
 }
@@ -133,6 +139,7 @@ void Title::Render() {
         DrawHint();
         DrawModes();
         DrawCourse();
+        DrawPeople();
     }
     options.Draw();
     controls.Draw();
@@ -162,7 +169,10 @@ void Title::DrawHint() {
         centre = pressEnter.translation._41 + float(prompt->info.Width) * pressEnter.scaling._11 * 0.5f;
         below = pressEnter.translation._42 + float(prompt->info.Height) * pressEnter.scaling._22;
     }
-    hint.DrawCentred("Up/Down: mode or course   F1: controls   O: options", centre, below + 4.0f, kHintColour);
+    // Alone, the hint stays as it always was; with company it says how to leave.
+    const char* text = People().Count() > 1 ? "Up/Down: mode or course   F1: controls   2P-4P: 1 or Back leaves"
+                                            : "Up/Down: mode or course   F1: controls   O: options";
+    hint.DrawCentred(text, centre, below + 4.0f, kHintColour);
 }
 
 // Arrows and the pad's d-pad (or stick) alike.
@@ -254,6 +264,42 @@ void Title::DrawCourse() {
     graphics.sprite->SetTransform(&transform);
     graphics.font->DrawTextA(graphics.sprite.get(), text.c_str(), -1, &area, DT_LEFT | DT_TOP,
                              row == Row::Course ? kOpaqueWhite : kDimColour);
+}
+
+// Another person joins with a free pad's Start or A, or keyboard set 2's Enter; a joined person's
+// Escape (or Back) leaves. 1P stays: their Escape asks whether to quit.
+void Title::UpdateJoining() {
+    race::Lineup& people = People();
+    for (std::size_t seat = people.Count(); seat-- > 1;)
+        if (people.At(seat).Pressed(VK_ESCAPE)) {
+            people.Leave(seat);
+            SoundManager::Instance().Play(0, "push");
+        }
+    if (const std::optional<race::SeatDevice> device = people.JoinRequest(); device && people.Join(*device))
+        SoundManager::Instance().Play(0, "push");
+}
+
+// Who has joined, one line each down the left side; nothing while 1P is alone, as the title always was.
+void Title::DrawPeople() {
+    const race::Lineup& people = People();
+    if (people.Count() < 2) return;
+    float y = kPeopleTop;
+    for (std::size_t seat = 0; seat < people.Count(); ++seat) {
+        const std::string text = PersonLabel(seat) + " " + people.DeviceOf(seat).Name();
+        peopleText.Draw(text, kPeopleLeft, y, PersonColour(seat));
+        y += static_cast<float>(peopleText.Height()) * 1.3f;
+    }
+    peopleText.Draw(people.Count() < race::Lineup::kMostSeats ? "more: Start on a pad" : "every seat taken",
+                    kPeopleLeft, y, kDimColour);
+}
+
+void Title::WriteTrace(TraceWriter& trace) const {
+    const race::Lineup& people = People();
+    if (people.Count() < 2) return;
+    std::vector<std::string> names;
+    for (std::size_t seat = 0; seat < people.Count(); ++seat)
+        names.push_back(TraceWriter::String(people.DeviceOf(seat).Name()));
+    trace.Set("people", TraceWriter::Array(names));
 }
 
 void Title::Release() {

@@ -22,6 +22,8 @@ public:
     void DrawWorld() override {}
     void Render() override;
     void Release() override;
+    // Who has joined, when anyone has ("people": ["keyboard", "pad 1"]); alone, nothing.
+    void WriteTrace(TraceWriter& trace) const override;
 
     std::weak_ptr<SimpleLib::CTexture> background;
     std::weak_ptr<SimpleLib::CTexture> logo;
@@ -55,6 +57,10 @@ private:
     void PrepareChampionship();
     void DrawModes();
     void DrawCourse();
+    // Joining and leaving, and who has joined.
+    void UpdateJoining();
+    void DrawPeople();
+    ScreenText peopleText{26, true};
     // The course shown under the modes: the chosen one, or the championship's next.
     const CourseEntry& ShownCourse() const;
     std::string CourseRowText() const;

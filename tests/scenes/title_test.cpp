@@ -20,7 +20,7 @@ protected:
         SoundManager::ResetInstance();
         platform::audio::ForceLoopback(true);
         SoundManager::Instance().Init();
-        title.seat = &seat;
+        title.lineup = &lineup;
         title.Init();
     }
     void TearDown() override {
@@ -31,7 +31,8 @@ protected:
     static void Hold(int key, bool down) { platform::input::SetKeyDown(key, down); }
 
     ScratchFolder folder{"title"};
-    race::Seat seat; // the shell's seat, which the race scene reads next
+    race::Lineup lineup; // the shell's people, whose 1P the race scene reads next
+    race::Seat& seat = lineup.At(0);
     Title title;
 };
 

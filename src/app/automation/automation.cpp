@@ -108,6 +108,7 @@ bool Automation::ReadScript(std::string* error) {
     TakeScriptChoices(parsed.choices);
     script = std::make_unique<InputScript>(std::move(parsed.events));
     scriptBindings = parsed.bindings;
+    scriptSecondBindings = parsed.secondBindings;
     return true;
 }
 
@@ -126,6 +127,7 @@ void Automation::TakeScriptChoices(const ScriptChoices& choices) {
     if (!flags.ghost) flags.ghost = choices.ghost;
     if (!flags.seed) flags.seed = choices.seed;
     if (!flags.mode) flags.mode = choices.mode;
+    if (!flags.players && choices.players) flags.players = static_cast<std::uint32_t>(*choices.players);
     if (flags.course.empty()) scriptCourse = choices.course;
 }
 
@@ -147,6 +149,7 @@ void Automation::Configure(Application& application) {
     else if (!flags.fixedClock && !flags.headless) application.seeds.base = ClockSeed();
     ApplySettings(application.settings.values);
     if (flags.mode) application.session.mode = *flags.mode;
+    if (flags.players) application.lineup.JoinInOrder(*flags.players);
     application.options.headless = flags.headless;
     application.options.drawNothing = flags.headless;
     application.options.maxFrames = flags.frames;
@@ -158,7 +161,7 @@ void Automation::Configure(Application& application) {
     application.options.realPad = !automatic;
     application.observer = this;
     shell = &application;
-    application.settings.values.keys.Apply();
+    ApplyKeySets(application.settings.values.keys, application.settings.values.keys2);
     if (script) script->ApplyUpTo(0);
     if (record.IsOpen()) {
         platform::message_box::SetObserver([this](const std::string&, const std::string&, int answer) {
@@ -176,6 +179,7 @@ void Automation::ApplySettings(Settings& values) const {
     if (script) {
         const Settings defaults;
         values.keys = scriptBindings;
+        values.keys2 = scriptSecondBindings;
         values.difficulty = defaults.difficulty;
         values.ghost = defaults.ghost;
     }
@@ -189,10 +193,16 @@ void Automation::LoopStarting() {
         const Settings& values = shell->settings.values;
         // The races' seed is written even when the clock chose it: the replay races the same races.
         const auto seed = flags.seed.value_or(static_cast<unsigned>(shell->seeds.base));
-        ScriptChoices choices{CourseList::Instance().Selected().id, values.difficulty, values.ghost, seed,
+        ScriptChoices choices{CourseList::Instance().Selected().id,
+                              values.difficulty,
+                              values.ghost,
+                              seed,
                               shell->session.mode == RaceMode::Race ? std::nullopt
-                                                                    : std::optional<RaceMode>(shell->session.mode)};
-        record.Write(FormatBindingHeaders(values.keys) + FormatChoiceHeaders(choices));
+                                                                    : std::optional<RaceMode>(shell->session.mode),
+                              std::nullopt};
+        if (const std::size_t people = shell->lineup.Count(); people > 1) choices.players = unsigned(people);
+        record.Write(FormatBindingHeaders(values.keys) + FormatBindingHeaders(values.keys2) +
+                     FormatChoiceHeaders(choices));
     }
     // Plays of start-up (the title's music) belong to no frame.
     SoundManager::Instance().TakePlayedNames();
@@ -255,12 +265,17 @@ void Automation::RecordKeys(std::uint64_t frame) {
     }
 }
 
-// The pad as this frame's update read it, as script events that bring it back on replay.
+// The pads as this frame's update read them, as script events that bring them back on replay.
 void Automation::RecordPad(std::uint64_t frame) {
-    const platform::pad::State& now = platform::pad::Current();
+    for (int pad = 0; pad < platform::pad::kPads; ++pad) RecordPad(frame, pad);
+}
+
+void Automation::RecordPad(std::uint64_t frame, int pad) {
+    const platform::pad::State& now = platform::pad::Current(pad);
+    platform::pad::State& recordedPad = recordedPads[static_cast<std::size_t>(pad)];
     if (now == recordedPad) return;
     auto write = [&](ScriptEvent::Kind kind, int key, float value) {
-        record.Write(FormatScriptEvent({frame, kind, key, 0, value}) + "\n");
+        record.Write(FormatScriptEvent({frame, kind, key, 0, value, pad}) + "\n");
     };
     if (now.connected != recordedPad.connected)
         write(now.connected ? ScriptEvent::Kind::PadConnect : ScriptEvent::Kind::PadDisconnect, 0, 0.0f);

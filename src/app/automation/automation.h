@@ -2,6 +2,7 @@
 // the per-frame trace, takes screenshots and collects frame timings.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -56,6 +57,7 @@ private:
 
     void RecordKeys(std::uint64_t frame);
     void RecordPad(std::uint64_t frame);
+    void RecordPad(std::uint64_t frame, int pad);
     void WriteTrace(std::uint64_t frame, const std::vector<std::string>& sounds);
     void TakeScreenshots(std::uint64_t frame);
     bool CheckFileFlags(std::string* error) const;
@@ -78,10 +80,11 @@ private:
     std::string phaseReport;
     std::string memoryReport;
     KeyBindings scriptBindings;
+    KeyBindings scriptSecondBindings{KeyBindings::kSecondSet};
     std::string scriptCourse;
     Application* shell = nullptr;   // from Configure on
     std::vector<bool> recordedDown; // per ScriptKeys() entry
-    platform::pad::State recordedPad;
+    std::array<platform::pad::State, platform::pad::kPads> recordedPads;
     std::uint64_t currentFrame = 0;
     Clock::time_point launched;
     Clock::time_point loopStarted; // the start of frame 1

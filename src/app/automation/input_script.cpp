@@ -29,13 +29,20 @@ bool Fail(std::string* reason, const std::string& text) {
     return false;
 }
 
-// "pad connect", "pad button A down", "pad axis LEFTX -0.5" after the frame.
-bool ParsePad(const std::vector<std::string>& words, ScriptEvent* event, std::string* reason) {
+// "pad connect", "pad 2 button A down", "pad axis LEFTX -0.5" after the frame.
+bool ParsePad(std::vector<std::string> words, ScriptEvent* event, std::string* reason) {
+    if (words.size() > 2 && !words[2].empty() && std::isdigit(static_cast<unsigned char>(words[2][0]))) {
+        std::uint64_t number = 0;
+        if (!ParseFrame(words[2], &number) || number < 1 || number > 4)
+            return Fail(reason, "pads are numbered 1 to 4, not '" + words[2] + "'");
+        event->pad = static_cast<int>(number - 1);
+        words.erase(words.begin() + 2);
+    }
     const std::string what = words.size() > 2 ? Lower(words[2]) : "";
     std::size_t expected = what == "button" || what == "axis" ? 5 : 3;
     if (words.size() != expected || (what != "connect" && what != "disconnect" && what != "button" && what != "axis"))
-        return Fail(reason, "expected 'FRAME pad connect|disconnect', 'FRAME pad button NAME down|up' or "
-                            "'FRAME pad axis NAME VALUE'");
+        return Fail(reason, "expected 'FRAME pad [N] connect|disconnect', 'FRAME pad [N] button NAME down|up' or "
+                            "'FRAME pad [N] axis NAME VALUE'");
     if (what == "connect" || what == "disconnect") {
         event->kind = what == "connect" ? ScriptEvent::Kind::PadConnect : ScriptEvent::Kind::PadDisconnect;
         return true;
@@ -97,6 +104,11 @@ bool ParseChoice(const std::string& kind, const std::string& value, ScriptChoice
         RaceMode mode = RaceMode::Race;
         if (!ParseRaceMode(Lower(value), &mode)) return Fail(reason, "expected '@ mode race|trial|championship'");
         choices->mode = mode;
+    } else if (kind == "players") {
+        std::uint64_t people = 0;
+        if (!oneWord || !ParseFrame(value, &people) || people < 1 || people > 4)
+            return Fail(reason, "expected '@ players N' (1 to 4)");
+        choices->players = static_cast<unsigned>(people);
     } else if (kind == "ghost") {
         if (Lower(value) != "on" && Lower(value) != "off") return Fail(reason, "expected '@ ghost on|off'");
         choices->ghost = Lower(value) == "on";
@@ -119,14 +131,16 @@ bool ParseHeader(const std::string& line, ParsedScript* script, std::string* rea
     const std::string body = Trimmed(line.substr(1));
     const std::size_t split = std::min(body.find_first_of(" \t"), body.size());
     const std::string kind = Lower(body.substr(0, split)), rest = Trimmed(body.substr(split));
-    if (kind == "course" || kind == "difficulty" || kind == "ghost" || kind == "seed" || kind == "mode")
+    if (kind == "course" || kind == "difficulty" || kind == "ghost" || kind == "seed" || kind == "mode" ||
+        kind == "players")
         return ParseChoice(kind, rest, &script->choices, reason);
     const std::string& assignment = rest;
     std::size_t equals = assignment.find('=');
-    if (kind != "key" || equals == std::string::npos || assignment.find_first_of(" \t") != std::string::npos)
-        return Fail(reason, "expected '@ key ACTION=KEY[,KEY]', '@ course ID', '@ difficulty LEVEL', "
-                            "'@ ghost on|off', '@ mode MODE' or '@ seed N'");
-    KeyBindings* bindings = &script->bindings;
+    if ((kind != "key" && kind != "key.2") || equals == std::string::npos ||
+        assignment.find_first_of(" \t") != std::string::npos)
+        return Fail(reason, "expected '@ key ACTION=KEY[,KEY]', '@ key.2 ACTION=KEY[,KEY]', '@ course ID', "
+                            "'@ difficulty LEVEL', '@ ghost on|off', '@ mode MODE', '@ players N' or '@ seed N'");
+    KeyBindings* bindings = kind == "key" ? &script->bindings : &script->secondBindings;
     std::optional<std::size_t> action = FindGameAction(Lower(assignment.substr(0, equals)));
     if (!action) return Fail(reason, "unknown action '" + assignment.substr(0, equals) + "'");
     std::vector<int> keys;
@@ -179,6 +193,13 @@ const std::vector<int>& ScriptKeys() { return platform::input::NamedKeys(); }
 
 std::string FormatScriptEvent(const ScriptEvent& event) {
     std::string frame = std::to_string(event.frame);
+    // Pad 1 is written as it always was, so that one player's recordings stay as they were.
+    if (event.kind >= ScriptEvent::Kind::PadConnect && event.pad > 0) {
+        ScriptEvent first = event;
+        first.pad = 0;
+        std::string line = FormatScriptEvent(first);
+        return line.insert(frame.size() + 4, " " + std::to_string(event.pad + 1));
+    }
     switch (event.kind) {
     case ScriptEvent::Kind::KeyDown: return frame + " down " + ScriptKeyName(event.key);
     case ScriptEvent::Kind::KeyUp: return frame + " up " + ScriptKeyName(event.key);
@@ -200,8 +221,12 @@ std::string FormatScriptEvent(const ScriptEvent& event) {
 
 std::string FormatBindingHeaders(const KeyBindings& bindings) {
     std::string text;
+    const bool second = bindings.KeySet() == KeyBindings::kSecondSet;
+    const KeyBindings defaults(bindings.KeySet());
     for (std::size_t i = 0; i < GameActions().size(); ++i)
-        text += std::string("@ key ") + GameActions()[i].name + "=" + bindings.KeyList(i) + "\n";
+        if (!second || bindings.Keys(i) != defaults.Keys(i))
+            text +=
+                std::string(second ? "@ key.2 " : "@ key ") + GameActions()[i].name + "=" + bindings.KeyList(i) + "\n";
     return text;
 }
 
@@ -212,6 +237,7 @@ std::string FormatChoiceHeaders(const ScriptChoices& choices) {
     if (choices.ghost) text += std::string("@ ghost ") + (*choices.ghost ? "on" : "off") + "\n";
     if (choices.seed) text += "@ seed " + std::to_string(*choices.seed) + "\n";
     if (choices.mode) text += std::string("@ mode ") + RaceModeName(*choices.mode) + "\n";
+    if (choices.players) text += "@ players " + std::to_string(*choices.players) + "\n";
     return text;
 }
 
@@ -229,12 +255,12 @@ void InputScript::ApplyUpTo(std::uint64_t frame) {
         case ScriptEvent::Kind::KeyUp: platform::input::SetKeyDown(event.key, false); break;
         case ScriptEvent::Kind::Answer: platform::message_box::QueueAnswer(event.answer); break;
         case ScriptEvent::Kind::PadConnect:
-            if (!platform::pad::ConnectVirtual(&error)) std::fprintf(stderr, "pad: %s\n", error.c_str());
+            if (!platform::pad::ConnectVirtual(&error, event.pad)) std::fprintf(stderr, "pad: %s\n", error.c_str());
             break;
-        case ScriptEvent::Kind::PadDisconnect: platform::pad::DisconnectVirtual(); break;
-        case ScriptEvent::Kind::PadButtonDown: platform::pad::SetVirtualButton(event.key, true); break;
-        case ScriptEvent::Kind::PadButtonUp: platform::pad::SetVirtualButton(event.key, false); break;
-        case ScriptEvent::Kind::PadAxis: platform::pad::SetVirtualAxis(event.key, event.value); break;
+        case ScriptEvent::Kind::PadDisconnect: platform::pad::DisconnectVirtual(event.pad); break;
+        case ScriptEvent::Kind::PadButtonDown: platform::pad::SetVirtualButton(event.key, true, event.pad); break;
+        case ScriptEvent::Kind::PadButtonUp: platform::pad::SetVirtualButton(event.key, false, event.pad); break;
+        case ScriptEvent::Kind::PadAxis: platform::pad::SetVirtualAxis(event.key, event.value, event.pad); break;
         }
     }
 }

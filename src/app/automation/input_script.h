@@ -1,14 +1,16 @@
 // Input scripts: scripted physical keys, gamepad events and message-box answers, one per line.
 //
 //   @ key ACTION=KEY[,KEY]     header: a key binding in force from the first frame
+//   @ key.2 ACTION=KEY[,KEY]   header: the same for keyboard set 2
+//   @ players N                header: N people joined from the start, as --players
 //   @ course ID                header: the course chosen at the start (else the first one)
 //   @ difficulty easy|normal|hard, @ ghost on|off, @ seed N   headers: the race's other choices
 //   @ mode race|trial|championship                         header: the mode the title starts on
 //   FRAME down|up KEY          KEY: RETURN ESCAPE SPACE SHIFT LEFT RIGHT UP DOWN A-Z 0-9 TAB CTRL F1
 //   FRAME answer yes|no        answers the next message box opened at or after FRAME
-//   FRAME pad connect|disconnect
-//   FRAME pad button NAME down|up
-//   FRAME pad axis NAME VALUE  VALUE -1.0 … 1.0 (triggers 0 … 1)
+//   FRAME pad [N] connect|disconnect                     N: pad 1 to 4 (without it: pad 1)
+//   FRAME pad [N] button NAME down|up
+//   FRAME pad [N] axis NAME VALUE  VALUE -1.0 … 1.0 (triggers 0 … 1)
 //   # comment
 //
 // An event at frame N is in effect when frame N's update reads the keys (frames count from 1).
@@ -32,6 +34,7 @@ struct ScriptEvent {
     int key = 0;        // virtual-key code for KeyDown/KeyUp; button or axis for pad events
     int answer = 0;     // IDYES or IDNO for Answer
     float value = 0.0f; // PadAxis
+    int pad = 0;        // pad events: 0..3 (pad 1..4)
     bool operator==(const ScriptEvent&) const = default;
 };
 
@@ -42,11 +45,13 @@ struct ScriptChoices {
     std::optional<bool> ghost;
     std::optional<unsigned> seed;
     std::optional<RaceMode> mode;
+    std::optional<unsigned> players;
 };
 
 struct ParsedScript {
     std::vector<ScriptEvent> events;
     KeyBindings bindings; // the defaults with the headers applied
+    KeyBindings secondBindings{KeyBindings::kSecondSet};
     ScriptChoices choices;
     bool usesPad = false;
 };
@@ -57,7 +62,7 @@ bool ParseInputScript(const std::string& text, ParsedScript* script, std::string
 bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>* events, std::string* error);
 // One script line for an event (no newline), as the recorder writes it.
 std::string FormatScriptEvent(const ScriptEvent& event);
-// The header lines of a set of bindings, one per action.
+// The header lines of a set of bindings, one per action; of set 2 only what differs from its defaults.
 std::string FormatBindingHeaders(const KeyBindings& bindings);
 // The header lines of the choices that are set.
 std::string FormatChoiceHeaders(const ScriptChoices& choices);

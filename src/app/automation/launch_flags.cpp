@@ -32,6 +32,10 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
         if (!ParseNumber(value, &number) || number == 0 || number > kMostSyncTestDepth)
             return *error = "--synctest needs a number of updates, 1 to " + std::to_string(kMostSyncTestDepth), false;
         flags->synctest = static_cast<std::uint32_t>(number);
+    } else if (flag == "--players") {
+        if (!ParseNumber(value, &number) || number == 0 || number > kMostPlayers)
+            return *error = "--players needs a number of people, 1 to " + std::to_string(kMostPlayers), false;
+        flags->players = static_cast<std::uint32_t>(number);
     } else if (flag == "--screenshot") {
         ScreenshotRequest request;
         if (!ParseScreenshot(value, &request)) return *error = "--screenshot needs FRAME:FILE.png", false;
@@ -99,6 +103,7 @@ constexpr UsageRow kFlagRows[] = {
     {"--difficulty easy|normal|hard", "how fast the computer racers fly (default normal; this run only)"},
     {"--ghost on|off", "race against the ghost of your best run (default on; this run only)"},
     {"--mode race|trial|championship", "the mode the title starts on (default race)"},
+    {"--players N", "start with N people joined (1-4): keyboard, keyboard set 2, then pads 1, 2, ..."},
     {"--lang auto|en|ja", "the message boxes' language (auto: from LANGUAGE, LC_ALL, LC_MESSAGES or LANG)"},
     {"--course NAME", "race this course (its id or name; see --list-courses)"},
     {"--list-courses", "print the courses, one per line, and exit"},
@@ -114,7 +119,8 @@ constexpr UsageRow kKeyRows[] = {
     {"Shift", "boost"},
     {"R", "swap Up and Down"},
     {"C", "automatic pilot on/off"},
-    {"P", "pause and go on"},
+    {"P", "pause and go on (any player's pause holds the race for all)"},
+    {"Tab", "keyboard set 2 joins on the title (W S A D fly it, Ctrl throttle, Q boost; 1 leaves)"},
     {"F1", "the controls screen (title and race)"},
     {"O", "the options screen (title)"},
 };
@@ -131,7 +137,7 @@ template <std::size_t N> void AppendRows(std::string* text, const UsageRow (&row
 bool IsValueFlag(const std::string& flag) {
     for (const char* name :
          {"--frames", "--seed", "--synctest", "--screenshot", "--input", "--record", "--trace", "--graphics",
-          "--config", "--data-home", "--difficulty", "--ghost", "--lang", "--course", "--mode"})
+          "--config", "--data-home", "--difficulty", "--ghost", "--lang", "--course", "--mode", "--players"})
         if (flag == name) return true;
     return false;
 }

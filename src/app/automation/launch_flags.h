@@ -13,6 +13,8 @@
 
 // The deepest re-run --synctest takes (each update then costs that many more).
 inline constexpr std::uint64_t kMostSyncTestDepth = 64;
+// The most people at one screen.
+inline constexpr std::uint64_t kMostPlayers = 4;
 
 struct ScreenshotRequest {
     std::uint64_t frame = 0;
@@ -42,8 +44,9 @@ struct LaunchFlags {
     // only: the settings file keeps its own value unless the player changes it in the options.
     std::optional<Difficulty> difficulty;
     std::optional<bool> ghost;
-    std::optional<RaceMode> mode;     // unset: the game's own race, as the title starts
-    std::optional<Language> language; // unset: the settings' choice, else auto
+    std::optional<RaceMode> mode;         // unset: the game's own race, as the title starts
+    std::optional<Language> language;     // unset: the settings' choice, else auto
+    std::optional<std::uint32_t> players; // unset: 1P alone; else seats joined from the start
     std::vector<ScreenshotRequest> screenshots;
 };
 

@@ -9,6 +9,8 @@
 
 namespace {
 constexpr int kPauseKey = 'P';
+// Set 2's keys by action, in GameActions' order.
+constexpr int kSecondSetDefaults[] = {VK_CONTROL, 'Q', 'A', 'D', 'W', 'S', 'E', 'Z'};
 } // namespace
 
 const std::vector<GameAction>& GameActions() {
@@ -32,8 +34,14 @@ std::optional<std::size_t> FindGameAction(const std::string& name) {
     return std::nullopt;
 }
 
-KeyBindings::KeyBindings() {
-    for (const GameAction& action : GameActions()) keys.push_back({action.gameKey});
+KeyBindings::KeyBindings(int set) : keySet(set == kSecondSet ? kSecondSet : kFirstSet) {
+    for (std::size_t i = 0; i < GameActions().size(); ++i) keys.push_back({});
+    for (std::size_t i = 0; i < GameActions().size(); ++i) ResetToDefault(i);
+}
+
+const std::vector<std::pair<int, int>>& KeyBindings::SecondSetFixedKeys() {
+    static const std::vector<std::pair<int, int>> fixed = {{VK_RETURN, VK_TAB}, {VK_ESCAPE, '1'}, {kPauseKey, '2'}};
+    return fixed;
 }
 
 std::string KeyBindings::KeyList(std::size_t action) const {
@@ -42,9 +50,17 @@ std::string KeyBindings::KeyList(std::size_t action) const {
     return text;
 }
 
-void KeyBindings::ResetToDefault(std::size_t action) { keys[action] = {GameActions()[action].gameKey}; }
+void KeyBindings::ResetToDefault(std::size_t action) {
+    keys[action] = {keySet == kSecondSet ? kSecondSetDefaults[action] : GameActions()[action].gameKey};
+}
 
-std::string KeyBindings::Reserved(int key) {
+std::string KeyBindings::Reserved(int key) const {
+    if (keySet == kSecondSet) {
+        for (const auto& [gameKey, physical] : SecondSetFixedKeys()) {
+            if (physical != key) continue;
+            return gameKey == VK_RETURN ? "set 2's Enter" : gameKey == VK_ESCAPE ? "set 2's Escape" : "set 2's pause";
+        }
+    }
     switch (key) {
     case VK_RETURN: return "Enter keeps its meaning";
     case VK_ESCAPE: return "Escape keeps its meaning";
@@ -86,7 +102,21 @@ std::optional<std::size_t> KeyBindings::ActionHolding(int key, std::optional<std
 
 void KeyBindings::Apply() const {
     const auto& actions = GameActions();
-    for (std::size_t i = 0; i < actions.size(); ++i) platform::input::BindKey(actions[i].gameKey, keys[i]);
+    for (std::size_t i = 0; i < actions.size(); ++i) platform::input::BindKey(keySet, actions[i].gameKey, keys[i]);
+    if (keySet != kSecondSet) return;
+    for (const auto& [gameKey, physical] : SecondSetFixedKeys()) platform::input::BindKey(keySet, gameKey, {physical});
+}
+
+void ApplyKeySets(const KeyBindings& first, const KeyBindings& second) {
+    first.Apply();
+    second.Apply();
+    const auto& actions = GameActions();
+    for (std::size_t i = 0; i < actions.size(); ++i) {
+        std::vector<int> own;
+        for (int key : second.Keys(i))
+            if (!first.ActionHolding(key)) own.push_back(key);
+        platform::input::BindKey(second.KeySet(), actions[i].gameKey, own);
+    }
 }
 
 bool KeyBindings::ParseKeyList(const std::string& text, std::vector<int>* out, std::string* reason) {

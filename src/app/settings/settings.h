@@ -20,6 +20,7 @@ struct Settings {
     int music = 100;   // percent
     int effects = 100; // percent
     KeyBindings keys;
+    KeyBindings keys2{KeyBindings::kSecondSet}; // the second person's on the same keyboard
     Difficulty difficulty = Difficulty::Normal;
     bool ghost = true;
     bool hudExtras = false; // the race's HUD with the checkpoint counter, course map and gaps

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <tuple>
 
 #include "platform/fs/atomic_file.h"
 #include "platform/ini/ini_file.h"
@@ -19,6 +20,8 @@ constexpr int kMostPercent = 100;
 constexpr std::size_t kMostMessages = 20;
 // A value quoted back in a message is cut to this many bytes.
 constexpr std::size_t kMostQuoted = 60;
+// The section of keyboard set 2.
+constexpr const char* kSecondKeys = "keys.2";
 
 struct Reader {
     const std::string& fileName;
@@ -95,8 +98,7 @@ struct KeyLine {
 };
 
 // The later of two actions sharing a key goes back to its default key, until no key is shared.
-void ResolveClashes(const Reader& reader, std::vector<KeyLine> lines) {
-    KeyBindings& keys = reader.out.settings.keys;
+void ResolveClashes(const Reader& reader, KeyBindings& keys, std::vector<KeyLine> lines) {
     for (;;) {
         bool clash = false;
         for (auto later = lines.rbegin(); later != lines.rend() && !clash; ++later) {
@@ -116,17 +118,17 @@ void ResolveClashes(const Reader& reader, std::vector<KeyLine> lines) {
     }
 }
 
-void ReadKeys(const Reader& reader, const std::vector<const platform::ini::Entry*>& entries) {
+// One [keys] section into one binding set.
+void ReadKeys(const Reader& reader, const std::vector<const platform::ini::Entry*>& entries, KeyBindings& keys) {
     std::vector<KeyLine> lines;
     for (const platform::ini::Entry* entry : entries) {
         std::optional<std::size_t> action = FindGameAction(Lower(entry->key));
         if (!action) {
-            reader.Say(entry->line, "unknown action " + Quoted(entry->key) + " in [keys]; ignored");
+            reader.Say(entry->line, "unknown action " + Quoted(entry->key) + " in [" + entry->section + "]; ignored");
             continue;
         }
         std::vector<int> parsed;
         std::string reason;
-        KeyBindings& keys = reader.out.settings.keys;
         if (!KeyBindings::ParseKeyList(entry->value, &parsed, &reason) || !keys.Set(*action, parsed, &reason)) {
             keys.ResetToDefault(*action);
             reader.Say(entry->line, entry->key + ": " + reason + "; using " + keys.KeyList(*action));
@@ -135,7 +137,7 @@ void ReadKeys(const Reader& reader, const std::vector<const platform::ini::Entry
         std::erase_if(lines, [&](const KeyLine& seen) { return seen.action == *action; });
         lines.push_back({*action, entry->line});
     }
-    ResolveClashes(reader, lines);
+    ResolveClashes(reader, keys, lines);
 }
 
 void ReadEntry(const Reader& reader, const platform::ini::Entry& entry) {
@@ -180,12 +182,14 @@ LoadedSettings FromIni(const platform::ini::File& file, const std::string& fileN
     }
     for (int line : file.longLines)
         reader.Say(line, "longer than " + std::to_string(platform::ini::kMostLineBytes) + " bytes; line ignored");
-    std::vector<const platform::ini::Entry*> keyEntries;
+    std::vector<const platform::ini::Entry*> keyEntries, secondKeyEntries;
     for (const platform::ini::Entry& entry : file.entries) {
         if (Lower(entry.section) == "keys") keyEntries.push_back(&entry);
+        else if (Lower(entry.section) == kSecondKeys) secondKeyEntries.push_back(&entry);
         else ReadEntry(reader, entry);
     }
-    ReadKeys(reader, keyEntries);
+    ReadKeys(reader, keyEntries, out.settings.keys);
+    ReadKeys(reader, secondKeyEntries, out.settings.keys2);
     if (unsaid > 0) out.messages.push_back(fileName + ": ... and " + std::to_string(unsaid) + " more problems");
     return out;
 }
@@ -220,6 +224,8 @@ std::vector<SettingLine> SettingLines(const Settings& s) {
     };
     for (std::size_t i = 0; i < GameActions().size(); ++i)
         lines.push_back({"keys", GameActions()[i].name, s.keys.KeyList(i)});
+    for (std::size_t i = 0; i < GameActions().size(); ++i)
+        lines.push_back({kSecondKeys, GameActions()[i].name, s.keys2.KeyList(i)});
     lines.push_back({"race", "difficulty", name(DifficultyNames(), s.difficulty)});
     lines.push_back({"race", "ghost", name(OnOffNames(), s.ghost ? 1 : 0)});
     lines.push_back({"race", "hud_extras", name(OnOffNames(), s.hudExtras ? 1 : 0)});
@@ -288,9 +294,12 @@ bool SaveSettingsChanges(const std::string& path, const Settings& before, const 
     if (!platform::fs::ReadWholeFile(path, &text, error)) return false;
     const LoadedSettings current = ParseSettings(text, path);
     if (!current.writable) return *error = path + " holds lines this game cannot read; it is left as it was", false;
-    const auto firstKey =
-        std::find_if(now.begin(), now.end(), [](const SettingLine& l) { return l.section == "keys"; });
-    KeepKeysApart(current.settings.keys, after.keys, static_cast<std::size_t>(firstKey - now.begin()), &write);
+    for (const auto& [section, file, inForce] : {std::tuple{"keys", &current.settings.keys, &after.keys},
+                                                 std::tuple{kSecondKeys, &current.settings.keys2, &after.keys2}}) {
+        const auto firstKey =
+            std::find_if(now.begin(), now.end(), [name = section](const SettingLine& l) { return l.section == name; });
+        KeepKeysApart(*file, *inForce, static_cast<std::size_t>(firstKey - now.begin()), &write);
+    }
     for (std::size_t i = 0; i < now.size(); ++i)
         if (write[i]) text = platform::ini::SetValue(text, now[i].section, now[i].key, now[i].value);
     return platform::fs::WriteFileAtomically(path, text, error);

@@ -180,6 +180,12 @@ public:
     // Zero on the Null device, whose resources are plain CPU memory.
     virtual DeviceMemory Memory() const { return {}; }
 
+    // ---- viewport ----
+    // 3D draws that follow fall in `area` of render target 0 (pixels, top-left origin, right/bottom
+    // excluded) until the next SetRenderTarget(0, ...), which brings back the whole target, as
+    // Direct3D's viewport does. Sprites and screen-space draws keep to the whole target's pixels.
+    virtual void SetViewport(const RECT&) {}
+
     // ---- scissor ----
     // Keeps draws and clears of every target to `rect` (pixels, top-left origin, right/bottom
     // excluded) until it is called with null. Passes whose result is known to be empty outside some

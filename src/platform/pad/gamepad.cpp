@@ -1,4 +1,5 @@
-// Game controller through SDL: hot-plug by polling, the pad layout onto game keys, the virtual pad.
+// Game controllers through SDL: hot-plug by polling into four numbered places, the pad layout onto
+// game keys, the virtual pads.
 #include "platform/pad/gamepad.h"
 
 #include <SDL.h>
@@ -32,10 +33,24 @@ constexpr float kAxisScale = 32767.0f;
 
 bool started = false;
 Source source = Source::Any;
-SDL_GameController* controller = nullptr;
-int virtualIndex = -1;                // device index of our virtual joystick, -1 when none
-SDL_Joystick* virtualStick = nullptr; // opened so scripts can set it before the game opens it
-State state;
+
+// One numbered place for a pad: the controller opened there and what it reads.
+struct Slot {
+    SDL_GameController* controller = nullptr;
+    SDL_JoystickID id = -1;
+    State state;
+};
+std::array<Slot, kPads> slots;
+
+// Our virtual joysticks by pad number, opened so scripts can set them before the game opens them.
+struct VirtualPad {
+    SDL_Joystick* stick = nullptr;
+    SDL_JoystickID id = -1;
+};
+std::array<VirtualPad, kPads> virtuals;
+const State kNoPad;
+
+bool ValidPad(int pad) { return pad >= 0 && pad < kPads; }
 
 std::string Upper(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -46,53 +61,80 @@ bool IsTrigger(int axis) { return axis == SDL_CONTROLLER_AXIS_TRIGGERLEFT || axi
 
 float Beyond(float value) { return std::fabs(value) >= kDeadZone ? std::min(std::fabs(value), 1.0f) : 0.0f; }
 
+bool Opened(SDL_JoystickID id) {
+    return std::any_of(slots.begin(), slots.end(), [id](const Slot& slot) { return slot.controller && slot.id == id; });
+}
+
+// Virtual pad N keeps number N; any other pad takes the lowest free one.
+int SlotFor(SDL_JoystickID id) {
+    for (int pad = 0; pad < kPads; ++pad)
+        if (virtuals[pad].stick && virtuals[pad].id == id) return slots[pad].controller ? -1 : pad;
+    for (int pad = 0; pad < kPads; ++pad)
+        if (!slots[pad].controller) return pad;
+    return -1;
+}
+
 void OpenAttached() {
-    for (int i = 0; i < SDL_NumJoysticks() && !controller; ++i) {
+    for (int i = 0; i < SDL_NumJoysticks(); ++i) {
         if (!SDL_IsGameController(i)) continue;
         if (source == Source::VirtualOnly && !SDL_JoystickIsVirtual(i)) continue;
-        controller = SDL_GameControllerOpen(i);
+        const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(i);
+        if (Opened(id)) continue;
+        const int pad = SlotFor(id);
+        if (pad < 0) continue;
+        slots[pad].controller = SDL_GameControllerOpen(i);
+        slots[pad].id = slots[pad].controller ? id : -1;
     }
 }
 
-void Read() {
+void DropUnplugged() {
+    for (Slot& slot : slots) {
+        if (!slot.controller || SDL_GameControllerGetAttached(slot.controller)) continue;
+        SDL_GameControllerClose(slot.controller);
+        slot.controller = nullptr;
+        slot.id = -1;
+    }
+}
+
+void Read(Slot& slot) {
+    State& state = slot.state;
     state = State{};
-    if (!controller) return;
+    if (!slot.controller) return;
     state.connected = true;
     for (int b = 0; b < kButtons; ++b)
-        state.buttons[b] = SDL_GameControllerGetButton(controller, static_cast<SDL_GameControllerButton>(b)) != 0;
+        state.buttons[b] = SDL_GameControllerGetButton(slot.controller, static_cast<SDL_GameControllerButton>(b)) != 0;
     for (int a = 0; a < kAxes; ++a) {
-        float value = SDL_GameControllerGetAxis(controller, static_cast<SDL_GameControllerAxis>(a)) / kAxisScale;
+        float value = SDL_GameControllerGetAxis(slot.controller, static_cast<SDL_GameControllerAxis>(a)) / kAxisScale;
         state.axes[a] = std::clamp(value, -1.0f, 1.0f);
     }
 }
 
-// The pad layout: what each button and stick holds among the game keys.
-void HandToKeys() {
-    using namespace platform::input;
-    auto button = [](int b) { return state.buttons[b] ? 1.0f : 0.0f; };
+// The pad layout: what each button and stick holds among the game keys of pad `pad`.
+void HandToKeys(int pad, const State& state) {
+    auto set = [pad](int key, float amount) { platform::input::SetPadKey(pad, key, amount); };
+    auto button = [&state](int b) { return state.buttons[b] ? 1.0f : 0.0f; };
     const float x = state.axes[SDL_CONTROLLER_AXIS_LEFTX], y = state.axes[SDL_CONTROLLER_AXIS_LEFTY];
-    SetPadKey(VK_RIGHT, x > 0 ? Beyond(x) : 0.0f);
-    SetPadKey(VK_LEFT, x < 0 ? Beyond(x) : 0.0f);
-    SetPadKey(VK_UP, y < 0 ? Beyond(y) : 0.0f);
-    SetPadKey(VK_DOWN, y > 0 ? Beyond(y) : 0.0f);
+    set(VK_RIGHT, x > 0 ? Beyond(x) : 0.0f);
+    set(VK_LEFT, x < 0 ? Beyond(x) : 0.0f);
+    set(VK_UP, y < 0 ? Beyond(y) : 0.0f);
+    set(VK_DOWN, y > 0 ? Beyond(y) : 0.0f);
     const bool throttle =
         state.buttons[SDL_CONTROLLER_BUTTON_A] || state.axes[SDL_CONTROLLER_AXIS_TRIGGERRIGHT] >= kDeadZone;
     const bool boost =
         state.buttons[SDL_CONTROLLER_BUTTON_B] || state.axes[SDL_CONTROLLER_AXIS_TRIGGERLEFT] >= kDeadZone;
-    SetPadKey(VK_SPACE, throttle ? 1.0f : 0.0f);
-    SetPadKey(VK_SHIFT, boost ? 1.0f : 0.0f);
-    SetPadKey('C', button(SDL_CONTROLLER_BUTTON_Y));
-    SetPadKey('R', button(SDL_CONTROLLER_BUTTON_X));
-    SetPadKey(VK_RETURN, button(SDL_CONTROLLER_BUTTON_START));
-    SetPadKey('P', button(SDL_CONTROLLER_BUTTON_START));
-    SetPadKey(VK_ESCAPE, button(SDL_CONTROLLER_BUTTON_BACK));
-    SetPadKey(VK_NAVIGATION_UP, std::max(button(SDL_CONTROLLER_BUTTON_DPAD_UP), y <= -kMenuDeflection ? 1.0f : 0.0f));
-    SetPadKey(VK_NAVIGATION_DOWN,
-              std::max(button(SDL_CONTROLLER_BUTTON_DPAD_DOWN), y >= kMenuDeflection ? 1.0f : 0.0f));
-    SetPadKey(VK_NAVIGATION_LEFT,
-              std::max(button(SDL_CONTROLLER_BUTTON_DPAD_LEFT), x <= -kMenuDeflection ? 1.0f : 0.0f));
-    SetPadKey(VK_NAVIGATION_RIGHT,
-              std::max(button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), x >= kMenuDeflection ? 1.0f : 0.0f));
+    set(VK_SPACE, throttle ? 1.0f : 0.0f);
+    set(VK_SHIFT, boost ? 1.0f : 0.0f);
+    set(VK_GAMEPAD_A, button(SDL_CONTROLLER_BUTTON_A));
+    set('C', button(SDL_CONTROLLER_BUTTON_Y));
+    set('R', button(SDL_CONTROLLER_BUTTON_X));
+    set(VK_RETURN, button(SDL_CONTROLLER_BUTTON_START));
+    set('P', button(SDL_CONTROLLER_BUTTON_START));
+    set(VK_ESCAPE, button(SDL_CONTROLLER_BUTTON_BACK));
+    set(VK_NAVIGATION_UP, std::max(button(SDL_CONTROLLER_BUTTON_DPAD_UP), y <= -kMenuDeflection ? 1.0f : 0.0f));
+    set(VK_NAVIGATION_DOWN, std::max(button(SDL_CONTROLLER_BUTTON_DPAD_DOWN), y >= kMenuDeflection ? 1.0f : 0.0f));
+    set(VK_NAVIGATION_LEFT, std::max(button(SDL_CONTROLLER_BUTTON_DPAD_LEFT), x <= -kMenuDeflection ? 1.0f : 0.0f));
+    set(VK_NAVIGATION_RIGHT, std::max(button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), x >= kMenuDeflection ? 1.0f : 0.0f));
+    platform::input::SetPadConnected(pad, state.connected);
 }
 } // namespace
 
@@ -129,76 +171,83 @@ bool Started() { return started; }
 
 void Stop() {
     if (!started) return;
-    DisconnectVirtual();
-    if (controller) SDL_GameControllerClose(controller);
-    controller = nullptr;
+    for (int pad = 0; pad < kPads; ++pad) DisconnectVirtual(pad);
+    for (Slot& slot : slots) {
+        if (slot.controller) SDL_GameControllerClose(slot.controller);
+        slot = Slot{};
+    }
     SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     started = false;
-    state = State{};
+    for (int pad = 0; pad < kPads; ++pad) platform::input::SetPadConnected(pad, false);
     platform::input::ClearPadKeys();
 }
 
 void Poll() {
     if (!started) return;
     SDL_GameControllerUpdate();
-    if (controller && !SDL_GameControllerGetAttached(controller)) {
-        SDL_GameControllerClose(controller);
-        controller = nullptr;
+    DropUnplugged();
+    OpenAttached();
+    for (int pad = 0; pad < kPads; ++pad) {
+        Read(slots[pad]);
+        HandToKeys(pad, slots[pad].state);
     }
-    if (!controller) OpenAttached();
-    Read();
-    HandToKeys();
 }
 
-const State& Current() { return state; }
+const State& Current(int pad) { return ValidPad(pad) ? slots[pad].state : kNoPad; }
 
-bool ConnectVirtual(std::string* error) {
+bool ConnectVirtual(std::string* error, int pad) {
+    if (!ValidPad(pad)) {
+        if (error) *error = "no virtual pad " + std::to_string(pad + 1) + " (pads 1 to 4)";
+        return false;
+    }
     if (!started && !Start(Source::VirtualOnly, error)) return false;
-    if (virtualIndex >= 0) return true;
+    if (virtuals[pad].stick) return true;
+    const std::string name = "Orlenda virtual pad " + std::to_string(pad + 1);
     SDL_VirtualJoystickDesc desc;
     SDL_zero(desc);
     desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
     desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
     desc.naxes = SDL_CONTROLLER_AXIS_MAX;
     desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-    desc.name = "Orlenda virtual pad";
-    virtualIndex = SDL_JoystickAttachVirtualEx(&desc);
-    if (virtualIndex < 0) {
+    desc.name = name.c_str();
+    const int index = SDL_JoystickAttachVirtualEx(&desc);
+    if (index < 0) {
         if (error) *error = std::string("cannot attach the virtual pad: ") + SDL_GetError();
         return false;
     }
-    virtualStick = SDL_JoystickOpen(virtualIndex);
+    virtuals[pad].stick = SDL_JoystickOpen(index);
+    virtuals[pad].id = virtuals[pad].stick ? SDL_JoystickInstanceID(virtuals[pad].stick) : -1;
     // Triggers rest at the bottom of their travel.
-    SetVirtualAxis(SDL_CONTROLLER_AXIS_TRIGGERLEFT, 0.0f);
-    SetVirtualAxis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 0.0f);
+    SetVirtualAxis(SDL_CONTROLLER_AXIS_TRIGGERLEFT, 0.0f, pad);
+    SetVirtualAxis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 0.0f, pad);
     return true;
 }
 
-void DisconnectVirtual() {
-    if (virtualIndex < 0) return;
-    if (virtualStick) SDL_JoystickClose(virtualStick);
-    virtualStick = nullptr;
-    // The device index may have moved as other pads came and went; find ours again.
+void DisconnectVirtual(int pad) {
+    if (!ValidPad(pad) || !virtuals[pad].stick) return;
+    const SDL_JoystickID id = virtuals[pad].id;
+    SDL_JoystickClose(virtuals[pad].stick);
+    virtuals[pad] = VirtualPad{};
+    // The device index moves as other pads come and go; ours is found by its instance.
     for (int i = 0; i < SDL_NumJoysticks(); ++i) {
-        if (SDL_JoystickIsVirtual(i)) {
+        if (SDL_JoystickIsVirtual(i) && SDL_JoystickGetDeviceInstanceID(i) == id) {
             SDL_JoystickDetachVirtual(i);
             break;
         }
     }
-    virtualIndex = -1;
 }
 
-void SetVirtualButton(int button, bool down) {
-    if (virtualStick && button >= 0 && button < kButtons)
-        SDL_JoystickSetVirtualButton(virtualStick, button, down ? 1 : 0);
+void SetVirtualButton(int button, bool down, int pad) {
+    if (ValidPad(pad) && virtuals[pad].stick && button >= 0 && button < kButtons)
+        SDL_JoystickSetVirtualButton(virtuals[pad].stick, button, down ? 1 : 0);
 }
 
-void SetVirtualAxis(int axis, float value) {
-    if (!virtualStick || axis < 0 || axis >= kAxes) return;
+void SetVirtualAxis(int axis, float value, int pad) {
+    if (!ValidPad(pad) || !virtuals[pad].stick || axis < 0 || axis >= kAxes) return;
     // A trigger's raw axis runs over the whole range from released to fully pressed.
     float raw = IsTrigger(axis) ? std::clamp(value, 0.0f, 1.0f) * 65535.0f - 32768.0f
                                 : std::clamp(value, -1.0f, 1.0f) * kAxisScale;
-    SDL_JoystickSetVirtualAxis(virtualStick, axis,
+    SDL_JoystickSetVirtualAxis(virtuals[pad].stick, axis,
                                static_cast<Sint16>(std::lround(std::clamp(raw, -32768.0f, 32767.0f))));
 }
 

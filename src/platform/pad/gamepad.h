@@ -1,21 +1,25 @@
-// The gamepad: SDL's game-controller API, with hot-plug and a virtual controller for scripts.
+// The gamepads: SDL's game-controller API, up to four pads with hot-plug, and virtual controllers
+// for scripts.
 //
 // Stands in for: nothing the game had; this is how a pad reaches the game's keys. Once a frame
-// Poll opens a controller that was plugged in, drops one that was pulled out (the keys it held are
-// let go), reads buttons and axes, and hands them to the key state as game keys (the layout below),
-// so the race never knows a key came from a pad. Sticks are analog with a dead zone of 0.2: the
-// game key's amount is the deflection.
+// Poll opens controllers that were plugged in, drops those that were pulled out (the keys they held
+// are let go), reads buttons and axes, and hands them to the key state as game keys of their own
+// pad (the layout below), so the race never knows a key came from a pad. Sticks are analog with a
+// dead zone of 0.2: the game key's amount is the deflection.
+//
+// Pads are numbered 0 to 3 here (1 to 4 on screen). A pad plugged in takes the lowest free number;
+// one pulled out frees its number, so the next pad plugged in takes it back.
 //
 //   left stick x / y     turn left, right / nose up (stick up), nose down   (analog)
 //   right trigger or A   throttle            left trigger or B   boost
 //   Y                    automatic pilot     X                   swap nose up/down
 //   Start                Enter and pause     Back                Escape
-//   D-pad or left stick  menu navigation
+//   D-pad or left stick  menu navigation     A                   also VK_GAMEPAD_A (joining)
 //
-// Scripts and tests drive a virtual controller through SDL's virtual joystick, so the same open,
-// read and unplug path runs as with a real pad. In VirtualOnly mode real pads are ignored, so an
-// automated run never depends on what is plugged into the machine.
-// Does not: several pads at once, rumble, rebinding pad buttons, the right stick.
+// Scripts and tests drive virtual controllers through SDL's virtual joystick, so the same open,
+// read and unplug path runs as with a real pad; virtual pad N always takes number N. In VirtualOnly
+// mode real pads are ignored, so an automated run never depends on what is plugged into the machine.
+// Does not: more than four pads, rumble, rebinding pad buttons, the right stick.
 #pragma once
 
 #include <array>
@@ -40,6 +44,8 @@ struct State {
     bool operator==(const State&) const = default;
 };
 
+inline constexpr int kPads = 4;
+
 enum class Source { Any, VirtualOnly };
 
 // Starts the game-controller subsystem; false with SDL's reason (the game goes on without a pad).
@@ -48,13 +54,14 @@ bool Started();
 void Stop();
 // Once a frame, before the scene reads its keys.
 void Poll();
-const State& Current();
+// Pad `pad` as the last Poll read it (not connected for a number out of range).
+const State& Current(int pad = 0);
 
-// The virtual controller (starts the subsystem in VirtualOnly mode when needed).
-bool ConnectVirtual(std::string* error);
-void DisconnectVirtual();
-void SetVirtualButton(int button, bool down);
+// Virtual controller `pad` (starts the subsystem in VirtualOnly mode when needed).
+bool ConnectVirtual(std::string* error, int pad = 0);
+void DisconnectVirtual(int pad = 0);
+void SetVirtualButton(int button, bool down, int pad = 0);
 // Sticks take -1..1, triggers 0..1 (released at 0).
-void SetVirtualAxis(int axis, float value);
+void SetVirtualAxis(int axis, float value, int pad = 0);
 
 } // namespace platform::pad

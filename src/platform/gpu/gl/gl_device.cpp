@@ -310,6 +310,7 @@ void GlDevice::OnBufferDeleted(GLuint buffer) {
 
 bool GlDevice::SetRenderTarget(DWORD index, std::shared_ptr<Surface> surface) {
     if (index >= kMaxRenderTargets) return false;
+    if (index == 0) viewArea_.reset();
     if (!surface) {
         if (index == 0) return false;
         if (targets_[index]) targetsDirty_ = true;
@@ -323,6 +324,15 @@ bool GlDevice::SetRenderTarget(DWORD index, std::shared_ptr<Surface> surface) {
     if (targets_[index] != surface) targetsDirty_ = true;
     targets_[index] = std::move(surface);
     return true;
+}
+
+void GlDevice::SetViewport(const RECT& area) { viewArea_ = area; }
+
+// Targets are stored top row first and drawn upside down, so the area's top is GL's y.
+void GlDevice::ApplyViewport() {
+    if (!viewArea_) return gl_.Viewport(0, 0, viewportW_, viewportH_);
+    const RECT& a = *viewArea_;
+    gl_.Viewport(a.left, a.top, std::max(a.right - a.left, 0), std::max(a.bottom - a.top, 0));
 }
 
 std::shared_ptr<Surface> GlDevice::GetRenderTarget(DWORD index) const {
@@ -424,7 +434,7 @@ void GlDevice::BindTargets() {
     SetClipOrigin(windowBound_);
     if (!targetsDirty_) {
         gl_.BindFramebuffer(currentFbo_);
-        gl_.Viewport(viewportW_, viewportH_);
+        ApplyViewport();
         return;
     }
     if (windowBound_) {
@@ -461,7 +471,7 @@ void GlDevice::BindTargets() {
     viewportW_ = int(targets_[0]->Width());
     viewportH_ = int(targets_[0]->Height());
     gl_.BindFramebuffer(fbo);
-    gl_.Viewport(viewportW_, viewportH_);
+    ApplyViewport();
     targetsDirty_ = false;
 }
 

@@ -12,6 +12,7 @@
 #include <epoxy/gl.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,7 @@ public:
     std::shared_ptr<Texture> CreateTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels, DWORD usage,
                                            D3DFORMAT format, D3DPOOL pool) override;
     bool SetRenderTarget(DWORD index, std::shared_ptr<Surface> surface) override;
+    void SetViewport(const RECT& area) override;
     std::shared_ptr<Surface> GetRenderTarget(DWORD index) const override;
     std::shared_ptr<Surface> GetDepthStencilSurface() const override;
     std::shared_ptr<Surface> CreateDepthStencilSurface(std::uint32_t width, std::uint32_t height) override;
@@ -186,7 +188,9 @@ private:
     std::shared_ptr<Surface> targets_[kMaxRenderTargets];
     std::vector<FramebufferEntry> framebuffers_;
     GLuint currentFbo_ = 0;
-    int viewportW_ = 0, viewportH_ = 0;
+    int viewportW_ = 0, viewportH_ = 0; // render target 0's size
+    std::optional<RECT> viewArea_;      // the viewport inside it, when not the whole target
+    void ApplyViewport();
     bool targetsDirty_ = true;
     ScissorState scissor_;
     bool clearTexture_ = false; // glClearTexSubImage is there

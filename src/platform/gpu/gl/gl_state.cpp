@@ -6,7 +6,7 @@ namespace gpu {
 void GlStateCache::Invalidate() {
     blendKnown_ = depthKnown_ = rasterKnown_ = scissorKnown_ = false;
     program_ = vao_ = arrayBuffer_ = fbo_ = 0xFFFFFFFFu;
-    viewportW_ = viewportH_ = -1;
+    viewportX_ = viewportY_ = viewportW_ = viewportH_ = -1;
     activeUnit_ = -1;
     for (int i = 0; i < kUnits; ++i) textures_[i] = samplers_[i] = 0xFFFFFFFFu;
 }
@@ -39,9 +39,11 @@ void GlStateCache::BindFramebuffer(GLuint fbo) {
     ++stateChanges;
 }
 
-void GlStateCache::Viewport(GLint width, GLint height) {
-    if (viewportW_ == width && viewportH_ == height) return;
-    glViewport(0, 0, width, height);
+void GlStateCache::Viewport(GLint x, GLint y, GLint width, GLint height) {
+    if (viewportX_ == x && viewportY_ == y && viewportW_ == width && viewportH_ == height) return;
+    glViewport(x, y, width, height);
+    viewportX_ = x;
+    viewportY_ = y;
     viewportW_ = width;
     viewportH_ = height;
     ++stateChanges;

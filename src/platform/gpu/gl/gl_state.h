@@ -48,7 +48,7 @@ public:
     void BindVertexArray(GLuint vao);
     void BindArrayBuffer(GLuint buffer);
     void BindFramebuffer(GLuint fbo);
-    void Viewport(GLint width, GLint height);
+    void Viewport(GLint x, GLint y, GLint width, GLint height);
     void BindTexture(int unit, GLuint texture);
     void BindSampler(int unit, GLuint sampler);
     void SetBlend(const BlendState& blend);
@@ -70,7 +70,7 @@ private:
 
     bool blendKnown_ = false, depthKnown_ = false, rasterKnown_ = false, scissorKnown_ = false;
     GLuint program_ = ~0u, vao_ = ~0u, arrayBuffer_ = ~0u, fbo_ = ~0u;
-    GLint viewportW_ = -1, viewportH_ = -1;
+    GLint viewportX_ = -1, viewportY_ = -1, viewportW_ = -1, viewportH_ = -1;
     int activeUnit_ = -1;
     GLuint textures_[kUnits] = {~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u};
     GLuint samplers_[kUnits] = {~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u};

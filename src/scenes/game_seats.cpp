@@ -1,0 +1,280 @@
+// The race scene with people sharing the screen: each seat's controls, the pad handed to the
+// automatic pilot while it is out, and a view per person with its own camera, culling, checkpoint
+// colours, camera-facing effects and HUD; the clock is drawn once for everyone.
+#include <algorithm>
+
+#include "effects/effect_manager.h"
+#include "map/check_point.h"
+#include "map/course_manager.h"
+#include "map/map_manager.h"
+#include "platform/window/input.h"
+#include "player/player_manager.h"
+#include "render/graphics_device.h"
+#include "render/shader_manager.h"
+#include "scenes/game.h"
+#include "scenes/racer_labels.h"
+
+namespace {
+
+constexpr float kFieldOfView = 1.0471976f; // π/3, as 1P's view alone
+constexpr float kNearPlane = 0.01f;
+constexpr float kFarPlane = 2000.0f;
+constexpr D3DCOLOR kClearColour = 0xFF0000FF;
+constexpr D3DCOLOR kReconnectColour = 0xFFFF8060;
+constexpr D3DCOLOR kBorderColour = 0xFF101018;
+constexpr float kQuarterClockWidth = 218.0f, kClockTop = 10.0f;
+// A view's HUD is laid out on a screen 720 high, drawn at the view's height.
+constexpr float kHudHeight = 720.0f;
+// Checkpoint colours (RGB) for a view's person: the one to reach, the one after it, the others.
+constexpr std::int32_t kCurrentRgb[] = {255, 0, 0};
+constexpr std::int32_t kNextRgb[] = {255, 255, 0};
+constexpr std::int32_t kOtherRgb[] = {255, 255, 255};
+
+gpu::Device* Device() { return GraphicsDevice::Instance().device.get(); }
+
+// Each checkpoint's circle in the colour it has for the person whose next checkpoint is `next`.
+void ColourCheckPointsFor(std::int32_t next) {
+    for (CheckPoint* point : CourseManager::Instance().checkPoints) {
+        BaseEffect* circle = EffectManager::Instance().Get(point->effect);
+        if (!circle) continue;
+        const std::int32_t* rgb = point->number == next       ? kCurrentRgb
+                                  : point->number == next + 1 ? kNextRgb
+                                                              : kOtherRgb;
+        circle->SetColor(255, rgb[0], rgb[1], rgb[2]);
+    }
+}
+
+// Back to the colours the checkpoints are fading through for 1P.
+void RestoreCheckPointColours() {
+    for (CheckPoint* point : CourseManager::Instance().checkPoints)
+        if (BaseEffect* circle = EffectManager::Instance().Get(point->effect))
+            circle->SetColor(255, point->red, point->green, point->blue);
+}
+
+} // namespace
+
+RECT Game::ViewArea(std::size_t seat, std::size_t seats, float width, float height) {
+    const auto w = static_cast<std::int32_t>(width), h = static_cast<std::int32_t>(height);
+    if (seats <= 1) return RECT{0, 0, w, h};
+    if (seats == 2) {
+        const std::int32_t half = h / 2;
+        return seat == 0 ? RECT{0, 0, w, half} : RECT{0, half, w, h};
+    }
+    const std::int32_t midX = w / 2, midY = h / 2;
+    const bool right = seat % 2 == 1, lower = seat >= 2;
+    return RECT{right ? midX : 0, lower ? midY : 0, right ? w : midX, lower ? h : midY};
+}
+
+// ---- controls -----------------------------------------------------------------------------------
+
+void Game::ReadSeats(std::span<race::Controls> steering) {
+    race::Lineup& people = People();
+    for (std::size_t seat = 0; seat < seatCount && seat < people.Count(); ++seat) {
+        const std::int32_t racer = race.RacerOfSeat(static_cast<std::int32_t>(seat));
+        if (racer < 0 || static_cast<std::size_t>(racer) >= steering.size()) continue;
+        const race::RacerState& state = race.racers[static_cast<std::size_t>(racer)];
+        race::Controls mine = people.At(seat).Read();
+        // A time trial is flown by hand: the automatic pilot stays off.
+        if (mode == RaceMode::Trial) mine.togglePilot = false;
+        const bool flying = !state.finished;
+        if (!people.Connected(seat)) {
+            // Nothing from a pad that is out; the automatic pilot takes the racer once.
+            mine = race::Controls{};
+            if (!handedOver[seat] && flying && state.autoPilot == 0) mine.togglePilot = true;
+            handedOver[seat] = true;
+        } else if (handedOver[seat]) {
+            handedOver[seat] = false;
+            if (flying && state.autoPilot != 0) mine.togglePilot = true;
+        }
+        steering[static_cast<std::size_t>(racer)] = mine;
+    }
+}
+
+std::optional<std::size_t> Game::AnyonePressed(int key) {
+    std::optional<std::size_t> first;
+    race::Lineup& people = People();
+    for (std::size_t seat = 0; seat < people.Count(); ++seat)
+        if (people.At(seat).Pressed(key) && !first) first = seat;
+    return first;
+}
+
+bool Game::PeopleFinished() const {
+    bool anyone = false;
+    for (std::size_t seat = 0; seat < seatCount; ++seat) {
+        const std::int32_t racer = race.RacerOfSeat(static_cast<std::int32_t>(seat));
+        if (racer < 0) continue;
+        anyone = true;
+        if (!race.racers[static_cast<std::size_t>(racer)].finished) return false;
+    }
+    return anyone;
+}
+
+bool Game::AnyPersonBoosting() const {
+    for (std::size_t i = 0; i < race.racerCount; ++i)
+        if (race.racers[i].seat >= 0 && race.racers[i].boosting) return true;
+    return false;
+}
+
+// ---- cameras and splits -------------------------------------------------------------------------
+
+void Game::CreateOtherCameras() {
+    for (std::size_t seat = 1; seat < seatCount; ++seat) {
+        const std::int32_t racer = race.RacerOfSeat(static_cast<std::int32_t>(seat));
+        if (racer < 0) continue;
+        otherCameras[seat - 1] = std::make_unique<Camera>();
+        otherCameras[seat - 1]->Place(race.racers[static_cast<std::size_t>(racer)]);
+    }
+}
+
+void Game::FollowWithOtherCameras() {
+    for (std::size_t seat = 1; seat < seatCount; ++seat) {
+        Camera* view = CameraOf(seat);
+        const std::int32_t racer = race.RacerOfSeat(static_cast<std::int32_t>(seat));
+        if (!view || racer < 0) continue;
+        const race::RacerState& state = race.racers[static_cast<std::size_t>(racer)];
+        view->Step(state);
+        view->Follow(state.speed);
+    }
+}
+
+void Game::ObserveOtherSplits() {
+    for (std::size_t seat = 1; seat < seatCount; ++seat) {
+        RaceResults& splits = otherSplits[seat - 1];
+        if (!splits.Started()) splits.Start(race.racerCount);
+        splits.Observe(race, race.RacerOfSeat(static_cast<std::int32_t>(seat)));
+    }
+}
+
+// ---- views --------------------------------------------------------------------------------------
+
+void Game::RenderViews() {
+    gpu::Device* device = Device();
+    GraphicsDevice& graphics = GraphicsDevice::Instance();
+    device->BeginPhase("clear");
+    SceneTarget& scene = ShaderManager::Instance().scene;
+    scene.Begin();
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, kBorderColour, 1.0f, 0);
+    device->BeginScene();
+    // The world is drawn into whatever target the level chose, so the views are cut from its size.
+    const std::shared_ptr<gpu::Surface> target = device->GetRenderTarget(0);
+    const float targetWidth = target ? static_cast<float>(target->Width()) : ScreenWidth();
+    const float targetHeight = target ? static_cast<float>(target->Height()) : ScreenHeight();
+    for (std::size_t seat = 0; seat < seatCount; ++seat)
+        DrawViewWorld(seat, ViewArea(seat, seatCount, targetWidth, targetHeight));
+    // Back to 1P's view for what the next update reads (the culling and the billboards).
+    EffectManager::Instance().viewArea.reset();
+    RestoreCheckPointColours();
+    if (camera) {
+        MapManager::Instance().cameraRotation = camera->Rotation();
+        EffectManager::Instance().FaceAll(camera->Rotation());
+    }
+    scene.End();
+
+    device->BeginPhase("hud");
+    gpu::Sprite* sprite = graphics.sprite.get();
+    if (sprite) sprite->Begin(D3DXSPRITE_ALPHABLEND);
+    const float width = ScreenWidth(), height = ScreenHeight();
+    if (cleared) {
+        MapManager::Instance().DrawDim(dimAlpha);
+        timer.DrawResult();
+        if (mode != RaceMode::Trial) hud.DrawResult();
+        pressEnter.Draw();
+        DrawRaceText();
+    } else {
+        for (std::size_t seat = 0; seat < seatCount; ++seat)
+            DrawViewHud(seat, ViewArea(seat, seatCount, width, height));
+        if (seatCount == 3) DrawSpareQuarter(ViewArea(3, 4, width, height));
+        DrawSharedHud();
+    }
+    MapManager::Instance().DrawFade();
+    if (sprite) sprite->End();
+    device->EndScene();
+}
+
+// One person's picture of the world: their projection, camera, culling, billboards and checkpoint
+// colours, drawn into their area of the target.
+void Game::DrawViewWorld(std::size_t seat, const RECT& area) {
+    gpu::Device* device = Device();
+    Camera* view = CameraOf(seat);
+    const std::int32_t racer = race.RacerOfSeat(static_cast<std::int32_t>(seat));
+    if (!view || racer < 0) return;
+    const race::RacerState& state = race.racers[static_cast<std::size_t>(racer)];
+    const float aspect = static_cast<float>(area.right - area.left) /
+                         static_cast<float>(std::max<std::int32_t>(area.bottom - area.top, 1));
+    D3DXMATRIX projection;
+    D3DXMatrixPerspectiveFovLH(&projection, kFieldOfView, aspect, kNearPlane, kFarPlane);
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+    device->SetTransform(D3DTS_VIEW, &view->view);
+    MapManager& map = MapManager::Instance();
+    map.camera = view;
+    map.cameraRotation = view->Rotation();
+    map.SetFrustum(aspect, kFieldOfView, kFarPlane);
+    map.UpdateFrustum();
+    const D3DXVECTOR3 up{0.0f, 1.0f, 0.0f};
+    D3DXVECTOR3 viewPoint;
+    D3DXVec3TransformCoord(&viewPoint, &up, &state.orientation);
+    map.UpdateVisibility(viewPoint);
+    ColourCheckPointsFor(state.nextCheckPoint);
+    EffectManager& effects = EffectManager::Instance();
+    effects.FaceAll(view->Rotation());
+    effects.viewArea = area;
+    device->SetViewport(area);
+    viewRacer = racer;
+    DrawWorld();
+    viewRacer = -1;
+    map.camera = camera.get();
+    // The aspect of 1P's frustum, as the next update's culling expects it.
+    map.SetFrustum(ScreenWidth() / ScreenHeight(), kFieldOfView, kFarPlane);
+}
+
+// A view's own HUD, laid out on a screen 720 high and drawn into the view: place, tags, split,
+// the extras of the mode, and the person's label in their colour.
+void Game::DrawViewHud(std::size_t seat, const RECT& area) {
+    GraphicsDevice& graphics = GraphicsDevice::Instance();
+    const std::int32_t racer = race.RacerOfSeat(static_cast<std::int32_t>(seat));
+    if (racer < 0) return;
+    const race::RacerState& state = race.racers[static_cast<std::size_t>(racer)];
+    graphics.BeginHudArea(area, static_cast<float>(area.bottom - area.top) / kHudHeight);
+    const float width = ScreenWidth();
+    if (mode != RaceMode::Trial) {
+        hud.place = state.place;
+        hud.PlaceOnScreen();
+        hud.DrawRacing();
+    }
+    indicators.Draw(state.autoPilot != 0, state.pitchSign != -1);
+    DrawModeHud(racer);
+    const RaceResults& splits = seat == 0 ? results : otherSplits[seat - 1];
+    if (RaceResults::Split split; splits.LastSplit(&split))
+        board.DrawSplitTime(split, race.raceUpdates * race::kUpdateMs);
+    viewTag.Draw(PersonLabel(seat), 24.0f, kHudHeight - 60.0f, PersonColour(seat));
+    if (!People().Connected(seat))
+        viewTag.DrawCentred(PersonLabel(seat) + ": reconnect the pad", width * 0.5f, kHudHeight * 0.5f,
+                            kReconnectColour);
+    graphics.EndHudArea();
+    hud.PlaceOnScreen();
+}
+
+// Three people: the fourth quarter shows the course from above with every racer on it.
+void Game::DrawSpareQuarter(const RECT& area) {
+    GraphicsDevice& graphics = GraphicsDevice::Instance();
+    const float side = static_cast<float>(area.bottom - area.top) * 0.9f;
+    const float scale = side / RaceHudExtras::kMapSide;
+    const float left = static_cast<float>(area.left + area.right) * 0.5f - side * 0.5f;
+    const float top = static_cast<float>(area.top + area.bottom) * 0.5f - side * 0.5f;
+    graphics.BeginHudArea(MatrixTranslation(-RaceHudExtras::kMapLeft, -RaceHudExtras::kMapTop, 0.0f) *
+                              MatrixScaling(scale, scale, 1.0f) * MatrixTranslation(left, top, 0.0f),
+                          ScreenWidth(), ScreenHeight());
+    extras.DrawMapOnly(race, Person(), labels);
+    graphics.EndHudArea();
+}
+
+// What belongs to nobody's view: the clock where the views meet, and the pause or controls screen.
+void Game::DrawSharedHud() {
+    // The top right of the upper (right) view, a corner no view uses: where 1P's clock always is,
+    // and with quarters a little further right, clear of that quarter's place.
+    const D3DXMATRIX kept = timer.translation;
+    if (seatCount > 2) timer.translation = MatrixTranslation(ScreenWidth() - kQuarterClockWidth, kClockTop, 0.0f);
+    timer.DrawRacing();
+    timer.translation = kept;
+    DrawOverlays();
+}
