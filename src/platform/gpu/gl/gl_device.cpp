@@ -332,7 +332,9 @@ void GlDevice::SetViewport(const RECT& area) { viewArea_ = area; }
 void GlDevice::ApplyViewport() {
     if (!viewArea_) return gl_.Viewport(0, 0, viewportW_, viewportH_);
     const RECT& a = *viewArea_;
-    gl_.Viewport(a.left, a.top, std::max(a.right - a.left, 0), std::max(a.bottom - a.top, 0));
+    const int width = std::max(a.right - a.left, 0), height = std::max(a.bottom - a.top, 0);
+    // The window counts rows from the bottom; with the clip origin at the top the area lands as in a target.
+    gl_.Viewport(a.left, windowBound_ ? viewportH_ - a.top - height : a.top, width, height);
 }
 
 std::shared_ptr<Surface> GlDevice::GetRenderTarget(DWORD index) const {
@@ -442,7 +444,7 @@ void GlDevice::BindTargets() {
         viewportW_ = int(present_.BackBufferWidth);
         viewportH_ = int(present_.BackBufferHeight);
         gl_.BindFramebuffer(0);
-        gl_.Viewport(viewportW_, viewportH_);
+        ApplyViewport();
         targetsDirty_ = false;
         return;
     }
