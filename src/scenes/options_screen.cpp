@@ -82,7 +82,8 @@ void OptionsScreen::Move(int step) {
 void OptionsScreen::Change(int step) {
     Settings& s = Current();
     // On a key row Left/Right turn between the two keyboard sets: the rows then show and bind that set.
-    if (IsKeyRow(selected)) keySet = keySet == KeyBindings::kFirstSet ? KeyBindings::kSecondSet : KeyBindings::kFirstSet;
+    if (IsKeyRow(selected))
+        keySet = keySet == KeyBindings::kFirstSet ? KeyBindings::kSecondSet : KeyBindings::kFirstSet;
     if (selected == kFullScreenRow) Cycle(&s.fullscreen, step, FullScreenNames().size());
     if (selected == kGraphicsRow) Cycle(&s.graphics, step, GraphicsNames().size());
     if (selected == DifficultyRow()) Cycle(&s.difficulty, step, DifficultyNames().size());
