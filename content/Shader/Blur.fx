@@ -75,6 +75,12 @@ void NormalPS() {
     outColor = vec4(texture(InputTex, vTexCoord).rgb * Color.rgb, Color.a);
 }
 
+// The low level's stretch of the world over the screen: nothing to tint, and a software rasterizer
+// shades a bare copy faster than one that multiplies.
+void CopyPS() {
+    outColor = vec4(texture(InputTex, vTexCoord).rgb, 1.0);
+}
+
 void XBlurPS() {
     outColor = vec4(BlurX(), 1.0);
 }
@@ -88,6 +94,13 @@ technique NormalTech {
     pass P0 {
         vertex = ScreenVS;
         fragment = NormalPS;
+    }
+}
+
+technique CopyTech {
+    pass P0 {
+        vertex = ScreenVS;
+        fragment = CopyPS;
     }
 }
 

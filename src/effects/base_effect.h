@@ -86,6 +86,8 @@ public:
     bool phase = false;
     float params[10] = {};
     CharaBase* owner = nullptr; // the racer followed, not owned
+    // On a shared screen, the seat whose view alone shows this effect; -1 for every view.
+    std::int32_t viewSeat = -1;
 
 protected:
     // The world matrix of a quad built upright (SetBillboardSize) that stands at `at` and faces the

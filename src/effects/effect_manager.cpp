@@ -170,7 +170,11 @@ void EffectManager::DrawAll() {
     device.SetFVF(BaseEffect::kVertexFormat);
     device.SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     if (glow) device.SetRenderTarget(1, glowTarget.surface);
-    for (std::uint32_t index : order) slots[index].effect->Draw();
+    for (std::uint32_t index : order) {
+        BaseEffect& effect = *slots[index].effect;
+        if (viewSeat && effect.viewSeat >= 0 && effect.viewSeat != *viewSeat) continue;
+        effect.Draw();
+    }
     if (glow) {
         device.SetRenderTarget(0, graphics.backBuffer);
         UnbindExtraTargets(device);

@@ -54,6 +54,8 @@ public:
     // A shared screen: the effects of one view are drawn into `viewArea` (pixels of the back buffer)
     // and its glow gathered there; unset, the whole screen.
     std::optional<RECT> viewArea;
+    // And the seat whose view that is: effects kept for another seat's view are left out.
+    std::optional<std::int32_t> viewSeat;
     // Every camera-facing effect turns to face a view's camera (turned by `cameraRotation`).
     void FaceAll(const D3DXMATRIX& cameraRotation);
     // Drops the textures and deletes every effect (the game scene's end).

@@ -42,6 +42,12 @@ void NextPtArrow::OnRetired() {
     }
 }
 
+void NextPtArrow::ShowOnlyTo(std::int32_t seat) {
+    viewSeat = seat;
+    for (int i : {kHead, kSmall, kSecond})
+        if (BaseEffect* arrow = ArrowAt(i)) arrow->viewSeat = seat;
+}
+
 void NextPtArrow::SetSize(float w, float h) {
     BaseEffect::SetSize(w, h);
     BaseEffect* shown[3];

@@ -16,6 +16,8 @@ public:
     void SetPosition(const D3DXMATRIX& m) override;
     void SetColor(std::int32_t a, std::int32_t r, std::int32_t g, std::int32_t b) override;
     void OnRetired() override;
+    // The arrows are shown in `seat`'s view alone (-1: every view).
+    void ShowOnlyTo(std::int32_t seat);
 
     // One of the arrows (kHead, kSmall, kSecond), or null once it is gone.
     BaseEffect* ArrowAt(int which) const;

@@ -3,6 +3,7 @@
 
 #include "effects/base_effect.h"
 #include "effects/effect_manager.h"
+#include "effects/next_pt_arrow.h"
 #include "render/graphics_device.h"
 #include "render/shader_manager.h"
 #include "simplelib/animator.h"
@@ -86,11 +87,13 @@ void Player::Init() {
     }
 
     arrow = effects.Create("nextptarrow");
-    if (BaseEffect* shown = effects.Get(arrow)) {
+    if (auto* shown = dynamic_cast<NextPtArrow*>(effects.Get(arrow))) {
         shown->SetSize(0.7f, 1.0f);
         shown->SetColor(255, 0, 150, 255);
         shown->SetPosition(MatrixTranslation(0.0f, 0.0f, 2.5f));
         shown->owner = this;
+        // Each person's arrow points them onward in their own view only.
+        shown->ShowOnlyTo(racer.seat);
     }
     circle = effects.Create("pmcircle");
     if (BaseEffect* shown = effects.Get(circle)) {

@@ -63,6 +63,10 @@ void BlurFilter::DrawTexture(float x, float y, SimpleLib::CTexture& input, float
     DrawPass("NormalTech", x, y, width, height);
 }
 
+void BlurFilter::Copy(float x, float y, SimpleLib::CTexture& input, float width, float height) {
+    Blur("CopyTech", x, y, input, width, height);
+}
+
 void BlurFilter::BlurX(float x, float y, SimpleLib::CTexture& input, float width, float height) {
     Blur("XBlurTech", x, y, input, width, height);
 }

@@ -14,6 +14,8 @@ public:
     void Load();
     void Release();
     void DrawTexture(float x, float y, SimpleLib::CTexture& input, float width, float height, const D3DXCOLOR& colour);
+    // An opaque copy of input's colour, scaled bilinearly to the rectangle.
+    void Copy(float x, float y, SimpleLib::CTexture& input, float width, float height);
     void BlurX(float x, float y, SimpleLib::CTexture& input, float width, float height);
     void BlurY(float x, float y, SimpleLib::CTexture& input, float width, float height);
     // Blurs the whole of source into targetB.

@@ -62,8 +62,8 @@ void SceneTarget::End() {
     device.SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     device.SetRenderState(D3DRS_ZENABLE, FALSE);
     const D3DPRESENT_PARAMETERS& pp = graphics.presentParameters;
-    ShaderManager::Instance().blur.DrawTexture(0, 0, colour_, static_cast<float>(pp.BackBufferWidth),
-                                               static_cast<float>(pp.BackBufferHeight), D3DXCOLOR(1, 1, 1, 1));
+    ShaderManager::Instance().blur.Copy(0, 0, colour_, static_cast<float>(pp.BackBufferWidth),
+                                        static_cast<float>(pp.BackBufferHeight));
     device.SetRenderState(D3DRS_ALPHABLENDENABLE, blend);
     device.SetRenderState(D3DRS_ZENABLE, z);
 }

@@ -22,7 +22,8 @@ constexpr float kFarPlane = 2000.0f;
 constexpr D3DCOLOR kClearColour = 0xFF0000FF;
 constexpr D3DCOLOR kReconnectColour = 0xFFFF8060;
 constexpr D3DCOLOR kBorderColour = 0xFF101018;
-constexpr float kQuarterClockWidth = 218.0f, kClockTop = 10.0f;
+// With quarters the clock straddles the upper views' join, below their places, splits and tags.
+constexpr float kQuarterClockWidth = 218.0f, kQuarterClockTop = 66.0f;
 // A view's HUD is laid out on a screen 720 high, drawn at the view's height.
 constexpr float kHudHeight = 720.0f;
 // Checkpoint colours (RGB) for a view's person: the one to reach, the one after it, the others.
@@ -164,6 +165,7 @@ void Game::RenderViews() {
         DrawViewWorld(seat, ViewArea(seat, seatCount, targetWidth, targetHeight));
     // Back to 1P's view for what the next update reads (the culling and the billboards).
     EffectManager::Instance().viewArea.reset();
+    EffectManager::Instance().viewSeat.reset();
     RestoreCheckPointColours();
     if (camera) {
         MapManager::Instance().cameraRotation = camera->Rotation();
@@ -219,6 +221,7 @@ void Game::DrawViewWorld(std::size_t seat, const RECT& area) {
     EffectManager& effects = EffectManager::Instance();
     effects.FaceAll(view->Rotation());
     effects.viewArea = area;
+    effects.viewSeat = static_cast<std::int32_t>(seat);
     device->SetViewport(area);
     viewRacer = racer;
     DrawWorld();
@@ -271,10 +274,11 @@ void Game::DrawSpareQuarter(const RECT& area) {
 
 // What belongs to nobody's view: the clock where the views meet, and the pause or controls screen.
 void Game::DrawSharedHud() {
-    // The top right of the upper (right) view, a corner no view uses: where 1P's clock always is,
-    // and with quarters a little further right, clear of that quarter's place.
+    // Two views: the top right of the upper one, where 1P's clock always is. Quarters: the middle
+    // of the screen's top, half over each upper quarter, clear of the screen's edge.
     const D3DXMATRIX kept = timer.translation;
-    if (seatCount > 2) timer.translation = MatrixTranslation(ScreenWidth() - kQuarterClockWidth, kClockTop, 0.0f);
+    if (seatCount > 2)
+        timer.translation = MatrixTranslation((ScreenWidth() - kQuarterClockWidth) * 0.5f, kQuarterClockTop, 0.0f);
     timer.DrawRacing();
     timer.translation = kept;
     DrawOverlays();

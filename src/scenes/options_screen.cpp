@@ -42,6 +42,7 @@ void OptionsScreen::Open(SettingsInForce& settings) {
     open = true;
     waitingForKey = false;
     selected = 0;
+    keySet = KeyBindings::kFirstSet;
     message.clear();
     atOpen = Current();
 }
@@ -80,6 +81,9 @@ void OptionsScreen::Move(int step) {
 
 void OptionsScreen::Change(int step) {
     Settings& s = Current();
+    // On a key row Left/Right turn between the two keyboard sets: the rows then show and bind that set.
+    if (IsKeyRow(selected))
+        keySet = keySet == KeyBindings::kFirstSet ? KeyBindings::kSecondSet : KeyBindings::kFirstSet;
     if (selected == kFullScreenRow) Cycle(&s.fullscreen, step, FullScreenNames().size());
     if (selected == kGraphicsRow) Cycle(&s.graphics, step, GraphicsNames().size());
     if (selected == DifficultyRow()) Cycle(&s.difficulty, step, DifficultyNames().size());
@@ -95,8 +99,8 @@ void OptionsScreen::WaitForKey() {
     keysHeldBefore.clear();
     for (int key : platform::input::NamedKeys()) keysHeldBefore.push_back(platform::input::PhysicalKeyDown(key));
     const GameAction& action = GameActions()[selected - kFirstKeyRow];
-    message = std::string("Press the new key for ") + action.label + "   (Escape: keep " +
-              Current().keys.KeyList(selected - kFirstKeyRow) + ")";
+    message = std::string("Press the new key for ") + SetPrefix() + action.label + "   (Escape: keep " +
+              Bindings().KeyList(selected - kFirstKeyRow) + ")";
 }
 
 // The first key pressed since the last frame becomes the action's key.
@@ -110,13 +114,18 @@ void OptionsScreen::TakeKey() {
     }
     if (pressed == 0) return;
     std::string reason;
-    KeyBindings& bindings = Current().keys;
+    KeyBindings& bindings = Bindings();
     const std::size_t action = selected - kFirstKeyRow;
+    // Set 1 wins a key both sets name, so a set-1 key bound in set 2 would do nothing there.
+    if (keySet == KeyBindings::kSecondSet && Current().keys.ActionHolding(pressed)) {
+        message = platform::input::KeyName(pressed) + " is a key of keyboard set 1";
+        return;
+    }
     if (!bindings.Rebind(action, pressed, &reason)) {
         message = reason;
         return;
     }
-    ApplyKeySets(bindings, Current().keys2);
+    ApplyKeySets(Current().keys, Current().keys2);
     waitingForKey = false;
     message.clear();
 }
@@ -127,6 +136,12 @@ void OptionsScreen::Leave() {
     std::string problem;
     if (!inForce->SaveChanges(atOpen, &problem)) std::fprintf(stderr, "settings: %s\n", problem.c_str());
 }
+
+KeyBindings& OptionsScreen::Bindings() const {
+    return keySet == KeyBindings::kSecondSet ? Current().keys2 : Current().keys;
+}
+
+std::string OptionsScreen::SetPrefix() const { return keySet == KeyBindings::kSecondSet ? "2P: " : ""; }
 
 std::string OptionsScreen::Label(std::size_t row) const {
     if (row == kFullScreenRow) return "Full screen";
@@ -147,9 +162,9 @@ std::string OptionsScreen::Value(std::size_t row) const {
     if (row == kEffectsRow) return Percent(s.effects);
     if (IsKeyRow(row)) {
         if (waitingForKey && row == selected) return "...";
-        std::string list = s.keys.KeyList(row - kFirstKeyRow);
+        std::string list = Bindings().KeyList(row - kFirstKeyRow);
         std::replace(list.begin(), list.end(), ',', ' ');
-        return list;
+        return SetPrefix() + list;
     }
     if (row == DifficultyRow()) return DifficultyNames()[static_cast<std::size_t>(s.difficulty)];
     if (row == HudExtrasRow()) return OnOffNames()[s.hudExtras ? 1 : 0] + "   (map, checkpoints, gaps)";
@@ -169,7 +184,8 @@ void OptionsScreen::Draw() {
         body.Draw(Value(row), w * kValueColumn, y, colour);
         y += kRowStep;
     }
-    hint.DrawCentred("Up/Down: choose    Left/Right: change    Enter: new key    Escape: save and leave", w * 0.5f,
-                     y + 14.0f, kHintColour);
+    hint.DrawCentred("Up/Down: choose    Left/Right: change (keys: set 1 or 2)    Enter: new key    "
+                     "Escape: save and leave",
+                     w * 0.5f, y + 14.0f, kHintColour);
     if (!message.empty()) body.DrawCentred(message, w * 0.5f, y + 46.0f, kChosen);
 }

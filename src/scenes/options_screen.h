@@ -1,7 +1,8 @@
 // The options screen over the darkened title: full screen, graphics level, music and effects
 // volume, the eight key bindings, difficulty, the ghost and the race's HUD extras. Up/Down choose
-// a row, Left/Right change it (volumes at once), Enter waits for a new key for an action (a key
-// another action holds is swapped), Escape leaves and saves what changed to the settings file.
+// a row, Left/Right change it (volumes at once; on a key row, which keyboard set the rows show),
+// Enter waits for a new key for an action (a key another action of the set holds is swapped),
+// Escape leaves and saves what changed to the settings file.
 #pragma once
 
 #include "race/seat.h"
@@ -36,11 +37,14 @@ private:
     std::string Value(std::size_t row) const;
     std::size_t RowCount() const;
     Settings& Current() const { return inForce->values; }
+    KeyBindings& Bindings() const; // of the keyboard set the key rows show
+    std::string SetPrefix() const;
 
     SettingsInForce* inForce = nullptr; // while open
     bool open = false;
     bool waitingForKey = false;
     std::size_t selected = 0;
+    int keySet = KeyBindings::kFirstSet;
     Settings atOpen;                  // to tell whether anything changed
     std::vector<bool> keysHeldBefore; // physical keys held when the last frame looked
     std::string message;

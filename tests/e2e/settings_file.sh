@@ -49,6 +49,17 @@ run linked --frames 20 --input "$work/music.txt" --config "$work/link.ini" --gra
 sed 's/^music = 50$/music = 40/' "$work/original.ini" > "$work/expected.ini"
 cmp -s "$work/target.ini" "$work/expected.ini" || { fail "saving changed more than the music line"; diff "$work/expected.ini" "$work/target.ini"; }
 
+# Four rows down is the throttle; Right turns the key rows to set 2, Enter waits for its new key.
+# Space is set 1's throttle and is refused there; X is taken.
+printf '%s\n' "2 down O" "3 up O" "5 down DOWN" "6 up DOWN" "8 down DOWN" "9 up DOWN" "11 down DOWN" "12 up DOWN" \
+    "14 down DOWN" "15 up DOWN" "17 down RIGHT" "18 up RIGHT" "20 down RETURN" "21 up RETURN" "23 down SPACE" \
+    "24 up SPACE" "26 down X" "27 up X" "29 down ESCAPE" "30 up ESCAPE" > "$work/keys2.txt"
+printf 'version = 1\n' > "$work/keys2.ini"
+run keys2 --frames 40 --input "$work/keys2.txt" --config "$work/keys2.ini"
+grep -A20 '^\[keys.2\]' "$work/keys2.ini" | grep -qx 'throttle = X' ||
+    { fail "a set-2 key bound on the options screen was not saved under [keys.2]"; cat "$work/keys2.ini"; }
+grep -q '^throttle = SPACE' "$work/keys2.ini" && fail "set 2 took set 1's throttle key"
+
 # A recording under --difficulty hard replays the same under a file that says easy, no ghost.
 run recorded --seed 3 --frames 900 --input "$work/race.txt" --difficulty hard --record "$work/rec.txt" \
     --trace "$work/recorded.jsonl"

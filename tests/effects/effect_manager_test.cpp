@@ -9,6 +9,7 @@
 #include "effects/effect_test_util.h"
 #include "effects/light_ball.h"
 #include "effects/map_light_ball.h"
+#include "effects/next_pt_arrow.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_quality.h"
 
@@ -257,6 +258,29 @@ TEST_F(EffectTest, APictureThrownAwayDrawsNoEffect) {
     EXPECT_EQ(raw->glowBound, nullptr); // never drawn, so the glow record is the last shown picture's
     manager.DrawAll();
     EXPECT_EQ(raw->glowBound, manager.glowTarget.surface);
+}
+
+// A person's arrows are drawn in their own view alone; one screen (no view seat) shows them all.
+TEST_F(EffectTest, AnArrowShowsOnlyInItsSeatsView) {
+    auto* arrow = dynamic_cast<NextPtArrow*>(New("nextptarrow"));
+    ASSERT_NE(arrow, nullptr);
+    arrow->ShowOnlyTo(1);
+    for (int i : {NextPtArrow::kHead, NextPtArrow::kSmall, NextPtArrow::kSecond})
+        EXPECT_EQ(arrow->ArrowAt(i)->viewSeat, 1);
+    auto probe = std::make_unique<GlowProbe>();
+    GlowProbe* raw = probe.get();
+    raw->viewSeat = 1;
+    manager.Add(std::move(probe));
+    manager.viewSeat = 0;
+    manager.DrawAll();
+    EXPECT_EQ(raw->glowBound, nullptr);
+    manager.viewSeat = 1;
+    manager.DrawAll();
+    EXPECT_NE(raw->glowBound, nullptr);
+    raw->glowBound = nullptr;
+    manager.viewSeat.reset();
+    manager.DrawAll();
+    EXPECT_NE(raw->glowBound, nullptr);
 }
 
 } // namespace

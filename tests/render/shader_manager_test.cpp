@@ -42,10 +42,10 @@ TEST_F(ShaderManagerTest, BothEffectFilesLoadWithTheirTechniques) {
     ASSERT_TRUE(shaders.blur.effect);
     EXPECT_NE(shaders.mainShader.effect.get(), shaders.objectShader.effect.get());
     EXPECT_EQ(shaders.mainShader.effect->TechniqueNames(), std::vector<std::string>{"Tech"});
-    for (const char* name : {"NormalTech", "XBlurTech", "YBlurTech"}) {
+    for (const char* name : {"NormalTech", "CopyTech", "XBlurTech", "YBlurTech"}) {
         EXPECT_TRUE(HasTechnique(*shaders.blur.effect, name)) << name;
     }
-    EXPECT_EQ(shaders.blur.effect->TechniqueNames().size(), 3u);
+    EXPECT_EQ(shaders.blur.effect->TechniqueNames().size(), 4u);
     // The white texture for untextured materials and the two half-screen blur targets.
     EXPECT_EQ(shaders.mainShader.defaultTexture.info.Width, 1u);
     EXPECT_EQ(shaders.mainShader.defaultTexture.info.Height, 1u);

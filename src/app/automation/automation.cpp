@@ -225,6 +225,9 @@ void Automation::FrameStarting(std::uint64_t frame) {
 void Automation::SceneStepped(std::uint64_t frame) {
     stepped = Clock::now();
     if (record.IsOpen()) RecordPad(frame);
+    for (const ScreenshotRequest& request : flags.screenshots)
+        if (request.frame == frame)
+            if (gpu::Device* device = GraphicsDevice::Instance().device.get()) device->KeepPictureForReadBack();
 }
 
 void Automation::FramePresented(std::uint64_t frame, bool shown) {

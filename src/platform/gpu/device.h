@@ -157,8 +157,12 @@ public:
     // elsewhere draws go without depth. Null puts back the back buffer's.
     virtual std::shared_ptr<Surface> CreateDepthStencilSurface(std::uint32_t width, std::uint32_t height) = 0;
     virtual void SetDepthStencilSurface(std::shared_ptr<Surface> surface) = 0;
-    // The offscreen back buffer's pixels as 0xAARRGGBB words, row 0 at the top (screenshots, tests).
+    // The back buffer's pixels as 0xAARRGGBB words, row 0 at the top (screenshots, tests): the
+    // picture being drawn, or after Present the one shown (kept when KeepPictureForReadBack asked).
     virtual bool ReadBackBuffer(std::vector<std::uint32_t>& pixels, std::uint32_t& width, std::uint32_t& height) = 0;
+    // The frame being drawn will be read back after its Present: a device that draws straight into
+    // the window keeps a copy of it, since the window's buffer is undefined once swapped.
+    virtual void KeepPictureForReadBack() {}
     // Level 0 of a render-target texture, same layout (tests of render-to-texture passes).
     virtual bool ReadSurface(Surface& surface, std::vector<float>& rgba) = 0;
 

@@ -18,9 +18,9 @@ void PrepareOpenGLWindowAttributes() {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    // The scene renders offscreen, so the window needs no depth or stencil of its own.
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    // Those of the offscreen back buffer, so that a frame can be drawn straight into the window.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
 }
 
 std::unique_ptr<Device> CreateOpenGLDevice(SDL_Window* window, std::uint32_t width, std::uint32_t height,
@@ -64,6 +64,13 @@ bool GlDevice::Init(SDL_Window* window, std::uint32_t width, std::uint32_t heigh
     }
     SDL_GL_SetSwapInterval(0);
     clearTexture_ = epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_clear_texture");
+    GLint depthBits = 0, stencilBits = 0;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, &depthBits);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE,
+                                          &stencilBits);
+    windowCapable_ = depthBits >= 24 && stencilBits >= 8 &&
+                     (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control"));
     shared_ = std::make_shared<GlShared>();
     shared_->device = this;
     gl_.Invalidate();
@@ -91,6 +98,7 @@ bool GlDevice::Init(SDL_Window* window, std::uint32_t width, std::uint32_t heigh
     glVertexAttrib4f(3, 0, 0, 0, 0);
     glVertexAttrib4f(4, 0, 0, 0, 0);
     glVertexAttrib4f(5, 0, 0, 0, 0);
+    ChooseNextFrameTarget(); // the first frame too, so that the offscreen buffers are never touched
     return true;
 }
 
@@ -106,6 +114,8 @@ bool GlDevice::CreateBackBuffer(std::string* error) {
     glGenFramebuffers(1, &presentFbo_);
     glBindFramebuffer(GL_FRAMEBUFFER, presentFbo_);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, backBufferTexture_, 0);
+    // With its depth, so that a frame leaving the window mid-way takes its depth along.
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depthRenderbuffer_);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     backBuffer_ = std::make_shared<GlSurface>(w, h, D3DFMT_X8R8G8B8, nullptr, backBufferTexture_);
     depth_ = std::make_shared<GlSurface>(w, h, D3DFMT_D24S8, nullptr, 0);
@@ -322,7 +332,9 @@ void GlDevice::SetViewport(const RECT& area) { viewArea_ = area; }
 void GlDevice::ApplyViewport() {
     if (!viewArea_) return gl_.Viewport(0, 0, viewportW_, viewportH_);
     const RECT& a = *viewArea_;
-    gl_.Viewport(a.left, a.top, std::max(a.right - a.left, 0), std::max(a.bottom - a.top, 0));
+    const int width = std::max(a.right - a.left, 0), height = std::max(a.bottom - a.top, 0);
+    // The window counts rows from the bottom; with the clip origin at the top the area lands as in a target.
+    gl_.Viewport(a.left, windowBound_ ? viewportH_ - a.top - height : a.top, width, height);
 }
 
 std::shared_ptr<Surface> GlDevice::GetRenderTarget(DWORD index) const {
@@ -381,12 +393,13 @@ void GlDevice::SetScissorRect(const RECT* rect) {
 // llvmpipe) for each target format it meets; filling the texture itself costs neither.
 void GlDevice::ClearRects(const std::vector<RECT>& rects, D3DCOLOR color) {
     const auto* target = targets_[0] ? static_cast<const GlSurface*>(targets_[0].get()) : nullptr;
-    if (!clearTexture_ || !target || !target->GlTexture()) {
+    if (!clearTexture_ || !target || !target->GlTexture() || (windowDirect_ && targets_[0] == backBuffer_)) {
         Device::ClearRects(rects, color);
         return;
     }
     scissor_ = ScissorState{};
     if (discardDraws_) return;
+    drawnSincePresent_ = true;
     const GLfloat rgba[4] = {((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
                              ((color >> 24) & 0xFF) / 255.0f};
     const auto w = static_cast<std::int32_t>(target->Width()), h = static_cast<std::int32_t>(target->Height());
@@ -400,11 +413,39 @@ void GlDevice::ClearRects(const std::vector<RECT>& rects, D3DCOLOR color) {
     }
 }
 
+// The window's buffer holds one colour target of the window's size with its own depth.
+bool GlDevice::WindowHoldsTargets() const {
+    return !depthInForce_ &&
+           std::all_of(std::begin(targets_) + 1, std::end(targets_), [](const auto& t) { return !t; });
+}
+
 void GlDevice::BindTargets() {
-    gl_.SetScissor(scissor_);
+    drawnSincePresent_ = true;
+    if (targetsDirty_) {
+        if (windowDirect_ && targets_[0] == backBuffer_ && !WindowHoldsTargets()) LeaveWindow();
+        windowBound_ = windowDirect_ && targets_[0] == backBuffer_;
+    }
+    if (windowBound_ && scissor_.enable) {
+        // The window counts rows from the bottom.
+        ScissorState flipped = scissor_;
+        flipped.y = int(present_.BackBufferHeight) - scissor_.y - scissor_.height;
+        gl_.SetScissor(flipped);
+    } else {
+        gl_.SetScissor(scissor_);
+    }
+    SetClipOrigin(windowBound_);
     if (!targetsDirty_) {
         gl_.BindFramebuffer(currentFbo_);
         ApplyViewport();
+        return;
+    }
+    if (windowBound_) {
+        currentFbo_ = 0;
+        viewportW_ = int(present_.BackBufferWidth);
+        viewportH_ = int(present_.BackBufferHeight);
+        gl_.BindFramebuffer(0);
+        ApplyViewport();
+        targetsDirty_ = false;
         return;
     }
     GLuint ids[kMaxRenderTargets] = {};
@@ -436,6 +477,44 @@ void GlDevice::BindTargets() {
     targetsDirty_ = false;
 }
 
+// The window's rows run bottom up, the targets' top down: with the clip origin at the top the same
+// vertices land on the same pixels, and facing is judged the same way.
+void GlDevice::SetClipOrigin(bool top) {
+    if (top == clipTop_) return;
+    glClipControl(top ? GL_UPPER_LEFT : GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+    clipTop_ = top;
+}
+
+// What the frame drew in the window so far goes on in the offscreen back buffer.
+void GlDevice::LeaveWindow() {
+    CopyWindowToBackBuffer(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    windowDirect_ = false;
+    textureNeeded_ = true;
+}
+
+void GlDevice::CopyWindowToBackBuffer(GLbitfield mask) {
+    const GLint w = GLint(present_.BackBufferWidth), h = GLint(present_.BackBufferHeight);
+    bool scissor = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
+    if (scissor) glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, presentFbo_);
+    glBlitFramebuffer(0, 0, w, h, 0, h, w, 0, mask, GL_NEAREST);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
+    gl_.ForgetFramebuffer(gl_.BoundFramebuffer());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, presentFbo_);
+}
+
+void GlDevice::ChooseNextFrameTarget() {
+    int drawW = 0, drawH = 0;
+    SDL_GL_GetDrawableSize(window_, &drawW, &drawH);
+    windowDirect_ = windowCapable_ && !textureNeeded_ && drawW == int(present_.BackBufferWidth) &&
+                    drawH == int(present_.BackBufferHeight);
+    textureNeeded_ = false;
+    keepPicture_ = false;
+    drawnSincePresent_ = false;
+    targetsDirty_ = true;
+}
+
 void GlDevice::Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET) mask |= GL_COLOR_BUFFER_BIT;
@@ -456,13 +535,16 @@ void GlDevice::Clear(DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
 void GlDevice::Present() {
     if (discardDraws_) return;
     phaseTimer_.Begin("present");
-    BlitToWindow();
+    if (!windowDirect_) BlitToWindow();
+    else if (keepPicture_) CopyWindowToBackBuffer(GL_COLOR_BUFFER_BIT);
+    lastShownInWindow_ = windowDirect_ && !keepPicture_;
     // The copy to the window's own buffer above and the hand-over to the window system below are
     // timed apart: on a software rasterizer each costs about a full-screen pass.
     phaseTimer_.Begin("swap");
     SDL_GL_SwapWindow(window_);
     phaseTimer_.EndFrame();
     ++counters_.frames;
+    ChooseNextFrameTarget();
 }
 
 // The back buffer keeps the game's size whatever the window's; the window shows it scaled to fit
@@ -496,9 +578,16 @@ bool GlDevice::ReadBackBuffer(std::vector<std::uint32_t>& pixels, std::uint32_t&
     width = present_.BackBufferWidth;
     height = present_.BackBufferHeight;
     pixels.resize(std::size_t(width) * height);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, presentFbo_);
+    // Once swapped, the window's buffer holds whatever the driver left there; see KeepPictureForReadBack.
+    const bool window = drawnSincePresent_ ? windowDirect_ : lastShownInWindow_;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, window ? 0 : presentFbo_);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, GLsizei(width), GLsizei(height), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels.data());
+    if (window) // bottom row first
+        for (std::uint32_t y = 0; y < height / 2; ++y)
+            std::swap_ranges(pixels.begin() + std::ptrdiff_t(y) * width, pixels.begin() + std::ptrdiff_t(y + 1) * width,
+                             pixels.begin() + std::ptrdiff_t(height - 1 - y) * width);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, presentFbo_);
     gl_.ForgetFramebuffer(gl_.BoundFramebuffer());
     for (auto& p : pixels) p |= 0xFF000000u; // the back buffer has no alpha channel
     return true;

@@ -2,9 +2,11 @@
 //
 // Renders into an offscreen back buffer (RGBA8 + depth24/stencil8) with row 0 at the top; Present
 // blits it to the window upside down, scaled to fit with its shape kept and black bars round it, and
-// swaps. Draws from user memory go through one growing streaming buffer; vertex layouts are cached
-// per format; render-target combinations get one framebuffer object each. Outside an effect pass
-// the built-in fixed-function program draws.
+// swaps. A frame that needs no more of the back buffer than the window's own buffer offers (one
+// colour target, the usual depth, the window's size) is drawn straight into the window instead,
+// with the clip origin at the top so the rasterizer sees the same coordinates, and Present only swaps. Draws from user
+// memory go through one growing streaming buffer; vertex layouts are cached per format; render-target combinations get
+// one framebuffer object each. Outside an effect pass the built-in fixed-function program draws.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -104,6 +106,7 @@ public:
     std::shared_ptr<Surface> CreateDepthStencilSurface(std::uint32_t width, std::uint32_t height) override;
     void SetDepthStencilSurface(std::shared_ptr<Surface> surface) override;
     bool ReadBackBuffer(std::vector<std::uint32_t>& pixels, std::uint32_t& width, std::uint32_t& height) override;
+    void KeepPictureForReadBack() override { keepPicture_ = true; }
     bool ReadSurface(Surface& surface, std::vector<float>& rgba) override;
 
     std::unique_ptr<Effect> CreateEffectFromFile(const std::string& path, std::string* errors) override;
@@ -144,6 +147,11 @@ private:
     bool CreateBackBuffer(std::string* error);
     bool CreateSpriteResources(std::string* error);
     void BindTargets();
+    bool WindowHoldsTargets() const;
+    void LeaveWindow();
+    void CopyWindowToBackBuffer(GLbitfield mask);
+    void SetClipOrigin(bool top);
+    void ChooseNextFrameTarget();
     void ApplyRenderStates();
     bool DepthTestPassesEverywhere(const void* vertices, std::uint32_t count, std::uint32_t stride) const;
     bool FixedFunctionOpaque(DWORD fvf, const Texture* texture) const;
@@ -186,6 +194,12 @@ private:
     bool targetsDirty_ = true;
     ScissorState scissor_;
     bool clearTexture_ = false; // glClearTexSubImage is there
+    // The window's buffer as the back buffer: possible (depth and stencil there, clip control), in
+    // force this frame, bound now; a frame that had to leave it sets textureNeeded_ and the next
+    // frame starts offscreen. lastShownInWindow_: the picture last presented was never copied out.
+    bool windowCapable_ = false, windowDirect_ = false, windowBound_ = false;
+    bool textureNeeded_ = false, keepPicture_ = false, lastShownInWindow_ = false;
+    bool clipTop_ = false, drawnSincePresent_ = false;
 
     std::shared_ptr<Texture> texture0_;
     std::shared_ptr<GeometryBuffer> streamHold_, indexHold_;

@@ -727,3 +727,37 @@ TEST_F(GlDeviceTest, DepthSurfaceOfItsOwnSizeServesTargetsOfThatSize) {
     quad(0.5f, 0xFF00FF00);
     EXPECT_EQ(centre().g, 1.0f);
 }
+
+// A frame drawn straight into the window that then needs a second target moves into the offscreen
+// back buffer with its picture and depth; a picture kept for read-back survives the swap.
+TEST_F(GlDeviceTest, FrameLeavingTheWindowKeepsItsPictureAndDepth) {
+    struct ScreenColorVertex {
+        float x, y, z, rhw;
+        D3DCOLOR color;
+    };
+    auto quad = [&](float x, float z, D3DCOLOR color) {
+        ScreenColorVertex v[4] = {
+            {x, 8, z, 1, color}, {x + 16, 8, z, 1, color}, {x, 24, z, 1, color}, {x + 16, 24, z, 1, color}};
+        device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(ScreenColorVertex));
+    };
+    device->Present(); // the window has the picture's size: the next frame is drawn into it
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+    quad(8, 0.25f, 0xFFFF0000);
+    auto second = device->CreateTexture(kW, kH, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+    ASSERT_TRUE(second);
+    ASSERT_TRUE(device->SetRenderTarget(1, second->GetSurfaceLevel(0)));
+    quad(8, 0.5f, 0xFF00FF00);  // behind the red square drawn in the window
+    quad(40, 0.5f, 0xFF0000FF); // beside it
+    ASSERT_TRUE(device->SetRenderTarget(1, nullptr));
+    EXPECT_EQ(Pixel(16, 16), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(48, 16), 0xFF0000FFu);
+    device->Present();
+    device->KeepPictureForReadBack(); // back in the window: the next frame is kept at its Present
+    device->Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    quad(72, 0.5f, 0xFFFFFFFF);
+    device->Present();
+    EXPECT_EQ(Pixel(80, 16), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(80, 40), 0xFF000000u);
+}
