@@ -9,7 +9,8 @@
 #        two people at full, four at fast), BENCH_MIN_TIME (0.2),
 #        TIMEDEMO_SKIP_GL=1, TIMEDEMO_SKIP_MICRO=1, BENCH_MICRO_LOG=FILE (micro-benchmarks to FILE only),
 #        BENCH_SKIP_STK=1, STK, STK_PROFILE_SECONDS (30: SuperTuxKart's race),
-#        BENCH_SKIP_CONTEST=1 (the rivals' contest and ladder tables, bench/contest.sh)
+#        BENCH_SKIP_CONTEST=1 (the rivals' contest and ladder tables, bench/contest.sh),
+#        BENCH_SKIP_ONLINE=1 (bench/online.sh: the online race's figures)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -208,6 +209,9 @@ if [ -z "${BENCH_SKIP_CONTEST:-}" ]; then
     # The race's own figures, not speeds: how much the rivals fight and how fair each level is.
     bash bench/contest.sh "$build" | tee "$results/contest.out"
     [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+fi
+if [ -z "${BENCH_SKIP_ONLINE:-}" ]; then
+    bash "$root/bench/online.sh" "$build" || status=1
 fi
 report
 exit $status

@@ -1,5 +1,6 @@
 # The include rules between source folders that the compiler cannot see, checked on every build:
-# the platform includes only itself, the race includes only itself and the platform's math, meshes
+# the platform includes only itself (and only its network wrapper, platform/net/, sees ENet), the race
+# includes only itself and the platform's math, meshes
 # and keys, game code never names a GPU backend's own headers, the backend factories are named only
 # where the program chooses one, and scenes stay out of the application. An include is any line
 # that starts with '#', spaces allowed before and after it. Run as: cmake -DSRC=<src folder> -P check_layout.cmake
@@ -9,7 +10,12 @@ foreach(file ${files})
   file(STRINGS ${SRC}/${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
   foreach(line ${includes})
     if(NOT line MATCHES "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\"")
-      continue() # <...>: the stand-in headers of the game library stop the libraries behind the platform
+      # <...>: the stand-in headers of the game library stop the libraries behind the platform; inside
+      # it, only the network wrapper sees ENet.
+      if(line MATCHES "<enet/" AND NOT file MATCHES "^platform/net/")
+        string(APPEND problems "  ${file}: only platform/net/ includes ENet\n")
+      endif()
+      continue()
     endif()
     set(header "${CMAKE_MATCH_1}")
     if(file MATCHES "^platform/")

@@ -14,6 +14,8 @@
 #include "app/settings/controls_list.h"
 #include "app/settings/settings_file.h"
 #include "map/course_list.h"
+#include "net/content_checksum.h"
+#include "net/net_race.h"
 #include "platform/fs/directory.h"
 #include "platform/window/message_box.h"
 #include "records/save_folder.h"
@@ -112,6 +114,45 @@ int ChooseCourse(const LaunchFlags& flags, const std::string& scriptCourse) {
     }
     return -1;
 }
+// Where a desync report goes: beside the trace, else in the save folder (none: no report).
+std::string ReportFolder(const LaunchFlags& flags) {
+    std::error_code ec;
+    if (!flags.traceFile.empty()) return std::filesystem::absolute(flags.traceFile, ec).parent_path().string();
+    return records::SaveFolder();
+}
+
+// --host or --join: the link is made (and the handshake done) before the first frame.
+std::unique_ptr<net::NetRace> OpenOnline(const LaunchFlags& flags, const SettingsInForce& settings,
+                                         const std::string& reportFolder, std::string* error) {
+    if (!flags.hostPort && flags.joinHost.empty()) return nullptr;
+    net::NetOptions options;
+    options.hosting = flags.hostPort.has_value();
+    options.address = options.hosting ? std::string() : flags.joinHost;
+    options.port = options.hosting ? *flags.hostPort : flags.joinPort;
+    options.name = flags.name;
+    options.inputDelay = flags.inputDelay.value_or(static_cast<std::uint32_t>(settings.values.inputDelay));
+    options.peersWanted = flags.peers;
+    options.gameVersion = kOrlendaVersion;
+    options.reportFolder = reportFolder;
+    options.printStats = flags.stats;
+    options.flight = net::FlightFingerprint();
+    const CourseList& list = CourseList::Instance();
+    std::vector<CourseEntry> courses = list.courses;
+    if (courses.empty()) courses.push_back(list.Selected());
+    for (const CourseEntry& course : courses)
+        options.courses.push_back({course.id, net::CourseChecksum(course.mapPath, course.start, course.heading)});
+    return net::NetRace::Open(options, error);
+}
+
+// A machine that was let in remembers where, for the next time (saved as the options screen saves).
+void RememberJoin(const LaunchFlags& flags, SettingsInForce& settings) {
+    if (flags.joinHost.empty()) return;
+    const Settings before = settings.values;
+    settings.values.lastJoin = flags.joinHost + ":" + std::to_string(flags.joinPort);
+    std::string message;
+    if (settings.keptBecause.empty() && !settings.SaveChanges(before, &message))
+        std::fprintf(stderr, "settings: %s\n", message.c_str());
+}
 } // namespace
 
 int RunGame(int argc, char** argv) {
@@ -138,14 +179,25 @@ int RunGame(int argc, char** argv) {
         return status;
     }
     ChooseSaveFolder(flags);
+    const std::string reportFolder = ReportFolder(flags);
     automation.Configure(application);
     if (!FindContent()) return kFailed;
     StartLanguage(flags.language.value_or(application.settings.values.language), ContentFolder());
     if (int chosen = ChooseCourse(automation.Flags(), automation.ScriptCourse()); chosen >= 0) return chosen;
+    error.clear();
+    std::unique_ptr<net::NetRace> online = OpenOnline(flags, application.settings, reportFolder, &error);
+    if (!online && !error.empty()) {
+        std::fprintf(stderr, "orlenda: %s\n", error.c_str());
+        return kFailed;
+    }
+    if (online) RememberJoin(flags, application.settings);
     if (!application.Create(nullptr)) return kFailed;
+    application.session.online = online.get();
     automation.LoopStarting();
     application.Run();
     automation.LoopEnded();
+    if (online) online->Close();
+    application.session.online = nullptr;
     application.Shutdown();
     const bool finished = automation.Finish();
     if (!application.checks.failure.empty()) {

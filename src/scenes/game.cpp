@@ -4,6 +4,7 @@
 #include "scenes/game.h"
 
 #include <algorithm>
+#include <utility>
 #include <array>
 #include <cmath>
 
@@ -14,6 +15,7 @@
 #include "map/course_builder.h"
 #include "map/course_manager.h"
 #include "map/map_manager.h"
+#include "net/net_race.h"
 #include "platform/text/translation.h"
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
@@ -77,7 +79,7 @@ const race::RacerState* Game::PersonRacer() const {
     return person < 0 ? nullptr : &race.racers[static_cast<std::size_t>(person)];
 }
 
-Player* Game::PersonView() const { return PlayerManager::Instance().OfSeat(0); }
+Player* Game::PersonView() const { return PlayerManager::Instance().OfSeat(personSeat); }
 
 // ---- Init ---------------------------------------------------------------------------------------
 
@@ -115,6 +117,17 @@ void Game::StartCountdown() {
 }
 
 void Game::Init() {
+    online = session->online;
+    std::uint64_t onlineSeed = 1;
+    Difficulty onlineLevel = Difficulty::Normal;
+    race::Grid onlineGrid;
+    if (online && !BeginOnline(&onlineSeed, &onlineLevel, &onlineGrid)) {
+        SetUpView();
+        noCourse = true;
+        timer.Init();
+        hud.Init();
+        return;
+    }
     SetUpView();
     EffectManager::Instance().LoadTextures();
     sky.Load(Device(), Course().skyPath);
@@ -138,11 +151,13 @@ void Game::Init() {
     }
 
     course = BuildCourse(map, CourseManager::Instance(), Course());
-    const std::uint64_t seed = seeds ? seeds->Next() : 1;
-    mode = session->mode;
-    seatCount = People().Count();
-    const Difficulty level = RaceLevel();
-    race = race::NewRace(course, ModeGrid(), level, seed);
+    const std::uint64_t seed = online ? onlineSeed : seeds ? seeds->Next() : 1;
+    mode = online ? RaceMode::Race : session->mode;
+    // Online, one person per machine.
+    seatCount = online ? 1 : People().Count();
+    const Difficulty level = online ? onlineLevel : RaceLevel();
+    race = race::NewRace(course, online ? onlineGrid : ModeGrid(), level, seed);
+    if (online) online->Race(course, race);
     // The sparks draw from a generator of their own, seeded from the race's so a replay shows the same.
     EffectManager::Instance().SeedRandom(~seed);
     PlayerManager::Instance().Create(race);
@@ -153,8 +168,10 @@ void Game::Init() {
         map.cameraRotation = camera->Rotation();
     }
     CreateOtherCameras();
-    // Records and ghosts are one person's: a shared screen races without them.
-    if (!Shared()) records.Load(records::RecordClass(mode, level), settings->values.ghost);
+    // Records and ghosts are one person's: a shared screen races without them, and so does an
+    // online race.
+    if (online) records.LoadOnline();
+    else if (!Shared()) records.Load(records::RecordClass(mode, level), settings->values.ghost);
     ghost.Begin(records.TakeGhost());
     board.Init();
     StartCountdown();
@@ -211,16 +228,12 @@ bool Game::UpdatePause() {
     return Halted();
 }
 
-void Game::StepRace() {
-    std::array<race::Controls, race::RaceState::kMostRacers> steering{};
-    ReadSeats(steering);
-    const std::span<const race::Controls> given(steering.data(), race.racerCount);
-    if (syncTest) syncTest->Before(race, given);
-    const race::RaceEvents events = race::Step(race, course, given);
-    if (std::string report; syncTest && !syncTest->After(race, course, &report)) {
-        checks->failure = "synctest: " + report;
-        exitRequested = true;
-        syncTest.reset();
+bool Game::StepRace() {
+    race::RaceEvents events;
+    if (online) {
+        if (!StepOnline(&events)) return false;
+    } else {
+        events = StepHere();
     }
 
     MapManager::Instance().ShowRace(course, race.update);
@@ -236,6 +249,21 @@ void Game::StepRace() {
         MapManager::Instance().UpdateFrustum();
     }
     timer.Show(race.ClockMs());
+    return true;
+}
+
+race::RaceEvents Game::StepHere() {
+    std::array<race::Controls, race::RaceState::kMostRacers> steering{};
+    ReadSeats(steering);
+    const std::span<const race::Controls> given(steering.data(), race.racerCount);
+    if (syncTest) syncTest->Before(race, given);
+    const race::RaceEvents events = race::Step(race, course, given);
+    if (std::string report; syncTest && !syncTest->After(race, course, &report)) {
+        checks->failure = "synctest: " + report;
+        exitRequested = true;
+        syncTest.reset();
+    }
+    return events;
 }
 
 // The sounds of an update, in the order it reported them.
@@ -322,12 +350,23 @@ std::int32_t Game::Update() {
         return mode == RaceMode::Championship ? kStandingsScene : kTitleScene;
     }
     // A championship race counts once: it is not raced again.
-    if (cleared && mode != RaceMode::Championship && AnyonePressed(VK_SPACE)) {
+    // An online race is raced once too: the others have gone on.
+    if (cleared && mode != RaceMode::Championship && !online && AnyonePressed(VK_SPACE)) {
         SoundManager::Instance().Play(0, "push");
         return SceneBase::kAgain;
     }
-    if (!cleared && UpdatePause()) return kGameScene;
-    StepRace();
+    // An online race cannot stand still for one machine.
+    if (!cleared && !online && UpdatePause()) return kGameScene;
+    const bool stepped = StepRace();
+    if (!onlineOver.empty()) {
+        // Once: the scene goes on updating while it fades out.
+        if (!std::exchange(onlineOverTold, true))
+            MessageBoxA(window, onlineOver.c_str(), kCaption, MB_OK | MB_ICONERROR);
+        StopMusic();
+        SoundManager::Instance().Stop("fly");
+        return kTitleScene;
+    }
+    if (!stepped) return kGameScene;
     FollowRace();
     if (NoRacerPasses() && AskTitleForStalledRace()) {
         StopMusic();
@@ -401,6 +440,7 @@ void Game::Render() {
         DrawOverlays();
     }
     DrawRaceText();
+    DrawNotice();
     MapManager::Instance().DrawFade();
     if (sprite) sprite->End();
     device->EndScene();
@@ -443,7 +483,7 @@ void Game::DrawRaceText() {
     summary.bestMs = records.BestMs();
     summary.newRecord = records.NewRecord();
     summary.difficulty = RecordLabel();
-    summary.assisted = records.Assisted();
+    summary.nothingSaved = records.NothingSaved();
     summary.labels = labels;
     summary.pointsWon = pointsWon;
     if (Shared()) summary.note = "Split-screen: records and ghosts stay single-player";
@@ -489,6 +529,12 @@ void Game::DrawWorld() {
 
 // Everything freed here is emptied or set to none, so a second run does nothing.
 void Game::Release() {
+    // An online race is raced once: its link closes with it, and the next race is this machine's own.
+    if (online) {
+        online->Close();
+        session->online = nullptr;
+        online = nullptr;
+    }
     // The person's boost sound loops until something stops it; nothing will once the race is gone.
     SoundManager::Instance().Stop("fly");
     camera.reset();

@@ -36,6 +36,9 @@
 #include "simplelib/mesh.h"
 
 class Player;
+namespace net {
+class NetRace;
+}
 
 class Game : public SceneBase {
 public:
@@ -58,8 +61,8 @@ public:
     static std::int32_t NextDimAlpha(std::int32_t alpha);
 
     // The person's racer on the grid (-1 when the course has no race), its state and its view; with
-    // several people, 1P's.
-    std::int32_t Person() const { return race.RacerOfSeat(0); }
+    // several people, 1P's; online, this machine's seat.
+    std::int32_t Person() const { return race.RacerOfSeat(personSeat); }
     const race::RacerState* PersonRacer() const;
     Player* PersonView() const;
 
@@ -123,9 +126,27 @@ private:
 
     void SetUpView();
     void StartCountdown();
+    // An online race (online_race.cpp): agreeing on the race with the other machines, stepping it
+    // through the rollback session, what the others did, and the trace's `net`.
+    bool BeginOnline(std::uint64_t* seed, Difficulty* level, race::Grid* grid);
+    bool StepOnline(race::RaceEvents* events);
+    void DrawNotice();
+    void WriteNetTrace(TraceWriter& trace) const;
+    net::NetRace* online = nullptr;
+    std::int32_t personSeat = 0; // the seat this machine's person flies (0 offline)
+    std::string onlineOver;      // why the online race ended before its time
+    bool onlineOverTold = false; // its message box was shown
+    // Taps read on frames that stepped no update (waiting for the others), for the next update.
+    bool tappedPilot = false, tappedSwap = false;
+    std::string noticeText; // "Bo left", shown for a few seconds
+    std::uint32_t noticeFrames = 0;
+    ScreenText notice{28, true};
     bool AskReturnToTitle();
-    // One update of the race: the seats' controls in, the step, then everything that shows it.
-    void StepRace();
+    // One update of the race: the seats' controls in, the step, then everything that shows it; false
+    // when no update was due (an online race waiting for the others).
+    bool StepRace();
+    // The race stepped here alone, with the seat's controls (and --synctest's check).
+    race::RaceEvents StepHere();
     void ShowEvents(const race::RaceEvents& events);
     void FollowWithCamera();
     void FinishRace();

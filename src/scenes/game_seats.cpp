@@ -102,7 +102,8 @@ std::optional<std::size_t> Game::AnyonePressed(int key) {
 bool Game::PeopleFinished() const {
     bool anyone = false;
     for (std::size_t seat = 0; seat < seatCount; ++seat) {
-        const std::int32_t racer = race.RacerOfSeat(static_cast<std::int32_t>(seat));
+        // 1P is this machine's person (online, another seat than 0).
+        const std::int32_t racer = seat == 0 ? Person() : race.RacerOfSeat(static_cast<std::int32_t>(seat));
         if (racer < 0) continue;
         anyone = true;
         if (!race.racers[static_cast<std::size_t>(racer)].finished) return false;

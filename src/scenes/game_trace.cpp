@@ -62,4 +62,5 @@ void Game::WriteTrace(TraceWriter& trace) const {
     char hash[17];
     std::snprintf(hash, sizeof hash, "%016" PRIx64, race.Hash());
     trace.Set("hash", TraceWriter::String(hash));
+    WriteNetTrace(trace);
 }

@@ -14,6 +14,16 @@ void RaceRecords::Load(const std::string& recordClass, bool ghostOn) {
     saved.ghost = GhostRun{};
 }
 
+void RaceRecords::LoadOnline() {
+    online = true;
+    saving = false;
+}
+
+const char* RaceRecords::NothingSaved() const {
+    if (online) return "ONLINE: nothing saved";
+    return Assisted() ? "ASSISTED: nothing saved" : "";
+}
+
 void RaceRecords::Capture(const Player& keyboard, float animationTime, bool pilotFlew) {
     ++updates;
     if (pilotFlew) ++pilotUpdates;
@@ -23,7 +33,7 @@ void RaceRecords::Capture(const Player& keyboard, float animationTime, bool pilo
 }
 
 void RaceRecords::Finish(const RaceResults& results, std::int32_t place) {
-    if (!saving || Assisted()) return;
+    if (!saving || online || Assisted()) return;
     FinishedRace race{results.KeyboardTimeMs(), results.Splits(), place, RecordDateNow(), flight.frames.size()};
     if (flight.frames.size() <= kMostGhostFrames) race.ghost = &flight;
     outcome = SaveFinishedRace(key, race, saved);

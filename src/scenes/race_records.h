@@ -16,6 +16,8 @@ public:
     // Reads the record and ghost of the course being raced in `recordClass` (records::RecordClass);
     // the ghost flies only when `ghostOn`. Nothing is read when there is no save folder.
     void Load(const std::string& recordClass, bool ghostOn);
+    // An online race: nothing is read or saved, and no ghost flies. Records are single-player races.
+    void LoadOnline();
     // The ghost to fly this race, moved out (empty when there is none).
     GhostRun TakeGhost() { return std::move(ghost); }
     // One update of the keyboard racer for this race's own ghost; `pilotFlew`: the automatic pilot
@@ -29,6 +31,8 @@ public:
     // The automatic pilot flew more than a tenth of the person's updates: the race proves nothing.
     bool Assisted() const { return pilotUpdates * kAssistedShare > updates; }
     static constexpr std::size_t kAssistedShare = 10;
+    // Why this race was not saved, for the result screen ("" when it counts).
+    const char* NothingSaved() const;
 
     // The best time before this race (0: none) — what the splits and the result are measured against.
     const CourseRecord& Before() const { return saved.record; }
@@ -39,6 +43,7 @@ public:
 private:
     records::CourseKey key;
     bool saving = false;
+    bool online = false;
     SavedBest saved;
     GhostRun ghost;
     GhostRun flight;

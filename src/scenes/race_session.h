@@ -9,10 +9,16 @@
 #include "race/race_mode.h"
 #include "records/championship_save.h"
 
+namespace net {
+class NetRace;
+}
+
 struct RaceSession {
     RaceMode mode = RaceMode::Race;
     // The championship going on: read from the save folder by the title, or begun this run.
     std::optional<Championship> championship;
+    // The online race the next race scene runs (--host, --join), owned by the shell; null offline.
+    net::NetRace* online = nullptr;
 
     // A championship that can be taken up: not finished, and every course of it still raceable.
     bool CanGoOn() const;

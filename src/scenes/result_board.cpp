@@ -119,7 +119,8 @@ void ResultBoard::DrawResult(const Summary& summary, std::int32_t alpha) {
         DrawLine("Best " + FormatRaceTime(summary.bestMs) + "  (" + summary.difficulty + ")", clockX, kBestY,
                  WithAlpha(kWhite, alpha));
     if (summary.newRecord) DrawLine("NEW RECORD", clockX, kBestY + kRowHeight, WithAlpha(kGold, alpha));
-    if (summary.assisted) DrawLine("ASSISTED: nothing saved", clockX, kBestY + kRowHeight, WithAlpha(kAssisted, alpha));
+    if (!summary.nothingSaved.empty())
+        DrawLine(summary.nothingSaved, clockX, kBestY + kRowHeight, WithAlpha(kAssisted, alpha));
     if (!summary.note.empty()) DrawLine(summary.note, clockX, kBestY, WithAlpha(kGrey, alpha));
     DrawLine(summary.pointsWon.empty() ? kKeysHint : kChampionshipKeysHint, ScreenWidth() * 0.36f, kKeysY,
              WithAlpha(kGrey, alpha));

@@ -27,7 +27,7 @@ public:
         std::uint32_t bestMs = 0; // 0: no best time known
         std::string difficulty;   // the level the best time belongs to
         bool newRecord = false;
-        bool assisted = false;               // the automatic pilot flew too much of it to count
+        std::string nothingSaved;            // why the race was not saved (the pilot flew it, online)
         std::vector<RacerLabel> labels;      // per racer on the grid
         std::vector<std::int32_t> pointsWon; // per racer on the grid, in the championship; else empty
         std::string note;                    // a line under the best time (a shared screen's)

@@ -27,6 +27,9 @@
 #define LLVMFuzzerTestOneInput FuzzEffectFile
 #include "../../fuzz/fx_fuzz.cpp"
 #undef LLVMFuzzerTestOneInput
+#define LLVMFuzzerTestOneInput FuzzNetMessage
+#include "../../fuzz/net_message_fuzz.cpp"
+#undef LLVMFuzzerTestOneInput
 
 namespace {
 namespace fs = std::filesystem;
@@ -77,3 +80,4 @@ TEST(FuzzInputs, XFilesParseOrFailCleanly) { Replay(FuzzXFile, "xfile_fuzz", {".
 TEST(FuzzInputs, WaveFilesReadOrFailCleanly) { Replay(FuzzWaveFile, "wave_file_fuzz", {".wav"}); }
 TEST(FuzzInputs, PngFilesDecodeOrFailCleanly) { Replay(FuzzPng, "png_fuzz", {".png"}); }
 TEST(FuzzInputs, EffectFilesParseOrFailCleanly) { Replay(FuzzEffectFile, "fx_fuzz", {".fx"}); }
+TEST(FuzzInputs, NetMessagesReadOrAreRefused) { Replay(FuzzNetMessage, "net_message_fuzz", {}); }

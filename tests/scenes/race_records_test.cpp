@@ -189,6 +189,22 @@ TEST_F(RaceScene, ARaceTheAutomaticPilotFlewSavesNothingAndOneFlownByHandDoes) {
     std::filesystem::remove_all(saves);
 }
 
+// Records are single-player races: one flown by hand online keeps nothing, and the result says so.
+TEST_F(RaceScene, AnOnlineRaceFlownByHandSavesNothingAndSaysSo) {
+    const std::filesystem::path saves = std::filesystem::temp_directory_path() / "orlenda_online_saves";
+    std::filesystem::remove_all(saves);
+    records::SetSaveFolder(saves.string());
+    Start();
+    game->records.LoadOnline();
+    FlyAndFinish(*game, 400, false);
+    ASSERT_TRUE(game->cleared);
+    EXPECT_FALSE(std::filesystem::exists(saves / "map2-normal.record"));
+    EXPECT_FALSE(std::filesystem::exists(saves / "map2-normal.ghost"));
+    EXPECT_STREQ(game->records.NothingSaved(), "ONLINE: nothing saved");
+    records::SetSaveFolder("");
+    std::filesystem::remove_all(saves);
+}
+
 TEST_F(RaceScene, ATimeTrialIsFlownAloneByHandAndAChampionshipRaceScoresEveryPlace) {
     game.reset();
     PlayerManager::ResetInstance();

@@ -2,6 +2,7 @@
 #include "app/automation/launch_flags.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstring>
 
@@ -71,6 +72,26 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
     } else if (flag == "--config") {
         if (value.empty()) return *error = "--config needs a file", false;
         flags->configFile = value;
+    } else if (flag == "--join") {
+        const std::size_t colon = value.rfind(':');
+        flags->joinHost = value.substr(0, colon);
+        flags->joinPort = kDefaultNetPort;
+        if (colon != std::string::npos &&
+            (!ParseNumber(value.substr(colon + 1), &number) || number == 0 || number > 65535))
+            return *error = "--join needs HOST or HOST:PORT (a port from 1 to 65535)", false;
+        if (colon != std::string::npos) flags->joinPort = static_cast<std::uint16_t>(number);
+        if (flags->joinHost.empty()) return *error = "--join needs HOST or HOST:PORT", false;
+    } else if (flag == "--name") {
+        if (value.empty() || value.size() > 24) return *error = "--name needs a name of 1 to 24 characters", false;
+        for (char c : value)
+            if (static_cast<unsigned char>(c) < 0x20) return *error = "--name holds a control character", false;
+        flags->name = value;
+    } else if (flag == "--peers") {
+        if (!ParseNumber(value, &number) || number == 0 || number > 4) return *error = "--peers needs 1 to 4", false;
+        flags->peers = static_cast<std::uint32_t>(number);
+    } else if (flag == "--input-delay") {
+        if (!ParseNumber(value, &number) || number > 4) return *error = "--input-delay needs 0 to 4", false;
+        flags->inputDelay = static_cast<std::uint32_t>(number);
     } else if (flag == "--course") {
         if (value.empty()) return *error = "--course needs a course name", false;
         flags->course = value;
@@ -107,6 +128,11 @@ constexpr UsageRow kFlagRows[] = {
     {"--lang auto|en|ja", "the message boxes' language (auto: from LANGUAGE, LC_ALL, LC_MESSAGES or LANG)"},
     {"--course NAME", "race this course (its id or name; see --list-courses)"},
     {"--list-courses", "print the courses, one per line, and exit"},
+    {"--host [PORT]", "host an online race on PORT (default 47031); Enter on the title starts it"},
+    {"--join HOST[:PORT]", "join the online race hosted at HOST (port 47031 unless given)"},
+    {"--name NAME", "the name the others see in an online race"},
+    {"--peers N", "the host waits for N machines to join before it starts (1 to 4; default 1)"},
+    {"--input-delay N", "online: updates between reading a control and racing it (0 to 4; default: the settings')"},
     {"--help, -h", "print this help and exit"},
     {"--version", "print the version and exit"},
 };
@@ -136,8 +162,9 @@ template <std::size_t N> void AppendRows(std::string* text, const UsageRow (&row
 
 bool IsValueFlag(const std::string& flag) {
     for (const char* name :
-         {"--frames", "--seed", "--synctest", "--screenshot", "--input", "--record", "--trace", "--graphics",
-          "--config", "--data-home", "--difficulty", "--ghost", "--lang", "--course", "--mode", "--players"})
+         {"--frames",   "--seed",    "--synctest",  "--screenshot", "--input", "--record",     "--trace",
+          "--graphics", "--config",  "--data-home", "--difficulty", "--ghost", "--lang",       "--course",
+          "--mode",     "--players", "--join",      "--name",       "--peers", "--input-delay"})
         if (flag == name) return true;
     return false;
 }
@@ -157,7 +184,15 @@ bool ParseLaunchFlags(int argc, const char* const* argv, LaunchFlags* flags, std
         else if (flag == "--help" || flag == "-h") flags->help = true;
         else if (flag == "--version") flags->version = true;
         else if (flag == "--list-courses") flags->listCourses = true;
-        else if (IsValueFlag(flag)) {
+        else if (flag == "--host") {
+            // The port is optional: a number right after the flag is it.
+            std::uint64_t port = kDefaultNetPort;
+            if (i + 1 < argc && std::isdigit(static_cast<unsigned char>(argv[i + 1][0]))) {
+                if (!ParseNumber(argv[++i], &port) || port == 0 || port > 65535)
+                    return *error = "--host takes a port from 1 to 65535", false;
+            }
+            flags->hostPort = static_cast<std::uint16_t>(port);
+        } else if (IsValueFlag(flag)) {
             if (i + 1 >= argc) return *error = flag + " needs a value", false;
             if (!ApplyValueFlag(flag, argv[++i], flags, error)) return false;
         } else {
@@ -170,6 +205,7 @@ bool ParseLaunchFlags(int argc, const char* const* argv, LaunchFlags* flags, std
         flags->windowed = true;
         flags->fixedClock = true;
     }
+    if (flags->hostPort && !flags->joinHost.empty()) return *error = "--host and --join exclude each other", false;
     if (flags->windowed && flags->fullscreen) return *error = "--windowed and --fullscreen exclude each other", false;
     for (const ScreenshotRequest& request : flags->screenshots)
         if (flags->frames != 0 && request.frame > flags->frames)

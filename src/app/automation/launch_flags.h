@@ -13,6 +13,8 @@
 
 // The deepest re-run --synctest takes (each update then costs that many more).
 inline constexpr std::uint64_t kMostSyncTestDepth = 64;
+// The port an online race is hosted on unless --host or --join names another.
+inline constexpr std::uint16_t kDefaultNetPort = 47031;
 // The most people at one screen.
 inline constexpr std::uint64_t kMostPlayers = 4;
 
@@ -48,6 +50,14 @@ struct LaunchFlags {
     std::optional<Language> language;     // unset: the settings' choice, else auto
     std::optional<std::uint32_t> players; // unset: 1P alone; else seats joined from the start
     std::vector<ScreenshotRequest> screenshots;
+    // Online: host on a port, or join HOST:PORT; the name the others see; the host's number of
+    // machines to wait for; updates between reading a control and racing it.
+    std::optional<std::uint16_t> hostPort;
+    std::string joinHost;
+    std::uint16_t joinPort = 0;
+    std::string name;
+    std::uint32_t peers = 1;
+    std::optional<std::uint32_t> inputDelay; // unset: the settings'
 };
 
 // Fills `flags` from argv; false with a one-line reason for an unknown flag, a bad value or flags

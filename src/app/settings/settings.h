@@ -1,4 +1,5 @@
-// What the player can set: language, full screen, graphics level, volumes, key bindings and race options.
+// What the player can set: language, full screen, graphics level, volumes, key bindings, race options
+// and the online race's.
 // The defaults are the game as it starts without a settings file.
 #pragma once
 
@@ -24,6 +25,8 @@ struct Settings {
     Difficulty difficulty = Difficulty::Normal;
     bool ghost = true;
     bool hudExtras = false; // the race's HUD with the checkpoint counter, course map and gaps
+    int inputDelay = 1;     // online: updates between reading a control and racing it (0..4)
+    std::string lastJoin;   // the online race last joined, as HOST:PORT ("" none)
 
     bool operator==(const Settings&) const = default;
 };

@@ -16,6 +16,8 @@
 namespace {
 constexpr int kVersion = 1;
 constexpr int kMostPercent = 100;
+constexpr int kMostInputDelay = 4; // as --input-delay
+constexpr std::size_t kMostAddress = 255;
 // A file full of mistakes gets this many lines on stderr, then one that counts the rest.
 constexpr std::size_t kMostMessages = 20;
 // A value quoted back in a message is cut to this many bytes.
@@ -78,6 +80,28 @@ void ReadPercent(const Reader& reader, const platform::ini::Entry& entry, int* p
     }
     reader.Say(entry.line, entry.key + " is a whole number 0..100, not " + Quoted(entry.value) + "; using " +
                                std::to_string(*percent));
+}
+
+void ReadInputDelay(const Reader& reader, const platform::ini::Entry& entry, int* delay) {
+    std::optional<int> value = Integer(entry.value);
+    if (value && *value >= 0 && *value <= kMostInputDelay) {
+        *delay = *value;
+        return;
+    }
+    reader.Say(entry.line, entry.key + " is a whole number 0.." + std::to_string(kMostInputDelay) + ", not " +
+                               Quoted(entry.value) + "; using " + std::to_string(*delay));
+}
+
+// HOST or HOST:PORT as --join takes it: printable, without spaces, short.
+void ReadAddress(const Reader& reader, const platform::ini::Entry& entry, std::string* address) {
+    const bool fits = entry.value.size() <= kMostAddress &&
+                      std::all_of(entry.value.begin(), entry.value.end(), [](char c) { return c > ' ' && c < 127; });
+    if (fits) {
+        *address = entry.value;
+        return;
+    }
+    reader.Say(entry.line,
+               entry.key + " is an address (HOST or HOST:PORT), not " + Quoted(entry.value) + "; using none");
 }
 
 void ReadVersion(const Reader& reader, const platform::ini::Entry& entry) {
@@ -157,6 +181,8 @@ void ReadEntry(const Reader& reader, const platform::ini::Entry& entry) {
         flag = on == 1;
         return;
     }
+    if (section == "network" && key == "input_delay") return ReadInputDelay(reader, entry, &s.inputDelay);
+    if (section == "network" && key == "last_join") return ReadAddress(reader, entry, &s.lastJoin);
     reader.Say(entry.line, "unknown setting " + Quoted(entry.key) +
                                (entry.section.empty() ? "" : " in [" + entry.section + "]") + "; ignored");
 }
@@ -229,6 +255,8 @@ std::vector<SettingLine> SettingLines(const Settings& s) {
     lines.push_back({"race", "difficulty", name(DifficultyNames(), s.difficulty)});
     lines.push_back({"race", "ghost", name(OnOffNames(), s.ghost ? 1 : 0)});
     lines.push_back({"race", "hud_extras", name(OnOffNames(), s.hudExtras ? 1 : 0)});
+    lines.push_back({"network", "input_delay", std::to_string(s.inputDelay)});
+    lines.push_back({"network", "last_join", s.lastJoin});
     return lines;
 }
 

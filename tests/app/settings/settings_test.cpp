@@ -32,7 +32,8 @@ TEST(SettingsFile, NoFileMeansTheDefaultsAndAFullFileIsReadWhole) {
     LoadedSettings full = ParseSettings("version = 1\n[general]\nlanguage = ja\n"
                                         "[video]\nfullscreen = no ; windowed\ngraphics = LOW\n"
                                         "[audio]\nmusic = 40\neffects = 0\n[keys]\nthrottle = W, SPACE\nleft = A\n"
-                                        "[race]\ndifficulty = hard\nghost = off\n",
+                                        "[race]\ndifficulty = hard\nghost = off\n"
+                                        "[network]\ninput_delay = 0\nlast_join = 192.168.1.5:47031\n",
                                         "s.ini");
     EXPECT_TRUE(full.messages.empty()) << full.messages.front();
     const Settings& s = full.settings;
@@ -45,6 +46,8 @@ TEST(SettingsFile, NoFileMeansTheDefaultsAndAFullFileIsReadWhole) {
     EXPECT_EQ(s.keys.Keys(2), std::vector<int>{'A'});
     EXPECT_EQ(s.difficulty, Difficulty::Hard);
     EXPECT_FALSE(s.ghost);
+    EXPECT_EQ(s.inputDelay, 0);
+    EXPECT_EQ(s.lastJoin, "192.168.1.5:47031");
     EXPECT_EQ(ParseSettings(FormatSettings(s), "again").settings, s) << "what is written reads back the same";
 }
 
@@ -63,6 +66,8 @@ TEST(SettingsFile, EveryBadValueNamesItsLineAndUsesTheDefault) {
         {"[audio]\nmusic = 5x\n", "not '5x'; using 100"},
         {"[race]\ndifficulty = insane\n", "difficulty is easy|normal|hard, not 'insane'; using normal"},
         {"[race]\nghost = maybe\n", "ghost is off|on, not 'maybe'; using on"},
+        {"[network]\ninput_delay = 5\n", "s.ini:2: input_delay is a whole number 0..4, not '5'; using 1"},
+        {"[network]\nlast_join = my host\n", "last_join is an address (HOST or HOST:PORT), not 'my host'; using none"},
         {"[keys]\nthrottle = SPACEBAR\n", "s.ini:2: throttle: unknown key name 'SPACEBAR'; using SPACE"},
         {"[keys]\nboost = SHIFT,\n", "boost: an empty key name; using SHIFT"},
         {"[keys]\nleft = RETURN\n", "RETURN cannot be bound (Enter keeps its meaning); using LEFT"},
@@ -130,12 +135,13 @@ TEST(SettingsFile, SavingChangesOnlyTheChangedLinesThroughALinkAndKeepsTheMode) 
     Settings before, after;
     after.music = 70;
     after.effects = 20;
+    after.lastJoin = "10.0.0.7:47031";
     ASSERT_TRUE(after.keys.Rebind(0, 'W', nullptr)); // throttle takes W: the file's boost must give it up
     std::string error;
     ASSERT_TRUE(SaveSettingsChanges("link.ini", before, after, &error)) << error;
     EXPECT_TRUE(std::filesystem::is_symlink("link.ini"));
     EXPECT_EQ(ReadAll("target.ini"), "; mine\nversion = 1\n\n[audio]\nmusic=70   ; quiet\nreverb = 3\neffects = 20\n\n"
-                                     "[keys]\nboost = SHIFT\nthrottle = W\n");
+                                     "[keys]\nboost = SHIFT\nthrottle = W\n\n[network]\nlast_join = 10.0.0.7:47031\n");
     struct stat info {};
     ASSERT_EQ(::stat("target.ini", &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0644u);
