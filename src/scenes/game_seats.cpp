@@ -19,7 +19,6 @@ namespace {
 constexpr float kFieldOfView = 1.0471976f; // π/3, as 1P's view alone
 constexpr float kNearPlane = 0.01f;
 constexpr float kFarPlane = 2000.0f;
-constexpr D3DCOLOR kClearColour = 0xFF0000FF;
 constexpr D3DCOLOR kReconnectColour = 0xFFFF8060;
 constexpr D3DCOLOR kBorderColour = 0xFF101018;
 // With quarters the clock straddles the upper views' join, below their places, splits and tags.
