@@ -7,9 +7,8 @@
 #include "render/graphics_device.h"
 
 namespace {
-// The map's box: its left-top corner and side, and the margin the course keeps inside it.
-constexpr float kMapLeft = RaceHudExtras::kMapLeft, kMapTop = RaceHudExtras::kMapTop;
-constexpr float kMapSide = RaceHudExtras::kMapSide, kMapMargin = 12.0f;
+// The margin the course keeps inside the map's box (the box itself is the class's).
+constexpr float kMapMargin = 12.0f;
 constexpr float kTextX = 1040.0f, kTextTop = 404.0f, kTextStep = 30.0f;
 constexpr D3DCOLOR kPanel = 0x90000000;
 constexpr D3DCOLOR kRing = 0xB0E0E0E0;
