@@ -4,9 +4,9 @@
 # with --stats, then SuperTuxKart's race at its lowest settings on the same server if it is installed
 # (bench/supertuxkart.sh), and ends with one report block that gathers the figures of this one run.
 # Usage: bench/run.sh [BUILD]
-#   env: TIMEDEMO_FRAMES (4200: the headless race), TIMEDEMO_GL_FRAMES (same: the OpenGL race at full),
-#        TIMEDEMO_LEVEL_FRAMES (1200: the OpenGL runs at fast and low, and the split-screen runs:
-#        two people at full, four at fast), BENCH_MIN_TIME (0.2),
+#   env: TIMEDEMO_FRAMES (4200: the headless race), TIMEDEMO_GL_FRAMES (same: the OpenGL race at full
+#        and the split-screen runs, two people at full and four at fast, so that they compare whole
+#        races), TIMEDEMO_LEVEL_FRAMES (1200: the OpenGL runs at fast and low), BENCH_MIN_TIME (0.2),
 #        TIMEDEMO_SKIP_GL=1, TIMEDEMO_SKIP_MICRO=1, BENCH_MICRO_LOG=FILE (micro-benchmarks to FILE only),
 #        BENCH_SKIP_STK=1, STK, STK_PROFILE_SECONDS (30: SuperTuxKart's race),
 #        BENCH_SKIP_CONTEST=1 (the rivals' contest and ladder tables, bench/contest.sh),
@@ -102,8 +102,8 @@ report() {
     row full "OpenGL full, $gl_frames frames"
     row fast "OpenGL fast, $level_frames frames"
     row low "OpenGL low, $level_frames frames"
-    row full2p "2 people full, $level_frames fr."
-    row fast4p "4 people fast, $level_frames fr."
+    row full2p "2 people full, $gl_frames fr."
+    row fast4p "4 people fast, $gl_frames fr."
     [ -f "$results/headless.wall" ] && echo "headless race as a whole process:$(sed 's/^ *wall//' "$results/headless.wall")"
     local launch="headless $(stat headless launch_to_title_ms) ms"
     [ -f "$results/full.stats" ] && launch="$launch, OpenGL $(stat full launch_to_title_ms) ms"
@@ -194,10 +194,10 @@ if [ -z "${TIMEDEMO_SKIP_GL:-}" ]; then
                 ./orlenda --windowed --graphics "$level"
         done
         input=$root/bench/timedemo/split.input timedemo full2p \
-            "OpenGL full, 2 people, 1280x720 on $DISPLAY (${level_frames} frames)" "$level_frames" \
+            "OpenGL full, 2 people, 1280x720 on $DISPLAY (${gl_frames} frames)" "$gl_frames" \
             ./orlenda --windowed --graphics full --players 2
         input=$root/bench/timedemo/split.input timedemo fast4p \
-            "OpenGL fast, 4 people, 1280x720 on $DISPLAY (${level_frames} frames)" "$level_frames" \
+            "OpenGL fast, 4 people, 1280x720 on $DISPLAY (${gl_frames} frames)" "$gl_frames" \
             ./orlenda --windowed --graphics fast --players 4
         timedemo title_gl "OpenGL launch to the title (1 frame)" 1 ./orlenda --windowed
         stk_timedemo
