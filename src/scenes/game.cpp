@@ -28,6 +28,7 @@
 #include "race/step.h"
 #include "records/course_key.h"
 #include "scenes/racer_labels.h"
+#include "scenes/race_sounds.h"
 #include "sound/sound_manager.h"
 
 namespace {
@@ -266,24 +267,24 @@ race::RaceEvents Game::StepHere() {
     return events;
 }
 
-// The sounds of an update, in the order it reported them.
+// The sounds of an update, in the order it reported them: each person's boost loops on its own copy.
 void Game::ShowEvents(const race::RaceEvents& events) {
     SoundManager& sounds = SoundManager::Instance();
-    for (const race::RaceEvent& event : events) {
-        switch (event.kind) {
-        case race::EventKind::CountdownBeep: sounds.Play(0, "push"); break;
-        case race::EventKind::Go: sounds.Play(0, "go"); break;
-        case race::EventKind::CheckPointPassed:
-            if (event.byHand) sounds.Play(0, "get");
-            break;
-        case race::EventKind::BoostStart: sounds.Play(1, "fly"); break;
-        case race::EventKind::BoostStop:
-            // One loop for everyone's boost: it stops when nobody boosts any more.
-            if (!Shared() || !AnyPersonBoosting()) sounds.Stop("fly");
-            break;
-        case race::EventKind::Finish: break;
+    for (const SoundCue& cue : SoundCuesOf(events, race, OwnSeats())) {
+        switch (cue.kind) {
+        case SoundCue::Kind::Once: sounds.Play(0, cue.name); break;
+        case SoundCue::Kind::StartLoop: sounds.PlayOwned(1, cue.name, cue.seat); break;
+        case SoundCue::Kind::StopLoop: sounds.StopOwned(cue.name, cue.seat); break;
         }
     }
+}
+
+// Boosts loop until something stops them: leaving the race, or the race going away.
+void Game::StopBoostSounds() {
+    SoundManager& sounds = SoundManager::Instance();
+    for (std::int32_t seat = 0; seat < static_cast<std::int32_t>(race::RaceState::kMostRacers); ++seat)
+        sounds.StopOwned("fly", seat);
+    sounds.Stop("fly");
 }
 
 // The person's camera turns after every racer has flown; checkpoints are coloured for their next
@@ -340,7 +341,7 @@ std::int32_t Game::Update() {
     if (AskReturnToTitle()) {
         StopMusic();
         // a boost held through the question would loop on over the title
-        SoundManager::Instance().Stop("fly");
+        StopBoostSounds();
         return kTitleScene;
     }
 
@@ -363,14 +364,14 @@ std::int32_t Game::Update() {
         if (!std::exchange(onlineOverTold, true))
             MessageBoxA(window, onlineOver.c_str(), kCaption, MB_OK | MB_ICONERROR);
         StopMusic();
-        SoundManager::Instance().Stop("fly");
+        StopBoostSounds();
         return kTitleScene;
     }
     if (!stepped) return kGameScene;
     FollowRace();
     if (NoRacerPasses() && AskTitleForStalledRace()) {
         StopMusic();
-        SoundManager::Instance().Stop("fly");
+        StopBoostSounds();
         return kTitleScene;
     }
     return kGameScene;
@@ -535,8 +536,8 @@ void Game::Release() {
         session->online = nullptr;
         online = nullptr;
     }
-    // The person's boost sound loops until something stops it; nothing will once the race is gone.
-    SoundManager::Instance().Stop("fly");
+    // The people's boost sounds loop until something stops them; nothing will once the race is gone.
+    StopBoostSounds();
     camera.reset();
     PlayerManager::Instance().Clear();
     MapManager::Instance().camera = nullptr;

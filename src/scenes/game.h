@@ -148,6 +148,8 @@ private:
     // The race stepped here alone, with the seat's controls (and --synctest's check).
     race::RaceEvents StepHere();
     void ShowEvents(const race::RaceEvents& events);
+    // Each seat's boost loops on a copy of its own; leaving the race stops them all.
+    void StopBoostSounds();
     void FollowWithCamera();
     void FinishRace();
     void FollowRace();
@@ -161,7 +163,8 @@ private:
     void ReadSeats(std::span<race::Controls> steering);
     std::optional<std::size_t> AnyonePressed(int key);
     bool PeopleFinished() const;
-    bool AnyPersonBoosting() const;
+    // The seats playing at this screen, one bit each.
+    std::uint32_t OwnSeats() const;
     void CreateOtherCameras();
     void FollowWithOtherCameras();
     void ObserveOtherSplits();

@@ -110,10 +110,9 @@ bool Game::PeopleFinished() const {
     return anyone;
 }
 
-bool Game::AnyPersonBoosting() const {
-    for (std::size_t i = 0; i < race.racerCount; ++i)
-        if (race.racers[i].seat >= 0 && race.racers[i].boosting) return true;
-    return false;
+std::uint32_t Game::OwnSeats() const {
+    if (online) return 1u << personSeat;
+    return (1u << seatCount) - 1u;
 }
 
 // ---- cameras and splits -------------------------------------------------------------------------

@@ -146,8 +146,23 @@ void SoundManager::PassTime() {
     lastPassTime = now;
 }
 
-void SoundManager::Play(int mode, const std::string& name) {
-    if (sounds.count(name) == 0) return;
+void SoundManager::Play(int mode, const std::string& name) { Start(mode, name); }
+
+void SoundManager::PlayOwned(int mode, const std::string& name, int owner) {
+    StopOwned(name, owner);
+    if (SoundInstance* copy = Start(mode, name)) owned[{name, owner}] = copy;
+}
+
+void SoundManager::StopOwned(const std::string& name, int owner) {
+    const auto found = owned.find({name, owner});
+    if (found == owned.end()) return;
+    found->second->buffer->Stop();
+    found->second->buffer->SetCurrentPosition(0);
+    owned.erase(found);
+}
+
+SoundInstance* SoundManager::Start(int mode, const std::string& name) {
+    if (sounds.count(name) == 0) return nullptr;
     playedNames.push_back(name);
     PassTime();
     SoundInstance* chosen = nullptr;
@@ -158,9 +173,10 @@ void SoundManager::Play(int mode, const std::string& name) {
         }
     }
     if (!chosen) chosen = AddInstance(name);
-    if (!chosen) return;
+    if (!chosen) return nullptr;
     if (mode == 0) chosen->buffer->Play(0);
     if (mode == 1) chosen->buffer->Play(platform::audio::DSBPLAY_LOOPING);
+    return chosen;
 }
 
 float SoundManager::GainOf(const std::string& name) const { return name == kMusicName ? musicGain : effectsGain; }
@@ -182,6 +198,7 @@ void SoundManager::Stop(const std::string& name) {
 }
 
 void SoundManager::Release() {
+    owned.clear();
     sounds.clear();
     instances.clear();
     if (device) platform::audio::CloseDevice();

@@ -5,6 +5,7 @@
 #include "platform/audio/sound_source.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -32,6 +33,10 @@ public:
     void Init();
     // mode 0: once, mode 1: looping, anything else: nothing. Unknown names do nothing.
     void Play(int mode, const std::string& name);
+    // As Play, on a copy kept for `owner` (a person's boost loop) until StopOwned(name, owner)
+    // stops and rewinds that copy alone; a copy the owner still had is stopped first.
+    void PlayOwned(int mode, const std::string& name, int owner);
+    void StopOwned(const std::string& name, int owner);
     // Stops and rewinds the first playable copy of the name.
     void Stop(const std::string& name);
     void Release();
@@ -57,6 +62,7 @@ private:
     bool LoadWave(const std::string& path, SoundRecord* record);
     bool StreamWave(const std::string& path, const WaveFile& wav, SoundRecord* record);
     SoundInstance* AddInstance(const std::string& name);
+    SoundInstance* Start(int mode, const std::string& name);
     void PassTime();
     float GainOf(const std::string& name) const;
 
@@ -64,6 +70,7 @@ private:
     std::unordered_map<std::string, std::unique_ptr<SoundRecord>> sounds;
     std::unordered_map<std::string, std::vector<std::unique_ptr<SoundInstance>>> instances;
     std::vector<std::string> playedNames;
+    std::map<std::pair<std::string, int>, SoundInstance*> owned;
     std::uint32_t lastPassTime = 0;
     float musicGain = 1.0f;
     float effectsGain = 1.0f;

@@ -23,6 +23,7 @@
 #include "simplelib/resource_cache.h"
 #include "simplelib/texture.h"
 #include "scenes/game.h"
+#include "scenes/race_sounds.h"
 #include "sound/sound_manager.h"
 #include "support/game_test_support.h"
 
@@ -222,6 +223,30 @@ TEST_F(GameScene, BoostSoundStopsOnTheReturnToTheTitleAndWithTheScene) {
     ASSERT_TRUE(flying());
     game.reset();
     EXPECT_FALSE(flying()) << "race scene released";
+}
+
+// People at one screen each hear their own chime and boost; a computer racer and another
+// machine's person make no sound here, and the countdown is everyone's.
+TEST(RaceSounds, EachPersonAtThisScreenHasTheirOwnChimeAndBoostLoop) {
+    race::RaceState race;
+    race.racerCount = 4;
+    const std::int32_t seats[] = {1, -1, 0, 2}; // racer 1 is a computer's, seat 2 plays elsewhere
+    for (std::size_t i = 0; i < 4; ++i) race.racers[i].seat = seats[i];
+    race::RaceEvents events;
+    events.Add(race::EventKind::CountdownBeep, -1, 2);
+    events.Add(race::EventKind::BoostStart, 0);
+    events.Add(race::EventKind::BoostStart, 2);
+    events.Add(race::EventKind::CheckPointPassed, 0, 3, true);
+    events.Add(race::EventKind::CheckPointPassed, 1, 3, false);
+    events.Add(race::EventKind::CheckPointPassed, 2, 3, false); // the automatic pilot flies it
+    events.Add(race::EventKind::BoostStart, 3);
+    events.Add(race::EventKind::CheckPointPassed, 3, 3, true);
+    events.Add(race::EventKind::BoostStop, 0);
+    using Kind = SoundCue::Kind;
+    const std::vector<SoundCue> expected{{Kind::Once, "push", -1},    {Kind::StartLoop, "fly", 1},
+                                         {Kind::StartLoop, "fly", 0}, {Kind::Once, "get", 1},
+                                         {Kind::StopLoop, "fly", 1}};
+    EXPECT_EQ(SoundCuesOf(events, race, 0b011), expected);
 }
 
 } // namespace

@@ -169,6 +169,21 @@ TEST_F(SoundManagerTest, StopHaltsAndRewindsOnlyTheFirstCopy) {
     EXPECT_EQ(Status("fly", 0), DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
 }
 
+// Two people's boosts overlap: each loop is stopped by its own owner, whichever started first.
+TEST_F(SoundManagerTest, OwnedLoopsStopOnlyTheirOwnersCopy) {
+    AddSound("fly.wav", Pcm16(Noise(kSampleRate, 8000)));
+    SoundManager& sound = Init();
+    sound.PlayOwned(1, "fly", 0);
+    sound.PlayOwned(1, "fly", 1);
+    ASSERT_EQ(sound.InstanceCount("fly"), 2u);
+    sound.StopOwned("fly", 1);
+    EXPECT_EQ(Status("fly", 0), DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
+    EXPECT_EQ(Status("fly", 1), 0u);
+    sound.StopOwned("fly", 0);
+    EXPECT_EQ(Status("fly", 0), 0u);
+    EXPECT_TRUE(sound.PlayingNames().empty());
+}
+
 TEST_F(SoundManagerTest, PlayingNamesListsEverySoundingNameOnceInOrderUntilItEnds) {
     AddSound("get.wav", Pcm16(Noise(kSampleRate / 10, 8000))); // 100 ms
     AddSound("fly.wav", Pcm16(Noise(kSampleRate / 10, 8000)));
