@@ -32,10 +32,33 @@ void CheckPoint::Init() {
 
 void CheckPoint::Update() {
     if (!fading) return;
-    if (state == kCurrent) {
+    CheckPointColour colour{state, red, green, blue, fading};
+    colour.Step();
+    red = colour.red, green = colour.green, blue = colour.blue, fading = colour.fading;
+    if (BaseEffect* circle = EffectManager::Instance().Get(effect)) circle->SetColor(255, red, green, blue);
+}
+
+CheckPointColour CheckPointColour::Initial(std::int32_t number) {
+    if (number == 0) return {CheckPoint::kCurrent, 255, 0, 0, false};
+    if (number == 1) return {CheckPoint::kNext, 255, 255, 0, false};
+    return {CheckPoint::kOther, 255, 255, 255, false};
+}
+
+void CheckPointColour::Aim(std::int32_t number, std::int32_t next) {
+    std::int32_t wanted = CheckPoint::kOther;
+    if (number == next) wanted = CheckPoint::kCurrent;
+    else if (number == next + 1) wanted = CheckPoint::kNext;
+    if (wanted == state) return;
+    state = wanted;
+    fading = true;
+}
+
+void CheckPointColour::Step() {
+    if (!fading) return;
+    if (state == CheckPoint::kCurrent) {
         green -= kColourStep;
         if (green < 0) green = 0, fading = false;
-    } else if (state == kNext) {
+    } else if (state == CheckPoint::kNext) {
         blue -= kColourStep;
         if (blue < 0) blue = 0, fading = false;
     } else {
@@ -43,5 +66,4 @@ void CheckPoint::Update() {
         green = blue;
         if (blue > 255) blue = green = 255, fading = false;
     }
-    if (BaseEffect* circle = EffectManager::Instance().Get(effect)) circle->SetColor(255, red, green, blue);
 }

@@ -6,6 +6,21 @@
 #include "effects/effect_handle.h"
 #include "map/map_object.h"
 
+// A checkpoint's colour walking toward its state's colour: the gate's own, and each split-screen
+// view's copy for its person.
+struct CheckPointColour {
+    std::int32_t state = 2; // CheckPoint::kOther
+    std::int32_t red = 255, green = 255, blue = 255;
+    bool fading = false;
+
+    // The colour checkpoint `number` starts a race with.
+    static CheckPointColour Initial(std::int32_t number);
+    // The state for a person whose next checkpoint is `next`; a new state starts a fade.
+    void Aim(std::int32_t number, std::int32_t next);
+    // One update of the fade.
+    void Step();
+};
+
 class CheckPoint : public NEditer::MapObject {
 public:
     // Colour states: the one to reach now, the one after it, any other.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "effects/effect_handle.h"
+#include "map/check_point.h"
 #include "platform/math/d3dx_math.h"
 #include "race/course.h"
 #include "race/difficulty.h"
@@ -177,6 +178,10 @@ private:
     // The racer whose view is being drawn (the sky stays round it); -1: the person's.
     std::int32_t viewRacer = -1;
     std::array<RaceResults, race::Lineup::kMostSeats - 1> otherSplits;
+    // 2P to 4P's checkpoint colours, each fading toward their own next checkpoint as 1P's do (1P's
+    // are the checkpoints' own), in the course's checkpoint order.
+    std::array<std::vector<CheckPointColour>, race::Lineup::kMostSeats - 1> otherCheckPointColours;
+    void ColourCheckPointsForView(std::size_t seat, std::int32_t next);
     ScreenText viewTag{44, true};
 
     // The modes (game_modes.cpp): who is on the grid, at which level, how they look, what the HUD

@@ -25,14 +25,15 @@ constexpr D3DCOLOR kBorderColour = 0xFF101018;
 constexpr float kQuarterClockWidth = 218.0f, kQuarterClockTop = 66.0f;
 // A view's HUD is laid out on a screen 720 high, drawn at the view's height.
 constexpr float kHudHeight = 720.0f;
-// Checkpoint colours (RGB) for a view's person: the one to reach, the one after it, the others.
+// Checkpoint colours (RGB) for a view's person whose fade is not known: the one to reach, the one
+// after it, the others.
 constexpr std::int32_t kCurrentRgb[] = {255, 0, 0};
 constexpr std::int32_t kNextRgb[] = {255, 255, 0};
 constexpr std::int32_t kOtherRgb[] = {255, 255, 255};
 
 gpu::Device* Device() { return GraphicsDevice::Instance().device.get(); }
 
-// Each checkpoint's circle in the colour it has for the person whose next checkpoint is `next`.
+// Each checkpoint's circle in the colour it ends at for the person whose next checkpoint is `next`.
 void ColourCheckPointsFor(std::int32_t next) {
     for (CheckPoint* point : CourseManager::Instance().checkPoints) {
         BaseEffect* circle = EffectManager::Instance().Get(point->effect);
@@ -123,6 +124,10 @@ void Game::CreateOtherCameras() {
         if (racer < 0) continue;
         otherCameras[seat - 1] = std::make_unique<Camera>();
         otherCameras[seat - 1]->Place(race.racers[static_cast<std::size_t>(racer)]);
+        std::vector<CheckPointColour>& colours = otherCheckPointColours[seat - 1];
+        colours.clear();
+        for (const CheckPoint* point : CourseManager::Instance().checkPoints)
+            colours.push_back(CheckPointColour::Initial(point->number));
     }
 }
 
@@ -134,7 +139,23 @@ void Game::FollowWithOtherCameras() {
         const race::RacerState& state = race.racers[static_cast<std::size_t>(racer)];
         view->Step(state);
         view->Follow(state.speed);
+        const auto& points = CourseManager::Instance().checkPoints;
+        std::vector<CheckPointColour>& colours = otherCheckPointColours[seat - 1];
+        for (std::size_t i = 0; i < colours.size() && i < points.size(); ++i) {
+            colours[i].Aim(points[i]->number, state.nextCheckPoint);
+            colours[i].Step();
+        }
     }
+}
+
+void Game::ColourCheckPointsForView(std::size_t seat, std::int32_t next) {
+    const auto& points = CourseManager::Instance().checkPoints;
+    if (seat == 0) return RestoreCheckPointColours();
+    const std::vector<CheckPointColour>& colours = otherCheckPointColours[seat - 1];
+    if (colours.size() != points.size()) return ColourCheckPointsFor(next);
+    for (std::size_t i = 0; i < points.size(); ++i)
+        if (BaseEffect* circle = EffectManager::Instance().Get(points[i]->effect))
+            circle->SetColor(255, colours[i].red, colours[i].green, colours[i].blue);
 }
 
 void Game::ObserveOtherSplits() {
@@ -215,7 +236,7 @@ void Game::DrawViewWorld(std::size_t seat, const RECT& area) {
     D3DXVECTOR3 viewPoint;
     D3DXVec3TransformCoord(&viewPoint, &up, &state.orientation);
     map.UpdateVisibility(viewPoint);
-    ColourCheckPointsFor(state.nextCheckPoint);
+    ColourCheckPointsForView(seat, state.nextCheckPoint);
     EffectManager& effects = EffectManager::Instance();
     effects.FaceAll(view->Rotation());
     effects.viewArea = area;

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
+#include <vector>
 
 #include "effects/base_effect.h"
 #include "effects/effect_manager.h"
@@ -105,8 +107,21 @@ TEST_F(CourseTest, MovingOnFadesEveryChangedStateIn52Frames) {
     for (int i = 0; i < 4; ++i) objects.Object("CheckPoint", maptest::At(0, 0, i * 10.0f), i);
     Load(objects);
     auto& p = course.checkPoints;
+    // A split-screen view's own copy of the colours walks exactly as the gates' do.
+    std::vector<CheckPointColour> view;
+    for (const CheckPoint* point : p) view.push_back(CheckPointColour::Initial(point->number));
+    const auto sameAsView = [&] {
+        for (std::size_t i = 0; i < p.size(); ++i) {
+            view[i].Aim(p[i]->number, 1);
+            view[i].Step();
+            ASSERT_EQ(std::tie(view[i].red, view[i].green, view[i].blue, view[i].fading),
+                      std::tie(p[i]->red, p[i]->green, p[i]->blue, p[i]->fading))
+                << "checkpoint " << i;
+        }
+    };
     for (int frame = 1; frame <= 51; ++frame) {
         Frame(1);
+        sameAsView();
         ASSERT_EQ(p[0]->green, 5 * frame);
         ASSERT_EQ(p[0]->blue, 5 * frame);
         ASSERT_EQ(p[1]->green, 255 - 5 * frame);
@@ -115,6 +130,7 @@ TEST_F(CourseTest, MovingOnFadesEveryChangedStateIn52Frames) {
         ASSERT_FALSE(p[3]->fading);
     }
     Frame(1); // the 52nd step passes the end, clamps and ends the fade
+    sameAsView();
     ExpectColour(p[0], 255, 255, 255);
     ExpectColour(p[1], 255, 0, 0);
     ExpectColour(p[2], 255, 255, 0);
