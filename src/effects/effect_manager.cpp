@@ -1,6 +1,7 @@
 // EffectManager: texture registry, the kind table, the update walk and the glow composite.
 #include "effects/effect_manager.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "effects/arrow.h"
@@ -29,6 +30,12 @@ struct KindEntry {
 };
 
 template <class Kind> BaseEffect* Make() { return new Kind(); }
+
+// The part of `rect` inside `clip`; empty when they do not meet.
+RECT Clipped(const RECT& rect, const RECT& clip) {
+    return RECT{std::max(rect.left, clip.left), std::max(rect.top, clip.top), std::min(rect.right, clip.right),
+                std::min(rect.bottom, clip.bottom)};
+}
 
 constexpr KindEntry kKinds[] = {
     {"lightball", Make<LightBall>},       {"magiccircle", Make<MagicCircle>},
@@ -236,7 +243,11 @@ void EffectManager::DrawGlow(const std::vector<RECT>& lit) {
     device.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     for (const GlowArea& patch : patches) {
-        device.SetScissorRect(&patch.shown);
+        // A shared screen's view keeps its glow: the blur's spread past its edge is not added to
+        // the neighbouring view.
+        const RECT shown = viewArea ? Clipped(patch.shown, *viewArea) : patch.shown;
+        if (RectEmpty(shown)) continue;
+        device.SetScissorRect(&shown);
         blur.DrawTexture(0, 0, blur.targetB, static_cast<float>(pp.BackBufferWidth),
                          static_cast<float>(pp.BackBufferHeight), D3DXCOLOR(1.3f, 1.3f, 1.3f, 1.0f));
     }
