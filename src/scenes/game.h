@@ -192,6 +192,8 @@ private:
     void ScoreChampionshipRace();
     // The extras for `racer`'s view (the person's, alone).
     void DrawModeHud(std::int32_t racer);
+    // The mode's extras alone (the checkpoint counter, map and gaps) for `racer`, when shown.
+    void DrawExtras(std::int32_t racer);
     std::string RecordLabel() const;
     ScreenText modeTag{28, true};
 

@@ -78,13 +78,16 @@ void Game::ScoreChampionshipRace() {
 }
 
 void Game::DrawModeHud(std::int32_t racer) {
-    if (showExtras && racer >= 0) {
-        std::optional<D3DXVECTOR3> ghostAt;
-        if (ghost.Visible()) ghostAt = ghost.Position();
-        extras.Draw(race, racer, labels, ghostAt);
-    }
+    DrawExtras(racer);
     if (mode == RaceMode::Trial)
         modeTag.DrawCentred("TIME TRIAL   automatic pilot off", ScreenWidth() * 0.5f, kTrialTagTop, kTrialTagColour);
+}
+
+void Game::DrawExtras(std::int32_t racer) {
+    if (!showExtras || racer < 0) return;
+    std::optional<D3DXVECTOR3> ghostAt;
+    if (ghost.Visible()) ghostAt = ghost.Position();
+    extras.Draw(race, racer, labels, ghostAt);
 }
 
 std::string Game::RecordLabel() const {

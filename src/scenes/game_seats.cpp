@@ -23,8 +23,12 @@ constexpr D3DCOLOR kReconnectColour = 0xFFFF8060;
 constexpr D3DCOLOR kBorderColour = 0xFF101018;
 // With quarters the clock straddles the upper views' join, below their places, splits and tags.
 constexpr float kQuarterClockWidth = 218.0f, kQuarterClockTop = 66.0f;
-// A view's HUD is laid out on a screen 720 high, drawn at the view's height.
+// A view's HUD is laid out on a screen 720 high, drawn at the view's height; a quarter's on one 480
+// high, so that its text is drawn half as large again as a half's and stays readable.
 constexpr float kHudHeight = 720.0f;
+constexpr float kQuarterHudHeight = 480.0f;
+// The one-person screen the split time and the mode's extras are placed on, from its right edge.
+constexpr float kFullHudWidth = 1280.0f;
 // Checkpoint colours (RGB) for a view's person whose fade is not known: the one to reach, the one
 // after it, the others.
 constexpr std::int32_t kCurrentRgb[] = {255, 0, 0};
@@ -32,6 +36,15 @@ constexpr std::int32_t kNextRgb[] = {255, 255, 0};
 constexpr std::int32_t kOtherRgb[] = {255, 255, 255};
 
 gpu::Device* Device() { return GraphicsDevice::Instance().device.get(); }
+
+// What is placed on the one-person screen from its right edge, drawn at `scale` with that edge on
+// the view's right and the screen's top (or bottom) on the view's.
+void BeginRightHud(const RECT& area, float scale, bool bottom) {
+    const float right = static_cast<float>(area.right) - kFullHudWidth * scale;
+    const float top = bottom ? static_cast<float>(area.bottom) - kHudHeight * scale : static_cast<float>(area.top);
+    GraphicsDevice::Instance().BeginHudArea(MatrixScaling(scale, scale, 1.0f) * MatrixTranslation(right, top, 0.0f),
+                                            kFullHudWidth, kHudHeight);
+}
 
 // Each checkpoint's circle in the colour it ends at for the person whose next checkpoint is `next`.
 void ColourCheckPointsFor(std::int32_t next) {
@@ -250,14 +263,17 @@ void Game::DrawViewWorld(std::size_t seat, const RECT& area) {
     map.SetFrustum(ScreenWidth() / ScreenHeight(), kFieldOfView, kFarPlane);
 }
 
-// A view's own HUD, laid out on a screen 720 high and drawn into the view: place, tags, split,
-// the extras of the mode, and the person's label in their colour.
+// A view's own HUD, laid out on a screen 720 high (a quarter's 480) and drawn into the view: place,
+// tags, split, the extras of the mode, and the person's label in their colour.
 void Game::DrawViewHud(std::size_t seat, const RECT& area) {
     GraphicsDevice& graphics = GraphicsDevice::Instance();
     const std::int32_t racer = race.RacerOfSeat(static_cast<std::int32_t>(seat));
     if (racer < 0) return;
     const race::RacerState& state = race.racers[static_cast<std::size_t>(racer)];
-    graphics.BeginHudArea(area, static_cast<float>(area.bottom - area.top) / kHudHeight);
+    const bool quarter = seatCount > 2;
+    const float layoutHeight = quarter ? kQuarterHudHeight : kHudHeight;
+    const float scale = static_cast<float>(area.bottom - area.top) / layoutHeight;
+    graphics.BeginHudArea(area, scale);
     const float width = ScreenWidth();
     if (mode != RaceMode::Trial) {
         hud.place = state.place;
@@ -265,15 +281,31 @@ void Game::DrawViewHud(std::size_t seat, const RECT& area) {
         hud.DrawRacing();
     }
     indicators.Draw(state.autoPilot != 0, state.pitchSign != -1);
-    DrawModeHud(racer);
     const RaceResults& splits = seat == 0 ? results : otherSplits[seat - 1];
-    if (RaceResults::Split split; splits.LastSplit(&split))
-        board.DrawSplitTime(split, race.raceUpdates * race::kUpdateMs);
-    viewTag.Draw(PersonLabel(seat), 24.0f, kHudHeight - 60.0f, PersonColour(seat));
+    RaceResults::Split split;
+    const bool hasSplit = splits.LastSplit(&split);
+    // The mode's tag, centred; in a quarter without the extras, drawn below.
+    DrawModeHud(quarter ? -1 : racer);
+    if (!quarter && hasSplit) board.DrawSplitTime(split, race.raceUpdates * race::kUpdateMs);
+    viewTag.Draw(PersonLabel(seat), 24.0f, layoutHeight - 60.0f, PersonColour(seat));
     if (!People().Connected(seat))
-        viewTag.DrawCentred(PersonLabel(seat) + ": reconnect the pad", width * 0.5f, kHudHeight * 0.5f,
+        viewTag.DrawCentred(PersonLabel(seat) + ": reconnect the pad", width * 0.5f, layoutHeight * 0.5f,
                             kReconnectColour);
     graphics.EndHudArea();
+    // A quarter is narrower than the one-person screen these are placed on: the split keeps to the
+    // view's top right, the mode's extras to its bottom right.
+    if (quarter) {
+        if (hasSplit) {
+            BeginRightHud(area, scale, false);
+            board.DrawSplitTime(split, race.raceUpdates * race::kUpdateMs);
+            graphics.EndHudArea();
+        }
+        if (showExtras) {
+            BeginRightHud(area, scale, true);
+            DrawExtras(racer);
+            graphics.EndHudArea();
+        }
+    }
     hud.PlaceOnScreen();
 }
 
