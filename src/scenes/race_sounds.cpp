@@ -19,8 +19,7 @@ std::int32_t OwnSeatOf(const race::RaceState& race, std::int32_t racer, std::uin
 
 } // namespace
 
-std::vector<SoundCue> SoundCuesOf(const race::RaceEvents& events, const race::RaceState& race,
-                                  std::uint32_t ownSeats) {
+std::vector<SoundCue> SoundCuesOf(const race::RaceEvents& events, const race::RaceState& race, std::uint32_t ownSeats) {
     std::vector<SoundCue> cues;
     for (const race::RaceEvent& event : events) {
         const std::int32_t seat = OwnSeatOf(race, event.racer, ownSeats);

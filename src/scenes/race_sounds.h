@@ -19,5 +19,4 @@ struct SoundCue {
 
 // The cues of `events` in the order the update reported them. `ownSeats` has bit s set for each
 // seat s playing at this screen: another machine's person makes no sound here.
-std::vector<SoundCue> SoundCuesOf(const race::RaceEvents& events, const race::RaceState& race,
-                                  std::uint32_t ownSeats);
+std::vector<SoundCue> SoundCuesOf(const race::RaceEvents& events, const race::RaceState& race, std::uint32_t ownSeats);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/window/input.h"
+#include "race/lineup.h"
 #include "race/seat.h"
 #include "support/race_fixture.h"
 
@@ -106,6 +107,73 @@ TEST_F(SeatTest, APressHeldWhenARaceEndedDoesNotSwallowTheNextRacesFirstPress) {
     seat.ForgetHeld();
     SetKeyDown(kKeyC, true);
     EXPECT_TRUE(Frame().togglePilot);
+}
+
+} // namespace
+
+namespace {
+
+using race::SeatDevice;
+constexpr SeatDevice kSecondKeyboard{SeatDevice::Kind::SecondKeyboard, 0};
+SeatDevice Pad(int pad) { return {SeatDevice::Kind::Pad, pad}; }
+
+class LineupTest : public ::testing::Test {
+protected:
+    LineupTest() {
+        platform::input::ReleaseAllKeys();
+        platform::input::ClearPadKeys();
+    }
+    ~LineupTest() override {
+        platform::input::ClearPadKeys();
+        for (int pad = 0; pad < platform::input::kPads; ++pad) platform::input::SetPadConnected(pad, false);
+    }
+};
+
+// `--players N`: keyboard, keyboard set 2, then pads in order; a seat that leaves lets the later
+// ones move up a seat, and no device or fifth person gets a second seat.
+TEST_F(LineupTest, PeopleJoinInOrderAndMoveUpWhenOneLeaves) {
+    race::Lineup people;
+    people.JoinInOrder(4);
+    ASSERT_EQ(people.Count(), 4u);
+    EXPECT_EQ(people.DeviceOf(0).Name(), "keyboard");
+    EXPECT_EQ(people.DeviceOf(1), kSecondKeyboard);
+    EXPECT_EQ(people.DeviceOf(2), Pad(0));
+    EXPECT_EQ(people.DeviceOf(3).Name(), "pad 2");
+    EXPECT_FALSE(people.Join(Pad(3))) << "four seats at most";
+    people.Leave(1);
+    EXPECT_EQ(people.Count(), 3u);
+    EXPECT_EQ(people.SeatOf(Pad(0)), 1u);
+    EXPECT_EQ(people.SeatOf(Pad(1)), 2u);
+    EXPECT_FALSE(people.SeatOf(kSecondKeyboard));
+    EXPECT_FALSE(people.Join(Pad(0))) << "a pad already seated";
+    EXPECT_FALSE(people.Join({SeatDevice::Kind::Keyboard, 0})) << "set 1 is always 1P's";
+    EXPECT_FALSE(people.Join(Pad(4)));
+    people.Leave(0); // 1P never leaves
+    EXPECT_EQ(people.Count(), 3u);
+    people.JoinInOrder(1);
+    EXPECT_EQ(people.Count(), 1u);
+}
+
+// A pad that joined flies its own seat's racer alone; the pads nobody joined with stay 1P's, and
+// a seated pad pulled out is no longer connected.
+TEST_F(LineupTest, AJoinedPadFliesItsOwnSeatAndTheOthersStay1PsOwn) {
+    platform::input::SetPadConnected(0, true);
+    platform::input::SetPadConnected(1, true);
+    race::Lineup people;
+    ASSERT_TRUE(people.Join(Pad(1)));
+    platform::input::SetPadKey(1, VK_SPACE, 1.0f);
+    people.Poll();
+    EXPECT_FALSE(people.At(0).Read().throttle);
+    EXPECT_TRUE(people.At(1).Read().throttle);
+    platform::input::ClearPadKeys();
+    platform::input::SetPadKey(0, VK_SPACE, 1.0f);
+    people.Poll();
+    EXPECT_TRUE(people.At(0).Read().throttle);
+    EXPECT_FALSE(people.At(1).Read().throttle);
+    EXPECT_TRUE(people.Connected(1));
+    platform::input::SetPadConnected(1, false);
+    EXPECT_FALSE(people.Connected(1));
+    EXPECT_TRUE(people.Connected(0));
 }
 
 } // namespace

@@ -243,8 +243,10 @@ TEST(RaceSounds, EachPersonAtThisScreenHasTheirOwnChimeAndBoostLoop) {
     events.Add(race::EventKind::CheckPointPassed, 3, 3, true);
     events.Add(race::EventKind::BoostStop, 0);
     using Kind = SoundCue::Kind;
-    const std::vector<SoundCue> expected{{Kind::Once, "push", -1},    {Kind::StartLoop, "fly", 1},
-                                         {Kind::StartLoop, "fly", 0}, {Kind::Once, "get", 1},
+    const std::vector<SoundCue> expected{{Kind::Once, "push", -1},
+                                         {Kind::StartLoop, "fly", 1},
+                                         {Kind::StartLoop, "fly", 0},
+                                         {Kind::Once, "get", 1},
                                          {Kind::StopLoop, "fly", 1}};
     EXPECT_EQ(SoundCuesOf(events, race, 0b011), expected);
 }
