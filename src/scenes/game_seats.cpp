@@ -125,7 +125,7 @@ bool Game::PeopleFinished() const {
 }
 
 std::uint32_t Game::OwnSeats() const {
-    if (online) return 1u << personSeat;
+    if (online) return personSeat >= 0 && personSeat < 32 ? 1u << personSeat : 0u;
     return (1u << seatCount) - 1u;
 }
 
