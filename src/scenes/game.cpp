@@ -534,6 +534,7 @@ void Game::Release() {
         online->Close();
         session->online = nullptr;
         online = nullptr;
+        session->lobby.reset();
     }
     // The person's boost sound loops until something stops it; nothing will once the race is gone.
     SoundManager::Instance().Stop("fly");

@@ -20,9 +20,10 @@ constexpr std::uint8_t kGridSize = 5;
 bool Game::BeginOnline(std::uint64_t* seed, Difficulty* level, race::Grid* grid) {
     net::Start start;
     CourseList& courses = CourseList::Instance();
-    if (online->Hosting()) {
+    // A race the lobby agreed on is begun already: Begin gives its start again.
+    if (online->Hosting() && !online->Started()) {
         start.course = courses.Selected().id;
-        start.difficulty = static_cast<std::uint8_t>(RaceLevel());
+        start.difficulty = static_cast<std::uint8_t>(session->onlineLevel.value_or(RaceLevel()));
         start.seed = seeds ? seeds->Next() : 1;
     }
     std::string message;
@@ -33,6 +34,7 @@ bool Game::BeginOnline(std::uint64_t* seed, Difficulty* level, race::Grid* grid)
         MessageBoxA(window, message.c_str(), "Orlenda", MB_OK | MB_ICONERROR);
         online->Close();
         session->online = online = nullptr;
+        session->lobby.reset();
         return false;
     }
     for (std::string& text : online->TakeNotices()) std::fprintf(stderr, "orlenda: %s\n", text.c_str());
