@@ -337,7 +337,7 @@ std::int32_t Game::Update() {
     }
     // Closing the controls lets this very frame run on, as P does.
     if (controls.IsOpen() && UpdatePause()) return kGameScene;
-    if (AskReturnToTitle()) {
+    if (online ? AskLeaveOnline() : AskReturnToTitle()) {
         StopMusic();
         // a boost held through the question would loop on over the title
         SoundManager::Instance().Stop("fly");
@@ -368,7 +368,8 @@ std::int32_t Game::Update() {
     }
     if (!stepped) return kGameScene;
     FollowRace();
-    if (NoRacerPasses() && AskTitleForStalledRace()) {
+    // The stalled race's question would hold an online race's link still: there, the others decide too.
+    if (!online && NoRacerPasses() && AskTitleForStalledRace()) {
         StopMusic();
         SoundManager::Instance().Stop("fly");
         return kTitleScene;

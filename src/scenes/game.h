@@ -142,6 +142,13 @@ private:
     std::uint32_t noticeFrames = 0;
     ScreenText notice{28, true};
     bool AskReturnToTitle();
+    // Online, Escape's question is asked on the race's own screen and the race goes on under it
+    // (stepping, sending, hearing: the others must not wait for this machine): Y or Enter leaves,
+    // N or Escape races on. True when the person chose to leave.
+    bool AskLeaveOnline();
+    void DrawLeaveQuestion();
+    bool leaveAsked = false;
+    ScreenText questionText{34, true};
     // One update of the race: the seats' controls in, the step, then everything that shows it; false
     // when no update was due (an online race waiting for the others).
     bool StepRace();

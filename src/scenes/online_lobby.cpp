@@ -230,8 +230,8 @@ void OnlineLobby::DrawPeople(float y) {
     const float w = ScreenWidth();
     if (!session->lobby) return;
     const std::vector<net::NetRace::Person> people = session->lobby->Lobby();
-    body.Draw("People (" + std::to_string(people.size()) + " of " + std::to_string(net::kMostPeople) + ")",
-              w * kLeft, y, kHeadingColour);
+    body.Draw("People (" + std::to_string(people.size()) + " of " + std::to_string(net::kMostPeople) + ")", w * kLeft,
+              y, kHeadingColour);
     y += kRowStep;
     for (std::size_t i = 0; i < people.size(); ++i) {
         body.Draw(people[i].name, w * kLeft + 24.0f, y, kWhite);
@@ -259,8 +259,8 @@ void OnlineLobby::Draw() {
             y += kRowStep;
         }
         y += kRowStep * 0.5f;
-        const std::string name = session->onlineName.empty() ? "Player N (--name or [network] name)"
-                                                             : session->onlineName;
+        const std::string name =
+            session->onlineName.empty() ? "Player N (--name or [network] name)" : session->onlineName;
         body.Draw("Your name:", w * kLeft, y, kDimColour);
         body.Draw(name, w * kValue, y, kWhite);
         y += kRowStep;
@@ -290,8 +290,7 @@ void OnlineLobby::Draw() {
     }
     case Page::Address: {
         heading.DrawCentred("ONLINE: JOIN", w * 0.5f, kTop, kHeadingColour);
-        body.Draw("The host's address (HOST or HOST:PORT; the port is 47031 unless given):", w * kLeft, y,
-                  kDimColour);
+        body.Draw("The host's address (HOST or HOST:PORT; the port is 47031 unless given):", w * kLeft, y, kDimColour);
         y += kRowStep * 1.5f;
         const bool caret = (frames / 30) % 2 == 0;
         body.Draw("> " + address + (caret ? "_" : ""), w * kLeft, y, kChosen);

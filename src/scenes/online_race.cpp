@@ -8,6 +8,7 @@
 #include "app/automation/trace_writer.h"
 #include "map/course_list.h"
 #include "net/net_race.h"
+#include "platform/window/input.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
 #include "scenes/game.h"
@@ -79,7 +80,26 @@ bool Game::StepOnline(race::RaceEvents* events) {
     return true;
 }
 
+bool Game::AskLeaveOnline() {
+    if (!leaveAsked) {
+        leaveAsked = Seat().Pressed(VK_ESCAPE);
+        return false;
+    }
+    if (Seat().Pressed('Y') || Seat().Pressed(VK_RETURN)) return true;
+    if (Seat().Pressed('N') || Seat().Pressed(VK_ESCAPE)) leaveAsked = false;
+    return false;
+}
+
+void Game::DrawLeaveQuestion() {
+    if (!leaveAsked) return;
+    const float centre = ScreenWidth() * 0.5f, y = ScreenHeight() * 0.38f;
+    questionText.DrawCentred("Leave the online race?", centre, y, 0xFFFFE060);
+    notice.DrawCentred("Y or Enter: leave      N or Escape: race on", centre, y + 52.0f, 0xFFFFFFFF);
+    notice.DrawCentred("(the race goes on meanwhile)", centre, y + 90.0f, 0xFFB8C0D0);
+}
+
 void Game::DrawNotice() {
+    DrawLeaveQuestion();
     if (noticeFrames == 0) return;
     notice.DrawCentred(noticeText, ScreenWidth() * 0.5f, ScreenHeight() * 0.12f, 0xFFFFFFFF);
 }

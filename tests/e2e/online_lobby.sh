@@ -2,7 +2,8 @@
 # The title's Online screen: a headless host started by --host and a headless machine that joins
 # through the lobby (N, Join, the remembered address erased, 127.0.0.1:PORT typed, Enter) race to
 # the finish on 127.0.0.1 and agree on every confirmed hash; the address joined is remembered in the
-# settings file. Every process runs under a timeout.
+# settings file; Escape's question mid-race leaves the race running (no box holds the machine). Every
+# process runs under a timeout.
 # Usage: online_lobby.sh GAME_DIR BUILD_DIR
 set -u
 game_dir=${1:?game folder}
@@ -20,7 +21,8 @@ fail() { echo "FAIL: $*"; status=1; }
 port=$((20000 + RANDOM % 20000))
 
 # N, Down to "Join a race", Enter, the offered address erased, ADDRESS typed, Enter; then C hands
-# the racer to the automatic pilot during the countdown (the race scene starts about 90 frames later).
+# the racer to the automatic pilot during the countdown (the race scene starts about 90 frames later);
+# mid-race Escape asks whether to leave, and N, five seconds on, races on.
 join_script() {
     local address=$1 frame=30 i c key
     printf '10 down N\n12 up N\n16 down DOWN\n18 up DOWN\n22 down RETURN\n24 up RETURN\n'
@@ -34,6 +36,9 @@ join_script() {
     done
     echo "$frame down RETURN"; echo "$((frame + 2)) up RETURN"
     echo "$((frame + 200)) down C"; echo "$((frame + 204)) up C"
+    echo "$((frame + 1000)) down ESCAPE"; echo "$((frame + 1002)) up ESCAPE"
+    echo "$((frame + 1300)) down N"; echo "$((frame + 1302)) up N"
+    echo "$((frame + 1000))" >"$work/asked"
 }
 join_script "127.0.0.1:$port" >"$work/join.input"
 printf '[network]\nlast_join = example.org:9\n' >"$work/join.ini"
@@ -48,7 +53,8 @@ timeout 150 ./orlenda --headless --frames 4400 --input "$work/join.input" --name
 wait $host || fail "the host ended with $?: $(tail -3 "$work/Ada.err")"
 grep -q "the seats: Ada, Bo" "$work/Bo.err" || fail "the lobby did not join the race: $(cat "$work/Bo.err")"
 grep -q "last_join = 127.0.0.1:$port" "$work/join.ini" || fail "the address was not remembered: $(cat "$work/join.ini")"
-python3 - "$work/Ada.jsonl" "$work/Bo.jsonl" <<'PY' || status=1
+grep -q "Return to the title" "$work/Bo.err" && fail "Escape in an online race opened a box that holds the race"
+python3 - "$work/Ada.jsonl" "$work/Bo.jsonl" "$(cat "$work/asked")" <<'PY' || status=1
 import json, sys
 def read(path):
     hashes, last = {}, None
@@ -60,6 +66,13 @@ def read(path):
     return hashes, last
 (a, last_a), (b, last_b) = read(sys.argv[1]), read(sys.argv[2])
 common = sorted(set(a) & set(b))
+# While the question was up the race went on: five seconds of it confirmed.
+asked = int(sys.argv[3])
+confirmed = {f["frame"]: f["net"]["confirmed"] for f in map(json.loads, open(sys.argv[2])) if "net" in f}
+went_on = confirmed.get(asked + 290, 0) - confirmed.get(asked + 5, 0)
+if went_on < 200:
+    print(f"FAIL: under Escape's question the race confirmed only {went_on} updates")
+    common = []
 ok = bool(common) and all(a[u] == b[u] for u in common) and common[-1] > 2500
 for last in (last_a, last_b):
     ok = ok and last is not None and all(r["finished"] for r in last["racers"])
