@@ -294,7 +294,10 @@ bool NetRace::Begin(Start* start, std::string* message) {
         names = start->names;
         return true;
     }
-    while (welcomed() < options.peersWanted && NowMs() < until) Pump(10);
+    while (welcomed() < options.peersWanted && NowMs() < until) {
+        Pump(10);
+        SendRoster();
+    }
     // The course is known now: a machine that has it otherwise is told so and left out.
     for (std::uint32_t slot = 0; slot < peers.size(); ++slot) {
         if (!peers[slot].welcomed) continue;

@@ -14,7 +14,7 @@
 #include "sound/sound_manager.h"
 
 namespace {
-constexpr std::int32_t kDim = 190;
+constexpr std::int32_t kDim = 215;
 constexpr float kTop = 60.0f, kRowStep = 36.0f;
 constexpr float kLeft = 0.22f, kValue = 0.42f;
 constexpr D3DCOLOR kWhite = 0xFFFFFFFF;
