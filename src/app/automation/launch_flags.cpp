@@ -147,6 +147,7 @@ constexpr UsageRow kKeyRows[] = {
     {"Tab", "keyboard set 2 joins on the title (W S A D fly it, Ctrl throttle, Q boost; 1 leaves)"},
     {"F1", "the controls screen (title and race)"},
     {"O", "the options screen (title)"},
+    {"N", "the Online screen: host or join an online race (title)"},
 };
 
 template <std::size_t N> void AppendRows(std::string* text, const UsageRow (&rows)[N]) {

@@ -104,16 +104,18 @@ void ReadAddress(const Reader& reader, const platform::ini::Entry& entry, std::s
                entry.key + " is an address (HOST or HOST:PORT), not " + Quoted(entry.value) + "; using none");
 }
 
-// The name the others see online: 1 to 24 characters, none of them a control character.
+// The name the others see online: up to 24 characters, none of them a control character (none: the
+// login name).
 void ReadName(const Reader& reader, const platform::ini::Entry& entry, std::string* name) {
-    const bool fits = !entry.value.empty() && entry.value.size() <= 24 &&
-                      std::all_of(entry.value.begin(), entry.value.end(),
-                                  [](char c) { return static_cast<unsigned char>(c) >= 0x20 && c != 0x7F; });
+    const bool fits = entry.value.size() <= 24 && std::all_of(entry.value.begin(), entry.value.end(), [](char c) {
+                          return static_cast<unsigned char>(c) >= 0x20 && c != 0x7F;
+                      });
     if (fits) {
         *name = entry.value;
         return;
     }
-    reader.Say(entry.line, entry.key + " is a name of 1 to 24 characters, not " + Quoted(entry.value) + "; using none");
+    reader.Say(entry.line,
+               entry.key + " is a name of up to 24 characters, not " + Quoted(entry.value) + "; using none");
 }
 
 void ReadVersion(const Reader& reader, const platform::ini::Entry& entry) {
