@@ -454,7 +454,13 @@ bool NetRace::BeforeStep() {
     Pump(0);
     for (;;) {
         const auto before = std::chrono::steady_clock::now();
+        std::array<D3DXVECTOR3, race::RaceState::kMostRacers> guessed{};
+        for (std::size_t i = 0; i < session->State().racerCount; ++i)
+            guessed[i] = session->State().racers[i].Position();
         session->Correct();
+        if (session->rollbacks > 0)
+            for (std::size_t i = 0; i < session->State().racerCount; ++i)
+                corrections[i] += guessed[i] - session->State().racers[i].Position();
         if (session->rollbacks > 0)
             rerunMicros.push_back(static_cast<std::uint32_t>(
                 std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - before)

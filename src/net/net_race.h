@@ -88,6 +88,9 @@ public:
     std::uint8_t LocalSeat() const { return localSeat; }
     bool Hosting() const { return options.hosting; }
     const Rollback* Session() const { return session.get(); }
+    // How far each racer moved when this machine's guesses were corrected since the last call (the
+    // racer where it was drawn, less where the race has it now), for drawing only.
+    std::array<D3DXVECTOR3, race::RaceState::kMostRacers> TakeCorrections() { return std::exchange(corrections, {}); }
     // What the player should be told now ("Bo left"), once each.
     std::vector<std::string> TakeNotices() { return std::exchange(notices, {}); }
     // The race cannot go on (the host left, or a desync); `why` is for the player.
@@ -172,6 +175,7 @@ private:
     std::uint64_t nextDueMs = 0;
     std::uint64_t raceStartMs = 0;
     std::vector<std::uint32_t> rerunMicros; // each frame's time spent stepping again
+    std::array<D3DXVECTOR3, race::RaceState::kMostRacers> corrections{};
     std::uint64_t frames = 0;
     bool closed = false;
 };

@@ -138,6 +138,9 @@ private:
     bool onlineOverTold = false; // its message box was shown
     // Taps read on frames that stepped no update (waiting for the others), for the next update.
     bool tappedPilot = false, tappedSwap = false;
+    // Each racer's gap between where it was drawn and where a correction put it (online_race.cpp).
+    void SmoothCorrections();
+    std::array<D3DXVECTOR3, race::RaceState::kMostRacers> drawShifts{};
     std::string noticeText; // "Bo left", shown for a few seconds
     std::uint32_t noticeFrames = 0;
     ScreenText notice{28, true};

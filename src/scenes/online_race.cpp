@@ -8,6 +8,8 @@
 #include "app/automation/trace_writer.h"
 #include "map/course_list.h"
 #include "net/net_race.h"
+#include "player/player.h"
+#include "player/player_manager.h"
 #include "platform/window/input.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
@@ -64,6 +66,7 @@ bool Game::StepOnline(race::RaceEvents* events) {
         return mine;
     });
     race = online->State();
+    if (stepped) SmoothCorrections();
     if (noticeFrames > 0) --noticeFrames;
     for (std::string& text : online->TakeNotices()) {
         std::fprintf(stderr, "orlenda: %s\n", text.c_str());
@@ -96,6 +99,21 @@ void Game::DrawLeaveQuestion() {
     questionText.DrawCentred("Leave the online race?", centre, y, 0xFFFFE060);
     notice.DrawCentred("Y or Enter: leave      N or Escape: race on", centre, y + 52.0f, 0xFFFFFFFF);
     notice.DrawCentred("(the race goes on meanwhile)", centre, y + 90.0f, 0xFFB8C0D0);
+}
+
+// A correction a few metres long glides away over about ten updates; a longer one (a racer put back
+// on the course, a guess far wrong) is shown at once, as gliding across the world would mislead more.
+void Game::SmoothCorrections() {
+    constexpr float kKept = 0.7f, kLongest = 8.0f, kGone = 0.01f;
+    const std::array<D3DXVECTOR3, race::RaceState::kMostRacers> moved = online->TakeCorrections();
+    PlayerManager& views = PlayerManager::Instance();
+    for (std::size_t i = 0; i < race.racerCount; ++i) {
+        D3DXVECTOR3& shift = drawShifts[i];
+        shift = (shift + moved[i]) * kKept;
+        const float length = D3DXVec3Length(&shift);
+        if (static_cast<std::int32_t>(i) == Person() || length > kLongest || length < kGone) shift = {0, 0, 0};
+        if (i < views.players.size()) views.players[i]->drawShift = shift;
+    }
 }
 
 void Game::DrawNotice() {
