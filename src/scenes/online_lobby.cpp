@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cctype>
+#include <cstdio>
 
 #include "map/course_list.h"
 #include "map/map_manager.h"
@@ -26,6 +27,7 @@ constexpr D3DCOLOR kTroubleColour = 0xFFFF9080;
 // Longer than any host name worth typing, short enough to show on one line.
 constexpr std::size_t kMostTyped = 64;
 constexpr std::uint32_t kFramesPerSecond = 60;
+constexpr std::size_t kMostShown = 90;
 
 // The keys an address is typed with, and what each one types.
 struct TypedKey {
@@ -57,7 +59,9 @@ void OnlineLobby::Open(RaceSession& shared, SettingsInForce& settings) {
     inForce = &settings;
     page = Page::Choose;
     chosen = 0;
-    message = session->openOnline ? std::string() : "Online races are not open to this run.";
+    message = !session->openOnline ? "Online races are not open to this run."
+              : session->online    ? "This run is online already (--host or --join): press Enter on the title."
+                                   : std::string();
     if (!session->onlineLevel) session->onlineLevel = settings.values.difficulty;
 }
 
@@ -83,7 +87,7 @@ void OnlineLobby::UpdateChoose(race::Seat& seat) {
         return;
     }
     if (up || down) chosen = 1 - chosen;
-    if (!enter || !session->openOnline) return;
+    if (!enter || !session->openOnline || session->online) return;
     SoundManager::Instance().Play(0, "push");
     if (chosen == 0) return StartHosting();
     address = inForce->values.lastJoin;
@@ -97,6 +101,7 @@ void OnlineLobby::StartHosting() {
     session->lobby = session->openOnline(true, std::string(), net::kDefaultPort, &why);
     if (!session->lobby) {
         message = "Cannot host: " + why;
+        std::fprintf(stderr, "orlenda: %s\n", message.c_str());
         return;
     }
     message.clear();
@@ -176,6 +181,7 @@ void OnlineLobby::Knock() {
     session->lobby = session->openOnline(false, host, port, &why);
     if (!session->lobby) {
         message = "Cannot join: " + why;
+        std::fprintf(stderr, "orlenda: %s\n", message.c_str());
         return;
     }
     joining = host + ":" + std::to_string(port);
@@ -211,6 +217,7 @@ bool OnlineLobby::UpdateJoined(race::Seat& seat) {
 void OnlineLobby::Leave(Page to, const std::string& why) {
     // Leave can be reached with the link's own failure message: copied before the link goes.
     const std::string told = why;
+    if (!told.empty()) std::fprintf(stderr, "orlenda: %s\n", told.c_str());
     if (session->lobby) {
         session->lobby->Close();
         session->lobby.reset();
@@ -319,5 +326,8 @@ void OnlineLobby::Draw() {
     }
     }
     hint.DrawCentred(keys, w * 0.5f, y + 14.0f, kHintColour);
-    if (!message.empty()) body.DrawCentred(message, w * 0.5f, y + 50.0f, kTroubleColour);
+    // A refusal's reason comes from the other machine: one line of it at most.
+    if (!message.empty())
+        body.DrawCentred(message.size() > kMostShown ? message.substr(0, kMostShown) + "..." : message, w * 0.5f,
+                         y + 50.0f, kTroubleColour);
 }

@@ -43,12 +43,24 @@ join_script() {
 join_script "127.0.0.1:$port" >"$work/join.input"
 printf '[network]\nlast_join = example.org:9\n' >"$work/join.ini"
 
-timeout 150 ./orlenda --headless --frames 4400 --input "$here/bench/timedemo/race.input" --name Ada --host "$port" \
+timeout 150 ./orlenda --headless --frames 5000 --input "$here/bench/timedemo/race.input" --name Ada --host "$port" \
     --trace "$work/Ada.jsonl" >/dev/null 2>"$work/Ada.err" &
 host=$!
 pids+=($host)
-sleep 0.3
-timeout 150 ./orlenda --headless --frames 4400 --input "$work/join.input" --name Bo --config "$work/join.ini" \
+# The script knocks once: it waits until the host listens (its port is taken), up to 30 s.
+python3 - "$port" <<'PY'
+import socket, sys, time
+for _ in range(300):
+    probe = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    try:
+        probe.bind(("127.0.0.1", int(sys.argv[1])))
+    except OSError:
+        sys.exit(0)
+    finally:
+        probe.close()
+    time.sleep(0.1)
+PY
+timeout 150 ./orlenda --headless --frames 5000 --input "$work/join.input" --name Bo --config "$work/join.ini" \
     --trace "$work/Bo.jsonl" >/dev/null 2>"$work/Bo.err" || fail "the joining machine ended with $?: $(tail -3 "$work/Bo.err")"
 wait $host || fail "the host ended with $?: $(tail -3 "$work/Ada.err")"
 grep -q "the seats: Ada, Bo" "$work/Bo.err" || fail "the lobby did not join the race: $(cat "$work/Bo.err")"
