@@ -7,7 +7,6 @@
 # Usage: online_lobby.sh GAME_DIR BUILD_DIR
 set -u
 game_dir=${1:?game folder}
-here=$(cd "$(dirname "$0")/../.." && pwd)
 if [ ! -f "$game_dir/data/Map/map2.map" ]; then
     echo "SKIP: no generated content"
     exit 0
@@ -21,8 +20,10 @@ fail() { echo "FAIL: $*"; status=1; }
 port=$((20000 + RANDOM % 20000))
 
 # N, Down to "Join a race", Enter, the offered address erased, ADDRESS typed, Enter; then C hands
-# the racer to the automatic pilot during the countdown (the race scene starts about 90 frames later);
-# mid-race Escape asks whether to leave, and N, five seconds on, races on.
+# the racer to the automatic pilot. The race starts when the host's does, about 90 frames later on a
+# quiet machine and several seconds on a busy one, so both machines press C late enough to be sure
+# the race is on (a press still in the lobby would leave a racer nobody flies). Mid-race Escape asks
+# whether to leave, and N, five seconds on, races on.
 join_script() {
     local address=$1 frame=30 i c key
     printf '10 down N\n12 up N\n16 down DOWN\n18 up DOWN\n22 down RETURN\n24 up RETURN\n'
@@ -35,15 +36,16 @@ join_script() {
         echo "$frame down $key"; echo "$((frame + 2)) up $key"; frame=$((frame + 4))
     done
     echo "$frame down RETURN"; echo "$((frame + 2)) up RETURN"
-    echo "$((frame + 200)) down C"; echo "$((frame + 204)) up C"
+    echo "$((frame + 450)) down C"; echo "$((frame + 454)) up C"
     echo "$((frame + 1000)) down ESCAPE"; echo "$((frame + 1002)) up ESCAPE"
     echo "$((frame + 1300)) down N"; echo "$((frame + 1302)) up N"
     echo "$((frame + 1000))" >"$work/asked"
 }
 join_script "127.0.0.1:$port" >"$work/join.input"
 printf '[network]\nlast_join = example.org:9\n' >"$work/join.ini"
+printf '10 down RETURN\n12 up RETURN\n600 down C\n604 up C\n' >"$work/host.input"
 
-timeout 150 ./orlenda --headless --frames 5000 --input "$here/bench/timedemo/race.input" --name Ada --host "$port" \
+timeout 170 ./orlenda --headless --frames 5800 --input "$work/host.input" --name Ada --host "$port" \
     --trace "$work/Ada.jsonl" >/dev/null 2>"$work/Ada.err" &
 host=$!
 pids+=($host)
@@ -60,7 +62,7 @@ for _ in range(300):
         probe.close()
     time.sleep(0.1)
 PY
-timeout 150 ./orlenda --headless --frames 5000 --input "$work/join.input" --name Bo --config "$work/join.ini" \
+timeout 170 ./orlenda --headless --frames 5800 --input "$work/join.input" --name Bo --config "$work/join.ini" \
     --trace "$work/Bo.jsonl" >/dev/null 2>"$work/Bo.err" || fail "the joining machine ended with $?: $(tail -3 "$work/Bo.err")"
 wait $host || fail "the host ended with $?: $(tail -3 "$work/Ada.err")"
 grep -q "the seats: Ada, Bo" "$work/Bo.err" || fail "the lobby did not join the race: $(cat "$work/Bo.err")"
