@@ -175,6 +175,7 @@ void EffectManager::DrawAll() {
         if (viewSeat && effect.viewSeat >= 0 && effect.viewSeat != *viewSeat) continue;
         effect.Draw();
     }
+    ShaderManager::Instance().mainShader.FlushQuads();
     if (glow) {
         device.SetRenderTarget(0, graphics.backBuffer);
         UnbindExtraTargets(device);
