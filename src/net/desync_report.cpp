@@ -1,9 +1,10 @@
 // Lists both states field by field (through the state's own field list) and keeps the differences.
 #include "net/desync_report.h"
 
+#include "race/field_paths.h"
+
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <type_traits>
 #include <vector>
 
@@ -28,34 +29,9 @@ std::string Quoted(const std::string& s) {
     return out + "\"";
 }
 
-class Lister {
-public:
-    struct Field {
-        std::string path;
-        std::string value;
-    };
-    std::vector<Field> fields;
-
-    template <typename T> void operator()(const char* name, const T& value) {
-        std::string path = prefix + name;
-        // Repeated names (the waypoints) are told apart by their order.
-        if (const int n = seen[path]++; n > 0) path += "[" + std::to_string(n) + "]";
-        fields.push_back(Field{std::move(path), Value(value)});
-    }
-    // Both states list every field, rivals or not, so the lists line up.
-    bool Tail(const char* name, const bool& present) {
-        (*this)(name, present);
-        return true;
-    }
-    void Enter(const char* name, std::size_t index) {
-        outer = prefix;
-        prefix = std::string(name) + "[" + std::to_string(index) + "].";
-    }
-    void Leave() { prefix = outer; }
-    void Fail(const char*) {}
-
-private:
-    template <typename T> static std::string Value(const T& value) {
+// A field's value as JSON text.
+struct JsonValue {
+    template <typename T> std::string operator()(const char*, const T& value) const {
         if constexpr (std::is_same_v<T, bool>) {
             return value ? "true" : "false";
         } else if constexpr (std::is_floating_point_v<T>) {
@@ -72,8 +48,6 @@ private:
             return out + "]";
         }
     }
-    std::string prefix, outer;
-    std::map<std::string, int> seen;
 };
 
 } // namespace
@@ -82,7 +56,7 @@ std::string DesyncFileName(std::uint32_t update) { return "desync-" + std::to_st
 
 std::string DesyncReport(std::uint32_t update, const race::RaceState& here, const std::string& hereName,
                          const race::RaceState& there, const std::string& thereName) {
-    Lister left, right;
+    race::FieldPaths<JsonValue> left, right;
     race::RaceState::Fields(here, left);
     race::RaceState::Fields(there, right);
     std::string out = "{\n  \"update\": " + std::to_string(update) + ",\n  \"here\": " + Quoted(hereName) +

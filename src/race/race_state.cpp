@@ -1,6 +1,8 @@
 // Saving, loading, hashing and comparing the race state, all through the one field list of Visit.
 #include "race/race_state.h"
 
+#include "race/field_paths.h"
+
 #include <cstring>
 #include <type_traits>
 #include <vector>
@@ -77,34 +79,13 @@ public:
     std::string error;
 };
 
-// Each field's path and bytes, in order, for naming the first difference.
-class Lister {
-public:
-    struct Field {
-        std::string path;
-        std::string bytes;
-    };
-    std::vector<Field> fields;
-
-    template <typename T> void operator()(const char* name, const T& value) {
+// A field's bytes as the state is saved, so a difference in any bit is found.
+struct SavedBytes {
+    template <typename T> std::string operator()(const char* name, const T& value) const {
         Writer one;
         one(name, value);
-        fields.push_back(Field{prefix + name, std::move(one.bytes)});
+        return std::move(one.bytes);
     }
-    // Both states list every field, so a race with rivals and one without differ at the flag.
-    bool Tail(const char* name, const bool& present) {
-        (*this)(name, present);
-        return true;
-    }
-    void Enter(const char* name, std::size_t index) {
-        outer = prefix;
-        prefix = std::string(name) + "[" + std::to_string(index) + "].";
-    }
-    void Leave() { prefix = outer; }
-    void Fail(const char*) {}
-
-private:
-    std::string prefix, outer;
 };
 
 } // namespace
@@ -150,11 +131,11 @@ std::uint64_t RaceState::Hash() const {
 }
 
 std::string RaceState::FirstDifference(const RaceState& a, const RaceState& b) {
-    Lister left, right;
+    FieldPaths<SavedBytes> left, right;
     Fields(a, left);
     Fields(b, right);
     for (std::size_t i = 0; i < left.fields.size() && i < right.fields.size(); ++i)
-        if (left.fields[i].bytes != right.fields[i].bytes) return left.fields[i].path;
+        if (left.fields[i].value != right.fields[i].value) return left.fields[i].path;
     return {};
 }
 
