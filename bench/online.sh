@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Online race figures: three headless machines race the timedemo's race to the finish, the two that
-# join through udprelay with 75 ms each way (150 ms round trip), +-30 ms jitter and 5 % loss; then
-# two machines with nothing added. Prints each machine's rollbacks per second, mean rollback depth,
+# Online race figures: three headless machines race a race flown by hand with busy controls
+# (timedemo/busy.input: throttle, turn, pitch and boost changing every few frames, so guesses go wrong
+# and rollbacks are real), the two that join through udprelay with 75 ms each way (150 ms round trip),
+# +-30 ms jitter and 5 % loss; then two machines with nothing added, on the same controls. Prints each machine's rollbacks per second, mean rollback depth,
 # p99 time re-running updates per frame and bytes sent per second, and whether every machine's
 # confirmed hashes agree. Everything on 127.0.0.1 under a timeout; about two minutes.
 # Usage: bench/online.sh [BUILD]
@@ -9,7 +10,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 build=${1:-build}
-input=$root/bench/timedemo/race.input
+input=$root/bench/timedemo/busy.input
 work=$(mktemp -d)
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT

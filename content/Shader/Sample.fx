@@ -14,8 +14,10 @@
 //  * models (XYZ[B*]|NORMAL|TEX1): lit by the one directional light, Gouraud diffuse + ambient and a
 //    Blinn specular, textured; skinned through "mWArray" when "CurNumBones" > 0. Models never glow:
 //    they write a transparent zero to target 1, so under the usual alpha blend it stays untouched.
-//  * effect quads (XYZ|DIFFUSE|TEX1, no normal): unlit, texture x vertex colour x "MateDiffuse",
-//    with the opacity of "MateDiffuse" alone (the vertex alpha holds the same value). Close to the
+//  * effect quads (XYZ|DIFFUSE|TEX5, no normal): unlit, texture x vertex colour x the quad's colour,
+//    with the opacity of the quad's colour alone (the vertex alpha holds the same value). Many quads
+//    go in one draw, so each vertex carries its quad's placement (texture sets 1 to 3: the first
+//    three columns of its world matrix, at locations 6 to 8) and colour (set 4, location 9). Close to the
 //    camera they fade out by view depth, so a spark or light ball the camera flies through does not
 //    flash over the screen. They write the same colour to target 1 (the glow target while the
 //    effects draw), so the glow receives exactly what the quad shows and the blur spreads it into a halo.
@@ -59,6 +61,10 @@ layout(location = 2) in vec4 inColor;
 layout(location = 3) in vec2 inTexCoord;
 layout(location = 4) in vec4 inBlendWeights;
 layout(location = 5) in vec4 inBlendIndices;
+layout(location = 6) in vec4 inQuadPlace0;
+layout(location = 7) in vec4 inQuadPlace1;
+layout(location = 8) in vec4 inQuadPlace2;
+layout(location = 9) in vec4 inQuadColour;
 
 out vec2 vTexCoord;
 out vec4 vDiffuse;
@@ -111,9 +117,10 @@ void ModelVS() {
     vTexCoord = inTexCoord;
     vec3 worldPos;
     if (dot(inNormal, inNormal) < 0.25) {
-        // An effect quad: placed by mW, coloured by its vertices and the draw colour.
-        worldPos = (vec4(inPosition, 1.0) * mW).xyz;
-        vDiffuse = vec4(inColor.rgb * MateDiffuse.rgb, clamp(MateDiffuse.a, 0.0, 1.0));
+        // An effect quad: placed and coloured by what its vertices carry of it.
+        mat4 place = mat4(inQuadPlace0, inQuadPlace1, inQuadPlace2, vec4(0.0, 0.0, 0.0, 1.0));
+        worldPos = (vec4(inPosition, 1.0) * place).xyz;
+        vDiffuse = vec4(inColor.rgb * inQuadColour.rgb, clamp(inQuadColour.a, 0.0, 1.0));
         vSpecular = vec3(0.0);
         vGlow = 1.0;
         vFog = 0.0;

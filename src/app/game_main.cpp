@@ -1,6 +1,7 @@
 // The whole run of the game process: flags, content folder, then create, run and shut down.
 #include "app/game_main.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -121,15 +122,24 @@ std::string ReportFolder(const LaunchFlags& flags) {
     return records::SaveFolder();
 }
 
-// --host or --join: the link is made (and the handshake done) before the first frame.
-std::unique_ptr<net::NetRace> OpenOnline(const LaunchFlags& flags, const SettingsInForce& settings,
-                                         const std::string& reportFolder, std::string* error) {
-    if (!flags.hostPort && flags.joinHost.empty()) return nullptr;
+// The user's login name as the name online, when it fits (1 to 24 printable characters). Scripted
+// runs go without it, so what they print does not depend on who runs them.
+std::string UserName(const LaunchFlags& flags) {
+    const char* user = std::getenv("USER");
+    if (flags.headless || !flags.inputFile.empty() || flags.fixedClock || !user) return {};
+    const std::string name = user;
+    const bool fits = !name.empty() && name.size() <= 24 &&
+                      std::all_of(name.begin(), name.end(), [](char c) { return c > ' ' && c < 127; });
+    return fits ? name : std::string();
+}
+
+// What every online race of this run shares, whoever opens it (--host, --join or the lobby).
+net::NetOptions OnlineOptions(const LaunchFlags& flags, const SettingsInForce& settings,
+                              const std::string& reportFolder) {
     net::NetOptions options;
-    options.hosting = flags.hostPort.has_value();
-    options.address = options.hosting ? std::string() : flags.joinHost;
-    options.port = options.hosting ? *flags.hostPort : flags.joinPort;
-    options.name = flags.name;
+    options.name = !flags.name.empty()             ? flags.name
+                   : !settings.values.name.empty() ? settings.values.name
+                                                   : UserName(flags);
     options.inputDelay = flags.inputDelay.value_or(static_cast<std::uint32_t>(settings.values.inputDelay));
     options.peersWanted = flags.peers;
     options.gameVersion = kOrlendaVersion;
@@ -141,18 +151,18 @@ std::unique_ptr<net::NetRace> OpenOnline(const LaunchFlags& flags, const Setting
     if (courses.empty()) courses.push_back(list.Selected());
     for (const CourseEntry& course : courses)
         options.courses.push_back({course.id, net::CourseChecksum(course.mapPath, course.start, course.heading)});
+    return options;
+}
+
+// --host or --join: the link is made (and the handshake done) before the first frame.
+std::unique_ptr<net::NetRace> OpenOnline(const LaunchFlags& flags, net::NetOptions options, std::string* error) {
+    if (!flags.hostPort && flags.joinHost.empty()) return nullptr;
+    options.hosting = flags.hostPort.has_value();
+    options.address = options.hosting ? std::string() : flags.joinHost;
+    options.port = options.hosting ? *flags.hostPort : flags.joinPort;
     return net::NetRace::Open(options, error);
 }
 
-// A machine that was let in remembers where, for the next time (saved as the options screen saves).
-void RememberJoin(const LaunchFlags& flags, SettingsInForce& settings) {
-    if (flags.joinHost.empty()) return;
-    const Settings before = settings.values;
-    settings.values.lastJoin = flags.joinHost + ":" + std::to_string(flags.joinPort);
-    std::string message;
-    if (settings.keptBecause.empty() && !settings.SaveChanges(before, &message))
-        std::fprintf(stderr, "settings: %s\n", message.c_str());
-}
 } // namespace
 
 int RunGame(int argc, char** argv) {
@@ -185,19 +195,32 @@ int RunGame(int argc, char** argv) {
     StartLanguage(flags.language.value_or(application.settings.values.language), ContentFolder());
     if (int chosen = ChooseCourse(automation.Flags(), automation.ScriptCourse()); chosen >= 0) return chosen;
     error.clear();
-    std::unique_ptr<net::NetRace> online = OpenOnline(flags, application.settings, reportFolder, &error);
+    const net::NetOptions onlineOptions = OnlineOptions(flags, application.settings, reportFolder);
+    std::unique_ptr<net::NetRace> online = OpenOnline(flags, onlineOptions, &error);
     if (!online && !error.empty()) {
         std::fprintf(stderr, "orlenda: %s\n", error.c_str());
         return kFailed;
     }
-    if (online) RememberJoin(flags, application.settings);
+    if (online && !flags.joinHost.empty())
+        RememberJoin(application.settings, flags.joinHost + ":" + std::to_string(flags.joinPort));
+    application.session.onlineName = onlineOptions.name;
+    application.session.openOnline = [onlineOptions](bool hosting, const std::string& address, std::uint16_t port,
+                                                     std::string* why) -> std::shared_ptr<net::NetRace> {
+        net::NetOptions options = onlineOptions;
+        options.hosting = hosting;
+        options.address = address;
+        options.port = port;
+        return net::NetRace::Connect(options, why);
+    };
     if (!application.Create(nullptr)) return kFailed;
     application.session.online = online.get();
     automation.LoopStarting();
     application.Run();
     automation.LoopEnded();
     if (online) online->Close();
+    if (application.session.lobby) application.session.lobby->Close();
     application.session.online = nullptr;
+    application.session.lobby.reset();
     application.Shutdown();
     const bool finished = automation.Finish();
     if (!application.checks.failure.empty()) {

@@ -61,8 +61,7 @@ void BaseEffect::DrawQuad(float opacity) {
                                     {vertices[2].x, vertices[2].y, vertices[2].z},
                                     {vertices[3].x, vertices[3].y, vertices[3].z}};
     EffectManager::Instance().glowRegion.AddQuad(world, corners);
-    shader.SetMatrix("mW", world);
-    shader.DrawQuad(texture, vertices, D3DXCOLOR(unit(red), unit(green), unit(blue), unit(alpha) * opacity));
+    shader.QueueQuad(texture, vertices, world, D3DXCOLOR(unit(red), unit(green), unit(blue), unit(alpha) * opacity));
 }
 
 void BaseEffect::SetSize(float w, float h) {

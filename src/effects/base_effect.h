@@ -98,7 +98,7 @@ protected:
     // while fading out by `fadeOutStep`, and retire at alpha 0.
     void FadeInThenShrink(float shrink, std::int32_t fadeOutStep);
     void RebuildColors();
-    // The base draw: "mW" = world, then the quad in the current colour, its alpha scaled by
-    // `opacity` (no checks).
+    // The base draw: the quad placed by `world` in the current colour, its alpha scaled by
+    // `opacity` (no checks), queued in the model shader's batch of quads.
     void DrawQuad(float opacity = 1.0f);
 };

@@ -83,10 +83,15 @@ void EffectManager::LoadTextures() {
 }
 
 void EffectManager::CreateGlowTarget() {
+    const GraphicsQuality quality = GraphicsDevice::Instance().quality;
+    // The low level draws no glow: a target of the screen's size would only hold memory.
+    if (quality == GraphicsQuality::Low) {
+        glowTarget.Release();
+        return;
+    }
     // The fast graphics level glows from an 8-bit target: brightness past white is lost, memory and
     // bandwidth halve.
-    D3DFORMAT format =
-        GraphicsDevice::Instance().quality == GraphicsQuality::Fast ? D3DFMT_A8R8G8B8 : D3DFMT_A16B16G16R16F;
+    D3DFORMAT format = quality == GraphicsQuality::Fast ? D3DFMT_A8R8G8B8 : D3DFMT_A16B16G16R16F;
     if (glowTarget.surface && glowTarget.info.Format == format) return;
     glowTarget.Release();
     const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
@@ -168,8 +173,8 @@ void EffectManager::DrawAll() {
     // targets as the last shown picture left them, so the record of where they were written must
     // stay as it is too.
     if (device.DrawsDiscarded()) return;
+    if (GraphicsDevice::Instance().quality != GraphicsQuality::Low) CreateGlowTarget();
     const bool glow = glowTarget.surface != nullptr && GraphicsDevice::Instance().quality != GraphicsQuality::Low;
-    if (glow) CreateGlowTarget();
     if (glow) ClearGlowTarget();
     if (glow) BeginGlowRegion();
     // Clearing the glow bound another target, which took the view's area with it.
@@ -182,6 +187,7 @@ void EffectManager::DrawAll() {
         if (viewSeat && effect.viewSeat >= 0 && effect.viewSeat != *viewSeat) continue;
         effect.Draw();
     }
+    ShaderManager::Instance().mainShader.FlushQuads();
     if (glow) {
         device.SetRenderTarget(0, graphics.backBuffer);
         UnbindExtraTargets(device);

@@ -9,8 +9,10 @@ namespace net {
 namespace {
 
 constexpr char kMagic0 = 'O', kMagic1 = 'N';
-enum class Kind : std::uint8_t { Hello = 1, Welcome, Refuse, Start, Inputs, HashCheck, SeatLeft, DesyncState };
+enum class Kind : std::uint8_t { Hello = 1, Welcome, Refuse, Start, Inputs, HashCheck, SeatLeft, DesyncState, Roster };
 constexpr std::uint8_t kKnownBits = 0x0F;
+// A run's first byte: the presses' bits, then which of its fields follow.
+constexpr std::uint8_t kTurnFollows = 0x10, kPitchFollows = 0x20, kLengthFollows = 0x40;
 
 class Writer {
 public:
@@ -25,10 +27,19 @@ public:
         U16(static_cast<std::uint16_t>(n));
         bytes.append(s, 0, n);
     }
-    void Controls(const WireControls& c) {
-        U8(c.bits);
-        U8(static_cast<std::uint8_t>(c.turn));
-        U8(static_cast<std::uint8_t>(c.pitch));
+    // Seven bits a byte, low first: an update number of a race fits in two or three.
+    void Varint(std::uint32_t v) {
+        for (; v >= 0x80; v >>= 7) U8(static_cast<std::uint8_t>(v | 0x80));
+        U8(static_cast<std::uint8_t>(v));
+    }
+    // A run of controls says only what changed since the run before it (the first: since none held).
+    void Run(const SeatInputs::Run& run, const WireControls& before) {
+        const bool turn = run.controls.turn != before.turn, pitch = run.controls.pitch != before.pitch;
+        U8(static_cast<std::uint8_t>((run.controls.bits & kKnownBits) | (turn ? kTurnFollows : 0) |
+                                     (pitch ? kPitchFollows : 0) | (run.length > 1 ? kLengthFollows : 0)));
+        if (run.length > 1) U8(run.length);
+        if (turn) U8(static_cast<std::uint8_t>(run.controls.turn));
+        if (pitch) U8(static_cast<std::uint8_t>(run.controls.pitch));
     }
 
 private:
@@ -46,6 +57,12 @@ public:
         std::uint64_t x = 0;
         if (!Little(&x, 1, what)) return false;
         *v = static_cast<std::uint8_t>(x);
+        return true;
+    }
+    bool U16(std::uint16_t* v, const char* what) {
+        std::uint64_t x = 0;
+        if (!Little(&x, 2, what)) return false;
+        *v = static_cast<std::uint16_t>(x);
         return true;
     }
     bool U32(std::uint32_t* v, const char* what) {
@@ -70,17 +87,42 @@ public:
             if (static_cast<unsigned char>(c) < 0x20) return Fail(what, "holds a control character");
         return true;
     }
-    bool Controls(WireControls* c) {
-        std::uint8_t turn = 0, pitch = 0;
-        if (!U8(&c->bits, "controls") || !U8(&turn, "turn") || !U8(&pitch, "pitch")) return false;
-        if (c->bits & ~kKnownBits) return Fail("controls", "has unknown bits");
+    // Only the shortest writing of a number is taken, so bytes read are the bytes written.
+    bool Varint(std::uint32_t* v, const char* what) {
+        *v = 0;
+        for (int shift = 0; shift < 35; shift += 7) {
+            std::uint8_t byte = 0;
+            if (!U8(&byte, what)) return false;
+            if (shift == 28 && byte > 0x0F) return Fail(what, "too large");
+            *v |= static_cast<std::uint32_t>(byte & 0x7F) << shift;
+            if (!(byte & 0x80)) return (byte != 0 || shift == 0) || Fail(what, "not written shortest");
+        }
+        return Fail(what, "too long");
+    }
+    bool Run(SeatInputs::Run* run, const WireControls& before) {
+        std::uint8_t head = 0, turn = static_cast<std::uint8_t>(before.turn),
+                     pitch = static_cast<std::uint8_t>(before.pitch);
+        if (!U8(&head, "run")) return false;
+        if (head & 0x80) return Fail("run", "has unknown bits");
+        run->length = 1;
+        if ((head & kLengthFollows) && (!U8(&run->length, "run") || run->length < 2))
+            return Fail("run", "length is not over one");
+        if ((head & kTurnFollows) && (!U8(&turn, "turn") || turn == static_cast<std::uint8_t>(before.turn)))
+            return Fail("turn", "unchanged");
+        if ((head & kPitchFollows) && (!U8(&pitch, "pitch") || pitch == static_cast<std::uint8_t>(before.pitch)))
+            return Fail("pitch", "unchanged");
         if (turn == 0x80 || pitch == 0x80) return Fail("controls", "out of range");
-        c->turn = static_cast<std::int8_t>(turn);
-        c->pitch = static_cast<std::int8_t>(pitch);
+        run->controls.bits = head & kKnownBits;
+        run->controls.turn = static_cast<std::int8_t>(turn);
+        run->controls.pitch = static_cast<std::int8_t>(pitch);
         return true;
     }
     bool Update(std::uint32_t* v, const char* what) {
         if (!U32(v, what)) return false;
+        return *v <= kMostUpdate || Fail(what, "beyond any race");
+    }
+    bool ShortUpdate(std::uint32_t* v, const char* what) {
+        if (!Varint(v, what)) return false;
         return *v <= kMostUpdate || Fail(what, "beyond any race");
     }
     bool Seat(std::uint8_t* v, const char* what) {
@@ -139,18 +181,22 @@ void Put(Writer& w, const Start& m) {
     w.U8(static_cast<std::uint8_t>(n));
     for (std::size_t i = 0; i < n; ++i) w.Text(m.names[i], kMostName);
 }
+// Every update each machine sends one of these, so its numbers are short: `reached` as its distance
+// from `first` (zigzag: it may be behind), the runs as changes.
 void Put(Writer& w, const Inputs& m) {
-    w.U32(m.ack);
+    w.Varint(m.ack);
     w.U8(static_cast<std::uint8_t>(std::min<std::size_t>(m.seats.size(), kMostPeople)));
     for (std::size_t s = 0; s < m.seats.size() && s < kMostPeople; ++s) {
         const SeatInputs& seat = m.seats[s];
         w.U8(seat.seat);
-        w.U32(seat.reached);
-        w.U32(seat.first);
+        w.Varint(seat.first);
+        const std::int64_t ahead = static_cast<std::int64_t>(seat.reached) - static_cast<std::int64_t>(seat.first);
+        w.Varint(static_cast<std::uint32_t>(ahead >= 0 ? ahead * 2 : -ahead * 2 - 1));
         w.U8(static_cast<std::uint8_t>(std::min(seat.runs.size(), kMostRuns)));
+        WireControls before;
         for (std::size_t r = 0; r < seat.runs.size() && r < kMostRuns; ++r) {
-            w.U8(seat.runs[r].length);
-            w.Controls(seat.runs[r].controls);
+            w.Run(seat.runs[r], before);
+            before = seat.runs[r].controls;
         }
     }
 }
@@ -167,6 +213,15 @@ void Put(Writer& w, const DesyncState& m) {
     w.Text(m.bytes.size() <= kMostStateBytes ? m.bytes : std::string(), kMostStateBytes);
 }
 
+void Put(Writer& w, const Roster& m) {
+    const std::size_t n = std::min<std::size_t>(m.people.size(), kMostPeople);
+    w.U8(static_cast<std::uint8_t>(n));
+    for (std::size_t i = 0; i < n; ++i) {
+        w.Text(m.people[i].name, kMostName);
+        w.U16(m.people[i].pingMs);
+    }
+}
+
 template <typename T> constexpr Kind KindOf();
 template <> constexpr Kind KindOf<Hello>() { return Kind::Hello; }
 template <> constexpr Kind KindOf<Welcome>() { return Kind::Welcome; }
@@ -176,6 +231,7 @@ template <> constexpr Kind KindOf<Inputs>() { return Kind::Inputs; }
 template <> constexpr Kind KindOf<HashCheck>() { return Kind::HashCheck; }
 template <> constexpr Kind KindOf<SeatLeft>() { return Kind::SeatLeft; }
 template <> constexpr Kind KindOf<DesyncState>() { return Kind::DesyncState; }
+template <> constexpr Kind KindOf<Roster>() { return Kind::Roster; }
 
 // ---- reading ----
 
@@ -205,15 +261,22 @@ bool Get(Reader& r, Start& m) {
 }
 bool Get(Reader& r, SeatInputs& m) {
     std::size_t n = 0;
-    if (!r.Seat(&m.seat, "seat") || !r.Update(&m.reached, "reached") || !r.Update(&m.first, "first update") ||
+    std::uint32_t ahead = 0;
+    if (!r.Seat(&m.seat, "seat") || !r.ShortUpdate(&m.first, "first update") || !r.Varint(&ahead, "reached") ||
         !r.Count(&n, kMostRuns, "runs"))
         return false;
     if (m.first == 0) return r.Fail("first update", "is zero");
+    const std::int64_t reached =
+        static_cast<std::int64_t>(m.first) +
+        ((ahead & 1) ? -static_cast<std::int64_t>(ahead / 2) - 1 : static_cast<std::int64_t>(ahead / 2));
+    if (reached < 0 || reached > kMostUpdate) return r.Fail("reached", "beyond any race");
+    m.reached = static_cast<std::uint32_t>(reached);
     m.runs.resize(n);
     std::uint32_t total = 0;
+    WireControls before;
     for (SeatInputs::Run& run : m.runs) {
-        if (!r.U8(&run.length, "run") || !r.Controls(&run.controls)) return false;
-        if (run.length == 0) return r.Fail("run", "is empty");
+        if (!r.Run(&run, before)) return false;
+        before = run.controls;
         total += run.length;
     }
     if (total > kMostUpdatesPerMessage) return r.Fail("runs", "cover too many updates");
@@ -222,7 +285,7 @@ bool Get(Reader& r, SeatInputs& m) {
 }
 bool Get(Reader& r, Inputs& m) {
     std::size_t n = 0;
-    if (!r.Update(&m.ack, "ack") || !r.Count(&n, kMostPeople, "seats")) return false;
+    if (!r.ShortUpdate(&m.ack, "ack") || !r.Count(&n, kMostPeople, "seats")) return false;
     m.seats.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
         if (!Get(r, m.seats[i])) return false;
@@ -235,6 +298,16 @@ bool Get(Reader& r, HashCheck& m) { return r.Update(&m.update, "update") && r.U6
 bool Get(Reader& r, SeatLeft& m) { return r.Seat(&m.seat, "seat") && r.Update(&m.after, "update"); }
 bool Get(Reader& r, DesyncState& m) {
     return r.Update(&m.update, "update") && r.Bytes(&m.bytes, kMostStateBytes, "state");
+}
+
+bool Get(Reader& r, Roster& m) {
+    std::size_t n = 0;
+    if (!r.Count(&n, kMostPeople, "people")) return false;
+    if (n == 0) return r.Fail("people", "none");
+    m.people.resize(n);
+    for (Roster::Person& person : m.people)
+        if (!r.Text(&person.name, kMostName, "name") || !r.U16(&person.pingMs, "ping")) return false;
+    return true;
 }
 
 template <typename T> std::optional<Message> Read(Reader& r) {
@@ -311,6 +384,7 @@ std::optional<Message> Decode(const std::string& bytes, std::string* error) {
     case Kind::HashCheck: m = Read<HashCheck>(r); break;
     case Kind::SeatLeft: m = Read<SeatLeft>(r); break;
     case Kind::DesyncState: m = Read<DesyncState>(r); break;
+    case Kind::Roster: m = Read<Roster>(r); break;
     default: r.Fail("kind", "unknown");
     }
     if (!m) return fail();

@@ -13,7 +13,7 @@
 
 namespace net {
 
-inline constexpr std::uint8_t kProtocolVersion = 1;
+inline constexpr std::uint8_t kProtocolVersion = 2;
 // People in one race (one per machine); seat 0 is the host's.
 inline constexpr std::uint8_t kMostPeople = 5;
 inline constexpr std::size_t kMostName = 24;
@@ -98,7 +98,16 @@ struct DesyncState {
     std::string bytes;
 };
 
-using Message = std::variant<Hello, Welcome, Refuse, Start, Inputs, HashCheck, SeatLeft, DesyncState>;
+// Host to every welcomed machine before the race: who is in, and each one's round trip to the host.
+struct Roster {
+    struct Person {
+        std::string name;
+        std::uint16_t pingMs = 0;
+    };
+    std::vector<Person> people; // 1 to kMostPeople, the host first
+};
+
+using Message = std::variant<Hello, Welcome, Refuse, Start, Inputs, HashCheck, SeatLeft, DesyncState, Roster>;
 
 std::string Encode(const Message& message);
 // The message the bytes hold, or nothing with the reason in `error`.

@@ -23,6 +23,9 @@ constexpr std::uint64_t kMostBehindMs = 5 * kUpdateMs;
 constexpr std::uint32_t kNudgeAhead = 2;
 constexpr std::uint64_t kNudgeMs = 2;
 constexpr std::uint64_t kReportWaitMs = 3000;
+// With nothing new to say, controls still go out every this many updates (the others' acknowledgements
+// and their count of this machine's updates ride on them).
+constexpr std::uint32_t kQuietSendEvery = 4;
 
 std::string SeatName(const std::string& name, std::uint8_t seat) {
     return name.empty() ? "Player " + std::to_string(seat + 1) : name;
@@ -40,7 +43,7 @@ std::uint64_t NetRace::NowMs() const {
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - epoch).count());
 }
 
-std::unique_ptr<NetRace> NetRace::Open(const NetOptions& options, std::string* error) {
+std::unique_ptr<NetRace> NetRace::Connect(const NetOptions& options, std::string* error) {
     std::unique_ptr<NetRace> net(new NetRace(options));
     if (options.hosting) {
         if (!net->link.Listen(options.address, options.port, kMostConnections, error)) return nullptr;
@@ -48,24 +51,76 @@ std::unique_ptr<NetRace> NetRace::Open(const NetOptions& options, std::string* e
         return net;
     }
     if (!net->link.Connect(options.address, options.port, error)) return nullptr;
-    const std::string where = options.address + ":" + std::to_string(options.port);
-    const std::uint64_t until = net->NowMs() + kConnectMs;
-    while (net->NowMs() < until && !(net->peers.size() == 1 && net->peers[0].connected) && net->refusedBecause.empty())
+    net->knockUntilMs = net->NowMs() + kConnectMs;
+    return net;
+}
+
+std::unique_ptr<NetRace> NetRace::Open(const NetOptions& options, std::string* error) {
+    std::unique_ptr<NetRace> net = Connect(options, error);
+    if (!net || options.hosting) return net;
+    while (net->Knock() == Stage::Connecting) {
         net->Pump(20);
-    if (net->peers.empty() || !net->peers[0].connected) {
-        if (error) *error = "no answer from " + where;
-        return nullptr;
+        net->Poll();
     }
-    Hello hello{kProtocolVersion, options.gameVersion, options.name, options.flight, options.courses};
-    net->Send(0, hello, Channel::Reliable);
-    while (net->NowMs() < until && !net->peers[0].welcomed && net->refusedBecause.empty()) net->Pump(20);
-    if (!net->peers[0].welcomed) {
-        if (error)
-            *error = net->refusedBecause.empty() ? where + " did not welcome this machine"
-                                                 : where + " refused: " + net->refusedBecause;
+    if (net->Knock() == Stage::Failed) {
+        if (error) *error = net->failure;
         return nullptr;
     }
     return net;
+}
+
+std::string NetRace::Where() const { return options.address + ":" + std::to_string(options.port); }
+
+NetRace::Stage NetRace::Knock() const {
+    if (options.hosting || (!peers.empty() && peers[0].welcomed)) return Stage::Welcomed;
+    return failure.empty() ? Stage::Connecting : Stage::Failed;
+}
+
+void NetRace::Poll() {
+    Pump(0);
+    if (options.hosting) {
+        SendRoster();
+        return;
+    }
+    if (Knock() != Stage::Connecting) return;
+    const bool connected = !peers.empty() && peers[0].connected;
+    if (connected && !helloSent) {
+        helloSent = true;
+        Send(0, Hello{kProtocolVersion, options.gameVersion, options.name, options.flight, options.courses},
+             Channel::Reliable);
+        link.Flush();
+    }
+    // A link that closes before it ever opened was never answered.
+    if (!refusedBecause.empty())
+        failure = helloSent ? Where() + " refused: " + refusedBecause : "no answer from " + Where();
+    else if (NowMs() >= knockUntilMs)
+        failure = connected ? Where() + " did not welcome this machine" : "no answer from " + Where();
+}
+
+// Before the race the host tells every machine who is in whenever that changes, and once a second
+// for the round trips.
+void NetRace::SendRoster() {
+    if (started) return;
+    const std::vector<Person> people = Lobby();
+    const std::uint64_t now = NowMs();
+    if (people.size() == rosterSize && now - rosterAtMs < 1000) return;
+    rosterSize = people.size();
+    rosterAtMs = now;
+    Roster message;
+    for (const Person& person : people)
+        message.people.push_back(
+            {person.name, static_cast<std::uint16_t>(std::min<std::uint32_t>(person.pingMs, 65535))});
+    for (std::uint32_t slot = 0; slot < peers.size(); ++slot)
+        if (peers[slot].welcomed) Send(slot, message, Channel::Reliable);
+    link.Flush();
+}
+
+std::vector<NetRace::Person> NetRace::Lobby() const {
+    if (!options.hosting) return roster;
+    std::vector<Person> people = {{SeatName(options.name, 0), 0}};
+    for (std::uint32_t slot = 0; slot < peers.size(); ++slot)
+        if (peers[slot].welcomed) people.push_back({peers[slot].name, link.RoundTripMs(slot)});
+    return people;
 }
 
 // ---- the link ---------------------------------------------------------------------------------
@@ -148,6 +203,10 @@ void NetRace::HandleMessage(std::uint32_t slot, Message&& message) {
         if (started) overBecause = "The host ended the race: " + refuse->reason;
     } else if (auto* start = std::get_if<Start>(&message)) {
         if (!started && peer.welcomed && localSeat < start->names.size() && localSeat > 0) started = *start;
+    } else if (auto* told = std::get_if<Roster>(&message)) {
+        if (started || !peer.welcomed) return;
+        roster.clear();
+        for (const Roster::Person& person : told->people) roster.push_back({person.name, person.pingMs});
     } else if (!session) {
         // Controls and hashes before this machine's race has begun are sent again or not needed.
         if (auto* left = std::get_if<SeatLeft>(&message)) earlyLeaves.push_back(*left);
@@ -214,6 +273,11 @@ std::string NetRace::ContentDifference(const Peer& peer, const Start& start) con
 }
 
 bool NetRace::Begin(Start* start, std::string* message) {
+    if (started) {
+        *start = *started;
+        names = start->names;
+        return true;
+    }
     const std::uint64_t until = NowMs() + kLobbyMs;
     auto welcomed = [&] {
         return static_cast<std::uint32_t>(
@@ -230,7 +294,10 @@ bool NetRace::Begin(Start* start, std::string* message) {
         names = start->names;
         return true;
     }
-    while (welcomed() < options.peersWanted && NowMs() < until) Pump(10);
+    while (welcomed() < options.peersWanted && NowMs() < until) {
+        Pump(10);
+        SendRoster();
+    }
     // The course is known now: a machine that has it otherwise is told so and left out.
     for (std::uint32_t slot = 0; slot < peers.size(); ++slot) {
         if (!peers[slot].welcomed) continue;
@@ -316,7 +383,18 @@ std::uint32_t NetRace::Slowest() const {
     return slowest;
 }
 
-void NetRace::SendInputs() {
+void NetRace::SendInputsTo(Peer& peer, std::uint32_t slot, Inputs& inputs, bool always) {
+    bool due = always || session->Current() % kQuietSendEvery == 0;
+    for (const SeatInputs& block : inputs.seats)
+        due = due || session->ChangedAfter(block.seat, peer.sentUpTo[block.seat]);
+    if (!due) return;
+    for (const SeatInputs& block : inputs.seats)
+        if (block.Total() > 0)
+            peer.sentUpTo[block.seat] = std::max(peer.sentUpTo[block.seat], block.first + block.Total() - 1);
+    Send(slot, inputs, Channel::Inputs);
+}
+
+void NetRace::SendInputs(bool always) {
     const std::uint8_t people = static_cast<std::uint8_t>(names.size());
     if (!options.hosting) {
         if (peers.empty() || !peers[0].connected) return;
@@ -328,11 +406,11 @@ void NetRace::SendInputs() {
         SeatInputs mine = session->InputsFrom(localSeat, peers[0].ack + 1);
         mine.reached = session->Current();
         inputs.seats.push_back(std::move(mine));
-        Send(0, inputs, Channel::Inputs);
+        SendInputsTo(peers[0], 0, inputs, always);
         return;
     }
     for (std::uint32_t slot = 0; slot < peers.size(); ++slot) {
-        const Peer& peer = peers[slot];
+        Peer& peer = peers[slot];
         if (!peer.welcomed) continue;
         Inputs inputs;
         inputs.ack = std::min(session->Known(peer.seat), session->Current() + kInputWindow);
@@ -342,7 +420,7 @@ void NetRace::SendInputs() {
             theirs.reached = std::min(EstimatedUpdate(seat), kMostUpdate);
             inputs.seats.push_back(std::move(theirs));
         }
-        Send(slot, inputs, Channel::Inputs);
+        SendInputsTo(peer, slot, inputs, always);
     }
 }
 
@@ -376,7 +454,13 @@ bool NetRace::BeforeStep() {
     Pump(0);
     for (;;) {
         const auto before = std::chrono::steady_clock::now();
+        std::array<D3DXVECTOR3, race::RaceState::kMostRacers> guessed{};
+        for (std::size_t i = 0; i < session->State().racerCount; ++i)
+            guessed[i] = session->State().racers[i].Position();
         session->Correct();
+        if (session->rollbacks > 0)
+            for (std::size_t i = 0; i < session->State().racerCount; ++i)
+                corrections[i] += guessed[i] - session->State().racers[i].Position();
         if (session->rollbacks > 0)
             rerunMicros.push_back(static_cast<std::uint32_t>(
                 std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - before)
@@ -389,7 +473,7 @@ bool NetRace::BeforeStep() {
     }
     const std::uint32_t slowest = Slowest();
     if (!session->MayStep(slowest)) {
-        SendInputs();
+        SendInputs(true);
         link.Flush();
         // A frame that waits lasts an update, even on the fixed clock.
         const std::uint64_t until = NowMs() + kUpdateMs;
@@ -404,7 +488,7 @@ bool NetRace::BeforeStep() {
 }
 
 void NetRace::AfterStep() {
-    SendInputs();
+    SendInputs(false);
     link.Flush();
 }
 

@@ -4,6 +4,7 @@
 // slowest, and lets go of a machine that has not been heard for 5 s.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -43,10 +44,34 @@ class NetRace {
 public:
     // Listens (host) or connects and is welcomed (client); nothing, with the reason, when it cannot.
     static std::unique_ptr<NetRace> Open(const NetOptions& options, std::string* error);
+    // Open without the wait: a client's connection and hello go on in Poll (the lobby's way).
+    static std::unique_ptr<NetRace> Connect(const NetOptions& options, std::string* error);
     ~NetRace();
+
+    // ---- before the race, a frame at a time (the lobby) ----
+    // Hears the others without waiting: a client says hello once connected; the host tells every
+    // joined machine who is in.
+    void Poll();
+    // A client: still knocking; let in; or turned away (Failure says why, as Open would).
+    enum class Stage { Connecting, Welcomed, Failed };
+    Stage Knock() const;
+    const std::string& Failure() const { return failure; }
+    // Who is in now, the host first, each with their round trip to the host (a client: as the host
+    // last told it).
+    struct Person {
+        std::string name;
+        std::uint32_t pingMs = 0;
+    };
+    std::vector<Person> Lobby() const;
+    std::uint16_t Port() const { return link.Port(); }
+    // The race has been agreed (a client: the host's start came).
+    bool Started() const { return started.has_value(); }
+    // The host starts with whoever has joined by now instead of waiting for --peers machines.
+    void StartWithWhoIsIn() { options.peersWanted = 0; }
 
     // Before the race: the host waits for the machines it wants and starts them on `start` (its
     // course, difficulty and seed; the names are filled in); a client waits to be told `start`.
+    // Once begun, it gives the same start again.
     bool Begin(Start* start, std::string* message);
     // The race on its grid: rollback begins.
     void Race(const race::Course& course, const race::RaceState& grid);
@@ -63,6 +88,9 @@ public:
     std::uint8_t LocalSeat() const { return localSeat; }
     bool Hosting() const { return options.hosting; }
     const Rollback* Session() const { return session.get(); }
+    // How far each racer moved when this machine's guesses were corrected since the last call (the
+    // racer where it was drawn, less where the race has it now), for drawing only.
+    std::array<D3DXVECTOR3, race::RaceState::kMostRacers> TakeCorrections() { return std::exchange(corrections, {}); }
     // What the player should be told now ("Bo left"), once each.
     std::vector<std::string> TakeNotices() { return std::exchange(notices, {}); }
     // The race cannot go on (the host left, or a desync); `why` is for the player.
@@ -85,7 +113,8 @@ private:
         std::uint64_t lastHeardMs = 0;
         std::uint64_t windowStartMs = 0;
         std::uint32_t windowMessages = 0;
-        std::uint32_t ack = 0; // it has every other seat's controls up to here
+        std::uint32_t ack = 0;                             // it has every other seat's controls up to here
+        std::array<std::uint32_t, kMostPeople> sentUpTo{}; // each seat's controls sent it so far
     };
     struct Reached {
         std::uint32_t update = 0;
@@ -103,10 +132,16 @@ private:
     void OnDesyncState(const DesyncState& theirs);
     void TurnAway(std::uint32_t slot, const std::string& reason);
     void Send(std::uint32_t slot, const Message& message, platform::net::Channel channel);
-    void SendInputs();
+    // Controls go out when they hold a change the other end has not been sent, else every few
+    // updates (what was sent is sent again until acknowledged, so a lost change is soon made good);
+    // `always` sends regardless (a machine waiting for the others).
+    void SendInputs(bool always);
+    void SendInputsTo(Peer& peer, std::uint32_t slot, Inputs& inputs, bool always);
     void SeatGone(std::uint8_t seat);
     void ApplyLeave(const SeatLeft& left);
     void CheckSilence();
+    void SendRoster();
+    std::string Where() const;
     std::string ContentDifference(const Peer& peer, const Start& start) const;
     std::uint32_t EstimatedUpdate(std::uint8_t seat) const;
     std::uint32_t Slowest() const;
@@ -122,6 +157,12 @@ private:
     std::vector<std::string> names; // by seat
     std::optional<Start> started;
     std::string refusedBecause;
+    std::string failure; // why a client's knock failed (Stage::Failed)
+    bool helloSent = false;
+    std::uint64_t knockUntilMs = 0;
+    std::vector<Person> roster;   // a client: the host's last word on who is in
+    std::uint64_t rosterAtMs = 0; // the host: when it last told everyone
+    std::size_t rosterSize = 0;
     std::unique_ptr<Rollback> session;
     std::vector<Reached> reached; // by seat
     std::vector<std::string> notices;
@@ -134,6 +175,7 @@ private:
     std::uint64_t nextDueMs = 0;
     std::uint64_t raceStartMs = 0;
     std::vector<std::uint32_t> rerunMicros; // each frame's time spent stepping again
+    std::array<D3DXVECTOR3, race::RaceState::kMostRacers> corrections{};
     std::uint64_t frames = 0;
     bool closed = false;
 };

@@ -165,4 +165,13 @@ SeatInputs Rollback::InputsFrom(std::uint8_t seat, std::uint32_t from) const {
     return out;
 }
 
+bool Rollback::ChangedAfter(std::uint8_t seat, std::uint32_t update) const {
+    if (seat >= people) return false;
+    const std::vector<WireControls>& known = inputs[seat];
+    const WireControls there = update >= 1 && update <= known.size() ? known[update - 1] : WireControls{};
+    for (std::size_t at = update; at < known.size(); ++at)
+        if (!(known[at] == there)) return true;
+    return false;
+}
+
 } // namespace net

@@ -60,6 +60,9 @@ public:
     std::uint8_t LocalSeat() const { return local; }
     // The seat's known controls from `from` on (at most kMostUpdatesPerMessage), as runs.
     SeatInputs InputsFrom(std::uint8_t seat, std::uint32_t from) const;
+    // Whether the seat's known controls after `update` hold any that differ from its controls there
+    // (from none held, at 0).
+    bool ChangedAfter(std::uint8_t seat, std::uint32_t update) const;
 
     // The last Correct: 1 when it stepped again, and how many updates.
     std::uint32_t rollbacks = 0;

@@ -131,22 +131,30 @@ void Player::Follow(const race::RacerState& now, const race::RacerFx& fx) {
     Update();
 }
 
+D3DXMATRIX Player::DrawnMatrix() const {
+    D3DXMATRIX drawn = racer.drawMatrix;
+    drawn._41 += drawShift.x;
+    drawn._42 += drawShift.y;
+    drawn._43 += drawShift.z;
+    return drawn;
+}
+
 void Player::Update() {
     if (animator) animator->AdvanceTime(1.0);
-    if (skeleton && !skeleton->bones.empty()) skeleton->UpdateBoneMatrices(skeleton->bones[0].get(), racer.drawMatrix);
+    if (skeleton && !skeleton->bones.empty()) skeleton->UpdateBoneMatrices(skeleton->bones[0].get(), DrawnMatrix());
 }
 
 void Player::Draw() {
     ModelShader& shader = ShaderManager::Instance().mainShader;
     if (skeleton && !skeleton->bones.empty()) {
-        shader.SetMatrix("mW", racer.drawMatrix);
+        shader.SetMatrix("mW", DrawnMatrix());
         if (tint.w > 0.0f) shader.SetVector("TakeColor", tint);
         shader.DrawSkinnedModel(*skeleton);
         if (tint.w > 0.0f) shader.SetVector("TakeColor", D3DXVECTOR4(0, 0, 0, 0));
     }
     gpu::Device* device = GraphicsDevice::Instance().device.get();
     if (std::shared_ptr<SimpleLib::CMesh> mesh = broom.lock(); mesh && device) {
-        const D3DXMATRIX world = broomOffset * racer.drawMatrix;
+        const D3DXMATRIX world = broomOffset * DrawnMatrix();
         device->SetTransform(D3DTS_WORLD, &world);
         mesh->Draw();
     }

@@ -36,6 +36,11 @@ public:
     EffectHandle trail;
     EffectHandle arrow;
     EffectHandle circle;
+    // Online, a racer the machine's guesses put elsewhere is drawn this far from where the race now
+    // has it, the gap closing over a few updates, so a correction glides instead of jumping. Drawing
+    // only: the race never reads it.
+    D3DXVECTOR3 drawShift{0, 0, 0};
+    D3DXMATRIX DrawnMatrix() const;
     // The colour the model is drawn towards (rgb) and how far (a); zero leaves it as it is.
     D3DXVECTOR4 tint{0, 0, 0, 0};
 };

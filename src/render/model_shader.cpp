@@ -2,6 +2,7 @@
 #include "render/model_shader.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/mesh/mesh.h"
 #include "render/graphics_device.h"
@@ -12,6 +13,10 @@ namespace {
 constexpr const char* kModelFile = "Shader/Sample.fx";
 constexpr std::uint32_t kNoBone = 0xFFFFFFFF;
 constexpr std::uint32_t kQuadStride = 24;
+constexpr std::uint32_t kMaxQuadsPerDraw = 16384;
+// A quad corner with its quad's placement (sets 1 to 3) and colour (set 4): see Sample.fx.
+constexpr DWORD kQuadBatchFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE | 0x500 | D3DFVF_TEXCOORDSIZE4(1) |
+                                D3DFVF_TEXCOORDSIZE4(2) | D3DFVF_TEXCOORDSIZE4(3) | D3DFVF_TEXCOORDSIZE4(4);
 
 D3DXVECTOR4 ToVector(const D3DCOLORVALUE& c) { return D3DXVECTOR4(c.r, c.g, c.b, c.a); }
 } // namespace
@@ -188,17 +193,66 @@ const D3DXMATRIX* ModelShader::BoneSkin(const SimpleLib::CMeshObject& skeleton,
 
 void ModelShader::DrawQuad(SimpleLib::CTexture* texture, const void* vertices, const D3DXCOLOR& colour) {
     if (!effect || !vertices) return;
+    D3DXMATRIX world = MatrixIdentity();
+    effect->GetValue("mW", &world, sizeof world);
+    QueueQuad(texture, vertices, world, colour);
+    FlushQuads();
+}
+
+void ModelShader::QueueQuad(SimpleLib::CTexture* texture, const void* vertices, const D3DXMATRIX& world,
+                            const D3DXCOLOR& colour) {
+    gpu::Device* device = GraphicsDevice::Instance().device.get();
+    if (!effect || !vertices || !device) return;
+    gpu::Texture* image = texture ? texture->texture.get() : nullptr;
+    if (!image) image = defaultTexture.texture.get();
+    const DWORD cull = device->GetRenderState(D3DRS_CULLMODE);
+    if (!quadCorners_.empty() && (image != quadTexture_ || cull != quadCull_)) FlushQuads();
+    quadTexture_ = image;
+    quadCull_ = cull;
+    quadColour_ = colour;
+    const auto* corners = static_cast<const std::uint8_t*>(vertices);
+    for (int i = 0; i < 4; ++i) {
+        QuadCorner corner;
+        std::memcpy(&corner, corners + i * kQuadStride, kQuadStride);
+        for (int column = 0; column < 3; ++column)
+            for (int row = 0; row < 4; ++row) corner.place[column][row] = world.m[row][column];
+        corner.colour[0] = colour.r, corner.colour[1] = colour.g, corner.colour[2] = colour.b;
+        corner.colour[3] = colour.a;
+        quadCorners_.push_back(corner);
+    }
+}
+
+void ModelShader::FlushQuads() {
+    gpu::Device* device = GraphicsDevice::Instance().device.get();
+    if (quadCorners_.empty() || !effect || !device) {
+        quadCorners_.clear();
+        return;
+    }
+    const std::size_t quads = quadCorners_.size() / 4;
+    // 16-bit indices reach 16384 quads; the pattern is built once for that many.
+    if (quadIndices_.empty())
+        for (std::uint32_t q = 0; q < kMaxQuadsPerDraw; ++q)
+            for (std::uint32_t k : {0u, 1u, 2u, 0u, 2u, 3u}) quadIndices_.push_back(std::uint16_t(q * 4 + k));
     static const D3DXVECTOR4 kZero(0, 0, 0, 0);
-    D3DXVECTOR4 diffuse(colour.r, colour.g, colour.b, colour.a);
+    D3DXVECTOR4 diffuse(quadColour_.r, quadColour_.g, quadColour_.b, quadColour_.a);
+    const DWORD fvfBefore = device->GetFVF(), cullBefore = device->GetRenderState(D3DRS_CULLMODE);
+    device->SetFVF(kQuadBatchFvf);
+    if (cullBefore != quadCull_) device->SetRenderState(D3DRS_CULLMODE, quadCull_);
     effect->SetInt("CurNumBones", 0);
     BeginTech();
     effect->SetVector("MateDiffuse", &diffuse);
     effect->SetVector("MateSpecular", &kZero);
     effect->SetFloat("MateSpePower", 0.0f);
     effect->SetVector("TakeColor", &kZero);
-    gpu::Texture* image = texture ? texture->texture.get() : nullptr;
-    effect->SetTexture("MateDiffuseTex", image ? image : defaultTexture.texture.get());
+    effect->SetTexture("MateDiffuseTex", quadTexture_);
     effect->CommitChanges();
-    GraphicsDevice::Instance().device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, vertices, kQuadStride);
+    for (std::size_t first = 0; first < quads; first += kMaxQuadsPerDraw) {
+        const auto count = static_cast<std::uint32_t>(std::min<std::size_t>(quads - first, kMaxQuadsPerDraw));
+        device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, count * 4, count * 2, quadIndices_.data(),
+                                       &quadCorners_[first * 4], sizeof(QuadCorner));
+    }
     EndTech();
+    if (cullBefore != quadCull_) device->SetRenderState(D3DRS_CULLMODE, cullBefore);
+    device->SetFVF(fvfBefore);
+    quadCorners_.clear();
 }

@@ -38,8 +38,15 @@ public:
     void DrawMesh(const StaticMeshParts& mesh, const PieceInView& inView = {});
     void DrawSkinnedModel(SimpleLib::CMeshObject& skeleton);
     void DrawSkinnedMesh(SimpleLib::CMeshObject& skeleton, SimpleLib::MeshContainer& container);
-    // Four 24-byte XYZ|DIFFUSE|TEX1 vertices as a triangle fan; texture may be null.
+    // Four 24-byte XYZ|DIFFUSE|TEX1 vertices as a triangle fan, placed by "mW"; texture may be null.
     void DrawQuad(SimpleLib::CTexture* texture, const void* vertices, const D3DXCOLOR& colour);
+    // The same quad placed by `world`, kept for one draw with the quads queued next to it: a run of
+    // quads of one texture under one cull mode is a single draw (a software rasterizer pays more
+    // for each of hundreds of draws than for their pixels). FlushQuads draws what is queued, before
+    // anything else draws or the targets change.
+    void QueueQuad(SimpleLib::CTexture* texture, const void* vertices, const D3DXMATRIX& world,
+                   const D3DXCOLOR& colour);
+    void FlushQuads();
 
     // Parameter setters that do nothing when the effect failed to load.
     void SetMatrix(const char* name, const D3DXMATRIX& value);
@@ -65,6 +72,20 @@ private:
     static SimpleLib::CTexture* ContainerTexture(SimpleLib::MeshContainer& container, DWORD material);
     static const D3DXMATRIX* BoneSkin(const SimpleLib::CMeshObject& skeleton, const SimpleLib::MeshContainer& container,
                                       DWORD boneId);
+
+    // A queued quad's corner with what the shader needs of its quad (see Sample.fx).
+    struct QuadCorner {
+        float x, y, z;
+        D3DCOLOR color;
+        float u, v;
+        float place[3][4]; // the world matrix's first three columns
+        float colour[4];
+    };
+    std::vector<QuadCorner> quadCorners_;
+    std::vector<std::uint16_t> quadIndices_; // two triangles a quad, as the fan 0 1 2 3 makes them
+    gpu::Texture* quadTexture_ = nullptr;
+    DWORD quadCull_ = 0;
+    D3DXCOLOR quadColour_;
 
     DWORD blendBefore_ = 0, blendNow_ = 0; // D3DRS_ALPHABLENDENABLE around a model draw
     bool blendSkippable_ = false;          // the usual blend, and the model is not drawn see-through

@@ -338,7 +338,7 @@ std::int32_t Game::Update() {
     }
     // Closing the controls lets this very frame run on, as P does.
     if (controls.IsOpen() && UpdatePause()) return kGameScene;
-    if (AskReturnToTitle()) {
+    if (online ? AskLeaveOnline() : AskReturnToTitle()) {
         StopMusic();
         // a boost held through the question would loop on over the title
         StopBoostSounds();
@@ -369,7 +369,8 @@ std::int32_t Game::Update() {
     }
     if (!stepped) return kGameScene;
     FollowRace();
-    if (NoRacerPasses() && AskTitleForStalledRace()) {
+    // The stalled race's question would hold an online race's link still: there, the others decide too.
+    if (!online && NoRacerPasses() && AskTitleForStalledRace()) {
         StopMusic();
         StopBoostSounds();
         return kTitleScene;
@@ -535,6 +536,7 @@ void Game::Release() {
         online->Close();
         session->online = nullptr;
         online = nullptr;
+        session->lobby.reset();
     }
     // The people's boost sounds loop until something stops them; nothing will once the race is gone.
     StopBoostSounds();

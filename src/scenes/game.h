@@ -139,10 +139,20 @@ private:
     bool onlineOverTold = false; // its message box was shown
     // Taps read on frames that stepped no update (waiting for the others), for the next update.
     bool tappedPilot = false, tappedSwap = false;
+    // Each racer's gap between where it was drawn and where a correction put it (online_race.cpp).
+    void SmoothCorrections();
+    std::array<D3DXVECTOR3, race::RaceState::kMostRacers> drawShifts{};
     std::string noticeText; // "Bo left", shown for a few seconds
     std::uint32_t noticeFrames = 0;
     ScreenText notice{28, true};
     bool AskReturnToTitle();
+    // Online, Escape's question is asked on the race's own screen and the race goes on under it
+    // (stepping, sending, hearing: the others must not wait for this machine): Y or Enter leaves,
+    // N or Escape races on. True when the person chose to leave.
+    bool AskLeaveOnline();
+    void DrawLeaveQuestion();
+    bool leaveAsked = false;
+    ScreenText questionText{34, true};
     // One update of the race: the seats' controls in, the step, then everything that shows it; false
     // when no update was due (an online race waiting for the others).
     bool StepRace();

@@ -8,6 +8,9 @@
 #include "app/automation/trace_writer.h"
 #include "map/course_list.h"
 #include "net/net_race.h"
+#include "player/player.h"
+#include "player/player_manager.h"
+#include "platform/window/input.h"
 #include "platform/window/message_box.h"
 #include "render/graphics_device.h"
 #include "scenes/game.h"
@@ -20,9 +23,10 @@ constexpr std::uint8_t kGridSize = 5;
 bool Game::BeginOnline(std::uint64_t* seed, Difficulty* level, race::Grid* grid) {
     net::Start start;
     CourseList& courses = CourseList::Instance();
-    if (online->Hosting()) {
+    // A race the lobby agreed on is begun already: Begin gives its start again.
+    if (online->Hosting() && !online->Started()) {
         start.course = courses.Selected().id;
-        start.difficulty = static_cast<std::uint8_t>(RaceLevel());
+        start.difficulty = static_cast<std::uint8_t>(session->onlineLevel.value_or(RaceLevel()));
         start.seed = seeds ? seeds->Next() : 1;
     }
     std::string message;
@@ -33,6 +37,7 @@ bool Game::BeginOnline(std::uint64_t* seed, Difficulty* level, race::Grid* grid)
         MessageBoxA(window, message.c_str(), "Orlenda", MB_OK | MB_ICONERROR);
         online->Close();
         session->online = online = nullptr;
+        session->lobby.reset();
         return false;
     }
     for (std::string& text : online->TakeNotices()) std::fprintf(stderr, "orlenda: %s\n", text.c_str());
@@ -61,6 +66,7 @@ bool Game::StepOnline(race::RaceEvents* events) {
         return mine;
     });
     race = online->State();
+    if (stepped) SmoothCorrections();
     if (noticeFrames > 0) --noticeFrames;
     for (std::string& text : online->TakeNotices()) {
         std::fprintf(stderr, "orlenda: %s\n", text.c_str());
@@ -77,7 +83,41 @@ bool Game::StepOnline(race::RaceEvents* events) {
     return true;
 }
 
+bool Game::AskLeaveOnline() {
+    if (!leaveAsked) {
+        leaveAsked = Seat().Pressed(VK_ESCAPE);
+        return false;
+    }
+    if (Seat().Pressed('Y') || Seat().Pressed(VK_RETURN)) return true;
+    if (Seat().Pressed('N') || Seat().Pressed(VK_ESCAPE)) leaveAsked = false;
+    return false;
+}
+
+void Game::DrawLeaveQuestion() {
+    if (!leaveAsked) return;
+    const float centre = ScreenWidth() * 0.5f, y = ScreenHeight() * 0.38f;
+    questionText.DrawCentred("Leave the online race?", centre, y, 0xFFFFE060);
+    notice.DrawCentred("Y or Enter: leave      N or Escape: race on", centre, y + 52.0f, 0xFFFFFFFF);
+    notice.DrawCentred("(the race goes on meanwhile)", centre, y + 90.0f, 0xFFB8C0D0);
+}
+
+// A correction a few metres long glides away over about ten updates; a longer one (a racer put back
+// on the course, a guess far wrong) is shown at once, as gliding across the world would mislead more.
+void Game::SmoothCorrections() {
+    constexpr float kKept = 0.7f, kLongest = 8.0f, kGone = 0.01f;
+    const std::array<D3DXVECTOR3, race::RaceState::kMostRacers> moved = online->TakeCorrections();
+    PlayerManager& views = PlayerManager::Instance();
+    for (std::size_t i = 0; i < race.racerCount; ++i) {
+        D3DXVECTOR3& shift = drawShifts[i];
+        shift = (shift + moved[i]) * kKept;
+        const float length = D3DXVec3Length(&shift);
+        if (static_cast<std::int32_t>(i) == Person() || length > kLongest || length < kGone) shift = {0, 0, 0};
+        if (i < views.players.size()) views.players[i]->drawShift = shift;
+    }
+}
+
 void Game::DrawNotice() {
+    DrawLeaveQuestion();
     if (noticeFrames == 0) return;
     notice.DrawCentred(noticeText, ScreenWidth() * 0.5f, ScreenHeight() * 0.12f, 0xFFFFFFFF);
 }

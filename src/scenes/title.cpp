@@ -98,6 +98,11 @@ bool Title::UpdateScreens() {
 }
 
 std::int32_t Title::Update() {
+    if (lobby.IsOpen()) {
+        const bool raceAgreed = lobby.Update(Seat(), seeds);
+        pressEnter.Blink();
+        return raceAgreed ? kGameScene : kTitleScene;
+    }
     if (UpdateScreens()) return 0;
     if (Seat().Pressed(VK_ESCAPE)) {
         int answer = MessageBoxA(window, platform::text::Translate("Quit the game?"), "Orlenda",
@@ -118,6 +123,7 @@ std::int32_t Title::Update() {
     }
     if (Seat().Pressed(VK_F1)) controls.Open(settings->values.keys, settings->values.keys2);
     else if (Seat().Pressed('O')) options.Open(*settings);
+    else if (Seat().Pressed('N')) lobby.Open(*session, *settings);
     return kTitleScene;
 }
 
@@ -134,14 +140,16 @@ void Title::Render() {
     DrawFullScreen(fog, sprite);
     DrawLogo(logo, sprite);
     // The screens keep the title behind them, but not its prompt and hint.
-    if (!options.IsOpen() && !controls.IsOpen()) {
+    if (!options.IsOpen() && !controls.IsOpen() && !lobby.IsOpen()) {
         pressEnter.Draw();
         DrawHint();
         DrawModes();
+        DrawOnlineKey();
         DrawCourse();
         DrawPeople();
     }
     options.Draw();
+    lobby.Draw();
     controls.Draw();
     MapManager::Instance().DrawFade();
     DrawFrameRate();
@@ -239,6 +247,12 @@ void Title::DrawModes() {
         modeText.Draw(ModeLabel(mode), x, kModeTop, mode == session->mode ? kChosenColour : kOtherColour);
         x += static_cast<float>(modeText.Width(ModeLabel(mode))) + kModeGap;
     }
+}
+
+// Online races are a screen of their own: their key sits at the mode row's right end, clear of the modes.
+void Title::DrawOnlineKey() {
+    const std::string text = "N: Online";
+    modeText.Draw(text, ScreenWidth() - static_cast<float>(modeText.Width(text)) - kPeopleLeft, kModeTop, kOtherColour);
 }
 
 void Title::DrawCourse() {

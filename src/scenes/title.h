@@ -5,6 +5,7 @@
 
 #include "map/course_list.h"
 #include "scenes/controls_screen.h"
+#include "scenes/online_lobby.h"
 #include "scenes/options_screen.h"
 #include "scenes/press_enter_sprite.h"
 #include "scenes/scene_base.h"
@@ -31,6 +32,7 @@ public:
     PressEnterSprite pressEnter;
     ControlsScreen controls;
     OptionsScreen options;
+    OnlineLobby lobby; // N: the Online screen
 
 private:
     void DrawFrameRate();
@@ -56,6 +58,7 @@ private:
     // Enter in the championship: the one to race and its next course chosen.
     void PrepareChampionship();
     void DrawModes();
+    void DrawOnlineKey();
     void DrawCourse();
     // Joining and leaving, and who has joined.
     void UpdateJoining();

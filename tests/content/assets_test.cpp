@@ -6,6 +6,8 @@
 #include <cmath>
 #include <filesystem>
 
+#include <unistd.h>
+
 #include "support/content_files.h"
 #include "platform/image/png_image.h"
 #include "sound/wave_file.h"
@@ -214,9 +216,11 @@ TEST(Assets, CharactersAreSkinnedWithTheSeatedSetFirst) {
 }
 
 TEST(Assets, GenerationIsDeterministic) {
-    std::string dir = testing::TempDir() + "contentgen_again";
+    // Named by process, so two checkouts testing at once do not write into each other's folders.
+    const std::string pid = std::to_string(getpid());
+    std::string dir = testing::TempDir() + "contentgen_again-" + pid;
     std::string out;
-    std::string courses = testing::TempDir() + "contentgen_courses";
+    std::string courses = testing::TempDir() + "contentgen_courses-" + pid;
     ASSERT_EQ(RunCommand(Tool("contentgen") + " --out " + dir + " --courses " + courses + " --shipped " + SourceDir() +
                              "/content/course/course.txt",
                          &out),

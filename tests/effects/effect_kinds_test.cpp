@@ -48,6 +48,7 @@ TEST_F(EffectTest, MagicCircleFadesAsTheCameraComesWithinItsSize) {
         const D3DXVECTOR4 unset(0, 0, 0, -1);
         shader.SetVector("MateDiffuse", unset);
         circle->Draw();
+        shader.FlushQuads(); // the quad waits in the batch until then
         D3DXVECTOR4 drawn;
         shader.effect->GetValue("MateDiffuse", &drawn, sizeof drawn);
         return drawn.w;

@@ -29,6 +29,7 @@ TEST(NetMessages, EveryKindComesBackAsWritten) {
         net::HashCheck{90, 0xDEADBEEFCAFEull},
         net::SeatLeft{1, 700},
         net::DesyncState{30, std::string("\0\1\2\x1f", 4)},
+        net::Roster{{{"Ada", 0}, {"Bo", 153}}},
     };
     for (const net::Message& message : messages) {
         const std::string bytes = net::Encode(message);
@@ -55,17 +56,28 @@ TEST(NetMessages, HostileFieldsAreRefusedByName) {
         return error;
     };
     const std::string inputs = net::Encode(SomeInputs());
-    // head 4, ack 4, seat count 1, then the seat: seat 1, reached 4, first 4, runs 1, run 1 + 3
+    // head 4, ack 1, seat count 1, then the seat: seat 1, first 1, reached 1, runs 1; the first run:
+    // its head, length, turn and pitch; the second: its head, turn and pitch
     EXPECT_EQ(refused(inputs, 0, 'X'), "head is not this game's");
     EXPECT_EQ(refused(inputs, 2, 9), "version is another protocol's");
-    EXPECT_EQ(refused(inputs, 8, 6), "seats too many");
-    EXPECT_EQ(refused(inputs, 9, net::kMostPeople), "seat no such seat");
-    EXPECT_EQ(refused(inputs, 14, 0), "first update is zero");
-    EXPECT_EQ(refused(inputs, 19, 0), "run is empty");
-    EXPECT_EQ(refused(inputs, 19, 65), "runs cover too many updates");
-    EXPECT_EQ(refused(inputs, 20, 0x10), "controls has unknown bits");
-    EXPECT_EQ(refused(inputs, 21, '\x80'), "controls out of range");
-    EXPECT_EQ(refused(inputs, 17, '\x7f'), "first update beyond any race");
+    EXPECT_EQ(refused(inputs, 5, 6), "seats too many");
+    EXPECT_EQ(refused(inputs, 6, net::kMostPeople), "seat no such seat");
+    EXPECT_EQ(refused(inputs, 7, 0), "first update is zero");
+    EXPECT_EQ(refused(inputs, 11, 1), "run length is not over one");
+    EXPECT_EQ(refused(inputs, 11, 65), "runs cover too many updates");
+    EXPECT_EQ(refused(inputs, 10, '\xF1'), "run has unknown bits");
+    EXPECT_EQ(refused(inputs, 12, '\x80'), "controls out of range");
+    EXPECT_EQ(refused(inputs, 15, '\x81'), "turn unchanged");
+    // One number, one writing: a longer one would not write back the same bytes.
+    std::string longer = inputs;
+    longer.replace(4, 1, std::string("\xA9\x00", 2));
+    std::string why;
+    EXPECT_FALSE(net::Decode(longer, &why));
+    EXPECT_EQ(why, "ack not written shortest");
+    net::Inputs far = SomeInputs();
+    far.seats[0].first = net::kMostUpdate + 1;
+    EXPECT_FALSE(net::Decode(net::Encode(far), &why));
+    EXPECT_EQ(why, "first update beyond any race");
     std::string error;
     EXPECT_FALSE(net::Decode(inputs + "x", &error));
     EXPECT_EQ(error, "message has bytes left over");

@@ -95,6 +95,34 @@ TEST_F(ModelShaderTest, DrawQuadSetsTheQuadParametersAndDrawsOneFan) {
     EXPECT_EQ(BoundTexture(), shader().defaultTexture.texture.get());
 }
 
+TEST_F(ModelShaderTest, QueuedQuadsDrawOnceForEachRunOfOneTextureAndCullMode) {
+    SimpleLib::CTexture first, second;
+    ASSERT_TRUE(first.Create(2, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED));
+    ASSERT_TRUE(second.Create(2, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED));
+    QuadVertex quad[4] = {};
+    const D3DXMATRIX world = MatrixIdentity();
+    device->SetFVF(kQuadFvf);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    std::uint64_t draws = device->Counters().draws, primitives = device->Counters().primitives;
+    shader().QueueQuad(&first, quad, world, D3DXCOLOR(1, 1, 1, 1));
+    shader().QueueQuad(&first, quad, world, D3DXCOLOR(1, 1, 1, 1));
+    EXPECT_EQ(device->Counters().draws, draws); // nothing is drawn while the run goes on
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    shader().QueueQuad(&first, quad, world, D3DXCOLOR(1, 1, 1, 1));
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    shader().QueueQuad(&second, quad, world, D3DXCOLOR(1, 1, 1, 1));
+    shader().QueueQuad(&second, quad, world, D3DXCOLOR(1, 1, 1, 1));
+    shader().FlushQuads();
+    shader().FlushQuads(); // nothing left to draw
+
+    EXPECT_EQ(device->Counters().draws - draws, 3u);
+    EXPECT_EQ(device->Counters().primitives - primitives, 10u);
+    EXPECT_EQ(BoundTexture(), second.texture.get());
+    // The batch's own vertex format and cull mode are put back.
+    EXPECT_EQ(device->GetFVF(), kQuadFvf);
+    EXPECT_EQ(device->GetRenderState(D3DRS_CULLMODE), DWORD(D3DCULL_CCW));
+}
+
 TEST_F(ModelShaderTest, DefaultTextureIsOneOpaqueWhitePixel) {
     SimpleLib::CTexture& white = shader().defaultTexture;
     ASSERT_TRUE(white.texture);

@@ -4,6 +4,8 @@
 #include "platform/audio/audio_device.h"
 #include "scenes/title.h"
 
+#include "net/net_race.h"
+
 namespace {
 
 class TitleTest : public GameShellTest {
@@ -228,6 +230,44 @@ TEST_F(TitleTest, UpChoosesTheModeRowWhereLeftAndRightStepTheModesAndEnterBegins
     EXPECT_EQ(title.session->championship->raced, 0u);
     EXPECT_EQ(list.Selected().id, a.id) << "its first race";
     CourseList::ResetInstance();
+}
+
+// N opens the Online screen over the title and its keys are its own (Enter does not race); the
+// address line offers the last one joined, types and erases; a link that cannot be opened says why;
+// Escape steps back, page by page, to the title.
+TEST_F(TitleTest, NOpensTheOnlineScreenWhoseKeysAreItsOwnAndEscapeStepsBack) {
+    std::string asked;
+    title.session->openOnline = [&](bool hosting, const std::string& address, std::uint16_t port,
+                                    std::string* error) -> std::shared_ptr<net::NetRace> {
+        asked = (hosting ? "host " : "join ") + address + ":" + std::to_string(port);
+        *error = "no network here";
+        return nullptr;
+    };
+    title.settings->values.lastJoin = "h";
+    auto press = [this](int key) {
+        Hold(key, true);
+        const std::int32_t next = title.Update();
+        Hold(key, false);
+        title.Update();
+        return next;
+    };
+    press('N');
+    ASSERT_TRUE(title.lobby.IsOpen());
+    EXPECT_EQ(press(VK_RETURN), kTitleScene) << "Enter hosts; it does not race";
+    EXPECT_EQ(asked, "host :47031");
+    EXPECT_EQ(title.lobby.Shown(), OnlineLobby::Page::Choose) << "a host that cannot listen stays on the choice";
+    press(VK_DOWN);
+    press(VK_RETURN);
+    ASSERT_EQ(title.lobby.Shown(), OnlineLobby::Page::Address);
+    for (int key : {int{'1'}, VK_OEM_PERIOD, int{'2'}, VK_OEM_1, int{'9'}, int{'9'}, VK_BACK}) press(key);
+    press(VK_RETURN);
+    EXPECT_EQ(asked, "join h1.2:9");
+    EXPECT_EQ(title.lobby.Shown(), OnlineLobby::Page::Address) << "back on the line, with the reason";
+    press(VK_ESCAPE);
+    EXPECT_EQ(title.lobby.Shown(), OnlineLobby::Page::Choose);
+    press(VK_ESCAPE);
+    EXPECT_FALSE(title.lobby.IsOpen());
+    EXPECT_EQ(title.session->online, nullptr);
 }
 
 } // namespace

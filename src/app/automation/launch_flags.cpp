@@ -6,6 +6,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "net/join_address.h"
+
 namespace {
 bool ParseNumber(const std::string& text, std::uint64_t* out) {
     if (text.empty()) return false;
@@ -73,14 +75,10 @@ bool ApplyValueFlag(const std::string& flag, const std::string& value, LaunchFla
         if (value.empty()) return *error = "--config needs a file", false;
         flags->configFile = value;
     } else if (flag == "--join") {
-        const std::size_t colon = value.rfind(':');
-        flags->joinHost = value.substr(0, colon);
-        flags->joinPort = kDefaultNetPort;
-        if (colon != std::string::npos &&
-            (!ParseNumber(value.substr(colon + 1), &number) || number == 0 || number > 65535))
-            return *error = "--join needs HOST or HOST:PORT (a port from 1 to 65535)", false;
-        if (colon != std::string::npos) flags->joinPort = static_cast<std::uint16_t>(number);
-        if (flags->joinHost.empty()) return *error = "--join needs HOST or HOST:PORT", false;
+        if (!net::ParseJoinAddress(value, kDefaultNetPort, &flags->joinHost, &flags->joinPort))
+            return *error = flags->joinHost.empty() ? "--join needs HOST or HOST:PORT"
+                                                    : "--join needs HOST or HOST:PORT (a port from 1 to 65535)",
+                   false;
     } else if (flag == "--name") {
         if (value.empty() || value.size() > 24) return *error = "--name needs a name of 1 to 24 characters", false;
         for (char c : value)
@@ -149,6 +147,7 @@ constexpr UsageRow kKeyRows[] = {
     {"Tab", "keyboard set 2 joins on the title (W S A D fly it, Ctrl throttle, Q boost; 1 leaves)"},
     {"F1", "the controls screen (title and race)"},
     {"O", "the options screen (title)"},
+    {"N", "the Online screen: host or join an online race (title)"},
 };
 
 template <std::size_t N> void AppendRows(std::string* text, const UsageRow (&rows)[N]) {

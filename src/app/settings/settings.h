@@ -27,6 +27,7 @@ struct Settings {
     bool hudExtras = false; // the race's HUD with the checkpoint counter, course map and gaps
     int inputDelay = 1;     // online: updates between reading a control and racing it (0..4)
     std::string lastJoin;   // the online race last joined, as HOST:PORT ("" none)
+    std::string name;       // the name the others see online ("" : the user's name)
 
     bool operator==(const Settings&) const = default;
 };

@@ -104,6 +104,20 @@ void ReadAddress(const Reader& reader, const platform::ini::Entry& entry, std::s
                entry.key + " is an address (HOST or HOST:PORT), not " + Quoted(entry.value) + "; using none");
 }
 
+// The name the others see online: up to 24 characters, none of them a control character (none: the
+// login name).
+void ReadName(const Reader& reader, const platform::ini::Entry& entry, std::string* name) {
+    const bool fits = entry.value.size() <= 24 && std::all_of(entry.value.begin(), entry.value.end(), [](char c) {
+                          return static_cast<unsigned char>(c) >= 0x20 && c != 0x7F;
+                      });
+    if (fits) {
+        *name = entry.value;
+        return;
+    }
+    reader.Say(entry.line,
+               entry.key + " is a name of up to 24 characters, not " + Quoted(entry.value) + "; using none");
+}
+
 void ReadVersion(const Reader& reader, const platform::ini::Entry& entry) {
     std::optional<int> version = Integer(entry.value);
     if (!version || *version < 1) {
@@ -183,6 +197,7 @@ void ReadEntry(const Reader& reader, const platform::ini::Entry& entry) {
     }
     if (section == "network" && key == "input_delay") return ReadInputDelay(reader, entry, &s.inputDelay);
     if (section == "network" && key == "last_join") return ReadAddress(reader, entry, &s.lastJoin);
+    if (section == "network" && key == "name") return ReadName(reader, entry, &s.name);
     reader.Say(entry.line, "unknown setting " + Quoted(entry.key) +
                                (entry.section.empty() ? "" : " in [" + entry.section + "]") + "; ignored");
 }
@@ -257,6 +272,7 @@ std::vector<SettingLine> SettingLines(const Settings& s) {
     lines.push_back({"race", "hud_extras", name(OnOffNames(), s.hudExtras ? 1 : 0)});
     lines.push_back({"network", "input_delay", std::to_string(s.inputDelay)});
     lines.push_back({"network", "last_join", s.lastJoin});
+    lines.push_back({"network", "name", s.name});
     return lines;
 }
 

@@ -1,6 +1,8 @@
 // Saving what the player changed in the settings in force.
 #include "app/settings/settings_in_force.h"
 
+#include <cstdio>
+
 #include "app/settings/settings_file.h"
 
 namespace {
@@ -19,4 +21,12 @@ bool SettingsInForce::SaveChanges(const Settings& before, std::string* message) 
     if (SaveSettingsChanges(path, before, values, &error)) return true;
     *message = "not saved: " + error;
     return false;
+}
+
+void RememberJoin(SettingsInForce& settings, const std::string& address) {
+    const Settings before = settings.values;
+    settings.values.lastJoin = address;
+    std::string message;
+    if (settings.keptBecause.empty() && !settings.SaveChanges(before, &message))
+        std::fprintf(stderr, "settings: %s\n", message.c_str());
 }

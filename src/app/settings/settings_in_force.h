@@ -19,3 +19,7 @@ struct SettingsInForce {
     // nothing could be written.
     bool SaveChanges(const Settings& before, std::string* message) const;
 };
+
+// An online race was joined at `address` (HOST:PORT): remembered for the next time, saved as the
+// options screen saves; a line for stderr when it could not be.
+void RememberJoin(SettingsInForce& settings, const std::string& address);

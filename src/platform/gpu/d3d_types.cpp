@@ -16,6 +16,12 @@ std::uint32_t D3DXGetFVFVertexSize(DWORD fvf) {
     if (fvf & D3DFVF_NORMAL) size += 12;
     if (fvf & D3DFVF_DIFFUSE) size += 4;
     if (fvf & D3DFVF_SPECULAR) size += 4;
-    size += 8 * ((fvf & D3DFVF_TEXCOUNT_MASK) >> 8);
+    const int sets = int((fvf & D3DFVF_TEXCOUNT_MASK) >> 8);
+    for (int i = 0; i < sets; ++i) size += 4 * D3DXTexCoordFloats(fvf, i);
     return size;
+}
+
+std::uint32_t D3DXTexCoordFloats(DWORD fvf, int index) {
+    constexpr std::uint32_t kFloats[4] = {2, 3, 4, 1};
+    return kFloats[(fvf >> (index * 2 + 16)) & 3];
 }

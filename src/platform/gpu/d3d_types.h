@@ -88,7 +88,11 @@ inline constexpr DWORD D3DFVF_XYZ = 0x002, D3DFVF_XYZRHW = 0x004, D3DFVF_XYZB1 =
                        D3DFVF_NORMAL = 0x010, D3DFVF_DIFFUSE = 0x040, D3DFVF_SPECULAR = 0x080, D3DFVF_TEX1 = 0x100,
                        D3DFVF_TEXCOUNT_MASK = 0xf00, D3DFVF_LASTBETA_UBYTE4 = 0x1000;
 
-// Bytes per vertex of a format built from the bits above (texture sets are 2 floats each).
+// Texture set `index` holds four floats instead of two (the size bits D3D keeps from bit 16 on).
+constexpr DWORD D3DFVF_TEXCOORDSIZE4(int index) { return DWORD(2) << (index * 2 + 16); }
+// Floats of texture set `index` of a format: 2, or what its size bits say.
+std::uint32_t D3DXTexCoordFloats(DWORD fvf, int index);
+// Bytes per vertex of a format built from the bits above.
 std::uint32_t D3DXGetFVFVertexSize(DWORD fvf);
 
 // ---- formats, pools, usage ---------------------------------------------------------------------

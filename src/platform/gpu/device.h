@@ -13,7 +13,8 @@
 //    and the uniform `vec2 orl_ViewportSize` (pixels of render target 0) is set for every draw.
 //  * Vertex attributes by location: 0 position (vec3, or vec4 x,y,z,rhw for XYZRHW),
 //    1 normal, 2 diffuse colour (vec4 RGBA from the D3DCOLOR), 3 texture coordinate,
-//    4 blend weights (vec4; weights absent from the format read 0), 5 blend indices (vec4 from UBYTE4).
+//    4 blend weights (vec4; weights absent from the format read 0), 5 blend indices (vec4 from UBYTE4),
+//    6 and on: texture sets 1 and on (their size bits give 1 to 4 floats), for per-vertex data.
 //  * Fragment outputs: location 0 goes to render target 0, location 1 to render target 1.
 //  * Draws outside an effect pass use the built-in fixed-function emulation: world/view/projection,
 //    light 0 (directional, diffuse + ambient + specular) with the material when D3DRS_LIGHTING is on,

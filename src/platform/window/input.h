@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <vector>
 
+inline constexpr int VK_BACK = 0x08;
 inline constexpr int VK_TAB = 0x09;
 inline constexpr int VK_RETURN = 0x0D;
 inline constexpr int VK_SHIFT = 0x10;
@@ -28,6 +29,10 @@ inline constexpr int VK_UP = 0x26;
 inline constexpr int VK_RIGHT = 0x27;
 inline constexpr int VK_DOWN = 0x28;
 inline constexpr int VK_F1 = 0x70;
+// The keys beside the letters that an address is typed with: ; (and :), - and .
+inline constexpr int VK_OEM_1 = 0xBA;
+inline constexpr int VK_OEM_MINUS = 0xBD;
+inline constexpr int VK_OEM_PERIOD = 0xBE;
 // Windows' UI navigation codes: menus move with these.
 inline constexpr int VK_NAVIGATION_UP = 0x8A;
 inline constexpr int VK_NAVIGATION_DOWN = 0x8B;

@@ -23,6 +23,10 @@ const std::vector<NamedKey>& Table() {
         all.push_back({"TAB", VK_TAB});
         all.push_back({"CTRL", VK_CONTROL});
         all.push_back({"F1", VK_F1});
+        all.push_back({"BACKSPACE", VK_BACK});
+        all.push_back({"SEMICOLON", VK_OEM_1});
+        all.push_back({"MINUS", VK_OEM_MINUS});
+        all.push_back({"PERIOD", VK_OEM_PERIOD});
         return all;
     }();
     return table;

@@ -29,6 +29,12 @@ int VirtualKey(SDL_Scancode code) {
     case SDL_SCANCODE_UP: return VK_UP;
     case SDL_SCANCODE_RIGHT: return VK_RIGHT;
     case SDL_SCANCODE_DOWN: return VK_DOWN;
+    case SDL_SCANCODE_BACKSPACE: return VK_BACK;
+    case SDL_SCANCODE_SEMICOLON: return VK_OEM_1;
+    case SDL_SCANCODE_MINUS:
+    case SDL_SCANCODE_KP_MINUS: return VK_OEM_MINUS;
+    case SDL_SCANCODE_PERIOD:
+    case SDL_SCANCODE_KP_PERIOD: return VK_OEM_PERIOD;
     default: return 0;
     }
 }

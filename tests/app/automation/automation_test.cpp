@@ -175,7 +175,8 @@ TEST(InputScript, EveryKeyAndAnswerSurvivesFormattingAndParsing) {
     std::string error;
     ASSERT_TRUE(ParseInputScript(text, &read, &error)) << error;
     EXPECT_EQ(read, written);
-    EXPECT_EQ(ScriptKeys().size(), 47u) << "RETURN ESCAPE SPACE SHIFT, four arrows, A-Z, 0-9, TAB, CTRL, F1";
+    EXPECT_EQ(ScriptKeys().size(), 51u)
+        << "RETURN ESCAPE SPACE SHIFT, four arrows, A-Z, 0-9, TAB, CTRL, F1, BACKSPACE SEMICOLON MINUS PERIOD";
 }
 
 TEST(InputScript, PlaybackAppliesEventsUpToTheFrameInFileOrder) {

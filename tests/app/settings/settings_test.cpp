@@ -29,12 +29,13 @@ TEST(SettingsFile, NoFileMeansTheDefaultsAndAFullFileIsReadWhole) {
     EXPECT_TRUE(none.writable);
     EXPECT_EQ(none.settings, Settings{});
 
-    LoadedSettings full = ParseSettings("version = 1\n[general]\nlanguage = ja\n"
-                                        "[video]\nfullscreen = no ; windowed\ngraphics = LOW\n"
-                                        "[audio]\nmusic = 40\neffects = 0\n[keys]\nthrottle = W, SPACE\nleft = A\n"
-                                        "[race]\ndifficulty = hard\nghost = off\n"
-                                        "[network]\ninput_delay = 0\nlast_join = 192.168.1.5:47031\n",
-                                        "s.ini");
+    LoadedSettings full =
+        ParseSettings("version = 1\n[general]\nlanguage = ja\n"
+                      "[video]\nfullscreen = no ; windowed\ngraphics = LOW\n"
+                      "[audio]\nmusic = 40\neffects = 0\n[keys]\nthrottle = W, SPACE\nleft = A\n"
+                      "[race]\ndifficulty = hard\nghost = off\n"
+                      "[network]\ninput_delay = 0\nlast_join = 192.168.1.5:47031\nname = Ada Lovelace\n",
+                      "s.ini");
     EXPECT_TRUE(full.messages.empty()) << full.messages.front();
     const Settings& s = full.settings;
     EXPECT_EQ(s.language, Language::Japanese);
@@ -48,6 +49,7 @@ TEST(SettingsFile, NoFileMeansTheDefaultsAndAFullFileIsReadWhole) {
     EXPECT_FALSE(s.ghost);
     EXPECT_EQ(s.inputDelay, 0);
     EXPECT_EQ(s.lastJoin, "192.168.1.5:47031");
+    EXPECT_EQ(s.name, "Ada Lovelace");
     EXPECT_EQ(ParseSettings(FormatSettings(s), "again").settings, s) << "what is written reads back the same";
 }
 
@@ -68,6 +70,7 @@ TEST(SettingsFile, EveryBadValueNamesItsLineAndUsesTheDefault) {
         {"[race]\nghost = maybe\n", "ghost is off|on, not 'maybe'; using on"},
         {"[network]\ninput_delay = 5\n", "s.ini:2: input_delay is a whole number 0..4, not '5'; using 1"},
         {"[network]\nlast_join = my host\n", "last_join is an address (HOST or HOST:PORT), not 'my host'; using none"},
+        {"[network]\nname = a name far longer than twenty-four\n", "name is a name of up to 24 characters"},
         {"[keys]\nthrottle = SPACEBAR\n", "s.ini:2: throttle: unknown key name 'SPACEBAR'; using SPACE"},
         {"[keys]\nboost = SHIFT,\n", "boost: an empty key name; using SHIFT"},
         {"[keys]\nleft = RETURN\n", "RETURN cannot be bound (Enter keeps its meaning); using LEFT"},

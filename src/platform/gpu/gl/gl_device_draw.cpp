@@ -81,7 +81,12 @@ void SetupAttributes(DWORD fvf, std::uint32_t stride) {
     if (fvf & D3DFVF_NORMAL) attribute(1, 3, GL_FLOAT, GL_FALSE, 12);
     if (fvf & D3DFVF_DIFFUSE) attribute(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 4);
     if (fvf & D3DFVF_SPECULAR) offset += 4;
-    if (fvf & D3DFVF_TEXCOUNT_MASK) attribute(3, 2, GL_FLOAT, GL_FALSE, 8);
+    // Set 0 is the texture coordinate; further sets carry per-vertex data from location 6 on.
+    const int sets = std::min(int((fvf & D3DFVF_TEXCOUNT_MASK) >> 8), 8);
+    for (int i = 0; i < sets; ++i) {
+        const std::uint32_t floats = D3DXTexCoordFloats(fvf, i);
+        attribute(i == 0 ? 3 : GLuint(5 + i), GLint(floats), GL_FLOAT, GL_FALSE, 4 * std::size_t(floats));
+    }
 }
 
 } // namespace
