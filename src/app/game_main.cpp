@@ -217,11 +217,13 @@ int RunGame(int argc, char** argv) {
     automation.LoopStarting();
     application.Run();
     automation.LoopEnded();
+    // The scenes let go first: a race scene started from the lobby still points at the lobby's race
+    // and closes it as it is released, so the race must outlive them.
+    application.Shutdown();
     if (online) online->Close();
     if (application.session.lobby) application.session.lobby->Close();
     application.session.online = nullptr;
     application.session.lobby.reset();
-    application.Shutdown();
     const bool finished = automation.Finish();
     if (!application.checks.failure.empty()) {
         std::fprintf(stderr, "orlenda: %s\n", application.checks.failure.c_str());
