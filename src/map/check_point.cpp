@@ -15,26 +15,13 @@ void CheckPoint::Init() {
     if (!circle) return;
     circle->SetBillboardSize(radius, radius);
     circle->SetPosition(world);
-    if (number == 0) {
-        state = kCurrent;
-        circle->SetColor(255, 255, 0, 0);
-        red = 255, green = 0, blue = 0;
-    } else if (number == 1) {
-        state = kNext;
-        circle->SetColor(255, 255, 255, 0);
-        red = 255, green = 255, blue = 0;
-    } else {
-        state = kOther;
-        circle->SetColor(255, 255, 255, 255);
-        red = 255, green = 255, blue = 255;
-    }
+    static_cast<CheckPointColour&>(*this) = Initial(number);
+    circle->SetColor(255, red, green, blue);
 }
 
 void CheckPoint::Update() {
     if (!fading) return;
-    CheckPointColour colour{state, red, green, blue, fading};
-    colour.Step();
-    red = colour.red, green = colour.green, blue = colour.blue, fading = colour.fading;
+    Step();
     if (BaseEffect* circle = EffectManager::Instance().Get(effect)) circle->SetColor(255, red, green, blue);
 }
 

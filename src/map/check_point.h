@@ -21,7 +21,8 @@ struct CheckPointColour {
     void Step();
 };
 
-class CheckPoint : public NEditer::MapObject {
+// The gate's own colour is the CheckPointColour it inherits; it starts black until the circle is made.
+class CheckPoint : public NEditer::MapObject, public CheckPointColour {
 public:
     // Colour states: the one to reach now, the one after it, any other.
     static constexpr std::int32_t kCurrent = 0;
@@ -31,8 +32,7 @@ public:
     void Init() override;
     void Update() override;
 
+    CheckPoint() { red = green = blue = 0; }
+
     EffectHandle effect; // the "magiccircle"
-    std::int32_t state = kOther;
-    std::int32_t red = 0, green = 0, blue = 0;
-    bool fading = false;
 };

@@ -27,15 +27,7 @@ void CourseManager::CollectCheckPoints() {
 }
 
 void CourseManager::SetCurrentCheckPoint(std::int32_t k) {
-    for (CheckPoint* point : checkPoints) {
-        std::int32_t wanted = CheckPoint::kOther;
-        if (point->number == k) wanted = CheckPoint::kCurrent;
-        else if (point->number == k + 1) wanted = CheckPoint::kNext;
-        if (wanted != point->state) {
-            point->state = wanted;
-            point->fading = true;
-        }
-    }
+    for (CheckPoint* point : checkPoints) point->Aim(point->number, k);
 }
 
 void CourseManager::DeleteCheckPoints() {

@@ -458,18 +458,18 @@ bool NetRace::BeforeStep() {
         for (std::size_t i = 0; i < session->State().racerCount; ++i)
             guessed[i] = session->State().racers[i].Position();
         session->Correct();
-        if (session->rollbacks > 0)
-            for (std::size_t i = 0; i < session->State().racerCount; ++i)
-                corrections[i] += guessed[i] - session->State().racers[i].Position();
-        // An input that came just too late says this machine runs ahead of its sender by a phase the
-        // clock estimate cannot see (it is finer than an update): stretch the next update until the
-        // others' inputs arrive in time. Deeper rollbacks are the wire's latency, which waiting cannot fix.
-        if (session->rollbacks > 0 && options.inputDelay > 0 && session->depth <= options.inputDelay + 1)
-            nextDueMs += kNudgeMs;
-        if (session->rollbacks > 0)
+        if (session->rollbacks > 0) {
             rerunMicros.push_back(static_cast<std::uint32_t>(
                 std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - before)
                     .count()));
+            for (std::size_t i = 0; i < session->State().racerCount; ++i)
+                corrections[i] += guessed[i] - session->State().racers[i].Position();
+            // An input that came just too late says this machine runs ahead of its sender by a phase
+            // the clock estimate cannot see (it is finer than an update): stretch the next update until
+            // the others' inputs arrive in time. Deeper rollbacks are the wire's latency, which waiting
+            // cannot fix.
+            if (options.inputDelay > 0 && session->depth <= options.inputDelay + 1) nextDueMs += kNudgeMs;
+        }
         ExchangeHashes();
         if (!overBecause.empty()) return false;
         const std::uint64_t now = NowMs();

@@ -148,6 +148,12 @@ void SoundManager::PassTime() {
 
 void SoundManager::Play(int mode, const std::string& name) { Start(mode, name); }
 
+// A stopped copy starts from its beginning when it is next played.
+void SoundManager::Rewind(SoundInstance& copy) {
+    copy.buffer->Stop();
+    copy.buffer->SetCurrentPosition(0);
+}
+
 void SoundManager::PlayOwned(int mode, const std::string& name, int owner) {
     StopOwned(name, owner);
     if (SoundInstance* copy = Start(mode, name)) owned[{name, owner}] = copy;
@@ -156,8 +162,7 @@ void SoundManager::PlayOwned(int mode, const std::string& name, int owner) {
 void SoundManager::StopOwned(const std::string& name, int owner) {
     const auto found = owned.find({name, owner});
     if (found == owned.end()) return;
-    found->second->buffer->Stop();
-    found->second->buffer->SetCurrentPosition(0);
+    Rewind(*found->second);
     owned.erase(found);
 }
 
@@ -192,9 +197,7 @@ void SoundManager::Stop(const std::string& name) {
     if (sounds.count(name) == 0) return;
     auto found = instances.find(name);
     if (found == instances.end() || found->second.empty()) return;
-    SoundInstance& first = *found->second.front();
-    first.buffer->Stop();
-    first.buffer->SetCurrentPosition(0);
+    Rewind(*found->second.front());
 }
 
 void SoundManager::Release() {

@@ -63,6 +63,7 @@ private:
     bool StreamWave(const std::string& path, const WaveFile& wav, SoundRecord* record);
     SoundInstance* AddInstance(const std::string& name);
     SoundInstance* Start(int mode, const std::string& name);
+    static void Rewind(SoundInstance& copy);
     void PassTime();
     float GainOf(const std::string& name) const;
 
