@@ -4,14 +4,10 @@
 # flags that cannot work together end with 2 before anything runs. --help and --version end with 0.
 # Usage: automation_failures.sh GAME_DIR BUILD_DIR
 set -u
-game_dir=$(cd "${1:?game folder}" && pwd)
-build_dir=${2:-}
-if [ ! -d "$game_dir/data" ] || [ ! -x "$game_dir/orlenda" ]; then
-    echo "SKIP: no game or generated content in $game_dir"
-    exit 0
-fi
-work=$(mktemp -d)
-trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+e2e_args "$@"
+e2e_need_game data
+e2e_scratch
 mkdir "$work/readonly" && chmod 555 "$work/readonly"
 chmod 755 "$work"
 printf '3 down RETURN\n5 up RETURN\n' > "$work/enter.txt"

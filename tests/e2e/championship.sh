@@ -4,18 +4,11 @@
 # course, with the first race's points), whose points are added and saved in turn.
 # Usage: championship.sh GAME_DIR BUILD_DIR
 set -u
-game_dir=${1:?game folder}
-if [ ! -f "$game_dir/data/Map/map2.map" ]; then
-    echo "SKIP: no generated content in $game_dir/data (build the content target first)"
-    exit 0
-fi
-if ! command -v python3 > /dev/null; then
-    echo "SKIP: python3 is needed to read the trace"
-    exit 0
-fi
-work=$(mktemp -d)
-pid=
-trap '[ -n "$pid" ] && kill -9 "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+e2e_args "$@"
+e2e_need_game
+e2e_need_python read the trace
+e2e_scratch
 saves="$work/saves"
 # Enter on the title, the automatic pilot from the countdown, Enter on the result screen.
 cat > "$work/race.txt" <<'KEYS'
@@ -31,14 +24,14 @@ cd "$game_dir" || exit 1
 # The first run would go on for ever on the standings screen: it is killed there.
 ./orlenda --headless --mode championship --seed 1 --data-home "$saves" --frames 1000000 --input "$work/race.txt" \
     --trace "$work/first.jsonl" > /dev/null 2> "$work/first.err" &
-pid=$!
+pids=($!)
 for _ in $(seq 1 600); do
     grep -q '"scene":2' "$work/first.jsonl" 2> /dev/null && break
     sleep 0.1
 done
-kill -9 "$pid" 2> /dev/null
-wait "$pid" 2> /dev/null
-pid=
+kill -9 "${pids[@]}" 2> /dev/null
+wait "${pids[@]}" 2> /dev/null
+pids=()
 if ! grep -q '"scene":2' "$work/first.jsonl"; then
     echo "FAIL: the first championship race never reached the standings"; cat "$work/first.err"; exit 1
 fi

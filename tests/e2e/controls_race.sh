@@ -6,13 +6,10 @@
 # racer and the race then runs exactly as without it, shifted by the pause's length.
 # Usage: controls_race.sh GAME_DIR BUILD_DIR
 set -u
-game_dir=${1:?game folder}
-if [ ! -d "$game_dir/data" ]; then
-    echo "SKIP: no generated content in $game_dir/data"
-    exit 0
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+e2e_args "$@"
+e2e_need_game data
+e2e_scratch
 cd "$game_dir" || exit 1
 export XDG_CONFIG_HOME="$work/config" # no settings file of the machine's user
 

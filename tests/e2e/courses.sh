@@ -3,15 +3,11 @@
 # usable course, mapc check on every shipped course text, and coursecheck flying every course.
 # Usage: courses.sh GAME_DIR BUILD_DIR
 set -u
-game_dir=${1:?game folder}
-build_dir=${2:?build folder}
-source_dir=$(cd "$(dirname "$0")/../.." && pwd)
-if [ ! -f "$game_dir/data/Map/courses.ini" ]; then
-    echo "SKIP: no generated content in $game_dir/data"
-    exit 0
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+e2e_args "$@"
+: "${build_dir:?build folder}"
+e2e_need_game data/Map/courses.ini
+e2e_scratch
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 cd "$game_dir" || exit 1

@@ -4,15 +4,10 @@
 # folders without a runtime folder, and two runs at once on a machine kept busy give the same trace.
 # Usage: determinism.sh GAME_DIR BUILD_DIR
 set -u
-game_dir=${1:?game folder}
-here=$(cd "$(dirname "$0")/../.." && pwd)
-if [ ! -f "$game_dir/data/Map/map2.map" ]; then
-    echo "SKIP: no generated content in $game_dir/data (build the content target first)"
-    exit 0
-fi
-work=$(mktemp -d)
-busy=()
-trap 'kill "${busy[@]}" 2>/dev/null; rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+e2e_args "$@"
+e2e_need_game
+e2e_scratch
 cd "$game_dir" || exit 1
 status=0
 
@@ -25,11 +20,11 @@ fresh_run() { # NAME SEED FRAMES SCRIPT
 
 check_reference() { # NAME TRACE
     local expected actual
-    expected=$(cat "$here/tests/data/reference/$1.sha256")
+    expected=$(cat "$source_dir/tests/data/reference/$1.sha256")
     actual=$(sha256sum < "$2" | cut -d' ' -f1)
     [ "$expected" = "$actual" ] && return 0
     echo "FAIL: the $1 race's trace is not the committed reference ($2)"
-    python3 - "$2" "$here/tests/data/reference/$1.hashes" <<'PY'
+    python3 - "$2" "$source_dir/tests/data/reference/$1.hashes" <<'PY'
 import json, sys
 seen = {}
 for line in open(sys.argv[1]):
@@ -46,9 +41,9 @@ PY
     status=1
 }
 
-fresh_run timedemo-a 1 4200 "$here/bench/timedemo/race.input"
-fresh_run timedemo-b 1 4200 "$here/bench/timedemo/race.input"
-fresh_run keyboard 2 5200 "$here/bench/timedemo/keyboard.input"
+fresh_run timedemo-a 1 4200 "$source_dir/bench/timedemo/race.input"
+fresh_run timedemo-b 1 4200 "$source_dir/bench/timedemo/race.input"
+fresh_run keyboard 2 5200 "$source_dir/bench/timedemo/keyboard.input"
 if ! cmp -s "$work/timedemo-a.jsonl" "$work/timedemo-b.jsonl"; then
     echo "FAIL: two first runs in fresh config folders raced differently"
     status=1
@@ -57,14 +52,14 @@ check_reference timedemo "$work/timedemo-a.jsonl"
 check_reference keyboard "$work/keyboard.jsonl"
 
 # Two at once while both cores are kept busy: the fixed clock makes them the same race.
-for _ in 1 2; do (while :; do :; done) & busy+=($!); done
-fresh_run loaded-a 1 4200 "$here/bench/timedemo/race.input" &
+for _ in 1 2; do (while :; do :; done) & pids+=($!); done
+fresh_run loaded-a 1 4200 "$source_dir/bench/timedemo/race.input" &
 first=$!
-fresh_run loaded-b 1 4200 "$here/bench/timedemo/race.input" &
+fresh_run loaded-b 1 4200 "$source_dir/bench/timedemo/race.input" &
 second=$!
 wait "$first" "$second"
-kill "${busy[@]}" 2>/dev/null
-busy=()
+kill "${pids[@]}" 2>/dev/null
+pids=()
 for run in loaded-a loaded-b; do
     if ! cmp -s "$work/timedemo-a.jsonl" "$work/$run.jsonl"; then
         echo "FAIL: a run on a busy machine ($run) raced differently"

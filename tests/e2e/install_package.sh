@@ -5,13 +5,12 @@
 # entry and the AppStream metainfo pass their validators; the package depends on runtime libraries only.
 # Usage: install_package.sh GAME_DIR BUILD_DIR
 set -u
+source "$(dirname "$0")/lib.sh"
 build_dir=$(cd "${2:?build folder}" && pwd)
 if [ ! -d "$build_dir/game/data" ] || [ ! -f "$build_dir/cmake_install.cmake" ]; then
-    echo "SKIP: no built game in $build_dir"
-    exit 0
+    e2e_skip "no built game in $build_dir"
 fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+e2e_scratch
 printf '10 down RETURN\n12 up RETURN\n' > "$work/enter.txt"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }

@@ -5,14 +5,10 @@
 # language, with captions; every text the code marks has its Japanese in po/ja.po.
 # Usage: language.sh GAME_DIR BUILD_DIR
 set -u
-game_dir=$(cd "${1:?game folder}" && pwd)
-source_dir=${ORLENDA_SOURCE:-$game_dir/../..}
-if [ ! -d "$game_dir/data" ] || [ ! -x "$game_dir/orlenda" ]; then
-    echo "SKIP: no game or generated content in $game_dir"
-    exit 0
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+e2e_args "$@"
+e2e_need_game data
+e2e_scratch
 printf '3 down ESCAPE\n4 up ESCAPE\n' > "$work/escape.txt"
 failures=0
 fail() { echo "FAIL [$name]: $*"; failures=$((failures + 1)); }

@@ -6,18 +6,14 @@
 # process runs under a timeout.
 # Usage: online_lobby.sh GAME_DIR BUILD_DIR
 set -u
-game_dir=${1:?game folder}
-if [ ! -f "$game_dir/data/Map/map2.map" ]; then
-    echo "SKIP: no generated content"
-    exit 0
-fi
-work=$(mktemp -d)
-pids=()
-trap 'kill "${pids[@]}" 2>/dev/null; [ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+e2e_args "$@"
+e2e_need_game
+e2e_scratch
 cd "$game_dir" || exit 1
 status=0
 fail() { echo "FAIL: $*"; status=1; }
-port=$((20000 + RANDOM % 20000))
+e2e_port
 
 # N, Down to "Join a race", Enter, the offered address erased, ADDRESS typed, Enter; then C hands
 # the racer to the automatic pilot. The race starts when the host's does, about 90 frames later on a

@@ -6,22 +6,19 @@
 # with the reason on both sides. Every process runs under a timeout.
 # Usage: online_race.sh GAME_DIR BUILD_DIR
 set -u
-game_dir=${1:?game folder}
-build_dir=${2:?build folder}
-here=$(cd "$(dirname "$0")/../.." && pwd)
+source "$(dirname "$0")/lib.sh"
+e2e_args "$@"
+: "${build_dir:?build folder}"
+e2e_need_game
 relay=$build_dir/tools/udprelay
-if [ ! -f "$game_dir/data/Map/map2.map" ] || [ ! -x "$relay" ]; then
-    echo "SKIP: no generated content or no udprelay in $build_dir"
-    exit 0
-fi
-work=$(mktemp -d)
-pids=()
-trap 'kill "${pids[@]}" 2>/dev/null; [ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
+[ -x "$relay" ] || e2e_skip "no udprelay in $build_dir"
+e2e_scratch
 cd "$game_dir" || exit 1
 status=0
 fail() { echo "FAIL: $*"; status=1; }
-port=$((20000 + RANDOM % 20000))
-input=$here/bench/timedemo/race.input
+# The host's port, the relay's in front of it, and a second host's.
+e2e_port 3
+input=$source_dir/bench/timedemo/race.input
 run() { # NAME FRAMES FLAGS...
     local name=$1 frames=$2; shift 2
     timeout 200 ./orlenda --headless --frames "$frames" --input "$input" --name "$name" \

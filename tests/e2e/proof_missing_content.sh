@@ -6,20 +6,14 @@
 # With no display at all, a windowed start explains why and exits non-zero.
 # Usage: proof_missing_content.sh GAME_DIR BUILD_DIR
 set -u
-game_dir=$(cd "${1:?game folder}" && pwd)
-if [ ! -d "$game_dir/data" ] || [ ! -x "$game_dir/orlenda" ]; then
-    echo "SKIP: no game or generated content in $game_dir"
-    exit 0
-fi
-if ! "$game_dir/orlenda" --help 2>/dev/null | grep -q -- --trace; then
-    echo "SKIP: this game has no automation flags yet"
-    exit 0
-fi
+source "$(dirname "$0")/lib.sh"
+e2e_args "$@"
+e2e_need_game data
+"$game_dir/orlenda" --help 2>/dev/null | grep -q -- --trace || e2e_skip "this game has no automation flags yet"
 # A silent skip of a broken file is a gap rather than a failure unless PROOF_STRICT=1.
 strict=${PROOF_STRICT:-0}
 gaps=0
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+e2e_scratch
 printf '10 down RETURN\n12 up RETURN\n' > "$work/enter.txt"
 
 # Deterministic garbage so a failure reproduces.

@@ -4,20 +4,14 @@
 # give the same trace frame for frame.
 # Usage: proof_replay.sh GAME_DIR BUILD_DIR
 set -u
-game_dir=${1:?game folder}
-input=$(cd "$(dirname "$0")/../../bench/timedemo" && pwd)/human.input
+source "$(dirname "$0")/lib.sh"
+e2e_args "$@"
+input=$source_dir/bench/timedemo/human.input
 frames=11250
 seed=4242
-if [ ! -d "$game_dir/data" ]; then
-    echo "SKIP: no generated content in $game_dir/data"
-    exit 0
-fi
-if ! "$game_dir/orlenda" --help 2>/dev/null | grep -q -- --record; then
-    echo "SKIP: this game has no automation flags yet"
-    exit 0
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+e2e_need_game data
+"$game_dir/orlenda" --help 2>/dev/null | grep -q -- --record || e2e_skip "this game has no automation flags yet"
+e2e_scratch
 cd "$game_dir" || exit 1
 
 run() { # label, input file, extra arguments
@@ -29,8 +23,7 @@ run() { # label, input file, extra arguments
 }
 run played "$input" --record "$work/recorded.input" --trace "$work/played.jsonl"
 if ! grep -q '"racers"' "$work/played.jsonl"; then
-    echo "SKIP: the race scene has no racers yet"
-    exit 0
+    e2e_skip "the race scene has no racers yet"
 fi
 run replayed "$work/recorded.input" --trace "$work/replayed.jsonl"
 # The trace must be able to tell runs apart, or identical traces would prove nothing.

@@ -4,17 +4,11 @@
 # racer's lap, that nobody gets stuck, and Enter back to the title.
 # Usage: race_autopilot.sh GAME_DIR BUILD_DIR
 set -u
-game_dir=${1:?game folder}
-if [ ! -f "$game_dir/data/Map/map2.map" ]; then
-    echo "SKIP: no generated content in $game_dir/data (build the content target first)"
-    exit 0
-fi
-if ! command -v python3 > /dev/null; then
-    echo "SKIP: python3 is needed to read the trace"
-    exit 0
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+e2e_args "$@"
+e2e_need_game
+e2e_need_python read the trace
+e2e_scratch
 cat > "$work/input.txt" <<'KEYS'
 # title: Enter
 10 down RETURN
@@ -34,7 +28,7 @@ if ! ./orlenda --headless --frames 4200 --input "$work/input.txt" --trace "$work
 fi
 cat "$work/stdout.txt"
 if [ ! -s "$work/trace.jsonl" ]; then
-    echo "SKIP: the game wrote no trace (its automation entry is not in place)"; exit 0
+    e2e_skip "the game wrote no trace (its automation entry is not in place)"
 fi
 
 python3 - "$work/trace.jsonl" <<'PY'

@@ -5,23 +5,18 @@
 # passes at least the first three checkpoints.
 # Usage: race_human.sh GAME_DIR BUILD_DIR
 set -u
-game_dir=${1:?game folder}
-course=$(cd "$(dirname "$0")/../.." && pwd)/content/course/course.txt
-if [ ! -f "$game_dir/data/Map/map2.map" ] || [ ! -f "$course" ]; then
-    echo "SKIP: no generated content in $game_dir/data or no course description"
-    exit 0
-fi
-if ! command -v python3 > /dev/null; then
-    echo "SKIP: python3 is needed to fly and read the trace"
-    exit 0
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+e2e_args "$@"
+course=$source_dir/content/course/course.txt
+e2e_need_game
+[ -f "$course" ] || e2e_skip "no course description"
+e2e_need_python fly and read the trace
+e2e_scratch
 cd "$game_dir" || exit 1
 printf '1 down RETURN\n' > "$work/probe.txt"
 ./orlenda --headless --frames 2 --input "$work/probe.txt" --trace "$work/probe.jsonl" > /dev/null 2>&1
 if [ ! -s "$work/probe.jsonl" ]; then
-    echo "SKIP: the game wrote no trace (its automation entry is not in place)"; exit 0
+    e2e_skip "the game wrote no trace (its automation entry is not in place)"
 fi
 
 python3 - "$course" "$work" <<'PY'

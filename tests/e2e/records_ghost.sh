@@ -7,17 +7,11 @@
 # line and not raced; --difficulty normal and no saved data leave the trace as without the flags.
 # Usage: records_ghost.sh GAME_DIR BUILD_DIR
 set -u
-game_dir=${1:?game folder}
-if [ ! -f "$game_dir/data/Map/map2.map" ]; then
-    echo "SKIP: no generated content in $game_dir/data (build the content target first)"
-    exit 0
-fi
-if ! command -v python3 > /dev/null; then
-    echo "SKIP: python3 is needed to read the trace"
-    exit 0
-fi
-work=$(mktemp -d)
-trap "rm -rf \"$work\"" EXIT
+source "$(dirname "$0")/lib.sh"
+e2e_args "$@"
+e2e_need_game
+e2e_need_python read the trace
+e2e_scratch
 saves="$work/saves"
 cat > "$work/autopilot.txt" <<'KEYS'
 10 down RETURN

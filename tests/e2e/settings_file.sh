@@ -5,13 +5,10 @@
 # a recording names its race choices and replays the same whatever the settings file says.
 # Usage: settings_file.sh GAME_DIR BUILD_DIR
 set -u
-game_dir=${1:?game folder}
-if [ ! -f "$game_dir/data/Map/map2.map" ]; then
-    echo "SKIP: no generated content in $game_dir/data (build the content target first)"
-    exit 0
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+e2e_args "$@"
+e2e_need_game
+e2e_scratch
 cd "$game_dir" || exit 1
 export XDG_CONFIG_HOME="$work/config"
 settings="$XDG_CONFIG_HOME/orlenda/settings.ini"

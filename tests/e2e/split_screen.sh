@@ -5,17 +5,11 @@
 # and takes it back when plugged in; 2P's pause holds the whole race; the race passes --synctest.
 # Usage: split_screen.sh GAME_DIR BUILD_DIR
 set -u
-game_dir=${1:?game folder}
-if [ ! -f "$game_dir/data/Map/map2.map" ]; then
-    echo "SKIP: no generated content in $game_dir/data (build the content target first)"
-    exit 0
-fi
-if ! command -v python3 > /dev/null; then
-    echo "SKIP: python3 is needed to read the traces"
-    exit 0
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+e2e_args "$@"
+e2e_need_game
+e2e_need_python read the traces
+e2e_scratch
 cd "$game_dir" || exit 1
 run() { # NAME FRAMES [FLAGS...]: the script $work/NAME.input, its trace $work/NAME.jsonl
     local name=$1 frames=$2

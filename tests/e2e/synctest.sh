@@ -4,14 +4,10 @@
 # those updates are stepped again and must give the same state).
 # Usage: synctest.sh GAME_DIR BUILD_DIR
 set -u
-game_dir=${1:?game folder}
-here=$(cd "$(dirname "$0")/../.." && pwd)
-if [ ! -f "$game_dir/data/Map/map2.map" ]; then
-    echo "SKIP: no generated content in $game_dir/data (build the content target first)"
-    exit 0
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+e2e_args "$@"
+e2e_need_game
+e2e_scratch
 cd "$game_dir" || exit 1
 courses=$(./orlenda --list-courses | cut -f1)
 runs=()
@@ -26,7 +22,7 @@ done
 printf '%s\n' "${runs[@]}" | xargs -P 2 -L 1 bash -c '
     course=$0 level=$1 script=$2 frames=$3
     if ! ./orlenda --headless --synctest 8 --seed 5 --frames "$frames" --course "$course" --difficulty "$level" \
-            --input "'"$here"'/bench/timedemo/$script" > /dev/null 2> "'"$work"'/$course-$level-$script.err"; then
+            --input "'"$source_dir"'/bench/timedemo/$script" > /dev/null 2> "'"$work"'/$course-$level-$script.err"; then
         echo "FAIL: $course at $level with $script:"; grep synctest "'"$work"'/$course-$level-$script.err"
         exit 1
     fi' || exit 1

@@ -2,13 +2,10 @@
 # Headless run: Enter at frame 10 on the title fades out for 86 frames, swaps to scene 1 and fades in.
 # Usage: title_fade.sh GAME_DIR BUILD_DIR
 set -u
-game_dir=${1:?game folder}
-if [ ! -d "$game_dir/data" ]; then
-    echo "SKIP: no generated content in $game_dir/data (build the content target first)"
-    exit 0
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+e2e_args "$@"
+e2e_need_game data
+e2e_scratch
 printf '# Enter pressed at frame 10, released at frame 12\n10 down RETURN\n12 up RETURN\n' > "$work/input.txt"
 
 cd "$game_dir" || exit 1
