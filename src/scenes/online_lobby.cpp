@@ -248,7 +248,15 @@ void OnlineLobby::DrawPeople(float y) {
     if (people.empty()) body.Draw("(the host has not said yet)", w * kLeft + 24.0f, y, kDimColour);
 }
 
-void OnlineLobby::Draw() {
+float OnlineLobby::DrawOnlySeat(std::size_t peopleHere, float y) {
+    if (peopleHere < 2) return y;
+    const std::string others = peopleHere == 2 ? "2P waits" : "2P-" + std::to_string(peopleHere) + "P wait";
+    body.DrawCentred("Online: only 1P races from this machine; " + others + " here for the next race.",
+                     ScreenWidth() * 0.5f, y, kHintColour);
+    return y + kRowStep * 1.5f;
+}
+
+void OnlineLobby::Draw(std::size_t peopleHere) {
     if (page == Page::Closed) return;
     MapManager::Instance().DrawDim(kDim);
     const float w = ScreenWidth();
@@ -292,6 +300,7 @@ void OnlineLobby::Draw() {
         y += kRowStep * 0.5f;
         DrawPeople(y);
         y += kRowStep * (net::kMostPeople + 1.5f);
+        y = DrawOnlySeat(peopleHere, y);
         keys = "Up/Down: choose    Left/Right: change    Enter: start the race    Escape: stop hosting";
         break;
     }
@@ -302,6 +311,7 @@ void OnlineLobby::Draw() {
         const bool caret = (frames / 30) % 2 == 0;
         body.Draw("> " + address + (caret ? "_" : ""), w * kLeft, y, kChosen);
         y += kRowStep * 2.0f;
+        y = DrawOnlySeat(peopleHere, y);
         keys = "Type the address    Backspace: erase    Enter: join    Escape: back";
         break;
     }
@@ -314,6 +324,7 @@ void OnlineLobby::Draw() {
                           std::to_string(seconds) + " s)",
                       w * kLeft, y, kWhite);
             y += kRowStep * 2.0f;
+            y = DrawOnlySeat(peopleHere, y);
             keys = "Escape: give up";
             break;
         }
@@ -321,6 +332,7 @@ void OnlineLobby::Draw() {
         y += kRowStep * 1.5f;
         DrawPeople(y);
         y += kRowStep * (net::kMostPeople + 1.5f);
+        y = DrawOnlySeat(peopleHere, y);
         keys = "Escape: leave";
         break;
     }

@@ -4,6 +4,7 @@
 // goes back a step, closing any link the screen opened. The link is the one --host and --join open.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -22,8 +23,8 @@ public:
     // One frame of keys and of the link; true once the race is agreed (session.online is set) and
     // the race scene should start.
     bool Update(race::Seat& seat, RaceSeeds* seeds);
-    // Inside the scene's sprite batch.
-    void Draw();
+    // Inside the scene's sprite batch; peopleHere: how many have joined at this screen on the title.
+    void Draw(std::size_t peopleHere);
 
     enum class Page { Closed, Choose, Host, Address, Joining, Joined };
     Page Shown() const { return page; }
@@ -39,6 +40,8 @@ private:
     // Closes the link (if any) and shows `to`, with `why` under it.
     void Leave(Page to, const std::string& why);
     void DrawPeople(float y);
+    // Online a machine races one seat: the others joined at its screen hear so.
+    float DrawOnlySeat(std::size_t peopleHere, float y);
     std::string LevelText() const;
 
     Page page = Page::Closed;

@@ -149,7 +149,7 @@ void Title::Render() {
         DrawPeople();
     }
     options.Draw();
-    lobby.Draw();
+    lobby.Draw(People().Count());
     controls.Draw();
     MapManager::Instance().DrawFade();
     DrawFrameRate();
