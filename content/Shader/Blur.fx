@@ -11,15 +11,16 @@
 // The quads come pre-transformed from the device's screen-quad draw, corners on whole pixels and
 // texture coordinates 0..1. Screen positions name pixel centres, so the corners are pulled back by
 // half a pixel: the quad then covers its pixels exactly and every pixel samples the middle of its
-// share of the input. Without that each of the eleven passes would drift the glow by half a pixel.
+// share of the input. Without that each pass would drift the glow by half a pixel.
 //
-// Kernel: a 5-texel box. Five X/Y pairs of boxes are already a smooth, almost Gaussian halo (sigma
-// about 3 texels of the half-size target, 6 screen pixels). The blur passes read whole texels with
-// texelFetch: on a software rasteriser five unfiltered reads cost less than the three bilinear taps
-// that would give the same box (measured about 40% less per pass on llvmpipe); on a GPU either is
-// negligible at 640 x 360. Taps are clamped to the image, so a glow at one screen edge does not
-// wrap around to the opposite one. The copy and the composite sample bilinearly (2 x 2 average
-// down, smooth up).
+// Kernel: a box. Two X/Y pairs of 7-texel boxes at half size (the full graphics level) make a soft
+// halo with sigma about 2.8 texels, 5.7 screen pixels; the fast level blurs a quarter-size copy with
+// two pairs of 5-texel boxes. Five pairs of the 5-texel box were a little smoother (sigma 3.2 texels)
+// but cost two and a half times the passes, each a full pass over the lit patches on a software
+// rasteriser. The blur passes read whole texels with texelFetch: on a software rasteriser unfiltered
+// reads cost less than the bilinear taps that would give the same box (measured about 40% less per
+// pass on llvmpipe). Taps are clamped to the image, so a glow at one screen edge does not wrap around
+// to the opposite one. The copy and the composite sample bilinearly (2 x 2 average down, smooth up).
 
 // Every pass writes alpha = 1 (NormalTech: "Color"'s alpha), so with the usual src-alpha blend a
 // pass replaces what its target held before rather than mixing with an older frame.
@@ -45,30 +46,18 @@ in vec2 vTexCoord;
 
 layout(location = 0) out vec4 outColor;
 
-// The box along one axis around the texel under this pixel (blur passes keep the input's size).
-// Only the coordinate along the axis moves, so only it is clamped.
-vec3 BlurX() {
+// The box of 2 * radius + 1 texels along one axis around the texel under this pixel (blur passes
+// keep the input's size). Only the coordinate along the axis moves, so only it is clamped.
+vec3 Box(ivec2 axis, int radius) {
     ivec2 size = textureSize(InputTex, 0);
     ivec2 centre = clamp(ivec2(vTexCoord * vec2(size)), ivec2(0), size - 1);
-    int last = size.x - 1;
+    ivec2 last = size - 1;
     vec3 sum = texelFetch(InputTex, centre, 0).rgb;
-    sum += texelFetch(InputTex, ivec2(min(centre.x + 1, last), centre.y), 0).rgb;
-    sum += texelFetch(InputTex, ivec2(max(centre.x - 1, 0), centre.y), 0).rgb;
-    sum += texelFetch(InputTex, ivec2(min(centre.x + 2, last), centre.y), 0).rgb;
-    sum += texelFetch(InputTex, ivec2(max(centre.x - 2, 0), centre.y), 0).rgb;
-    return sum * 0.2;
-}
-
-vec3 BlurY() {
-    ivec2 size = textureSize(InputTex, 0);
-    ivec2 centre = clamp(ivec2(vTexCoord * vec2(size)), ivec2(0), size - 1);
-    int last = size.y - 1;
-    vec3 sum = texelFetch(InputTex, centre, 0).rgb;
-    sum += texelFetch(InputTex, ivec2(centre.x, min(centre.y + 1, last)), 0).rgb;
-    sum += texelFetch(InputTex, ivec2(centre.x, max(centre.y - 1, 0)), 0).rgb;
-    sum += texelFetch(InputTex, ivec2(centre.x, min(centre.y + 2, last)), 0).rgb;
-    sum += texelFetch(InputTex, ivec2(centre.x, max(centre.y - 2, 0)), 0).rgb;
-    return sum * 0.2;
+    for (int i = 1; i <= radius; ++i) {
+        sum += texelFetch(InputTex, min(centre + axis * i, last), 0).rgb;
+        sum += texelFetch(InputTex, max(centre - axis * i, ivec2(0)), 0).rgb;
+    }
+    return sum * (1.0 / float(2 * radius + 1));
 }
 
 void NormalPS() {
@@ -82,11 +71,20 @@ void CopyPS() {
 }
 
 void XBlurPS() {
-    outColor = vec4(BlurX(), 1.0);
+    outColor = vec4(Box(ivec2(1, 0), 2), 1.0);
 }
 
 void YBlurPS() {
-    outColor = vec4(BlurY(), 1.0);
+    outColor = vec4(Box(ivec2(0, 1), 2), 1.0);
+}
+
+// Seven texels a pass: two pairs of these spread about as far as five pairs of the five-texel box.
+void XBlur7PS() {
+    outColor = vec4(Box(ivec2(1, 0), 3), 1.0);
+}
+
+void YBlur7PS() {
+    outColor = vec4(Box(ivec2(0, 1), 3), 1.0);
 }
 #endif
 
@@ -115,5 +113,19 @@ technique YBlurTech {
     pass P0 {
         vertex = ScreenVS;
         fragment = YBlurPS;
+    }
+}
+
+technique XBlur7Tech {
+    pass P0 {
+        vertex = ScreenVS;
+        fragment = XBlur7PS;
+    }
+}
+
+technique YBlur7Tech {
+    pass P0 {
+        vertex = ScreenVS;
+        fragment = YBlur7PS;
     }
 }

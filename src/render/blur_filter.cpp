@@ -8,16 +8,17 @@
 namespace {
 constexpr const char* kBlurFile = "Shader/Blur.fx";
 
-// The glow's size on screen comes from the blur's spread in screen pixels: five pass pairs at half
-// size spread about 6 pixels; the fast level's two pairs at quarter size spread about 8, more
-// coarsely, for a tenth of the pixels.
+// The glow's size on screen comes from the blur's spread in screen pixels: two pairs of 7-texel boxes
+// at half size spread about 6 pixels; the fast level's two pairs of 5-texel boxes at quarter size
+// spread about 8, more coarsely, for a quarter of the pixels.
 struct BlurShape {
     std::uint32_t divisor; // blur targets are the back buffer's size divided by this
     int passPairs;
+    int radius; // texels either side of the centre that one pass averages
 };
 
 BlurShape ShapeFor(GraphicsQuality quality) {
-    return quality == GraphicsQuality::Fast ? BlurShape{4, 2} : BlurShape{2, 5};
+    return quality == GraphicsQuality::Fast ? BlurShape{4, 2, 2} : BlurShape{2, 2, 3};
 }
 
 D3DXVECTOR4 TexelSizeOf(const SimpleLib::CTexture& input) {
@@ -67,12 +68,12 @@ void BlurFilter::Copy(float x, float y, SimpleLib::CTexture& input, float width,
     Blur("CopyTech", x, y, input, width, height);
 }
 
-void BlurFilter::BlurX(float x, float y, SimpleLib::CTexture& input, float width, float height) {
-    Blur("XBlurTech", x, y, input, width, height);
+void BlurFilter::BlurX(float x, float y, SimpleLib::CTexture& input, float width, float height, int radius) {
+    Blur(radius == 3 ? "XBlur7Tech" : "XBlurTech", x, y, input, width, height);
 }
 
-void BlurFilter::BlurY(float x, float y, SimpleLib::CTexture& input, float width, float height) {
-    Blur("YBlurTech", x, y, input, width, height);
+void BlurFilter::BlurY(float x, float y, SimpleLib::CTexture& input, float width, float height, int radius) {
+    Blur(radius == 3 ? "YBlur7Tech" : "YBlurTech", x, y, input, width, height);
 }
 
 void BlurFilter::Blur(const char* technique, float x, float y, SimpleLib::CTexture& input, float width, float height) {
@@ -135,10 +136,11 @@ std::vector<GlowArea> BlurFilter::Apply(SimpleLib::CTexture& source, const std::
     CreateTargets(shape.divisor);
     if (!targetA.surface || !targetB.surface) return {};
     const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
-    // Each pass pair spreads light two texels along each axis.
+    // Each pass pair spreads light `radius` texels along each axis.
     const std::vector<GlowArea> patches =
         PlanGlowAreas(lit, static_cast<int>(pp.BackBufferWidth), static_cast<int>(pp.BackBufferHeight),
-                      static_cast<int>(targetA.info.Width), static_cast<int>(targetA.info.Height), 2 * shape.passPairs);
+                      static_cast<int>(targetA.info.Width), static_cast<int>(targetA.info.Height),
+                      shape.radius * shape.passPairs);
     gpu::Device& device = *GraphicsDevice::Instance().device;
     std::shared_ptr<gpu::Surface> previous = device.GetRenderTarget(0);
     ClearTargets(patches);
@@ -164,9 +166,9 @@ std::vector<GlowArea> BlurFilter::Apply(SimpleLib::CTexture& source, const std::
     DrawTexture(0, 0, source, bw, bh, D3DXCOLOR(1, 1, 1, 1));
     for (int i = 0; i < shape.passPairs; ++i) {
         device.SetRenderTarget(0, targetA.surface);
-        BlurX(0, 0, targetB, aw, ah);
+        BlurX(0, 0, targetB, aw, ah, shape.radius);
         device.SetRenderTarget(0, targetB.surface);
-        BlurY(0, 0, targetA, bw, bh);
+        BlurY(0, 0, targetA, bw, bh, shape.radius);
     }
     patches_ = nullptr;
     device.SetRenderTarget(0, previous);

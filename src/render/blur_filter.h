@@ -1,5 +1,5 @@
-// The glow blur: the effect glow target copied to half size and blurred by five X/Y pass pairs
-// (the fast graphics level: quarter size, two pairs).
+// The glow blur: the effect glow target copied to half size and blurred by two X/Y pass pairs of
+// 7-texel boxes (the fast graphics level: quarter size, two pairs of 5-texel boxes).
 #pragma once
 
 #include <memory>
@@ -16,8 +16,9 @@ public:
     void DrawTexture(float x, float y, SimpleLib::CTexture& input, float width, float height, const D3DXCOLOR& colour);
     // An opaque copy of input's colour, scaled bilinearly to the rectangle.
     void Copy(float x, float y, SimpleLib::CTexture& input, float width, float height);
-    void BlurX(float x, float y, SimpleLib::CTexture& input, float width, float height);
-    void BlurY(float x, float y, SimpleLib::CTexture& input, float width, float height);
+    // One pass of the box of 2 * radius + 1 texels (radius 2 or 3) along x or y.
+    void BlurX(float x, float y, SimpleLib::CTexture& input, float width, float height, int radius = 2);
+    void BlurY(float x, float y, SimpleLib::CTexture& input, float width, float height, int radius = 2);
     // Blurs the whole of source into targetB.
     void Apply(SimpleLib::CTexture& source);
     // Blurs only what the pixels of the `lit` rectangles (the rest of source being black) can reach,

@@ -1,4 +1,5 @@
-// The model shader: static meshes, skinned containers and effect quads through technique "Tech".
+// The model shader: static meshes and skinned containers through technique "SolidTech", effect
+// quads through "Tech".
 #include "render/model_shader.h"
 
 #include <algorithm>
@@ -52,9 +53,9 @@ void ModelShader::SetVector(const char* name, const D3DXVECTOR4& value) {
     if (effect) effect->SetVector(name, &value);
 }
 
-void ModelShader::BeginTech() {
+void ModelShader::BeginTech(bool quads) {
     unsigned passes = 0;
-    effect->SetTechnique("Tech");
+    effect->SetTechnique(quads ? "Tech" : "SolidTech");
     effect->Begin(&passes, 0);
     effect->BeginPass(0);
 }
@@ -239,7 +240,7 @@ void ModelShader::FlushQuads() {
     device->SetFVF(kQuadBatchFvf);
     if (cullBefore != quadCull_) device->SetRenderState(D3DRS_CULLMODE, quadCull_);
     effect->SetInt("CurNumBones", 0);
-    BeginTech();
+    BeginTech(true);
     effect->SetVector("MateDiffuse", &diffuse);
     effect->SetVector("MateSpecular", &kZero);
     effect->SetFloat("MateSpePower", 0.0f);

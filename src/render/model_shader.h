@@ -60,7 +60,8 @@ public:
     SimpleLib::CTexture defaultTexture;
 
 private:
-    void BeginTech();
+    // Effect quads need technique "Tech"; models draw through its cheaper model-only twin.
+    void BeginTech(bool quads = false);
     void EndTech();
     void SetMaterial(const D3DMATERIAL9& material, SimpleLib::CTexture* texture);
     // Models draw with the blend off where a subset is wholly opaque (see BlendKeepsOpaqueSource).

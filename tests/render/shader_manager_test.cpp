@@ -41,11 +41,11 @@ TEST_F(ShaderManagerTest, BothEffectFilesLoadWithTheirTechniques) {
     ASSERT_TRUE(shaders.objectShader.effect);
     ASSERT_TRUE(shaders.blur.effect);
     EXPECT_NE(shaders.mainShader.effect.get(), shaders.objectShader.effect.get());
-    EXPECT_EQ(shaders.mainShader.effect->TechniqueNames(), std::vector<std::string>{"Tech"});
-    for (const char* name : {"NormalTech", "CopyTech", "XBlurTech", "YBlurTech"}) {
+    EXPECT_EQ(shaders.mainShader.effect->TechniqueNames(), (std::vector<std::string>{"Tech", "SolidTech"}));
+    for (const char* name : {"NormalTech", "CopyTech", "XBlurTech", "YBlurTech", "XBlur7Tech", "YBlur7Tech"}) {
         EXPECT_TRUE(HasTechnique(*shaders.blur.effect, name)) << name;
     }
-    EXPECT_EQ(shaders.blur.effect->TechniqueNames().size(), 4u);
+    EXPECT_EQ(shaders.blur.effect->TechniqueNames().size(), 6u);
     // The white texture for untextured materials and the two half-screen blur targets.
     EXPECT_EQ(shaders.mainShader.defaultTexture.info.Width, 1u);
     EXPECT_EQ(shaders.mainShader.defaultTexture.info.Height, 1u);
@@ -212,7 +212,7 @@ TEST_F(ShaderManagerTest, InstanceWithoutEffectIgnoresDrawsAndParameters) {
 }
 
 // The blur changes blending and addressing for its own passes only: the game's states come back,
-// whatever they were, and the chain still draws its eleven passes.
+// whatever they were, and the chain still draws its copy, two X/Y pass pairs and the composite.
 TEST_F(ShaderManagerTest, BlurLeavesTheGameStatesAsItFoundThem) {
     auto& blur = ShaderManager::Instance().blur;
     blur.Load();
@@ -228,7 +228,7 @@ TEST_F(ShaderManagerTest, BlurLeavesTheGameStatesAsItFoundThem) {
             std::uint64_t before = device.Counters().draws;
             blur.Apply(source);
             blur.DrawTexture(0, 0, blur.targetB, 1280, 720, D3DXCOLOR(1.3f, 1.3f, 1.3f, 1));
-            EXPECT_EQ(device.Counters().draws - before, 12u);
+            EXPECT_EQ(device.Counters().draws - before, 6u);
             EXPECT_EQ(device.GetRenderState(D3DRS_ALPHABLENDENABLE), blend);
             EXPECT_EQ(device.GetSamplerState(0, D3DSAMP_ADDRESSU), address);
             EXPECT_EQ(device.GetSamplerState(0, D3DSAMP_ADDRESSV), D3DTADDRESS_WRAP);
