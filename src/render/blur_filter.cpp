@@ -137,10 +137,9 @@ std::vector<GlowArea> BlurFilter::Apply(SimpleLib::CTexture& source, const std::
     if (!targetA.surface || !targetB.surface) return {};
     const D3DPRESENT_PARAMETERS& pp = GraphicsDevice::Instance().presentParameters;
     // Each pass pair spreads light `radius` texels along each axis.
-    const std::vector<GlowArea> patches =
-        PlanGlowAreas(lit, static_cast<int>(pp.BackBufferWidth), static_cast<int>(pp.BackBufferHeight),
-                      static_cast<int>(targetA.info.Width), static_cast<int>(targetA.info.Height),
-                      shape.radius * shape.passPairs);
+    const std::vector<GlowArea> patches = PlanGlowAreas(
+        lit, static_cast<int>(pp.BackBufferWidth), static_cast<int>(pp.BackBufferHeight),
+        static_cast<int>(targetA.info.Width), static_cast<int>(targetA.info.Height), shape.radius * shape.passPairs);
     gpu::Device& device = *GraphicsDevice::Instance().device;
     std::shared_ptr<gpu::Surface> previous = device.GetRenderTarget(0);
     ClearTargets(patches);
