@@ -1,6 +1,7 @@
 // CTexture: PNG files and blank textures on the application's device.
 #include "simplelib/texture.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -12,6 +13,10 @@ namespace SimpleLib {
 namespace {
 constexpr std::uint32_t kResourceTypeTexture = 3; // D3DRTYPE_TEXTURE
 constexpr std::uint32_t kImageFilePng = 3;        // D3DXIFF_PNG
+// The low graphics level draws the world at half the screen's width and height: a world texture's
+// finest level past this side would be read only right in front of the camera, yet it holds three
+// quarters of the texture's memory, and a software rasterizer reads a smaller texture faster.
+constexpr std::uint32_t kLowWorldTextureSide = 512;
 
 // Copies rows into a locked level 0, honouring the pitch the device chose.
 bool Upload(gpu::Texture& texture, const platform::image::Image& image) {
@@ -54,6 +59,12 @@ bool CTexture::Load(gpu::Device* device, const std::string& filePath, bool keepS
                 return false;
             }
             sized = platform::image::Resize(image, width, height);
+            pixels = &sized;
+        }
+        // Halving with centred samples averages each 2 x 2 block, as a mip level does.
+        while (GraphicsDevice::Instance().quality == GraphicsQuality::Low &&
+               std::max(pixels->width, pixels->height) > kLowWorldTextureSide) {
+            sized = platform::image::Resize(*pixels, std::max(1u, pixels->width / 2), std::max(1u, pixels->height / 2));
             pixels = &sized;
         }
     }

@@ -17,7 +17,8 @@ public:
     ~CTexture() { Release(); }
 
     // Loads an image file on the application's device; keepSize keeps the image's own size,
-    // otherwise the texture gets power-of-two sides and `rect` still covers the image.
+    // otherwise the texture gets power-of-two sides (at the low graphics level at most 512, the
+    // world's textures being all that load so) and `rect` still covers the image.
     bool Load(const std::string& path, bool keepSize);
     // Loads on the given device with power-of-two sides (map-object materials).
     bool Load(gpu::Device* device, const std::string& path);
