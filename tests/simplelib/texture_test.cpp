@@ -33,6 +33,23 @@ TEST_F(TextureTest, KeepSizeKeepsTheImageSizeOtherwisePowerOfTwoWithTheImageRect
     EXPECT_EQ(onDevice.texture->Width(), 128u);
 }
 
+// The low level halves a world texture to 512 on its longer side; the HUD's own-size images stay whole.
+TEST_F(TextureTest, LowGraphicsHalveLargeWorldTexturesOnly) {
+    folder.WritePng("sky.png", 1024, 512, 0xFF336699);
+    GraphicsDevice::Instance().quality = GraphicsQuality::Low;
+    SimpleLib::CTexture world, hud;
+    ASSERT_TRUE(world.Load("sky.png", false));
+    ASSERT_TRUE(hud.Load("sky.png", true));
+    GraphicsDevice::Instance().quality = GraphicsQuality::Full;
+    EXPECT_EQ(world.texture->Width(), 512u);
+    EXPECT_EQ(world.texture->Height(), 256u);
+    EXPECT_EQ(world.rect, (RECT{0, 0, 1024, 512})) << "still the image's own rectangle";
+    EXPECT_EQ(hud.texture->Width(), 1024u);
+    SimpleLib::CTexture full;
+    ASSERT_TRUE(full.Load("sky.png", false));
+    EXPECT_EQ(full.texture->Width(), 1024u);
+}
+
 TEST_F(TextureTest, ReloadReplacesAndReleaseEmpties) {
     folder.WritePng("a.png", 8, 4, 0xFFFFFFFF);
     folder.WritePng("b.png", 2, 2, 0xFFFFFFFF);
