@@ -4,8 +4,8 @@
 #include <string_view>
 
 enum class GraphicsQuality {
-    Full, // the glow as the game defines it: 16-bit glow target, half-size blur of two wide X/Y pass pairs
-    Fast, // every effect and a cheaper glow: 8-bit glow target, two pass pairs at quarter size
+    Full, // the glow as the game defines it: half-size blur of two wide X/Y pass pairs, blended mip levels
+    Fast, // every effect and a cheaper glow: two narrower pass pairs at quarter size
     Low,  // effects drawn without the glow chain
 };
 

@@ -236,7 +236,7 @@ TEST_F(EffectTest, GraphicsLevelsPickTheGlowTargetOrNone) {
     };
     for (Case c :
          {Case{GraphicsQuality::Fast, D3DFMT_A8R8G8B8, true}, Case{GraphicsQuality::Low, D3DFMT_UNKNOWN, false},
-          Case{GraphicsQuality::Full, D3DFMT_A16B16G16R16F, true}}) {
+          Case{GraphicsQuality::Full, D3DFMT_A8R8G8B8, true}}) {
         GraphicsDevice::Instance().quality = c.quality;
         manager.DrawAll();
         EXPECT_EQ(raw->glowBound != nullptr, c.glows) << GraphicsQualityName(c.quality);
