@@ -10,8 +10,7 @@
 // render target 1. Helpers injected into both stages: orl_ClipFromD3D, orl_ClipFromScreen,
 // orl_ViewportSize.
 //
-// Two kinds of geometry come through technique "Tech" (models draw through "SolidTech", the same
-// vertex stage with a fragment stage for models alone):
+// Two kinds of geometry come through technique "Tech":
 //  * models (XYZ[B*]|NORMAL|TEX1): lit by the one directional light, Gouraud diffuse + ambient and a
 //    Blinn specular, textured; skinned through "mWArray" when "CurNumBones" > 0. Models never glow:
 //    they write a transparent zero to target 1, so under the usual alpha blend it stays untouched.
@@ -168,31 +167,11 @@ void ModelPS() {
     outColor = colour;
     outGlow = colour * vGlow;
 }
-
-// Models alone: no fade near the camera and nothing but a transparent zero for the glow target, so
-// a software rasterizer interpolates and shades less per pixel. The pixels are those of ModelPS
-// for anything without the quad mark.
-void SolidPS() {
-    vec4 colour = texture(MateDiffuseTex, vTexCoord) * vDiffuse;
-    colour.rgb += vSpecular;
-    colour.rgb = mix(colour.rgb, TakeColor.rgb, TakeColor.a);
-    colour.a *= 1.0 - Translucency;
-    colour.rgb = mix(colour.rgb, FogColor.rgb, vFog);
-    outColor = colour;
-    outGlow = vec4(0.0);
-}
 #endif
 
 technique Tech {
     pass P0 {
         vertex = ModelVS;
         fragment = ModelPS;
-    }
-}
-
-technique SolidTech {
-    pass P0 {
-        vertex = ModelVS;
-        fragment = SolidPS;
     }
 }

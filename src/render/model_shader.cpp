@@ -1,5 +1,4 @@
-// The model shader: static meshes and skinned containers through technique "SolidTech", effect
-// quads through "Tech".
+// The model shader: static meshes, skinned containers and effect quads through technique "Tech".
 #include "render/model_shader.h"
 
 #include <algorithm>
@@ -53,9 +52,9 @@ void ModelShader::SetVector(const char* name, const D3DXVECTOR4& value) {
     if (effect) effect->SetVector(name, &value);
 }
 
-void ModelShader::BeginTech(bool quads) {
+void ModelShader::BeginTech() {
     unsigned passes = 0;
-    effect->SetTechnique(quads ? "Tech" : "SolidTech");
+    effect->SetTechnique("Tech");
     effect->Begin(&passes, 0);
     effect->BeginPass(0);
 }
@@ -240,7 +239,7 @@ void ModelShader::FlushQuads() {
     device->SetFVF(kQuadBatchFvf);
     if (cullBefore != quadCull_) device->SetRenderState(D3DRS_CULLMODE, quadCull_);
     effect->SetInt("CurNumBones", 0);
-    BeginTech(true);
+    BeginTech();
     effect->SetVector("MateDiffuse", &diffuse);
     effect->SetVector("MateSpecular", &kZero);
     effect->SetFloat("MateSpePower", 0.0f);

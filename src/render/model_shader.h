@@ -60,8 +60,7 @@ public:
     SimpleLib::CTexture defaultTexture;
 
 private:
-    // Effect quads need technique "Tech"; models draw through its cheaper model-only twin.
-    void BeginTech(bool quads = false);
+    void BeginTech();
     void EndTech();
     void SetMaterial(const D3DMATERIAL9& material, SimpleLib::CTexture* texture);
     // Models draw with the blend off where a subset is wholly opaque (see BlendKeepsOpaqueSource).

@@ -41,7 +41,7 @@ TEST_F(ShaderManagerTest, BothEffectFilesLoadWithTheirTechniques) {
     ASSERT_TRUE(shaders.objectShader.effect);
     ASSERT_TRUE(shaders.blur.effect);
     EXPECT_NE(shaders.mainShader.effect.get(), shaders.objectShader.effect.get());
-    EXPECT_EQ(shaders.mainShader.effect->TechniqueNames(), (std::vector<std::string>{"Tech", "SolidTech"}));
+    EXPECT_EQ(shaders.mainShader.effect->TechniqueNames(), std::vector<std::string>{"Tech"});
     for (const char* name : {"NormalTech", "CopyTech", "XBlurTech", "YBlurTech", "XBlur7Tech", "YBlur7Tech"}) {
         EXPECT_TRUE(HasTechnique(*shaders.blur.effect, name)) << name;
     }
