@@ -47,7 +47,7 @@ in vec2 vTexCoord;
 layout(location = 0) out vec4 outColor;
 
 // The box of 2 * radius + 1 texels along one axis around the texel under this pixel (blur passes
-// keep the input's size). Only the coordinate along the axis moves, so only it is clamped.
+// keep the input's size). Only the coordinate along the axis moves, so clamping both changes only it.
 vec3 Box(ivec2 axis, int radius) {
     ivec2 size = textureSize(InputTex, 0);
     ivec2 centre = clamp(ivec2(vTexCoord * vec2(size)), ivec2(0), size - 1);

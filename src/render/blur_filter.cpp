@@ -14,11 +14,14 @@ constexpr const char* kBlurFile = "Shader/Blur.fx";
 struct BlurShape {
     std::uint32_t divisor; // blur targets are the back buffer's size divided by this
     int passPairs;
-    int radius; // texels either side of the centre that one pass averages
+    int radius;        // texels either side of the centre that one pass averages
+    const char* xPass; // the techniques of that box along x and along y
+    const char* yPass;
 };
 
 BlurShape ShapeFor(GraphicsQuality quality) {
-    return quality == GraphicsQuality::Fast ? BlurShape{4, 2, 2} : BlurShape{2, 2, 3};
+    return quality == GraphicsQuality::Fast ? BlurShape{4, 2, 2, "XBlurTech", "YBlurTech"}
+                                            : BlurShape{2, 2, 3, "XBlur7Tech", "YBlur7Tech"};
 }
 
 D3DXVECTOR4 TexelSizeOf(const SimpleLib::CTexture& input) {
@@ -66,14 +69,6 @@ void BlurFilter::DrawTexture(float x, float y, SimpleLib::CTexture& input, float
 
 void BlurFilter::Copy(float x, float y, SimpleLib::CTexture& input, float width, float height) {
     Blur("CopyTech", x, y, input, width, height);
-}
-
-void BlurFilter::BlurX(float x, float y, SimpleLib::CTexture& input, float width, float height, int radius) {
-    Blur(radius == 3 ? "XBlur7Tech" : "XBlurTech", x, y, input, width, height);
-}
-
-void BlurFilter::BlurY(float x, float y, SimpleLib::CTexture& input, float width, float height, int radius) {
-    Blur(radius == 3 ? "YBlur7Tech" : "YBlurTech", x, y, input, width, height);
 }
 
 void BlurFilter::Blur(const char* technique, float x, float y, SimpleLib::CTexture& input, float width, float height) {
@@ -165,9 +160,9 @@ std::vector<GlowArea> BlurFilter::Apply(SimpleLib::CTexture& source, const std::
     DrawTexture(0, 0, source, bw, bh, D3DXCOLOR(1, 1, 1, 1));
     for (int i = 0; i < shape.passPairs; ++i) {
         device.SetRenderTarget(0, targetA.surface);
-        BlurX(0, 0, targetB, aw, ah, shape.radius);
+        Blur(shape.xPass, 0, 0, targetB, aw, ah);
         device.SetRenderTarget(0, targetB.surface);
-        BlurY(0, 0, targetA, bw, bh, shape.radius);
+        Blur(shape.yPass, 0, 0, targetA, bw, bh);
     }
     patches_ = nullptr;
     device.SetRenderTarget(0, previous);

@@ -16,9 +16,6 @@ public:
     void DrawTexture(float x, float y, SimpleLib::CTexture& input, float width, float height, const D3DXCOLOR& colour);
     // An opaque copy of input's colour, scaled bilinearly to the rectangle.
     void Copy(float x, float y, SimpleLib::CTexture& input, float width, float height);
-    // One pass of the box of 2 * radius + 1 texels (radius 2 or 3) along x or y.
-    void BlurX(float x, float y, SimpleLib::CTexture& input, float width, float height, int radius = 2);
-    void BlurY(float x, float y, SimpleLib::CTexture& input, float width, float height, int radius = 2);
     // Blurs the whole of source into targetB.
     void Apply(SimpleLib::CTexture& source);
     // Blurs only what the pixels of the `lit` rectangles (the rest of source being black) can reach,
