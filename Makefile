@@ -71,7 +71,7 @@ bench-compare: deps-test game
 fuzz: deps-bench
 	bash bench/fuzz.sh
 
-sanitize: deps-test
+sanitize: deps-test deps-bench
 	bash bench/sanitize.sh
 
 # make install [PREFIX=/usr/local] [DESTDIR=/tmp/stage]
