@@ -18,8 +18,10 @@ e2e_port
 # N, Down to "Join a race", Enter, the offered address erased, ADDRESS typed, Enter; then C hands
 # the racer to the automatic pilot. The race starts when the host's does, about 90 frames later on a
 # quiet machine and several seconds on a busy one, so both machines press C late enough to be sure
-# the race is on (a press still in the lobby would leave a racer nobody flies). Mid-race Escape asks
-# whether to leave, and N, five seconds on, races on.
+# the race is on (a press still in the lobby would leave a racer nobody flies: with CI's other tests
+# beside it, 450 frames once were not enough). Mid-race Escape asks whether to leave, and N, five
+# seconds on, races on; C comes after that answer. The pilot then needs about 2 800 frames to the
+# finish, which leaves the run over 1 500 frames of waiting for the other machine.
 join_script() {
     local address=$1 frame=30 i c key
     printf '10 down N\n12 up N\n16 down DOWN\n18 up DOWN\n22 down RETURN\n24 up RETURN\n'
@@ -32,16 +34,16 @@ join_script() {
         echo "$frame down $key"; echo "$((frame + 2)) up $key"; frame=$((frame + 4))
     done
     echo "$frame down RETURN"; echo "$((frame + 2)) up RETURN"
-    echo "$((frame + 450)) down C"; echo "$((frame + 454)) up C"
     echo "$((frame + 1000)) down ESCAPE"; echo "$((frame + 1002)) up ESCAPE"
     echo "$((frame + 1300)) down N"; echo "$((frame + 1302)) up N"
+    echo "$((frame + 1400)) down C"; echo "$((frame + 1404)) up C"
     echo "$((frame + 1000))" >"$work/asked"
 }
 join_script "127.0.0.1:$port" >"$work/join.input"
 printf '[network]\nlast_join = example.org:9\n' >"$work/join.ini"
-printf '10 down RETURN\n12 up RETURN\n600 down C\n604 up C\n' >"$work/host.input"
+printf '10 down RETURN\n12 up RETURN\n1500 down C\n1504 up C\n' >"$work/host.input"
 
-timeout 170 ./orlenda --headless --frames 5800 --input "$work/host.input" --name Ada --host "$port" \
+timeout 220 ./orlenda --headless --frames 6800 --input "$work/host.input" --name Ada --host "$port" \
     --trace "$work/Ada.jsonl" >/dev/null 2>"$work/Ada.err" &
 host=$!
 pids+=($host)
@@ -58,7 +60,7 @@ for _ in range(300):
         probe.close()
     time.sleep(0.1)
 PY
-timeout 170 ./orlenda --headless --frames 5800 --input "$work/join.input" --name Bo --config "$work/join.ini" \
+timeout 220 ./orlenda --headless --frames 6800 --input "$work/join.input" --name Bo --config "$work/join.ini" \
     --trace "$work/Bo.jsonl" >/dev/null 2>"$work/Bo.err" || fail "the joining machine ended with $?: $(tail -3 "$work/Bo.err")"
 wait $host || fail "the host ended with $?: $(tail -3 "$work/Ada.err")"
 grep -q "the seats: Ada, Bo" "$work/Bo.err" || fail "the lobby did not join the race: $(cat "$work/Bo.err")"
