@@ -18,7 +18,11 @@ status=0
 fail() { echo "FAIL: $*"; status=1; }
 # The host's port, the relay's in front of it, and a second host's.
 e2e_port 3
-input=$source_dir/bench/timedemo/race.input
+# Enter, then C hands each racer to the automatic pilot. The race starts once both machines have
+# joined, about 100 frames in on a quiet machine; a C still in the lobby would leave a racer nobody
+# flies, so it comes 10 s in, and the pilot's ~3 100 frames to the finish still end well before 5 500.
+input=$work/race.input
+printf '10 down RETURN\n12 up RETURN\n700 down C\n704 up C\n' >"$input"
 run() { # NAME FRAMES FLAGS...
     local name=$1 frames=$2; shift 2
     timeout 200 ./orlenda --headless --frames "$frames" --input "$input" --name "$name" \
@@ -28,13 +32,13 @@ run() { # NAME FRAMES FLAGS...
 "$relay" --listen $((port + 1)) --to "$port" --delay 75 --jitter 30 --loss 5 --hostile "${HOSTILE_MS:-500}" --seconds 150 \
     >"$work/relay.out" &
 pids+=($!)
-run Ada 5000 --host "$port" --peers 2 --stats &
+run Ada 5500 --host "$port" --peers 2 --stats &
 host=$!
 sleep 0.5
 # Both join at the same moment; Cy is killed without a goodbye after 15 s.
-run Bo 5000 --join 127.0.0.1:$((port + 1)) --stats &
+run Bo 5500 --join 127.0.0.1:$((port + 1)) --stats &
 joined=$!
-timeout -s KILL 15 ./orlenda --headless --frames 5000 --input "$input" --name Cy --join 127.0.0.1:"$port" \
+timeout -s KILL 15 ./orlenda --headless --frames 5500 --input "$input" --name Cy --join 127.0.0.1:"$port" \
     >/dev/null 2>"$work/Cy.err" &
 pids+=($host $joined $!)
 wait $host || fail "the host ended with $?"
