@@ -55,9 +55,10 @@ e2e_cleanup() {
 # tries find none free: a race on a port another program holds fails for a reason not the game's.
 e2e_port() {
     local count=${1:-1}
+    port=$((20000 + RANDOM % 20000))
+    command -v python3 >/dev/null || return 0
     for _ in 1 2 3 4 5 6 7 8 9 10; do
         port=$((20000 + RANDOM % 20000))
-        command -v python3 >/dev/null || return 0
         python3 - "$port" "$count" 2>/dev/null <<'PY' && return
 import socket, sys
 first, count = int(sys.argv[1]), int(sys.argv[2])

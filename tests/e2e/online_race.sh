@@ -20,7 +20,7 @@ fail() { echo "FAIL: $*"; status=1; }
 e2e_port 3
 # Enter, then C hands each racer to the automatic pilot. The race starts once both machines have
 # joined, about 100 frames in on a quiet machine; a C still in the lobby would leave a racer nobody
-# flies, so it comes 10 s in, and the pilot's ~3 100 frames to the finish still end well before 5 500.
+# flies, so it comes 10 s in, and the pilot's ~3 000 frames to the finish still end well before 5 500.
 input=$work/race.input
 printf '10 down RETURN\n12 up RETURN\n700 down C\n704 up C\n' >"$input"
 run() { # NAME FRAMES FLAGS...
