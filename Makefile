@@ -7,7 +7,7 @@ ORLENDA_WERROR ?= OFF
 
 # Debian packages, by what needs them: playing (and building the game), testing, benchmarks and fuzzing.
 PACKAGES_PLAY  = cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev libepoxy-dev libopenal-dev libenet-dev \
-                 libpng-dev gettext fonts-ipafont-gothic fonts-dejavu-core
+                 libmeshoptimizer-dev libpng-dev gettext fonts-ipafont-gothic fonts-dejavu-core
 PACKAGES_TEST  = libgtest-dev libgmock-dev xvfb xauth libgl1-mesa-dri python3 desktop-file-utils appstream \
                  dpkg-dev
 PACKAGES_BENCH = libbenchmark-dev clang libclang-rt-14-dev

@@ -50,7 +50,8 @@ void MapManager::SetFrustum(float aspectRatio, float fieldOfViewY, float far) {
 void MapManager::UpdateFrustum() {
     if (!camera) return;
     const D3DXMATRIX& world = camera->world;
-    D3DXVECTOR3 eye = MatrixPosition(world);
+    const D3DXVECTOR3 eye = MatrixPosition(world);
+    frustumEye = eye;
     for (int i = 0; i < 4; ++i) D3DXVec3TransformCoord(&planePoints[i], &corners[i], &world);
     // v × u of two neighbouring far corners seen from the eye points into the view volume.
     for (int i = 0; i < 4; ++i) {

@@ -16,6 +16,8 @@
 #include "map/object_mesh.h"
 #include "map/parent_map_object.h"
 #include "race/course.h"
+#include "render/graphics_device.h"
+#include "render/graphics_quality.h"
 #include "render/shader_manager.h"
 
 namespace {
@@ -28,6 +30,10 @@ constexpr DWORD kPieceFaces = 4096;
 constexpr int kPieceGrid = 8;
 // World units round a piece's sphere, so that rounding never leaves out a piece at the screen's edge.
 constexpr float kPieceMargin = 1.0f;
+// Beyond this distance from the eye a ground piece may be drawn coarse, its surface within
+// kCoarseError of the whole one: about two pixels of the low level's world there, fewer beyond.
+constexpr float kCoarseDistance = 250.0f;
+constexpr float kCoarseError = 2.0f;
 
 // The longest of the three axes a world matrix scales (rows, as D3DX holds them).
 float MatrixLargestScale(const D3DXMATRIX& m) {
@@ -299,6 +305,10 @@ void MapManager::ShowRace(const race::Course& course, std::uint32_t update) {
 
 void MapManager::DrawObjects() {
     ModelShader& shader = ShaderManager::Instance().objectShader;
+    // Far off, the ground's whole triangles are a few pixels each, and a software rasterizer pays
+    // for each one more than for its pixels. The levels below full draw those pieces coarse.
+    const bool coarseFar = camera && GraphicsDevice::Instance().quality != GraphicsQuality::Full;
+    const D3DXVECTOR3 eye = frustumEye;
     for (NEditer::MapObject* object : objects) {
         if (!object->visible || !object->HasLoadedMesh()) continue;
         shader.SetMatrix("mW", object->world);
@@ -309,13 +319,19 @@ void MapManager::DrawObjects() {
         }
         // The ground: the pieces beside and behind the camera cost vertex work and binning on a
         // software rasterizer for no pixel.
-        if (parts.mesh->Pieces().empty()) parts.mesh->SplitIntoPieces(kPieceGrid);
         const D3DXMATRIX& world = object->world;
         const float scale = MatrixLargestScale(world);
-        shader.DrawMesh(parts, [this, &world, scale](const D3DXVECTOR3& centre, float radius) {
+        if (parts.mesh->Pieces().empty()) {
+            parts.mesh->SplitIntoPieces(kPieceGrid);
+            parts.mesh->SetCoarseError(kCoarseError / std::max(scale, 1e-6f));
+        }
+        shader.DrawMesh(parts, [this, &world, scale, eye, coarseFar](const D3DXVECTOR3& centre, float radius) {
             D3DXVECTOR3 placed;
             D3DXVec3TransformCoord(&placed, &centre, &world);
-            return !OutsideFrustum(placed, radius * scale + kPieceMargin);
+            if (OutsideFrustum(placed, radius * scale + kPieceMargin)) return PieceDetail::Hidden;
+            const D3DXVECTOR3 away = placed - eye;
+            return coarseFar && D3DXVec3Length(&away) - radius * scale > kCoarseDistance ? PieceDetail::Coarse
+                                                                                         : PieceDetail::Whole;
         });
     }
 }

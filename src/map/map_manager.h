@@ -90,6 +90,7 @@ public:
     D3DXVECTOR3 corners[4];
     D3DXVECTOR3 planeNormals[4];
     D3DXVECTOR3 planePoints[4];
+    D3DXVECTOR3 frustumEye{0, 0, 0}; // where UpdateFrustum last put the eye
 
 private:
     // Attaches models and radii to the objects that have none yet; returns those objects.

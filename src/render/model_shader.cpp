@@ -114,8 +114,11 @@ void ModelShader::DrawMesh(const StaticMeshParts& mesh, const PieceInView& inVie
             mesh.mesh->DrawSubset(i);
             continue;
         }
-        for (const platform::mesh::Mesh::Piece& piece : *pieces)
-            if (piece.attribId == i && inView(piece.centre, piece.radius)) mesh.mesh->DrawPiece(piece);
+        for (const platform::mesh::Mesh::Piece& piece : *pieces) {
+            if (piece.attribId != i) continue;
+            const PieceDetail detail = inView(piece.centre, piece.radius);
+            if (detail != PieceDetail::Hidden) mesh.mesh->DrawPiece(piece, detail == PieceDetail::Coarse);
+        }
     }
     EndModelBlend();
     EndTech();

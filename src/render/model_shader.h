@@ -25,8 +25,10 @@ struct StaticMeshParts {
     std::uint32_t materialCount = 0;
 };
 
-// For a mesh split into pieces: whether a piece's sphere (model space) can be seen.
-using PieceInView = std::function<bool(const D3DXVECTOR3& centre, float radius)>;
+// For a mesh split into pieces: whether a piece, by its sphere (model space), is drawn, and whole or
+// coarse.
+enum class PieceDetail { Hidden, Whole, Coarse };
+using PieceInView = std::function<PieceDetail(const D3DXVECTOR3& centre, float radius)>;
 
 class ModelShader {
 public:
@@ -34,7 +36,7 @@ public:
     // failure shows its text in a message box and leaves the instance without an effect.
     void Load();
     void Release();
-    // With inView, a mesh split into pieces draws only the pieces it accepts.
+    // With inView, a mesh split into pieces draws only the pieces it shows, in the detail it asks.
     void DrawMesh(const StaticMeshParts& mesh, const PieceInView& inView = {});
     void DrawSkinnedModel(SimpleLib::CMeshObject& skeleton);
     void DrawSkinnedMesh(SimpleLib::CMeshObject& skeleton, SimpleLib::MeshContainer& container);

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <meshoptimizer.h>
+
 #include "platform/mesh/ray_bvh.h"
 
 namespace platform::mesh {
@@ -173,6 +175,28 @@ void Mesh::BuildPieces(const std::vector<DWORD>& order, const std::vector<DWORD>
         piece.centre = (low + high) * 0.5f;
         const D3DXVECTOR3 half = (high - low) * 0.5f;
         piece.radius = D3DXVec3Length(&half);
+        piece.coarseFaceStart = piece.faceStart;
+        piece.coarseFaceCount = piece.faceCount;
+    }
+}
+
+// Each piece is simplified on its own with its border held, so neighbouring pieces, whole or
+// coarse, share every border vertex and leave no crack between them.
+void Mesh::BuildCoarsePieces() const {
+    if (coarseError <= 0 || pieces.empty()) return;
+    const auto* positions = reinterpret_cast<const float*>(vertices.data() + layout.position);
+    const float scale = meshopt_simplifyScale(positions, numVertices, stride);
+    if (!(scale > 0)) return;
+    std::vector<std::uint16_t> coarse;
+    for (Piece& piece : pieces) {
+        const std::size_t count = std::size_t(piece.faceCount) * 3;
+        coarse.resize(count);
+        const std::size_t kept =
+            meshopt_simplify(coarse.data(), drawIndices.data() + std::size_t(piece.faceStart) * 3, count, positions,
+                             numVertices, stride, 0, coarseError / scale, meshopt_SimplifyLockBorder);
+        piece.coarseFaceStart = DWORD(drawIndices.size() / 3);
+        piece.coarseFaceCount = DWORD(kept / 3);
+        drawIndices.insert(drawIndices.end(), coarse.begin(), coarse.begin() + std::ptrdiff_t(kept));
     }
 }
 
@@ -213,6 +237,7 @@ void Mesh::BuildDrawOrder() const {
         }
     }
     BuildPieces(order, cells);
+    BuildCoarsePieces();
     drawOrderValid = true;
 }
 
@@ -222,18 +247,33 @@ void Mesh::SplitIntoPieces(int grid) {
     indexDirty = true;
 }
 
+void Mesh::SetCoarseError(float error) {
+    coarseError = error;
+    drawOrderValid = false;
+    indexDirty = true;
+}
+
+const std::vector<std::uint16_t>& Mesh::DrawIndices() const {
+    if (!drawOrderValid) BuildDrawOrder();
+    return drawIndices;
+}
+
 const std::vector<Mesh::Piece>& Mesh::Pieces() const {
     if (!drawOrderValid) BuildDrawOrder();
     return pieces;
 }
 
-bool Mesh::DrawPiece(const Piece& piece) {
-    if (!UploadIfNeeded() || piece.faceCount == 0) return false;
+bool Mesh::DrawPiece(const Piece& piece, bool coarse) {
+    return coarse ? DrawRun(piece.vertexStart, piece.vertexCount, piece.coarseFaceStart, piece.coarseFaceCount)
+                  : DrawRun(piece.vertexStart, piece.vertexCount, piece.faceStart, piece.faceCount);
+}
+
+bool Mesh::DrawRun(DWORD vertexStart, DWORD vertexCount, DWORD faceStart, DWORD faceCount) {
+    if (!UploadIfNeeded() || faceCount == 0) return false;
     device->SetFVF(fvf);
     device->SetStreamSource(vertexBuffer.get(), stride);
     device->SetIndices(indexBuffer.get());
-    device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, piece.vertexStart, piece.vertexCount, piece.faceStart * 3,
-                                 piece.faceCount);
+    device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, vertexStart, vertexCount, faceStart * 3, faceCount);
     return true;
 }
 
@@ -269,15 +309,8 @@ bool Mesh::UploadIfNeeded() {
 }
 
 bool Mesh::DrawSubset(DWORD attribId) {
-    if (!UploadIfNeeded()) return false;
-    for (const D3DXATTRIBUTERANGE& r : subsets) {
-        if (r.AttribId != attribId) continue;
-        device->SetFVF(fvf);
-        device->SetStreamSource(vertexBuffer.get(), stride);
-        device->SetIndices(indexBuffer.get());
-        device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, r.VertexStart, r.VertexCount, r.FaceStart * 3, r.FaceCount);
-        return true;
-    }
+    for (const D3DXATTRIBUTERANGE& r : Subsets())
+        if (r.AttribId == attribId) return DrawRun(r.VertexStart, r.VertexCount, r.FaceStart, r.FaceCount);
     return false;
 }
 

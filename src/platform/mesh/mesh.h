@@ -52,6 +52,8 @@ public:
     const std::uint8_t* Vertices() const { return vertices.data(); }
     const std::uint16_t* Indices() const { return indices.data(); }
     const DWORD* Attributes() const { return attributes.data(); }
+    // The indices as the device draws them: attribute-sorted, pieces together, coarse runs last.
+    const std::vector<std::uint16_t>& DrawIndices() const;
     D3DXVECTOR3 Position(DWORD vertex) const;
 
     // One range per attribute id present, in increasing id order. FaceStart/FaceCount count faces of
@@ -67,6 +69,10 @@ public:
     // sphere round its corners (model space), so a draw can leave out what is out of view.
     struct Piece {
         DWORD attribId = 0, faceStart = 0, faceCount = 0, vertexStart = 0, vertexCount = 0;
+        // A coarser run of the same piece, after the whole ones in the draw copy: its border edges are
+        // the piece's own, so it meets a whole or coarse neighbour without a crack. The whole run
+        // until SetCoarseError asks for one.
+        DWORD coarseFaceStart = 0, coarseFaceCount = 0;
         D3DXVECTOR3 centre{0, 0, 0};
         float radius = 0;
     };
@@ -75,7 +81,11 @@ public:
     void SplitIntoPieces(int grid);
     // In draw order, each subset's pieces together; empty unless split.
     const std::vector<Piece>& Pieces() const;
-    bool DrawPiece(const Piece& piece);
+    bool DrawPiece(const Piece& piece, bool coarse = false);
+    // Gives each piece a coarse run in the draw copy, over the same vertices, whose surface strays
+    // from the whole piece's by about `error` (model units) at most. 0 drops the coarse runs: they
+    // draw whole.
+    void SetCoarseError(float error);
 
     // Copy with another vertex format: shared components are copied, new ones zero (diffuse white).
     std::shared_ptr<Mesh> CloneMeshFVF(DWORD options, DWORD newFvf, gpu::Device* newDevice) const;
@@ -107,6 +117,8 @@ private:
     void BuildDrawOrder() const;
     std::vector<DWORD> PieceCells() const;
     void BuildPieces(const std::vector<DWORD>& order, const std::vector<DWORD>& cells) const;
+    void BuildCoarsePieces() const;
+    bool DrawRun(DWORD vertexStart, DWORD vertexCount, DWORD faceStart, DWORD faceCount);
     bool UploadIfNeeded();
 
     DWORD numFaces = 0, numVertices = 0, fvf = 0, stride = 0, options = 0;
@@ -122,6 +134,7 @@ private:
     mutable std::vector<D3DXATTRIBUTERANGE> subsets;
     mutable std::vector<Piece> pieces;
     int pieceGrid = 1;
+    float coarseError = 0;
     mutable std::unique_ptr<RayBvh> bvh;
     bool vertexDirty = true, indexDirty = true;
     std::shared_ptr<gpu::GeometryBuffer> vertexBuffer, indexBuffer;

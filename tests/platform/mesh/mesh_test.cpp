@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/gpu/backends.h"
@@ -210,4 +211,56 @@ TEST(MeshDraw, PiecesRegroupOnlyTheDrawCopy) {
     EXPECT_TRUE(std::equal(faces.begin(), faces.end(), mesh->Indices()));
     mesh->SplitIntoPieces(1);
     EXPECT_TRUE(mesh->Pieces().empty());
+}
+
+// A flat 8 x 8 grid split 2 x 2: each coarse piece has fewer faces yet covers its piece exactly (no
+// hole, no overlap) and keeps every border vertex, so it meets any neighbour without a crack.
+TEST(MeshDraw, CoarsePiecesCoverTheirPieceWithTheSameBorder) {
+    constexpr int kQuads = 8, kSide = kQuads + 1;
+    auto mesh = Mesh::Create(kQuads * kQuads * 2, kSide * kSide, 0, D3DFVF_XYZ, nullptr);
+    ASSERT_TRUE(mesh);
+    float* position = nullptr;
+    ASSERT_TRUE(mesh->LockVertexBuffer(0, reinterpret_cast<void**>(&position)));
+    for (int z = 0; z < kSide; ++z)
+        for (int x = 0; x < kSide; ++x, position += 3) position[0] = float(x), position[1] = 0, position[2] = float(z);
+    mesh->UnlockVertexBuffer();
+    std::uint16_t* index = nullptr;
+    ASSERT_TRUE(mesh->LockIndexBuffer(0, reinterpret_cast<void**>(&index)));
+    for (int z = 0; z < kQuads; ++z)
+        for (int x = 0; x < kQuads; ++x) {
+            const std::uint16_t a = std::uint16_t(z * kSide + x), c = std::uint16_t(a + kSide);
+            for (std::uint16_t v : {a, c, std::uint16_t(a + 1), std::uint16_t(a + 1), c, std::uint16_t(c + 1)})
+                *index++ = v;
+        }
+    mesh->UnlockIndexBuffer();
+    mesh->SplitIntoPieces(2);
+    mesh->SetCoarseError(0.01f);
+    const std::vector<std::uint16_t>& drawn = mesh->DrawIndices();
+    auto run = [&](DWORD start, DWORD count) {
+        return std::vector<std::uint16_t>(drawn.begin() + start * 3, drawn.begin() + (start + count) * 3);
+    };
+    auto area = [&](const std::vector<std::uint16_t>& faces) {
+        float sum = 0;
+        for (std::size_t k = 0; k < faces.size(); k += 3) {
+            const D3DXVECTOR3 a = mesh->Position(faces[k]), b = mesh->Position(faces[k + 1]),
+                              c = mesh->Position(faces[k + 2]);
+            sum += ((b.z - a.z) * (c.x - a.x) - (b.x - a.x) * (c.z - a.z)) / 2; // signed: a flipped face takes away
+        }
+        return sum;
+    };
+    auto onBorder = [](const D3DXVECTOR3& p) { return int(p.x) % 4 == 0 || int(p.z) % 4 == 0; };
+    ASSERT_EQ(mesh->Pieces().size(), 4u);
+    for (const Mesh::Piece& piece : mesh->Pieces()) {
+        const auto whole = run(piece.faceStart, piece.faceCount),
+                   coarse = run(piece.coarseFaceStart, piece.coarseFaceCount);
+        EXPECT_LT(coarse.size() * 2, whole.size());
+        EXPECT_NEAR(area(coarse), area(whole), 1e-4f);
+        EXPECT_NEAR(std::abs(area(whole)), 16.0f, 1e-4f);
+        for (std::uint16_t v : whole) {
+            if (!onBorder(mesh->Position(v))) continue;
+            EXPECT_NE(std::find(coarse.begin(), coarse.end(), v), coarse.end());
+        }
+    }
+    mesh->SetCoarseError(0);
+    for (const Mesh::Piece& piece : mesh->Pieces()) EXPECT_EQ(piece.coarseFaceStart, piece.faceStart);
 }
