@@ -4,6 +4,7 @@
 #include "effects/base_effect.h"
 #include "effects/effect_manager.h"
 #include "effects/next_pt_arrow.h"
+#include "map/map_manager.h"
 #include "render/graphics_device.h"
 #include "render/shader_manager.h"
 #include "simplelib/animator.h"
@@ -14,6 +15,10 @@
 namespace {
 
 constexpr int kCircleParamSpin = 9;
+
+// How far a racer's model and broom reach from where it is drawn, with room for the animation (the
+// witch's bind pose reaches 2.6, the broom 2.5).
+constexpr float kRacerReach = 5.0f;
 
 // Sparks: size factor, colour (a, r, g, b), speed.
 struct SparkKind {
@@ -145,6 +150,8 @@ void Player::Update() {
 }
 
 void Player::Draw() {
+    // Out of view a racer would cost the rasterizer all its faces for no pixel.
+    if (MapManager::Instance().OutsideFrustum(MatrixPosition(DrawnMatrix()), kRacerReach)) return;
     ModelShader& shader = ShaderManager::Instance().mainShader;
     if (skeleton && !skeleton->bones.empty()) {
         shader.SetMatrix("mW", DrawnMatrix());
