@@ -196,6 +196,11 @@ public:
     // target Clear under that scissor would, and leaves the scissor off.
     virtual void ClearRects(const std::vector<RECT>& rects, D3DCOLOR color);
 
+    // Hands what has been drawn so far over to be rasterized, so that a software rasterizer's
+    // threads start on it while the rest of the frame is still being sent. Each batch in flight
+    // holds its own binning memory. Nothing on the Null device.
+    virtual void Flush() {}
+
     // ---- profiling ----
     // Names the part of the frame drawn from here on, for the GPU-side phase table (--stats). Does
     // nothing unless the phase timer is on, and on the Null device.

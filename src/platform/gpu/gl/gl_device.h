@@ -117,6 +117,9 @@ public:
     DeviceCounters& Counters() override { return counters_; }
     bool IsNull() const override { return false; }
     DeviceMemory Memory() const override;
+    void Flush() override {
+        if (!discardDraws_) glFlush();
+    }
     void BeginPhase(const char* name) override {
         if (!discardDraws_) phaseTimer_.Begin(name);
     }
