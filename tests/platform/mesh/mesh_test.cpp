@@ -163,32 +163,43 @@ TEST(MeshFormats, ComputeNormalsGivesTheFrontFaceNormal) {
     }
 }
 
+namespace {
+
+// A flat quads x quads grid of unit squares in the x-z plane, two faces a square, row by row.
+std::shared_ptr<Mesh> FlatGrid(int quads) {
+    const int side = quads + 1;
+    auto mesh = Mesh::Create(DWORD(quads * quads * 2), DWORD(side * side), 0, D3DFVF_XYZ, nullptr);
+    float* position = nullptr;
+    std::uint16_t* index = nullptr;
+    if (!mesh || !mesh->LockVertexBuffer(0, reinterpret_cast<void**>(&position)) ||
+        !mesh->LockIndexBuffer(0, reinterpret_cast<void**>(&index)))
+        return nullptr;
+    for (int z = 0; z < side; ++z)
+        for (int x = 0; x < side; ++x, position += 3) position[0] = float(x), position[1] = 0, position[2] = float(z);
+    for (int z = 0; z < quads; ++z)
+        for (int x = 0; x < quads; ++x) {
+            const std::uint16_t a = std::uint16_t(z * side + x), b = std::uint16_t(a + 1), c = std::uint16_t(a + side),
+                                d = std::uint16_t(c + 1);
+            for (std::uint16_t v : {a, c, b, b, c, d}) *index++ = v;
+        }
+    mesh->UnlockVertexBuffer();
+    mesh->UnlockIndexBuffer();
+    return mesh;
+}
+
+} // namespace
+
 // A 4 x 4 grid of quads in the x-z plane, faces alternating between two subsets, split 2 x 2: every
 // face is drawn once, within its subset's run, and inside its piece's sphere; the faces themselves
 // (what the ray test reads) keep their order.
 TEST(MeshDraw, PiecesRegroupOnlyTheDrawCopy) {
-    constexpr int kQuads = 4, kSide = kQuads + 1;
-    auto mesh = Mesh::Create(kQuads * kQuads * 2, kSide * kSide, 0, D3DFVF_XYZ, nullptr);
+    constexpr int kQuads = 4;
+    auto mesh = FlatGrid(kQuads);
     ASSERT_TRUE(mesh);
-    float* position = nullptr;
-    ASSERT_TRUE(mesh->LockVertexBuffer(0, reinterpret_cast<void**>(&position)));
-    for (int z = 0; z < kSide; ++z)
-        for (int x = 0; x < kSide; ++x, position += 3) position[0] = float(x), position[1] = 0, position[2] = float(z);
-    mesh->UnlockVertexBuffer();
-    std::uint16_t* index = nullptr;
     DWORD* attribute = nullptr;
-    ASSERT_TRUE(mesh->LockIndexBuffer(0, reinterpret_cast<void**>(&index)));
     ASSERT_TRUE(mesh->LockAttributeBuffer(0, &attribute));
-    for (int z = 0, face = 0; z < kQuads; ++z)
-        for (int x = 0; x < kQuads; ++x) {
-            const std::uint16_t a = std::uint16_t(z * kSide + x), b = std::uint16_t(a + 1),
-                                c = std::uint16_t(a + kSide), d = std::uint16_t(c + 1);
-            for (std::uint16_t v : {a, c, b, b, c, d}) *index++ = v;
-            attribute[face++] = DWORD(x % 2);
-            attribute[face++] = DWORD(x % 2);
-        }
+    for (int face = 0; face < kQuads * kQuads * 2; ++face) attribute[face] = DWORD(face / 2 % kQuads % 2);
     mesh->UnlockAttributeBuffer();
-    mesh->UnlockIndexBuffer();
     const std::vector<std::uint16_t> faces(mesh->Indices(), mesh->Indices() + kQuads * kQuads * 6);
 
     EXPECT_TRUE(mesh->Pieces().empty());
@@ -216,23 +227,8 @@ TEST(MeshDraw, PiecesRegroupOnlyTheDrawCopy) {
 // A flat 8 x 8 grid split 2 x 2: each coarse piece has fewer faces yet covers its piece exactly (no
 // hole, no overlap) and keeps every border vertex, so it meets any neighbour without a crack.
 TEST(MeshDraw, CoarsePiecesCoverTheirPieceWithTheSameBorder) {
-    constexpr int kQuads = 8, kSide = kQuads + 1;
-    auto mesh = Mesh::Create(kQuads * kQuads * 2, kSide * kSide, 0, D3DFVF_XYZ, nullptr);
+    auto mesh = FlatGrid(8);
     ASSERT_TRUE(mesh);
-    float* position = nullptr;
-    ASSERT_TRUE(mesh->LockVertexBuffer(0, reinterpret_cast<void**>(&position)));
-    for (int z = 0; z < kSide; ++z)
-        for (int x = 0; x < kSide; ++x, position += 3) position[0] = float(x), position[1] = 0, position[2] = float(z);
-    mesh->UnlockVertexBuffer();
-    std::uint16_t* index = nullptr;
-    ASSERT_TRUE(mesh->LockIndexBuffer(0, reinterpret_cast<void**>(&index)));
-    for (int z = 0; z < kQuads; ++z)
-        for (int x = 0; x < kQuads; ++x) {
-            const std::uint16_t a = std::uint16_t(z * kSide + x), c = std::uint16_t(a + kSide);
-            for (std::uint16_t v : {a, c, std::uint16_t(a + 1), std::uint16_t(a + 1), c, std::uint16_t(c + 1)})
-                *index++ = v;
-        }
-    mesh->UnlockIndexBuffer();
     mesh->SplitIntoPieces(2);
     mesh->SetCoarseError(0.01f);
     const std::vector<std::uint16_t>& drawn = mesh->DrawIndices();
