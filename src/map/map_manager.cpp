@@ -308,7 +308,6 @@ void MapManager::DrawObjects() {
     // Far off, the ground's whole triangles are a few pixels each, and a software rasterizer pays
     // for each one more than for its pixels. The levels below full draw those pieces coarse.
     const bool coarseFar = camera && GraphicsDevice::Instance().quality != GraphicsQuality::Full;
-    const D3DXVECTOR3 eye = frustumEye;
     for (NEditer::MapObject* object : objects) {
         if (!object->visible || !object->HasLoadedMesh()) continue;
         shader.SetMatrix("mW", object->world);
@@ -325,11 +324,11 @@ void MapManager::DrawObjects() {
             parts.mesh->SplitIntoPieces(kPieceGrid);
             parts.mesh->SetCoarseError(kCoarseError / std::max(scale, 1e-6f));
         }
-        shader.DrawMesh(parts, [this, &world, scale, eye, coarseFar](const D3DXVECTOR3& centre, float radius) {
+        shader.DrawMesh(parts, [this, &world, scale, coarseFar](const D3DXVECTOR3& centre, float radius) {
             D3DXVECTOR3 placed;
             D3DXVec3TransformCoord(&placed, &centre, &world);
             if (OutsideFrustum(placed, radius * scale + kPieceMargin)) return PieceDetail::Hidden;
-            const D3DXVECTOR3 away = placed - eye;
+            const D3DXVECTOR3 away = placed - frustumEye;
             return coarseFar && D3DXVec3Length(&away) - radius * scale > kCoarseDistance ? PieceDetail::Coarse
                                                                                          : PieceDetail::Whole;
         });

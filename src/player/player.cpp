@@ -151,17 +151,18 @@ void Player::Update() {
 
 void Player::Draw() {
     // Out of view a racer would cost the rasterizer all its faces for no pixel.
-    if (MapManager::Instance().OutsideFrustum(MatrixPosition(DrawnMatrix()), kRacerReach)) return;
+    const D3DXMATRIX drawn = DrawnMatrix();
+    if (MapManager::Instance().OutsideFrustum(MatrixPosition(drawn), kRacerReach)) return;
     ModelShader& shader = ShaderManager::Instance().mainShader;
     if (skeleton && !skeleton->bones.empty()) {
-        shader.SetMatrix("mW", DrawnMatrix());
+        shader.SetMatrix("mW", drawn);
         if (tint.w > 0.0f) shader.SetVector("TakeColor", tint);
         shader.DrawSkinnedModel(*skeleton);
         if (tint.w > 0.0f) shader.SetVector("TakeColor", D3DXVECTOR4(0, 0, 0, 0));
     }
     gpu::Device* device = GraphicsDevice::Instance().device.get();
     if (std::shared_ptr<SimpleLib::CMesh> mesh = broom.lock(); mesh && device) {
-        const D3DXMATRIX world = broomOffset * DrawnMatrix();
+        const D3DXMATRIX world = broomOffset * drawn;
         device->SetTransform(D3DTS_WORLD, &world);
         mesh->Draw();
     }

@@ -496,7 +496,8 @@ void Game::DrawWorld() {
     gpu::Device* device = Device();
     if (!device) return;
     // Below full quality each texel comes from one mip level: llvmpipe pays twice for blending two.
-    const bool full = GraphicsDevice::Instance().quality == GraphicsQuality::Full;
+    const GraphicsQuality quality = GraphicsDevice::Instance().quality;
+    const bool full = quality == GraphicsQuality::Full;
     device->SetSamplerState(0, D3DSAMP_MIPFILTER, full ? D3DTEXF_LINEAR : D3DTEXF_POINT);
     D3DXMATRIX view, projection, inverseView;
     device->GetTransform(D3DTS_VIEW, &view);
@@ -519,7 +520,7 @@ void Game::DrawWorld() {
     // The ground is most of the world's pixels: at low its rasterizing starts while the rest of the
     // world is sent, for about 4 % more frames a second and 4 MB more memory (which the levels
     // that draw the world whole, nearer their memory aim, do without).
-    if (GraphicsDevice::Instance().quality == GraphicsQuality::Low) device->Flush();
+    if (quality == GraphicsQuality::Low) device->Flush();
     device->BeginPhase("racers");
     PlayerManager::Instance().Draw();
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
