@@ -64,8 +64,11 @@ private:
     // One update and its render, drawn and presented only when shown; true when the loop must end.
     bool RunFrame(bool shown);
     void StartPad();
+    // Applies the graphics level of the settings, and the heap's trim threshold that goes with it.
+    void ApplyGraphicsLevel();
 
     platform::window::Window mainWindow;
+    int heapTrimThreshold = 0; // bytes of freed memory the heap's top may keep; 0: not set yet
     bool paced = false;
     std::uint32_t nextFrameTime = 0; // real clock: when the next frame's update is due
 };
