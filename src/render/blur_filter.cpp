@@ -31,11 +31,17 @@ D3DXVECTOR4 TexelSizeOf(const SimpleLib::CTexture& input) {
 }
 } // namespace
 
+// Each level draws with a few of the file's techniques; the driver keeps megabytes for every program
+// built, so the others are built only if the level changes.
 void BlurFilter::Load() {
     effect.reset();
-    effect = LoadEffectFile(kBlurFile);
+    const GraphicsQuality quality = GraphicsDevice::Instance().quality;
+    const BlurShape shape = ShapeFor(quality);
+    effect = LoadEffectFile(kBlurFile, quality == GraphicsQuality::Low
+                                           ? std::vector<std::string>{"CopyTech"}
+                                           : std::vector<std::string>{"NormalTech", shape.xPass, shape.yPass});
     if (!effect) return;
-    CreateTargets(ShapeFor(GraphicsDevice::Instance().quality).divisor);
+    CreateTargets(shape.divisor);
 }
 
 void BlurFilter::CreateTargets(std::uint32_t divisor) {

@@ -40,11 +40,11 @@ void ShaderManager::SetFog(const D3DXVECTOR4& colour, float far) {
     }
 }
 
-std::unique_ptr<gpu::Effect> LoadEffectFile(const char* path) {
+std::unique_ptr<gpu::Effect> LoadEffectFile(const char* path, const std::vector<std::string>& linkNow) {
     gpu::Device* device = GraphicsDevice::Instance().device.get();
     std::string errors;
     std::unique_ptr<gpu::Effect> effect;
-    if (device) effect = device->CreateEffectFromFile(path, &errors);
+    if (device) effect = device->CreateEffectFromFile(path, &errors, linkNow);
     if (effect) return effect;
     // The compiler's text says what went wrong; a missing file or device may leave it empty.
     if (errors.empty()) errors = std::string(path) + ": " + platform::text::Translate("cannot read the effect file");

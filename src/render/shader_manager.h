@@ -2,6 +2,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "render/blur_filter.h"
 #include "render/model_shader.h"
@@ -26,4 +28,5 @@ public:
 
 // Creates an effect from a file on the application's device. On failure shows the compiler's text
 // in the "シェーダコンパイルエラー" box and returns null; the caller goes on without the effect.
-std::unique_ptr<gpu::Effect> LoadEffectFile(const char* path);
+// linkNow: the techniques to build at once (all when empty); the others are built when first used.
+std::unique_ptr<gpu::Effect> LoadEffectFile(const char* path, const std::vector<std::string>& linkNow = {});

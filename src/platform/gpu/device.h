@@ -168,8 +168,14 @@ public:
     virtual bool ReadSurface(Surface& surface, std::vector<float>& rgba) = 0;
 
     // ---- D3DX-side objects created on this device ----
-    // On failure returns null and fills *errors with the reason (file, line, compiler text).
-    virtual std::unique_ptr<Effect> CreateEffectFromFile(const std::string& path, std::string* errors) = 0;
+    // On failure returns null and fills *errors with the reason (file, line, compiler text). Only the
+    // techniques named in linkNow (all when it is empty) are built here; any other is built when it is
+    // first begun, so that one graphics level does not hold the programs only the others draw with.
+    virtual std::unique_ptr<Effect> CreateEffectFromFile(const std::string& path, std::string* errors,
+                                                         const std::vector<std::string>& linkNow) = 0;
+    std::unique_ptr<Effect> CreateEffectFromFile(const std::string& path, std::string* errors) {
+        return CreateEffectFromFile(path, errors, {});
+    }
     // Every effect the game draws with is built: the driver may let go of its compiler's tables
     // (megabytes on Mesa). An effect built later still builds, only slower.
     virtual void ShadersBuilt() {}

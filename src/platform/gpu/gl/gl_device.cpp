@@ -607,8 +607,9 @@ bool GlDevice::ReadSurface(Surface& surface, std::vector<float>& rgba) {
 
 // ---- D3DX-side objects ---------------------------------------------------------------------------
 
-std::unique_ptr<Effect> GlDevice::CreateEffectFromFile(const std::string& path, std::string* errors) {
-    return GlEffect::Load(shared_, path, errors);
+std::unique_ptr<Effect> GlDevice::CreateEffectFromFile(const std::string& path, std::string* errors,
+                                                       const std::vector<std::string>& linkNow) {
+    return GlEffect::Load(shared_, path, linkNow, errors);
 }
 
 std::unique_ptr<Sprite> GlDevice::CreateSprite() { return std::make_unique<GlSprite>(shared_); }

@@ -109,7 +109,9 @@ public:
     void KeepPictureForReadBack() override { keepPicture_ = true; }
     bool ReadSurface(Surface& surface, std::vector<float>& rgba) override;
 
-    std::unique_ptr<Effect> CreateEffectFromFile(const std::string& path, std::string* errors) override;
+    using Device::CreateEffectFromFile;
+    std::unique_ptr<Effect> CreateEffectFromFile(const std::string& path, std::string* errors,
+                                                 const std::vector<std::string>& linkNow) override;
     void ShadersBuilt() override { glReleaseShaderCompiler(); }
     std::unique_ptr<Sprite> CreateSprite() override;
     std::unique_ptr<Font> CreateFont(const D3DXFONT_DESCA& desc) override;

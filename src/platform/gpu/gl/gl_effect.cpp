@@ -2,13 +2,15 @@
 #include "platform/gpu/gl/gl_effect.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/gpu/gl/gl_device.h"
 #include "platform/gpu/gl/gl_program.h"
 
 namespace gpu {
 
-std::unique_ptr<Effect> GlEffect::Load(std::shared_ptr<GlShared> shared, const std::string& path, std::string* errors) {
+std::unique_ptr<Effect> GlEffect::Load(std::shared_ptr<GlShared> shared, const std::string& path,
+                                       const std::vector<std::string>& linkNow, std::string* errors) {
     EffectFile file;
     std::string error;
     if (!LoadEffectFile(path, &file, &error)) {
@@ -16,7 +18,7 @@ std::unique_ptr<Effect> GlEffect::Load(std::shared_ptr<GlShared> shared, const s
         return nullptr;
     }
     auto effect = std::make_unique<GlEffect>(std::move(shared), std::move(file));
-    if (!effect->Build(&error)) {
+    if (!effect->Build(linkNow, &error)) {
         if (errors) *errors = error;
         return nullptr;
     }
@@ -37,7 +39,7 @@ GlEffect::~GlEffect() {
     shared_->device->Gl().UseProgram(0);
 }
 
-bool GlEffect::Build(std::string* error) {
+bool GlEffect::Build(const std::vector<std::string>& linkNow, std::string* error) {
     if (!shared_->device) {
         *error = file_.fileName + ": no OpenGL device";
         return false;
@@ -45,6 +47,8 @@ bool GlEffect::Build(std::string* error) {
     programs_.resize(file_.techniques.size());
     for (std::size_t t = 0; t < file_.techniques.size(); ++t) {
         programs_[t].resize(file_.techniques[t].passes.size());
+        if (!linkNow.empty() && std::find(linkNow.begin(), linkNow.end(), file_.techniques[t].name) == linkNow.end())
+            continue;
         for (std::size_t p = 0; p < programs_[t].size(); ++p)
             if (!Link(file_.techniques[t].passes[p], &programs_[t][p], error)) return false;
     }
@@ -138,7 +142,16 @@ void GlEffect::CommitTextures() {
 bool GlEffect::OnBeginPass(int technique, unsigned pass) {
     GlDevice* device = shared_->device;
     if (!device) return false;
-    active_ = &programs_[technique][pass];
+    PassProgram& program = programs_[technique][pass];
+    if (!program.program) {
+        std::string error;
+        if (program.failed || !Link(file_.techniques[technique].passes[pass], &program, &error)) {
+            if (!program.failed) std::fprintf(stderr, "%s\n", error.c_str());
+            program.failed = true;
+            return false;
+        }
+    }
+    active_ = &program;
     device->SetActiveEffect(this);
     device->Gl().UseProgram(active_->program);
     Upload(*active_);

@@ -15,7 +15,10 @@ namespace gpu {
 
 class GlEffect final : public EffectBase {
 public:
-    static std::unique_ptr<Effect> Load(std::shared_ptr<GlShared> shared, const std::string& path, std::string* errors);
+    // Links the passes of the techniques in linkNow (all when it is empty); the others link when
+    // first begun, and one that fails then says why on stderr and draws nothing.
+    static std::unique_ptr<Effect> Load(std::shared_ptr<GlShared> shared, const std::string& path,
+                                        const std::vector<std::string>& linkNow, std::string* errors);
     GlEffect(std::shared_ptr<GlShared> shared, EffectFile file);
     ~GlEffect() override;
 
@@ -36,9 +39,10 @@ private:
         std::uint32_t seenChanges = 0;
         GLint viewport = -1;
         int viewportW = -1, viewportH = -1;
+        bool failed = false; // a link when first begun failed; not tried again
     };
 
-    bool Build(std::string* error);
+    bool Build(const std::vector<std::string>& linkNow, std::string* error);
     bool Link(const EffectPass& pass, PassProgram* out, std::string* error);
     void Upload(PassProgram& pass);
     void UploadSlot(const EffectParameters::Slot& slot, GLint location, GLsizei count);

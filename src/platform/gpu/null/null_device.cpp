@@ -209,7 +209,8 @@ bool NullDevice::ReadSurface(Surface& surface, std::vector<float>& rgba) {
     return null && null->ReadFloats(rgba);
 }
 
-std::unique_ptr<Effect> NullDevice::CreateEffectFromFile(const std::string& path, std::string* errors) {
+std::unique_ptr<Effect> NullDevice::CreateEffectFromFile(const std::string& path, std::string* errors,
+                                                         const std::vector<std::string>&) {
     return NullEffect::Load(link_, path, errors);
 }
 

@@ -113,7 +113,9 @@ public:
     bool ReadBackBuffer(std::vector<std::uint32_t>& pixels, std::uint32_t& width, std::uint32_t& height) override;
     bool ReadSurface(Surface& surface, std::vector<float>& rgba) override;
 
-    std::unique_ptr<Effect> CreateEffectFromFile(const std::string& path, std::string* errors) override;
+    using Device::CreateEffectFromFile;
+    std::unique_ptr<Effect> CreateEffectFromFile(const std::string& path, std::string* errors,
+                                                 const std::vector<std::string>& linkNow) override;
     std::unique_ptr<Sprite> CreateSprite() override;
     std::unique_ptr<Font> CreateFont(const D3DXFONT_DESCA& desc) override;
 

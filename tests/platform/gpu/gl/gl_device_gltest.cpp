@@ -628,6 +628,35 @@ TEST_F(GlDeviceTest, CompileErrorsNameTheFileLine) {
     EXPECT_EQ(errors.rfind(path + ":5: ", 0), 0u) << errors;
 }
 
+// A technique left out at load is built when first begun; one that cannot be built then fails its
+// pass and leaves the others drawing, while asking for it at load still fails the load.
+TEST_F(GlDeviceTest, TechniquesLeftOutAtLoadAreBuiltWhenFirstBegun) {
+    // The fragment stage has no such function, which only building that pass finds out.
+    const std::string text = std::string(kTargetEffect) + "#ifdef ORL_VERTEX\nvoid VertexOnly() {}\n#endif\n" +
+                             "technique Broken { pass P0 { vertex = VS; fragment = VertexOnly; } }\n";
+    std::string path = gputest::WriteTempFile("gl_later.fx", text.c_str());
+    std::string errors;
+    EXPECT_EQ(device->CreateEffectFromFile(path, &errors, {"Broken"}), nullptr);
+    EXPECT_EQ(errors.rfind(path + ":", 0), 0u) << errors;
+    auto effect = device->CreateEffectFromFile(path, &errors, {"Screen"});
+    ASSERT_NE(effect, nullptr) << errors;
+    device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    ColorVertex quad[4];
+    Square(quad, 0, 0, 1);
+    D3DXMATRIX world;
+    D3DXMatrixScaling(&world, 8, 8, 1);
+    D3DXVECTOR4 red(1, 0, 0, 1);
+    effect->SetVector("MateDiffuse", &red);
+    ASSERT_TRUE(effect->SetTechnique("Tech"));
+    DrawThroughEffect(*effect, quad, world);
+    EXPECT_EQ(Pixel(4, 4), 0xFFFF0000u);
+    ASSERT_TRUE(effect->SetTechnique("Broken"));
+    unsigned passes = 0;
+    effect->Begin(&passes, 0);
+    EXPECT_FALSE(effect->BeginPass(0));
+    effect->End();
+}
+
 TEST_F(GlDeviceTest, ShippedEffectFilesCompile) {
     const char* source = std::getenv("ORLENDA_SOURCE");
     if (!source) GTEST_SKIP() << "ORLENDA_SOURCE not set";
