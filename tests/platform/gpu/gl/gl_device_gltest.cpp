@@ -128,6 +128,17 @@ protected:
         effect.End();
     }
 
+    // A red width x height rectangle at the target's top-left corner, through the effect's technique.
+    void DrawRedCorner(Effect& effect, float width, float height) {
+        ColorVertex quad[4];
+        Square(quad, 0, 0, 1);
+        D3DXMATRIX corner;
+        D3DXMatrixScaling(&corner, width, height, 1);
+        D3DXVECTOR4 red(1, 0, 0, 1);
+        effect.SetVector("MateDiffuse", &red);
+        DrawThroughEffect(effect, quad, corner);
+    }
+
     std::shared_ptr<Texture> SolidTexture(std::uint32_t w, std::uint32_t h, std::uint32_t color) {
         auto tex = device->CreateTexture(w, h, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
         LockedRect lr;
@@ -197,13 +208,7 @@ TEST_F(GlDeviceTest, PresentFitsThePictureIntoAnyWindowBetweenBlackBars) {
     auto effect = LoadEffect("gl_target.fx", kTargetEffect);
     ASSERT_TRUE(effect);
     device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FF, 1.0f, 0);
-    ColorVertex quad[4];
-    Square(quad, 0, 0, 1);
-    D3DXMATRIX corner;
-    D3DXMatrixScaling(&corner, 16, 8, 1);
-    D3DXVECTOR4 red(1, 0, 0, 1);
-    effect->SetVector("MateDiffuse", &red);
-    DrawThroughEffect(*effect, quad, corner);
+    DrawRedCorner(*effect, 16, 8);
     // Read before the swap: afterwards the window's back buffer is undefined.
     static_cast<GlDevice&>(*device).BlitToWindow();
     std::vector<std::uint8_t> rgba(std::size_t(windowW) * windowH * 4);
@@ -641,14 +646,8 @@ TEST_F(GlDeviceTest, TechniquesLeftOutAtLoadAreBuiltWhenFirstBegun) {
     auto effect = device->CreateEffectFromFile(path, &errors, {"Screen"});
     ASSERT_NE(effect, nullptr) << errors;
     device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    ColorVertex quad[4];
-    Square(quad, 0, 0, 1);
-    D3DXMATRIX world;
-    D3DXMatrixScaling(&world, 8, 8, 1);
-    D3DXVECTOR4 red(1, 0, 0, 1);
-    effect->SetVector("MateDiffuse", &red);
     ASSERT_TRUE(effect->SetTechnique("Tech"));
-    DrawThroughEffect(*effect, quad, world);
+    DrawRedCorner(*effect, 8, 8);
     EXPECT_EQ(Pixel(4, 4), 0xFFFF0000u);
     ASSERT_TRUE(effect->SetTechnique("Broken"));
     unsigned passes = 0;
