@@ -144,9 +144,10 @@ bool GlEffect::OnBeginPass(int technique, unsigned pass) {
     if (!device) return false;
     PassProgram& program = programs_[technique][pass];
     if (!program.program) {
+        if (program.failed) return false;
         std::string error;
-        if (program.failed || !Link(file_.techniques[technique].passes[pass], &program, &error)) {
-            if (!program.failed) std::fprintf(stderr, "%s\n", error.c_str());
+        if (!Link(file_.techniques[technique].passes[pass], &program, &error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
             program.failed = true;
             return false;
         }
